@@ -1,0 +1,57 @@
+// One decoded position solution (one epoch), whichever decoder produced it.
+#pragma once
+
+#include <cstdint>
+
+namespace gnsslog {
+
+// Solution type codes of GNSSRecord::fixType. The analysis gives meaning to
+// RtkFixed and RtkX only; other NMEA quality digits pass through unchanged.
+namespace FixType {
+inline constexpr std::uint8_t NoPosition = 0;
+inline constexpr std::uint8_t StandAlone = 1;
+inline constexpr std::uint8_t RtkFixed = 4;
+inline constexpr std::uint8_t RtkFloat = 5;
+inline constexpr std::uint8_t RtkX = 255;
+}  // namespace FixType
+
+// Bits of GNSSRecord::validFlags: which field groups hold decoded values.
+namespace ValidFlag {
+inline constexpr std::uint32_t LatLon = 0x01;         // latitude, longitude
+inline constexpr std::uint32_t Grid = 0x02;           // localX, localY
+inline constexpr std::uint32_t Height = 0x04;         // height
+inline constexpr std::uint32_t Dop = 0x08;            // dop
+inline constexpr std::uint32_t CorrectionAge = 0x10;  // correctionAge
+inline constexpr std::uint32_t ErrorEstimate = 0x20;  // errorEstimate
+}  // namespace ValidFlag
+
+// RTK-fix transition marker written by the pipeline.
+namespace FixChange {
+inline constexpr std::uint8_t None = 0;
+inline constexpr std::uint8_t Gained = 1;
+inline constexpr std::uint8_t Lost = 2;
+}  // namespace FixChange
+
+// A field whose validFlags bit is clear reads 0. A new record is all zero.
+struct GNSSRecord {
+    double time = 0;               // seconds; after the pipeline, plus the day-wrap offset
+    double latitude = 0;           // WGS84 degrees, north positive
+    double longitude = 0;          // WGS84 degrees, east positive
+    double height = 0;             // metres; the Z of every error computation
+    double localX = 0;             // grid X (KKJ northing), metres
+    double localY = 0;             // grid Y (KKJ easting with zone prefix), metres
+    double dop = 0;                // dilution of precision, dimensionless
+    double correctionAge = 0;      // age of differential corrections, as logged
+    double errorEstimate = 0;      // receiver's own error estimate, metres
+    std::uint8_t fixType = 0;      // FixType code
+    std::int32_t gpsSatellites = 0;
+    std::int32_t glonassSatellites = 0;
+    std::int32_t satellites = 0;
+    std::uint32_t validFlags = 0;  // ValidFlag bits
+    std::uint8_t fixChange = 0;    // FixChange marker
+    std::uint8_t valid = 0;        // 1: usable solution; 0: the pipeline drops it
+
+    bool has(std::uint32_t flags) const noexcept { return (validFlags & flags) == flags; }
+};
+
+}  // namespace gnsslog

@@ -1,0 +1,76 @@
+// The analysis result of one log file and the pipeline that builds it.
+//
+// Constructing a GNSSLog is the whole analysis: it reads the file, frames
+// and decodes every solution, fixes the truth coordinates, measures every
+// error and fills and sorts the five histograms, reporting its progress
+// through a plain callback.
+#pragma once
+
+#include <cfloat>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "log/GnssRecord.h"
+#include "stats/Histogram.h"
+
+namespace gnsslog {
+
+// Progress report: phase text, position and total.
+using ProgressCallback = void (*)(const char* phase, std::int32_t position, std::int32_t total);
+
+namespace TruthMode {
+inline constexpr std::uint8_t Averaged = 0;
+inline constexpr std::uint8_t FirstFix = 1;
+inline constexpr std::uint8_t Manual = 2;
+}  // namespace TruthMode
+
+class GNSSLog {
+public:
+    // Analyses the file. progress may be null. When the file cannot be
+    // opened the analysis has no records and openError says why.
+    GNSSLog(const char* fileName, ProgressCallback progress, bool toKKJ, bool navcomBinary,
+            std::uint8_t truthMode, double manualX, double manualY, double manualZ);
+
+    // An empty analysis with the given settings, for building results in
+    // tests and tools without a file.
+    GNSSLog(std::uint8_t truthMode, double manualX, double manualY, double manualZ);
+
+    // Truth coordinate of the current truthMode; 0 for an unknown mode.
+    double truthX() const noexcept;
+    double truthY() const noexcept;
+    double truthZ() const noexcept;
+
+    std::int32_t rtkFixCount = 0;
+    std::int32_t fixLostCount = 0;
+    double avgLatitude = 0;
+    double avgLongitude = 0;
+    double avgZ = 0;
+    double avgX = 0;
+    double avgY = 0;
+    double firstFixX = 0;
+    double firstFixY = 0;
+    double firstFixZ = 0;
+    double manualX = 0;
+    double manualY = 0;
+    double manualZ = 0;
+    double maxErrorZ = 0;
+    double maxErrorX = 0;
+    double maxErrorY = 0;
+    double startTime = DBL_MAX;
+    double endTime = 0;
+    std::uint8_t truthMode = 0;
+    std::vector<GNSSRecord> records;
+    // Members are destroyed in reverse order: the histograms from
+    // hist3DRtkx to histZ, then the records declared before them.
+    Histogram histZ;
+    Histogram histX;
+    Histogram histY;
+    Histogram hist3DFix;
+    Histogram hist3DRtkx;
+
+    // Empty when the file was read; otherwise names the file and the reason.
+    std::string openError;
+};
+
+}  // namespace gnsslog
