@@ -1,0 +1,28 @@
+// The error plot: curves of a PointStore against pixel columns, drawn into
+// a bitmap, with frame, grid, scale labels and the fix-type strip.
+#pragma once
+
+#include <array>
+
+#include <QImage>
+
+#include "plots/ErrorSeries.h"
+
+namespace gnsslog {
+
+struct ErrorPlotView {
+    PlotScale scale = PlotScale::Autoscale;
+    const GNSSLog* analysis = nullptr;  // for Autoscale; null counts as no maxima
+    // Check states indexed by Curve (CheckBox1..CheckBox8).
+    std::array<bool, CurveCount> curves = {true, true, true, true, true, true, true, true};
+};
+
+// Curve colour of a check box / curve, as 0xRRGGBB.
+unsigned curveColour(Curve curve) noexcept;
+
+// Repaints the whole image. A null series gives a white image only; an
+// empty one adds frame, grid and labels. Images that are not 32-bit RGB are
+// converted to QImage::Format_RGB32 first.
+void paintErrorPlot(QImage& image, const PointStore* series, const ErrorPlotView& view);
+
+}  // namespace gnsslog

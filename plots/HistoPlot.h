@@ -1,0 +1,41 @@
+// Histogram window: one error histogram as a bar chart.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include "plots/ImageControl.h"
+#include "stats/Histogram.h"
+
+namespace gnsslog {
+
+class TPlotForm : public QWidget {
+    Q_OBJECT
+public:
+    // The window has no Qt parent: only the main window destroys it. It
+    // paints nothing until it is shown and FormResize gives it a size. The
+    // histogram (may be null: nothing is drawn) must outlive the window.
+    TPlotForm(QWidget* mainWindow, const QString& caption, const Histogram* histogram);
+
+    // Shows another histogram under another caption and repaints.
+    void SetHistogram(const QString& caption, const Histogram* histogram);
+
+    // Lays out the image from the outer (frame) size, resizes its bitmap and
+    // repaints.
+    void FormResize();
+    void DrawHistogram();
+
+    const Histogram* ShownHistogram = nullptr;
+    TImage* Image1 = nullptr;
+
+    static constexpr int DesignedClientWidth = 324;
+    static constexpr int DesignedClientHeight = 327;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QWidget* mainWindow_;
+};
+
+}  // namespace gnsslog
