@@ -1,0 +1,358 @@
+#include "log/NmeaDecoder.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+#include "geodesy/Kkj.h"
+#include "log/NumberFields.h"
+
+namespace gnsslog {
+
+namespace {
+
+constexpr double kDegreesPerMinute = 1.0 / 60.0;
+constexpr double kSecondsPerMinute = 60.0;
+constexpr double kSecondsPerHour = 3600.0;
+constexpr int kKkjZone = 2;  // central meridian 24 degrees E
+
+// Copies the field before the first separator into out and moves rest past
+// it; size receives the copied length. The one place a field is cut.
+inline bool cutField(char* out, std::size_t& size, char*& rest, char separator) noexcept
+{
+    // strchr would find the terminator itself for '\0' and walk rest off the end.
+    char* const stop = separator != '\0' ? std::strchr(rest, separator) : nullptr;
+    if (stop == nullptr) {
+        out[0] = '\0';
+        size = 0;
+        return false;
+    }
+    std::size_t length = static_cast<std::size_t>(stop - rest);
+    if (length > kNmeaFieldCapacity - 1) {
+        length = kNmeaFieldCapacity - 1;
+    }
+    std::memcpy(out, rest, length);
+    out[length] = '\0';
+    size = length;
+    rest = stop + 1;
+    return true;
+}
+
+// The sentence's fields, one at a time, in a buffer of their own.
+class FieldReader {
+public:
+    explicit FieldReader(char* sentence) noexcept : rest_(sentence) {}
+
+    bool next(char separator = ',') noexcept { return cutField(text_, size_, rest_, separator); }
+
+    // Skips n present fields.
+    bool skip(int n = 1) noexcept
+    {
+        for (int i = 0; i < n; ++i) {
+            if (!next()) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    const char* text() const noexcept { return text_; }
+    std::size_t size() const noexcept { return size_; }
+    bool empty() const noexcept { return size_ == 0; }
+    bool is(char letter) const noexcept { return size_ == 1 && text_[0] == letter; }
+
+    std::int32_t integer() const noexcept { return parseInt32(text_, size_); }
+    double decimal() const noexcept { return parseDecimal(text_, size_); }
+
+private:
+    char* rest_;
+    std::size_t size_ = 0;
+    char text_[kNmeaFieldCapacity];
+};
+
+// hhmmss.ss: hours and minutes two characters each, seconds at most five
+// characters from the fifth on (so 123519.123 gives 19.12 s).
+bool readTime(const FieldReader& in, double& time) noexcept
+{
+    if (in.size() < 4) {
+        return false;
+    }
+    const std::int32_t hours = parseInt32(in.text(), 2);
+    const std::int32_t minutes = parseInt32(in.text() + 2, 2);
+    const std::size_t secondsLength = in.size() - 4 < 5 ? in.size() - 4 : 5;
+    const double seconds = parseDecimal(in.text() + 4, secondsLength);
+    double t = seconds;
+    t += minutes * kSecondsPerMinute;
+    t += hours * kSecondsPerHour;
+    time = t;
+    return true;
+}
+
+// ddmm.mmmm (degreeDigits 2) or dddmm.mmmm (3) to degrees; too short a
+// field (degree digits only, or fewer) has no position.
+bool readDegreesMinutes(const FieldReader& in, std::size_t degreeDigits, double& degrees) noexcept
+{
+    if (in.size() <= degreeDigits) {
+        return false;
+    }
+    const std::int32_t whole = parseInt32(in.text(), degreeDigits);
+    const double minutes = parseDecimal(in.text() + degreeDigits, in.size() - degreeDigits);
+    degrees = whole + minutes * kDegreesPerMinute;
+    return true;
+}
+
+void toGrid(GNSSRecord& record) noexcept
+{
+    geodeticToKKJ(record.latitude, record.longitude, kKkjZone, record.localX, record.localY);
+    record.validFlags |= ValidFlag::Grid;
+}
+
+bool decodeGga(GNSSRecord& record, FieldReader& in, bool toKKJ) noexcept
+{
+    if (!in.skip() || !in.next() || !readTime(in, record.time)) {
+        return false;
+    }
+    if (!in.next() || !readDegreesMinutes(in, 2, record.latitude)) {
+        return false;
+    }
+    if (!in.next()) {
+        return false;
+    }
+    if (in.is('S')) {
+        record.latitude = -record.latitude;
+    }
+    if (!in.next() || !readDegreesMinutes(in, 3, record.longitude)) {
+        return false;
+    }
+    if (!in.next()) {
+        return false;
+    }
+    if (in.is('W')) {
+        record.longitude = -record.longitude;
+    }
+
+    if (!in.next()) {
+        return false;
+    }
+    // A quality that does not fit the byte is no known quality; wrapping
+    // it would invent one (260 would read as RTK fixed).
+    const std::int32_t quality = in.integer();
+    record.fixType = quality >= 0 && quality <= 255 ? static_cast<std::uint8_t>(quality) : FixType::NoPosition;
+
+    if (!in.next()) {
+        return false;
+    }
+    record.satellites = in.integer();
+    if (!in.next()) {
+        return false;
+    }
+    record.dop = in.decimal();
+    if (!in.next()) {
+        return false;
+    }
+    record.height = in.decimal();
+    if (!in.skip() || !in.next()) {
+        return false;
+    }
+    if (!in.empty()) {
+        record.height += in.decimal();  // geoid separation: height above the ellipsoid
+    }
+    if (!in.skip() || !in.next()) {
+        return false;
+    }
+    record.correctionAge = in.decimal();
+
+    // Reference station 0026 (read from its third character) marks RTK-X.
+    if (in.next('*') && in.size() >= 3 && parseInt32(in.text() + 2, in.size() - 2) == 26) {
+        record.fixType = FixType::RtkX;
+    }
+
+    if (toKKJ) {
+        toGrid(record);
+    }
+    record.validFlags |= ValidFlag::LatLon | ValidFlag::Height | ValidFlag::Dop | ValidFlag::CorrectionAge;
+    return true;
+}
+
+// LLK and LLQ differ only in field 9: DOP for LLK, position quality for LLQ.
+bool decodeLlkLlq(GNSSRecord& record, FieldReader& in, bool isLlq) noexcept
+{
+    if (!in.skip() || !in.next() || !readTime(in, record.time)) {
+        return false;
+    }
+    if (!in.skip() || !in.next()) {
+        return false;
+    }
+    record.localX = in.decimal();
+    if (!in.skip() || !in.next()) {
+        return false;
+    }
+    record.localY = in.decimal();
+    record.validFlags |= ValidFlag::Grid;
+    if (!in.skip() || !in.next()) {
+        return false;
+    }
+    switch (in.integer()) {
+    case 2:
+        record.fixType = FixType::RtkFloat;
+        break;
+    case 3:
+        record.fixType = FixType::RtkFixed;
+        break;
+    default:
+        record.fixType = FixType::NoPosition;
+        break;
+    }
+    if (!in.next()) {
+        return false;
+    }
+    record.satellites = in.integer();
+    if (!in.next()) {
+        return false;
+    }
+    if (isLlq) {
+        record.errorEstimate = in.decimal();
+        record.validFlags |= ValidFlag::ErrorEstimate;
+    } else {
+        record.dop = in.decimal();
+        record.validFlags |= ValidFlag::Dop;
+    }
+    if (!in.next()) {
+        return false;
+    }
+    record.height = in.decimal();
+    record.validFlags |= ValidFlag::Height;
+    return true;
+}
+
+bool decodeOrp(GNSSRecord& record, FieldReader& in, bool toKKJ) noexcept
+{
+    if (!in.skip(3) || !in.next()) {
+        return false;
+    }
+    bool geodetic = false;
+    switch (in.integer()) {
+    case 0:
+    case 4:
+        geodetic = true;
+        break;
+    case 1:
+    case 2:
+    case 3:
+        break;
+    default:
+        return false;
+    }
+    if (!in.next()) {
+        return false;
+    }
+    switch (in.integer()) {
+    case 254:
+        record.fixType = FixType::RtkFixed;
+        break;
+    case 0:
+    case 4:
+        return false;
+    default:
+        record.fixType = FixType::NoPosition;
+        break;
+    }
+    if (!in.next() || !readTime(in, record.time)) {
+        return false;
+    }
+    if (!in.skip(2) || !in.next()) {
+        return false;
+    }
+    const double a = in.decimal();
+    if (!in.next()) {
+        return false;
+    }
+    const double b = in.decimal();
+    if (!in.next()) {
+        return false;
+    }
+    const double c = in.decimal();
+    record.errorEstimate = std::sqrt(a * a + b * b + c * c);
+    record.validFlags |= ValidFlag::ErrorEstimate;
+    if (!in.next()) {
+        return false;
+    }
+    record.dop = in.decimal();
+    record.validFlags |= ValidFlag::Dop;
+    if (!in.next()) {
+        return false;
+    }
+    record.gpsSatellites = in.integer();
+    if (!in.next()) {
+        return false;
+    }
+    record.glonassSatellites = in.integer();
+    const std::int64_t sum = std::int64_t{record.gpsSatellites} + record.glonassSatellites;
+    constexpr std::int64_t lowest = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int64_t highest = std::numeric_limits<std::int32_t>::max();
+    record.satellites = static_cast<std::int32_t>(sum < lowest ? lowest : sum > highest ? highest : sum);
+
+    double position[3];
+    for (double& value : position) {
+        if (!in.next()) {
+            return false;
+        }
+        value = in.decimal();
+    }
+    if (geodetic) {
+        record.latitude = position[0];
+        record.longitude = position[1];
+        record.validFlags |= ValidFlag::LatLon;
+    } else {
+        record.localX = position[0];
+        record.localY = position[1];
+        record.validFlags |= ValidFlag::Grid;
+    }
+    record.height = position[2];
+    record.validFlags |= ValidFlag::Height;
+    if (geodetic && toKKJ) {
+        toGrid(record);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool nextField(char* out, char*& rest, char separator) noexcept
+{
+    std::size_t size = 0;
+    return cutField(out, size, rest, separator);
+}
+
+void decodeNmeaSentence(GNSSRecord& record, char* sentence, bool toKKJ) noexcept
+{
+    record.latitude = 0;
+    record.longitude = 0;
+    record.height = 0;
+    record.localX = 0;
+    record.localY = 0;
+    record.dop = 0;
+    record.correctionAge = 0;
+    record.errorEstimate = 0;
+    record.validFlags = 0;
+    record.valid = 0;
+    if (sentence == nullptr) {
+        return;
+    }
+
+    FieldReader in(sentence);
+    bool decoded = false;
+    if (std::strstr(sentence, "GGA") != nullptr) {
+        decoded = decodeGga(record, in, toKKJ);
+    } else if (std::strstr(sentence, "LLK") != nullptr) {
+        decoded = decodeLlkLlq(record, in, false);
+    } else if (std::strstr(sentence, "LLQ") != nullptr) {
+        decoded = decodeLlkLlq(record, in, true);
+    } else if (std::strstr(sentence, "ORP") != nullptr) {
+        decoded = decodeOrp(record, in, toKKJ);
+    }
+    record.valid = decoded ? 1 : 0;
+}
+
+}  // namespace gnsslog

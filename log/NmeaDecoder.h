@@ -1,0 +1,39 @@
+// Decoder of the NMEA sentences that carry a position solution: GGA, LLK,
+// LLQ and ORP.
+//
+// The type is the first of "GGA", "LLK", "LLQ", "ORP" found anywhere in the
+// sentence (talker letters are not examined; the checksum is not checked).
+// Fields are taken in order; a field counts as present only when its
+// separator follows it, and a missing field, a time field shorter than four
+// characters, a GGA latitude of two or fewer characters, a GGA longitude of
+// three or fewer, an ORP coordinate kind outside 0..4 and an ORP status of
+// 0 or 4 reject the sentence. Number fields that do not parse read 0 and
+// reject nothing (see log/NumberFields.h).
+#pragma once
+
+#include <cstddef>
+
+#include "log/GnssRecord.h"
+
+namespace gnsslog {
+
+// Fields are held in buffers of this size; a longer field keeps its first
+// kNmeaFieldCapacity - 1 characters and the reading continues after it.
+inline constexpr std::size_t kNmeaFieldCapacity = 64;
+
+// Fills record from sentence: a zero-terminated text starting with '$' and
+// ending with "*hh" (no CR/LF). valid is 1 when the sentence was decoded,
+// 0 when it was rejected or of another type; a rejected record may hold
+// partly decoded fields. With toKKJ set, a geodetic position is converted
+// to KKJ zone 2 grid coordinates as well. sentence is not modified. Does
+// not throw and does not allocate.
+void decodeNmeaSentence(GNSSRecord& record, char* sentence, bool toKKJ) noexcept;
+
+// Cuts the next field off rest. On success the text before the first
+// separator is copied to out (kNmeaFieldCapacity characters, zero-
+// terminated, cut to fit) and rest moves past the separator. When rest (a
+// zero-terminated text) holds no separator, out becomes "" and rest is left
+// as it was; returns false.
+bool nextField(char* out, char*& rest, char separator) noexcept;
+
+}  // namespace gnsslog

@@ -1,0 +1,83 @@
+#include "log/NumberFields.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <system_error>
+
+namespace gnsslog {
+
+namespace {
+
+// The "C" locale's isspace set, without calling the locale-aware isspace.
+constexpr bool isCSpace(char c) noexcept
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// Skips the blanks and one sign; returns whether the sign was '-'.
+inline bool skipBlanksAndSign(const char*& p, const char* end) noexcept
+{
+    while (p != end && isCSpace(*p)) {
+        ++p;
+    }
+    bool negative = false;
+    if (p != end && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
+    }
+    return negative;
+}
+
+}  // namespace
+
+std::int32_t parseInt32(const char* text, std::size_t length) noexcept
+{
+    const char* p = text;
+    const char* const end = text + length;
+    const bool negative = skipBlanksAndSign(p, end);
+
+    // Accumulate the magnitude in 64 bits and stop growing it once past the
+    // int32 range; the remaining digits cannot bring it back.
+    constexpr std::int64_t cap = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
+    std::int64_t magnitude = 0;
+    for (; p != end; ++p) {
+        const unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
+        if (digit > 9) {
+            break;
+        }
+        if (magnitude < cap) {
+            magnitude = magnitude * 10 + digit;
+        }
+    }
+    if (negative) {
+        return magnitude >= cap ? std::numeric_limits<std::int32_t>::min()
+                                : static_cast<std::int32_t>(-magnitude);
+    }
+    return magnitude >= cap ? std::numeric_limits<std::int32_t>::max()
+                            : static_cast<std::int32_t>(magnitude);
+}
+
+double parseDecimal(const char* text, std::size_t length) noexcept
+{
+    const char* p = text;
+    const char* const end = text + length;
+    const bool negative = skipBlanksAndSign(p, end);
+    // from_chars takes a '-' of its own; after our sign strtod would take
+    // none ("+-5" and "--5" are no number), so neither do we.
+    if (p == end || *p == '-') {
+        return 0.0;
+    }
+    double value = 0.0;
+    const std::from_chars_result result = std::from_chars(p, end, value, std::chars_format::general);
+    if (result.ec != std::errc{}) {
+        // No digits, or out of range: overflow is non-finite and reads 0,
+        // underflow is 0 in strtod too (the sign is kept below).
+        value = 0.0;
+    } else if (!std::isfinite(value)) {
+        return 0.0;
+    }
+    return negative ? -value : value;
+}
+
+}  // namespace gnsslog
