@@ -1,8 +1,26 @@
 // Byte-at-a-time framers for NMEA sentences and NavCom binary messages.
-// (the helper fills in the opening paragraph and the state machines)
+//
+// A log file is an unstructured byte stream: reads split packets anywhere,
+// a recording usually starts in the middle of a message, and garbage, line
+// noise and truncated messages sit between the good ones. Each framer is a
+// small state machine fed one byte at a time. It stores the bytes of the
+// frame in progress in its own fixed buffer and moves on only while every
+// byte fits the expected shape; anything unexpected drops the frame and
+// returns to the ground state, where the next start byte begins a new one.
+// The byte that broke a frame is consumed: it is never re-examined as a
+// start byte, so a doubled "$" or "[" loses the frame that follows it.
+// Lengths are capped before bytes are stored, and every state refuses a
+// byte that would leave no room for the terminating zero, so no input can
+// overrun a buffer. The NavCom CRC is checked once, when the frame is
+// complete.
+//
+// feed() is a block fast path: it gives exactly the frames and statuses
+// that feeding the same bytes one by one through feedByte() would give.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace gnsslog {
 
@@ -36,5 +54,249 @@ protected:
     std::uint16_t frameKind_ = 0;
     std::uint8_t status_ = SnifferStatus::Searching;
 };
+
+// NMEA sentences: "$", five upper-case letters, a body of printable 7-bit
+// bytes, "*" and two characters "0".."F". The published frame runs from
+// "$" to the second checksum character; the checksum itself is left to the
+// decoder. At most 511 bytes, so the sentence and its zero fit 512.
+class NMEASniffer final : public PacketSniffer {
+public:
+    static constexpr std::int32_t BufferSize = 512;
+
+    NMEASniffer() noexcept = default;
+    // frameStart() points into the object itself.
+    NMEASniffer(const NMEASniffer&) = delete;
+    NMEASniffer& operator=(const NMEASniffer&) = delete;
+
+    // Advances the machine by one byte and returns the new status. Does not
+    // throw and does not allocate.
+    std::uint8_t feedByte(std::uint8_t byte) noexcept override;
+
+    // Feeds bytes from data[0..size) until a frame completes or the bytes
+    // run out, and returns how many were consumed; status() then tells
+    // whether the last consumed byte completed a frame. data may be null
+    // when size is 0. Does not throw and does not allocate.
+    std::size_t feed(const std::uint8_t* data, std::size_t size) noexcept;
+
+private:
+    enum class State : std::int8_t {
+        Searching = 0,     // waiting for "$"
+        AddressFirst = 1,  // "$" stored; first address letter expected
+        Address = 2,       // address letters until five follow the "$"
+        Body = 3,          // printable bytes up to "*"
+        Checksum = 4,      // "*" stored; two characters "0".."F" expected
+    };
+
+    std::uint8_t drop() noexcept
+    {
+        state_ = State::Searching;
+        return status_ = SnifferStatus::Searching;
+    }
+    // Stores a byte unless it would leave no room for the terminating zero.
+    bool store(std::uint8_t byte) noexcept
+    {
+        if (count_ >= BufferSize - 1) {
+            return false;
+        }
+        buffer_[count_++] = byte;
+        return true;
+    }
+    std::uint8_t publish() noexcept;
+
+    std::uint8_t buffer_[BufferSize] = {};
+    std::int32_t count_ = 0;
+    State state_ = State::Searching;
+};
+
+// NavCom binary messages: a label "[" + characters "0".."Z" ending in "B"
+// + "]" (four bytes at least, "BOOTLOADB]" excluded), a nine-byte header
+// whose first two bytes are the length N = 9 + body bytes (little-endian),
+// the body, "*", the CRC-16/XMODEM of header and body as four upper-case
+// hexadecimal digits and a carriage return. The published frame runs from
+// "[" to the last CRC digit. Bodies are limited to 2000 bytes, and a body
+// byte is refused once more than 2000 bytes (label and header included)
+// are stored, so with "[PVT1B]" the longest body is 1985 bytes.
+class NCTBINSniffer final : public PacketSniffer {
+public:
+    static constexpr std::int32_t BufferSize = 4096;
+    static constexpr std::int32_t HeaderSize = 9;
+    static constexpr std::int32_t MaxBody = 2000;
+    static constexpr std::int32_t MaxStoredBeforeBodyByte = 2000;
+    static constexpr std::int32_t CrcDigits = 4;
+
+    NCTBINSniffer() noexcept = default;
+    // frameStart() points into the object itself.
+    NCTBINSniffer(const NCTBINSniffer&) = delete;
+    NCTBINSniffer& operator=(const NCTBINSniffer&) = delete;
+
+    // Advances the machine by one byte and returns the new status. Does not
+    // throw and does not allocate.
+    std::uint8_t feedByte(std::uint8_t byte) noexcept override;
+
+    // Feeds bytes from data[0..size) until a frame completes or the bytes
+    // run out, and returns how many were consumed; status() then tells
+    // whether the last consumed byte completed a frame. data may be null
+    // when size is 0. Does not throw and does not allocate.
+    std::size_t feed(const std::uint8_t* data, std::size_t size) noexcept;
+
+private:
+    enum class State : std::int8_t {
+        Searching = 0,  // waiting for "["
+        Label = 1,      // label characters "0".."Z" until "]"
+        Header = 2,     // nine header bytes, the first two the length
+        Body = 3,       // body bytes, counted down from the length
+        Star = 4,       // "*" expected right after the body
+        Crc = 5,        // CRC digits (backspace removes one), then CR
+    };
+
+    std::uint8_t drop() noexcept
+    {
+        state_ = State::Searching;
+        return status_ = SnifferStatus::Searching;
+    }
+    // Stores a byte unless it would leave no room for the terminating zero.
+    bool store(std::uint8_t byte) noexcept
+    {
+        if (count_ >= BufferSize - 1) {
+            return false;
+        }
+        buffer_[count_++] = byte;
+        return true;
+    }
+    std::uint8_t endLabel() noexcept;
+    std::uint8_t endHeader() noexcept;
+    std::uint8_t verifyAndPublish() noexcept;
+
+    std::uint8_t buffer_[BufferSize] = {};
+    std::int32_t count_ = 0;
+    State state_ = State::Searching;
+    // Offset of the first header byte (the label's length).
+    std::int32_t headerStart_ = 0;
+    std::uint16_t remainingBody_ = 0;
+    // Header bytes stored, then CRC digits stored. Wide enough for a
+    // buffer full of digits, so it cannot wrap.
+    std::int32_t counter_ = 0;
+};
+
+inline std::uint8_t NMEASniffer::feedByte(std::uint8_t byte) noexcept
+{
+    switch (state_) {
+    case State::Searching:
+        if (byte != '$') {
+            return status_ = SnifferStatus::Searching;
+        }
+        buffer_[0] = byte;
+        count_ = 1;
+        state_ = State::AddressFirst;
+        return status_ = SnifferStatus::InFrame;
+    case State::AddressFirst:
+        if (byte < 'A' || byte > 'Z') {
+            return drop();
+        }
+        buffer_[count_++] = byte;
+        state_ = State::Address;
+        return status_ = SnifferStatus::InFrame;
+    case State::Address:
+        if (byte < 'A' || byte > 'Z') {
+            return drop();
+        }
+        buffer_[count_++] = byte;
+        if (count_ == 6) {
+            state_ = State::Body;
+        }
+        return status_ = SnifferStatus::InFrame;
+    case State::Body:
+        // Control characters (CR and LF among them) and bytes outside 7-bit
+        // ASCII end a sentence that has not reached its "*".
+        if (byte < 0x20 || byte >= 0x80 || !store(byte)) {
+            return drop();
+        }
+        if (byte == '*') {
+            state_ = State::Checksum;
+        }
+        return status_ = SnifferStatus::InFrame;
+    case State::Checksum:
+        if (byte < '0' || byte > 'F' || !store(byte)) {
+            return drop();
+        }
+        if (buffer_[count_ - 3] == '*') {
+            return publish();
+        }
+        return status_ = SnifferStatus::InFrame;
+    }
+    return drop();
+}
+
+inline std::uint8_t NCTBINSniffer::feedByte(std::uint8_t byte) noexcept
+{
+    switch (state_) {
+    case State::Searching:
+        if (byte != '[') {
+            return status_ = SnifferStatus::Searching;
+        }
+        buffer_[0] = byte;
+        count_ = 1;
+        state_ = State::Label;
+        return status_ = SnifferStatus::InFrame;
+    case State::Label:
+        if (byte == ']') {
+            // "[" + two characters + "]" at least.
+            if (count_ < 3 || !store(byte)) {
+                return drop();
+            }
+            return endLabel();
+        }
+        if (byte < '0' || byte > 'Z' || !store(byte)) {
+            return drop();
+        }
+        return status_ = SnifferStatus::InFrame;
+    case State::Header:
+        if (!store(byte)) {
+            return drop();
+        }
+        if (++counter_ == HeaderSize) {
+            return endHeader();
+        }
+        return status_ = SnifferStatus::InFrame;
+    case State::Body:
+        if (count_ > MaxStoredBeforeBodyByte) {
+            return drop();
+        }
+        buffer_[count_++] = byte;
+        if (--remainingBody_ == 0) {
+            counter_ = 0;
+            state_ = State::Star;
+        }
+        return status_ = SnifferStatus::InFrame;
+    case State::Star:
+        if (byte != '*' || !store(byte)) {
+            return drop();
+        }
+        counter_ = 0;
+        state_ = State::Crc;
+        return status_ = SnifferStatus::InFrame;
+    case State::Crc:
+        if (byte == '\r') {
+            if (counter_ != CrcDigits) {
+                return drop();
+            }
+            return verifyAndPublish();
+        }
+        if (byte == 0x08) {  // backspace takes back the last digit
+            if (counter_ == 0) {
+                return drop();
+            }
+            --counter_;
+            --count_;
+            return status_ = SnifferStatus::InFrame;
+        }
+        if (byte < '0' || byte > 'F' || !store(byte)) {
+            return drop();
+        }
+        ++counter_;
+        return status_ = SnifferStatus::InFrame;
+    }
+    return drop();
+}
 
 }  // namespace gnsslog

@@ -1,0 +1,171 @@
+// The once-per-frame steps of the framers and their block fast paths.
+#include "log/Packetsniffers.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "log/Crc16.h"
+
+namespace gnsslog {
+
+namespace {
+
+// Value of an upper-case hexadecimal digit, or -1.
+int hexDigit(std::uint8_t c) noexcept
+{
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+}  // namespace
+
+std::uint8_t NMEASniffer::publish() noexcept
+{
+    buffer_[count_] = 0;
+    frameStart_ = buffer_;
+    frameLength_ = count_;
+    frameKind_ = FrameKind::Nmea;
+    state_ = State::Searching;
+    return status_ = SnifferStatus::Complete;
+}
+
+std::size_t NMEASniffer::feed(const std::uint8_t* data, std::size_t size) noexcept
+{
+    std::size_t i = 0;
+    while (i < size) {
+        if (state_ == State::Searching) {
+            const void* start = std::memchr(data + i, '$', size - i);
+            if (start == nullptr) {
+                status_ = SnifferStatus::Searching;
+                return size;
+            }
+            i = static_cast<std::size_t>(static_cast<const std::uint8_t*>(start) - data);
+            feedByte(data[i++]);
+        } else if (state_ == State::Body) {
+            // Plain body bytes: printable, not "*", and room left for them
+            // and the zero. Anything else goes through feedByte.
+            std::size_t run = 0;
+            const std::size_t room = static_cast<std::size_t>(BufferSize - 1 - count_);
+            const std::size_t limit = std::min(size - i, room);
+            while (run < limit) {
+                const std::uint8_t c = data[i + run];
+                if (c < 0x20 || c >= 0x80 || c == '*') {
+                    break;
+                }
+                ++run;
+            }
+            if (run == 0) {
+                feedByte(data[i++]);
+                continue;
+            }
+            std::memcpy(buffer_ + count_, data + i, run);
+            count_ += static_cast<std::int32_t>(run);
+            i += run;
+            status_ = SnifferStatus::InFrame;
+        } else if (feedByte(data[i++]) == SnifferStatus::Complete) {
+            return i;
+        }
+    }
+    return size;
+}
+
+std::uint8_t NCTBINSniffer::endLabel() noexcept
+{
+    buffer_[count_] = 0;  // not counted; the header overwrites it
+    // The label holds only "0".."Z" between its brackets, so "contains"
+    // and "ends with" are the same test here.
+    const std::string_view label(reinterpret_cast<const char*>(buffer_),
+                                 static_cast<std::size_t>(count_));
+    if (label.ends_with("BOOTLOADB]") || !label.ends_with("B]")) {
+        return drop();
+    }
+    headerStart_ = count_;
+    counter_ = 0;
+    state_ = State::Header;
+    return status_ = SnifferStatus::InFrame;
+}
+
+std::uint8_t NCTBINSniffer::endHeader() noexcept
+{
+    const unsigned length = buffer_[headerStart_] | (unsigned{buffer_[headerStart_ + 1]} << 8);
+    // Unsigned 16-bit arithmetic: lengths below 9 wrap to large values and
+    // fail the limit.
+    remainingBody_ = static_cast<std::uint16_t>(length - HeaderSize);
+    if (remainingBody_ > MaxBody) {
+        return drop();
+    }
+    counter_ = 0;
+    // An empty body (length exactly 9) goes straight on to the "*".
+    state_ = remainingBody_ == 0 ? State::Star : State::Body;
+    return status_ = SnifferStatus::InFrame;
+}
+
+std::uint8_t NCTBINSniffer::verifyAndPublish() noexcept
+{
+    const std::int32_t n = count_;
+    buffer_[n] = 0;  // not counted
+    const std::int32_t star = n - 1 - CrcDigits;
+    if (star < headerStart_ + HeaderSize || buffer_[star] != '*') {
+        return drop();
+    }
+    unsigned expected = 0;
+    for (std::int32_t k = star + 1; k < n; ++k) {
+        const int digit = hexDigit(buffer_[k]);
+        if (digit < 0) {
+            return drop();
+        }
+        expected = (expected << 4) | static_cast<unsigned>(digit);
+    }
+    // Header and body: everything between the label's "]" and the "*".
+    const std::uint16_t computed =
+        crc16Xmodem(buffer_ + headerStart_, static_cast<std::size_t>(star - headerStart_));
+    if (computed != expected) {
+        return drop();
+    }
+    frameStart_ = buffer_;
+    frameLength_ = n;
+    frameKind_ = FrameKind::NavcomBinary;
+    state_ = State::Searching;
+    return status_ = SnifferStatus::Complete;
+}
+
+std::size_t NCTBINSniffer::feed(const std::uint8_t* data, std::size_t size) noexcept
+{
+    std::size_t i = 0;
+    while (i < size) {
+        if (state_ == State::Searching) {
+            const void* start = std::memchr(data + i, '[', size - i);
+            if (start == nullptr) {
+                status_ = SnifferStatus::Searching;
+                return size;
+            }
+            i = static_cast<std::size_t>(static_cast<const std::uint8_t*>(start) - data);
+            feedByte(data[i++]);
+        } else if (state_ == State::Body && count_ <= MaxStoredBeforeBodyByte) {
+            // Body bytes are taken whatever their value, one by one while at
+            // most 2000 bytes are stored; copy as many as that allows.
+            const std::size_t allowed =
+                static_cast<std::size_t>(MaxStoredBeforeBodyByte + 1 - count_);
+            const std::size_t run = std::min({size - i, std::size_t{remainingBody_}, allowed});
+            std::memcpy(buffer_ + count_, data + i, run);
+            count_ += static_cast<std::int32_t>(run);
+            remainingBody_ = static_cast<std::uint16_t>(remainingBody_ - run);
+            i += run;
+            if (remainingBody_ == 0) {
+                counter_ = 0;
+                state_ = State::Star;
+            }
+            status_ = SnifferStatus::InFrame;
+        } else if (feedByte(data[i++]) == SnifferStatus::Complete) {
+            return i;
+        }
+    }
+    return size;
+}
+
+}  // namespace gnsslog
