@@ -85,6 +85,8 @@ enum class PlotScale : std::uint8_t { Autoscale, M0_05, M0_1, M0_2, M0_5, M1_0 }
 // Autoscale takes the largest of maxErrorX, maxErrorY, maxErrorZ; a result
 // of exactly 0 becomes 1.0.
 double scaleRange(PlotScale scale, const GNSSLog& analysis) noexcept;
+// The same from the three maxima (metres), for a plot without an analysis.
+double scaleRange(PlotScale scale, double maxErrorX, double maxErrorY, double maxErrorZ) noexcept;
 
 // The error plot's view: which time window is visible. Each rule works from
 // the analysis's startTime and endTime and returns true when it changed the

@@ -1,0 +1,81 @@
+#include "plots/HistoPlot.h"
+
+#include <algorithm>
+
+#include <QFont>
+#include <QResizeEvent>
+
+#include "plots/HistogramPainter.h"
+
+namespace gnsslog {
+
+namespace {
+// Outer size minus these gives the image: room for the 10-pixel margins,
+// the borders and the caption bar.
+constexpr int WidthAroundImage = 20;
+constexpr int HeightAroundImage = 60;
+constexpr int SmallestImage = 100;
+
+QFont formFont()
+{
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPixelSize(11);  // 8 points at 96 dpi
+    return font;
+}
+}  // namespace
+
+TPlotForm::TPlotForm(QWidget* mainWindow, const QString& caption, const Histogram* histogram)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowMinMaxButtonsHint),
+      ShownHistogram(histogram),
+      mainWindow_(mainWindow)
+{
+    setWindowTitle(caption);
+    setFont(formFont());
+    Image1 = new TImage(this);
+    Image1->setGeometry(10, 10, 1000, 100);
+    setMinimumSize(SmallestImage + WidthAroundImage, SmallestImage + HeightAroundImage);
+    resize(DesignedClientWidth, DesignedClientHeight);
+}
+
+void TPlotForm::SetHistogram(const QString& caption, const Histogram* histogram)
+{
+    setWindowTitle(caption);
+    ShownHistogram = histogram;
+    DrawHistogram();
+}
+
+void TPlotForm::FormResize()
+{
+    // The outer size, borders and caption included, as the window system
+    // reports it; the minimum keeps the image at least 100 x 100.
+    const QSize outer = frameGeometry().size();
+    const QSize frame = outer - size();
+    setMinimumSize(std::max(0, SmallestImage + WidthAroundImage - frame.width()),
+                   std::max(0, SmallestImage + HeightAroundImage - frame.height()));
+    const int width = std::max(SmallestImage, outer.width() - WidthAroundImage);
+    const int height = std::max(SmallestImage, outer.height() - HeightAroundImage);
+    Image1->resize(width, height);
+    if (Image1->Bitmap.size() != QSize(width, height)) {
+        // A resized bitmap keeps no old picture; an empty histogram then shows white.
+        Image1->Bitmap = QImage(width, height, QImage::Format_RGB32);
+        Image1->Bitmap.fill(Qt::white);
+    }
+    DrawHistogram();
+}
+
+void TPlotForm::DrawHistogram()
+{
+    if (ShownHistogram != nullptr) {
+        paintHistogram(Image1->Bitmap, *ShownHistogram);
+    }
+    Image1->update();
+}
+
+void TPlotForm::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    FormResize();
+}
+
+}  // namespace gnsslog
