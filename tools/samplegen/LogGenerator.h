@@ -1,0 +1,121 @@
+// Deterministic generator of realistic receiver logs for samples, tests and
+// benchmarks.
+//
+// The receiver is static near Helsinki and alternates between spells of
+// RTK-fixed, float, stand-alone, RTK-X and no-position solutions; between
+// the solutions it writes the traffic a real log holds: other NavCom
+// messages (a boot-loader one among them) or RMC/GSA/GSV sentences, runs of
+// garbage bytes and truncated frames. Every complete frame has a correct
+// CRC or checksum unless badCrcShare asks for corrupted ones.
+//
+// Garbage is chosen so that a framer is back in its searching state before
+// the next real frame starts: NavCom garbage never holds "[", NMEA garbage
+// never holds "$", a truncated NavCom frame is followed by enough bytes of
+// 0x80..0xFF to drop it, a truncated sentence by CR LF. So the statistics
+// below are exactly what a correct framer and decoder must find.
+//
+// The output depends only on the options (own xoshiro256** PRNG seeded by
+// splitmix64; no std:: distributions) and is produced chunk by chunk, so
+// logs larger than memory can be written.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace gnsslog {
+
+enum class LogFormat { Navcom, Nmea };
+
+// Which solution sentences an NMEA log carries.
+enum class NmeaSolution {
+    Gga,     // GGA, geodetic; RTK-X marked by reference station 0026
+    Llk,     // LLK, grid with DOP
+    Llq,     // LLQ, grid with position quality
+    LlkLlq,  // LLK and LLQ on alternate epochs
+    Orp,     // ORP, geodetic (coordinate kind 0)
+    OrpGrid  // ORP, grid (coordinate kind 2)
+};
+
+struct GeneratorOptions {
+    LogFormat format = LogFormat::Navcom;
+    NmeaSolution nmeaSolution = NmeaSolution::Gga;
+    std::uint64_t targetBytes = 100000;  // generation stops at the first epoch boundary at or past this
+    std::uint64_t seed = 1;
+    std::int64_t epochIntervalMs = 1000;  // 10 ms resolution for NMEA
+    // Start of the log: NavCom, GPS time of week; NMEA, time of day. A
+    // negative value lets the generator choose: for NMEA about halfway
+    // through the log falls on midnight, for NavCom Tuesday 10:00.
+    std::int64_t startMs = -1;
+    double noiseShare = 0.4;        // share of non-solution frames among all frames
+    double garbageShare = 0.02;     // probability per epoch of a garbage run before its frames
+    double partialShare = 0.01;     // probability per epoch of a truncated frame
+    double badCrcShare = 0.0;       // probability per epoch that its solution frame is corrupted
+    double bootloaderShare = 0.002; // probability per epoch of a "[BOOTLOADB]" message (NavCom)
+    std::size_t chunkBytes = 1 << 16;  // approximate size of one next() chunk
+};
+
+// Truth of the simulated receiver. Grid coordinates are the receiver's own
+// grid output for LLK, LLQ and grid ORP logs.
+struct GeneratorTruth {
+    double latitude = 60.2051234;    // degrees, WGS84
+    double longitude = 24.9012345;   // degrees, WGS84
+    double height = 45.678;          // metres above the ellipsoid
+    double geoidSeparation = 17.512; // metres (GGA)
+    double gridX = 6676543.210;      // metres, grid northing
+    double gridY = 2549876.543;      // metres, grid easting
+};
+
+// What the generator wrote, in the terms of the analysis.
+struct GeneratorStats {
+    std::uint64_t bytes = 0;
+    std::uint64_t epochs = 0;
+    std::uint64_t solutionFrames = 0;    // solution messages/sentences with a correct CRC, valid or not
+    std::uint64_t validRecords = 0;      // solutions the decoder keeps
+    std::uint64_t invalidSolutions = 0;  // framed solutions the decoder rejects (no position)
+    std::uint64_t fixedRecords = 0;      // kept records with fixType 4
+    std::uint64_t floatRecords = 0;      // kept records with fixType 5
+    std::uint64_t rtkxRecords = 0;       // kept records with fixType 255
+    std::uint64_t otherRecords = 0;      // kept records with any other fixType
+    std::uint64_t fixLosses = 0;         // kept non-fixed record right after a kept fixed one
+    std::uint64_t noiseFrames = 0;       // other labels or sentences, complete and correct (boot loader excluded)
+    std::uint64_t bootloaderFrames = 0;  // "[BOOTLOADB]" messages, never framed
+    std::uint64_t badCrcFrames = 0;      // corrupted solution frames
+    std::uint64_t partialFrames = 0;     // truncated frames
+    std::uint64_t garbageBytes = 0;      // garbage and filler bytes
+    std::uint64_t dayWraps = 0;          // day wraps the pipeline's rule will see
+    // Record times as the pipeline computes them (decoded time plus its
+    // day-wrap offset); startTime of the first kept record, endTime the
+    // largest. Both 0 without records.
+    double startTime = 0;
+    double endTime = 0;
+};
+
+class LogGenerator {
+public:
+    explicit LogGenerator(const GeneratorOptions& options);
+    ~LogGenerator();
+    LogGenerator(const LogGenerator&) = delete;
+    LogGenerator& operator=(const LogGenerator&) = delete;
+
+    // Replaces chunk with the next part of the log; false (and an empty
+    // chunk) once the log is complete.
+    bool next(std::string& chunk);
+
+    // Counts so far; final once next() has returned false.
+    const GeneratorStats& stats() const noexcept;
+    const GeneratorTruth& truth() const noexcept;
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// The whole log in memory (for small logs).
+std::string generateLog(const GeneratorOptions& options, GeneratorStats* stats = nullptr);
+
+// Writes the log to path; throws std::runtime_error naming the file when it
+// cannot be written.
+GeneratorStats writeLog(const GeneratorOptions& options, const std::string& path);
+
+}  // namespace gnsslog
