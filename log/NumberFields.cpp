@@ -70,12 +70,13 @@ double parseDecimal(const char* text, std::size_t length) noexcept
     }
     double value = 0.0;
     const std::from_chars_result result = std::from_chars(p, end, value, std::chars_format::general);
-    if (result.ec != std::errc{}) {
-        // No digits, or out of range: overflow is non-finite and reads 0,
-        // underflow is 0 in strtod too (the sign is kept below).
+    if (result.ec == std::errc::invalid_argument || (result.ec == std::errc{} && !std::isfinite(value))) {
+        return 0.0;  // no number, or "inf"/"nan" spelt out
+    }
+    if (result.ec == std::errc::result_out_of_range) {
+        // Underflow is a signed 0 in strtod too; overflow would be infinite
+        // and reads as 0 as well, keeping the sign for simplicity.
         value = 0.0;
-    } else if (!std::isfinite(value)) {
-        return 0.0;
     }
     return negative ? -value : value;
 }

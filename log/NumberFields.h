@@ -27,8 +27,8 @@ namespace gnsslog {
 std::int32_t parseInt32(const char* text, std::size_t length) noexcept;
 
 // Decimal value of the text (digits, optional point, optional exponent);
-// 0 for no number and for non-finite results. Underflow gives a signed 0,
-// as strtod does.
+// 0 for no number and for non-finite results. Out-of-range magnitudes
+// give a 0 with the text's sign (strtod does so for underflow).
 double parseDecimal(const char* text, std::size_t length) noexcept;
 
 }  // namespace gnsslog
