@@ -1,0 +1,81 @@
+#include "app/Dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include <exception>
+
+namespace gnsslog {
+
+std::optional<QString> QtDialogs::openFileName(QWidget* parent)
+{
+    // Qt's own dialog rather than a desktop portal: it behaves the same on
+    // every desktop, and it accepts a typed name of a file that does not
+    // exist yet (AnyFile).
+    QFileDialog dialog(parent);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty()) {
+        return QString();
+    }
+    return files.front();
+}
+
+void QtDialogs::message(const QString& title, const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok);
+    // No owner window, but above the always-on-top main window.
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+void QtDialogs::error(const QString& text)
+{
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), text, QMessageBox::Ok);
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+namespace {
+
+Dialogs*& currentDialogs()
+{
+    static Dialogs* current = nullptr;
+    return current;
+}
+
+}  // namespace
+
+Dialogs& appDialogs()
+{
+    static QtDialogs qtDialogs;
+    Dialogs* current = currentDialogs();
+    return current ? *current : qtDialogs;
+}
+
+Dialogs* setAppDialogs(Dialogs* dialogs)
+{
+    Dialogs* previous = currentDialogs();
+    currentDialogs() = dialogs;
+    return previous;
+}
+
+void showHandlerError(const std::exception& error)
+{
+    appDialogs().error(QString::fromUtf8(error.what()));
+}
+
+void showHandlerError()
+{
+    appDialogs().error(QStringLiteral("Unknown error"));
+}
+
+}  // namespace gnsslog

@@ -1,0 +1,50 @@
+// The application's modal dialogs behind one small interface, so tests can
+// drive a load, and see every box, without a person at the screen.
+#pragma once
+
+#include <QString>
+
+#include <exception>
+#include <optional>
+
+class QWidget;
+
+namespace gnsslog {
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    // The open-file dialog: no filter, no title, no default extension, and
+    // the named file need not exist. Nothing when the user cancels.
+    virtual std::optional<QString> openFileName(QWidget* parent) = 0;
+
+    // A box with no owner window, an OK button and no icon.
+    virtual void message(const QString& title, const QString& text) = 0;
+
+    // The application's standard error box for an error raised in an
+    // event handler.
+    virtual void error(const QString& text) = 0;
+};
+
+// The Qt dialogs.
+class QtDialogs final : public Dialogs {
+public:
+    std::optional<QString> openFileName(QWidget* parent) override;
+    void message(const QString& title, const QString& text) override;
+    void error(const QString& text) override;
+};
+
+// The dialogs the application uses; QtDialogs unless a test swapped them.
+Dialogs& appDialogs();
+
+// Replaces the application's dialogs (null restores the Qt ones); returns
+// the previous ones. For tests.
+Dialogs* setAppDialogs(Dialogs* dialogs);
+
+// Shows the message of an error that escaped an event handler in the
+// standard error box, so the application carries on.
+void showHandlerError(const std::exception& error);
+void showHandlerError();  // for anything not derived from std::exception
+
+}  // namespace gnsslog

@@ -1,0 +1,124 @@
+// The main window: menus, manual truth coordinates, the load command, the
+// six-line summary, and the histogram and error plot windows it owns.
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <cstdint>
+#include <memory>
+
+#include "log/Gpslog.h"
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+
+namespace gnsslog {
+
+class Dialogs;
+class TPlotForm;
+class TXYPlotForm;
+
+class TForm3 : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit TForm3(QWidget* parent = nullptr);  // with the application's dialogs
+    explicit TForm3(Dialogs& dialogs, QWidget* parent = nullptr);
+    ~TForm3() override;  // runs FormDestroy
+
+    // Handlers, named after their controls and events. Called directly they
+    // let errors escape; from the menu an escaping error is shown in the
+    // standard error box.
+    void Loadlogfile1Click();
+    void Button1Click();  // the load command
+    void N3Dpositionhistogram1Click();
+    void XHistogram1Click();
+    void YHistogram1Click();
+    void ZHistogram1Click();
+    void XYZplot1Click();
+    void GeodeticKKJ1Click();
+    void About1Click();
+    void FormDestroy();
+
+    // True while the load command runs; a second load is refused then.
+    bool loading() const noexcept { return loading_; }
+
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label7 = nullptr;
+    QLineEdit* XCoord = nullptr;
+    QLineEdit* YCoord = nullptr;
+    QLineEdit* ZCoord = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label5 = nullptr;
+
+    QMenuBar* MainMenu1 = nullptr;
+    QMenu* File1 = nullptr;
+    QAction* Loadlogfile1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QMenu* View1 = nullptr;
+    QAction* N3Dpositionhistogram1 = nullptr;
+    QAction* XHistogram1 = nullptr;
+    QAction* YHistogram1 = nullptr;
+    QAction* ZHistogram1 = nullptr;
+    QAction* XYZplot1 = nullptr;
+    QMenu* ruthcoordinates1 = nullptr;
+    QActionGroup* TruthGroup = nullptr;
+    QAction* Useaverageposition1 = nullptr;
+    QAction* Usefirstfixposition1 = nullptr;
+    QAction* Manualinput1 = nullptr;
+    QMenu* Mode = nullptr;
+    QActionGroup* ModeGroup = nullptr;
+    QAction* NMEAAscii = nullptr;
+    QAction* Navcombinary = nullptr;
+    QMenu* ransformations1 = nullptr;
+    QAction* GeodeticKKJ1 = nullptr;
+    QAction* About1 = nullptr;
+
+    // Owned; QPointer so that a window that deleted itself reads as gone.
+    QPointer<TPlotForm> ZHistogramForm;
+    QPointer<TPlotForm> XHistogramForm;
+    QPointer<TPlotForm> YHistogramForm;
+    QPointer<TPlotForm> Fix3DHistogramForm;
+    QPointer<TPlotForm> Rtkx3DHistogramForm;
+    QPointer<TXYPlotForm> ErrorPlotForm;
+    // Declared after the windows' fields and freed only after they are gone.
+    std::unique_ptr<GNSSLog> Analysis;
+
+signals:
+    void closed();  // the window was closed: the application ends
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createControls();
+    void createMenus();
+    template <typename Handler>
+    void connectHandler(QAction* action, Handler handler);
+    template <typename Handler>
+    void connectSelfChecked(QAction* action, Handler handler);
+
+    void destroyPlotWindows();  // the load command's order
+    void openHistogram(QPointer<TPlotForm>& field, const QString& caption, const Histogram* histogram);
+    void openErrorPlot();
+    void hideProgress();
+
+    Dialogs& dialogs_;
+    bool loading_ = false;
+};
+
+// The progress callback handed to the pipeline: forwards to FormProgress.
+void ReportProgress(const char* text, std::int32_t position, std::int32_t total);
+
+}  // namespace gnsslog
+
+// The main window; created first at start-up.
+extern gnsslog::TForm3* Form3;
