@@ -29,6 +29,45 @@ inline bool skipBlanksAndSign(const char*& p, const char* end) noexcept
     return negative;
 }
 
+// Exact powers of ten: every one up to 1e22 is a double.
+constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// Plain fields such as "4807.038": at most 15 digits and no exponent. Then
+// the digits form an integer below 2^53 and the value is that integer over
+// an exact power of ten; one IEEE division rounds correctly, so the result
+// equals strtod's (Clinger's fast path). Returns false for anything else.
+inline bool parsePlainDecimal(const char* p, const char* end, double& value) noexcept
+{
+    std::uint64_t mantissa = 0;
+    int digits = 0;
+    int fractionDigits = 0;
+    for (; p != end; ++p) {
+        const unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
+        if (digit > 9) {
+            break;
+        }
+        mantissa = mantissa * 10 + digit;
+        ++digits;
+    }
+    if (p != end && *p == '.') {
+        for (++p; p != end; ++p) {
+            const unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
+            if (digit > 9) {
+                break;
+            }
+            mantissa = mantissa * 10 + digit;
+            ++digits;
+            ++fractionDigits;
+        }
+    }
+    if (digits == 0 || digits > 15 || (p != end && (*p == 'e' || *p == 'E'))) {
+        return false;  // from_chars takes these (a wrapped mantissa is discarded here)
+    }
+    value = static_cast<double>(mantissa) / kPowersOfTen[fractionDigits];
+    return true;
+}
+
 }  // namespace
 
 std::int32_t parseInt32(const char* text, std::size_t length) noexcept
@@ -69,6 +108,9 @@ double parseDecimal(const char* text, std::size_t length) noexcept
         return 0.0;
     }
     double value = 0.0;
+    if (parsePlainDecimal(p, end, value)) {
+        return negative ? -value : value;
+    }
     const std::from_chars_result result = std::from_chars(p, end, value, std::chars_format::general);
     if (result.ec == std::errc::invalid_argument || (result.ec == std::errc{} && !std::isfinite(value))) {
         return 0.0;  // no number, or "inf"/"nan" spelt out
