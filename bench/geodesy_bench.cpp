@@ -1,0 +1,100 @@
+// Cost of one WGS84 -> KKJ conversion, fast evaluation against the plain
+// transcription of the steps. The decoders call it once per position, so
+// ns per call here is ns per decoded record.
+#include "geodesy/Kkj.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+struct Position {
+    double latitude;
+    double longitude;
+};
+
+// Positions spread over Finland (lat 59..70, lon 19..32), from a fixed
+// linear congruential sequence so every run sees the same inputs and the
+// compiler cannot fold the call.
+const std::vector<Position>& finnishPositions()
+{
+    static const std::vector<Position> positions = [] {
+        std::vector<Position> out;
+        std::uint64_t state = 0x2545F4914F6CDD1Dull;
+        auto next = [&state] {
+            state = state * 6364136223846793005ull + 1442695040888963407ull;
+            return static_cast<double>(state >> 11) * (1.0 / 9007199254740992.0);
+        };
+        out.reserve(4096);
+        for (int i = 0; i < 4096; ++i) {
+            const double latitude = 59.0 + 11.0 * next();
+            const double longitude = 19.0 + 13.0 * next();
+            out.push_back({latitude, longitude});
+        }
+        return out;
+    }();
+    return positions;
+}
+
+template <void (*Convert)(double, double, int, double&, double&)>
+void convertPositions(benchmark::State& state)
+{
+    const std::vector<Position>& positions = finnishPositions();
+    std::size_t i = 0;
+    for (auto _ : state) {
+        double x = 0.0;
+        double y = 0.0;
+        Convert(positions[i].latitude, positions[i].longitude, 2, x, y);
+        benchmark::DoNotOptimize(x);
+        benchmark::DoNotOptimize(y);
+        i = (i + 1) % positions.size();
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+}
+
+template <void (*Project)(double, double, double&, double&)>
+void projectPositions(benchmark::State& state)
+{
+    const std::vector<Position>& positions = finnishPositions();
+    std::size_t i = 0;
+    for (auto _ : state) {
+        double x = 0.0;
+        double y = 0.0;
+        Project(positions[i].latitude * gnsslog::kkj::kRadiansPerDegree,
+                (positions[i].longitude - 24.0) * gnsslog::kkj::kRadiansPerDegree, x, y);
+        benchmark::DoNotOptimize(x);
+        benchmark::DoNotOptimize(y);
+        i = (i + 1) % positions.size();
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+}
+
+void BM_GeodeticToKKJ(benchmark::State& state)
+{
+    convertPositions<gnsslog::geodeticToKKJ>(state);
+}
+
+void BM_GeodeticToKKJReference(benchmark::State& state)
+{
+    convertPositions<gnsslog::kkj::detail::geodeticToKKJReference>(state);
+}
+
+void BM_ProjectGaussKruger(benchmark::State& state)
+{
+    projectPositions<gnsslog::projectGaussKruger>(state);
+}
+
+void BM_ProjectGaussKrugerReference(benchmark::State& state)
+{
+    projectPositions<gnsslog::kkj::detail::projectGaussKrugerReference>(state);
+}
+
+}  // namespace
+
+BENCHMARK(BM_GeodeticToKKJ);
+BENCHMARK(BM_GeodeticToKKJReference);
+BENCHMARK(BM_ProjectGaussKruger);
+BENCHMARK(BM_ProjectGaussKrugerReference);
