@@ -1,7 +1,156 @@
 #include "tools/report/Report.h"
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <memory>
+
+#include <CLI/CLI.hpp>
+
+#include "log/Gpslog.h"
+#include "log/Summary.h"
+#include "tools/report/CsvExport.h"
+#include "tools/report/JsonReport.h"
+#include "tools/report/ReportOptions.h"
+
 namespace gnsslog {
 
-int runReport(int, char**, std::ostream&, std::ostream&) { return 2; }
+namespace {
+
+// The pipeline takes a plain function pointer, so the bar's target lives
+// in a static. Only one analysis runs at a time in this tool.
+std::ostream* progressStream = nullptr;
+std::string lastProgressLine;
+
+void drawProgress(const char* phase, std::int32_t position, std::int32_t total)
+{
+    if (progressStream == nullptr) {
+        return;
+    }
+    std::string line = progressBarLine(phase, position, total);
+    if (line == lastProgressLine) {
+        return;
+    }
+    lastProgressLine = line;
+    *progressStream << '\r' << line << std::flush;
+}
+
+// Clears the bar's line so later messages start in column 0.
+void endProgress()
+{
+    if (progressStream != nullptr && !lastProgressLine.empty()) {
+        *progressStream << '\r' << std::string(lastProgressLine.size(), ' ') << '\r' << std::flush;
+    }
+    progressStream = nullptr;
+    lastProgressLine.clear();
+}
+
+struct ProgressScope {
+    explicit ProgressScope(std::ostream& err)
+    {
+        if (&err == &std::cerr && isatty(STDERR_FILENO) == 1) {
+            progressStream = &err;
+        }
+    }
+    ~ProgressScope() { endProgress(); }
+    ProgressScope(const ProgressScope&) = delete;
+    ProgressScope& operator=(const ProgressScope&) = delete;
+};
+
+void writeSummaryTexts(std::ostream& out, const SummaryTexts& texts)
+{
+    for (const std::string& line : summaryInWindowOrder(texts)) {
+        out << line << '\n';
+    }
+}
+
+}  // namespace
+
+std::string progressBarLine(const char* phase, std::int32_t position, std::int32_t total, int barWidth)
+{
+    if (barWidth < 1) {
+        barWidth = 1;
+    }
+    std::int64_t done = 0;
+    int percent = 0;
+    if (total > 0) {
+        const std::int64_t clamped = position < 0 ? 0 : position > total ? total : position;
+        done = clamped * barWidth / total;
+        percent = static_cast<int>(clamped * 100 / total);
+    }
+    char head[32];
+    std::snprintf(head, sizeof head, "%-20.20s [", phase != nullptr ? phase : "");
+    std::string line(head);
+    line.append(static_cast<std::size_t>(done), '#');
+    line.append(static_cast<std::size_t>(barWidth - done), '.');
+    char tail[16];
+    std::snprintf(tail, sizeof tail, "] %3d%%", percent);
+    return line + tail;
+}
+
+int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
+{
+    ReportOptions options;
+    CLI::App app{"Analyses a GNSS receiver log (NavCom [PVT1B] or NMEA GGA/LLK/LLQ/ORP) the way "
+                 "the analyser's main window does and prints its summary.",
+                 "gnsslog-report"};
+    addReportOptions(app, options);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        out << app.help();
+        return ReportExit::Ok;
+    } catch (const CLI::CallForAllHelp&) {
+        out << app.help("", CLI::AppFormatMode::All);
+        return ReportExit::Ok;
+    } catch (const CLI::ParseError& error) {
+        err << "gnsslog-report: " << error.what() << "\nRun with --help for more information.\n";
+        return ReportExit::Usage;
+    }
+    if (const std::string problem = resolveReportOptions(options); !problem.empty()) {
+        err << "gnsslog-report: " << problem << '\n';
+        return ReportExit::Usage;
+    }
+
+    std::unique_ptr<GNSSLog> analysis;
+    {
+        ProgressScope progress(err);
+        analysis = std::make_unique<GNSSLog>(options.logFile.c_str(), drawProgress, options.toKKJ(),
+                                             options.navcomBinary(), options.truthMode(), options.manualX,
+                                             options.manualY, options.manualZ);
+    }
+    if (!analysis->openError.empty()) {
+        err << "gnsslog-report: " << analysis->openError << '\n';
+        return ReportExit::Usage;
+    }
+
+    const SummaryTexts texts = summaryTexts(*analysis);
+    const bool hasRecords = !analysis->records.empty();
+
+    // Outputs, each independent of the others. Later ones (pictures,
+    // statistics) go here in the same style.
+    if (options.json) {
+        out << analysisJson(*analysis, texts).dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+            << '\n';
+    } else if (hasRecords) {
+        writeSummaryTexts(out, texts);
+    }
+    if (!options.recordsCsv.empty()) {
+        std::ofstream csv(options.recordsCsv, std::ios::binary | std::ios::trunc);
+        if (!csv || !writeRecordsCsv(csv, analysis->records)) {
+            err << "gnsslog-report: cannot write " << options.recordsCsv << '\n';
+            return ReportExit::Usage;
+        }
+    }
+    out.flush();
+
+    if (!hasRecords) {
+        err << "No records, check parsing mode\n";
+        return ReportExit::NoRecords;
+    }
+    return ReportExit::Ok;
+}
 
 }  // namespace gnsslog

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "common/Saturate.h"
+#include "geodesy/Kkj.h"
 #include "log/GnssRecord.h"
 #include "tools/samplegen/NmeaWriter.h"
 #include "tools/samplegen/Pvt1bEncoder.h"
@@ -80,10 +81,10 @@ struct SpellModel {
 SpellModel model(Spell spell)
 {
     switch (spell) {
-    case Spell::Fixed: return {240, 0.008, 0.015, 0.0};
-    case Spell::Float: return {25, 0.15, 0.30, 0.10};
-    case Spell::Single: return {8, 1.5, 3.0, 1.0};
-    case Spell::RtkX: return {15, 0.04, 0.08, 0.02};
+    case Spell::Fixed: return {90, 0.008, 0.015, 0.0};
+    case Spell::Float: return {20, 0.15, 0.30, 0.10};
+    case Spell::Single: return {6, 1.5, 3.0, 1.0};
+    case Spell::RtkX: return {20, 0.04, 0.08, 0.02};
     case Spell::NoPosition: return {4, 0, 0, 0};
     }
     return {1, 0, 0, 0};
@@ -135,6 +136,9 @@ struct LogGenerator::State {
 
 void LogGenerator::State::start()
 {
+    // The grid receiver reports the same point as the geodetic one would
+    // after the system's own conversion.
+    geodeticToKKJ(truth.latitude, truth.longitude, 2, truth.gridX, truth.gridY);
     metresPerDegreeLon = kMetresPerDegreeLat * std::cos(truth.latitude * 3.14159265358979323846 / 180.0);
     if (options.epochIntervalMs < 10) {
         options.epochIntervalMs = 10;
@@ -164,7 +168,7 @@ void LogGenerator::State::nextSpell()
     const double u = rng.uniform();
     switch (spell) {
     case Spell::Fixed:
-        spell = u < 0.45 ? Spell::Float : u < 0.65 ? Spell::RtkX : u < 0.85 ? Spell::Single : Spell::NoPosition;
+        spell = u < 0.40 ? Spell::Float : u < 0.70 ? Spell::RtkX : u < 0.85 ? Spell::Single : Spell::NoPosition;
         break;
     case Spell::Float: spell = u < 0.8 ? Spell::Fixed : Spell::Single; break;
     case Spell::Single: spell = u < 0.7 ? Spell::Float : Spell::NoPosition; break;

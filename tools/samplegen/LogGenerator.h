@@ -55,15 +55,16 @@ struct GeneratorOptions {
     std::size_t chunkBytes = 1 << 16;  // approximate size of one next() chunk
 };
 
-// Truth of the simulated receiver. Grid coordinates are the receiver's own
-// grid output for LLK, LLQ and grid ORP logs.
+// Truth of the simulated receiver. The grid coordinates, used by LLK, LLQ
+// and grid ORP logs, are set to the KKJ zone 2 conversion of the latitude
+// and longitude when the generator starts.
 struct GeneratorTruth {
     double latitude = 60.2051234;    // degrees, WGS84
     double longitude = 24.9012345;   // degrees, WGS84
     double height = 45.678;          // metres above the ellipsoid
     double geoidSeparation = 17.512; // metres (GGA)
-    double gridX = 6676543.210;      // metres, grid northing
-    double gridY = 2549876.543;      // metres, grid easting
+    double gridX = 0;                // metres, grid northing
+    double gridY = 0;                // metres, grid easting
 };
 
 // What the generator wrote, in the terms of the analysis.

@@ -1,0 +1,57 @@
+#include "tools/report/JsonReport.h"
+
+namespace gnsslog {
+
+std::vector<std::string> summaryInWindowOrder(const SummaryTexts& t)
+{
+    return {t.label1, t.label2, t.label6, t.label4, t.label3, t.label5};
+}
+
+nlohmann::ordered_json histogramJson(const Histogram& histogram)
+{
+    nlohmann::ordered_json bins = nlohmann::ordered_json::array();
+    for (const ErrorRecord& bin : histogram.bins()) {
+        bins.push_back(nlohmann::ordered_json::array({bin.key, bin.count}));
+    }
+    nlohmann::ordered_json object;
+    object["sampleCount"] = histogram.sampleCount();
+    object["peakCount"] = histogram.peakCount();
+    object["bins"] = std::move(bins);
+    return object;
+}
+
+nlohmann::ordered_json analysisJson(const GNSSLog& log, const SummaryTexts& texts)
+{
+    nlohmann::ordered_json j;
+    j["records"] = log.records.size();
+    j["rtkFixCount"] = log.rtkFixCount;
+    j["fixLostCount"] = log.fixLostCount;
+    j["avgLatitude"] = log.avgLatitude;
+    j["avgLongitude"] = log.avgLongitude;
+    j["avgZ"] = log.avgZ;
+    j["avgX"] = log.avgX;
+    j["avgY"] = log.avgY;
+    j["firstFixX"] = log.firstFixX;
+    j["firstFixY"] = log.firstFixY;
+    j["firstFixZ"] = log.firstFixZ;
+    j["manualX"] = log.manualX;
+    j["manualY"] = log.manualY;
+    j["manualZ"] = log.manualZ;
+    j["maxErrorX"] = log.maxErrorX;
+    j["maxErrorY"] = log.maxErrorY;
+    j["maxErrorZ"] = log.maxErrorZ;
+    j["startTime"] = log.startTime;
+    j["endTime"] = log.endTime;
+    j["truthMode"] = log.truthMode;
+    nlohmann::ordered_json histograms;
+    histograms["histZ"] = histogramJson(log.histZ);
+    histograms["histX"] = histogramJson(log.histX);
+    histograms["histY"] = histogramJson(log.histY);
+    histograms["hist3DFix"] = histogramJson(log.hist3DFix);
+    histograms["hist3DRtkx"] = histogramJson(log.hist3DRtkx);
+    j["histograms"] = std::move(histograms);
+    j["summary"] = summaryInWindowOrder(texts);
+    return j;
+}
+
+}  // namespace gnsslog

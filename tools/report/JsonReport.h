@@ -1,0 +1,26 @@
+// The analysis as one JSON document.
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include "log/Gpslog.h"
+#include "log/Summary.h"
+
+namespace gnsslog {
+
+// Keys in this order: the counts, the three truth sets, the largest
+// errors, the time span, truthMode, "histograms" (histZ, histX, histY,
+// hist3DFix, hist3DRtkx, each {"sampleCount", "peakCount", "bins":
+// [[key, count], ...]} in list order) and "summary" (the six texts in the
+// window's top-to-bottom order). Doubles are dumped in their shortest form
+// that reads back to the same value; NaN and infinities become null.
+nlohmann::ordered_json analysisJson(const GNSSLog& log, const SummaryTexts& texts);
+
+// One histogram as {"sampleCount", "peakCount", "bins"}.
+nlohmann::ordered_json histogramJson(const Histogram& histogram);
+
+// The six texts in the window's top-to-bottom order: Label1, Label2,
+// Label6, Label4, Label3, Label5.
+std::vector<std::string> summaryInWindowOrder(const SummaryTexts& texts);
+
+}  // namespace gnsslog
