@@ -29,10 +29,18 @@ constexpr double kRotationY = arcsecondsToRadians(kRotationYArcsec);
 constexpr double kRotationZ = arcsecondsToRadians(kRotationZArcsec);
 constexpr double kScale = 1.0 - kScaleDifference;
 
-// Bowring's constants for the International ellipsoid; sqrt(1 - e^2) is
-// not a constant expression, so it is evaluated once.
-const double kSqrtOneMinusE2 = std::sqrt(1.0 - kInternationalE2);
-const double kBowringZ = kInternationalSemiMajorAxis * kInternationalE2 / kSqrtOneMinusE2;
+// Bowring's constants for the International ellipsoid. std::sqrt is not
+// constexpr, and a namespace-scope const would be initialised dynamically
+// (too late for a caller in another file's static initialiser), so they
+// are formed where used; compilers fold them to constants.
+inline double sqrtOneMinusE2() noexcept
+{
+    return std::sqrt(1.0 - kInternationalE2);
+}
+inline double bowringZ() noexcept
+{
+    return kInternationalSemiMajorAxis * kInternationalE2 / sqrtOneMinusE2();
+}
 constexpr double kBowringP = kInternationalSemiMajorAxis * kInternationalE2;
 
 inline void sinCos(double angle, double& s, double& c) noexcept
@@ -145,10 +153,10 @@ Geocentric shiftDatumToKkj(const Geocentric& g) noexcept
 Geodetic internationalGeocentricToGeodetic(const Geocentric& g) noexcept
 {
     const double p = std::sqrt(g.x * g.x + g.y * g.y);
-    const double theta = std::atan(g.z / (p * kSqrtOneMinusE2));
+    const double theta = std::atan(g.z / (p * sqrtOneMinusE2()));
     const double sinTheta = std::sin(theta);
     const double cosTheta = std::cos(theta);
-    const double latitude = std::atan((g.z + kBowringZ * sinTheta * sinTheta * sinTheta) /
+    const double latitude = std::atan((g.z + bowringZ() * sinTheta * sinTheta * sinTheta) /
                                       (p - kBowringP * cosTheta * cosTheta * cosTheta));
     // One-argument arc tangent on purpose: longitudes fold into +-90 degrees.
     const double longitude = std::atan(g.y / g.x);
@@ -217,13 +225,13 @@ void geodeticToKKJ(double latitude, double longitude, int zone, double& x, doubl
     // degrees, so with q = p sqrt(1-e^2) >= 0:
     //   sin theta = Z' / sqrt(Z'^2 + q^2), cos theta = q / sqrt(Z'^2 + q^2).
     const double p = std::sqrt(g.x * g.x + g.y * g.y);
-    const double q = p * kSqrtOneMinusE2;
+    const double q = p * sqrtOneMinusE2();
     const double invR = 1.0 / std::sqrt(g.z * g.z + q * q);
     const double sinTheta = g.z * invR;
     const double cosTheta = q * invR;
     // phi' = atan(num / den); only its sine and cosine are needed:
     //   sin(atan(u)) = u / sqrt(1 + u^2), cos(atan(u)) = 1 / sqrt(1 + u^2).
-    const double num = g.z + kBowringZ * sinTheta * sinTheta * sinTheta;
+    const double num = g.z + bowringZ() * sinTheta * sinTheta * sinTheta;
     const double den = p - kBowringP * cosTheta * cosTheta * cosTheta;
     const double invHyp = 1.0 / std::sqrt(num * num + den * den);
     const double sinLatKkj = num * std::copysign(1.0, den) * invHyp;
