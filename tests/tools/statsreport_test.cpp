@@ -1,0 +1,168 @@
+// The statistics' text block, JSON objects and command-line options.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+#include "log/Gpslog.h"
+#include "tools/report/StatsReport.h"
+
+namespace gnsslog {
+namespace {
+
+using nlohmann::ordered_json;
+
+GNSSLog fixedThenLost()
+{
+    GNSSLog log(TruthMode::Manual, 0, 0, 0);
+    const std::uint8_t types[] = {FixType::RtkFixed, FixType::RtkFixed, FixType::RtkFloat};
+    for (int i = 0; i < 3; ++i) {
+        GNSSRecord r;
+        r.time = 50 + i;
+        r.fixType = types[i];
+        r.validFlags = ValidFlag::Grid | ValidFlag::Height;
+        r.localX = 0.25 * i;
+        r.height = i == 1 ? 0.5 : 0.0;  // epoch 1 is a wrong fix
+        log.records.push_back(r);
+    }
+    return log;
+}
+
+TEST(StatisticsJson, EmptyClassesAreNullNotNaN)
+{
+    const GNSSLog log = fixedThenLost();
+    ordered_json report = ordered_json::object();
+    addStatisticsJson(report, computeLogStatistics(log, StatsOptions{}));
+    // A dump of NaN would be "NaN" or fail; parse the text back to be sure.
+    const ordered_json back = ordered_json::parse(report.dump());
+    const auto& rtkx = back["statistics"]["classes"]["rtkX"];
+    EXPECT_EQ(rtkx["epochs"], 0);
+    EXPECT_EQ(rtkx["x"]["count"], 0);
+    EXPECT_TRUE(rtkx["x"]["mean"].is_null());
+    EXPECT_TRUE(rtkx["horizontal"]["p50"].is_null());
+    EXPECT_TRUE(rtkx["horizontal"]["within"][0]["share"].is_null());
+    EXPECT_EQ(rtkx["horizontal"]["within"][0]["threshold"], 0.01);
+    EXPECT_TRUE(rtkx["errorEstimate"]["within1x"].is_null());
+
+    const auto& fixed = back["statistics"]["classes"]["rtkFixed"];
+    EXPECT_EQ(fixed["epochs"], 2);
+    EXPECT_EQ(fixed["x"]["max"], 0.25);
+    EXPECT_EQ(fixed["horizontal"]["cep50"], fixed["horizontal"]["p50"]);
+    EXPECT_EQ(fixed["horizontal"]["r95"], fixed["horizontal"]["p95"]);
+    EXPECT_EQ(back["statistics"]["withinThresholds"].size(), 5U);
+}
+
+TEST(StatisticsJson, ContinuityAndWrongFixes)
+{
+    const GNSSLog log = fixedThenLost();
+    ordered_json report = ordered_json::object();
+    addStatisticsJson(report, computeLogStatistics(log, StatsOptions{}));
+    const auto& fc = report["fixContinuity"];
+    EXPECT_EQ(fc["lossCount"], 1);
+    EXPECT_EQ(fc["timeToFirstFix"], 0.0);
+    EXPECT_EQ(fc["logStart"], 50.0);
+    EXPECT_EQ(fc["losses"][0]["time"], 52.0);
+    EXPECT_EQ(fc["losses"][0]["sinceStart"], 2.0);
+    EXPECT_EQ(fc["losses"][0]["regained"], false);
+    EXPECT_TRUE(fc["losses"][0]["duration"].is_null());
+    EXPECT_EQ(fc["losses"][0]["fixTypes"], ordered_json::array({5}));
+    EXPECT_TRUE(fc["refix"]["median"].is_null());
+
+    const auto& wf = report["wrongFixes"];
+    EXPECT_EQ(wf["threshold"], 0.1);
+    EXPECT_EQ(wf["count"], 1);
+    EXPECT_EQ(wf["fixedEpochs"], 2);
+    EXPECT_EQ(wf["share"], 0.5);
+    ASSERT_EQ(wf["spans"].size(), 1U);
+    EXPECT_EQ(wf["spans"][0]["start"], 51.0);
+    EXPECT_EQ(wf["spans"][0]["sinceStart"], 1.0);
+    EXPECT_EQ(wf["spans"][0]["maxVertical"], 0.5);
+}
+
+TEST(StatisticsJson, EmptyAnalysisHasNoNaNAnywhere)
+{
+    const GNSSLog log(TruthMode::Averaged, 0, 0, 0);
+    ordered_json report = ordered_json::object();
+    addStatisticsJson(report, computeLogStatistics(log, StatsOptions{}));
+    const std::string text = report.dump();
+    EXPECT_EQ(text.find("NaN"), std::string::npos);
+    EXPECT_NO_THROW({
+        const ordered_json back = ordered_json::parse(text);
+        EXPECT_TRUE(back.is_object());
+    });
+    EXPECT_TRUE(report["fixContinuity"]["availability"].is_null());
+    EXPECT_TRUE(report["fixContinuity"]["timeToFirstFix"].is_null());
+    EXPECT_TRUE(report["wrongFixes"]["share"].is_null());
+}
+
+TEST(StatisticsText, BlockNamesEveryClassAndTheEvents)
+{
+    const GNSSLog log = fixedThenLost();
+    std::ostringstream out;
+    writeStatisticsText(out, computeLogStatistics(log, StatsOptions{}));
+    const std::string text = out.str();
+    for (const char* expected :
+         {"Statistics (errors record minus truth, metres)\n", "RTK fixed: 2 epochs\n",
+          "RTK float: 1 epochs\n", "RTK-X: 0 epochs\n", "single/other: 0 epochs\n",
+          "all: 3 epochs\n", "time to first fix 0.000 s\n", "fix losses 1, regained 0\n",
+          "not regained", "Wrong fixes (error > 0.1000 m)\n",
+          "1 of 2 fixed epochs (50.0 %) in 1 span\n"}) {
+        EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n--- in ---\n" << text;
+    }
+    EXPECT_EQ(text.back(), '\n');
+}
+
+struct Parse {
+    bool ok;
+    StatsOptions options;
+};
+
+Parse parseArgs(std::vector<std::string> args)
+{
+    CLI::App app;
+    Parse p{true, {}};
+    addStatsOptions(app, p.options);
+    args.insert(args.begin(), "prog");
+    std::vector<char*> argv;
+    for (std::string& a : args) {
+        argv.push_back(a.data());
+    }
+    try {
+        app.parse(static_cast<int>(argv.size()), argv.data());
+    } catch (const CLI::ParseError&) {
+        p.ok = false;
+    }
+    return p;
+}
+
+TEST(StatsOptions, DefaultsAndLists)
+{
+    const Parse none = parseArgs({});
+    ASSERT_TRUE(none.ok);
+    EXPECT_FALSE(none.options.text);
+    EXPECT_EQ(none.options.within, (std::vector<double>{0.01, 0.02, 0.03, 0.05, 0.10}));
+    EXPECT_EQ(none.options.wrongFixThreshold, 0.10);
+    EXPECT_TRUE(none.options.htmlFile.empty());
+
+    const Parse given = parseArgs({"--stats", "--within", "0.005,0.5", "--wrong-fix", "0.2",
+                                   "--html", "out.html"});
+    ASSERT_TRUE(given.ok);
+    EXPECT_TRUE(given.options.text);
+    EXPECT_EQ(given.options.within, (std::vector<double>{0.005, 0.5}));
+    EXPECT_EQ(given.options.wrongFixThreshold, 0.2);
+    EXPECT_EQ(given.options.htmlFile, "out.html");
+}
+
+TEST(StatsOptions, BadThresholdsAreUsageErrors)
+{
+    for (const char* bad : {"-0.1", "nan", "inf", "abc"}) {
+        EXPECT_FALSE(parseArgs({"--wrong-fix", bad}).ok) << bad;
+        EXPECT_FALSE(parseArgs({"--within", std::string("0.01,") + bad}).ok) << bad;
+    }
+    EXPECT_FALSE(parseArgs({"--wrong-fix", ""}).ok);
+}
+
+}  // namespace
+}  // namespace gnsslog

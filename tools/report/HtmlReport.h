@@ -1,0 +1,50 @@
+// One self-contained HTML report: summary, statistics tables, the six
+// pictures as PNG data URIs, the fix-loss and wrong-fix tables.
+//
+// The page loads nothing: no external style sheet, script, font or image,
+// so it opens the same in any browser without a network. It is also
+// well-formed XML (XHTML syntax), so tools can parse it back. Every text
+// taken from outside (file names, summary lines) is escaped, and bytes
+// that are not valid UTF-8 or are control characters become U+FFFD.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tools/report/StatsReport.h"
+
+namespace gnsslog {
+
+class GNSSLog;
+
+struct HtmlPicture {
+    std::string title;  // caption, plain text
+    std::string png;    // PNG file bytes
+};
+
+struct HtmlReportContent {
+    std::string title;                      // plain text, e.g. the log's file name
+    std::vector<std::string> summaryLines;  // the six summary lines, plain text
+    const LogStatistics* statistics = nullptr;  // may be null: no statistics tables
+    std::vector<HtmlPicture> pictures;
+};
+
+// Text for element content or a quoted attribute value.
+std::string escapeHtml(std::string_view text);
+
+// Standard base64 (RFC 4648) with padding, no line breaks.
+std::string base64Encode(std::string_view bytes);
+
+std::string renderHtmlReport(const HtmlReportContent& content);
+
+// Draws the six pictures of the picture export (histograms of X, Y, Z,
+// 3-D RTK fixed, 3-D RTK-X, and the error plot) and returns their PNG
+// bytes in that order. Returns an empty string on success, else why not.
+std::string renderReportPictures(const GNSSLog& analysis, std::vector<HtmlPicture>& pictures);
+
+// Writes the page to path. Returns an empty string on success, else a
+// message naming the file. Does not throw.
+std::string writeHtmlReport(const std::string& path, const HtmlReportContent& content);
+
+}  // namespace gnsslog

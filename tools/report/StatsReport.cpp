@@ -1,0 +1,330 @@
+#include "tools/report/StatsReport.h"
+
+#include <cmath>
+#include <cstdio>
+#include <ostream>
+
+#include <CLI/CLI.hpp>
+
+#include "log/Gpslog.h"
+
+namespace gnsslog {
+
+namespace {
+
+using json = nlohmann::ordered_json;
+
+// null for a value that does not exist or is not finite.
+json number(double value, bool exists = true)
+{
+    if (!exists || !std::isfinite(value)) {
+        return nullptr;
+    }
+    return value;
+}
+
+std::string format(const char* pattern, double value)
+{
+    if (!std::isfinite(value)) {
+        return "-";
+    }
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, pattern, value);
+    return buffer;
+}
+
+json axisJson(const AxisStats& a)
+{
+    const bool any = a.count > 0;
+    return json{{"count", a.count},        {"mean", number(a.mean, any)},
+                {"stdDev", number(a.stdDev, any)}, {"rms", number(a.rms, any)},
+                {"min", number(a.min, any)},  {"max", number(a.max, any)}};
+}
+
+json withinJson(const std::vector<double>& thresholds, const std::vector<double>& shares,
+                bool any)
+{
+    json list = json::array();
+    for (std::size_t i = 0; i < thresholds.size() && i < shares.size(); ++i) {
+        list.push_back({{"threshold", number(thresholds[i])}, {"share", number(shares[i], any)}});
+    }
+    return list;
+}
+
+json percentilesJson(json object, const std::array<double, 4>& p, bool any)
+{
+    for (std::size_t i = 0; i < kReportedPercentiles.size(); ++i) {
+        object["p" + std::to_string(kReportedPercentiles[i])] = number(p[i], any);
+    }
+    return object;
+}
+
+void axisLine(std::ostream& out, const char* name, const AxisStats& a)
+{
+    char line[160];
+    if (a.count == 0) {
+        std::snprintf(line, sizeof line, "  %-10s %9d\n", name, 0);
+    } else {
+        std::snprintf(line, sizeof line, "  %-10s %9lld %10s %10s %10s %10s %10s\n", name,
+                      static_cast<long long>(a.count), formatMetres(a.mean).c_str(),
+                      formatMetres(a.stdDev).c_str(), formatMetres(a.rms).c_str(),
+                      formatMetres(a.min).c_str(), formatMetres(a.max).c_str());
+    }
+    out << line;
+}
+
+void percentileLine(std::ostream& out, const char* name, std::int64_t count,
+                    const std::array<double, 4>& p, const std::string& extra)
+{
+    out << "  " << name << ' ' << count << " epochs";
+    if (count > 0) {
+        for (std::size_t i = 0; i < kReportedPercentiles.size(); ++i) {
+            out << ", " << kReportedPercentiles[i] << " % " << formatMetres(p[i]);
+        }
+        out << extra;
+    }
+    out << '\n';
+}
+
+void withinLine(std::ostream& out, const char* name, std::int64_t count,
+                const std::vector<double>& thresholds, const std::vector<double>& shares)
+{
+    if (count == 0 || thresholds.empty()) {
+        return;
+    }
+    out << "  " << name << " within";
+    for (std::size_t i = 0; i < thresholds.size() && i < shares.size(); ++i) {
+        out << (i == 0 ? " " : ", ") << formatMetres(thresholds[i]) << " m " << formatShare(shares[i]);
+    }
+    out << '\n';
+}
+
+void classBlock(std::ostream& out, SolutionClass c, const AccuracyStats& stats)
+{
+    const ClassAccuracy& a = stats.of(c);
+    out << solutionClassLabel(c) << ": " << a.epochs << " epochs\n";
+    if (a.epochs == 0) {
+        return;
+    }
+    out << "  axis           count       mean    std dev        RMS        min        max\n";
+    axisLine(out, "X", a.x);
+    axisLine(out, "Y", a.y);
+    axisLine(out, "Z", a.z);
+    axisLine(out, "3-D", a.threeD);
+    percentileLine(out, "horizontal", a.horizontalCount, a.horizontalPercentiles,
+                   ", 2DRMS " + formatMetres(a.twoDrms));
+    percentileLine(out, "vertical", a.verticalCount, a.verticalPercentiles, "");
+    withinLine(out, "horizontal", a.horizontalCount, stats.thresholds, a.horizontalWithin);
+    withinLine(out, "vertical", a.verticalCount, stats.thresholds, a.verticalWithin);
+    if (a.estimateCount > 0) {
+        out << "  error estimate " << a.estimateCount << " epochs, 3-D error within 1x "
+            << formatShare(a.estimateWithin[0]) << ", 2x " << formatShare(a.estimateWithin[1])
+            << ", 3x " << formatShare(a.estimateWithin[2]) << '\n';
+    }
+}
+
+}  // namespace
+
+std::string formatMetres(double value) { return format("%.4f", value); }
+std::string formatSeconds(double value) { return format("%.3f", value); }
+std::string formatShare(double share) { return format("%.1f %%", share * 100.0); }
+
+std::string formatFixTypes(const std::vector<std::uint8_t>& types)
+{
+    std::string text;
+    for (std::uint8_t t : types) {
+        if (!text.empty()) {
+            text += ", ";
+        }
+        text += std::to_string(t);
+    }
+    return text;
+}
+
+void addStatsOptions(CLI::App& app, StatsOptions& options)
+{
+    const CLI::Validator threshold(
+        [](std::string& text) -> std::string {
+            double value = 0;
+            if (!CLI::detail::lexical_cast(text, value) || !std::isfinite(value) || value < 0) {
+                return "threshold must be a finite number of metres, not negative: " + text;
+            }
+            return {};
+        },
+        "METRES");
+    app.add_flag("--stats", options.text,
+                 "Add accuracy, fix-continuity and wrong-fix statistics to the text output");
+    app.add_option("--within", options.within,
+                   "Horizontal and vertical error limits (metres) for the within shares")
+        ->delimiter(',')
+        ->check(threshold)
+        ->capture_default_str();
+    app.add_option("--wrong-fix", options.wrongFixThreshold,
+                   "A fixed epoch whose horizontal or vertical error exceeds this (metres) is wrong")
+        ->check(threshold)
+        ->capture_default_str();
+    app.add_option("--html", options.htmlFile,
+                   "Write a self-contained HTML report (summary, statistics, pictures) to FILE");
+}
+
+LogStatistics computeLogStatistics(const GNSSLog& log, const StatsOptions& options)
+{
+    LogStatistics stats;
+    stats.accuracy = computeAccuracyStats(log, options.within);
+    stats.continuity = computeFixContinuity(log);
+    stats.wrongFixes = findWrongFixes(log, options.wrongFixThreshold);
+    return stats;
+}
+
+void writeStatisticsText(std::ostream& out, const LogStatistics& stats)
+{
+    out << "Statistics (errors record minus truth, metres)\n";
+    for (std::size_t c = 0; c < kSolutionClassCount; ++c) {
+        classBlock(out, static_cast<SolutionClass>(c), stats.accuracy);
+    }
+
+    const FixContinuity& fc = stats.continuity;
+    out << "Fix continuity\n";
+    out << "  time to first fix "
+        << (fc.firstFixFound ? formatSeconds(fc.timeToFirstFix) + " s" : std::string("none"))
+        << '\n';
+    if (fc.epochCount > 0) {
+        out << "  availability " << formatShare(fc.availability) << " of "
+            << formatSeconds(fc.coveredSeconds) << " s (epoch interval "
+            << formatSeconds(fc.nominalInterval) << " s)\n";
+    }
+    out << "  fix losses " << fc.losses.size() << ", regained " << fc.refixCount;
+    if (fc.refixCount > 0) {
+        out << "; re-fix time median " << formatSeconds(fc.refixMedian) << " s, 95 % "
+            << formatSeconds(fc.refix95) << " s, max " << formatSeconds(fc.refixMax) << " s";
+    }
+    out << '\n';
+    if (!fc.losses.empty()) {
+        out << "  loss  from start (s)        time (s)     re-fix (s)  fix types meanwhile\n";
+        char line[160];
+        for (std::size_t i = 0; i < fc.losses.size(); ++i) {
+            const FixLossEvent& e = fc.losses[i];
+            std::snprintf(line, sizeof line, "  %4zu %15s %15s %14s  %s\n", i + 1,
+                          formatSeconds(e.sinceStart).c_str(), formatSeconds(e.time).c_str(),
+                          e.regained ? formatSeconds(e.duration).c_str() : "not regained",
+                          formatFixTypes(e.fixTypes).c_str());
+            out << line;
+        }
+    }
+
+    const WrongFixes& wf = stats.wrongFixes;
+    out << "Wrong fixes (error > " << formatMetres(wf.threshold) << " m)\n";
+    out << "  " << wf.wrongEpochs << " of " << wf.fixedEpochs << " fixed epochs";
+    if (wf.fixedEpochs > 0) {
+        out << " (" << formatShare(wf.share) << ")";
+    }
+    out << " in " << wf.spans.size() << (wf.spans.size() == 1 ? " span\n" : " spans\n");
+    if (!wf.spans.empty()) {
+        out << "  span  from start (s)      start (s)        end (s)  epochs  max horiz.  max vert.\n";
+        char line[192];
+        for (std::size_t i = 0; i < wf.spans.size(); ++i) {
+            const WrongFixSpan& s = wf.spans[i];
+            std::snprintf(line, sizeof line, "  %4zu %15s %14s %14s %7zu %11s %10s\n", i + 1,
+                          formatSeconds(s.startTime - fc.logStart).c_str(),
+                          formatSeconds(s.startTime).c_str(), formatSeconds(s.endTime).c_str(),
+                          s.epochCount, formatMetres(s.maxHorizontal).c_str(),
+                          formatMetres(s.maxVertical).c_str());
+            out << line;
+        }
+    }
+}
+
+json statisticsJson(const AccuracyStats& stats)
+{
+    json classes = json::object();
+    for (std::size_t c = 0; c < kSolutionClassCount; ++c) {
+        const auto cls = static_cast<SolutionClass>(c);
+        const ClassAccuracy& a = stats.of(cls);
+        const bool anyH = a.horizontalCount > 0;
+        const bool anyV = a.verticalCount > 0;
+        json horizontal = percentilesJson({{"count", a.horizontalCount}}, a.horizontalPercentiles, anyH);
+        horizontal["cep50"] = number(a.horizontalPercentiles[0], anyH);
+        horizontal["r95"] = number(a.horizontalPercentiles[2], anyH);
+        horizontal["twoDrms"] = number(a.twoDrms, anyH);
+        horizontal["within"] = withinJson(stats.thresholds, a.horizontalWithin, anyH);
+        json vertical = percentilesJson({{"count", a.verticalCount}}, a.verticalPercentiles, anyV);
+        vertical["within"] = withinJson(stats.thresholds, a.verticalWithin, anyV);
+        const bool anyE = a.estimateCount > 0;
+        json estimate{{"count", a.estimateCount},
+                      {"within1x", number(a.estimateWithin[0], anyE)},
+                      {"within2x", number(a.estimateWithin[1], anyE)},
+                      {"within3x", number(a.estimateWithin[2], anyE)}};
+        classes[solutionClassKey(cls)] = json{{"epochs", a.epochs},
+                                              {"label", solutionClassLabel(cls)},
+                                              {"x", axisJson(a.x)},
+                                              {"y", axisJson(a.y)},
+                                              {"z", axisJson(a.z)},
+                                              {"threeD", axisJson(a.threeD)},
+                                              {"horizontal", std::move(horizontal)},
+                                              {"vertical", std::move(vertical)},
+                                              {"errorEstimate", std::move(estimate)}};
+    }
+    json thresholds = json::array();
+    for (double t : stats.thresholds) {
+        thresholds.push_back(number(t));
+    }
+    return json{{"withinThresholds", std::move(thresholds)}, {"classes", std::move(classes)}};
+}
+
+json fixContinuityJson(const FixContinuity& fc)
+{
+    const bool any = fc.epochCount > 0;
+    json losses = json::array();
+    for (const FixLossEvent& e : fc.losses) {
+        losses.push_back({{"recordIndex", e.recordIndex},
+                          {"time", number(e.time)},
+                          {"sinceStart", number(e.sinceStart)},
+                          {"regained", e.regained},
+                          {"duration", number(e.duration, e.regained)},
+                          {"fixTypes", e.fixTypes}});
+    }
+    const bool anyRefix = fc.refixCount > 0;
+    return json{{"epochs", fc.epochCount},
+                {"fixedEpochs", fc.fixedEpochCount},
+                {"logStart", number(fc.logStart, any)},
+                {"timeToFirstFix", number(fc.timeToFirstFix, fc.firstFixFound)},
+                {"epochInterval", number(fc.nominalInterval, fc.nominalInterval > 0)},
+                {"coveredSeconds", number(fc.coveredSeconds, any)},
+                {"fixedSeconds", number(fc.fixedSeconds, any)},
+                {"availability", number(fc.availability, any)},
+                {"lossCount", fc.losses.size()},
+                {"refix",
+                 {{"count", fc.refixCount},
+                  {"median", number(fc.refixMedian, anyRefix)},
+                  {"p95", number(fc.refix95, anyRefix)},
+                  {"max", number(fc.refixMax, anyRefix)}}},
+                {"losses", std::move(losses)}};
+}
+
+json wrongFixesJson(const WrongFixes& wf, double logStart)
+{
+    json spans = json::array();
+    for (const WrongFixSpan& s : wf.spans) {
+        spans.push_back({{"recordIndex", s.firstIndex},
+                         {"start", number(s.startTime)},
+                         {"end", number(s.endTime)},
+                         {"sinceStart", number(s.startTime - logStart)},
+                         {"epochs", s.epochCount},
+                         {"maxHorizontal", number(s.maxHorizontal)},
+                         {"maxVertical", number(s.maxVertical)}});
+    }
+    return json{{"threshold", number(wf.threshold)},
+                {"fixedEpochs", wf.fixedEpochs},
+                {"count", wf.wrongEpochs},
+                {"share", number(wf.share, wf.fixedEpochs > 0)},
+                {"spans", std::move(spans)}};
+}
+
+void addStatisticsJson(json& report, const LogStatistics& stats)
+{
+    report["statistics"] = statisticsJson(stats.accuracy);
+    report["fixContinuity"] = fixContinuityJson(stats.continuity);
+    report["wrongFixes"] = wrongFixesJson(stats.wrongFixes, stats.continuity.logStart);
+}
+
+}  // namespace gnsslog

@@ -1,0 +1,63 @@
+// The report tool's statistics: options, the readable text block and the
+// JSON objects "statistics", "fixContinuity" and "wrongFixes".
+//
+// Numbers in JSON are metres, seconds and shares (0..1). A value that does
+// not exist (a class without epochs, a fix never regained) is null, never
+// NaN, so the output stays valid JSON.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "stats/AccuracyStats.h"
+#include "stats/FixContinuity.h"
+#include "stats/WrongFixes.h"
+
+namespace CLI {
+class App;
+}
+
+namespace gnsslog {
+
+class GNSSLog;
+
+struct StatsOptions {
+    bool text = false;  // --stats: add the block to the text output
+    std::vector<double> within{kDefaultWithinThresholds.begin(), kDefaultWithinThresholds.end()};
+    double wrongFixThreshold = kDefaultWrongFixThreshold;
+    std::string htmlFile;  // --html FILE; empty: no HTML report
+};
+
+// Registers --stats, --within, --wrong-fix and --html on app, writing into
+// options (which must outlive the parse). Thresholds must be finite and
+// not negative.
+void addStatsOptions(CLI::App& app, StatsOptions& options);
+
+struct LogStatistics {
+    AccuracyStats accuracy;
+    FixContinuity continuity;
+    WrongFixes wrongFixes;
+};
+
+LogStatistics computeLogStatistics(const GNSSLog& log, const StatsOptions& options);
+
+// The readable block, several lines, each ending in a newline.
+void writeStatisticsText(std::ostream& out, const LogStatistics& stats);
+
+nlohmann::ordered_json statisticsJson(const AccuracyStats& stats);
+nlohmann::ordered_json fixContinuityJson(const FixContinuity& continuity);
+nlohmann::ordered_json wrongFixesJson(const WrongFixes& wrongFixes, double logStart);
+
+// Adds the three objects to a report's JSON object.
+void addStatisticsJson(nlohmann::ordered_json& report, const LogStatistics& stats);
+
+// Helpers shared with the HTML report.
+std::string formatMetres(double value);     // "0.0123", or "-" when not finite
+std::string formatSeconds(double value);    // "12.300", or "-" when not finite
+std::string formatShare(double share);      // "97.5 %"
+std::string formatFixTypes(const std::vector<std::uint8_t>& types);  // "5, 1"
+
+}  // namespace gnsslog
