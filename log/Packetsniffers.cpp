@@ -2,6 +2,7 @@
 #include "log/Packetsniffers.h"
 
 #include <algorithm>
+#include <array>
 #include <string_view>
 
 #include "log/Crc16.h"
@@ -10,17 +11,20 @@ namespace gnsslog {
 
 namespace {
 
-// Value of an upper-case hexadecimal digit, or -1.
-int hexDigit(std::uint8_t c) noexcept
-{
-    if (c >= '0' && c <= '9') {
-        return c - '0';
+// Values of the upper-case hexadecimal digits, -1 for every other byte. A
+// table rather than comparisons: CRC digits are random, and the branches
+// between "0".."9" and "A".."F" would be mispredicted half the time.
+constexpr std::array<std::int8_t, 256> hexDigits = [] {
+    std::array<std::int8_t, 256> table{};
+    table.fill(-1);
+    for (int c = '0'; c <= '9'; ++c) {
+        table[static_cast<std::size_t>(c)] = static_cast<std::int8_t>(c - '0');
     }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
+    for (int c = 'A'; c <= 'F'; ++c) {
+        table[static_cast<std::size_t>(c)] = static_cast<std::int8_t>(c - 'A' + 10);
     }
-    return -1;
-}
+    return table;
+}();
 
 }  // namespace
 
@@ -113,13 +117,15 @@ std::uint8_t NCTBINSniffer::verifyAndPublish() noexcept
     if (star < headerStart_ + HeaderSize || buffer_[star] != '*') {
         return drop();
     }
-    unsigned expected = 0;
+    int expected = 0;
+    int invalid = 0;
     for (std::int32_t k = star + 1; k < n; ++k) {
-        const int digit = hexDigit(buffer_[k]);
-        if (digit < 0) {
-            return drop();
-        }
-        expected = (expected << 4) | static_cast<unsigned>(digit);
+        const int digit = hexDigits[buffer_[k]];
+        invalid |= digit;  // only -1 sets the sign bit
+        expected = (expected << 4) | (digit & 0xF);
+    }
+    if (invalid < 0) {
+        return drop();
     }
     // Header and body: everything between the label's "]" and the "*".
     const std::uint16_t computed =
@@ -146,14 +152,40 @@ std::size_t NCTBINSniffer::feed(const std::uint8_t* data, std::size_t size) noex
             }
             i = static_cast<std::size_t>(static_cast<const std::uint8_t*>(start) - data);
             feedByte(data[i++]);
+        } else if (state_ == State::Label) {
+            // Label characters while they fit; the byte that ends the run
+            // ("]" or anything else) goes through feedByte.
+            const std::size_t limit = std::min(size - i, room());
+            std::size_t run = 0;
+            while (run < limit && data[i + run] >= '0' && data[i + run] <= 'Z') {
+                ++run;
+            }
+            if (run == 0) {
+                if (feedByte(data[i++]) == SnifferStatus::Complete) {
+                    return i;
+                }
+                continue;
+            }
+            append(data + i, run);
+            i += run;
+            status_ = SnifferStatus::InFrame;
+        } else if (state_ == State::Header && room() > 0) {
+            const std::size_t run = std::min(
+                {size - i, static_cast<std::size_t>(HeaderSize - counter_), room()});
+            append(data + i, run);
+            i += run;
+            counter_ += static_cast<std::int32_t>(run);
+            status_ = SnifferStatus::InFrame;
+            if (counter_ == HeaderSize) {
+                endHeader();
+            }
         } else if (state_ == State::Body && count_ <= MaxStoredBeforeBodyByte) {
             // Body bytes are taken whatever their value, one by one while at
             // most 2000 bytes are stored; copy as many as that allows.
             const std::size_t allowed =
                 static_cast<std::size_t>(MaxStoredBeforeBodyByte + 1 - count_);
             const std::size_t run = std::min({size - i, std::size_t{remainingBody_}, allowed});
-            std::memcpy(buffer_ + count_, data + i, run);
-            count_ += static_cast<std::int32_t>(run);
+            append(data + i, run);
             remainingBody_ = static_cast<std::uint16_t>(remainingBody_ - run);
             i += run;
             if (remainingBody_ == 0) {

@@ -163,6 +163,13 @@ private:
         buffer_[count_++] = byte;
         return true;
     }
+    // Bytes that can be stored with room left for the terminating zero.
+    std::size_t room() const noexcept { return static_cast<std::size_t>(BufferSize - 1 - count_); }
+    void append(const std::uint8_t* bytes, std::size_t n) noexcept
+    {
+        std::memcpy(buffer_ + count_, bytes, n);
+        count_ += static_cast<std::int32_t>(n);
+    }
     std::uint8_t endLabel() noexcept;
     std::uint8_t endHeader() noexcept;
     std::uint8_t verifyAndPublish() noexcept;
