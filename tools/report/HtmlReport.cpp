@@ -440,4 +440,19 @@ std::string writeHtmlReport(const std::string& path, const HtmlReportContent& co
     return {};
 }
 
+std::string writeAnalysisHtml(const std::string& path, const std::string& logFile,
+                              const GNSSLog& analysis, const std::vector<std::string>& summaryLines,
+                              const LogStatistics& statistics)
+{
+    HtmlReportContent content;
+    content.title = std::filesystem::path(logFile).filename().string();
+    content.summaryLines = summaryLines;
+    content.statistics = &statistics;
+    std::string failure = renderReportPictures(analysis, content.pictures);
+    if (failure.empty()) {
+        failure = writeHtmlReport(path, content);
+    }
+    return failure;
+}
+
 }  // namespace gnsslog

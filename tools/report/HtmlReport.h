@@ -47,4 +47,10 @@ std::string renderReportPictures(const GNSSLog& analysis, std::vector<HtmlPictur
 // message naming the file. Does not throw.
 std::string writeHtmlReport(const std::string& path, const HtmlReportContent& content);
 
+// The report tool's --html step: the page of one analysis of logFile (its
+// bare file name is the title), with the pictures drawn here.
+std::string writeAnalysisHtml(const std::string& path, const std::string& logFile,
+                              const GNSSLog& analysis, const std::vector<std::string>& summaryLines,
+                              const LogStatistics& statistics);
+
 }  // namespace gnsslog

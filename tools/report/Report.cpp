@@ -12,8 +12,10 @@
 #include "log/Gpslog.h"
 #include "log/Summary.h"
 #include "tools/report/CsvExport.h"
+#include "tools/report/HtmlReport.h"
 #include "tools/report/JsonReport.h"
 #include "tools/report/ReportOptions.h"
+#include "tools/report/StatsReport.h"
 
 namespace gnsslog {
 
@@ -97,6 +99,8 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
                  "the analyser's main window does and prints its summary.",
                  "gnsslog-report"};
     addReportOptions(app, options);
+    StatsOptions statsOptions;
+    addStatsOptions(app, statsOptions);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
@@ -131,16 +135,32 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
 
     // Outputs, each independent of the others. Later ones (pictures,
     // statistics) go here in the same style.
+    LogStatistics statistics;
+    if (options.json || statsOptions.text || !statsOptions.htmlFile.empty()) {
+        statistics = computeLogStatistics(*analysis, statsOptions);
+    }
     if (options.json) {
-        out << analysisJson(*analysis, texts).dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
-            << '\n';
+        nlohmann::ordered_json document = analysisJson(*analysis, texts);
+        addStatisticsJson(document, statistics);
+        out << document.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
     } else if (hasRecords) {
         writeSummaryTexts(out, texts);
+        if (statsOptions.text) {
+            writeStatisticsText(out, statistics);
+        }
     }
     if (!options.recordsCsv.empty()) {
         std::ofstream csv(options.recordsCsv, std::ios::binary | std::ios::trunc);
         if (!csv || !writeRecordsCsv(csv, analysis->records)) {
             err << "gnsslog-report: cannot write " << options.recordsCsv << '\n';
+            return ReportExit::Usage;
+        }
+    }
+    if (!statsOptions.htmlFile.empty()) {
+        const std::string problem = writeAnalysisHtml(statsOptions.htmlFile, options.logFile, *analysis,
+                                                      summaryInWindowOrder(texts), statistics);
+        if (!problem.empty()) {
+            err << "gnsslog-report: " << problem << '\n';
             return ReportExit::Usage;
         }
     }
