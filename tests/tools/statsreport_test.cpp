@@ -1,12 +1,17 @@
 // The statistics' text block, JSON objects and command-line options.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 
 #include <CLI/CLI.hpp>
 
 #include "log/Gpslog.h"
+#include "tools/report/Report.h"
 #include "tools/report/StatsReport.h"
 
 namespace gnsslog {
@@ -162,6 +167,88 @@ TEST(StatsOptions, BadThresholdsAreUsageErrors)
         EXPECT_FALSE(parseArgs({"--within", std::string("0.01,") + bad}).ok) << bad;
     }
     EXPECT_FALSE(parseArgs({"--wrong-fix", ""}).ok);
+}
+
+}  // namespace
+}  // namespace gnsslog
+
+namespace gnsslog {
+namespace {
+
+int run(std::vector<std::string> args, std::string& out, std::string& err)
+{
+    args.insert(args.begin(), "gnsslog-report");
+    std::vector<char*> argv;
+    for (std::string& a : args) {
+        argv.push_back(a.data());
+    }
+    std::ostringstream o;
+    std::ostringstream e;
+    const int status = runReport(static_cast<int>(argv.size()), argv.data(), o, e);
+    out = o.str();
+    err = e.str();
+    return status;
+}
+
+const std::string kSample = std::string(GNSSLOG_SOURCE_DIR) + "/samples/static-rtk.pvt1b";
+
+TEST(ReportTool, StatsBlockFollowsTheSixSummaryLines)
+{
+    std::string out;
+    std::string err;
+    ASSERT_EQ(run({kSample, "--stats", "--within", "0.02"}, out, err), 0) << err;
+    std::istringstream lines(out);
+    std::string line;
+    for (int i = 0; i < 6; ++i) {
+        ASSERT_TRUE(std::getline(lines, line));
+        EXPECT_EQ(line.rfind("Statistics", 0), std::string::npos) << "line " << i;
+    }
+    ASSERT_TRUE(std::getline(lines, line));
+    EXPECT_EQ(line, "Statistics (errors record minus truth, metres)");
+    EXPECT_NE(out.find("horizontal within 0.0200 m"), std::string::npos);
+    EXPECT_EQ(out.find("0.0100 m"), std::string::npos) << "--within replaces the default list";
+
+    std::string plain;
+    ASSERT_EQ(run({kSample}, plain, err), 0);
+    EXPECT_EQ(plain.find("Statistics"), std::string::npos) << "no block without --stats";
+}
+
+TEST(ReportTool, JsonCarriesTheThreeObjectsConsistentWithTheAnalysis)
+{
+    std::string out;
+    std::string err;
+    ASSERT_EQ(run({kSample, "--json"}, out, err), 0) << err;
+    const ordered_json doc = ordered_json::parse(out);
+    ASSERT_TRUE(doc.contains("statistics"));
+    ASSERT_TRUE(doc.contains("wrongFixes"));
+    const auto& fc = doc.at("fixContinuity");
+    EXPECT_EQ(fc.at("lossCount"), doc.at("fixLostCount"));
+    EXPECT_EQ(fc.at("fixedEpochs"), doc.at("rtkFixCount"));
+    const auto& fixed = doc.at("statistics").at("classes").at("rtkFixed");
+    EXPECT_EQ(fixed.at("z").at("count"), doc.at("histograms").at("histZ").at("sampleCount"));
+    EXPECT_DOUBLE_EQ(std::max(-fixed.at("x").at("min").get<double>(), fixed.at("x").at("max").get<double>()),
+                     doc.at("maxErrorX").get<double>());
+}
+
+TEST(ReportTool, HtmlOptionWritesThePageAndReportsAnUnwritablePath)
+{
+    const auto path = std::filesystem::temp_directory_path() / "gnsslog-report-test.html";
+    std::string out;
+    std::string err;
+    ASSERT_EQ(run({kSample, "--html", path.string()}, out, err), 0) << err;
+    std::ifstream in(path, std::ios::binary);
+    const std::string html((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(html.find("<h1>gnsslog report: static-rtk.pvt1b</h1>"), std::string::npos);
+    std::size_t images = 0;
+    for (std::size_t at = html.find("data:image/png;base64,"); at != std::string::npos;
+         at = html.find("data:image/png;base64,", at + 1)) {
+        ++images;
+    }
+    EXPECT_EQ(images, 6U);
+    std::filesystem::remove(path);
+
+    EXPECT_EQ(run({kSample, "--html", "/nonexistent-dir-for-gnsslog/r.html"}, out, err), 2);
+    EXPECT_NE(err.find("/nonexistent-dir-for-gnsslog/r.html"), std::string::npos) << err;
 }
 
 }  // namespace
