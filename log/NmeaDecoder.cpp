@@ -21,21 +21,28 @@ constexpr int kKkjZone = 2;  // central meridian 24 degrees E
 // it; size receives the copied length. The one place a field is cut.
 inline bool cutField(char* out, std::size_t& size, char*& rest, char separator) noexcept
 {
-    // strchr would find the terminator itself for '\0' and walk rest off the end.
-    char* const stop = separator != '\0' ? std::strchr(rest, separator) : nullptr;
-    if (stop == nullptr) {
-        out[0] = '\0';
-        size = 0;
+    out[0] = '\0';
+    size = 0;
+    // The terminator is never a separator, or rest would walk off the end.
+    if (separator == '\0') {
         return false;
     }
-    std::size_t length = static_cast<std::size_t>(stop - rest);
-    if (length > kNmeaFieldCapacity - 1) {
-        length = kNmeaFieldCapacity - 1;
+    // One pass that copies while it looks for the separator: fields are a
+    // few characters, shorter than the set-up of strchr plus memcpy.
+    std::size_t length = 0;
+    char* p = rest;
+    for (; *p != separator; ++p) {
+        if (*p == '\0') {
+            out[0] = '\0';
+            return false;
+        }
+        if (length < kNmeaFieldCapacity - 1) {
+            out[length++] = *p;
+        }
     }
-    std::memcpy(out, rest, length);
     out[length] = '\0';
     size = length;
-    rest = stop + 1;
+    rest = p + 1;
     return true;
 }
 
