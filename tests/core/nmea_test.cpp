@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -426,6 +427,38 @@ TEST(NmeaOrp, SatelliteSumSaturates)
     text.replace(text.find(",9,7,"), 5, ",-2147483648,-5,");
     r = decode(text);
     EXPECT_EQ(r.satellites, std::numeric_limits<std::int32_t>::min());
+}
+
+TEST(NmeaSentence, MutatedSentencesDecodeSafely)
+{
+    // Run under the sanitizers this guards every read; the values must stay
+    // finite whatever the bytes (no exponent letter is drawn, so no field
+    // can reach the double range).
+    const std::string seeds[] = {
+        Gga{}.text(),
+        "$GPLLK,123519.00,120598,6654212.726,M,2500177.274,M,3,08,1.9,100.5,M*47",
+        "$GPLLQ,123519.00,120598,6654212.726,M,2500177.274,M,2,08,3.7,100.5,M*47",
+        orp("0", "7", "60.0,24.0,100.5"),
+    };
+    const char alphabet[] = ",,,**..--+ 0123456789SWNIAnif\x01\xff";
+    std::mt19937 random(5u);
+    for (const std::string& seed : seeds) {
+        for (int round = 0; round < 3000; ++round) {
+            std::string text = seed;
+            for (int edits = 1 + static_cast<int>(random() % 6); edits > 0; --edits) {
+                text[random() % text.size()] = alphabet[random() % (sizeof alphabet - 1)];
+            }
+            if (random() % 4 == 0) {
+                text.resize(random() % text.size());
+            }
+            const GNSSRecord r = decode(text, random() % 2 == 0);
+            ASSERT_LE(r.valid, 1);
+            for (double v : {r.time, r.latitude, r.longitude, r.height, r.localX, r.localY, r.dop,
+                             r.correctionAge, r.errorEstimate}) {
+                ASSERT_TRUE(std::isfinite(v)) << text;
+            }
+        }
+    }
 }
 
 TEST(NextField, CopiesUpToTheSeparatorAndAdvances)
