@@ -8,12 +8,14 @@
 // truth goes into the maxima and the five histograms, which are then sorted.
 //
 // Two departures from a plain loop, neither visible in any result:
-// - The grid conversion costs far more than framing and decoding, and it is
-//   a pure function of each record, so with toKKJ set the records are
-//   decoded without it and a second thread converts them in batches, in
-//   file order, and also collects the grid average (group B), which needs
-//   the converted values in file order. The progress callback is only ever
-//   called from the constructor's thread.
+// - Decoding (NMEA number parsing above all) and the grid conversion cost
+//   more than framing, so for longer files the calling thread only reads
+//   and frames, and copies each frame into a batch; one worker thread
+//   decodes the batches in file order and does all record handling (the
+//   same code, in the same order, as without it). Batches come from a
+//   small fixed pool, so a slow worker holds the reader back instead of
+//   letting frames pile up. The progress callback is only ever called from
+//   the constructor's thread.
 // - Records are collected in large fixed-capacity chunks and moved into the
 //   exactly sized GNSSLog::records at the end, chunk by chunk, so the record
 //   memory never doubles the way a growing vector's does.
@@ -26,6 +28,7 @@
 #include <cstring>
 #include <deque>
 #include <limits>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <exception>
@@ -59,7 +62,8 @@ constexpr std::int32_t kRtkFixedState = FixType::RtkFixed;
 // Chunks above glibc's largest mmap threshold (32 MiB) are always mapped
 // and unmapped on their own, so freeing one really returns its memory.
 constexpr std::size_t kDefaultChunkRecords = (std::size_t{32} << 20) / sizeof(GNSSRecord) + 1;
-constexpr std::size_t kDefaultBatchRecords = 4096;
+constexpr std::size_t kDefaultBatchBytes = 256 * 1024;
+constexpr std::size_t kBatchPoolSize = 8;
 
 constexpr char kPvt1bLabel[] = "[PVT1B]";
 constexpr std::size_t kPvt1bLabelLength = sizeof(kPvt1bLabel) - 1;
@@ -99,98 +103,6 @@ struct AverageGroup {
         }
         return reference[i] + sum[i] / static_cast<double>(count - 1);
     }
-};
-
-// Group B's part of record handling, with the grid conversion when the
-// decoder was told to leave it out. Runs over records in file order.
-void convertAndAverageGrid(GNSSRecord* first, std::size_t count, bool convert,
-                           AverageGroup& grid) noexcept
-{
-    for (GNSSRecord* r = first; r != first + count; ++r) {
-        if (convert && (r->validFlags & ValidFlag::LatLon) != 0) {
-            geodeticToKKJ(r->latitude, r->longitude, kKkjZone, r->localX, r->localY);
-            r->validFlags |= ValidFlag::Grid;
-        }
-        if (r->fixType == FixType::RtkFixed && (r->validFlags & ValidFlag::Grid) != 0) {
-            grid.add(r->localX, r->localY);
-        }
-    }
-}
-
-// One worker thread converting batches of records in the order submitted.
-// The batches live in chunks whose capacity never changes, so the reading
-// thread keeps appending behind a batch while the worker rewrites it.
-class GridWorker {
-public:
-    GridWorker() { thread_ = std::thread([this] { run(); }); }
-    GridWorker(const GridWorker&) = delete;
-    GridWorker& operator=(const GridWorker&) = delete;
-    ~GridWorker() { finish(); }
-
-    // Queues a batch. Should queueing fail (no memory), the worker is
-    // stopped, which finishes every earlier batch, and this batch and all
-    // later ones are converted here, so file order still holds.
-    void submit(GNSSRecord* first, std::size_t count) noexcept
-    {
-        if (count == 0) {
-            return;
-        }
-        if (thread_.joinable()) {
-            bool queued = false;
-            try {
-                std::lock_guard<std::mutex> lock(mutex_);
-                queue_.emplace_back(first, count);
-                queued = true;
-            } catch (...) {
-            }
-            if (queued) {
-                wake_.notify_one();
-                return;
-            }
-            finish();
-        }
-        convertAndAverageGrid(first, count, true, grid_);
-    }
-
-    // Waits until every submitted batch is done; grid() is final afterwards.
-    void finish() noexcept
-    {
-        if (!thread_.joinable()) {
-            return;
-        }
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            done_ = true;
-        }
-        wake_.notify_one();
-        thread_.join();
-    }
-
-    const AverageGroup& grid() const noexcept { return grid_; }
-
-private:
-    void run() noexcept
-    {
-        std::unique_lock<std::mutex> lock(mutex_);
-        for (;;) {
-            wake_.wait(lock, [this] { return !queue_.empty() || done_; });
-            if (queue_.empty()) {
-                return;
-            }
-            const auto batch = queue_.front();
-            queue_.pop_front();
-            lock.unlock();
-            convertAndAverageGrid(batch.first, batch.second, true, grid_);
-            lock.lock();
-        }
-    }
-
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::deque<std::pair<GNSSRecord*, std::size_t>> queue_;
-    bool done_ = false;
-    AverageGroup grid_;  // touched only by the worker until finish()
-    std::thread thread_;
 };
 
 std::string describeErrno(int error)
@@ -269,36 +181,76 @@ std::size_t readFully(int fd, std::uint8_t* buffer, std::size_t count) noexcept
 // The reading pass's per-record state and handling.
 class RecordCollector {
 public:
-    RecordCollector(GNSSLog& log, std::size_t chunkRecords, std::size_t batchRecords,
-                    GridWorker* worker) noexcept
-        : log_(log), chunkRecords_(chunkRecords), batchRecords_(batchRecords), worker_(worker)
+    explicit RecordCollector(GNSSLog& log, std::size_t chunkRecords) noexcept
+        : log_(log), chunkRecords_(chunkRecords)
     {
     }
-    RecordCollector(const RecordCollector&) = delete;
-    RecordCollector& operator=(const RecordCollector&) = delete;
-    // The worker may still be rewriting a batch if an exception (from the
-    // progress callback, or no memory) leaves the reading pass early.
-    ~RecordCollector()
+
+    // Decodes one frame into a new record and handles it.
+    void addPvt1b(const std::uint8_t* frame, std::int32_t length, bool toKKJ)
     {
-        if (worker_ != nullptr) {
-            worker_->finish();
+        GNSSRecord& record = slot();
+        decodePVT1B(record, frame, length, toKKJ);
+        commit(record);
+    }
+    // sentence: zero-terminated and writable.
+    void addNmea(char* sentence, bool toKKJ)
+    {
+        GNSSRecord& record = slot();
+        decodeNmeaSentence(record, sentence, toKKJ);
+        commit(record);
+    }
+
+    // After the last record: the averages.
+    void finishReading() noexcept
+    {
+        log_.avgLatitude = geodetic_.average(0);
+        log_.avgLongitude = geodetic_.average(1);
+        log_.avgX = grid_.average(0);
+        log_.avgY = grid_.average(1);
+        log_.avgZ = height_.average(0);
+        if (grid_.hasReference) {
+            log_.firstFixX = grid_.reference[0];
+            log_.firstFixY = grid_.reference[1];
+        }
+        if (height_.hasReference) {
+            log_.firstFixZ = height_.reference[0];
         }
     }
 
-    // A zeroed slot for the decoder; commit() or drop it before the next.
+    // Moves every chunk into log.records, freeing each as soon as it is
+    // copied. reserve() only maps the destination; its pages become
+    // resident as they are written, while the chunks' pages go away.
+    void moveRecordsIntoLog()
+    {
+        std::size_t total = 0;
+        for (const auto& chunk : chunks_) {
+            total += chunk.size();
+        }
+        log_.records.clear();
+        log_.records.reserve(total);
+        while (!chunks_.empty()) {
+            std::vector<GNSSRecord>& chunk = chunks_.front();
+            log_.records.insert(log_.records.end(), chunk.begin(), chunk.end());
+            chunks_.pop_front();
+        }
+    }
+
+private:
+    // A zeroed slot for the decoder; commit() drops or keeps it.
     GNSSRecord& slot()
     {
         if (chunks_.empty() || chunks_.back().size() == chunks_.back().capacity()) {
-            startChunk();
+            chunks_.emplace_back();
+            chunks_.back().reserve(chunkRecords_);
         }
         return chunks_.back().emplace_back();
     }
 
     void commit(GNSSRecord& record) noexcept
     {
-        std::vector<GNSSRecord>& chunk = chunks_.back();
         if (record.valid == 0) {
-            chunk.pop_back();
+            chunks_.back().pop_back();
             return;
         }
         if (firstRecord_) {
@@ -310,7 +262,7 @@ public:
             if ((record.validFlags & ValidFlag::LatLon) != 0) {
                 geodetic_.add(record.latitude, record.longitude);
             }
-            if (worker_ == nullptr && (record.validFlags & ValidFlag::Grid) != 0) {
+            if ((record.validFlags & ValidFlag::Grid) != 0) {
                 grid_.add(record.localX, record.localY);
             }
             if ((record.validFlags & ValidFlag::Height) != 0) {
@@ -340,93 +292,202 @@ public:
         if (record.time > log_.endTime) {
             log_.endTime = record.time;
         }
-
-        if (worker_ != nullptr && chunk.size() - submitted_ >= batchRecords_) {
-            submitPending();
-        }
-    }
-
-    // After the last byte: hands the last batch over, waits for the worker
-    // and fills the averages.
-    void finishReading() noexcept
-    {
-        const AverageGroup* grid = &grid_;
-        if (worker_ != nullptr) {
-            submitPending();
-            worker_->finish();
-            grid = &worker_->grid();
-        }
-        log_.avgLatitude = geodetic_.average(0);
-        log_.avgLongitude = geodetic_.average(1);
-        log_.avgX = grid->average(0);
-        log_.avgY = grid->average(1);
-        log_.avgZ = height_.average(0);
-        if (grid->hasReference) {
-            log_.firstFixX = grid->reference[0];
-            log_.firstFixY = grid->reference[1];
-        }
-        if (height_.hasReference) {
-            log_.firstFixZ = height_.reference[0];
-        }
-    }
-
-    // Moves every chunk into log.records, freeing each as soon as it is
-    // copied. reserve() only maps the destination; its pages become
-    // resident as they are written, while the chunks' pages go away.
-    void moveRecordsIntoLog()
-    {
-        std::size_t total = 0;
-        for (const auto& chunk : chunks_) {
-            total += chunk.size();
-        }
-        log_.records.clear();
-        log_.records.reserve(total);
-        while (!chunks_.empty()) {
-            std::vector<GNSSRecord>& chunk = chunks_.front();
-            log_.records.insert(log_.records.end(), chunk.begin(), chunk.end());
-            chunks_.pop_front();
-        }
-    }
-
-private:
-    void startChunk()
-    {
-        if (worker_ != nullptr) {
-            submitPending();
-        }
-        chunks_.emplace_back();
-        chunks_.back().reserve(chunkRecords_);
-        submitted_ = 0;
-    }
-
-    void submitPending() noexcept
-    {
-        if (chunks_.empty()) {
-            return;
-        }
-        std::vector<GNSSRecord>& chunk = chunks_.back();
-        const std::size_t pending = chunk.size() - submitted_;
-        if (pending == 0) {
-            return;
-        }
-        worker_->submit(chunk.data() + submitted_, pending);
-        submitted_ = chunk.size();
     }
 
     GNSSLog& log_;
     std::size_t chunkRecords_;
-    std::size_t batchRecords_;
-    GridWorker* worker_;
     std::deque<std::vector<GNSSRecord>> chunks_;
-    std::size_t submitted_ = 0;  // records of the last chunk handed to the worker
 
     bool firstRecord_ = true;
     double dayOffset_ = 0;
     double prevTime_ = 0;
     std::int32_t prevFixState_ = 0;
     AverageGroup geodetic_;  // group A: latitude, longitude
-    AverageGroup grid_;      // group B: localX, localY (when there is no worker)
+    AverageGroup grid_;      // group B: localX, localY
     AverageGroup height_;    // group C: height
+};
+
+// Complete frames copied out of the framer, each followed by a zero byte,
+// for the decoding worker.
+struct FrameBatch {
+    std::vector<char> bytes;              // capacity fixed at creation
+    std::vector<std::uint32_t> starts;    // offset of each frame in bytes
+    std::vector<std::int32_t> lengths;    // frame lengths, without the zero
+
+    explicit FrameBatch(std::size_t capacity)
+    {
+        bytes.reserve(capacity);
+        starts.reserve(capacity / 64);
+        lengths.reserve(capacity / 64);
+    }
+    // The index vectors keep their capacity across clear(), so after the
+    // first rounds nothing is allocated per frame.
+    bool fits(std::size_t length) const noexcept
+    {
+        return bytes.size() + length + 1 <= bytes.capacity();
+    }
+    void add(const std::uint8_t* frame, std::int32_t length)
+    {
+        starts.push_back(static_cast<std::uint32_t>(bytes.size()));
+        lengths.push_back(length);
+        bytes.insert(bytes.end(), frame, frame + length);
+        bytes.push_back('\0');
+    }
+    void clear() noexcept
+    {
+        bytes.clear();
+        starts.clear();
+        lengths.clear();
+    }
+};
+
+// The decoding worker: takes full batches in order, decodes every frame
+// into the collector and hands the batch back for reuse.
+class DecodeWorker {
+public:
+    DecodeWorker(RecordCollector& collector, bool navcom, bool toKKJ, std::size_t batchBytes,
+                 std::size_t poolSize)
+        : collector_(collector), navcom_(navcom), toKKJ_(toKKJ)
+    {
+        for (std::size_t i = 0; i < poolSize; ++i) {
+            pool_.push_back(std::make_unique<FrameBatch>(batchBytes));
+            free_.push_back(pool_.back().get());
+        }
+        current_ = takeFree();
+        thread_ = std::thread([this] { run(); });
+    }
+    DecodeWorker(const DecodeWorker&) = delete;
+    DecodeWorker& operator=(const DecodeWorker&) = delete;
+    ~DecodeWorker() { stop(); }
+
+    // Called by the reading thread for every frame to decode. A frame that
+    // does not fit an empty batch (never with the framers' limits) is
+    // given a batch of its own size.
+    void add(const std::uint8_t* frame, std::int32_t length)
+    {
+        if (current_ == nullptr) {
+            return;  // the worker failed; finish() reports why
+        }
+        const std::size_t n = static_cast<std::size_t>(length);
+        if (!current_->fits(n)) {
+            submit();
+            current_ = takeFree();
+            if (current_ == nullptr) {
+                return;
+            }
+            if (!current_->fits(n)) {
+                current_->bytes.reserve(n + 1);
+            }
+        }
+        current_->add(frame, length);
+    }
+
+    // After the last frame: waits until every frame is decoded and passes
+    // on a failure of the worker.
+    void finish()
+    {
+        submit();
+        current_ = nullptr;
+        stop();
+        if (error_) {
+            std::rethrow_exception(error_);
+        }
+    }
+
+private:
+    void submit()
+    {
+        if (current_ == nullptr || current_->starts.empty()) {
+            return;
+        }
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            full_.push_back(current_);
+        }
+        current_ = nullptr;
+        wake_.notify_all();
+    }
+
+    FrameBatch* takeFree()
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        wake_.wait(lock, [this] { return !free_.empty() || failed_; });
+        if (failed_) {
+            return nullptr;
+        }
+        FrameBatch* batch = free_.back();
+        free_.pop_back();
+        return batch;
+    }
+
+    void run() noexcept
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [this] { return !full_.empty() || done_; });
+            if (full_.empty()) {
+                return;
+            }
+            FrameBatch* batch = full_.front();
+            full_.pop_front();
+            lock.unlock();
+            try {
+                decode(*batch);
+            } catch (...) {
+                lock.lock();
+                error_ = std::current_exception();
+                failed_ = true;
+                full_.clear();
+                wake_.notify_all();
+                return;
+            }
+            batch->clear();
+            lock.lock();
+            free_.push_back(batch);
+            wake_.notify_all();
+        }
+    }
+
+    void decode(FrameBatch& batch)
+    {
+        for (std::size_t i = 0; i < batch.starts.size(); ++i) {
+            char* frame = batch.bytes.data() + batch.starts[i];
+            if (navcom_) {
+                collector_.addPvt1b(reinterpret_cast<const std::uint8_t*>(frame), batch.lengths[i],
+                                    toKKJ_);
+            } else {
+                collector_.addNmea(frame, toKKJ_);
+            }
+        }
+    }
+
+    void stop() noexcept
+    {
+        if (!thread_.joinable()) {
+            return;
+        }
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            done_ = true;
+        }
+        wake_.notify_all();
+        thread_.join();
+    }
+
+    RecordCollector& collector_;
+    const bool navcom_;
+    const bool toKKJ_;
+    std::vector<std::unique_ptr<FrameBatch>> pool_;
+    FrameBatch* current_ = nullptr;  // the reader's batch being filled
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::vector<FrameBatch*> free_;
+    std::deque<FrameBatch*> full_;
+    bool done_ = false;
+    bool failed_ = false;
+    std::exception_ptr error_;
+    std::thread thread_;
 };
 
 // The framers' block fast path gives exactly the frames of a byte-by-byte
@@ -622,19 +683,18 @@ void runPipeline(GNSSLog& log, const char* fileName, ProgressCallback progressCa
     const std::int32_t reportedSize = scaledReadProgress(size, size);
     progress.report("Reading file", 0, reportedSize);
 
-    std::optional<GridWorker> worker;
-    if (toKKJ && options.gridWorker && size >= options.workerMinFileSize) {
+    RecordCollector collector(log, options.chunkRecords != 0 ? options.chunkRecords
+                                                             : kDefaultChunkRecords);
+    std::optional<DecodeWorker> worker;
+    if (options.decodeWorker && size >= options.workerMinFileSize) {
         try {
-            worker.emplace();
+            worker.emplace(collector, navcomBinary, toKKJ,
+                           options.batchBytes != 0 ? options.batchBytes : kDefaultBatchBytes,
+                           kBatchPoolSize);
         } catch (const std::system_error&) {
-            // No thread available: convert on this thread instead.
+            // No thread available: decode on this thread instead.
         }
     }
-    const bool decodeToKKJ = toKKJ && !worker;
-    RecordCollector collector(log,
-                              options.chunkRecords != 0 ? options.chunkRecords : kDefaultChunkRecords,
-                              options.batchRecords != 0 ? options.batchRecords : kDefaultBatchRecords,
-                              worker ? &*worker : nullptr);
 
     NMEASniffer nmeaSniffer;
     NCTBINSniffer navcomSniffer;
@@ -647,9 +707,11 @@ void runPipeline(GNSSLog& log, const char* fileName, ProgressCallback progressCa
             std::memcmp(frame, kPvt1bLabel, kPvt1bLabelLength) != 0) {
             return;  // another message type
         }
-        GNSSRecord& record = collector.slot();
-        decodePVT1B(record, frame, length, decodeToKKJ);
-        collector.commit(record);
+        if (worker) {
+            worker->add(frame, length);
+        } else {
+            collector.addPvt1b(frame, length, toKKJ);
+        }
     };
     auto onNmeaFrame = [&] {
         const std::uint8_t* frame = nmeaSniffer.frameStart();
@@ -657,14 +719,16 @@ void runPipeline(GNSSLog& log, const char* fileName, ProgressCallback progressCa
         if (frame == nullptr || length < 0) {
             return;
         }
+        const std::int32_t n =
+            std::min<std::int32_t>(length, static_cast<std::int32_t>(kNmeaSentenceCapacity));
+        if (worker) {
+            worker->add(frame, n);
+            return;
+        }
         // The decoder takes a writable text; the framer's buffer is its own.
-        const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(length),
-                                                    kNmeaSentenceCapacity);
-        std::memcpy(sentence, frame, n);
+        std::memcpy(sentence, frame, static_cast<std::size_t>(n));
         sentence[n] = '\0';
-        GNSSRecord& record = collector.slot();
-        decodeNmeaSentence(record, sentence, decodeToKKJ);
-        collector.commit(record);
+        collector.addNmea(sentence, toKKJ);
     };
 
     std::vector<std::uint8_t> buffer(kBlocksPerRead * kBlockSize);
@@ -691,11 +755,14 @@ void runPipeline(GNSSLog& log, const char* fileName, ProgressCallback progressCa
     }
     buffer = std::vector<std::uint8_t>();
 
+    if (worker) {
+        worker->finish();
+    }
     collector.finishReading();
     collector.moveRecordsIntoLog();
 
     // Splitting the calculation only pays for long logs.
-    const bool splitWork = options.gridWorker && log.records.size() >= (std::size_t{1} << 16);
+    const bool splitWork = options.decodeWorker && log.records.size() >= (std::size_t{1} << 16);
     calculationPass(log, progress, splitWork);
 
     Histogram* const histograms[] = {&log.histZ, &log.histX, &log.histY, &log.hist3DFix,

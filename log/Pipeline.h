@@ -41,15 +41,15 @@ private:
 };
 
 struct PipelineOptions {
-    // Convert geodetic positions to the grid on a second thread. Every
+    // Decode on a second thread while this one reads and frames. Every
     // observable result is the same as without it.
-    bool gridWorker = true;
+    bool decodeWorker = true;
     // Records per storage chunk; chunks are moved into GNSSLog::records
     // one by one at the end so the record memory never doubles.
     std::size_t chunkRecords = 0;  // 0: the default
-    // Records per batch handed to the grid worker.
-    std::size_t batchRecords = 0;  // 0: the default
-    // Files smaller than this are converted on the calling thread, where a
+    // Bytes of frames per batch handed to the worker.
+    std::size_t batchBytes = 0;  // 0: the default
+    // Files smaller than this are decoded on the calling thread, where a
     // thread start would cost more than it saves.
     std::uint64_t workerMinFileSize = 1u << 20;
 };

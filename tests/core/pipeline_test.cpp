@@ -321,7 +321,7 @@ TEST(PipelineFiles, ReadableFileKeepsOpenErrorEmpty)
     EXPECT_EQ(analysis.endTime, 0);
 }
 
-// --- The threaded grid conversion against the plain sequential run.
+// --- The decoding worker against the plain sequential run.
 
 bool sameBits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
 
@@ -382,7 +382,7 @@ struct RunResult {
     std::vector<testing::ProgressCall> calls;
 };
 
-RunResult run(const TempFile& file, bool navcom, std::uint8_t truthMode,
+RunResult run(const TempFile& file, bool navcom, bool toKKJ, std::uint8_t truthMode,
               const PipelineOptions* options)
 {
     // A clock far faster than real time, so both passes report many times.
@@ -390,30 +390,31 @@ RunResult run(const TempFile& file, bool navcom, std::uint8_t truthMode,
     testing::recordedCalls().clear();
     RunResult result;
     if (options == nullptr) {
-        result.log = std::make_unique<GNSSLog>(file.c_str(), testing::recordProgress, true,
+        result.log = std::make_unique<GNSSLog>(file.c_str(), testing::recordProgress, toKKJ,
                                                navcom, truthMode, 1, 2, 3);
     } else {
         result.log = std::make_unique<GNSSLog>(truthMode, 1, 2, 3);
-        runPipeline(*result.log, file.c_str(), testing::recordProgress, true, navcom, *options);
+        runPipeline(*result.log, file.c_str(), testing::recordProgress, toKKJ, navcom, *options);
     }
     result.calls = testing::recordedCalls();
     return result;
 }
 
-void expectThreadedEqualsSequential(const GeneratorOptions& generator, std::uint8_t truthMode)
+void expectThreadedEqualsSequential(const GeneratorOptions& generator, std::uint8_t truthMode,
+                                    bool toKKJ = true)
 {
     GeneratorStats stats;
     const TempFile file(generateLog(generator, &stats));
     const bool navcom = generator.format == LogFormat::Navcom;
 
     PipelineOptions sequential;
-    sequential.gridWorker = false;
+    sequential.decodeWorker = false;
     PipelineOptions smallBatches;  // many chunks and batches, worker even for a small file
     smallBatches.chunkRecords = 1000;
-    smallBatches.batchRecords = 37;
+    smallBatches.batchBytes = 700;  // a few frames per batch
     smallBatches.workerMinFileSize = 0;
 
-    const RunResult reference = run(file, navcom, truthMode, &sequential);
+    const RunResult reference = run(file, navcom, toKKJ, truthMode, &sequential);
     ASSERT_GT(reference.log->records.size(), 2000u);
     // The reference itself agrees with what the generator wrote.
     EXPECT_EQ(reference.log->records.size(), stats.validRecords);
@@ -421,21 +422,22 @@ void expectThreadedEqualsSequential(const GeneratorOptions& generator, std::uint
     EXPECT_EQ(static_cast<std::uint64_t>(reference.log->fixLostCount), stats.fixLosses);
     EXPECT_EQ(reference.log->startTime, stats.startTime);
     EXPECT_EQ(reference.log->endTime, stats.endTime);
-    if (generator.nmeaSolution != NmeaSolution::Orp) {  // ORP has no RTK-X solutions
+    // Only PVT1B and GGA carry RTK-X solutions, and theirs need the grid.
+    if (toKKJ && (navcom || generator.nmeaSolution == NmeaSolution::Gga)) {
         EXPECT_GT(reference.log->hist3DRtkx.sampleCount(), 0);
     }
     EXPECT_GT(reference.calls.size(), 20u);
 
     for (const PipelineOptions* options : {&smallBatches, static_cast<PipelineOptions*>(nullptr)}) {
         SCOPED_TRACE(options == nullptr ? "default options" : "small batches");
-        const RunResult threaded = run(file, navcom, truthMode, options);
+        const RunResult threaded = run(file, navcom, toKKJ, truthMode, options);
         expectSameAnalysis(*reference.log, *threaded.log);
         EXPECT_EQ(reference.calls, threaded.calls);
         EXPECT_EQ(threaded.log->records.capacity(), threaded.log->records.size());
     }
 }
 
-TEST(PipelineThreaded, NavcomWithGridConversionEqualsSequentialRun)
+TEST(PipelineThreaded, NavcomEqualsSequentialRun)
 {
     GeneratorOptions generator;
     generator.format = LogFormat::Navcom;
@@ -444,7 +446,7 @@ TEST(PipelineThreaded, NavcomWithGridConversionEqualsSequentialRun)
     expectThreadedEqualsSequential(generator, TruthMode::Averaged);
 }
 
-TEST(PipelineThreaded, NmeaGgaWithGridConversionEqualsSequentialRun)
+TEST(PipelineThreaded, NmeaGgaEqualsSequentialRun)
 {
     GeneratorOptions generator;
     generator.format = LogFormat::Nmea;
@@ -465,6 +467,16 @@ TEST(PipelineThreaded, NmeaOrpMixOfGridAndGeodeticEqualsSequentialRun)
     expectThreadedEqualsSequential(generator, TruthMode::Averaged);
 }
 
+TEST(PipelineThreaded, NmeaGridSentencesWithoutConversionEqualSequentialRun)
+{
+    GeneratorOptions generator;
+    generator.format = LogFormat::Nmea;
+    generator.nmeaSolution = NmeaSolution::LlkLlq;
+    generator.targetBytes = 1200000;
+    generator.seed = 14;
+    expectThreadedEqualsSequential(generator, TruthMode::Manual, false);
+}
+
 void throwingProgress(const char* phase, std::int32_t position, std::int32_t)
 {
     if (std::strcmp(phase, "Reading file") == 0 && position > 100000) {
@@ -479,7 +491,7 @@ TEST(PipelineThreaded, ExceptionFromTheCallbackStopsTheWorkerCleanly)
     const TempFile file(generateLog(generator));
     const testing::StepClock clock(0, 1000);  // every block is reported
     PipelineOptions options;
-    options.batchRecords = 5;
+    options.batchBytes = 300;
     options.workerMinFileSize = 0;
     GNSSLog log(0, 0, 0, 0);
     EXPECT_THROW(runPipeline(log, file.c_str(), throwingProgress, true, true, options),

@@ -1,0 +1,151 @@
+// End-to-end pipeline throughput: GNSSLog over a generated log file that
+// sits in the page cache, with the grid conversion on.
+//
+// Targets on the 2-core reference machine: NavCom + KKJ >= 400 MB/s, NMEA
+// GGA (20 % other sentences) + KKJ >= 300 MB/s, both at about 300 MB; the
+// 8 MB runs are for quick checks. Peak memory: at most
+// 1.2 x records x sizeof(GNSSRecord) + 64 MB, measured by running one
+// analysis in a child process and reading its ru_maxrss.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <utility>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "log/Gpslog.h"
+#include "tools/samplegen/LogGenerator.h"
+
+namespace {
+
+using gnsslog::GeneratorOptions;
+using gnsslog::GNSSLog;
+using gnsslog::GNSSRecord;
+using gnsslog::LogFormat;
+using gnsslog::NmeaSolution;
+
+struct LogFile {
+    std::string path;
+    std::uint64_t bytes = 0;
+};
+
+// Generated once per process and removed at exit.
+class LogFiles {
+public:
+    ~LogFiles()
+    {
+        for (const auto& [key, file] : files_) {
+            std::error_code ignored;
+            std::filesystem::remove(file.path, ignored);
+        }
+    }
+
+    const LogFile& get(LogFormat format, std::uint64_t megabytes)
+    {
+        const auto key = std::make_pair(format == LogFormat::Navcom, megabytes);
+        auto it = files_.find(key);
+        if (it != files_.end()) {
+            return it->second;
+        }
+        GeneratorOptions options;
+        options.format = format;
+        options.nmeaSolution = NmeaSolution::Gga;
+        if (format == LogFormat::Nmea) {
+            options.noiseShare = 0.2;
+        }
+        options.targetBytes = megabytes << 20;
+        options.seed = 7;
+        LogFile file;
+        file.path = (std::filesystem::temp_directory_path() /
+                     ("gnsslog-bench-" + std::to_string(::getpid()) + "-" +
+                      (format == LogFormat::Navcom ? "navcom-" : "nmea-") +
+                      std::to_string(megabytes) + ".log"))
+                        .string();
+        file.bytes = gnsslog::writeLog(options, file.path).bytes;
+        return files_.emplace(key, file).first->second;
+    }
+
+private:
+    std::map<std::pair<bool, std::uint64_t>, LogFile> files_;
+};
+
+LogFiles& logFiles()
+{
+    static LogFiles files;
+    return files;
+}
+
+// Peak resident memory of one analysis, measured in a child so earlier
+// runs and the benchmark's own memory do not count. Returns MiB and the
+// number of records.
+std::pair<double, std::size_t> childPeakMemory(const LogFile& file, bool navcom)
+{
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0) {
+        return {0, 0};
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        std::uint64_t result[2] = {0, 0};
+        {
+            const GNSSLog log(file.path.c_str(), nullptr, true, navcom, 0, 0, 0, 0);
+            result[1] = log.records.size();
+            rusage usage{};
+            ::getrusage(RUSAGE_SELF, &usage);
+            result[0] = static_cast<std::uint64_t>(usage.ru_maxrss);  // KiB
+        }
+        const ssize_t ignored = ::write(pipeFds[1], result, sizeof result);
+        (void)ignored;
+        ::_exit(0);
+    }
+    ::close(pipeFds[1]);
+    std::uint64_t result[2] = {0, 0};
+    if (child < 0 || ::read(pipeFds[0], result, sizeof result) != sizeof result) {
+        result[0] = result[1] = 0;
+    }
+    ::close(pipeFds[0]);
+    if (child > 0) {
+        int status = 0;
+        ::waitpid(child, &status, 0);
+    }
+    return {static_cast<double>(result[0]) / 1024.0, static_cast<std::size_t>(result[1])};
+}
+
+void runPipeline(benchmark::State& state, LogFormat format)
+{
+    const std::uint64_t megabytes = static_cast<std::uint64_t>(state.range(0));
+    const LogFile& file = logFiles().get(format, megabytes);
+    const bool navcom = format == LogFormat::Navcom;
+    std::size_t records = 0;
+    for (auto _ : state) {
+        const GNSSLog log(file.path.c_str(), nullptr, true, navcom, 0, 0, 0, 0);
+        records = log.records.size();
+        benchmark::DoNotOptimize(log.avgX);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * file.bytes));
+    state.counters["MB/s"] = benchmark::Counter(static_cast<double>(file.bytes) / 1e6,
+                                                benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["records"] = static_cast<double>(records);
+    const auto [peakMiB, childRecords] = childPeakMemory(file, navcom);
+    const double recordMiB =
+        static_cast<double>(childRecords * sizeof(GNSSRecord)) / (1024.0 * 1024.0);
+    state.counters["peakRSS_MiB"] = peakMiB;
+    state.counters["limit_MiB"] = 1.2 * recordMiB + 64;
+    state.counters["records_MiB"] = recordMiB;
+    state.counters["sizeofRecord"] = static_cast<double>(sizeof(GNSSRecord));
+}
+
+void BM_PipelineNavcomKKJ(benchmark::State& state) { runPipeline(state, LogFormat::Navcom); }
+void BM_PipelineNmeaGgaKKJ(benchmark::State& state) { runPipeline(state, LogFormat::Nmea); }
+
+BENCHMARK(BM_PipelineNavcomKKJ)->Arg(8)->Arg(300)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PipelineNmeaGgaKKJ)->Arg(8)->Arg(300)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
