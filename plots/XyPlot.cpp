@@ -53,6 +53,7 @@ TXYPlotForm::TXYPlotForm(QWidget* mainWindow, const QString& caption, const GNSS
     setMinimumSize(MinimumOuterWidth, MinimumOuterHeight);
     resize(DesignedClientWidth, DesignedClientHeight);
     if (Analysis != nullptr) {
+        index_ = std::make_unique<SeriesIndex>(*Analysis);
         View.reset(*Analysis);
     }
     rebuildSeries();
@@ -164,9 +165,11 @@ void TXYPlotForm::SetAnalysis(const GNSSLog* analysis)
 {
     Analysis = analysis;
     Series.reset();
+    index_.reset();
     View.ZoomLevel = 1;
     View.HoveredTime.reset();
     if (Analysis != nullptr) {
+        index_ = std::make_unique<SeriesIndex>(*Analysis);
         View.reset(*Analysis);
     }
     rebuildSeries();
@@ -176,8 +179,8 @@ void TXYPlotForm::SetAnalysis(const GNSSLog* analysis)
 void TXYPlotForm::rebuildSeries()
 {
     Series.reset();
-    if (Analysis != nullptr) {
-        Series = PointStore::build(Image1->width() - 50, *Analysis, View.CentreTime, View.TimeSpan);
+    if (index_ != nullptr) {
+        Series = PointStore::build(Image1->width() - 50, *index_, View.CentreTime, View.TimeSpan);
     }
 }
 

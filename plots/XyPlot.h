@@ -97,6 +97,7 @@ private:
     void rebuildSeries();
 
     QWidget* mainWindow_;
+    std::unique_ptr<SeriesIndex> index_;  // of Analysis, for fast rebuilds
 };
 
 }  // namespace gnsslog

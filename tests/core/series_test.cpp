@@ -9,6 +9,7 @@
 #include <cmath>
 #include <vector>
 
+#include "common/Saturate.h"
 #include "plots/ErrorSeries.h"
 
 namespace gnsslog {
@@ -413,6 +414,138 @@ TEST(Scale, FixedSelectionsIgnoreTheMaxima)
     EXPECT_EQ(scaleRange(PlotScale::M0_2, log), 0.2);
     EXPECT_EQ(scaleRange(PlotScale::M0_5, log), 0.5);
     EXPECT_EQ(scaleRange(PlotScale::M1_0, log), 1.0);
+}
+
+}  // namespace
+}  // namespace gnsslog
+
+namespace gnsslog {
+namespace {
+
+TEST(SeriesIndexBuild, GivesTheSameSeriesAsTheRecords)
+{
+    // Irregular times with backward steps, duplicate times, NaN values and
+    // equal errors, viewed through several windows.
+    GNSSLog log(TruthMode::Averaged, 0, 0, 0);
+    log.avgX = 1;
+    log.avgY = 2;
+    log.avgZ = 3;
+    unsigned seed = 12345;
+    const auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<double>((seed >> 8) % 1000) / 1000.0;
+    };
+    double time = 100;
+    for (int i = 0; i < 5000; ++i) {
+        GNSSRecord r;
+        time += next() < 0.05 ? -3 * next() : (next() < 0.1 ? 0 : next());
+        r.time = time;
+        r.localX = 1 + (next() < 0.3 ? 0.5 : next() - 0.5);
+        r.localY = i % 777 == 0 ? NAN : 2 + next();
+        r.height = 3;
+        r.satellites = i;
+        log.records.push_back(r);
+    }
+    log.startTime = 100;
+    log.endTime = time;
+    const SeriesIndex index(log);
+    const struct {
+        int width;
+        double centre, span;
+    } windows[] = {{480, 1300, 2400}, {37, 500, 100}, {1, 900, 3}, {480, 600, 0}, {1870, 0, 5000}};
+    for (const auto& w : windows) {
+        const auto direct = PointStore::build(w.width, log, w.centre, w.span);
+        const auto indexed = PointStore::build(w.width, index, w.centre, w.span);
+        EXPECT_EQ(summarise(*direct), summarise(*indexed)) << "width " << w.width << " centre " << w.centre;
+    }
+    EXPECT_GT(PointStore::build(480, index, 1300, 2400)->pointCount(), 100u);
+}
+
+}  // namespace
+}  // namespace gnsslog
+
+namespace gnsslog {
+namespace {
+
+// The walk as plainly stated, one division per record: the oracle for the
+// builder, which skips the division while a record stays in its column.
+std::vector<PointSummary> plainSeries(std::int32_t width, const GNSSLog& log, double centre, double span)
+{
+    std::vector<PointSummary> out;
+    const double start = centre - span * 0.5;
+    const double end = centre + span * 0.5;
+    bool started = false;
+    std::int32_t current = 0;
+    const GNSSRecord* best = nullptr;
+    double bestError = 0;
+    for (const GNSSRecord& r : log.records) {
+        if (r.time < start) {
+            continue;
+        }
+        if (r.time > end) {
+            break;
+        }
+        const std::int32_t c = end - start == 0 ? 0 : toInt32(width * ((r.time - start) / (end - start)));
+        if (!started) {
+            started = true;
+            current = c;
+        }
+        const double dx = log.truthX() - r.localX;
+        const double dy = log.truthY() - r.localY;
+        const double dz = log.truthZ() - r.height;
+        const double e = std::sqrt(dx * dx + dy * dy + dz * dz);
+        if (e >= bestError) {
+            best = &r;
+            bestError = e;
+        }
+        if (c != current) {
+            if (best != nullptr) {
+                out.push_back({current, best->satellites});
+            }
+            current = c;
+            bestError = 0;
+        }
+    }
+    return out;
+}
+
+TEST(SeriesBuild, MatchesThePlainWalkAtColumnEdges)
+{
+    // Times on, just below and just above every column edge of a 1000.3 s
+    // window over 37 and 480 columns, plus a backward step and NaNs.
+    for (const std::int32_t width : {37, 480}) {
+        const double start = 1000.1;
+        const double length = 1000.3;
+        GNSSLog log = makeLog({});
+        int index = 0;
+        const auto add = [&](double time, double error) {
+            GNSSRecord r;
+            r.time = time;
+            r.localX = error;
+            r.satellites = index++;
+            log.records.push_back(r);
+        };
+        add(start - 1, 1);
+        for (int k = 0; k <= width; ++k) {
+            const double edge = start + k * (length / width);
+            add(std::nextafter(edge, 0.0), 0.5 + (k % 3));
+            add(edge, 0.5);
+            add(std::nextafter(edge, 1e300), 0.25 * (k % 5));
+            if (k == width / 2) {
+                add(start + 3, 9);  // a backward step into an early column
+                add(NAN, 1);
+                add(edge + 1, NAN);
+            }
+        }
+        add(start + length, 0);
+        add(start + length + 1e-9, 0);
+        const double centre = start + length * 0.5;
+        const auto store = PointStore::build(width, log, centre, length);
+        const auto plain = plainSeries(width, log, centre, length);
+        EXPECT_EQ(summarise(*store), plain) << "width " << width;
+        EXPECT_EQ(summarise(*PointStore::build(width, SeriesIndex(log), centre, length)), plain);
+        EXPECT_GT(plain.size(), static_cast<std::size_t>(width) - 2);
+    }
 }
 
 }  // namespace
