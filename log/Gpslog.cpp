@@ -65,6 +65,7 @@ constexpr std::size_t kDefaultChunkRecords = (std::size_t{32} << 20) / sizeof(GN
 constexpr std::size_t kDefaultBatchBytes = 256 * 1024;
 constexpr std::size_t kBatchPoolSize = 8;
 
+
 constexpr char kPvt1bLabel[] = "[PVT1B]";
 constexpr std::size_t kPvt1bLabelLength = sizeof(kPvt1bLabel) - 1;
 constexpr std::size_t kNmeaSentenceCapacity = 512;  // the framer's limit, with the zero byte
@@ -201,6 +202,17 @@ public:
         commit(record);
     }
 
+    // Handles a record decoded elsewhere (see DecodeWorker).
+    void addDecoded(const GNSSRecord& decoded)
+    {
+        if (decoded.valid == 0) {
+            return;  // what commit() would do with it
+        }
+        GNSSRecord& record = slot();
+        record = decoded;
+        commit(record);
+    }
+
     // After the last record: the averages.
     void finishReading() noexcept
     {
@@ -313,6 +325,9 @@ struct FrameBatch {
     std::vector<char> bytes;              // capacity fixed at creation
     std::vector<std::uint32_t> starts;    // offset of each frame in bytes
     std::vector<std::int32_t> lengths;    // frame lengths, without the zero
+    // Filled when the reading thread decoded the batch itself.
+    std::vector<GNSSRecord> decoded;
+    bool preDecoded = false;
 
     explicit FrameBatch(std::size_t capacity)
     {
@@ -338,6 +353,8 @@ struct FrameBatch {
         bytes.clear();
         starts.clear();
         lengths.clear();
+        decoded.clear();
+        preDecoded = false;
     }
 };
 
@@ -346,8 +363,9 @@ struct FrameBatch {
 class DecodeWorker {
 public:
     DecodeWorker(RecordCollector& collector, bool navcom, bool toKKJ, std::size_t batchBytes,
-                 std::size_t poolSize)
-        : collector_(collector), navcom_(navcom), toKKJ_(toKKJ)
+                 std::size_t poolSize, std::size_t backlogToDecodeHere)
+        : collector_(collector), navcom_(navcom), toKKJ_(toKKJ),
+          backlogToDecodeHere_(backlogToDecodeHere)
     {
         for (std::size_t i = 0; i < poolSize; ++i) {
             pool_.push_back(std::make_unique<FrameBatch>(batchBytes));
@@ -395,10 +413,22 @@ public:
     }
 
 private:
+    // Decoding is a pure function of the frame, so when the worker falls
+    // behind the reading thread decodes the batch itself and the worker
+    // only files the records, still in batch order. Who decodes a batch
+    // changes nothing in the result.
     void submit()
     {
         if (current_ == nullptr || current_->starts.empty()) {
             return;
+        }
+        bool backlog = false;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            backlog = full_.size() >= backlogToDecodeHere_;
+        }
+        if (backlog) {
+            decodeHere(*current_);
         }
         {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -406,6 +436,22 @@ private:
         }
         current_ = nullptr;
         wake_.notify_all();
+    }
+
+    void decodeHere(FrameBatch& batch)
+    {
+        batch.decoded.clear();
+        batch.decoded.resize(batch.starts.size());  // zeroed records, as the decoders expect
+        for (std::size_t i = 0; i < batch.starts.size(); ++i) {
+            char* frame = batch.bytes.data() + batch.starts[i];
+            if (navcom_) {
+                decodePVT1B(batch.decoded[i], reinterpret_cast<const std::uint8_t*>(frame),
+                            batch.lengths[i], toKKJ_);
+            } else {
+                decodeNmeaSentence(batch.decoded[i], frame, toKKJ_);
+            }
+        }
+        batch.preDecoded = true;
     }
 
     FrameBatch* takeFree()
@@ -450,6 +496,12 @@ private:
 
     void decode(FrameBatch& batch)
     {
+        if (batch.preDecoded) {
+            for (const GNSSRecord& record : batch.decoded) {
+                collector_.addDecoded(record);
+            }
+            return;
+        }
         for (std::size_t i = 0; i < batch.starts.size(); ++i) {
             char* frame = batch.bytes.data() + batch.starts[i];
             if (navcom_) {
@@ -477,6 +529,7 @@ private:
     RecordCollector& collector_;
     const bool navcom_;
     const bool toKKJ_;
+    const std::size_t backlogToDecodeHere_;
     std::vector<std::unique_ptr<FrameBatch>> pool_;
     FrameBatch* current_ = nullptr;  // the reader's batch being filled
 
@@ -690,7 +743,7 @@ void runPipeline(GNSSLog& log, const char* fileName, ProgressCallback progressCa
         try {
             worker.emplace(collector, navcomBinary, toKKJ,
                            options.batchBytes != 0 ? options.batchBytes : kDefaultBatchBytes,
-                           kBatchPoolSize);
+                           kBatchPoolSize, options.backlogToDecodeHere);
         } catch (const std::system_error&) {
             // No thread available: decode on this thread instead.
         }

@@ -49,6 +49,9 @@ struct PipelineOptions {
     std::size_t chunkRecords = 0;  // 0: the default
     // Bytes of frames per batch handed to the worker.
     std::size_t batchBytes = 0;  // 0: the default
+    // Full batches waiting for the worker at which the reading thread
+    // decodes the next batch itself (0: always; SIZE_MAX: never).
+    std::size_t backlogToDecodeHere = 2;
     // Files smaller than this are decoded on the calling thread, where a
     // thread start would cost more than it saves.
     std::uint64_t workerMinFileSize = 1u << 20;

@@ -4,7 +4,9 @@
 #include <bit>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <utility>
 #include <filesystem>
 #include <stdexcept>
 
@@ -414,6 +416,11 @@ void expectThreadedEqualsSequential(const GeneratorOptions& generator, std::uint
     smallBatches.batchBytes = 700;  // a few frames per batch
     smallBatches.workerMinFileSize = 0;
 
+    PipelineOptions readerDecodes = smallBatches;  // the worker only files records
+    readerDecodes.backlogToDecodeHere = 0;
+    PipelineOptions workerDecodes = smallBatches;
+    workerDecodes.backlogToDecodeHere = SIZE_MAX;
+
     const RunResult reference = run(file, navcom, toKKJ, truthMode, &sequential);
     ASSERT_GT(reference.log->records.size(), 2000u);
     // The reference itself agrees with what the generator wrote.
@@ -428,8 +435,13 @@ void expectThreadedEqualsSequential(const GeneratorOptions& generator, std::uint
     }
     EXPECT_GT(reference.calls.size(), 20u);
 
-    for (const PipelineOptions* options : {&smallBatches, static_cast<PipelineOptions*>(nullptr)}) {
-        SCOPED_TRACE(options == nullptr ? "default options" : "small batches");
+    const std::pair<const char*, const PipelineOptions*> variants[] = {
+        {"small batches", &smallBatches},
+        {"reader decodes every batch", &readerDecodes},
+        {"worker decodes every batch", &workerDecodes},
+        {"default options", nullptr}};
+    for (const auto& [legend, options] : variants) {
+        SCOPED_TRACE(legend);
         const RunResult threaded = run(file, navcom, toKKJ, truthMode, options);
         expectSameAnalysis(*reference.log, *threaded.log);
         EXPECT_EQ(reference.calls, threaded.calls);
