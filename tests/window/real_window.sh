@@ -1,0 +1,112 @@
+#!/bin/sh
+# Drives the real gnsslog binary under a virtual X server: loads a sample
+# log through the menu and Qt's file dialog, checks the six plot windows and
+# the main window's caption, turns a View item off and on, takes a
+# screenshot and quits through the menu.
+#
+#   real_window.sh APP SAMPLEGEN SAMPLES_DIR WORK_DIR
+#
+# Every wait polls with a deadline; the whole run is bounded by timeout.
+set -eu
+
+if [ "${1:-}" != "--inside" ]; then
+  app=$1 samplegen=$2 samples=$3 work=$4
+  mkdir -p "$work"
+  log="$samples/static-rtk.pvt1b"
+  if [ ! -f "$log" ]; then
+    log="$work/static-rtk.pvt1b"
+    "$samplegen" --format navcom --size 150000 --out "$log"
+  fi
+  exec timeout -k 5 75 xvfb-run -a -s "-screen 0 1280x1024x24" sh "$0" --inside "$app" "$log" "$work"
+fi
+
+app=$2 log=$3 work=$4
+export QT_QPA_PLATFORM=xcb
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+
+"$app" >"$work/gnsslog.out" 2>&1 &
+pid=$!
+trap 'kill "$pid" 2>/dev/null || true' EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  import -window root "$work/failure.png" 2>/dev/null || true
+  exit 1
+}
+
+# Waits (up to $2 s) until a visible window is named exactly $1; prints its id.
+wait_window() {
+  timeout "$2" xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1
+}
+
+# Waits (up to $2 s) until no visible window is named exactly $1.
+wait_gone() {
+  end=$(($(date +%s) + $2))
+  while xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; do
+    [ "$(date +%s)" -lt "$end" ] || return 1
+    sleep 0.1
+  done
+}
+
+# Visible windows of the application (its pop-up menus count too).
+window_count() {
+  xdotool search --onlyvisible --class '^gnsslog$' 2>/dev/null | wc -l
+}
+
+# Opens the File menu of the main window (raised above any plot window).
+open_file_menu() {
+  before=$(window_count)
+  xdotool windowraise "$main"
+  # No --sync: it stalls when the pointer is already there.
+  xdotool mousemove --window "$main" 15 10 click 1
+  # The menu is a pop-up window of its own; wait until it is on the screen.
+  end=$(($(date +%s) + 10))
+  until [ "$(window_count)" -gt "$before" ]; do
+    [ "$(date +%s)" -lt "$end" ] || fail "the File menu did not open"
+    sleep 0.1
+  done
+}
+
+# Chooses the second item of the View menu, "X-Histogram".
+toggle_x_histogram() {
+  open_file_menu
+  xdotool key Right Down Return  # moving into View selects its first item
+}
+
+main=$(wait_window "Pelomark GNSS log analyzer" 20) || true
+[ -n "$main" ] || fail "the main window did not appear"
+
+open_file_menu
+xdotool key Down Return  # "Load log file"
+dialog=$(wait_window "Open" 10) || true
+[ -n "$dialog" ] || fail "the open-file dialog did not appear"
+xdotool windowfocus --sync "$dialog"
+xdotool type --delay 5 "$log"
+xdotool key Return
+
+for caption in "X histogram" "Y histogram" "Z histogram" "3D RTK-FIX position" "3D RTK-X position" \
+  "XYZ plotter window"; do
+  [ -n "$(wait_window "$caption" 30)" ] || fail "no window \"$caption\""
+done
+name=$(basename "$log")
+[ "$(xdotool getwindowname "$main")" = "$name" ] || fail "main window caption is not \"$name\""
+xdotool search --onlyvisible --name '^(Error|ERROR)$' >/dev/null 2>&1 && fail "an error box is showing"
+
+import -window root "$work/gnsslog-window.png"
+
+toggle_x_histogram
+wait_gone "X histogram" 10 || fail "\"X histogram\" stayed after its View item was turned off"
+toggle_x_histogram
+[ -n "$(wait_window "X histogram" 10)" ] || fail "\"X histogram\" did not come back"
+
+open_file_menu
+xdotool key Down Down Return  # "Exit"
+end=$(($(date +%s) + 10))
+while kill -0 "$pid" 2>/dev/null; do
+  [ "$(date +%s)" -lt "$end" ] || fail "the application did not quit"
+  sleep 0.1
+done
+trap - EXIT
+wait "$pid" || fail "the application exited with status $?"
+echo "PASS: six windows, caption \"$name\", View toggle, screenshot $work/gnsslog-window.png"
