@@ -26,6 +26,13 @@ constexpr std::array<std::int8_t, 256> hexDigits = [] {
     return table;
 }();
 
+// "*", four characters "0".."F" and a carriage return.
+bool isPlainCrcTail(const std::uint8_t* p) noexcept
+{
+    const auto digit = [](std::uint8_t c) { return c >= '0' && c <= 'F'; };
+    return p[0] == '*' && digit(p[1]) && digit(p[2]) && digit(p[3]) && digit(p[4]) && p[5] == '\r';
+}
+
 }  // namespace
 
 std::uint8_t NMEASniffer::publish() noexcept
@@ -178,6 +185,16 @@ std::size_t NCTBINSniffer::feed(const std::uint8_t* data, std::size_t size) noex
             status_ = SnifferStatus::InFrame;
             if (counter_ == HeaderSize) {
                 endHeader();
+            }
+        } else if (state_ == State::Star && size - i >= 6 && room() >= 5 &&
+                   isPlainCrcTail(data + i)) {
+            // "*", four digits and CR in one go, as feedByte would take them.
+            append(data + i, 5);
+            i += 6;
+            counter_ = CrcDigits;
+            state_ = State::Crc;
+            if (verifyAndPublish() == SnifferStatus::Complete) {
+                return i;
             }
         } else if (state_ == State::Body && count_ <= MaxStoredBeforeBodyByte) {
             // Body bytes are taken whatever their value, one by one while at

@@ -73,9 +73,10 @@ public:
     std::uint8_t feedByte(std::uint8_t byte) noexcept override;
 
     // Feeds bytes from data[0..size) until a frame completes or the bytes
-    // run out, and returns how many were consumed; status() then tells
-    // whether the last consumed byte completed a frame. data may be null
-    // when size is 0. Does not throw and does not allocate.
+    // run out, and returns how many were consumed (at least one when size
+    // is not 0); status() then tells whether the last consumed byte
+    // completed a frame. data may be null when size is 0. Does not throw
+    // and does not allocate.
     std::size_t feed(const std::uint8_t* data, std::size_t size) noexcept;
 
 private:
@@ -134,9 +135,10 @@ public:
     std::uint8_t feedByte(std::uint8_t byte) noexcept override;
 
     // Feeds bytes from data[0..size) until a frame completes or the bytes
-    // run out, and returns how many were consumed; status() then tells
-    // whether the last consumed byte completed a frame. data may be null
-    // when size is 0. Does not throw and does not allocate.
+    // run out, and returns how many were consumed (at least one when size
+    // is not 0); status() then tells whether the last consumed byte
+    // completed a frame. data may be null when size is 0. Does not throw
+    // and does not allocate.
     std::size_t feed(const std::uint8_t* data, std::size_t size) noexcept;
 
 private:

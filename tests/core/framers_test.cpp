@@ -293,6 +293,29 @@ TEST(NavcomSniffer, AcceptsGoodMessagesAndDropsDamagedOnes)
     checkRows<NCTBINSniffer>(rows);
 }
 
+// Only "0".."9" and "A".."F" are digits; the characters between them in
+// ASCII lie within the framer's "0".."F" but must fail the check however
+// they would be valued, here in place of an "F".
+TEST(NavcomSniffer, CharactersBetweenDigitsAndLettersFailTheCrc)
+{
+    std::string frame;
+    for (std::size_t size = 1; frame.empty() && size < 200; ++size) {
+        const std::string candidate = navcomFrame("[PVT1B]", body(size));
+        if (candidate.find('F', candidate.size() - 4) != std::string::npos) {
+            frame = candidate;
+        }
+    }
+    ASSERT_FALSE(frame.empty());
+    const std::size_t f = frame.find('F', frame.size() - 4);
+    for (char stand : std::string(":;<=>?@")) {
+        std::string damaged = frame;
+        damaged[f] = stand;
+        EXPECT_EQ(framesByteByByte<NCTBINSniffer>(damaged + "\r"), Frames{}) << stand;
+        EXPECT_EQ(framesInOnePiece<NCTBINSniffer>(damaged + "\r"), Frames{}) << stand;
+    }
+    EXPECT_EQ(framesByteByByte<NCTBINSniffer>(frame + "\r"), Frames{frame});
+}
+
 TEST(NavcomSniffer, BackspaceTakesBackOneCrcDigit)
 {
     const std::string wrong = wrongCrc();
@@ -471,7 +494,13 @@ Mix navcomMix(std::uint32_t seed, std::size_t messages)
             break;
         }
         case 2:
-            mix.bytes += std::string(label).substr(0, 3) + "\n";
+            if (rng() % 2 == 0) {
+                mix.bytes += std::string(label).substr(0, 3) + "\n";
+            } else {
+                // A digit too many, taken back before the carriage return.
+                mix.bytes += navcomFrame(label, b) + "F\b\r";
+                mix.frames.push_back(navcomFrame(label, b));
+            }
             break;
         default:
             mix.bytes += navcom(label, b);
