@@ -20,3 +20,8 @@ if(TARGET gnsslog AND TARGET gnsslog-samplegen AND GNSSLOG_XVFB_RUN AND GNSSLOG_
       ${CMAKE_CURRENT_BINARY_DIR}/window)
   set_tests_properties(gnsslog_window PROPERTIES TIMEOUT 90 LABELS window)
 endif()
+if(TEST gnsslog_window)
+  # The sanitizer settings of the other tests; the script picks the xcb
+  # platform itself.
+  set_tests_properties(gnsslog_window PROPERTIES ENVIRONMENT "${GNSSLOG_TEST_ENV}")
+endif()

@@ -93,6 +93,17 @@ name=$(basename "$log")
 [ "$(xdotool getwindowname "$main")" = "$name" ] || fail "main window caption is not \"$name\""
 xdotool search --onlyvisible --name '^(Error|ERROR)$' >/dev/null 2>&1 && fail "an error box is showing"
 
+# Without a window manager every window sits at the origin: tile them so
+# the screenshot shows all of them.
+x=0
+y=200
+for caption in "X histogram" "Y histogram" "Z histogram" "3D RTK-FIX position" "3D RTK-X position" \
+  "XYZ plotter window"; do
+  xdotool search --onlyvisible --name "^$caption\$" windowmove %1 "$x" "$y"
+  x=$((x + 340))
+  if [ "$x" -gt 1000 ]; then x=0 y=$((y + 360)); fi
+done
+xdotool windowmove "$main" 0 0
 import -window root "$work/gnsslog-window.png"
 
 toggle_x_histogram
