@@ -37,6 +37,9 @@ inline QApplication& guiApp()
     if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) {
         return *existing;
     }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");  // also when run outside ctest
+    }
     static QApplication* app = new QApplication(argc, argv);
     return *app;
 }
