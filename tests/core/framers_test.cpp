@@ -279,7 +279,7 @@ TEST(NavcomSniffer, AcceptsGoodMessagesAndDropsDamagedOnes)
         {"five CRC digits", withCrc(pvtCrc + "0") + "\r", {}},
         {"CRC letter written as the character after '9' with its value",
          withCrc(digitsAfterNine(pvtCrc)) + "\r", {}},
-        {"CRC digit ':' is in range but not hexadecimal", withCrc(":" + pvtCrc.substr(1)) + "\r",
+        {"CRC digit ':' is in range but not hexadecimal", withCrc(std::string(":") + pvtCrc.substr(1)) + "\r",
          {}},
         {"no star after the body", pvtUntilStar.substr(0, pvtUntilStar.size() - 1) + "#" + pvtCrc +
                                        "\r",
@@ -342,14 +342,14 @@ TEST(NavcomSniffer, BackspaceTakesBackOneCrcDigit)
 
 TEST(NavcomSniffer, LabelRules)
 {
+    const std::string longLabel = "[LLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLB]";
     const std::vector<Row> rows = {
         {"other label ending in B", navcom("[MEAS1B]", body(40)), {navcomFrame("[MEAS1B]", body(40))}},
         {"shortest label, two characters", navcom("[AB]", body(5)), {navcomFrame("[AB]", body(5))}},
         {"label of digits and punctuation from '0' to 'Z'", navcom("[0:@Z9B]", body(5)),
          {navcomFrame("[0:@Z9B]", body(5))}},
         // The CRC starts after the label's own "]", however long the label.
-        {"label longer than 32 bytes", navcom("[" + std::string(40, 'L') + "B]", body(9)),
-         {navcomFrame("[" + std::string(40, 'L') + "B]", body(9))}},
+        {"label longer than 32 bytes", navcom(longLabel, body(9)), {navcomFrame(longLabel, body(9))}},
         {"BOOTLOADB is never framed", navcom("[BOOTLOADB]", body(20)), {}},
         {"BOOTLOADB at the end of a longer label", navcom("[XBOOTLOADB]", body(20)), {}},
         {"BOOTLOADB followed by more is an ordinary label", navcom("[BOOTLOADB1B]", body(20)),
@@ -433,7 +433,9 @@ TEST(NavcomSniffer, StoredBytesLimitInTheBody)
 TEST(NavcomSniffer, BufferLimitInEveryState)
 {
     const auto longLabel = [](std::size_t length) {
-        return "[" + std::string(length - 3, 'A') + "B]";
+        std::string label = "[";
+        label.append(length - 3, 'A');
+        return label + "B]";
     };
     const std::string longest = navcomFrame(longLabel(4081), "");
     ASSERT_EQ(longest.size(), 4095u);
@@ -444,7 +446,7 @@ TEST(NavcomSniffer, BufferLimitInEveryState)
         {"label of 4095 bytes: dropped at the first header byte",
          navcomFrame(longLabel(4095), "") + "\r", {}},
         {"label of 4096 bytes: dropped at its ']'", navcomFrame(longLabel(4096), "") + "\r", {}},
-        {"endless label, then a good message", "[" + std::string(100000, 'P') + "\r" + pvt,
+        {"endless label, then a good message", std::string("[") + std::string(100000, 'P') + "\r" + pvt,
          {pvtFrame}},
         {"endless CRC digits, then a good message",
          pvtUntilStar + std::string(100000, '0') + "\r" + pvt, {pvtFrame}},
@@ -625,8 +627,9 @@ TEST(FramerChunking, FastPathAgreesOnHostileInput)
     // Long runs make the limits matter: a long label, then a long body.
     std::string runs;
     for (int i = 0; i < 50; ++i) {
-        runs += "[" + std::string(static_cast<std::size_t>(i) * 90, 'Q') + "B]" + header(1500) +
-                body(1500) + "*0000\r" + pvt;
+        runs += '[';
+        runs.append(static_cast<std::size_t>(i) * 90, 'Q');
+        runs += "B]" + header(1500) + body(1500) + "*0000\r" + pvt;
     }
     EXPECT_EQ(framesInRandomChunks<NCTBINSniffer>(runs, 99), framesByteByByte<NCTBINSniffer>(runs));
 }
