@@ -65,7 +65,6 @@ constexpr std::size_t kDefaultChunkRecords = (std::size_t{32} << 20) / sizeof(GN
 constexpr std::size_t kDefaultBatchBytes = 256 * 1024;
 constexpr std::size_t kBatchPoolSize = 8;
 
-
 constexpr char kPvt1bLabel[] = "[PVT1B]";
 constexpr std::size_t kPvt1bLabelLength = sizeof(kPvt1bLabel) - 1;
 constexpr std::size_t kNmeaSentenceCapacity = 512;  // the framer's limit, with the zero byte
