@@ -42,12 +42,18 @@ inline constexpr std::array<int, 4> kReportedPercentiles{50, 68, 95, 99};
 // ceil(p * n / 100) - 1, at least 0. n must be at least 1, 0 < p <= 100.
 std::size_t nearestRankIndex(std::size_t n, int percent) noexcept;
 
-// Nearest-rank percentiles of values for ascending percents, written to out
-// (same length as percents). Reorders values; uses nth_element on shrinking
-// ranges, so the cost is a few linear passes, not a sort. values must not
-// be empty and must hold no NaN.
-void nearestRankPercentiles(std::vector<double>& values, std::span<const int> percents,
+// Nearest-rank percentiles of values for the given percents, written to
+// out (same length as percents). values must not be empty and must hold
+// no NaN; they are not changed. Exact, but without sorting: a histogram of
+// the top bits of each value's order-preserving bit pattern finds the
+// bucket that holds each rank, and only that bucket's values are searched,
+// so the cost is two linear passes for any n.
+void nearestRankPercentiles(std::span<const double> values, std::span<const int> percents,
                             std::span<double> out);
+
+// The same over the union of several parts (at least one value in all).
+void nearestRankPercentiles(std::span<const std::span<const double>> parts,
+                            std::span<const int> percents, std::span<double> out);
 
 // Count, mean (bias), standard deviation with divisor n (the spread of the
 // errors of this log, not an estimate for a population), RMS about zero,

@@ -13,25 +13,6 @@ namespace {
 
 bool isFixed(const GNSSRecord& r) noexcept { return r.fixType == FixType::RtkFixed; }
 
-double nominalIntervalOf(std::span<const GNSSRecord> records)
-{
-    std::vector<double> intervals;
-    intervals.reserve(records.size());
-    for (std::size_t i = 1; i < records.size(); ++i) {
-        const double d = records[i].time - records[i - 1].time;
-        if (d > 0 && std::isfinite(d)) {
-            intervals.push_back(d);
-        }
-    }
-    if (intervals.empty()) {
-        return 0;
-    }
-    const std::array<int, 1> median{50};
-    std::array<double, 1> out{};
-    nearestRankPercentiles(intervals, median, out);
-    return out[0];
-}
-
 }  // namespace
 
 FixContinuity computeFixContinuity(std::span<const GNSSRecord> records)
@@ -44,13 +25,27 @@ FixContinuity computeFixContinuity(std::span<const GNSSRecord> records)
     const double start = records.front().time;
     fc.logStart = start;
 
-    // Losses, re-fix times and the first fix in one walk.
+    // Losses, re-fix times and the first fix in one walk, which also keeps
+    // the intervals and fix states compactly for the availability, so the
+    // large records are read once.
+    std::vector<double> intervals(records.size() - 1);
+    std::vector<double> positive;
+    positive.reserve(intervals.size());
+    std::vector<std::uint8_t> fixedFlags(records.size());
     // Index of the loss not yet regained; an index, not a pointer, since
     // the vector grows.
     constexpr std::size_t none = static_cast<std::size_t>(-1);
     std::size_t open = none;
     for (std::size_t i = 0; i < records.size(); ++i) {
         const GNSSRecord& r = records[i];
+        if (i > 0) {
+            const double d = r.time - records[i - 1].time;
+            intervals[i - 1] = d;
+            if (d > 0 && std::isfinite(d)) {
+                positive.push_back(d);
+            }
+        }
+        fixedFlags[i] = isFixed(r) ? 1 : 0;
         if (isFixed(r)) {
             ++fc.fixedEpochCount;
             if (!fc.firstFixFound) {
@@ -99,14 +94,23 @@ FixContinuity computeFixContinuity(std::span<const GNSSRecord> records)
     }
 
     // Availability, weighting each epoch by the time it stands for.
-    const double nominal = nominalIntervalOf(records);
+    double nominal = 0;
+    if (!positive.empty()) {
+        // Intervals crowd around one value, where a bucket search gains
+        // nothing; one selection on this private copy is the cheapest.
+        const auto nth = positive.begin() +
+                         static_cast<std::ptrdiff_t>(nearestRankIndex(positive.size(), 50));
+        std::nth_element(positive.begin(), nth, positive.end());
+        nominal = *nth;
+    }
+    std::vector<double>().swap(positive);
     fc.nominalInterval = nominal;
     double covered = 0;
     double fixed = 0;
     for (std::size_t i = 0; i < records.size(); ++i) {
         double w = nominal;
         if (i + 1 < records.size()) {
-            const double d = records[i + 1].time - records[i].time;
+            const double d = intervals[i];
             if (!(d > 0) || !std::isfinite(d)) {
                 w = 0;
             } else if (d <= kGapFactor * nominal) {
@@ -114,9 +118,7 @@ FixContinuity computeFixContinuity(std::span<const GNSSRecord> records)
             }
         }
         covered += w;
-        if (isFixed(records[i])) {
-            fixed += w;
-        }
+        fixed += fixedFlags[i] != 0 ? w : 0.0;
     }
     if (covered > 0) {
         fc.coveredSeconds = covered;

@@ -95,6 +95,83 @@ TEST(NearestRank, RepeatedPercentAndTiesGiveTheSameValue)
     EXPECT_EQ(out[2], 3.0);  // rank ceil(4.08) = 5 of 1 2 2 2 3 5
 }
 
+// Above a few thousand values the percentiles come from a bucket search
+// over the values' bit patterns; a full sort is the reference.
+TEST(NearestRank, LargeSetsMatchASortedReference)
+{
+    std::mt19937 rng(11);
+    std::normal_distribution<double> normal(0.0, 0.02);
+    struct Case {
+        const char* legend;
+        std::vector<double> values;
+    };
+    std::vector<Case> cases;
+    {
+        Case c{"normal errors with negatives", {}};
+        for (int i = 0; i < 20000; ++i) {
+            c.values.push_back(normal(rng));
+        }
+        cases.push_back(std::move(c));
+    }
+    {
+        Case c{"nearly all equal: one bucket at every level", std::vector<double>(30000, 0.1)};
+        c.values[17] = 0.2;
+        c.values[29999] = -0.0;
+        c.values[5] = 0.0;
+        cases.push_back(std::move(c));
+    }
+    {
+        Case c{"magnitudes from 1e-300 to 1e300", {}};
+        for (int i = 0; i < 9000; ++i) {
+            c.values.push_back(std::pow(10.0, (i * 7919) % 600 - 300) * ((i % 3) != 0 ? 1 : -1));
+        }
+        cases.push_back(std::move(c));
+    }
+    {
+        Case c{"close values that differ only in low mantissa bits", {}};
+        for (int i = 0; i < 12000; ++i) {
+            c.values.push_back(0.125 + static_cast<double>((i * 7) % 12000) * 1e-15);
+        }
+        cases.push_back(std::move(c));
+    }
+    const int percents[] = {1, 50, 68, 95, 99, 100, 50};
+    for (Case& c : cases) {
+        std::vector<double> sorted = c.values;
+        std::sort(sorted.begin(), sorted.end());
+        double out[7] = {};
+        nearestRankPercentiles(c.values, percents, out);
+        for (std::size_t i = 0; i < std::size(percents); ++i) {
+            EXPECT_EQ(out[i], sorted[nearestRankIndex(sorted.size(), percents[i])])
+                << c.legend << ", p" << percents[i];
+        }
+    }
+}
+
+TEST(NearestRank, UnionOfPartsEqualsTheConcatenation)
+{
+    std::mt19937 rng(5);
+    std::exponential_distribution<double> spread(50.0);
+    std::vector<double> a(7000);
+    std::vector<double> b(300);
+    std::vector<double> empty;
+    for (double& v : a) {
+        v = spread(rng);
+    }
+    for (double& v : b) {
+        v = 10 * spread(rng);
+    }
+    std::vector<double> both = a;
+    both.insert(both.end(), b.begin(), b.end());
+    std::sort(both.begin(), both.end());
+    const std::span<const double> parts[] = {a, empty, b};
+    const int percents[] = {50, 95, 99};
+    double out[3] = {};
+    nearestRankPercentiles(parts, percents, out);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(out[i], both[nearestRankIndex(both.size(), percents[i])]) << percents[i];
+    }
+}
+
 // Four fixed epochs, errors (dx, dy, dz):
 //   (0.375, 0.5, 0.25), (-0.375, -0.5, 0), (0.75, 1.0, -0.25), (0, 0, 0)
 // horizontal 0.625, 0.625, 1.25, 0; vertical 0.25, 0, 0.25, 0.
