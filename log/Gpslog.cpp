@@ -54,7 +54,6 @@ namespace {
 
 constexpr std::uint64_t kBlockSize = 1024;      // progress granularity, bytes
 constexpr std::size_t kBlocksPerRead = 1024;    // one read() fetches 1 MiB
-constexpr int kKkjZone = 2;
 constexpr double kDaySeconds = 86400.0;
 constexpr double kWrapToleranceSeconds = 100.0;  // a smaller step back is not a new day
 constexpr std::int32_t kRtkFixedState = FixType::RtkFixed;

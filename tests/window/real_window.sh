@@ -36,8 +36,19 @@ fail() {
 }
 
 # Waits (up to $2 s) until a visible window is named exactly $1; prints its id.
+# Polls rather than using --sync: a search fails at once when some other
+# window vanishes while it runs (the progress window hiding, say).
 wait_window() {
-  timeout "$2" xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1
+  end=$(($(date +%s) + $2))
+  while :; do
+    found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) || true
+    if [ -n "$found" ]; then
+      echo "$found"
+      return 0
+    fi
+    [ "$(date +%s)" -lt "$end" ] || return 1
+    sleep 0.1
+  done
 }
 
 # Waits (up to $2 s) until no visible window is named exactly $1.
