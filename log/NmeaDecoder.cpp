@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <limits>
 
 #include "geodesy/Kkj.h"
@@ -358,6 +359,18 @@ void decodeNmeaSentence(GNSSRecord& record, char* sentence, bool toKKJ) noexcept
         decoded = decodeLlkLlq(record, in, true);
     } else if (std::strstr(sentence, "ORP") != nullptr) {
         decoded = decodeOrp(record, in, toKKJ);
+    }
+    // Finite fields can still give an infinite sum or square (an altitude
+    // and a geoid separation of 1e308, ORP error components of 1e200), and
+    // the grid conversion of an absurd position can give NaN. Such results
+    // read as 0, like a field that does not parse, so nothing downstream
+    // sees a non-finite value.
+    for (double* value : {&record.time, &record.latitude, &record.longitude, &record.height,
+                          &record.localX, &record.localY, &record.dop, &record.correctionAge,
+                          &record.errorEstimate}) {
+        if (!std::isfinite(*value)) {
+            *value = 0;
+        }
     }
     record.valid = decoded ? 1 : 0;
 }
