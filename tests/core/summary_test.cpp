@@ -2,6 +2,8 @@
 // time texts and the altitude-accuracy rule.
 #include <cfloat>
 #include <clocale>
+#include <cstdarg>
+#include <cstdio>
 #include <limits>
 #include <string>
 #include <cmath>
@@ -162,6 +164,172 @@ TEST(SummaryTexts, NumbersIgnoreTheProcessLocale)
     const std::string text = summaryTexts(log).label3;
     std::setlocale(LC_NUMERIC, saved.c_str());
     EXPECT_EQ(text, "Max errors: X: 1.25 Y: 0.00 Z: 0.00 ");
+}
+
+
+// The labels against the C library's printf of the same formats and
+// values: any difference in rounding, padding, signs or the literal text
+// shows up as a byte mismatch. The window's degree sign is the single byte
+// 0xBA of Windows-1252; the texts carry it as UTF-8 U+00BA.
+namespace printf_reference {
+
+std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+std::string format(const char* fmt, ...)
+{
+    char buffer[1024];
+    va_list args;
+    va_start(args, fmt);
+    const int n = std::vsnprintf(buffer, sizeof buffer, fmt, args);
+    va_end(args);
+    return n < 0 ? std::string() : std::string(buffer, static_cast<std::size_t>(n));
+}
+
+std::string withUtf8DegreeSign(std::string text)
+{
+    for (std::size_t i = 0; (i = text.find('\xBA', i)) != std::string::npos; i += 2) {
+        text.replace(i, 1, "\xC2\xBA");
+    }
+    return text;
+}
+
+SummaryTexts expectedTexts(const GNSSLog& log)
+{
+    SummaryTexts t;
+    const auto count = static_cast<std::uint32_t>(log.records.size());
+    const double share =
+        log.rtkFixCount == 0 ? 0.0 : static_cast<double>(log.rtkFixCount) / count * 100;
+    t.label1 = format("Log file loaded, %d records readed,RTK fix %0.2f%%. Fix lost %d times",
+                      static_cast<int>(count), share, log.fixLostCount);
+
+    const auto dms = [](double a, int& d, int& m, double& s) {
+        const double fd = std::floor(a);
+        const double fm = std::floor((a - fd) * 60);
+        s = ((a - fd) * 60 - fm) * 60;
+        d = static_cast<int>(fd);
+        m = static_cast<int>(fm);
+    };
+    int latD = 0, latM = 0, lonD = 0, lonM = 0;
+    double latS = 0, lonS = 0;
+    dms(log.avgLatitude, latD, latM, latS);
+    dms(log.avgLongitude, lonD, lonM, lonS);
+    t.label2 = withUtf8DegreeSign(
+        format("Truth coordinates(averaged): LAT: %d\xBA %d\" %0.6f ' LON: %d\xBA %d\" %0.6f ' "
+               "ALT: %0.4f",
+               latD, latM, latS, lonD, lonM, lonS, log.avgZ));
+
+    t.label3 = format("Max errors: X: %0.2f Y: %0.2f Z: %0.2f ", log.maxErrorX, log.maxErrorY,
+                      log.maxErrorZ);
+
+    const auto s = static_cast<std::uint32_t>(static_cast<std::int32_t>(log.startTime));
+    const auto u =
+        static_cast<std::uint32_t>(static_cast<std::int32_t>(log.endTime - log.startTime));
+    t.label4 = format("Start time: %02d:%02d (utc) time scale: %d hours %d minutes",
+                      static_cast<int>(s / 3600), static_cast<int>((s % 3600) / 60),
+                      static_cast<int>(u / 3600), static_cast<int>((u % 3600) / 60));
+
+    std::uint32_t within = 0;
+    for (const GNSSRecord& r : log.records) {
+        if (r.fixType == 4 && (r.validFlags & 0x04) != 0 && std::fabs(log.avgZ - r.height) < 0.03) {
+            ++within;
+        }
+    }
+    t.label5 = within != 0 ? format("Alt accuracy better than +-3cm: %0.2f%%",
+                                    static_cast<double>(within) / log.rtkFixCount * 100)
+                           : std::string("Alt accuracy better than +-3cm: UNAVAILABLE");
+
+    t.label6 = format("Truth coordinates(cartesian/local averaged): X: %0.9f,Y: %0.9f,Z: %0.4f",
+                      log.avgX, log.avgY, log.avgZ);
+    return t;
+}
+
+void expectSameAsPrintf(const GNSSLog& log, const std::string& legend)
+{
+    const SummaryTexts actual = summaryTexts(log);
+    const SummaryTexts expected = expectedTexts(log);
+    EXPECT_EQ(actual.label1, expected.label1) << legend;
+    EXPECT_EQ(actual.label2, expected.label2) << legend;
+    EXPECT_EQ(actual.label3, expected.label3) << legend;
+    EXPECT_EQ(actual.label4, expected.label4) << legend;
+    EXPECT_EQ(actual.label5, expected.label5) << legend;
+    EXPECT_EQ(actual.label6, expected.label6) << legend;
+}
+
+}  // namespace printf_reference
+
+TEST(SummaryTextsMatchPrintf, TableOfAnalyses)
+{
+    struct Case {
+        const char* legend;
+        double lat, lon, avgZ, avgX, avgY;
+        double maxX, maxY, maxZ;
+        double start, end;
+        std::int32_t fixed, lost;
+        double heights[4];  // heights of four RTK-fixed records
+    } const cases[] = {
+        {"Finland", 60.1699, 24.9384, 45.1234, 6672345.123456789, 2552345.987654321, 0.125,
+         0.135, 0.145, 3599.9, 3599.9 + 7260, 4, 1, {45.12, 45.16, 45.1234, 45.0935}},
+        {"south-west", -33.8688, -151.2093, -12.00005, -1.5e-10, 0.0000000005, 2.675, 1.005,
+         0.005, 0, 59.9, 2, 0, {-12.0, -11.98, -12.03, -12.029}},
+        {"just below whole minutes", 60.999999999, 24.499999999999, 0.00005, 1e7 + 0.0000000005,
+         2.5e6, 1234.565, 0.015, 99.995, 86399.99, 172799.5, 3, 7, {0.01, 0.02, 0.0299, 0.03}},
+        {"zero", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, {1, 1, 1, 1}},
+        {"time of week", -0.5, 0.75, 123.45675, 6654212.7255, 2500177.2745, 10.5, 0.5, 0.25,
+         200000, 200000 + 86400 * 3, 1, 123, {123.45, 123.47, 200, -200}},
+    };
+    for (const Case& c : cases) {
+        GNSSLog log(TruthMode::Averaged, 0, 0, 0);
+        for (const double h : c.heights) {
+            log.records.push_back(fixedRecord(h));
+        }
+        log.records.push_back(fixedRecord(c.avgZ, 0));  // fixed, but no height
+        GNSSRecord single;
+        single.fixType = FixType::StandAlone;
+        single.height = c.avgZ;
+        single.validFlags = ValidFlag::Height;
+        log.records.push_back(single);
+        log.rtkFixCount = c.fixed;
+        log.fixLostCount = c.lost;
+        log.avgLatitude = c.lat;
+        log.avgLongitude = c.lon;
+        log.avgZ = c.avgZ;
+        log.avgX = c.avgX;
+        log.avgY = c.avgY;
+        log.maxErrorX = c.maxX;
+        log.maxErrorY = c.maxY;
+        log.maxErrorZ = c.maxZ;
+        log.startTime = c.start;
+        log.endTime = c.end;
+        printf_reference::expectSameAsPrintf(log, c.legend);
+    }
+}
+
+TEST(SummaryTextsMatchPrintf, PseudoRandomAnalyses)
+{
+    std::uint64_t state = 0x9E3779B97F4A7C15u;
+    const auto uniform = [&state](double low, double high) {
+        state = state * 6364136223846793005u + 1442695040888963407u;
+        return low + (high - low) * static_cast<double>(state >> 11) * 0x1p-53;
+    };
+    for (int i = 0; i < 2000; ++i) {
+        GNSSLog log(TruthMode::Averaged, 0, 0, 0);
+        log.avgZ = uniform(-500, 5000);
+        const int records = 1 + i % 7;
+        for (int k = 0; k < records; ++k) {
+            log.records.push_back(fixedRecord(log.avgZ + uniform(-0.05, 0.05)));
+        }
+        log.rtkFixCount = records;
+        log.fixLostCount = i;
+        log.avgLatitude = uniform(-90, 90);
+        log.avgLongitude = uniform(-180, 180);
+        log.avgX = uniform(-1e7, 1e7);
+        log.avgY = uniform(0, 3.5e6);
+        log.maxErrorX = uniform(0, 100);
+        log.maxErrorY = uniform(0, 1);
+        log.maxErrorZ = uniform(0, 0.1);
+        log.startTime = uniform(0, 604800);
+        log.endTime = log.startTime + uniform(0, 604800);
+        printf_reference::expectSameAsPrintf(log, "case " + std::to_string(i));
+    }
 }
 
 }  // namespace
