@@ -14,6 +14,7 @@
 #include "tools/report/CsvExport.h"
 #include "tools/report/HtmlReport.h"
 #include "tools/report/JsonReport.h"
+#include "tools/report/PngExport.h"
 #include "tools/report/ReportOptions.h"
 #include "tools/report/StatsReport.h"
 
@@ -153,6 +154,14 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
         std::ofstream csv(options.recordsCsv, std::ios::binary | std::ios::trunc);
         if (!csv || !writeRecordsCsv(csv, analysis->records)) {
             err << "gnsslog-report: cannot write " << options.recordsCsv << '\n';
+            return ReportExit::Usage;
+        }
+    }
+    if (!options.pngDir.empty()) {
+        const std::string problem =
+            exportPictures(*analysis, options.pngDir, options.pngWidth, options.pngHeight);
+        if (!problem.empty()) {
+            err << "gnsslog-report: " << problem << '\n';
             return ReportExit::Usage;
         }
     }

@@ -32,6 +32,8 @@ void addReportOptions(CLI::App& app, ReportOptions& options)
         ->allow_extra_args(false);
     app.add_flag("--json", options.json, "print one JSON document instead of the summary texts");
     app.add_option("--records-csv", options.recordsCsv, "write every kept record to FILE as CSV");
+    app.add_option("--png", options.pngDir, "write the plot windows' pictures as PNG files into DIR");
+    app.add_option("--png-size", options.pngSize, "size WxH of the error plot picture (default 530x385)");
     app.add_option("LOGFILE", options.logFile, "the log file to analyse")->required();
 }
 
@@ -56,6 +58,16 @@ std::string resolveReportOptions(ReportOptions& options)
         if (!parseCLocaleDouble(options.manualTexts[i], *targets[i])) {
             return "--manual: '" + options.manualTexts[i] + "' is not a valid floating point value";
         }
+    }
+    const std::size_t x = options.pngSize.find('x');
+    const auto dimension = [](const std::string& text, int& value) {
+        const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+        return result.ec == std::errc() && result.ptr == text.data() + text.size() && value >= 60 &&
+               value <= 20000;
+    };
+    if (x == std::string::npos || !dimension(options.pngSize.substr(0, x), options.pngWidth) ||
+        !dimension(options.pngSize.substr(x + 1), options.pngHeight)) {
+        return "--png-size: '" + options.pngSize + "' is not WxH with both from 60 to 20000 pixels";
     }
     return {};
 }

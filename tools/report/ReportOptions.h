@@ -24,11 +24,15 @@ struct ReportOptions {
     std::vector<std::string> manualTexts{"0", "0", "0"};  // --manual X Y Z, C-locale decimals
     bool json = false;              // --json: one JSON document instead of the six texts
     std::string recordsCsv;         // --records-csv FILE: every kept record as CSV
+    std::string pngDir;             // --png DIR: the six pictures of the plot windows
+    std::string pngSize = "530x385";  // --png-size WxH: the error plot picture, pixels
 
     // Filled by resolveReportOptions() from the texts above.
     double manualX = 0;
     double manualY = 0;
     double manualZ = 0;
+    int pngWidth = 530;
+    int pngHeight = 385;
 
     bool navcomBinary() const noexcept { return !nmea; }
     bool toKKJ() const noexcept { return !noKkj; }

@@ -1,0 +1,112 @@
+// gnsslog-report --png: the six pictures of the plot windows.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <QImage>
+
+#include "tools/report/PngExport.h"
+#include "tools/report/Report.h"
+#include "tools/samplegen/LogGenerator.h"
+
+namespace gnsslog {
+namespace {
+
+struct PngRun {
+    int status = -1;
+    std::string err;
+};
+
+PngRun runTool(std::vector<std::string> args)
+{
+    args.insert(args.begin(), "gnsslog-report");
+    std::vector<char*> argv;
+    for (std::string& a : args) {
+        argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    std::ostringstream out;
+    std::ostringstream err;
+    PngRun run;
+    run.status = runReport(static_cast<int>(args.size()), argv.data(), out, err);
+    run.err = err.str();
+    return run;
+}
+
+class PngExportTest : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        dir_ = testing::TempDir() + "gnsslog-png-test-" + std::to_string(getpid()) + "/";
+        std::filesystem::create_directories(dir_);
+        GeneratorOptions o;
+        o.targetBytes = 100000;
+        o.seed = 5;
+        o.format = LogFormat::Navcom;
+        writeLog(o, dir_ + "log.pvt1b");
+    }
+    static void TearDownTestSuite() { std::filesystem::remove_all(dir_); }
+    static std::string dir_;
+};
+std::string PngExportTest::dir_;
+
+const char* const pictures[] = {"x-histogram.png", "y-histogram.png", "z-histogram.png",
+                                "3d-rtk-fix-position.png", "3d-rtk-x-position.png", "xyz-plot.png"};
+
+TEST_F(PngExportTest, WritesTheSixPicturesAtTheWindowSizes)
+{
+    const std::string out = dir_ + "pictures/nested";
+    const PngRun run = runTool({"--png", out, dir_ + "log.pvt1b"});
+    ASSERT_EQ(run.status, ReportExit::Ok) << run.err;
+    for (const char* name : pictures) {
+        const QImage image(QString::fromStdString(out + "/" + name));
+        ASSERT_FALSE(image.isNull()) << name;
+        const bool plot = std::string(name) == "xyz-plot.png";
+        EXPECT_EQ(image.size(), plot ? QSize(ErrorPlotPictureWidth, ErrorPlotPictureHeight)
+                                     : QSize(HistogramPictureWidth, HistogramPictureHeight))
+            << name;
+        EXPECT_EQ(image.pixel(0, 0), 0xFFFFFFFFu) << name << ": white background";
+    }
+    // The X histogram of a generated log has bars: green in the bar area.
+    const QImage x(QString::fromStdString(out + "/x-histogram.png"));
+    bool green = false;
+    for (int px = 0; px < x.width() - 50 && !green; ++px) {
+        green = x.pixel(px, x.height() - 25) == 0xFF008000u;
+    }
+    EXPECT_TRUE(green);
+}
+
+TEST_F(PngExportTest, PngSizeSetsTheErrorPlotPicture)
+{
+    const std::string out = dir_ + "sized";
+    const PngRun run = runTool({"--png", out, "--png-size", "800x300", dir_ + "log.pvt1b"});
+    ASSERT_EQ(run.status, ReportExit::Ok) << run.err;
+    EXPECT_EQ(QImage(QString::fromStdString(out + "/xyz-plot.png")).size(), QSize(800, 300));
+    EXPECT_EQ(QImage(QString::fromStdString(out + "/z-histogram.png")).size(),
+              QSize(HistogramPictureWidth, HistogramPictureHeight));
+    for (const char* bad : {"800", "x300", "800x", "10x10", "800x300x2", "-5x300"}) {
+        const PngRun wrong = runTool({"--png", out, "--png-size", bad, dir_ + "log.pvt1b"});
+        EXPECT_EQ(wrong.status, ReportExit::Usage) << bad;
+        EXPECT_NE(wrong.err.find("--png-size"), std::string::npos) << wrong.err;
+    }
+}
+
+TEST_F(PngExportTest, UnwritableDirectoryIsExitTwoNamingIt)
+{
+    // A directory below a plain file cannot be made, even by root.
+    const std::string file = dir_ + "plain-file";
+    std::ofstream(file) << "x";
+    const std::string out = file + "/pictures";
+    const PngRun run = runTool({"--png", out, dir_ + "log.pvt1b"});
+    EXPECT_EQ(run.status, ReportExit::Usage);
+    EXPECT_NE(run.err.find(out), std::string::npos) << run.err;
+}
+
+}  // namespace
+}  // namespace gnsslog
