@@ -495,5 +495,29 @@ TEST(NextField, LongFieldFillsTheBufferAndNoMore)
     EXPECT_STREQ(rest, "tail");
 }
 
+
+// The order of the floating-point steps is fixed, and the inputs below are
+// ones where another order gives a different last bit; each check also
+// shows that the other order really differs, so it cannot pass by chance.
+TEST(NmeaArithmeticOrder, TimeAccumulatesSecondsThenMinutesThenHours)
+{
+    Gga gga;
+    gga.time = "010416.03";
+    double seconds = 16.03;
+    seconds += 4 * 60.0;
+    seconds += 1 * 3600.0;
+    ASSERT_NE(seconds, 1 * 3600.0 + 4 * 60.0 + 16.03);
+    EXPECT_EQ(gga.decode().time, seconds);
+}
+
+TEST(NmeaArithmeticOrder, GgaMinutesAreMultipliedByOneSixtieth)
+{
+    Gga gga;
+    gga.latitude = "4801.9970";
+    const double expected = 48 + 1.9970 * (1.0 / 60);
+    ASSERT_NE(expected, 48 + 1.9970 / 60);
+    EXPECT_EQ(gga.decode().latitude, expected);
+}
+
 }  // namespace
 }  // namespace gnsslog

@@ -510,5 +510,34 @@ TEST(PipelineThreaded, ExceptionFromTheCallbackStopsTheWorkerCleanly)
                  std::runtime_error);
 }
 
+
+// The order of the floating-point steps is fixed, and the inputs below are
+// ones where another order gives a different result; each check also shows
+// that the other order really differs, so it cannot pass by chance.
+TEST(PipelineArithmeticOrder, AverageIsReferencePlusSummedDifferencesOverNMinusOne)
+{
+    const GNSSLog analysis = analyseNmea(llk(10, 0, 0, 15.4746, kLlkFixed) +
+                                         llk(11, 0, 0, 54.7985, kLlkFixed) +
+                                         llk(12, 0, 0, 55.8168, kLlkFixed));
+    const double r = 15.4746;
+    const double expected = r + ((54.7985 - r) + (55.8168 - r)) / 2;
+    ASSERT_NE(expected, (54.7985 + 55.8168) / 2);
+    EXPECT_EQ(analysis.avgZ, expected);
+}
+
+TEST(PipelineArithmeticOrder, ThreeDimensionalErrorSumsZThenXThenY)
+{
+    // Against the manual truth 0: dz = -0.100, dx = -0.250, dy = -0.020 m.
+    // dz² + dx² + dy² gives 0.27 m, key 27; dx² + dy² + dz² rounds just
+    // below it, key 26.
+    const double dz = -0.100, dx = -0.250, dy = -0.020;
+    ASSERT_EQ(histogramKey(std::sqrt(dz * dz + dx * dx + dy * dy)), 27);
+    ASSERT_EQ(histogramKey(std::sqrt(dx * dx + dy * dy + dz * dz)), 26);
+    const GNSSLog analysis =
+        analyseNmea(llk(10, dx, dy, dz, kLlkFixed), TruthMode::Manual, 0, 0, 0);
+    ASSERT_EQ(analysis.hist3DFix.bins().size(), 1u);
+    EXPECT_EQ(analysis.hist3DFix.bins().front().key, 27);
+}
+
 }  // namespace
 }  // namespace gnsslog

@@ -266,5 +266,35 @@ TEST(BitOperations, SignExtend24UsesBit23AndIgnoresTheTopByte)
     EXPECT_EQ(signExtend24(0x12FFFFFEu), -2);
 }
 
+
+// The order of the floating-point steps is fixed, and the inputs below are
+// ones where another order gives a different last bit; each check also
+// shows that the other order really differs, so it cannot pass by chance.
+TEST(Pvt1bArithmeticOrder, DopSumsTheThirdComponentFirst)
+{
+    const double d1 = 1 * 0.1, d2 = 1 * 0.1, d3 = 15 * 0.1;
+    const double expected = std::sqrt(d3 * d3 + d1 * d1 + d2 * d2);
+    ASSERT_NE(expected, std::sqrt(d1 * d1 + d2 * d2 + d3 * d3));
+    EXPECT_EQ(Pvt1bBuilder().dops(1, 1, 15).decode().dop, expected);
+}
+
+TEST(Pvt1bArithmeticOrder, LatitudeScalesUnitsThenArcSeconds)
+{
+    const std::int32_t raw = 442368004;
+    const double expected = ((raw + 5 * 0.0625) * 0.00048828125) * (1.0 / 3600);
+    ASSERT_NE(expected, (raw + 5 * 0.0625) / (2048.0 * 3600));
+    const GNSSRecord r = Pvt1bBuilder().latitude(raw).longitude(raw).extension(0x55).decode();
+    EXPECT_EQ(r.latitude, expected);
+    EXPECT_EQ(r.longitude, expected);
+}
+
+TEST(Pvt1bArithmeticOrder, HeightIsMillimetresTimesAThousandthPlusFineUnits)
+{
+    // Fine correction -354 units: bytes 9E FE FF.
+    const double expected = 12354 * 0.001 + -354 * 0.0009765625;
+    ASSERT_NE(expected, 12354 / 1000.0 + -354 / 1024.0);
+    EXPECT_EQ(Pvt1bBuilder().heightMm(12354).heightFine(0x9E, 0xFE, 0xFF).decode().height, expected);
+}
+
 }  // namespace
 }  // namespace gnsslog
