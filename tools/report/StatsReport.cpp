@@ -3,10 +3,12 @@
 #include <cmath>
 #include <cstdio>
 #include <ostream>
+#include <utility>
 
 #include <CLI/CLI.hpp>
 
 #include "log/Gpslog.h"
+#include "stats/Statistics.h"
 
 namespace gnsslog {
 
@@ -169,10 +171,12 @@ void addStatsOptions(CLI::App& app, StatsOptions& options)
 
 LogStatistics computeLogStatistics(const GNSSLog& log, const StatsOptions& options)
 {
+    // One pass over the records for all three.
+    Statistics all = computeStatistics(log, options.within, options.wrongFixThreshold);
     LogStatistics stats;
-    stats.accuracy = computeAccuracyStats(log, options.within);
-    stats.continuity = computeFixContinuity(log);
-    stats.wrongFixes = findWrongFixes(log, options.wrongFixThreshold);
+    stats.accuracy = std::move(all.accuracy);
+    stats.continuity = std::move(all.continuity);
+    stats.wrongFixes = std::move(all.wrongFixes);
     return stats;
 }
 
