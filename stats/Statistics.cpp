@@ -293,6 +293,15 @@ struct RankTarget {
     std::vector<std::size_t> slotBuckets;
     std::vector<std::vector<double>> slots;
 
+    std::uint32_t wantBucket(std::size_t bucket)
+    {
+        if (slotOf[bucket] == 0) {
+            slotBuckets.push_back(bucket);
+            slotOf[bucket] = static_cast<std::uint32_t>(slotBuckets.size());
+        }
+        return slotOf[bucket];
+    }
+
     // counts must be complete. Ranks ascend with the percents, so one walk
     // over the buckets finds them all.
     void locateRanks()
@@ -308,11 +317,12 @@ struct RankTarget {
             }
             bucketOf[i] = bucket;
             rankIn[i] = k - below;
-            if (slotOf[bucket] == 0) {
-                slotBuckets.push_back(bucket);
-                slotOf[bucket] = static_cast<std::uint32_t>(slotBuckets.size());
-            }
+            wantBucket(bucket);
         }
+    }
+
+    void reserveSlots()
+    {
         slots.resize(slotBuckets.size());
         for (std::size_t s = 0; s < slots.size(); ++s) {
             slots[s].reserve(counts[slotBuckets[s]]);
@@ -349,6 +359,23 @@ void classPercentiles(const std::array<ClassWork, kSolutionClassCount>& work,
                       std::array<std::array<double, kPercentCount>, kSolutionClassCount>& percentiles,
                       std::array<std::vector<std::int64_t>, kSolutionClassCount>& within)
 {
+    // The limits' buckets, in ascending order; a NaN limit has none (no
+    // value is at or under it). -0 is 0 here, as it is to <=.
+    constexpr std::size_t kNoBucket = static_cast<std::size_t>(-1);
+    std::vector<double> limits(thresholds.begin(), thresholds.end());
+    std::vector<std::size_t> limitBucket(limits.size(), kNoBucket);
+    std::vector<std::size_t> limitOrder;
+    for (std::size_t k = 0; k < limits.size(); ++k) {
+        if (std::isnan(limits[k])) {
+            continue;
+        }
+        limits[k] = limits[k] == 0 ? 0.0 : limits[k];
+        limitBucket[k] = orderKey(limits[k]) >> kTopShift;
+        limitOrder.push_back(k);
+    }
+    std::sort(limitOrder.begin(), limitOrder.end(),
+              [&](std::size_t a, std::size_t b) { return limitBucket[a] < limitBucket[b]; });
+
     std::array<RankTarget, kSolutionClassCount> targets;
     RankTarget& all = targets[kAllIndex];
     all.counts.assign(kBucketCount, 0);
@@ -370,21 +397,28 @@ void classPercentiles(const std::array<ClassWork, kSolutionClassCount>& work,
         for (std::size_t b = 0; b < kBucketCount; ++b) {
             all.counts[b] += t.counts[b];
         }
-        for (std::size_t k = 0; k < thresholds.size(); ++k) {
-            const double limit = thresholds[k];
-            std::int64_t count = 0;
-            for (double v : values) {
-                count += v <= limit ? 1 : 0;
-            }
-            within[c][k] = count;
-            within[kAllIndex][k] += count;
-        }
         t.locateRanks();
+        // Values at or under a limit: every bucket below the limit's, and
+        // those of its bucket that are, counted once that one is gathered.
+        std::size_t below = 0;
+        std::size_t bucket = 0;
+        for (std::size_t k : limitOrder) {
+            if (limitBucket[k] == kNoBucket) {
+                continue;
+            }
+            for (; bucket < limitBucket[k]; ++bucket) {
+                below += t.counts[bucket];
+            }
+            within[c][k] = static_cast<std::int64_t>(below);
+            t.wantBucket(limitBucket[k]);
+        }
+        t.reserveSlots();
     }
     if (all.n == 0) {
         return;
     }
     all.locateRanks();
+    all.reserveSlots();
     for (std::size_t c = 0; c < kRecordClasses; ++c) {
         RankTarget& t = targets[c];
         if (t.n == 0) {
@@ -398,6 +432,20 @@ void classPercentiles(const std::array<ClassWork, kSolutionClassCount>& work,
             if (const std::uint32_t slot = all.slotOf[bucket]; slot != 0) {
                 all.slots[slot - 1].push_back(v);
             }
+        }
+    }
+    for (std::size_t c = 0; c < kRecordClasses; ++c) {
+        RankTarget& t = targets[c];
+        if (t.n == 0) {
+            continue;
+        }
+        for (std::size_t k : limitOrder) {
+            const std::vector<double>& inBucket = t.slots[t.slotOf[limitBucket[k]] - 1];
+            within[c][k] += std::count_if(inBucket.begin(), inBucket.end(),
+                                          [&](double v) { return v <= limits[k]; });
+        }
+        for (std::size_t k = 0; k < limits.size(); ++k) {
+            within[kAllIndex][k] += within[c][k];
         }
     }
     for (std::size_t c = 0; c < kSolutionClassCount; ++c) {

@@ -54,6 +54,10 @@ std::vector<GNSSRecord> mixedRecords()
             r.localX = std::numeric_limits<double>::infinity();
         } else if (p == 4) {
             r.height = std::numeric_limits<double>::quiet_NaN();
+        } else if (p == 5) {
+            r.localX = kTruthX;
+            r.localY = kTruthY;
+            r.height = kTruthZ;
         }
         r.valid = 1;
     }
@@ -68,7 +72,11 @@ struct Reference {
 TEST(Statistics, PercentilesAndWithinMatchSortedErrorsPerClassAndForAll)
 {
     const std::vector<GNSSRecord> records = mixedRecords();
-    const std::vector<double> thresholds{0.0, 0.01, 0.02, 0.1, 1.0};
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+    // Unsorted, with limits below, at and above every error: -0 takes the
+    // exact zeros as 0 does, NaN takes none.
+    const std::vector<double> thresholds{0.02, -1.0, -0.0, 0.0, 0.01, 0.1, 1.0, inf, nan};
     const Statistics s = computeStatistics(records, kTruthX, kTruthY, kTruthZ, thresholds, 0.1);
 
     std::vector<Reference> ref(kSolutionClassCount);
@@ -103,7 +111,9 @@ TEST(Statistics, PercentilesAndWithinMatchSortedErrorsPerClassAndForAll)
             EXPECT_EQ(out.verticalPercentiles[i], v[nearestRankIndex(v.size(), p)])
                 << name << " p" << p;
         }
-        for (std::size_t t = 0; t < thresholds.size(); ++t) {
+        EXPECT_EQ(out.horizontalWithin.back(), 0.0) << name << ": NaN limit";
+        EXPECT_EQ(out.verticalWithin.back(), 0.0) << name << ": NaN limit";
+        for (std::size_t t = 0; t + 1 < thresholds.size(); ++t) {
             const auto vWithin = std::upper_bound(v.begin(), v.end(), thresholds[t]) - v.begin();
             EXPECT_EQ(out.verticalWithin[t],
                       static_cast<double>(vWithin) / static_cast<double>(v.size()))
@@ -113,7 +123,8 @@ TEST(Statistics, PercentilesAndWithinMatchSortedErrorsPerClassAndForAll)
                       static_cast<double>(hWithin) / static_cast<double>(h.size()))
                 << name << " within " << thresholds[t];
         }
-        EXPECT_EQ(out.horizontalWithin[0], 0.0) << name << ": no error is exactly 0";
+        EXPECT_GT(out.horizontalWithin[2], 0.0) << name << ": exact zeros within -0";
+        EXPECT_EQ(out.horizontalWithin[7], 1.0) << name;
     }
 }
 
