@@ -403,9 +403,6 @@ void classPercentiles(const std::array<ClassWork, kSolutionClassCount>& work,
         std::size_t below = 0;
         std::size_t bucket = 0;
         for (std::size_t k : limitOrder) {
-            if (limitBucket[k] == kNoBucket) {
-                continue;
-            }
             for (; bucket < limitBucket[k]; ++bucket) {
                 below += t.counts[bucket];
             }
@@ -677,7 +674,7 @@ Statistics run(std::span<const GNSSRecord> records, double tx, double ty, double
     PercentileTable verticalPercentiles{};
     WithinTable horizontalWithin;
     WithinTable verticalWithin;
-    SideJob side(records.size() >= kThreadedRecords, [&] {
+    SideJob side(Accuracy && records.size() >= kThreadedRecords, [&] {
         if constexpr (Accuracy) {
             classPercentiles(work, &ClassWork::vertical, thresholds, verticalPercentiles,
                              verticalWithin);
