@@ -110,7 +110,7 @@ def main():
                 write(os.path.join(out, "navcom_framer_fuzz"), "%s-%d" % (name, i), window)
                 write(os.path.join(out, "pvt1b_fuzz"), "%s-%d" % (name, i), window)
                 write(os.path.join(out, "analysis_fuzz"), "%s-%d" % (name, i),
-                      bytes([selector % 16]) + window)
+                      bytes([selector % 32]) + window)
                 selector += 1
             for i, frame in enumerate(pvt1b_frames(data, 4)):
                 # The part behind the label, for the decoder's arbitrary-content path.
@@ -120,7 +120,7 @@ def main():
             for i, window in enumerate(windows(data, b"$G")):
                 write(os.path.join(out, "nmea_framer_fuzz"), "%s-%d" % (name, i), window)
                 write(os.path.join(out, "analysis_fuzz"), "%s-%d" % (name, i),
-                      bytes([selector % 16]) + window)
+                      bytes([selector % 32]) + window)
                 selector += 1
             seen = {}
             for line in data.split(b"\r\n"):
@@ -138,7 +138,7 @@ def main():
             write(os.path.join(out, "nmea_decoder_fuzz"), "hand-%d" % i, sentence)
             write(os.path.join(out, "nmea_framer_fuzz"), "hand-%d" % i, sentence + b"\r\n")
             write(os.path.join(out, "analysis_fuzz"), "hand-%d" % i,
-                  bytes([i % 16]) + sentence + b"\r\n")
+                  bytes([(5 * i) % 32]) + sentence + b"\r\n")
 
 
 if __name__ == "__main__":
