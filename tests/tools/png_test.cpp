@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <QImage>
@@ -14,29 +15,14 @@
 #include "tools/report/PngExport.h"
 #include "tools/report/Report.h"
 #include "tools/samplegen/LogGenerator.h"
+#include "tests/tools/ReportRun.h"
 
 namespace gnsslog {
 namespace {
 
-struct PngRun {
-    int status = -1;
-    std::string err;
-};
-
-PngRun runTool(std::vector<std::string> args)
+ToolRun runTool(std::vector<std::string> args)
 {
-    args.insert(args.begin(), "gnsslog-report");
-    std::vector<char*> argv;
-    for (std::string& a : args) {
-        argv.push_back(a.data());
-    }
-    argv.push_back(nullptr);
-    std::ostringstream out;
-    std::ostringstream err;
-    PngRun run;
-    run.status = runReport(static_cast<int>(args.size()), argv.data(), out, err);
-    run.err = err.str();
-    return run;
+    return runReportTool(std::move(args));
 }
 
 class PngExportTest : public testing::Test {
@@ -62,7 +48,7 @@ const char* const pictures[] = {"x-histogram.png", "y-histogram.png", "z-histogr
 TEST_F(PngExportTest, WritesTheSixPicturesAtTheWindowSizes)
 {
     const std::string out = dir_ + "pictures/nested";
-    const PngRun run = runTool({"--png", out, dir_ + "log.pvt1b"});
+    const ToolRun run = runTool({"--png", out, dir_ + "log.pvt1b"});
     ASSERT_EQ(run.status, ReportExit::Ok) << run.err;
     for (const char* name : pictures) {
         const QImage image(QString::fromStdString(out + "/" + name));
@@ -85,13 +71,13 @@ TEST_F(PngExportTest, WritesTheSixPicturesAtTheWindowSizes)
 TEST_F(PngExportTest, PngSizeSetsTheErrorPlotPicture)
 {
     const std::string out = dir_ + "sized";
-    const PngRun run = runTool({"--png", out, "--png-size", "800x300", dir_ + "log.pvt1b"});
+    const ToolRun run = runTool({"--png", out, "--png-size", "800x300", dir_ + "log.pvt1b"});
     ASSERT_EQ(run.status, ReportExit::Ok) << run.err;
     EXPECT_EQ(QImage(QString::fromStdString(out + "/xyz-plot.png")).size(), QSize(800, 300));
     EXPECT_EQ(QImage(QString::fromStdString(out + "/z-histogram.png")).size(),
               QSize(HistogramPictureWidth, HistogramPictureHeight));
     for (const char* bad : {"800", "x300", "800x", "10x10", "800x300x2", "-5x300"}) {
-        const PngRun wrong = runTool({"--png", out, "--png-size", bad, dir_ + "log.pvt1b"});
+        const ToolRun wrong = runTool({"--png", out, "--png-size", bad, dir_ + "log.pvt1b"});
         EXPECT_EQ(wrong.status, ReportExit::Usage) << bad;
         EXPECT_NE(wrong.err.find("--png-size"), std::string::npos) << wrong.err;
     }
@@ -103,7 +89,7 @@ TEST_F(PngExportTest, UnwritableDirectoryIsExitTwoNamingIt)
     const std::string file = dir_ + "plain-file";
     std::ofstream(file) << "x";
     const std::string out = file + "/pictures";
-    const PngRun run = runTool({"--png", out, dir_ + "log.pvt1b"});
+    const ToolRun run = runTool({"--png", out, dir_ + "log.pvt1b"});
     EXPECT_EQ(run.status, ReportExit::Usage);
     EXPECT_NE(run.err.find(out), std::string::npos) << run.err;
 }

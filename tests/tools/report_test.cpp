@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -21,32 +22,15 @@
 #include "tools/report/CsvExport.h"
 #include "tools/report/Report.h"
 #include "tools/report/ReportOptions.h"
+#include "tests/tools/ReportRun.h"
 #include "tools/samplegen/LogGenerator.h"
 
 namespace gnsslog {
 namespace {
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
 ToolRun report(std::vector<std::string> args)
 {
-    args.insert(args.begin(), "gnsslog-report");
-    std::vector<char*> argv;
-    for (std::string& a : args) {
-        argv.push_back(a.data());
-    }
-    argv.push_back(nullptr);
-    std::ostringstream out;
-    std::ostringstream err;
-    ToolRun run;
-    run.status = runReport(static_cast<int>(args.size()), argv.data(), out, err);
-    run.out = out.str();
-    run.err = err.str();
-    return run;
+    return runReportTool(std::move(args));
 }
 
 std::vector<std::string> lines(const std::string& text)
