@@ -721,15 +721,15 @@ void ProgressThrottle::timedReport(const char* phase, std::int32_t position, std
     }
 }
 
-void runPipeline(GNSSLog& log, const char* fileName, ProgressCallback progressCallback,
-                 bool toKKJ, bool navcomBinary, const PipelineOptions& options)
+namespace {
+
+// The reading pass and everything after it, over the chunks that
+// nextChunk(buffer) hands out in file order (empty at the end).
+template <typename NextChunk>
+void analyseChunks(GNSSLog& log, std::uint64_t size, NextChunk&& nextChunk,
+                   ProgressCallback progressCallback, bool toKKJ, bool navcomBinary,
+                   const PipelineOptions& options)
 {
-    std::uint64_t size = 0;
-    const FileHandle file(openLog(fileName, size, log.openError));
-    if (file.get() < 0) {
-        // Nothing was analysed, so nothing is reported: openError says why.
-        return;
-    }
     ProgressThrottle progress(progressCallback);
     const std::int32_t reportedSize = scaledReadProgress(size, size);
     progress.report("Reading file", 0, reportedSize);
@@ -782,29 +782,24 @@ void runPipeline(GNSSLog& log, const char* fileName, ProgressCallback progressCa
         collector.addNmea(sentence, toKKJ);
     };
 
-    std::vector<std::uint8_t> buffer(kBlocksPerRead * kBlockSize);
     std::uint64_t offset = 0;
-    bool readFailed = false;
-    while (offset < size && !readFailed) {
-        const std::size_t wanted =
-            static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), size - offset));
-        const std::size_t got = readFully(file.get(), buffer.data(), wanted);
-        // A short read means the file shrank or could not be read further:
-        // the analysis keeps what was read.
-        readFailed = got < wanted;
+    for (;;) {
+        const auto [data, got] = nextChunk();
+        if (got == 0) {
+            break;
+        }
         for (std::size_t start = 0; start < got; start += kBlockSize) {
             const std::size_t n = std::min<std::size_t>(kBlockSize, got - start);
             if (navcomBinary) {
-                feedBytes(navcomSniffer, buffer.data() + start, n, onNavcomFrame);
+                feedBytes(navcomSniffer, data + start, n, onNavcomFrame);
             } else {
-                feedBytes(nmeaSniffer, buffer.data() + start, n, onNmeaFrame);
+                feedBytes(nmeaSniffer, data + start, n, onNmeaFrame);
             }
             progress.timedReport("Reading file", scaledReadProgress(offset + start, size),
                                  reportedSize);
         }
         offset += got;
     }
-    buffer = std::vector<std::uint8_t>();
 
     if (worker) {
         worker->finish();
@@ -824,6 +819,56 @@ void runPipeline(GNSSLog& log, const char* fileName, ProgressCallback progressCa
         histograms[i]->sortBins();
     }
     progress.report("All done!", histogramCount, histogramCount);
+}
+
+struct Chunk {
+    const std::uint8_t* data;
+    std::size_t size;
+};
+
+}  // namespace
+
+void runPipeline(GNSSLog& log, const char* fileName, ProgressCallback progress, bool toKKJ,
+                 bool navcomBinary, const PipelineOptions& options)
+{
+    std::uint64_t size = 0;
+    const FileHandle file(openLog(fileName, size, log.openError));
+    if (file.get() < 0) {
+        // Nothing was analysed, so nothing is reported: openError says why.
+        return;
+    }
+    std::vector<std::uint8_t> buffer(kBlocksPerRead * kBlockSize);
+    std::uint64_t offset = 0;
+    bool readFailed = false;
+    auto nextChunk = [&]() -> Chunk {
+        if (offset >= size || readFailed) {
+            return {nullptr, 0};
+        }
+        const std::size_t wanted =
+            static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), size - offset));
+        const std::size_t got = readFully(file.get(), buffer.data(), wanted);
+        // A short read means the file shrank or could not be read further:
+        // the analysis keeps what was read.
+        readFailed = got < wanted;
+        offset += got;
+        return {buffer.data(), got};
+    };
+    analyseChunks(log, size, nextChunk, progress, toKKJ, navcomBinary, options);
+}
+
+void runPipelineOnBytes(GNSSLog& log, const std::uint8_t* bytes, std::size_t size,
+                        ProgressCallback progress, bool toKKJ, bool navcomBinary,
+                        const PipelineOptions& options)
+{
+    constexpr std::size_t kChunkBytes = kBlocksPerRead * kBlockSize;
+    std::size_t offset = 0;
+    auto nextChunk = [&]() -> Chunk {
+        const std::size_t n = std::min(kChunkBytes, size - offset);
+        const Chunk chunk{bytes + offset, n};
+        offset += n;
+        return chunk;
+    };
+    analyseChunks(log, size, nextChunk, progress, toKKJ, navcomBinary, options);
 }
 
 GNSSLog::GNSSLog(std::uint8_t truthMode_, double manualX_, double manualY_, double manualZ_)

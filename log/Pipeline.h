@@ -62,4 +62,11 @@ struct PipelineOptions {
 void runPipeline(GNSSLog& log, const char* fileName, ProgressCallback progress, bool toKKJ,
                  bool navcomBinary, const PipelineOptions& options);
 
+// The analysis of a log held in memory: the results and progress calls of
+// a file with these bytes, without opening one. bytes may be null when size
+// is 0.
+void runPipelineOnBytes(GNSSLog& log, const std::uint8_t* bytes, std::size_t size,
+                        ProgressCallback progress, bool toKKJ, bool navcomBinary,
+                        const PipelineOptions& options);
+
 }  // namespace gnsslog

@@ -406,7 +406,8 @@ void expectThreadedEqualsSequential(const GeneratorOptions& generator, std::uint
                                     bool toKKJ = true)
 {
     GeneratorStats stats;
-    const TempFile file(generateLog(generator, &stats));
+    const std::string content = generateLog(generator, &stats);
+    const TempFile file(content);
     const bool navcom = generator.format == LogFormat::Navcom;
 
     PipelineOptions sequential;
@@ -447,6 +448,15 @@ void expectThreadedEqualsSequential(const GeneratorOptions& generator, std::uint
         EXPECT_EQ(reference.calls, threaded.calls);
         EXPECT_EQ(threaded.log->records.capacity(), threaded.log->records.size());
     }
+
+    SCOPED_TRACE("bytes in memory");
+    const testing::StepClock clock(0, 7);
+    testing::recordedCalls().clear();
+    GNSSLog inMemory(truthMode, 1, 2, 3);
+    runPipelineOnBytes(inMemory, reinterpret_cast<const std::uint8_t*>(content.data()),
+                       content.size(), testing::recordProgress, toKKJ, navcom, PipelineOptions{});
+    expectSameAnalysis(*reference.log, inMemory);
+    EXPECT_EQ(reference.calls, testing::recordedCalls());
 }
 
 TEST(PipelineThreaded, NavcomEqualsSequentialRun)
