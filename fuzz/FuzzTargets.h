@@ -722,7 +722,7 @@ inline void fuzzAnalysis(const std::uint8_t* data, std::size_t size)
             PipelineOptions options;
             options.workerMinFileSize = 0;
             options.batchBytes = 600;
-            options.chunkRecords = 3;
+            options.reservedRecords = 3;
             options.backlogToDecodeHere = backlogs[threadedRule - 1];
             GNSSLog threaded(truthMode, 6672000.0, 2500000.0, 45.0);
             runPipeline(threaded, path.c_str(), nullptr, toKKJ, navcom, options);

@@ -35,6 +35,16 @@ bool isPlainCrcTail(const std::uint8_t* p) noexcept
 
 }  // namespace
 
+std::size_t PacketSniffer::feed(const std::uint8_t* data, std::size_t size)
+{
+    for (std::size_t i = 0; i < size; ++i) {
+        if (feedByte(data[i]) == SnifferStatus::Complete) {
+            return i + 1;
+        }
+    }
+    return size;
+}
+
 std::uint8_t NMEASniffer::publish() noexcept
 {
     buffer_[count_] = 0;
@@ -61,8 +71,7 @@ std::size_t NMEASniffer::feed(const std::uint8_t* data, std::size_t size) noexce
             // Plain body bytes: printable, not "*", and room left for them
             // and the zero. Anything else goes through feedByte.
             std::size_t run = 0;
-            const std::size_t room = static_cast<std::size_t>(BufferSize - 1 - count_);
-            const std::size_t limit = std::min(size - i, room);
+            const std::size_t limit = std::min(size - i, room());
             while (run < limit) {
                 const std::uint8_t c = data[i + run];
                 if (c < 0x20 || c >= 0x80 || c == '*') {
@@ -74,8 +83,7 @@ std::size_t NMEASniffer::feed(const std::uint8_t* data, std::size_t size) noexce
                 feedByte(data[i++]);
                 continue;
             }
-            std::memcpy(buffer_ + count_, data + i, run);
-            count_ += static_cast<std::int32_t>(run);
+            append(data + i, run);
             i += run;
             status_ = SnifferStatus::InFrame;
         } else if (feedByte(data[i++]) == SnifferStatus::Complete) {

@@ -48,6 +48,11 @@ public:
     std::uint16_t frameKind() const noexcept { return frameKind_; }
     std::uint8_t status() const noexcept { return status_; }
 
+    // Feeds bytes up to and including the next completed frame (status()
+    // is then Complete) and returns how many were used: the frames and
+    // statuses of feeding them one by one through feedByte().
+    virtual std::size_t feed(const std::uint8_t* data, std::size_t size);
+
 protected:
     const std::uint8_t* frameStart_ = nullptr;
     std::int32_t frameLength_ = 0;
@@ -55,14 +60,41 @@ protected:
     std::uint8_t status_ = SnifferStatus::Searching;
 };
 
+// The frame being gathered, shared by the framers: bytes are stored only
+// while one more still fits for the terminating zero.
+template <std::int32_t Size>
+class BufferedSniffer : public PacketSniffer {
+public:
+    static constexpr std::int32_t BufferSize = Size;
+
+protected:
+    bool store(std::uint8_t byte) noexcept
+    {
+        if (count_ >= BufferSize - 1) {
+            return false;
+        }
+        buffer_[count_++] = byte;
+        return true;
+    }
+    // Bytes that can be stored with room left for the terminating zero.
+    std::size_t room() const noexcept { return static_cast<std::size_t>(BufferSize - 1 - count_); }
+    // n must not exceed room().
+    void append(const std::uint8_t* bytes, std::size_t n) noexcept
+    {
+        std::memcpy(buffer_ + count_, bytes, n);
+        count_ += static_cast<std::int32_t>(n);
+    }
+
+    std::uint8_t buffer_[BufferSize] = {};
+    std::int32_t count_ = 0;
+};
+
 // NMEA sentences: "$", five upper-case letters, a body of printable 7-bit
 // bytes, "*" and two characters "0".."F". The published frame runs from
 // "$" to the second checksum character; the checksum itself is left to the
 // decoder. At most 511 bytes, so the sentence and its zero fit 512.
-class NMEASniffer final : public PacketSniffer {
+class NMEASniffer final : public BufferedSniffer<512> {
 public:
-    static constexpr std::int32_t BufferSize = 512;
-
     NMEASniffer() noexcept = default;
     // frameStart() points into the object itself.
     NMEASniffer(const NMEASniffer&) = delete;
@@ -77,7 +109,7 @@ public:
     // is not 0); status() then tells whether the last consumed byte
     // completed a frame. data may be null when size is 0. Does not throw
     // and does not allocate.
-    std::size_t feed(const std::uint8_t* data, std::size_t size) noexcept;
+    std::size_t feed(const std::uint8_t* data, std::size_t size) noexcept override;
 
 private:
     enum class State : std::int8_t {
@@ -93,19 +125,8 @@ private:
         state_ = State::Searching;
         return status_ = SnifferStatus::Searching;
     }
-    // Stores a byte unless it would leave no room for the terminating zero.
-    bool store(std::uint8_t byte) noexcept
-    {
-        if (count_ >= BufferSize - 1) {
-            return false;
-        }
-        buffer_[count_++] = byte;
-        return true;
-    }
     std::uint8_t publish() noexcept;
 
-    std::uint8_t buffer_[BufferSize] = {};
-    std::int32_t count_ = 0;
     State state_ = State::Searching;
 };
 
@@ -117,9 +138,8 @@ private:
 // "[" to the last CRC digit. Bodies are limited to 2000 bytes, and a body
 // byte is refused once more than 2000 bytes (label and header included)
 // are stored, so with "[PVT1B]" the longest body is 1985 bytes.
-class NCTBINSniffer final : public PacketSniffer {
+class NCTBINSniffer final : public BufferedSniffer<4096> {
 public:
-    static constexpr std::int32_t BufferSize = 4096;
     static constexpr std::int32_t HeaderSize = 9;
     static constexpr std::int32_t MaxBody = 2000;
     static constexpr std::int32_t MaxStoredBeforeBodyByte = 2000;
@@ -139,7 +159,7 @@ public:
     // is not 0); status() then tells whether the last consumed byte
     // completed a frame. data may be null when size is 0. Does not throw
     // and does not allocate.
-    std::size_t feed(const std::uint8_t* data, std::size_t size) noexcept;
+    std::size_t feed(const std::uint8_t* data, std::size_t size) noexcept override;
 
 private:
     enum class State : std::int8_t {
@@ -156,28 +176,10 @@ private:
         state_ = State::Searching;
         return status_ = SnifferStatus::Searching;
     }
-    // Stores a byte unless it would leave no room for the terminating zero.
-    bool store(std::uint8_t byte) noexcept
-    {
-        if (count_ >= BufferSize - 1) {
-            return false;
-        }
-        buffer_[count_++] = byte;
-        return true;
-    }
-    // Bytes that can be stored with room left for the terminating zero.
-    std::size_t room() const noexcept { return static_cast<std::size_t>(BufferSize - 1 - count_); }
-    void append(const std::uint8_t* bytes, std::size_t n) noexcept
-    {
-        std::memcpy(buffer_ + count_, bytes, n);
-        count_ += static_cast<std::int32_t>(n);
-    }
     std::uint8_t endLabel() noexcept;
     std::uint8_t endHeader() noexcept;
     std::uint8_t verifyAndPublish() noexcept;
 
-    std::uint8_t buffer_[BufferSize] = {};
-    std::int32_t count_ = 0;
     State state_ = State::Searching;
     // Offset of the first header byte (the label's length).
     std::int32_t headerStart_ = 0;

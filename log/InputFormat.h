@@ -1,0 +1,69 @@
+// The log-format seam: what the analysis needs to know of a receiver's
+// output. A format finds frames in the byte stream (its framer), says which
+// frames carry something to decode, decodes one frame on its own, and may
+// complete one record from several frames (an epoch told in two
+// sentences).
+//
+// The pipeline frames on one thread and decodes on several, so decodeFrame
+// must be a pure function of the frame; everything that depends on earlier
+// frames belongs in the RecordAssembler, which sees the decoded frames in
+// file order.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "log/GnssRecord.h"
+#include "log/Packetsniffers.h"
+
+namespace gnsslog {
+
+// Where assembled records go.
+class RecordSink {
+public:
+    virtual void take(const GNSSRecord& record) = 0;
+
+protected:
+    ~RecordSink() = default;
+};
+
+// Turns the decoded frames of a log, in file order, into records. Each
+// analysis gets its own.
+class RecordAssembler {
+public:
+    virtual ~RecordAssembler() = default;
+    // One decoded frame, valid or not; hands completed records to sink.
+    virtual void add(const GNSSRecord& frame, RecordSink& sink) = 0;
+    // After the last frame: hands on what is still pending.
+    virtual void finish(RecordSink& sink) = 0;
+};
+
+class InputFormat {
+public:
+    virtual ~InputFormat() = default;
+
+    // Short lower-case name, as the report tool's options write it.
+    virtual std::string_view name() const noexcept = 0;
+
+    // The fewest bytes of a log that can hold one record; with it the
+    // record storage is sized from the log's size.
+    virtual std::size_t minimumRecordBytes() const noexcept = 0;
+
+    virtual std::unique_ptr<PacketSniffer> makeFramer() const = 0;
+
+    // Whether a frame the framer completed is worth decoding. Called on the
+    // reading thread, so it must be cheap.
+    virtual bool wantsFrame(const std::uint8_t* frame, std::int32_t length) const noexcept = 0;
+
+    // Decodes one wanted frame into record, which is zeroed. frame holds
+    // length bytes followed by a zero byte. Pure: may run on any thread.
+    virtual void decodeFrame(GNSSRecord& record, const std::uint8_t* frame, std::int32_t length,
+                             bool toKKJ) const noexcept = 0;
+
+    // Null when every valid decoded frame is a record of its own.
+    virtual std::unique_ptr<RecordAssembler> makeAssembler() const { return nullptr; }
+};
+
+}  // namespace gnsslog

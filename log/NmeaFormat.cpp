@@ -1,0 +1,46 @@
+// NMEA logs: position sentences (GGA, LLK, LLQ, ORP) among any others, one
+// record each.
+#include "log/Formats.h"
+#include "log/NmeaDecoder.h"
+
+namespace gnsslog {
+
+namespace {
+
+// "$", five address letters, "*" and two checksum characters.
+constexpr std::size_t kShortestSentenceBytes = 9;
+
+class NmeaFormat final : public InputFormat {
+public:
+    std::string_view name() const noexcept override { return "nmea"; }
+
+    // Sentences do not overlap.
+    std::size_t minimumRecordBytes() const noexcept override { return kShortestSentenceBytes; }
+
+    std::unique_ptr<PacketSniffer> makeFramer() const override
+    {
+        return std::make_unique<NMEASniffer>();
+    }
+
+    bool wantsFrame(const std::uint8_t* frame, std::int32_t length) const noexcept override
+    {
+        return frame != nullptr && length >= 0;
+    }
+
+    void decodeFrame(GNSSRecord& record, const std::uint8_t* frame, std::int32_t,
+                     bool toKKJ) const noexcept override
+    {
+        // The decoder reads the zero-terminated text and leaves it as it is.
+        decodeNmeaSentence(record, const_cast<char*>(reinterpret_cast<const char*>(frame)), toKKJ);
+    }
+};
+
+}  // namespace
+
+const InputFormat& nmeaFormat() noexcept
+{
+    static const NmeaFormat format;
+    return format;
+}
+
+}  // namespace gnsslog

@@ -1,0 +1,199 @@
+// The analysis, step by step.
+//
+// Reading pass: the log goes through the format's framer, every wanted
+// frame is decoded into a record, invalid records are dropped and the kept
+// ones are collected in file order (RecordCollector). Decoding may run on a
+// second thread (DecodeWorker) without changing any result. Calculation
+// pass: every kept record's error against the chosen truth goes into the
+// maxima and the five histograms, which are then sorted (ErrorPass).
+#include "log/Pipeline.h"
+
+#include <algorithm>
+#include <optional>
+#include <system_error>
+#include <vector>
+
+#include "log/DecodeWorker.h"
+#include "log/ErrorPass.h"
+#include "log/Formats.h"
+#include "log/RecordCollector.h"
+#include "platform/LogFile.h"
+
+namespace gnsslog {
+
+namespace {
+
+constexpr std::size_t kBlockSize = 1024;                  // progress granularity, bytes
+constexpr std::size_t kChunkBytes = std::size_t{1} << 20;  // one read() of a file
+constexpr std::size_t kDefaultBatchBytes = 256 * 1024;
+constexpr std::size_t kBatchPoolSize = 8;
+// Splitting the calculation pass only pays for long logs.
+constexpr std::size_t kSplitErrorPassRecords = std::size_t{1} << 16;
+
+struct Chunk {
+    const std::uint8_t* data;
+    std::size_t size;
+};
+
+// Where decoded frames go: straight to the collector, or through the worker.
+class FrameRouter {
+public:
+    FrameRouter(RecordCollector& collector, const InputFormat& format, bool toKKJ,
+                std::uint64_t logBytes, const PipelineOptions& options)
+        : collector_(collector)
+    {
+        if (!options.decodeWorker || logBytes < options.workerMinFileSize) {
+            return;
+        }
+        try {
+            worker_.emplace(collector, format, toKKJ,
+                            options.batchBytes != 0 ? options.batchBytes : kDefaultBatchBytes,
+                            kBatchPoolSize, options.backlogToDecodeHere);
+        } catch (const std::system_error&) {
+            // No thread available: decode on this thread instead.
+        }
+    }
+
+    void add(const std::uint8_t* frame, std::int32_t length)
+    {
+        if (worker_) {
+            worker_->add(frame, length);
+            return;
+        }
+        // The decoders read a zero-terminated copy; the framer's buffer is
+        // its own.
+        scratch_.assign(frame, frame + length);
+        scratch_.push_back(0);
+        collector_.decode(scratch_.data(), length);
+    }
+
+    void finish()
+    {
+        if (worker_) {
+            worker_->finish();
+        }
+    }
+
+private:
+    RecordCollector& collector_;
+    std::optional<DecodeWorker> worker_;
+    std::vector<std::uint8_t> scratch_;
+};
+
+// The framers' block path gives exactly the frames of a byte-by-byte feed;
+// it stops after each completed frame so the frame can be used before the
+// next byte overwrites it.
+void frameBlock(PacketSniffer& framer, const InputFormat& format, const std::uint8_t* bytes,
+                std::size_t count, FrameRouter& router)
+{
+    while (count > 0) {
+        std::size_t used = framer.feed(bytes, count);
+        if (used == 0) {
+            framer.feedByte(*bytes);  // never expected; keeps the loop finite
+            used = 1;
+        }
+        bytes += used;
+        count -= used;
+        if (framer.status() == SnifferStatus::Complete &&
+            format.wantsFrame(framer.frameStart(), framer.frameLength())) {
+            router.add(framer.frameStart(), framer.frameLength());
+        }
+    }
+}
+
+// The whole analysis over the chunks nextChunk() hands out in file order
+// (an empty one at the end).
+template <typename NextChunk>
+void analyse(GNSSLog& log, std::uint64_t size, NextChunk&& nextChunk,
+             ProgressCallback progressCallback, bool toKKJ, const InputFormat& format,
+             const PipelineOptions& options)
+{
+    ProgressThrottle progress(progressCallback);
+    const std::int32_t reportedSize = scaledReadProgress(size, size);
+    progress.report("Reading file", 0, reportedSize);
+
+    RecordCollector collector(log, format, toKKJ,
+                              options.reservedRecords != 0 ? options.reservedRecords
+                                                           : recordCapacityFor(size, format));
+    FrameRouter router(collector, format, toKKJ, size, options);
+    const std::unique_ptr<PacketSniffer> framer = format.makeFramer();
+    std::uint64_t offset = 0;
+    for (Chunk chunk = nextChunk(); chunk.size > 0; chunk = nextChunk()) {
+        for (std::size_t start = 0; start < chunk.size; start += kBlockSize) {
+            const std::size_t n = std::min(kBlockSize, chunk.size - start);
+            frameBlock(*framer, format, chunk.data + start, n, router);
+            progress.timedReport("Reading file", scaledReadProgress(offset + start, size),
+                                 reportedSize);
+        }
+        offset += chunk.size;
+    }
+    router.finish();
+    collector.finishReading();
+
+    calculationPass(log, progress,
+                    options.decodeWorker && log.records.size() >= kSplitErrorPassRecords);
+    sortHistograms(log, progress);
+}
+
+}  // namespace
+
+void runPipeline(GNSSLog& log, const char* fileName, ProgressCallback progress, bool toKKJ,
+                 const InputFormat& format, const PipelineOptions& options)
+{
+    LogFile file(fileName);
+    if (!file.isOpen()) {
+        // Nothing was analysed, so nothing is reported: openError says why.
+        log.openError = file.error();
+        return;
+    }
+    const std::uint64_t size = file.size();
+    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::min<std::uint64_t>(
+        kChunkBytes, std::max<std::uint64_t>(size, 1))));
+    std::uint64_t offset = 0;
+    bool readFailed = false;
+    auto nextChunk = [&]() -> Chunk {
+        if (offset >= size || readFailed) {
+            return {nullptr, 0};
+        }
+        const std::size_t wanted =
+            static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), size - offset));
+        const std::size_t got = file.read(buffer.data(), wanted);
+        // A short read means the file shrank or could not be read further:
+        // the analysis keeps what was read.
+        readFailed = got < wanted;
+        offset += got;
+        return {buffer.data(), got};
+    };
+    analyse(log, size, nextChunk, progress, toKKJ, format, options);
+}
+
+void runPipelineOnBytes(GNSSLog& log, const std::uint8_t* bytes, std::size_t size,
+                        ProgressCallback progress, bool toKKJ, const InputFormat& format,
+                        const PipelineOptions& options)
+{
+    std::size_t offset = 0;
+    auto nextChunk = [&]() -> Chunk {
+        const std::size_t n = std::min(kChunkBytes, size - offset);
+        const Chunk chunk{bytes + offset, n};
+        offset += n;
+        return chunk;
+    };
+    analyse(log, size, nextChunk, progress, toKKJ, format, options);
+}
+
+void runPipeline(GNSSLog& log, const char* fileName, ProgressCallback progress, bool toKKJ,
+                 bool navcomBinary, const PipelineOptions& options)
+{
+    runPipeline(log, fileName, progress, toKKJ, navcomBinary ? navcomFormat() : nmeaFormat(),
+                options);
+}
+
+void runPipelineOnBytes(GNSSLog& log, const std::uint8_t* bytes, std::size_t size,
+                        ProgressCallback progress, bool toKKJ, bool navcomBinary,
+                        const PipelineOptions& options)
+{
+    runPipelineOnBytes(log, bytes, size, progress, toKKJ,
+                       navcomBinary ? navcomFormat() : nmeaFormat(), options);
+}
+
+}  // namespace gnsslog

@@ -1,0 +1,165 @@
+#include "log/RecordCollector.h"
+
+#include <algorithm>
+#include <limits>
+
+#include <unistd.h>
+
+namespace gnsslog {
+
+namespace {
+
+constexpr double kDaySeconds = 86400.0;
+constexpr double kWrapToleranceSeconds = 100.0;  // a smaller step back is not a new day
+constexpr std::int32_t kRtkFixedState = FixType::RtkFixed;
+
+void countUpTo(std::int32_t& counter) noexcept
+{
+    if (counter < std::numeric_limits<std::int32_t>::max()) {
+        ++counter;
+    }
+}
+
+}  // namespace
+
+void AverageGroup::add(double a, double b) noexcept
+{
+    if (!hasReference) {
+        reference[0] = a;
+        reference[1] = b;
+        count = 1;
+        hasReference = true;
+        return;
+    }
+    sum[0] += a - reference[0];
+    sum[1] += b - reference[1];
+    ++count;
+}
+
+double AverageGroup::average(int i) const noexcept
+{
+    if (count == 0) {
+        return 0;
+    }
+    if (count == 1) {
+        return reference[i];
+    }
+    return reference[i] + sum[i] / static_cast<double>(count - 1);
+}
+
+std::size_t recordCapacityFor(std::uint64_t logBytes, const InputFormat& format) noexcept
+{
+    const std::uint64_t bound = logBytes / std::max<std::size_t>(format.minimumRecordBytes(), 1) + 1;
+    // A quarter of the physical memory in address space at most.
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageBytes = ::sysconf(_SC_PAGESIZE);
+    std::uint64_t cap = std::uint64_t{1} << 24;  // records, when the machine does not say
+    if (pages > 0 && pageBytes > 0) {
+        cap = static_cast<std::uint64_t>(pages) / 4 * static_cast<std::uint64_t>(pageBytes) /
+              sizeof(GNSSRecord);
+    }
+    return static_cast<std::size_t>(std::min(bound, cap));
+}
+
+RecordCollector::RecordCollector(GNSSLog& log, const InputFormat& format, bool toKKJ,
+                                 std::size_t reservedRecords)
+    : log_(log), format_(format), toKKJ_(toKKJ), assembler_(format.makeAssembler())
+{
+    log_.records.clear();
+    log_.records.reserve(reservedRecords);
+}
+
+void RecordCollector::decode(const std::uint8_t* frame, std::int32_t length)
+{
+    if (assembler_) {
+        GNSSRecord decoded;
+        format_.decodeFrame(decoded, frame, length, toKKJ_);
+        assembler_->add(decoded, *this);
+        return;
+    }
+    // Decoded in place: the record is written once, where it stays.
+    GNSSRecord& record = log_.records.emplace_back();
+    format_.decodeFrame(record, frame, length, toKKJ_);
+    if (record.valid == 0) {
+        log_.records.pop_back();
+        return;
+    }
+    commit(record);
+}
+
+void RecordCollector::addDecoded(const GNSSRecord& decoded)
+{
+    if (assembler_) {
+        assembler_->add(decoded, *this);
+        return;
+    }
+    take(decoded);
+}
+
+void RecordCollector::take(const GNSSRecord& record)
+{
+    if (record.valid == 0) {
+        return;
+    }
+    commit(log_.records.emplace_back(record));
+}
+
+void RecordCollector::commit(GNSSRecord& record) noexcept
+{
+    if (firstRecord_) {
+        log_.startTime = record.time;
+        firstRecord_ = false;
+    }
+    record.fixChange = FixChange::None;
+    if (record.fixType == FixType::RtkFixed) {
+        if ((record.validFlags & ValidFlag::LatLon) != 0) {
+            geodetic_.add(record.latitude, record.longitude);
+        }
+        if ((record.validFlags & ValidFlag::Grid) != 0) {
+            grid_.add(record.localX, record.localY);
+        }
+        if ((record.validFlags & ValidFlag::Height) != 0) {
+            height_.add(record.height, 0);
+        }
+        countUpTo(log_.rtkFixCount);
+        if (prevFixState_ != kRtkFixedState) {
+            record.fixChange = FixChange::Gained;
+        }
+        prevFixState_ = kRtkFixedState;
+    } else if (prevFixState_ == kRtkFixedState) {
+        countUpTo(log_.fixLostCount);
+        prevFixState_ = record.fixType;
+        record.fixChange = FixChange::Lost;
+    }
+
+    record.time += dayOffset_;
+    if (!(record.time + kWrapToleranceSeconds >= prevTime_)) {
+        dayOffset_ += kDaySeconds;
+        record.time += kDaySeconds;
+    }
+    prevTime_ = record.time;
+    if (record.time > log_.endTime) {
+        log_.endTime = record.time;
+    }
+}
+
+void RecordCollector::finishReading()
+{
+    if (assembler_) {
+        assembler_->finish(*this);
+    }
+    log_.avgLatitude = geodetic_.average(0);
+    log_.avgLongitude = geodetic_.average(1);
+    log_.avgX = grid_.average(0);
+    log_.avgY = grid_.average(1);
+    log_.avgZ = height_.average(0);
+    if (grid_.hasReference) {
+        log_.firstFixX = grid_.reference[0];
+        log_.firstFixY = grid_.reference[1];
+    }
+    if (height_.hasReference) {
+        log_.firstFixZ = height_.reference[0];
+    }
+}
+
+}  // namespace gnsslog

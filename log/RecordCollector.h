@@ -1,0 +1,70 @@
+// The reading pass's record handling: keeps the valid records in file
+// order in the analysis's own record storage, marks RTK-fix gains and
+// losses, moves times past midnight onto one clock and averages the
+// RTK-fixed positions for the truth.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "log/Gpslog.h"
+#include "log/InputFormat.h"
+
+namespace gnsslog {
+
+// Averaging group: the first value is the reference, later values add their
+// difference from it, and the average divides by n - 1 so that it is the
+// mean of the values after the first. Differences keep the sums small, so
+// grid coordinates in the millions lose no precision.
+struct AverageGroup {
+    bool hasReference = false;
+    double reference[2] = {0, 0};
+    double sum[2] = {0, 0};
+    std::uint64_t count = 0;
+
+    void add(double a, double b) noexcept;
+    double average(int i) const noexcept;
+};
+
+class RecordCollector final : private RecordSink {
+public:
+    // Records go straight into log.records, which is given room for
+    // reservedRecords up front so that no record is ever copied to grow it.
+    RecordCollector(GNSSLog& log, const InputFormat& format, bool toKKJ,
+                    std::size_t reservedRecords);
+
+    // Decodes one frame (frame[length] is a zero byte) and handles the
+    // record.
+    void decode(const std::uint8_t* frame, std::int32_t length);
+    // Handles a frame decoded elsewhere.
+    void addDecoded(const GNSSRecord& decoded);
+
+    // After the last frame: pending records and the averages.
+    void finishReading();
+
+private:
+    void take(const GNSSRecord& record) override;
+    void commit(GNSSRecord& record) noexcept;
+
+    GNSSLog& log_;
+    const InputFormat& format_;
+    const bool toKKJ_;
+    std::unique_ptr<RecordAssembler> assembler_;
+
+    bool firstRecord_ = true;
+    double dayOffset_ = 0;
+    double prevTime_ = 0;
+    std::int32_t prevFixState_ = 0;
+    AverageGroup geodetic_;  // group A: latitude, longitude
+    AverageGroup grid_;      // group B: localX, localY
+    AverageGroup height_;    // group C: height
+};
+
+// Room for every record a log of logBytes can hold, given the format's
+// shortest record: reserving it costs address space only, as untouched
+// pages are never backed. Capped so the request stays well inside the
+// machine's memory; beyond the cap the storage grows as usual.
+std::size_t recordCapacityFor(std::uint64_t logBytes, const InputFormat& format) noexcept;
+
+}  // namespace gnsslog
