@@ -21,7 +21,8 @@ public:
 
     std::unique_ptr<PacketSniffer> makeFramer() const override
     {
-        return std::make_unique<NCTBINSniffer>();
+        // The CRC is checked in decodeFrame, on the decoding threads.
+        return std::make_unique<NCTBINSniffer>(false);
     }
 
     bool wantsFrame(const std::uint8_t* frame, std::int32_t length) const noexcept override
@@ -33,7 +34,9 @@ public:
     void decodeFrame(GNSSRecord& record, const std::uint8_t* frame, std::int32_t length,
                      bool toKKJ) const noexcept override
     {
-        decodePVT1B(record, frame, length, toKKJ);
+        if (NCTBINSniffer::crcMatches(frame, length)) {
+            decodePVT1B(record, frame, length, toKKJ);
+        }
     }
 };
 

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstring>
 #include <string_view>
 
 #include "log/Crc16.h"
@@ -31,6 +33,48 @@ bool isPlainCrcTail(const std::uint8_t* p) noexcept
 {
     const auto digit = [](std::uint8_t c) { return c >= '0' && c <= 'F'; };
     return p[0] == '*' && digit(p[1]) && digit(p[2]) && digit(p[3]) && digit(p[4]) && p[5] == '\r';
+}
+
+constexpr std::uint64_t kEveryByte = 0x0101010101010101u;
+constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+
+// The high bit of each byte of word that is below 0x20, 0x80 or above, or
+// "*". Borrows can only mark bytes above a byte that is marked by right, so
+// the lowest mark is exact.
+constexpr std::uint64_t nonBodyBytes(std::uint64_t word) noexcept
+{
+    const std::uint64_t control = (word - 0x20 * kEveryByte) & ~word & kHighBits;
+    const std::uint64_t star = word ^ ('*' * kEveryByte);
+    const std::uint64_t isStar = (star - kEveryByte) & ~star & kHighBits;
+    return control | isStar | (word & kHighBits);
+}
+
+bool isPlainBodyByte(std::uint8_t c) noexcept
+{
+    return c >= 0x20 && c < 0x80 && c != '*';
+}
+
+// How many of the first limit bytes are plain NMEA body bytes: printable,
+// 7-bit and not "*". Eight bytes at a time on little-endian machines, where
+// the first byte is the word's lowest.
+std::size_t plainBodyRun(const std::uint8_t* p, std::size_t limit) noexcept
+{
+    std::size_t run = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        while (run + 8 <= limit) {
+            std::uint64_t word;
+            std::memcpy(&word, p + run, sizeof word);
+            const std::uint64_t marks = nonBodyBytes(word);
+            if (marks != 0) {
+                return run + static_cast<std::size_t>(std::countr_zero(marks) / 8);
+            }
+            run += 8;
+        }
+    }
+    while (run < limit && isPlainBodyByte(p[run])) {
+        ++run;
+    }
+    return run;
 }
 
 }  // namespace
@@ -70,15 +114,7 @@ std::size_t NMEASniffer::feed(const std::uint8_t* data, std::size_t size) noexce
         } else if (state_ == State::Body) {
             // Plain body bytes: printable, not "*", and room left for them
             // and the zero. Anything else goes through feedByte.
-            std::size_t run = 0;
-            const std::size_t limit = std::min(size - i, room());
-            while (run < limit) {
-                const std::uint8_t c = data[i + run];
-                if (c < 0x20 || c >= 0x80 || c == '*') {
-                    break;
-                }
-                ++run;
-            }
+            const std::size_t run = plainBodyRun(data + i, std::min(size - i, room()));
             if (run == 0) {
                 feedByte(data[i++]);
                 continue;
@@ -124,6 +160,23 @@ std::uint8_t NCTBINSniffer::endHeader() noexcept
     return status_ = SnifferStatus::InFrame;
 }
 
+namespace {
+
+// The value of four CRC digits, or -1 when one is not a hexadecimal digit.
+int crcDigitsValue(const std::uint8_t* digits) noexcept
+{
+    int value = 0;
+    int invalid = 0;
+    for (std::int32_t k = 0; k < NCTBINSniffer::CrcDigits; ++k) {
+        const int digit = hexDigits[digits[k]];
+        invalid |= digit;  // only -1 sets the sign bit
+        value = (value << 4) | (digit & 0xF);
+    }
+    return invalid < 0 ? -1 : value;
+}
+
+}  // namespace
+
 std::uint8_t NCTBINSniffer::verifyAndPublish() noexcept
 {
     const std::int32_t n = count_;
@@ -132,20 +185,14 @@ std::uint8_t NCTBINSniffer::verifyAndPublish() noexcept
     if (star < headerStart_ + HeaderSize || buffer_[star] != '*') {
         return drop();
     }
-    int expected = 0;
-    int invalid = 0;
-    for (std::int32_t k = star + 1; k < n; ++k) {
-        const int digit = hexDigits[buffer_[k]];
-        invalid |= digit;  // only -1 sets the sign bit
-        expected = (expected << 4) | (digit & 0xF);
-    }
-    if (invalid < 0) {
+    const int expected = crcDigitsValue(buffer_ + star + 1);
+    if (expected < 0) {
         return drop();
     }
     // Header and body: everything between the label's "]" and the "*".
-    const std::uint16_t computed =
-        crc16Xmodem(buffer_ + headerStart_, static_cast<std::size_t>(star - headerStart_));
-    if (computed != expected) {
+    if (crcChecked_ &&
+        crc16Xmodem(buffer_ + headerStart_, static_cast<std::size_t>(star - headerStart_)) !=
+            expected) {
         return drop();
     }
     frameStart_ = buffer_;
@@ -153,6 +200,24 @@ std::uint8_t NCTBINSniffer::verifyAndPublish() noexcept
     frameKind_ = FrameKind::NavcomBinary;
     state_ = State::Searching;
     return status_ = SnifferStatus::Complete;
+}
+
+bool NCTBINSniffer::crcMatches(const std::uint8_t* frame, std::int32_t length) noexcept
+{
+    const std::int32_t star = length - 1 - CrcDigits;
+    if (frame == nullptr || star < 0 || frame[star] != '*') {
+        return false;
+    }
+    const void* labelEnd = std::memchr(frame, ']', static_cast<std::size_t>(star));
+    if (labelEnd == nullptr) {
+        return false;
+    }
+    const std::int32_t headerStart =
+        static_cast<std::int32_t>(static_cast<const std::uint8_t*>(labelEnd) - frame) + 1;
+    const int expected = crcDigitsValue(frame + star + 1);
+    return expected >= 0 &&
+           crc16Xmodem(frame + headerStart, static_cast<std::size_t>(star - headerStart)) ==
+               expected;
 }
 
 std::size_t NCTBINSniffer::feed(const std::uint8_t* data, std::size_t size) noexcept

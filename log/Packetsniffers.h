@@ -146,6 +146,16 @@ public:
     static constexpr std::int32_t CrcDigits = 4;
 
     NCTBINSniffer() noexcept = default;
+    // With crcChecked false, a frame whose CRC digits do not match is
+    // published too, for a reader that checks it later with crcMatches()
+    // (on another thread, say). Nothing else changes: after a frame the
+    // machine starts searching anew whether its CRC matched or not.
+    explicit NCTBINSniffer(bool crcChecked) noexcept : crcChecked_(crcChecked) {}
+
+    // Whether a frame published without its CRC checked carries the right
+    // CRC: the CRC-16/XMODEM of everything between the label's "]" and the
+    // "*", against the four digits after the "*".
+    static bool crcMatches(const std::uint8_t* frame, std::int32_t length) noexcept;
     // frameStart() points into the object itself.
     NCTBINSniffer(const NCTBINSniffer&) = delete;
     NCTBINSniffer& operator=(const NCTBINSniffer&) = delete;
@@ -187,6 +197,7 @@ private:
     // Header bytes stored, then CRC digits stored. Wide enough for a
     // buffer full of digits, so it cannot wrap.
     std::int32_t counter_ = 0;
+    bool crcChecked_ = true;
 };
 
 inline std::uint8_t NMEASniffer::feedByte(std::uint8_t byte) noexcept

@@ -671,5 +671,70 @@ TEST(FramerChunking, CallsThroughTheBaseClass)
     EXPECT_EQ(sniffer.frameLength(), static_cast<std::int32_t>(pvtFrame.size()));
 }
 
+// A framer that leaves the CRC to its reader publishes the same frames as
+// the checking one once its reader drops those crcMatches() refuses, and
+// finds every frame after a refused one: the machine restarts the same way.
+TEST(NavcomSniffer, CrcLeftToTheReaderGivesTheSameFrames)
+{
+    std::string bytes;
+    const Mix mix = navcomMix(777, 3000);
+    bytes = mix.bytes + withCrc(wrongCrc()) + "\r" + pvt + withCrc("0:00") + "\r" + pvt;
+    NCTBINSniffer checking;
+    NCTBINSniffer unchecked(false);
+    Frames checked;
+    Frames kept;
+    std::size_t refused = 0;
+    for (char c : bytes) {
+        const auto byte = static_cast<std::uint8_t>(c);
+        if (checking.feedByte(byte) == SnifferStatus::Complete) {
+            checked.push_back(takeFrame(checking));
+        }
+        if (unchecked.feedByte(byte) != SnifferStatus::Complete) {
+            continue;
+        }
+        if (NCTBINSniffer::crcMatches(unchecked.frameStart(), unchecked.frameLength())) {
+            kept.push_back(takeFrame(unchecked));
+        } else {
+            ++refused;
+        }
+    }
+    EXPECT_EQ(kept, checked);
+    EXPECT_GT(refused, 100u);  // the mix damages about a fifth of its messages
+    EXPECT_EQ(framesInOnePiece<NCTBINSniffer>(bytes), checked);
+}
+
+TEST(NavcomSniffer, CrcMatchesRefusesWhatIsNotAFrame)
+{
+    const auto* frame = reinterpret_cast<const std::uint8_t*>(pvtFrame.data());
+    const auto length = static_cast<std::int32_t>(pvtFrame.size());
+    EXPECT_TRUE(NCTBINSniffer::crcMatches(frame, length));
+    EXPECT_FALSE(NCTBINSniffer::crcMatches(frame, length - 1));  // no "*" where expected
+    EXPECT_FALSE(NCTBINSniffer::crcMatches(nullptr, 0));
+    EXPECT_FALSE(NCTBINSniffer::crcMatches(frame, 3));
+    const std::string noLabelEnd = "[PVT1B*0000";
+    EXPECT_FALSE(NCTBINSniffer::crcMatches(
+        reinterpret_cast<const std::uint8_t*>(noLabelEnd.data()),
+        static_cast<std::int32_t>(noLabelEnd.size())));
+    std::string damaged = pvtFrame;
+    damaged[10] = static_cast<char>(damaged[10] ^ 0x01);
+    EXPECT_FALSE(NCTBINSniffer::crcMatches(reinterpret_cast<const std::uint8_t*>(damaged.data()),
+                                           length));
+}
+
+// The body scan looks at eight bytes at a time: every byte that ends a
+// body run, at every position of a word, must stop it where feedByte does.
+TEST(FramerChunking, NmeaBodyRunStopsAtEveryKindOfByteInEveryWordPosition)
+{
+    const char stops[] = {'*', '\r', '\n', '\0', '\x1f', '\x7f', '\x80', '\xaa', '\xff', ' '};
+    for (std::size_t prefix = 0; prefix < 20; ++prefix) {
+        for (const char stop : stops) {
+            const std::string input =
+                "$GPGGA," + std::string(prefix, 'x') + stop + "y*1F" + "$GPGGA,z*2A";
+            EXPECT_EQ(framesInOnePiece<NMEASniffer>(input), framesByteByByte<NMEASniffer>(input))
+                << prefix << " " << int(static_cast<unsigned char>(stop));
+        }
+    }
+}
+
 }  // namespace
 }  // namespace gnsslog
