@@ -9,6 +9,22 @@
 // three or fewer, an ORP coordinate kind outside 0..4 and an ORP status of
 // 0 or 4 reject the sentence. Number fields that do not parse read 0 and
 // reject nothing (see log/NumberFields.h).
+//
+// Deliberate departures from a literal reading of the sentence tables, each
+// because the literal result would be plainly wrong or undefined:
+// - GGA hemisphere letters count: "S" negates the latitude and "W" the
+//   longitude (taken literally, every position would be north and east).
+// - The LLK DOP and the LLQ position quality are read as decimals, not cut
+//   to their integer digits.
+// - A decimal that does not parse to a finite number ("nan", "inf", "1e999",
+//   hexadecimal forms such as "0x1p3") reads 0, and so does a sum or root
+//   that overflows (altitude plus geoid separation, the ORP error root):
+//   every stored double is finite.
+// - Integer fields and the ORP satellite sum saturate at the 32-bit limits
+//   instead of overflowing.
+// - A GGA quality indicator outside 0..255 gives fixType 0 rather than a
+//   value cut to its low byte.
+// - The sentence text is only read, never cut up in place.
 #pragma once
 
 #include <cstddef>
