@@ -1,0 +1,132 @@
+// The generator's internals, shared by the files that write its epochs:
+// the random source, the solution spells and the generator's state.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "tools/samplegen/LogGenerator.h"
+
+namespace gnsslog {
+
+namespace samplegen {
+
+// xoshiro256** seeded through splitmix64 (Blackman and Vigna). Written out
+// here because the standard distributions differ between library versions.
+class Rng {
+public:
+    explicit Rng(std::uint64_t seed)
+    {
+        for (auto& word : s_) {
+            seed += 0x9E3779B97F4A7C15ull;
+            std::uint64_t z = seed;
+            z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+            z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+            word = z ^ (z >> 31);
+        }
+    }
+
+    std::uint64_t next() noexcept
+    {
+        const std::uint64_t result = rotl(s_[1] * 5, 7) * 9;
+        const std::uint64_t t = s_[1] << 17;
+        s_[2] ^= s_[0];
+        s_[3] ^= s_[1];
+        s_[1] ^= s_[2];
+        s_[0] ^= s_[3];
+        s_[2] ^= t;
+        s_[3] = rotl(s_[3], 45);
+        return result;
+    }
+
+    // Uniform in [0, 1) with 53 random bits.
+    double uniform() noexcept { return static_cast<double>(next() >> 11) * 0x1.0p-53; }
+
+    // Uniform integer in [lo, hi]; the modulo bias is irrelevant here.
+    std::int64_t between(std::int64_t lo, std::int64_t hi) noexcept
+    {
+        const auto span = static_cast<std::uint64_t>(hi - lo) + 1;
+        return lo + static_cast<std::int64_t>(next() % span);
+    }
+
+    bool chance(double p) noexcept { return uniform() < p; }
+
+    // Approximately normal, mean 0, standard deviation 1: the sum of four
+    // uniforms (Irwin-Hall), which needs no transcendental functions.
+    double gauss() noexcept
+    {
+        const double sum = uniform() + uniform() + uniform() + uniform();
+        return (sum - 2.0) * 1.7320508075688772;  // sqrt(3): variance 4/12 -> 1
+    }
+
+private:
+    static std::uint64_t rotl(std::uint64_t x, int k) noexcept { return (x << k) | (x >> (64 - k)); }
+    std::uint64_t s_[4];
+};
+
+enum class Spell { Fixed, Float, Single, RtkX, NoPosition };
+
+struct SpellModel {
+    double meanLength;     // epochs
+    double sigmaH;         // horizontal noise, metres (1 sigma per axis)
+    double sigmaV;         // vertical noise, metres
+    double biasSigma;      // per-spell offset, metres
+};
+
+inline SpellModel model(Spell spell)
+{
+    switch (spell) {
+    case Spell::Fixed: return {90, 0.008, 0.015, 0.0};
+    case Spell::Float: return {20, 0.15, 0.30, 0.10};
+    case Spell::Single: return {6, 1.5, 3.0, 1.0};
+    case Spell::RtkX: return {20, 0.04, 0.08, 0.02};
+    case Spell::NoPosition: return {4, 0, 0, 0};
+    }
+    return {1, 0, 0, 0};
+}
+
+inline constexpr std::int64_t kWeekMs = 604800000;
+inline constexpr std::int64_t kDayMs = 86400000;
+inline constexpr double kMetresPerDegreeLat = 111412.0;  // near 60 N; good to 0.1 % for noise scaling
+
+inline const char* const kNavcomNoiseLabels[] = {"[CHNLSTATUS1B]", "[MEAS1B]", "[EPHEM1B]", "[RXSTATUS2B]",
+                                                 "[ALM1B]"};
+
+}  // namespace samplegen
+
+struct LogGenerator::State {
+    explicit State(const GeneratorOptions& o) : options(o), rng(o.seed) {}
+
+    GeneratorOptions options;
+    GeneratorTruth truth;
+    GeneratorStats stats;
+    samplegen::Rng rng;
+    bool done = false;
+
+    std::int64_t startMs = 0;
+    samplegen::Spell spell = samplegen::Spell::Single;
+    std::int64_t spellLeft = 0;
+    double biasN = 0, biasE = 0, biasU = 0;
+    double metresPerDegreeLon = 55600.0;
+
+    // Replica of the pipeline's bookkeeping on the records we write.
+    bool firstRecord = true;
+    bool prevFixed = false;
+    double dayOffset = 0;
+    double prevTime = 0;
+
+    void start();
+    void appendEpoch(std::string& out);
+    void nextSpell();
+    void keepRecord(std::uint8_t fixType, double decodedTime);
+
+    std::string navcomSolution(std::int64_t ms, double& decodedTime, bool& valid, std::uint8_t& fixType);
+    std::string nmeaSolution(std::int64_t ms, double& decodedTime, int& outcome, std::uint8_t& fixType);
+    std::string navcomNoise(std::int64_t ms);
+    std::string bootloaderMessage();
+    std::string nmeaNoise(std::int64_t ms);
+    void appendGarbage(std::string& out);
+    void appendPartial(std::string& out, const std::string& frame);
+};
+
+}  // namespace gnsslog

@@ -1,0 +1,154 @@
+// The NMEA side of the generator: solution sentences and the others.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "common/Saturate.h"
+#include "geodesy/Kkj.h"
+#include "log/GnssRecord.h"
+#include "tools/samplegen/GeneratorState.h"
+#include "tools/samplegen/NmeaWriter.h"
+#include "tools/samplegen/Pvt1bEncoder.h"
+
+namespace gnsslog {
+
+using namespace samplegen;
+
+std::string LogGenerator::State::nmeaSolution(std::int64_t ms, double& decodedTime, int& outcome,
+                                              std::uint8_t& fixType)
+{
+    const SpellModel m = model(spell);
+    const std::int64_t cs = ms / 10;
+    const std::string timeText = nmeaTime(cs);
+    // Exactly as the decoder accumulates the time field.
+    decodedTime = std::strtod(timeText.substr(4, 5).c_str(), nullptr)
+                  + std::atoi(timeText.substr(2, 2).c_str()) * 60
+                  + std::atoi(timeText.substr(0, 2).c_str()) * 3600;
+    const double dn = biasN + m.sigmaH * rng.gauss();
+    const double de = biasE + m.sigmaH * rng.gauss();
+    const double du = biasU + m.sigmaV * rng.gauss();
+    const int gps = static_cast<int>(rng.between(7, 12));
+    const int glonass = static_cast<int>(rng.between(4, 8));
+    const double dop = 0.7 + 0.8 * rng.uniform();
+    const bool noPosition = spell == Spell::NoPosition;
+    outcome = noPosition ? 0 : 1;
+
+    NmeaSolution kind = options.nmeaSolution;
+    if (kind == NmeaSolution::LlkLlq) {
+        kind = (ms / options.epochIntervalMs) % 2 == 0 ? NmeaSolution::Llk : NmeaSolution::Llq;
+    }
+    switch (kind) {
+    case NmeaSolution::Gga:
+    case NmeaSolution::LlkLlq: {
+        GgaFields g;
+        g.centiseconds = cs;
+        g.noPosition = noPosition;
+        g.latitude = truth.latitude + dn / kMetresPerDegreeLat;
+        g.longitude = truth.longitude + de / metresPerDegreeLon;
+        g.heightMetres = truth.height + du;
+        g.geoidSeparation = truth.geoidSeparation;
+        g.satellites = gps;
+        g.hdop = dop;
+        g.correctionAge = spell == Spell::Single ? -1.0 : static_cast<double>(rng.between(1, 3));
+        switch (spell) {
+        case Spell::Fixed: g.quality = 4; fixType = FixType::RtkFixed; break;
+        case Spell::Float: g.quality = 5; fixType = FixType::RtkFloat; break;
+        case Spell::RtkX: g.quality = 4; g.station = "0026"; fixType = FixType::RtkX; break;
+        default: g.quality = 1; fixType = 1; break;
+        }
+        if (g.correctionAge < 0) {
+            g.station.clear();
+        }
+        return ggaSentence(g, rng.chance(0.5) ? "GP" : "GN");
+    }
+    case NmeaSolution::Llk:
+    case NmeaSolution::Llq: {
+        if (noPosition) {
+            outcome = -1;  // grid receivers stay silent without a position
+            return {};
+        }
+        GridFields g;
+        g.centiseconds = cs;
+        g.gridX = truth.gridX + dn;
+        g.gridY = truth.gridY + de;
+        g.height = truth.height + du;
+        g.satellites = gps + glonass;
+        switch (spell) {
+        case Spell::Fixed: g.quality = 3; fixType = FixType::RtkFixed; break;
+        case Spell::Float: g.quality = 2; fixType = FixType::RtkFloat; break;
+        default: g.quality = 1; fixType = FixType::NoPosition; break;
+        }
+        if (kind == NmeaSolution::Llk) {
+            g.dopOrQuality = dop + 1.0;
+            return llkSentence(g);
+        }
+        g.dopOrQuality = std::sqrt(2 * m.sigmaH * m.sigmaH + m.sigmaV * m.sigmaV);
+        return llqSentence(g);
+    }
+    case NmeaSolution::Orp:
+    case NmeaSolution::OrpGrid: {
+        OrpFields o;
+        o.centiseconds = cs;
+        o.coordinateKind = kind == NmeaSolution::Orp ? 0 : 2;
+        switch (spell) {
+        case Spell::Fixed: o.status = 254; fixType = FixType::RtkFixed; break;
+        case Spell::NoPosition: o.status = 0; fixType = FixType::NoPosition; break;  // rejected
+        case Spell::Float: o.status = 2; fixType = FixType::NoPosition; break;
+        default: o.status = 1; fixType = FixType::NoPosition; break;
+        }
+        o.error1 = m.sigmaH * (0.8 + 0.4 * rng.uniform());
+        o.error2 = m.sigmaH * (0.8 + 0.4 * rng.uniform());
+        o.error3 = m.sigmaV * (0.8 + 0.4 * rng.uniform());
+        o.dop = dop;
+        o.gpsSatellites = gps;
+        o.glonassSatellites = glonass;
+        if (o.coordinateKind == 0) {
+            o.first = truth.latitude + dn / kMetresPerDegreeLat;
+            o.second = truth.longitude + de / metresPerDegreeLon;
+        } else {
+            o.first = truth.gridX + dn;
+            o.second = truth.gridY + de;
+        }
+        o.height = truth.height + du;
+        return orpSentence(o);
+    }
+    }
+    outcome = -1;
+    return {};
+}
+
+
+std::string LogGenerator::State::nmeaNoise(std::int64_t ms)
+{
+    const std::string time = nmeaTime(ms / 10);
+    const std::int64_t kind = rng.between(0, 2);
+    if (kind == 0) {
+        std::string body = "GPRMC," + time + ",A," + nmeaLatitude(truth.latitude, 5) + ",N,"
+                           + nmeaLongitude(truth.longitude, 5) + ",E,"
+                           + fixedDecimals(0.02 * rng.uniform(), 3) + ",0.0,081226,7.9,E,D";
+        return nmeaSentence(body);
+    }
+    if (kind == 1) {
+        std::string body = "GPGSA,A,3";
+        for (int i = 0; i < 12; ++i) {
+            char sat[8];
+            std::snprintf(sat, sizeof sat, ",%02d", static_cast<int>(rng.between(1, 32)));
+            body += i < 9 ? sat : ",";
+        }
+        body += ',' + fixedDecimals(1.2 + rng.uniform(), 1) + ',' + fixedDecimals(0.7 + rng.uniform(), 1) + ','
+                + fixedDecimals(1.0 + rng.uniform(), 1);
+        return nmeaSentence(body);
+    }
+    std::string body = "GPGSV,3," + std::to_string(rng.between(1, 3)) + ",11";
+    for (int i = 0; i < 4; ++i) {
+        char sat[32];
+        std::snprintf(sat, sizeof sat, ",%02d,%02d,%03d,%02d", static_cast<int>(rng.between(1, 32)),
+                      static_cast<int>(rng.between(5, 89)), static_cast<int>(rng.between(0, 359)),
+                      static_cast<int>(rng.between(20, 52)));
+        body += sat;
+    }
+    return nmeaSentence(body);
+}
+
+
+}  // namespace gnsslog
