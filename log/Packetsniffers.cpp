@@ -104,12 +104,10 @@ std::size_t NMEASniffer::feed(const std::uint8_t* data, std::size_t size) noexce
     std::size_t i = 0;
     while (i < size) {
         if (state_ == State::Searching) {
-            const void* start = std::memchr(data + i, '$', size - i);
-            if (start == nullptr) {
-                status_ = SnifferStatus::Searching;
+            i = findStart(data, i, size, '$');
+            if (i == size) {
                 return size;
             }
-            i = static_cast<std::size_t>(static_cast<const std::uint8_t*>(start) - data);
             feedByte(data[i++]);
         } else if (state_ == State::Body) {
             // Plain body bytes: printable, not "*", and room left for them
@@ -225,12 +223,10 @@ std::size_t NCTBINSniffer::feed(const std::uint8_t* data, std::size_t size) noex
     std::size_t i = 0;
     while (i < size) {
         if (state_ == State::Searching) {
-            const void* start = std::memchr(data + i, '[', size - i);
-            if (start == nullptr) {
-                status_ = SnifferStatus::Searching;
+            i = findStart(data, i, size, '[');
+            if (i == size) {
                 return size;
             }
-            i = static_cast<std::size_t>(static_cast<const std::uint8_t*>(start) - data);
             feedByte(data[i++]);
         } else if (state_ == State::Label) {
             // Label characters while they fit; the byte that ends the run

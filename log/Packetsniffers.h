@@ -76,6 +76,18 @@ protected:
         buffer_[count_++] = byte;
         return true;
     }
+    // Where the next frame can start: the offset of the first startByte
+    // in data[from..size), or size (and status Searching) when there is none.
+    std::size_t findStart(const std::uint8_t* data, std::size_t from, std::size_t size,
+                          std::uint8_t startByte) noexcept
+    {
+        const void* start = std::memchr(data + from, startByte, size - from);
+        if (start == nullptr) {
+            status_ = SnifferStatus::Searching;
+            return size;
+        }
+        return static_cast<std::size_t>(static_cast<const std::uint8_t*>(start) - data);
+    }
     // Bytes that can be stored with room left for the terminating zero.
     std::size_t room() const noexcept { return static_cast<std::size_t>(BufferSize - 1 - count_); }
     // n must not exceed room().
