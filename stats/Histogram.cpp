@@ -14,6 +14,13 @@ std::int32_t histogramKey(double errorMetres) noexcept
     return toInt32(errorMetres * 1000.0 * 0.1);
 }
 
+void Histogram::addToBin(std::size_t index) noexcept
+{
+    ErrorRecord& bin = bins_[index];
+    ++bin.count;
+    peakCount_ = std::max(peakCount_, bin.count);
+}
+
 void Histogram::addSample(double errorMetres)
 {
     if (std::isnan(errorMetres)) {
@@ -21,15 +28,21 @@ void Histogram::addSample(double errorMetres)
     }
     const std::int32_t key = histogramKey(errorMetres);
     ++sampleCount_;
+    std::uint32_t* near = nearSlot(key);
+    if (near != nullptr && *near != 0) {
+        addToBin(*near - 1);
+        return;
+    }
     const auto [slot, inserted] = indexByKey_.try_emplace(key, bins_.size());
     if (!inserted) {
-        ErrorRecord& bin = bins_[slot->second];
-        ++bin.count;
-        peakCount_ = std::max(peakCount_, bin.count);
+        addToBin(slot->second);
         return;
     }
     if (peakCount_ == 0) {
         peakCount_ = 1;
+    }
+    if (near != nullptr) {
+        *near = static_cast<std::uint32_t>(bins_.size() + 1);
     }
     bins_.push_back(ErrorRecord{key, 1});
 }
@@ -40,6 +53,9 @@ void Histogram::sortBins()
                      [](const ErrorRecord& a, const ErrorRecord& b) { return a.key < b.key; });
     for (std::size_t i = 0; i < bins_.size(); ++i) {
         indexByKey_[bins_[i].key] = i;
+        if (std::uint32_t* near = nearSlot(bins_[i].key)) {
+            *near = static_cast<std::uint32_t>(i + 1);
+        }
     }
 }
 

@@ -7,9 +7,12 @@
 //
 // Storage: the bins live by value in one vector, and a hash map from key to
 // bin index makes addSample() constant time on average, so a histogram with
-// many distinct keys still fills in linear time.
+// many distinct keys still fills in linear time. Keys near zero, where
+// nearly every error of a good solution falls, are looked up in a small
+// table first.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <unordered_map>
@@ -40,7 +43,19 @@ public:
     std::int32_t peakCount() const noexcept { return peakCount_; }
 
 private:
+    // Keys in [-kNearKeys, kNearKeys) index nearBin_, which holds bin index
+    // + 1, or 0 for a key not seen yet.
+    static constexpr std::int32_t kNearKeys = 128;
+    std::uint32_t* nearSlot(std::int32_t key) noexcept
+    {
+        return key >= -kNearKeys && key < kNearKeys
+                   ? &nearBin_[static_cast<std::size_t>(key + kNearKeys)]
+                   : nullptr;
+    }
+    void addToBin(std::size_t index) noexcept;
+
     std::vector<ErrorRecord> bins_;
+    std::array<std::uint32_t, 2 * kNearKeys> nearBin_{};
     std::unordered_map<std::int32_t, std::size_t> indexByKey_;
     std::int32_t sampleCount_ = 0;
     std::int32_t peakCount_ = 0;

@@ -2,7 +2,9 @@
 
 #include <cmath>
 #include <cstdint>
+#include <algorithm>
 #include <limits>
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -170,6 +172,44 @@ TEST(Histogram, ManyDistinctKeysKeepTheirCountsAndInvariants)
     }
     EXPECT_EQ(sum, h.sampleCount());
     EXPECT_EQ(h.peakCount(), 2);
+}
+
+// Keys near zero take a short cut past the hash index; keys on both sides
+// of its edges, before and after sorting, must land where a plain map of
+// keys to first appearance puts them.
+TEST(Histogram, KeysAroundTheNearTableEdgesMatchAPlainCount)
+{
+    std::mt19937 rng(5);
+    std::uniform_int_distribution<int> keyOf(-140, 140);
+    Histogram h;
+    Bins expected;  // in order of first appearance
+    const auto add = [&](int key) {
+        h.addSample(key * 0.01 + (key < 0 ? -0.004 : 0.004));
+        for (auto& [k, count] : expected) {
+            if (k == key) {
+                ++count;
+                return;
+            }
+        }
+        expected.emplace_back(key, 1);
+    };
+    for (int i = 0; i < 3000; ++i) {
+        add(keyOf(rng));
+    }
+    EXPECT_EQ(binsOf(h), expected);
+    h.sortBins();
+    std::stable_sort(expected.begin(), expected.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (int i = 0; i < 3000; ++i) {
+        add(keyOf(rng));  // new keys after sorting go to the end
+    }
+    EXPECT_EQ(binsOf(h), expected);
+    std::int32_t peak = 0;
+    for (const auto& [k, count] : expected) {
+        peak = std::max(peak, count);
+    }
+    EXPECT_EQ(h.peakCount(), peak);
+    EXPECT_EQ(h.sampleCount(), 6000);
 }
 
 }  // namespace
