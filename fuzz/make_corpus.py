@@ -85,6 +85,14 @@ def pvt1b_frames(data, count):
     return frames[::step][:count]
 
 
+def analysis_selector(n):
+    """First byte of the n-th analysis seed: the KKJ flag and truth mode in
+    turn, and in one seed of eight the threaded comparison, its backlog
+    rules (1-3) in turn; the target starts a thread for those only."""
+    rule = (n // 8) % 3 + 1 if n % 8 == 7 else 0
+    return (n % 8) | (rule << 3)
+
+
 def write(directory, name, content):
     os.makedirs(directory, exist_ok=True)
     with open(os.path.join(directory, name), "wb") as f:
@@ -110,7 +118,7 @@ def main():
                 write(os.path.join(out, "navcom_framer_fuzz"), "%s-%d" % (name, i), window)
                 write(os.path.join(out, "pvt1b_fuzz"), "%s-%d" % (name, i), window)
                 write(os.path.join(out, "analysis_fuzz"), "%s-%d" % (name, i),
-                      bytes([selector % 32]) + window)
+                      bytes([analysis_selector(selector)]) + window)
                 selector += 1
             for i, frame in enumerate(pvt1b_frames(data, 4)):
                 # The part behind the label, for the decoder's arbitrary-content path.
@@ -120,7 +128,7 @@ def main():
             for i, window in enumerate(windows(data, b"$G")):
                 write(os.path.join(out, "nmea_framer_fuzz"), "%s-%d" % (name, i), window)
                 write(os.path.join(out, "analysis_fuzz"), "%s-%d" % (name, i),
-                      bytes([selector % 32]) + window)
+                      bytes([analysis_selector(selector)]) + window)
                 selector += 1
             seen = {}
             for line in data.split(b"\r\n"):
@@ -138,7 +146,7 @@ def main():
             write(os.path.join(out, "nmea_decoder_fuzz"), "hand-%d" % i, sentence)
             write(os.path.join(out, "nmea_framer_fuzz"), "hand-%d" % i, sentence + b"\r\n")
             write(os.path.join(out, "analysis_fuzz"), "hand-%d" % i,
-                  bytes([(5 * i) % 32]) + sentence + b"\r\n")
+                  bytes([(5 * i) % 8]) + sentence + b"\r\n")
 
 
 if __name__ == "__main__":

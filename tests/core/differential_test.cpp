@@ -29,17 +29,21 @@
 #include <string>
 #include <vector>
 
-#include "fuzz/FuzzTargets.h"
 #include "log/Gpslog.h"
 #include "log/Packetsniffers.h"
 #include "log/Pvt1bDecoder.h"
 #include "tests/core/pipeline_test_support.h"
+#include "tests/support/Comparisons.h"
+#include "tests/support/FrameShapes.h"
 #include "tools/samplegen/LogGenerator.h"
 
 namespace gnsslog {
 namespace {
 
-using fuzz::Frame;
+using testing::Frame;
+using testing::framesByBlocks;
+using testing::framesByteByByte;
+using testing::sameAnalysis;
 using testing::TempFile;
 
 const std::uint8_t* bytesOf(const std::string& s)
@@ -87,15 +91,14 @@ template <typename Sniffer>
 void expectSameFramesInEveryShape(const std::string& log, std::mt19937& random,
                                   std::size_t expectedAtLeast)
 {
-    const auto noCheck = [](const PacketSniffer&) {};
-    const std::vector<Frame> byByte = fuzz::framesByteByByte<Sniffer>(bytesOf(log), log.size(), noCheck);
+    const std::vector<Frame> byByte = framesByteByByte<Sniffer>(bytesOf(log), log.size());
     EXPECT_GE(byByte.size(), expectedAtLeast);
-    EXPECT_EQ(fuzz::framesByBlocks<Sniffer>(bytesOf(log), log.size(), {}), byByte);
+    EXPECT_EQ(framesByBlocks<Sniffer>(bytesOf(log), log.size(), {}), byByte);
     for (int round = 0; round < 3; ++round) {
-        EXPECT_EQ(fuzz::framesByBlocks<Sniffer>(bytesOf(log), log.size(), randomChunks(random)),
+        EXPECT_EQ(framesByBlocks<Sniffer>(bytesOf(log), log.size(), randomChunks(random)),
                   byByte);
     }
-    EXPECT_EQ(fuzz::framesByBlocks<Sniffer>(bytesOf(log), log.size(), {1}), byByte);
+    EXPECT_EQ(framesByBlocks<Sniffer>(bytesOf(log), log.size(), {1}), byByte);
 }
 
 TEST(DifferentialFramers, NavcomFramesAreTheSameFedByteByByteInOnePieceAndInRandomChunks)
@@ -196,8 +199,7 @@ std::vector<std::string> framesOf(const std::string& log, char otherStart, const
                                   std::size_t limit)
 {
     std::vector<std::string> frames;
-    const auto noCheck = [](const PacketSniffer&) {};
-    for (const Frame& f : fuzz::framesByteByByte<Sniffer>(bytesOf(log), log.size(), noCheck)) {
+    for (const Frame& f : framesByteByByte<Sniffer>(bytesOf(log), log.size())) {
         if (frames.size() == limit) {
             break;
         }
@@ -247,7 +249,7 @@ void expectSameAnalysis(const std::string& log, const std::string& dirty, bool n
         ASSERT_GT(clean.records.size(), 100u);
         ASSERT_GT(clean.rtkFixCount, 0);
         std::string why;
-        EXPECT_TRUE(fuzz::sameAnalysis(clean, noisy, &why)) << "truth mode " << int{truthMode} << ": " << why;
+        EXPECT_TRUE(sameAnalysis(clean, noisy, &why)) << "truth mode " << int{truthMode} << ": " << why;
     }
 }
 
@@ -304,7 +306,7 @@ TEST(DifferentialGarbage, AStartByteAtASafePointIsNotHarmlessAndTheComparisonSee
     const std::string dirty = log.substr(0, start) + "[" + log.substr(start);
     const GNSSLog clean = analyse(log, true, TruthMode::Averaged);
     const GNSSLog noisy = analyse(dirty, true, TruthMode::Averaged);
-    EXPECT_FALSE(fuzz::sameAnalysis(clean, noisy));
+    EXPECT_FALSE(sameAnalysis(clean, noisy));
     EXPECT_EQ(noisy.records.size() + 1, clean.records.size());
 }
 

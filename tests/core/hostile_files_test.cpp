@@ -22,16 +22,17 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include "fuzz/FuzzTargets.h"
 #include "log/Gpslog.h"
 #include "log/Packetsniffers.h"
 #include "tests/core/pipeline_test_support.h"
+#include "tests/support/Comparisons.h"
 #include "tools/samplegen/LogGenerator.h"
 
 namespace gnsslog {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::sameAnalysis;
 using testing::TempFile;
 
 GNSSLog analyse(const std::string& path, bool navcom, ProgressCallback progress = nullptr)
@@ -117,7 +118,7 @@ void expectCutsKeepEveryCompleteFrame(const std::string& log, bool navcom)
         const GNSSLog reference = analyse(wholeFrames.path(), navcom);
         EXPECT_TRUE(truncated.openError.empty());
         std::string why;
-        EXPECT_TRUE(fuzz::sameAnalysis(truncated, reference, &why)) << "cut at " << cut << ": " << why;
+        EXPECT_TRUE(sameAnalysis(truncated, reference, &why)) << "cut at " << cut << ": " << why;
         checked += truncated.records.empty() ? 0 : 1;
     }
     EXPECT_GT(checked, 100u);
@@ -200,7 +201,7 @@ TEST(HostileFiles, PathsThatNameNoReadableFileGiveOpenErrors)
     fs::create_symlink(log, link);
     const GNSSLog viaLink = analyse(link, true);
     EXPECT_TRUE(viaLink.openError.empty());
-    EXPECT_TRUE(fuzz::sameAnalysis(viaLink, analyse(log, true)));
+    EXPECT_TRUE(sameAnalysis(viaLink, analyse(log, true)));
     EXPECT_FALSE(viaLink.records.empty());
 }
 
@@ -306,7 +307,7 @@ TEST(HostileFiles, FileThatShrinksDuringTheAnalysisGivesTheAnalysisOfWhatIsLeft)
     EXPECT_TRUE(shrunk.openError.empty());
     EXPECT_GT(expected.records.size(), 1000u);
     std::string why;
-    EXPECT_TRUE(fuzz::sameAnalysis(shrunk, expected, &why)) << why;
+    EXPECT_TRUE(sameAnalysis(shrunk, expected, &why)) << why;
 }
 
 TEST(HostileFiles, BytesAppendedDuringTheAnalysisAreNotRead)
@@ -323,7 +324,7 @@ TEST(HostileFiles, BytesAppendedDuringTheAnalysisAreNotRead)
     ASSERT_FALSE(onSizeMeasured());
     const TempFile reference(log, "whole");
     std::string why;
-    EXPECT_TRUE(fuzz::sameAnalysis(grown, analyse(reference.path(), false), &why)) << why;
+    EXPECT_TRUE(sameAnalysis(grown, analyse(reference.path(), false), &why)) << why;
 }
 
 TEST(HostileFiles, FileDeletedAfterItWasOpenedIsStillReadWhole)
@@ -337,7 +338,7 @@ TEST(HostileFiles, FileDeletedAfterItWasOpenedIsStillReadWhole)
     const GNSSLog deleted = analyse(path, true, actOnFirstReport);
     ASSERT_FALSE(fs::exists(path));
     std::string why;
-    EXPECT_TRUE(fuzz::sameAnalysis(deleted, analyse(reference.path(), true), &why)) << why;
+    EXPECT_TRUE(sameAnalysis(deleted, analyse(reference.path(), true), &why)) << why;
 }
 
 }  // namespace

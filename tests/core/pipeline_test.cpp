@@ -1,7 +1,6 @@
 // The analysis pipeline end to end: record handling, day wrap, fix-change
 // markers, averages, truth modes, errors and histograms, unopenable files,
 // and the threaded grid conversion against the plain sequential run.
-#include <bit>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -15,6 +14,7 @@
 #include "log/Gpslog.h"
 #include "log/Pipeline.h"
 #include "tests/core/pipeline_test_support.h"
+#include "tests/support/Comparisons.h"
 #include "tools/samplegen/LogGenerator.h"
 #include "tools/samplegen/NmeaWriter.h"
 
@@ -324,58 +324,11 @@ TEST(PipelineFiles, ReadableFileKeepsOpenErrorEmpty)
 
 // --- The decoding worker against the plain sequential run.
 
-bool sameBits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
-
-void expectSameRecords(const std::vector<GNSSRecord>& a, const std::vector<GNSSRecord>& b)
-{
-    ASSERT_EQ(a.size(), b.size());
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const GNSSRecord& x = a[i];
-        const GNSSRecord& y = b[i];
-        const bool same = sameBits(x.time, y.time) && sameBits(x.latitude, y.latitude) &&
-                          sameBits(x.longitude, y.longitude) && sameBits(x.height, y.height) &&
-                          sameBits(x.localX, y.localX) && sameBits(x.localY, y.localY) &&
-                          sameBits(x.dop, y.dop) && sameBits(x.correctionAge, y.correctionAge) &&
-                          sameBits(x.errorEstimate, y.errorEstimate) && x.fixType == y.fixType &&
-                          x.gpsSatellites == y.gpsSatellites &&
-                          x.glonassSatellites == y.glonassSatellites &&
-                          x.satellites == y.satellites && x.validFlags == y.validFlags &&
-                          x.fixChange == y.fixChange && x.valid == y.valid;
-        ASSERT_TRUE(same) << "record " << i;
-    }
-}
-
-void expectSameHistogram(const Histogram& a, const Histogram& b, const char* name)
-{
-    EXPECT_EQ(a.sampleCount(), b.sampleCount()) << name;
-    EXPECT_EQ(a.peakCount(), b.peakCount()) << name;
-    ASSERT_EQ(a.bins().size(), b.bins().size()) << name;
-    for (std::size_t i = 0; i < a.bins().size(); ++i) {
-        EXPECT_EQ(a.bins()[i].key, b.bins()[i].key) << name << " bin " << i;
-        EXPECT_EQ(a.bins()[i].count, b.bins()[i].count) << name << " bin " << i;
-    }
-}
-
+// Every member, doubles bit for bit, naming the first difference.
 void expectSameAnalysis(const GNSSLog& a, const GNSSLog& b)
 {
-    EXPECT_EQ(a.rtkFixCount, b.rtkFixCount);
-    EXPECT_EQ(a.fixLostCount, b.fixLostCount);
-    const std::pair<double, double> values[] = {
-        {a.avgLatitude, b.avgLatitude}, {a.avgLongitude, b.avgLongitude}, {a.avgZ, b.avgZ},
-        {a.avgX, b.avgX}, {a.avgY, b.avgY}, {a.firstFixX, b.firstFixX},
-        {a.firstFixY, b.firstFixY}, {a.firstFixZ, b.firstFixZ}, {a.maxErrorZ, b.maxErrorZ},
-        {a.maxErrorX, b.maxErrorX}, {a.maxErrorY, b.maxErrorY}, {a.startTime, b.startTime},
-        {a.endTime, b.endTime}};
-    for (std::size_t i = 0; i < std::size(values); ++i) {
-        EXPECT_TRUE(sameBits(values[i].first, values[i].second))
-            << "value " << i << ": " << values[i].first << " vs " << values[i].second;
-    }
-    expectSameHistogram(a.histZ, b.histZ, "histZ");
-    expectSameHistogram(a.histX, b.histX, "histX");
-    expectSameHistogram(a.histY, b.histY, "histY");
-    expectSameHistogram(a.hist3DFix, b.hist3DFix, "hist3DFix");
-    expectSameHistogram(a.hist3DRtkx, b.hist3DRtkx, "hist3DRtkx");
-    expectSameRecords(a.records, b.records);
+    std::string why;
+    EXPECT_TRUE(testing::sameAnalysis(a, b, &why)) << why;
 }
 
 struct RunResult {
