@@ -3,14 +3,11 @@
 // bytes are analysed in memory (runPipelineOnBytes: the results and
 // progress calls of a file with these bytes), so no input touches the disk.
 //
-// The first byte chooses the settings: the KKJ flag (bit 0), the truth
-// mode (bits 1-2) and whether the threaded pipeline is compared with the
-// plain one, and with which backlog rule (bits 3-7: 1, 2, 3 the reader
-// decodes always, after one waiting batch, never; anything else not at
-// all). The comparison runs in the parsing mode that found more records,
-// NavCom on a tie. A thread start under the sanitizers costs as much as
-// some ten analyses of a small input, so only about one input in ten
-// starts one. The rest is the log.
+// The first byte chooses the settings: the KKJ flag (bit 0) and the truth
+// mode (bits 1-2). The rest is the log. The analysis runs on this thread
+// only: a thread start under the sanitizers costs as much as some ten
+// analyses of a small input, so the threaded pipeline has a target of its
+// own (pipeline_threads_fuzz).
 //
 // Besides "no crash, no sanitizer report":
 //   - counts, start and end time agree with the records; every record is
@@ -20,9 +17,7 @@
 //   - progress positions stay within their totals, never step back within
 //     a phase, and nothing follows "All done!";
 //   - the plot series built from the records and from the index agree
-//     through a reset, a zoom in and a wheel step out;
-//   - the threaded pipeline, with tiny batches and chunks, gives the same
-//     analysis bit for bit.
+//     through a reset, a zoom in and a wheel step out.
 #include <algorithm>
 #include <cfloat>
 #include <cstddef>
@@ -227,19 +222,6 @@ void exerciseSeries(const GNSSLog& log)
     }
 }
 
-// The worker thread with tiny batches and a record store that grows, on
-// inputs of any size.
-PipelineOptions threadedOptions(unsigned backlogRule)
-{
-    constexpr std::size_t backlogs[] = {0, 1, SIZE_MAX};
-    PipelineOptions options;
-    options.workerMinFileSize = 0;
-    options.batchBytes = 600;
-    options.reservedRecords = 3;
-    options.backlogToDecodeHere = backlogs[backlogRule - 1];
-    return options;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -247,14 +229,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t selector = size > 0 ? data[0] : 0;
     const bool toKKJ = (selector & 0x01) != 0;
     const auto truthMode = static_cast<std::uint8_t>((selector >> 1) & 0x03);
-    const unsigned threadedRule = selector >> 3;
     const std::uint8_t* content = size > 0 ? data + 1 : data;
     const std::size_t contentSize = size > 0 ? size - 1 : 0;
 
     PipelineOptions plainOptions;
     plainOptions.decodeWorker = false;
-    std::size_t mostRecords = 0;
-    bool threadedMode = true;
     for (const bool navcom : {true, false}) {
         progressLog = ProgressLog{};
         GNSSLog log(truthMode, kManualX, kManualY, kManualZ);
@@ -267,23 +246,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(!summaryTexts(log).label1.empty());
         (void)heightsWithin3cm(log);
         exerciseSeries(log);
-        if (log.records.size() > mostRecords) {
-            mostRecords = log.records.size();
-            threadedMode = navcom;
-        }
     }
 
-    if (threadedRule >= 1 && threadedRule <= 3) {
-        GNSSLog plain(truthMode, kManualX, kManualY, kManualZ);
-        runPipelineOnBytes(plain, content, contentSize, nullptr, toKKJ, threadedMode, plainOptions);
-        GNSSLog threaded(truthMode, kManualX, kManualY, kManualZ);
-        runPipelineOnBytes(threaded, content, contentSize, nullptr, toKKJ, threadedMode,
-                           threadedOptions(threadedRule));
-        std::string why;
-        if (!sameAnalysis(plain, threaded, &why)) {
-            why = "threaded pipeline differs: " + why;
-            propertyFailed(why.c_str(), __FILE__, __LINE__);
-        }
-    }
     return 0;
 }

@@ -87,10 +87,15 @@ def pvt1b_frames(data, count):
 
 def analysis_selector(n):
     """First byte of the n-th analysis seed: the KKJ flag and truth mode in
-    turn, and in one seed of eight the threaded comparison, its backlog
-    rules (1-3) in turn; the target starts a thread for those only."""
-    rule = (n // 8) % 3 + 1 if n % 8 == 7 else 0
-    return (n % 8) | (rule << 3)
+    turn."""
+    return n % 8
+
+
+def threads_selector(n, navcom):
+    """First byte of the n-th threaded-pipeline seed: the parsing mode of
+    the log, then the KKJ flag, truth mode, decoding rule and batch size in
+    turn."""
+    return (1 if navcom else 0) | ((n % 32) << 1) | (((n // 3) % 4) << 6)
 
 
 def write(directory, name, content):
@@ -106,7 +111,7 @@ def main():
     here = os.path.dirname(os.path.abspath(__file__))
     out = sys.argv[2] if len(sys.argv) == 3 else os.path.join(here, "corpus")
     targets = ["nmea_framer_fuzz", "navcom_framer_fuzz", "pvt1b_fuzz", "nmea_decoder_fuzz",
-               "analysis_fuzz"]
+               "analysis_fuzz", "pipeline_threads_fuzz"]
     for target in targets:
         shutil.rmtree(os.path.join(out, target), ignore_errors=True)
 
@@ -119,6 +124,8 @@ def main():
                 write(os.path.join(out, "pvt1b_fuzz"), "%s-%d" % (name, i), window)
                 write(os.path.join(out, "analysis_fuzz"), "%s-%d" % (name, i),
                       bytes([analysis_selector(selector)]) + window)
+                write(os.path.join(out, "pipeline_threads_fuzz"), "%s-%d" % (name, i),
+                      bytes([threads_selector(selector, True)]) + window)
                 selector += 1
             for i, frame in enumerate(pvt1b_frames(data, 4)):
                 # The part behind the label, for the decoder's arbitrary-content path.
@@ -129,6 +136,8 @@ def main():
                 write(os.path.join(out, "nmea_framer_fuzz"), "%s-%d" % (name, i), window)
                 write(os.path.join(out, "analysis_fuzz"), "%s-%d" % (name, i),
                       bytes([analysis_selector(selector)]) + window)
+                write(os.path.join(out, "pipeline_threads_fuzz"), "%s-%d" % (name, i),
+                      bytes([threads_selector(selector, False)]) + window)
                 selector += 1
             seen = {}
             for line in data.split(b"\r\n"):
