@@ -255,12 +255,14 @@ TEST(SummaryFormats, MaxErrorsWithTwoDecimals)
          "Max errors: X: 2.67 Y: 1.00 Z: 0.14 "},
         {"an exact tie goes to even; 0.005 is just above it", 0.125, 0.005, 0.0049999,
          "Max errors: X: 0.12 Y: 0.01 Z: 0.00 "},
-        {"negative values, one rounding to -0", -1.5, -0.004, -0.0, "Max errors: X: -1.50 Y: -0.00 Z: -0.00 "},
+        {"negative values, one rounding to -0", -1.5, -0.004, -0.0,
+         "Max errors: X: -1.50 Y: -0.00 Z: -0.00 "},
         {"carry into a new digit", 99.995, 1234.565, 9.999,
          "Max errors: X: 100.00 Y: 1234.57 Z: 10.00 "},
         {"large values", 1e15, 1e22, 123456789.125,
          "Max errors: X: 1000000000000000.00 Y: 10000000000000000000000.00 Z: 123456789.12 "},
-        {"infinity", std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(), 1,
+        {"infinity", std::numeric_limits<double>::infinity(),
+         -std::numeric_limits<double>::infinity(), 1,
          "Max errors: X: inf Y: -inf Z: 1.00 "},
     };
     for (const Case& c : cases) {
