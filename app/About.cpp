@@ -19,9 +19,6 @@ TAboutDialog::TAboutDialog(QWidget* parent, Dialogs& dialogs, const std::string&
     setObjectName(QStringLiteral("AboutDialog"));
     setWindowTitle(QStringLiteral("Info"));
     resize(438, 36);
-    QFont tahoma(QStringLiteral("Tahoma"));
-    tahoma.setPixelSize(11);
-    setFont(tahoma);
 
     Label1 = new QLabel(QStringLiteral("Label1"), this);
     Label1->setObjectName(QStringLiteral("Label1"));

@@ -18,9 +18,6 @@ TFormProgress::TFormProgress(QWidget* parent)
     setObjectName(QStringLiteral("FormProgress"));
     setWindowTitle(QStringLiteral("FormProgress"));
     setFixedSize(394, 76);
-    QFont tahoma(QStringLiteral("Tahoma"));
-    tahoma.setPixelSize(11);
-    setFont(tahoma);
     QPalette colours = palette();
     colours.setColor(QPalette::Window, Qt::black);
     colours.setColor(QPalette::WindowText, Qt::white);

@@ -116,9 +116,6 @@ TForm3::TForm3(Dialogs& dialogs, QWidget* parent)
 {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("Pelomark GNSS log analyzer"));
-    QFont tahoma(QStringLiteral("Tahoma"));
-    tahoma.setPixelSize(11);
-    setFont(tahoma);
     createControls();
     createMenus();
     // Fixed client area below the menu bar; the frame follows it.
@@ -371,76 +368,72 @@ void TForm3::openErrorPlot()
 // View toggles: a checked item is unchecked and its windows destroyed; an
 // unchecked one is checked and, when there is an analysis (an empty one
 // too), its missing windows are opened.
+void TForm3::toggleViewItem(QAction* item, const std::function<void()>& destroyWindows,
+                            const std::function<void()>& openMissingWindows)
+{
+    if (item->isChecked()) {
+        item->setChecked(false);
+        destroyWindows();
+        return;
+    }
+    item->setChecked(true);
+    if (Analysis) {
+        openMissingWindows();
+    }
+}
+
+void TForm3::openMissingHistogram(QPointer<TPlotForm>& field, const QString& caption,
+                                  const Histogram* histogram)
+{
+    if (!field) {
+        openHistogram(field, caption, histogram);
+    }
+}
 
 void TForm3::XHistogram1Click()
 {
-    if (XHistogram1->isChecked()) {
-        XHistogram1->setChecked(false);
-        destroyWindow(XHistogramForm);
-        return;
-    }
-    XHistogram1->setChecked(true);
-    if (Analysis && !XHistogramForm) {
-        openHistogram(XHistogramForm, kCaptionX, &Analysis->histX);
-    }
+    toggleViewItem(
+        XHistogram1, [this] { destroyWindow(XHistogramForm); },
+        [this] { openMissingHistogram(XHistogramForm, kCaptionX, &Analysis->histX); });
 }
 
 void TForm3::YHistogram1Click()
 {
-    if (YHistogram1->isChecked()) {
-        YHistogram1->setChecked(false);
-        destroyWindow(YHistogramForm);
-        return;
-    }
-    YHistogram1->setChecked(true);
-    if (Analysis && !YHistogramForm) {
-        openHistogram(YHistogramForm, kCaptionY, &Analysis->histY);
-    }
+    toggleViewItem(
+        YHistogram1, [this] { destroyWindow(YHistogramForm); },
+        [this] { openMissingHistogram(YHistogramForm, kCaptionY, &Analysis->histY); });
 }
 
 void TForm3::ZHistogram1Click()
 {
-    if (ZHistogram1->isChecked()) {
-        ZHistogram1->setChecked(false);
-        destroyWindow(ZHistogramForm);
-        return;
-    }
-    ZHistogram1->setChecked(true);
-    if (Analysis && !ZHistogramForm) {
-        openHistogram(ZHistogramForm, kCaptionZ, &Analysis->histZ);
-    }
+    toggleViewItem(
+        ZHistogram1, [this] { destroyWindow(ZHistogramForm); },
+        [this] { openMissingHistogram(ZHistogramForm, kCaptionZ, &Analysis->histZ); });
 }
 
 void TForm3::N3Dpositionhistogram1Click()
 {
-    if (N3Dpositionhistogram1->isChecked()) {
-        N3Dpositionhistogram1->setChecked(false);
-        destroyWindow(Fix3DHistogramForm);
-        destroyWindow(Rtkx3DHistogramForm);
-        return;
-    }
-    N3Dpositionhistogram1->setChecked(true);
-    if (Analysis) {
-        if (!Fix3DHistogramForm) {
-            openHistogram(Fix3DHistogramForm, kCaption3DFix, &Analysis->hist3DFix);
-        }
-        if (!Rtkx3DHistogramForm) {
-            openHistogram(Rtkx3DHistogramForm, kCaption3DRtkx, &Analysis->hist3DRtkx);
-        }
-    }
+    toggleViewItem(
+        N3Dpositionhistogram1,
+        [this] {
+            destroyWindow(Fix3DHistogramForm);
+            destroyWindow(Rtkx3DHistogramForm);
+        },
+        [this] {
+            openMissingHistogram(Fix3DHistogramForm, kCaption3DFix, &Analysis->hist3DFix);
+            openMissingHistogram(Rtkx3DHistogramForm, kCaption3DRtkx, &Analysis->hist3DRtkx);
+        });
 }
 
 void TForm3::XYZplot1Click()
 {
-    if (XYZplot1->isChecked()) {
-        XYZplot1->setChecked(false);
-        destroyWindow(ErrorPlotForm);
-        return;
-    }
-    XYZplot1->setChecked(true);
-    if (Analysis && !ErrorPlotForm) {
-        openErrorPlot();
-    }
+    toggleViewItem(
+        XYZplot1, [this] { destroyWindow(ErrorPlotForm); },
+        [this] {
+            if (!ErrorPlotForm) {
+                openErrorPlot();
+            }
+        });
 }
 
 void TForm3::GeodeticKKJ1Click()

@@ -6,6 +6,7 @@
 #include <QPointer>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "log/Gpslog.h"
@@ -109,6 +110,10 @@ private:
     void destroyPlotWindows();  // the load command's order
     void openHistogram(QPointer<TPlotForm>& field, const QString& caption, const Histogram* histogram);
     void openErrorPlot();
+    void openMissingHistogram(QPointer<TPlotForm>& field, const QString& caption, const Histogram* histogram);
+    // The View items' common handler: see logviewerform.cpp.
+    void toggleViewItem(QAction* item, const std::function<void()>& destroyWindows,
+                        const std::function<void()>& openMissingWindows);
     void hideProgress();
 
     Dialogs& dialogs_;

@@ -6,6 +6,7 @@
 
 #include "app/About.h"
 #include "app/Dialogs.h"
+#include "app/FormFont.h"
 #include "app/ProgressBar.h"
 #include "app/logviewerform.h"
 
@@ -36,6 +37,7 @@ int main(int argc, char* argv[])
 {
     GnssLogApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("gnsslog"));
+    gnsslog::setFormFontForApplication();
     // Plot windows are top-level windows of their own; only the main window
     // decides when the application ends.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include <QFont>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -121,7 +122,9 @@ void Canvas::lineTo(int x, int y) noexcept
 
 void Canvas::textOut(int x, int y, const QString& text)
 {
-    QFont font;
+    // The platform's font, not the application's: the windows' font must
+    // not change the pictures, which the report tool draws without windows.
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setStyleStrategy(QFont::NoAntialias);
     const QFontMetrics metrics(font);
     fillRect(x, y, x + metrics.horizontalAdvance(text), y + metrics.height(), 0xFFFFFF);

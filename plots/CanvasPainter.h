@@ -12,8 +12,9 @@
 // - A dotted pen sets every other pixel, starting with the first of each
 //   line; the gaps leave the image as it was.
 // - textOut fills the text's cell (advance x font height) with the text
-//   background, then draws the text without antialiasing in the default
-//   font, its cell's top-left corner at (x, y).
+//   background, then draws the text without antialiasing in the platform's
+//   general font (whatever font the application sets), its cell's top-left
+//   corner at (x, y).
 // Pixels outside the image are clipped. No antialiasing anywhere.
 #pragma once
 

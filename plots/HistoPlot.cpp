@@ -2,26 +2,15 @@
 
 #include <algorithm>
 
-#include <QFont>
 #include <QResizeEvent>
 
 #include "plots/HistogramPainter.h"
+#include "plots/PlotWindowSizes.h"
 
 namespace gnsslog {
 
 namespace {
-// Outer size minus these gives the image: room for the 10-pixel margins,
-// the borders and the caption bar.
-constexpr int WidthAroundImage = 20;
-constexpr int HeightAroundImage = 60;
-constexpr int SmallestImage = 100;
-
-QFont formFont()
-{
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(11);  // 8 points at 96 dpi
-    return font;
-}
+using namespace HistogramWindowSize;
 }  // namespace
 
 TPlotForm::TPlotForm(QWidget* mainWindow, const QString& caption, const Histogram* histogram)
@@ -31,7 +20,6 @@ TPlotForm::TPlotForm(QWidget* mainWindow, const QString& caption, const Histogra
       mainWindow_(mainWindow)
 {
     setWindowTitle(caption);
-    setFont(formFont());
     Image1 = new TImage(this);
     Image1->setGeometry(10, 10, 1000, 100);
     setMinimumSize(SmallestImage + WidthAroundImage, SmallestImage + HeightAroundImage);

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "plots/ImageControl.h"
+#include "plots/PlotWindowSizes.h"
 #include "stats/Histogram.h"
 
 namespace gnsslog {
@@ -27,9 +28,6 @@ public:
 
     const Histogram* ShownHistogram = nullptr;
     TImage* Image1 = nullptr;
-
-    static constexpr int DesignedClientWidth = 324;
-    static constexpr int DesignedClientHeight = 327;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

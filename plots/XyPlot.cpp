@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include <QFont>
 #include <QPalette>
 #include <QResizeEvent>
 #include <QWheelEvent>
@@ -11,19 +10,11 @@ namespace gnsslog {
 
 namespace {
 
-// Outer size minus these gives the image.
-constexpr int WidthAroundImage = 120;
-constexpr int HeightAroundImage = 80;
+using namespace ErrorPlotWindowSize;
+
 constexpr int StatusBarHeight = 27;
 constexpr int GroupHeight = 116;
 constexpr int ControlWidth = 85;
-
-QFont formFont()
-{
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(11);  // 8 points at 96 dpi
-    return font;
-}
 
 const char* fixText(std::uint8_t fixType)
 {
@@ -48,7 +39,6 @@ TXYPlotForm::TXYPlotForm(QWidget* mainWindow, const QString& caption, const GNSS
       mainWindow_(mainWindow)
 {
     setWindowTitle(caption);
-    setFont(formFont());
     createControls();
     setMinimumSize(MinimumOuterWidth, MinimumOuterHeight);
     resize(DesignedClientWidth, DesignedClientHeight);
@@ -131,7 +121,6 @@ void TXYPlotForm::createCheckBoxes()
         palette.setColor(QPalette::Window, QColor::fromRgb(curveColour(curve)));
         palette.setColor(QPalette::WindowText, QColor(255, 255, 0));
         check->setPalette(palette);
-        check->setFont(formFont());
         connect(check, &QCheckBox::clicked, this, [this] { CheckBox1Click(); });
         return check;
     };

@@ -18,6 +18,7 @@
 #include "plots/ErrorPlotPainter.h"
 #include "plots/ErrorSeries.h"
 #include "plots/ImageControl.h"
+#include "plots/PlotWindowSizes.h"
 
 namespace gnsslog {
 
@@ -78,11 +79,6 @@ public:
     QAction* Zoomin1 = nullptr;
     QAction* Zoomout1 = nullptr;
     QAction* Resetzoom1 = nullptr;
-
-    static constexpr int DesignedClientWidth = 642;
-    static constexpr int DesignedClientHeight = 438;
-    static constexpr int MinimumOuterWidth = 650;
-    static constexpr int MinimumOuterHeight = 328;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

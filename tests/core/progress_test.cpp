@@ -1,9 +1,11 @@
 // Progress reporting of the pipeline: the tick counter, the 300 ms throttle
 // with its unsigned 32-bit differences, the phase sequence of whole runs,
 // and the KiB scaling of files beyond the callback's 32-bit range.
+#include <chrono>
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -36,11 +38,21 @@ TEST(TickCounter, SourceIsReplaceableAndNullRestoresTheSystemClock)
     EXPECT_EQ(setTickSource(original), &systemTickCountMs);
 }
 
-TEST(TickCounter, SystemClockAdvancesInMilliseconds)
+TEST(TickCounter, KeepsPaceWithTheSteadyClockInMilliseconds)
 {
-    const std::uint32_t before = systemTickCountMs();
-    const std::uint32_t after = systemTickCountMs();
-    EXPECT_LT(static_cast<std::uint32_t>(after - before), 1000u);  // unsigned: fine across a wrap
+    // The tick reads lie inside the steady clock's interval; the coarse
+    // clock's few milliseconds of resolution fit well within 20 ms. A frozen
+    // or second-based counter would be 200 ms off.
+    using namespace std::chrono;
+    const auto steadyBefore = steady_clock::now();
+    const std::uint32_t before = tickCountMs();
+    std::this_thread::sleep_for(milliseconds(200));
+    const std::uint32_t after = tickCountMs();
+    const auto steadyAfter = steady_clock::now();
+    const auto steadyMs = duration_cast<milliseconds>(steadyAfter - steadyBefore).count();
+    const auto tickMs = static_cast<std::uint32_t>(after - before);  // unsigned: fine across a wrap
+    ASSERT_GE(steadyMs, 200);
+    EXPECT_NEAR(static_cast<double>(tickMs), static_cast<double>(steadyMs), 20.0);
 }
 
 const std::vector<ProgressCall> kSortingAndDone = {

@@ -2,11 +2,10 @@
 // time texts and the altitude-accuracy rule.
 #include <cfloat>
 #include <clocale>
-#include <cstdarg>
-#include <cstdio>
+#include <cmath>
+#include <cstddef>
 #include <limits>
 #include <string>
-#include <cmath>
 
 #include <gtest/gtest.h>
 
@@ -167,168 +166,183 @@ TEST(SummaryTexts, NumbersIgnoreTheProcessLocale)
 }
 
 
-// The labels against the C library's printf of the same formats and
-// values: any difference in rounding, padding, signs or the literal text
-// shows up as a byte mismatch. The window's degree sign is the single byte
-// 0xBA of Windows-1252; the texts carry it as UTF-8 U+00BA.
-namespace printf_reference {
+// The summary's number formats, one table per label: literal inputs and the
+// literal text the window shows. Expected digits are those of C printf with
+// the label's format ("%0.2f", "%0.6f", "%0.4f", "%0.9f", "%02d"): the
+// decimal value of the double rounded to nearest, ties to even, "-" kept on
+// a negative value that rounds to zero. The degree sign is U+00BA in UTF-8.
 
-std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
-std::string format(const char* fmt, ...)
-{
-    char buffer[1024];
-    va_list args;
-    va_start(args, fmt);
-    const int n = std::vsnprintf(buffer, sizeof buffer, fmt, args);
-    va_end(args);
-    return n < 0 ? std::string() : std::string(buffer, static_cast<std::size_t>(n));
-}
-
-std::string withUtf8DegreeSign(std::string text)
-{
-    for (std::size_t i = 0; (i = text.find('\xBA', i)) != std::string::npos; i += 2) {
-        text.replace(i, 1, "\xC2\xBA");
-    }
-    return text;
-}
-
-SummaryTexts expectedTexts(const GNSSLog& log)
-{
-    SummaryTexts t;
-    const auto count = static_cast<std::uint32_t>(log.records.size());
-    const double share =
-        log.rtkFixCount == 0 ? 0.0 : static_cast<double>(log.rtkFixCount) / count * 100;
-    t.label1 = format("Log file loaded, %d records readed,RTK fix %0.2f%%. Fix lost %d times",
-                      static_cast<int>(count), share, log.fixLostCount);
-
-    const auto dms = [](double a, int& d, int& m, double& s) {
-        const double fd = std::floor(a);
-        const double fm = std::floor((a - fd) * 60);
-        s = ((a - fd) * 60 - fm) * 60;
-        d = static_cast<int>(fd);
-        m = static_cast<int>(fm);
-    };
-    int latD = 0, latM = 0, lonD = 0, lonM = 0;
-    double latS = 0, lonS = 0;
-    dms(log.avgLatitude, latD, latM, latS);
-    dms(log.avgLongitude, lonD, lonM, lonS);
-    t.label2 = withUtf8DegreeSign(
-        format("Truth coordinates(averaged): LAT: %d\xBA %d\" %0.6f ' LON: %d\xBA %d\" %0.6f ' "
-               "ALT: %0.4f",
-               latD, latM, latS, lonD, lonM, lonS, log.avgZ));
-
-    t.label3 = format("Max errors: X: %0.2f Y: %0.2f Z: %0.2f ", log.maxErrorX, log.maxErrorY,
-                      log.maxErrorZ);
-
-    const auto s = static_cast<std::uint32_t>(static_cast<std::int32_t>(log.startTime));
-    const auto u =
-        static_cast<std::uint32_t>(static_cast<std::int32_t>(log.endTime - log.startTime));
-    t.label4 = format("Start time: %02d:%02d (utc) time scale: %d hours %d minutes",
-                      static_cast<int>(s / 3600), static_cast<int>((s % 3600) / 60),
-                      static_cast<int>(u / 3600), static_cast<int>((u % 3600) / 60));
-
-    std::uint32_t within = 0;
-    for (const GNSSRecord& r : log.records) {
-        if (r.fixType == 4 && (r.validFlags & 0x04) != 0 && std::fabs(log.avgZ - r.height) < 0.03) {
-            ++within;
-        }
-    }
-    t.label5 = within != 0 ? format("Alt accuracy better than +-3cm: %0.2f%%",
-                                    static_cast<double>(within) / log.rtkFixCount * 100)
-                           : std::string("Alt accuracy better than +-3cm: UNAVAILABLE");
-
-    t.label6 = format("Truth coordinates(cartesian/local averaged): X: %0.9f,Y: %0.9f,Z: %0.4f",
-                      log.avgX, log.avgY, log.avgZ);
-    return t;
-}
-
-void expectSameAsPrintf(const GNSSLog& log, const std::string& legend)
-{
-    const SummaryTexts actual = summaryTexts(log);
-    const SummaryTexts expected = expectedTexts(log);
-    EXPECT_EQ(actual.label1, expected.label1) << legend;
-    EXPECT_EQ(actual.label2, expected.label2) << legend;
-    EXPECT_EQ(actual.label3, expected.label3) << legend;
-    EXPECT_EQ(actual.label4, expected.label4) << legend;
-    EXPECT_EQ(actual.label5, expected.label5) << legend;
-    EXPECT_EQ(actual.label6, expected.label6) << legend;
-}
-
-}  // namespace printf_reference
-
-TEST(SummaryTextsMatchPrintf, TableOfAnalyses)
+TEST(SummaryFormats, RecordCountFixShareAndLosses)
 {
     struct Case {
         const char* legend;
-        double lat, lon, avgZ, avgX, avgY;
-        double maxX, maxY, maxZ;
-        double start, end;
-        std::int32_t fixed, lost;
-        double heights[4];  // heights of four RTK-fixed records
+        std::size_t records;
+        std::int32_t fixed;
+        std::int32_t lost;
+        const char* label1;
     } const cases[] = {
-        {"Finland", 60.1699, 24.9384, 45.1234, 6672345.123456789, 2552345.987654321, 0.125,
-         0.135, 0.145, 3599.9, 3599.9 + 7260, 4, 1, {45.12, 45.16, 45.1234, 45.0935}},
-        {"south-west", -33.8688, -151.2093, -12.00005, -1.5e-10, 0.0000000005, 2.675, 1.005,
-         0.005, 0, 59.9, 2, 0, {-12.0, -11.98, -12.03, -12.029}},
-        {"just below whole minutes", 60.999999999, 24.499999999999, 0.00005, 1e7 + 0.0000000005,
-         2.5e6, 1234.565, 0.015, 99.995, 86399.99, 172799.5, 3, 7, {0.01, 0.02, 0.0299, 0.03}},
-        {"zero", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, {1, 1, 1, 1}},
-        {"time of week", -0.5, 0.75, 123.45675, 6654212.7255, 2500177.2745, 10.5, 0.5, 0.25,
-         200000, 200000 + 86400 * 3, 1, 123, {123.45, 123.47, 200, -200}},
+        {"two thirds round up", 3, 2, 1,
+         "Log file loaded, 3 records readed,RTK fix 66.67%. Fix lost 1 times"},
+        {"one third rounds down", 3, 1, 0,
+         "Log file loaded, 3 records readed,RTK fix 33.33%. Fix lost 0 times"},
+        {"every record fixed", 3, 3, 0,
+         "Log file loaded, 3 records readed,RTK fix 100.00%. Fix lost 0 times"},
+        {"exact share", 8, 1, 123,
+         "Log file loaded, 8 records readed,RTK fix 12.50%. Fix lost 123 times"},
+        {"one seventh", 7, 1, 2, "Log file loaded, 7 records readed,RTK fix 14.29%. Fix lost 2 times"},
+        {"many records", 100000, 99999, 70000,
+         "Log file loaded, 100000 records readed,RTK fix 100.00%. Fix lost 70000 times"},
     };
     for (const Case& c : cases) {
         GNSSLog log(TruthMode::Averaged, 0, 0, 0);
-        for (const double h : c.heights) {
-            log.records.push_back(fixedRecord(h));
-        }
-        log.records.push_back(fixedRecord(c.avgZ, 0));  // fixed, but no height
-        GNSSRecord single;
-        single.fixType = FixType::StandAlone;
-        single.height = c.avgZ;
-        single.validFlags = ValidFlag::Height;
-        log.records.push_back(single);
+        log.records.resize(c.records);
         log.rtkFixCount = c.fixed;
         log.fixLostCount = c.lost;
-        log.avgLatitude = c.lat;
-        log.avgLongitude = c.lon;
-        log.avgZ = c.avgZ;
-        log.avgX = c.avgX;
-        log.avgY = c.avgY;
-        log.maxErrorX = c.maxX;
-        log.maxErrorY = c.maxY;
-        log.maxErrorZ = c.maxZ;
-        log.startTime = c.start;
-        log.endTime = c.end;
-        printf_reference::expectSameAsPrintf(log, c.legend);
+        EXPECT_EQ(summaryTexts(log).label1, c.label1) << c.legend;
     }
 }
 
-TEST(SummaryTextsMatchPrintf, PseudoRandomAnalyses)
+TEST(SummaryFormats, TruthDegreesMinutesSecondsAndHeight)
 {
-    std::uint64_t state = 0x9E3779B97F4A7C15u;
-    const auto uniform = [&state](double low, double high) {
-        state = state * 6364136223846793005u + 1442695040888963407u;
-        return low + (high - low) * static_cast<double>(state >> 11) * 0x1p-53;
+    struct Case {
+        const char* legend;
+        double latitude, longitude, height;
+        const char* label2;
+    } const cases[] = {
+        {"half degrees, west", 60.5, -0.5, 45.0,
+         "Truth coordinates(averaged): LAT: 60\u00BA 30\" 0.000000 ' LON: -1\u00BA 30\" 0.000000 ' "
+         "ALT: 45.0000"},
+        {"Helsinki", 60.1699, 24.9384, 45.1234,
+         "Truth coordinates(averaged): LAT: 60\u00BA 10\" 11.640000 ' LON: 24\u00BA 56\" 18.240000 ' "
+         "ALT: 45.1234"},
+        {"south-west, negative height rounds to 4 decimals", -33.8688, -151.2093, -12.00005,
+         "Truth coordinates(averaged): LAT: -34\u00BA 7\" 52.320000 ' LON: -152\u00BA 47\" 26.520000 ' "
+         "ALT: -12.0000"},
+        {"seconds just below a minute; height rounds up", 60.999999999, 0.0, 0.00005,
+         "Truth coordinates(averaged): LAT: 60\u00BA 59\" 59.999996 ' LON: 0\u00BA 0\" 0.000000 ' "
+         "ALT: 0.0001"},
+        {"seconds that round to 60 are shown as 60", 24.499999999999, -1e-12, 123.45675,
+         "Truth coordinates(averaged): LAT: 24\u00BA 29\" 60.000000 ' LON: -1\u00BA 59\" 60.000000 ' "
+         "ALT: 123.4567"},
+        {"zero, negative zero and a height that rounds to -0", 0.0, -0.0, -0.00004,
+         "Truth coordinates(averaged): LAT: 0\u00BA 0\" 0.000000 ' LON: 0\u00BA 0\" 0.000000 ' "
+         "ALT: -0.0000"},
+        {"poles and a large height", 90.0, -180.0, 1e7,
+         "Truth coordinates(averaged): LAT: 90\u00BA 0\" 0.000000 ' LON: -180\u00BA 0\" 0.000000 ' "
+         "ALT: 10000000.0000"},
+        {"seconds with a fraction", 60.0 + 12.0 / 60 + 30.5 / 3600, 8848.86 / 1000, 8848.86,
+         "Truth coordinates(averaged): LAT: 60\u00BA 12\" 30.500000 ' LON: 8\u00BA 50\" 55.896000 ' "
+         "ALT: 8848.8600"},
     };
-    for (int i = 0; i < 2000; ++i) {
+    for (const Case& c : cases) {
         GNSSLog log(TruthMode::Averaged, 0, 0, 0);
-        log.avgZ = uniform(-500, 5000);
-        const int records = 1 + i % 7;
-        for (int k = 0; k < records; ++k) {
-            log.records.push_back(fixedRecord(log.avgZ + uniform(-0.05, 0.05)));
-        }
-        log.rtkFixCount = records;
-        log.fixLostCount = i;
-        log.avgLatitude = uniform(-90, 90);
-        log.avgLongitude = uniform(-180, 180);
-        log.avgX = uniform(-1e7, 1e7);
-        log.avgY = uniform(0, 3.5e6);
-        log.maxErrorX = uniform(0, 100);
-        log.maxErrorY = uniform(0, 1);
-        log.maxErrorZ = uniform(0, 0.1);
-        log.startTime = uniform(0, 604800);
-        log.endTime = log.startTime + uniform(0, 604800);
-        printf_reference::expectSameAsPrintf(log, "case " + std::to_string(i));
+        log.avgLatitude = c.latitude;
+        log.avgLongitude = c.longitude;
+        log.avgZ = c.height;
+        EXPECT_EQ(summaryTexts(log).label2, c.label2) << c.legend;
+    }
+}
+
+TEST(SummaryFormats, MaxErrorsWithTwoDecimals)
+{
+    struct Case {
+        const char* legend;
+        double x, y, z;
+        const char* label3;
+    } const cases[] = {
+        {"zero", 0, 0, 0, "Max errors: X: 0.00 Y: 0.00 Z: 0.00 "},
+        {"binary values just below and above the tie", 2.675, 1.005, 0.135,
+         "Max errors: X: 2.67 Y: 1.00 Z: 0.14 "},
+        {"an exact tie goes to even; 0.005 is just above it", 0.125, 0.005, 0.0049999,
+         "Max errors: X: 0.12 Y: 0.01 Z: 0.00 "},
+        {"negative values, one rounding to -0", -1.5, -0.004, -0.0,
+         "Max errors: X: -1.50 Y: -0.00 Z: -0.00 "},
+        {"carry into a new digit", 99.995, 1234.565, 9.999,
+         "Max errors: X: 100.00 Y: 1234.57 Z: 10.00 "},
+        {"large values", 1e15, 1e22, 123456789.125,
+         "Max errors: X: 1000000000000000.00 Y: 10000000000000000000000.00 Z: 123456789.12 "},
+        {"infinity", std::numeric_limits<double>::infinity(),
+         -std::numeric_limits<double>::infinity(), 1,
+         "Max errors: X: inf Y: -inf Z: 1.00 "},
+    };
+    for (const Case& c : cases) {
+        GNSSLog log(TruthMode::Averaged, 0, 0, 0);
+        log.maxErrorX = c.x;
+        log.maxErrorY = c.y;
+        log.maxErrorZ = c.z;
+        EXPECT_EQ(summaryTexts(log).label3, c.label3) << c.legend;
+    }
+}
+
+TEST(SummaryFormats, StartTimeAndLengthInWholeMinutes)
+{
+    struct Case {
+        const char* legend;
+        double start, end;
+        const char* label4;
+    } const cases[] = {
+        {"zero", 0, 0, "Start time: 00:00 (utc) time scale: 0 hours 0 minutes"},
+        {"fractions are truncated", 3599.9, 3599.9 + 7260,
+         "Start time: 00:59 (utc) time scale: 2 hours 1 minutes"},
+        {"last minute of the day", 86399.99, 172799.5,
+         "Start time: 23:59 (utc) time scale: 23 hours 59 minutes"},
+        {"two-digit padding only", 36000.5, 36000.5 + 59.9,
+         "Start time: 10:00 (utc) time scale: 0 hours 0 minutes"},
+        {"time of week: hours beyond 23", 200000, 200000 + 86400 * 3,
+         "Start time: 55:33 (utc) time scale: 72 hours 0 minutes"},
+        {"negative start wraps as unsigned 32 bits", -1, 0,
+         "Start time: 1193046:28 (utc) time scale: 0 hours 0 minutes"},
+    };
+    for (const Case& c : cases) {
+        GNSSLog log(TruthMode::Averaged, 0, 0, 0);
+        log.startTime = c.start;
+        log.endTime = c.end;
+        EXPECT_EQ(summaryTexts(log).label4, c.label4) << c.legend;
+    }
+}
+
+TEST(SummaryFormats, HeightShareWithinThreeCentimetres)
+{
+    // |45 - h| is 0.0099..., 0.0300000000000011 (not within), 0.0200...,
+    // 0.0298999...: three of the four fixed records.
+    GNSSLog log(TruthMode::Averaged, 0, 0, 0);
+    log.records = {fixedRecord(45.01), fixedRecord(45.03), fixedRecord(44.98), fixedRecord(45.0299)};
+    log.avgZ = 45.0;
+    log.rtkFixCount = 4;
+    EXPECT_EQ(summaryTexts(log).label5, "Alt accuracy better than +-3cm: 75.00%");
+    log.rtkFixCount = 9;  // the count of fixed records, not of heights, is the denominator
+    EXPECT_EQ(summaryTexts(log).label5, "Alt accuracy better than +-3cm: 33.33%");
+    log.rtkFixCount = 7;
+    EXPECT_EQ(summaryTexts(log).label5, "Alt accuracy better than +-3cm: 42.86%");
+}
+
+TEST(SummaryFormats, GridCoordinatesWithNineDecimals)
+{
+    struct Case {
+        const char* legend;
+        double x, y, z;
+        const char* label6;
+    } const cases[] = {
+        {"zero", 0, 0, 0,
+         "Truth coordinates(cartesian/local averaged): X: 0.000000000,Y: 0.000000000,Z: 0.0000"},
+        {"KKJ grid, every digit kept", 6672345.123456789, 2552345.987654321, 45.1234,
+         "Truth coordinates(cartesian/local averaged): X: 6672345.123456789,Y: 2552345.987654321,Z: "
+         "45.1234"},
+        {"tiny values: -0 and a round-up", -1.5e-10, 0.0000000005, -12.00005,
+         "Truth coordinates(cartesian/local averaged): X: -0.000000000,Y: 0.000000001,Z: -12.0000"},
+        {"negative and trailing zeros", -6654212.7255, 2500000, 123.45675,
+         "Truth coordinates(cartesian/local averaged): X: -6654212.725500000,Y: 2500000.000000000,Z: "
+         "123.4567"},
+        {"large value", 1e22, 1e7 + 0.0000000005, 1e7,
+         "Truth coordinates(cartesian/local averaged): X: 10000000000000000000000.000000000,Y: "
+         "10000000.000000000,Z: 10000000.0000"},
+    };
+    for (const Case& c : cases) {
+        GNSSLog log(TruthMode::Averaged, 0, 0, 0);
+        log.avgX = c.x;
+        log.avgY = c.y;
+        log.avgZ = c.z;
+        EXPECT_EQ(summaryTexts(log).label6, c.label6) << c.legend;
     }
 }
 

@@ -1,10 +1,13 @@
 // The Qt application object of the plot tests: the one another test made
-// already, or one made on first use and kept until the process ends (it is
-// reachable from a static, so LeakSanitizer does not count it).
+// already, or one made on first use with the application's font and kept
+// until the process ends (it is reachable from a static, so LeakSanitizer
+// does not count it).
 #pragma once
 
 #include <QApplication>
 #include <QCoreApplication>
+
+#include "app/FormFont.h"
 
 namespace gnsslog::plottest {
 
@@ -20,6 +23,7 @@ inline QApplication& plotTestApp()
     static char name[] = "gnsslog_gui_tests";
     static char* argv[] = {name, nullptr};
     static QApplication* app = new QApplication(argc, argv);
+    setFormFontForApplication();  // as the application's start-up does
     return *app;
 }
 

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "app/Dialogs.h"
+#include "app/FormFont.h"
 #include "app/ProgressBar.h"
 #include "app/logviewerform.h"
 #include "tools/samplegen/LogGenerator.h"
@@ -41,6 +42,7 @@ inline QApplication& guiApp()
         qputenv("QT_QPA_PLATFORM", "offscreen");  // also when run outside ctest
     }
     static QApplication* app = new QApplication(argc, argv);
+    setFormFontForApplication();  // as the application's start-up does
     return *app;
 }
 

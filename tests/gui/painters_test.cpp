@@ -7,6 +7,8 @@
 // distance from x = 0 is grey.
 #include <gtest/gtest.h>
 
+#include <QFont>
+#include <QGuiApplication>
 #include <QImage>
 
 #include "plots/CanvasPainter.h"
@@ -120,6 +122,29 @@ TEST_F(Painters, TextIsBlackOnAnOpaqueWhiteCell)
     EXPECT_TRUE(anyBlack(image, 10, 10, 60, 30));
     EXPECT_FALSE(anyBlack(image, 0, 0, 120, 10)) << "nothing above the cell";
     EXPECT_EQ(image.pixel(9, 15), 0xFF00FF00u);
+}
+
+TEST_F(Painters, TextKeepsItsFontWhateverTheApplicationFont)
+{
+    // The windows' font is the application's; the report tool draws the
+    // same pictures without it, so text must not follow it.
+    const auto draw = [] {
+        QImage image = blank(200, 60, White);
+        Canvas canvas(image);
+        canvas.textOut(4, 4, QStringLiteral("-12.345 m"));
+        return image;
+    };
+    const QFont original = QGuiApplication::font();
+    QFont huge = original;
+    huge.setPixelSize(40);
+    QGuiApplication::setFont(huge);
+    const QImage withHugeFont = draw();
+    // A default QFont follows the application's, so drawing in it would
+    // make the two pictures differ.
+    const int defaultFontPixels = QFont().pixelSize();
+    QGuiApplication::setFont(original);
+    EXPECT_EQ(defaultFontPixels, 40);
+    EXPECT_TRUE(withHugeFont == draw());
 }
 
 // ---- histogram ------------------------------------------------------------------

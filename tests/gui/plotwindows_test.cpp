@@ -11,6 +11,7 @@
 
 #include "common/Saturate.h"
 #include "plots/HistoPlot.h"
+#include "plots/PlotWindowSizes.h"
 #include "plots/XyPlot.h"
 #include "tests/gui/GuiTestApp.h"
 
@@ -82,6 +83,28 @@ TEST_F(PlotWindows, HistogramWindowLaysOutFromItsOuterSize)
     EXPECT_EQ(form->Image1->Bitmap.pixel(100, 200), Marker);
     form->SetHistogram(QStringLiteral("X histogram"), &h);
     EXPECT_EQ(form->Image1->Bitmap.pixel(100, 200), 0xFF008000u);
+}
+
+TEST_F(PlotWindows, DesignedSizesGiveTheReportToolsPictureSizes)
+{
+    // The report tool draws its pictures at these sizes without windows;
+    // they must be what the windows show at their designed client size in
+    // the designed frame.
+    const Histogram empty;
+    TPlotForm histogram(nullptr, QStringLiteral("X histogram"), &empty);
+    setOuterSize(histogram, QSize(HistogramWindowSize::DesignedClientWidth + DesignedFrame::Width,
+                                  HistogramWindowSize::DesignedClientHeight + DesignedFrame::Height));
+    EXPECT_EQ(histogram.Image1->Bitmap.size(),
+              QSize(HistogramWindowSize::PictureWidth, HistogramWindowSize::PictureHeight));
+    EXPECT_EQ(histogram.Image1->Bitmap.size(), QSize(312, 294));
+
+    const GNSSLog log = plotLog();
+    TXYPlotForm plot(nullptr, QStringLiteral("XYZ plotter window"), &log);
+    setOuterSize(plot, QSize(ErrorPlotWindowSize::DesignedClientWidth + DesignedFrame::Width,
+                             ErrorPlotWindowSize::DesignedClientHeight + DesignedFrame::Height));
+    EXPECT_EQ(plot.Image1->Bitmap.size(),
+              QSize(ErrorPlotWindowSize::PictureWidth, ErrorPlotWindowSize::PictureHeight));
+    EXPECT_EQ(plot.Image1->Bitmap.size(), QSize(530, 385));
 }
 
 TEST_F(PlotWindows, ErrorPlotAtTheSmallestSize)

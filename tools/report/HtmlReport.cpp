@@ -1,12 +1,10 @@
 #include "tools/report/HtmlReport.h"
 
-#include <atomic>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <sstream>
-#include <system_error>
+#include <utility>
+
+#include <QByteArray>
 
 #include "log/Gpslog.h"
 #include "tools/report/PngExport.h"
@@ -293,28 +291,9 @@ std::string escapeHtml(std::string_view text)
 
 std::string base64Encode(std::string_view bytes)
 {
-    static constexpr char kAlphabet[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    out.reserve((bytes.size() + 2) / 3 * 4);
-    std::size_t i = 0;
-    const auto at = [&](std::size_t k) { return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[k])); };
-    for (; i + 3 <= bytes.size(); i += 3) {
-        const std::uint32_t v = (at(i) << 16) | (at(i + 1) << 8) | at(i + 2);
-        out += kAlphabet[(v >> 18) & 63];
-        out += kAlphabet[(v >> 12) & 63];
-        out += kAlphabet[(v >> 6) & 63];
-        out += kAlphabet[v & 63];
-    }
-    const std::size_t rest = bytes.size() - i;
-    if (rest > 0) {
-        const std::uint32_t v = (at(i) << 16) | (rest == 2 ? at(i + 1) << 8 : 0);
-        out += kAlphabet[(v >> 18) & 63];
-        out += kAlphabet[(v >> 12) & 63];
-        out += rest == 2 ? kAlphabet[(v >> 6) & 63] : '=';
-        out += '=';
-    }
-    return out;
+    const QByteArray raw =
+        QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    return raw.toBase64().toStdString();
 }
 
 std::string renderHtmlReport(const HtmlReportContent& content)
@@ -372,53 +351,20 @@ std::string renderHtmlReport(const HtmlReportContent& content)
 
 std::string renderReportPictures(const GNSSLog& analysis, std::vector<HtmlPicture>& pictures)
 {
-    // The picture export writes files; drawing through it (into a private
-    // temporary folder) keeps one definition of what the pictures are.
-    namespace fs = std::filesystem;
-    static std::atomic<unsigned> serial{0};
-    std::error_code error;
-    const fs::path base = fs::temp_directory_path(error);
-    if (error) {
-        return "no temporary directory: " + error.message();
+    std::vector<ReportPicture> drawn;
+    if (std::string problem =
+            drawReportPictures(analysis, ErrorPlotPictureWidth, ErrorPlotPictureHeight, drawn);
+        !problem.empty()) {
+        return problem;
     }
-    fs::path dir;
-    for (int attempt = 0;; ++attempt) {
-        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        dir = base / ("gnsslog-html-" + std::to_string(stamp) + "-" + std::to_string(serial++));
-        if (fs::create_directory(dir, error)) {
-            break;
+    for (const ReportPicture& picture : drawn) {
+        std::string png = encodePng(picture.image);
+        if (png.empty()) {
+            return std::string("cannot encode the picture ") + picture.file;
         }
-        if (attempt >= 16) {
-            return "cannot create a temporary directory in '" + base.string() + "'";
-        }
+        pictures.push_back(HtmlPicture{picture.title, std::move(png)});
     }
-    struct Picture {
-        const char* file;
-        const char* title;
-    };
-    static constexpr Picture kPictures[] = {
-        {"x-histogram.png", "X error, RTK fixed"},
-        {"y-histogram.png", "Y error, RTK fixed"},
-        {"z-histogram.png", "Z error, RTK fixed"},
-        {"3d-rtk-fix-position.png", "3D RTK-FIX position"},
-        {"3d-rtk-x-position.png", "3D RTK-X position"},
-        {"xyz-plot.png", "Errors against time"},
-    };
-    std::string failure =
-        exportPictures(analysis, dir.string(), ErrorPlotPictureWidth, ErrorPlotPictureHeight);
-    if (failure.empty()) {
-        for (const Picture& p : kPictures) {
-            std::ifstream in(dir / p.file, std::ios::binary);
-            std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            if (!in.is_open() || bytes.empty()) {
-                failure = std::string("cannot read the picture ") + p.file;
-                break;
-            }
-            pictures.push_back(HtmlPicture{p.title, std::move(bytes)});
-        }
-    }
-    fs::remove_all(dir, error);
-    return failure;
+    return {};
 }
 
 std::string writeHtmlReport(const std::string& path, const HtmlReportContent& content)

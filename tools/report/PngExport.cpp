@@ -1,9 +1,12 @@
 #include "tools/report/PngExport.h"
 
+#include <exception>
 #include <filesystem>
 #include <memory>
 #include <system_error>
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QImage>
@@ -33,30 +36,67 @@ bool ensureGuiApplication()
     return application != nullptr;
 }
 
-std::string writeImage(const QImage& image, const std::filesystem::path& path)
-{
-    if (!image.save(QString::fromStdString(path.string()), "PNG")) {
-        return "cannot write '" + path.string() + "'";
-    }
-    return {};
-}
-
-std::string writeHistogram(const Histogram& histogram, const std::filesystem::path& path)
+QImage drawHistogram(const Histogram& histogram)
 {
     QImage image(HistogramPictureWidth, HistogramPictureHeight, QImage::Format_RGB32);
     image.fill(Qt::white);
     paintHistogram(image, histogram);
-    return writeImage(image, path);
+    return image;
 }
 
-}  // namespace
+QImage drawErrorPlot(const GNSSLog& analysis, int width, int height)
+{
+    PlotViewState view;
+    view.reset(analysis);
+    const auto series = PointStore::build(width - 50, analysis, view.CentreTime, view.TimeSpan);
+    QImage image(width, height, QImage::Format_RGB32);
+    ErrorPlotView plotView;
+    plotView.analysis = &analysis;
+    paintErrorPlot(image, series.get(), plotView);
+    return image;
+}
 
-std::string exportPictures(const GNSSLog& analysis, const std::string& dir, int plotWidth,
-                           int plotHeight)
+std::string sizeProblem(int plotWidth, int plotHeight)
 {
     if (plotWidth < 1 || plotHeight < 1) {
         return "picture size must be positive, not " + std::to_string(plotWidth) + "x" +
                std::to_string(plotHeight);
+    }
+    return {};
+}
+
+}  // namespace
+
+std::string drawReportPictures(const GNSSLog& analysis, int plotWidth, int plotHeight,
+                               std::vector<ReportPicture>& pictures)
+{
+    if (std::string problem = sizeProblem(plotWidth, plotHeight); !problem.empty()) {
+        return problem;
+    }
+    try {
+        if (!ensureGuiApplication()) {
+            return "pictures need a QGuiApplication, and another kind of application exists";
+        }
+        pictures.push_back({"x-histogram.png", "X error, RTK fixed", drawHistogram(analysis.histX)});
+        pictures.push_back({"y-histogram.png", "Y error, RTK fixed", drawHistogram(analysis.histY)});
+        pictures.push_back({"z-histogram.png", "Z error, RTK fixed", drawHistogram(analysis.histZ)});
+        pictures.push_back(
+            {"3d-rtk-fix-position.png", "3D RTK-FIX position", drawHistogram(analysis.hist3DFix)});
+        pictures.push_back(
+            {"3d-rtk-x-position.png", "3D RTK-X position", drawHistogram(analysis.hist3DRtkx)});
+        pictures.push_back(
+            {"xyz-plot.png", "Errors against time", drawErrorPlot(analysis, plotWidth, plotHeight)});
+    } catch (const std::exception& exception) {
+        return std::string("drawing the pictures failed: ") + exception.what();
+    }
+    return {};
+}
+
+std::string exportPictures(const GNSSLog& analysis, const std::string& dir, int plotWidth,
+                           int plotHeight)
+{
+    if (std::string problem = sizeProblem(plotWidth, plotHeight); !problem.empty()) {
+        return problem;
     }
     const std::filesystem::path folder(dir);
     std::error_code error;
@@ -65,42 +105,32 @@ std::string exportPictures(const GNSSLog& analysis, const std::string& dir, int 
         return "cannot create directory '" + dir + "'" +
                (error ? ": " + error.message() : std::string());
     }
+    std::vector<ReportPicture> pictures;
+    if (std::string problem = drawReportPictures(analysis, plotWidth, plotHeight, pictures);
+        !problem.empty()) {
+        return problem;
+    }
     try {
-        if (!ensureGuiApplication()) {
-            return "pictures need a QGuiApplication, and another kind of application exists";
-        }
-        struct Picture {
-            const Histogram& histogram;
-            const char* file;
-        };
-        const Picture histograms[] = {
-            {analysis.histX, "x-histogram.png"},
-            {analysis.histY, "y-histogram.png"},
-            {analysis.histZ, "z-histogram.png"},
-            {analysis.hist3DFix, "3d-rtk-fix-position.png"},
-            {analysis.hist3DRtkx, "3d-rtk-x-position.png"},
-        };
-        for (const Picture& picture : histograms) {
-            const std::string failure = writeHistogram(picture.histogram, folder / picture.file);
-            if (!failure.empty()) {
-                return failure + " in directory '" + dir + "'";
+        for (const ReportPicture& picture : pictures) {
+            const std::filesystem::path path = folder / picture.file;
+            if (!picture.image.save(QString::fromStdString(path.string()), "PNG")) {
+                return "cannot write '" + path.string() + "' in directory '" + dir + "'";
             }
-        }
-        PlotViewState view;
-        view.reset(analysis);
-        const auto series = PointStore::build(plotWidth - 50, analysis, view.CentreTime, view.TimeSpan);
-        QImage plot(plotWidth, plotHeight, QImage::Format_RGB32);
-        ErrorPlotView plotView;
-        plotView.analysis = &analysis;
-        paintErrorPlot(plot, series.get(), plotView);
-        const std::string failure = writeImage(plot, folder / "xyz-plot.png");
-        if (!failure.empty()) {
-            return failure + " in directory '" + dir + "'";
         }
     } catch (const std::exception& exception) {
         return std::string("writing pictures to '") + dir + "' failed: " + exception.what();
     }
     return {};
+}
+
+std::string encodePng(const QImage& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+        return {};
+    }
+    return bytes.toStdString();
 }
 
 }  // namespace gnsslog

@@ -1,34 +1,48 @@
-// Writes the pictures the application shows after a load with its default
-// menus (every View item checked, Autoscale, every curve on, full-log view)
-// as PNG files, drawn by the same painters as the windows.
+// The pictures the application shows after a load with its default menus
+// (every View item checked, Autoscale, every curve on, full-log view),
+// drawn by the same painters as the windows, in memory or as PNG files.
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include <QImage>
 
 #include "log/Gpslog.h"
+#include "plots/PlotWindowSizes.h"
 
 namespace gnsslog {
 
-// Image sizes of the windows at their designed client sizes. FormResize
-// works from the outer size; the frame assumed here is the one the forms
-// were designed with: 4-pixel sizable borders (642 client -> 650 outer, as
-// the error plot's smallest outer width shows) and a 19-pixel caption bar,
-// so outer = client + (8, 27).
-//   Histogram: client 324 x 327 -> outer 332 x 354 -> image 312 x 294.
-//   Error plot: client 642 x 438 -> outer 650 x 465 -> image 530 x 385.
-inline constexpr int HistogramPictureWidth = 312;
-inline constexpr int HistogramPictureHeight = 294;
-inline constexpr int ErrorPlotPictureWidth = 530;
-inline constexpr int ErrorPlotPictureHeight = 385;
+// Picture sizes of the windows at their designed client sizes.
+inline constexpr int HistogramPictureWidth = HistogramWindowSize::PictureWidth;
+inline constexpr int HistogramPictureHeight = HistogramWindowSize::PictureHeight;
+inline constexpr int ErrorPlotPictureWidth = ErrorPlotWindowSize::PictureWidth;
+inline constexpr int ErrorPlotPictureHeight = ErrorPlotWindowSize::PictureHeight;
 
-// Writes x-histogram.png, y-histogram.png, z-histogram.png,
-// 3d-rtk-fix-position.png, 3d-rtk-x-position.png (histogram size above) and
-// xyz-plot.png (plotWidth x plotHeight pixels) into dir, creating it if
-// needed. An empty histogram gives a white picture. Needs QtGui: when no
-// application object exists, a QGuiApplication on the offscreen platform is
-// created and kept until exit. Returns an empty string on success, else a
-// message naming the directory or file that failed. Does not throw.
+struct ReportPicture {
+    const char* file;   // PNG file name in the export folder
+    const char* title;  // caption in the HTML report
+    QImage image;
+};
+
+// Draws the six pictures in this order: histograms of X, Y and Z, 3-D RTK
+// fixed and 3-D RTK-X (histogram size above; an empty histogram gives a
+// white picture), then the error plot (plotWidth x plotHeight pixels).
+// Needs QtGui: when no application object exists, a QGuiApplication on the
+// offscreen platform is created and kept until exit. Returns an empty
+// string on success, else why not. Does not throw.
+std::string drawReportPictures(const GNSSLog& analysis, int plotWidth, int plotHeight,
+                               std::vector<ReportPicture>& pictures);
+
+// Writes the six pictures as x-histogram.png, y-histogram.png,
+// z-histogram.png, 3d-rtk-fix-position.png, 3d-rtk-x-position.png and
+// xyz-plot.png into dir, creating it if needed. Returns an empty string on
+// success, else a message naming the directory or file that failed. Does
+// not throw.
 std::string exportPictures(const GNSSLog& analysis, const std::string& dir, int plotWidth,
                            int plotHeight);
+
+// The picture's PNG file bytes; empty if it cannot be encoded.
+std::string encodePng(const QImage& image);
 
 }  // namespace gnsslog

@@ -62,6 +62,21 @@ struct ProgressScope {
     ProgressScope& operator=(const ProgressScope&) = delete;
 };
 
+// The tool's error lines: its name, then what went wrong. A bad command
+// line also points to --help.
+int failure(std::ostream& err, const std::string& message)
+{
+    err << "gnsslog-report: " << message << '\n';
+    return ReportExit::Usage;
+}
+
+int usageError(std::ostream& err, const std::string& message)
+{
+    failure(err, message);
+    err << "Run with --help for more information.\n";
+    return ReportExit::Usage;
+}
+
 void writeSummaryTexts(std::ostream& out, const SummaryTexts& texts)
 {
     for (const std::string& line : summaryInWindowOrder(texts)) {
@@ -100,8 +115,6 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
                  "the analyser's main window does and prints its summary.",
                  "gnsslog-report"};
     addReportOptions(app, options);
-    StatsOptions statsOptions;
-    addStatsOptions(app, statsOptions);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
@@ -111,31 +124,25 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
         out << app.help("", CLI::AppFormatMode::All);
         return ReportExit::Ok;
     } catch (const CLI::ParseError& error) {
-        err << "gnsslog-report: " << error.what() << "\nRun with --help for more information.\n";
-        return ReportExit::Usage;
-    }
-    if (const std::string problem = resolveReportOptions(options); !problem.empty()) {
-        err << "gnsslog-report: " << problem << '\n';
-        return ReportExit::Usage;
+        return usageError(err, error.what());
     }
 
     std::unique_ptr<GNSSLog> analysis;
     {
         ProgressScope progress(err);
         analysis = std::make_unique<GNSSLog>(options.logFile.c_str(), drawProgress, options.toKKJ(),
-                                             options.navcomBinary(), options.truthMode(), options.manualX,
-                                             options.manualY, options.manualZ);
+                                             options.navcomBinary(), options.truthMode(), options.manual[0],
+                                             options.manual[1], options.manual[2]);
     }
     if (!analysis->openError.empty()) {
-        err << "gnsslog-report: " << analysis->openError << '\n';
-        return ReportExit::Usage;
+        return failure(err, analysis->openError);
     }
 
     const SummaryTexts texts = summaryTexts(*analysis);
     const bool hasRecords = !analysis->records.empty();
+    const StatsOptions& statsOptions = options.stats;
 
-    // Outputs, each independent of the others. Later ones (pictures,
-    // statistics) go here in the same style.
+    // Outputs, each independent of the others.
     LogStatistics statistics;
     if (options.json || statsOptions.text || !statsOptions.htmlFile.empty()) {
         statistics = computeLogStatistics(*analysis, statsOptions);
@@ -153,29 +160,27 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
     if (!options.recordsCsv.empty()) {
         std::ofstream csv(options.recordsCsv, std::ios::binary | std::ios::trunc);
         if (!csv || !writeRecordsCsv(csv, analysis->records)) {
-            err << "gnsslog-report: cannot write " << options.recordsCsv << '\n';
-            return ReportExit::Usage;
+            return failure(err, "cannot write " + options.recordsCsv);
         }
     }
     if (!options.pngDir.empty()) {
         const std::string problem =
             exportPictures(*analysis, options.pngDir, options.pngWidth, options.pngHeight);
         if (!problem.empty()) {
-            err << "gnsslog-report: " << problem << '\n';
-            return ReportExit::Usage;
+            return failure(err, problem);
         }
     }
     if (!statsOptions.htmlFile.empty()) {
         const std::string problem = writeAnalysisHtml(statsOptions.htmlFile, options.logFile, *analysis,
                                                       summaryInWindowOrder(texts), statistics);
         if (!problem.empty()) {
-            err << "gnsslog-report: " << problem << '\n';
-            return ReportExit::Usage;
+            return failure(err, problem);
         }
     }
     out.flush();
 
     if (!hasRecords) {
+        // The main window's message, word for word.
         err << "No records, check parsing mode\n";
         return ReportExit::NoRecords;
     }

@@ -1,13 +1,66 @@
 #include "tools/report/ReportOptions.h"
 
 #include <charconv>
-#include <map>
+#include <cmath>
 
 #include <CLI/CLI.hpp>
 
 #include "log/Gpslog.h"
 
 namespace gnsslog {
+
+namespace {
+
+// Numbers are checked here in the C locale, whatever the locale; CLI11
+// then converts the checked text (the tool never sets a C locale, so the
+// conversion reads it the same way).
+const CLI::Validator kDecimalNumber(
+    [](std::string& text) -> std::string {
+        double value = 0;
+        if (!parseCLocaleDouble(text, value)) {
+            return "'" + text + "' is not a valid floating point value";
+        }
+        return {};
+    },
+    "");
+
+const CLI::Validator kThresholdMetres(
+    [](std::string& text) -> std::string {
+        double value = 0;
+        if (!parseCLocaleDouble(text, value) || !std::isfinite(value) || value < 0) {
+            return "threshold must be a finite number of metres, not negative: " + text;
+        }
+        return {};
+    },
+    "METRES");
+
+constexpr int kSmallestPicture = 60;    // pixels, either side
+constexpr int kLargestPicture = 20000;  // pixels, either side
+
+bool parsePictureSide(std::string_view text, int& value)
+{
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    return result.ec == std::errc() && result.ptr == text.data() + text.size() &&
+           value >= kSmallestPicture && value <= kLargestPicture;
+}
+
+// "WxH" into width and height; throws the option's usage error.
+void setPictureSize(const std::string& text, int& width, int& height)
+{
+    const std::size_t x = text.find('x');
+    int w = 0;
+    int h = 0;
+    if (x == std::string::npos || !parsePictureSide(std::string_view(text).substr(0, x), w) ||
+        !parsePictureSide(std::string_view(text).substr(x + 1), h)) {
+        throw CLI::ValidationError("--png-size", "'" + text + "' is not WxH with both from " +
+                                                     std::to_string(kSmallestPicture) + " to " +
+                                                     std::to_string(kLargestPicture) + " pixels");
+    }
+    width = w;
+    height = h;
+}
+
+}  // namespace
 
 std::uint8_t ReportOptions::truthMode() const noexcept
 {
@@ -26,15 +79,34 @@ void addReportOptions(CLI::App& app, ReportOptions& options)
     app.add_flag("--no-kkj", options.noKkj, "do not convert geodetic positions to KKJ grid coordinates");
     app.add_option("--truth", options.truth, "truth coordinates: average, first (fix) or manual")
         ->check(CLI::IsMember({"average", "first", "manual"}));
-    // Taken as text: CLI11 would read "-1.5" as an option name.
-    app.add_option("--manual", options.manualTexts, "manual truth coordinates X Y Z (metres)")
+    app.add_option("--manual", options.manual, "manual truth coordinates X Y Z (metres)")
         ->expected(3)
-        ->allow_extra_args(false);
+        ->allow_extra_args(false)
+        ->check(kDecimalNumber);
     app.add_flag("--json", options.json, "print one JSON document instead of the summary texts");
     app.add_option("--records-csv", options.recordsCsv, "write every kept record to FILE as CSV");
     app.add_option("--png", options.pngDir, "write the plot windows' pictures as PNG files into DIR");
-    app.add_option("--png-size", options.pngSize, "size WxH of the error plot picture (default 530x385)");
+    app.add_option_function<std::string>(
+        "--png-size",
+        [&options](const std::string& text) { setPictureSize(text, options.pngWidth, options.pngHeight); },
+        "size WxH of the error plot picture (default " + std::to_string(options.pngWidth) + "x" +
+            std::to_string(options.pngHeight) + ")");
     app.add_option("LOGFILE", options.logFile, "the log file to analyse")->required();
+
+    StatsOptions& stats = options.stats;
+    app.add_flag("--stats", stats.text,
+                 "Add accuracy, fix-continuity and wrong-fix statistics to the text output");
+    app.add_option("--within", stats.within,
+                   "Horizontal and vertical error limits (metres) for the within shares")
+        ->delimiter(',')
+        ->check(kThresholdMetres)
+        ->capture_default_str();
+    app.add_option("--wrong-fix", stats.wrongFixThreshold,
+                   "A fixed epoch whose horizontal or vertical error exceeds this (metres) is wrong")
+        ->check(kThresholdMetres)
+        ->capture_default_str();
+    app.add_option("--html", stats.htmlFile,
+                   "Write a self-contained HTML report (summary, statistics, pictures) to FILE");
 }
 
 bool parseCLocaleDouble(const std::string& text, double& value) noexcept
@@ -46,30 +118,6 @@ bool parseCLocaleDouble(const std::string& text, double& value) noexcept
     }
     const auto result = std::from_chars(first, last, value);
     return result.ec == std::errc() && result.ptr == last && first != last;
-}
-
-std::string resolveReportOptions(ReportOptions& options)
-{
-    if (options.manualTexts.size() != 3) {
-        return "--manual needs three numbers X Y Z";
-    }
-    double* targets[] = {&options.manualX, &options.manualY, &options.manualZ};
-    for (std::size_t i = 0; i < 3; ++i) {
-        if (!parseCLocaleDouble(options.manualTexts[i], *targets[i])) {
-            return "--manual: '" + options.manualTexts[i] + "' is not a valid floating point value";
-        }
-    }
-    const std::size_t x = options.pngSize.find('x');
-    const auto dimension = [](const std::string& text, int& value) {
-        const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-        return result.ec == std::errc() && result.ptr == text.data() + text.size() && value >= 60 &&
-               value <= 20000;
-    };
-    if (x == std::string::npos || !dimension(options.pngSize.substr(0, x), options.pngWidth) ||
-        !dimension(options.pngSize.substr(x + 1), options.pngHeight)) {
-        return "--png-size: '" + options.pngSize + "' is not WxH with both from 60 to 20000 pixels";
-    }
-    return {};
 }
 
 }  // namespace gnsslog

@@ -1,0 +1,46 @@
+// Layout sizes of the two plot windows, in pixels, and the picture each
+// window shows at its designed size. The windows lay themselves out from
+// these, and the report tool draws its pictures at these sizes; no Qt here,
+// so the tool needs no QtWidgets for them.
+//
+// FormResize works from the outer (frame) size. The frame assumed for the
+// designed pictures is the one the forms were designed with: 4-pixel
+// sizable borders (642 client -> 650 outer, as the error plot's smallest
+// outer width shows) and a 19-pixel caption bar, so outer = client + (8, 27).
+#pragma once
+
+namespace gnsslog {
+
+namespace DesignedFrame {
+inline constexpr int Width = 8;    // left and right borders
+inline constexpr int Height = 27;  // caption bar and top and bottom borders
+}  // namespace DesignedFrame
+
+// Histogram window: client 324 x 327 -> outer 332 x 354 -> image 312 x 294.
+namespace HistogramWindowSize {
+inline constexpr int DesignedClientWidth = 324;
+inline constexpr int DesignedClientHeight = 327;
+// Outer size minus these gives the image: room for the 10-pixel margins,
+// the borders and the caption bar.
+inline constexpr int WidthAroundImage = 20;
+inline constexpr int HeightAroundImage = 60;
+inline constexpr int SmallestImage = 100;  // width and height
+inline constexpr int PictureWidth = DesignedClientWidth + DesignedFrame::Width - WidthAroundImage;
+inline constexpr int PictureHeight = DesignedClientHeight + DesignedFrame::Height - HeightAroundImage;
+}  // namespace HistogramWindowSize
+
+// Error plot window: client 642 x 438 -> outer 650 x 465 -> image 530 x 385.
+namespace ErrorPlotWindowSize {
+inline constexpr int DesignedClientWidth = 642;
+inline constexpr int DesignedClientHeight = 438;
+inline constexpr int MinimumOuterWidth = 650;
+inline constexpr int MinimumOuterHeight = 328;
+// Outer size minus these gives the image: room for the controls on the
+// right and the status bar below.
+inline constexpr int WidthAroundImage = 120;
+inline constexpr int HeightAroundImage = 80;
+inline constexpr int PictureWidth = DesignedClientWidth + DesignedFrame::Width - WidthAroundImage;
+inline constexpr int PictureHeight = DesignedClientHeight + DesignedFrame::Height - HeightAroundImage;
+}  // namespace ErrorPlotWindowSize
+
+}  // namespace gnsslog
