@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "log/Gpslog.h"
-#include "stats/Statistics.h"
+#include "metrics/Statistics.h"
 
 namespace gnsslog {
 namespace {

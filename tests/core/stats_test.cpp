@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "log/Gpslog.h"
-#include "stats/AccuracyStats.h"
-#include "stats/WrongFixes.h"
+#include "metrics/AccuracyStats.h"
+#include "metrics/WrongFixes.h"
 
 namespace gnsslog {
 namespace {
