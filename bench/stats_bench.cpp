@@ -20,10 +20,10 @@
 #include <unistd.h>
 
 #include "log/Gpslog.h"
-#include "stats/AccuracyStats.h"
-#include "stats/FixContinuity.h"
-#include "stats/Statistics.h"
-#include "stats/WrongFixes.h"
+#include "metrics/AccuracyStats.h"
+#include "metrics/FixContinuity.h"
+#include "metrics/Statistics.h"
+#include "metrics/WrongFixes.h"
 #include "tools/samplegen/LogGenerator.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "log/Gpslog.h"
-#include "stats/FixContinuity.h"
+#include "metrics/FixContinuity.h"
 
 namespace gnsslog {
 namespace {

@@ -8,7 +8,6 @@
 #include <CLI/CLI.hpp>
 
 #include "log/Gpslog.h"
-#include "stats/Statistics.h"
 
 namespace gnsslog {
 
@@ -171,13 +170,7 @@ void addStatsOptions(CLI::App& app, StatsOptions& options)
 
 LogStatistics computeLogStatistics(const GNSSLog& log, const StatsOptions& options)
 {
-    // One pass over the records for all three.
-    Statistics all = computeStatistics(log, options.within, options.wrongFixThreshold);
-    LogStatistics stats;
-    stats.accuracy = std::move(all.accuracy);
-    stats.continuity = std::move(all.continuity);
-    stats.wrongFixes = std::move(all.wrongFixes);
-    return stats;
+    return computeStatistics(log, options.within, options.wrongFixThreshold);
 }
 
 void writeStatisticsText(std::ostream& out, const LogStatistics& stats)

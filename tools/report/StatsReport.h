@@ -12,9 +12,10 @@
 
 #include <nlohmann/json.hpp>
 
-#include "stats/AccuracyStats.h"
-#include "stats/FixContinuity.h"
-#include "stats/WrongFixes.h"
+#include "metrics/AccuracyStats.h"
+#include "metrics/FixContinuity.h"
+#include "metrics/Statistics.h"
+#include "metrics/WrongFixes.h"
 
 namespace CLI {
 class App;
@@ -36,12 +37,10 @@ struct StatsOptions {
 // not negative.
 void addStatsOptions(CLI::App& app, StatsOptions& options);
 
-struct LogStatistics {
-    AccuracyStats accuracy;
-    FixContinuity continuity;
-    WrongFixes wrongFixes;
-};
+// The report's statistics are the library's, computed in its one pass.
+using LogStatistics = Statistics;
 
+// computeStatistics with the thresholds of options.
 LogStatistics computeLogStatistics(const GNSSLog& log, const StatsOptions& options);
 
 // The readable block, several lines, each ending in a newline.

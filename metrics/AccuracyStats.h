@@ -8,8 +8,7 @@
 // turn every figure of its class into NaN.
 //
 // Percentiles are exact nearest-rank values on the sorted errors
-// (rank = ceil(p / 100 * n), 1-based), computed in integer arithmetic so
-// that a rank that is exactly an integer is not pushed up by rounding.
+// (rank = ceil(p / 100 * n), 1-based; see metrics/Percentiles.h).
 #pragma once
 
 #include <array>
@@ -19,41 +18,15 @@
 #include <vector>
 
 #include "log/GnssRecord.h"
+#include "metrics/Percentiles.h"
+#include "metrics/SolutionClass.h"
 
 namespace gnsslog {
 
 class GNSSLog;
 
-// Solution classes, in report order. All holds every epoch.
-enum class SolutionClass : std::uint8_t { RtkFixed = 0, RtkFloat, RtkX, Other, All };
-inline constexpr std::size_t kSolutionClassCount = 5;
-
-// fixType 4, 5, 255 or anything else; never All.
-SolutionClass solutionClassOf(std::uint8_t fixType) noexcept;
-// Machine name ("rtkFixed", "rtkFloat", "rtkX", "other", "all").
-const char* solutionClassKey(SolutionClass c) noexcept;
-// Readable name ("RTK fixed", "RTK float", "RTK-X", "single/other", "all").
-const char* solutionClassLabel(SolutionClass c) noexcept;
-
 // Horizontal and vertical percentiles reported, in percent (ascending).
 inline constexpr std::array<int, 4> kReportedPercentiles{50, 68, 95, 99};
-
-// 0-based index of the nearest-rank p-th percentile of n sorted values:
-// ceil(p * n / 100) - 1, at least 0. n must be at least 1, 0 < p <= 100.
-std::size_t nearestRankIndex(std::size_t n, int percent) noexcept;
-
-// Nearest-rank percentiles of values for the given percents, written to
-// out (same length as percents). values must not be empty and must hold
-// no NaN; they are not changed. Exact, but without sorting: a histogram of
-// the top bits of each value's order-preserving bit pattern finds the
-// bucket that holds each rank, and only that bucket's values are searched,
-// so the cost is two linear passes for any n.
-void nearestRankPercentiles(std::span<const double> values, std::span<const int> percents,
-                            std::span<double> out);
-
-// The same over the union of several parts (at least one value in all).
-void nearestRankPercentiles(std::span<const std::span<const double>> parts,
-                            std::span<const int> percents, std::span<double> out);
 
 // Count, mean (bias), standard deviation with divisor n (the spread of the
 // errors of this log, not an estimate for a population), RMS about zero,
@@ -107,7 +80,8 @@ inline constexpr std::array<double, 5> kDefaultWithinThresholds{0.01, 0.02, 0.03
 // Statistics of records against truth (tx, ty, tz). thresholds are the
 // horizontal and vertical "within" limits in metres (an error equal to the
 // limit is within). Does one pass over the records and a few linear passes
-// over the collected horizontal and vertical errors.
+// over the collected horizontal and vertical errors (metrics/Statistics.h
+// computes it together with the other statistics).
 AccuracyStats computeAccuracyStats(std::span<const GNSSRecord> records, double tx, double ty,
                                    double tz, std::span<const double> thresholds);
 

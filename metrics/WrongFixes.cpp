@@ -1,7 +1,7 @@
-#include "stats/WrongFixes.h"
+#include "metrics/WrongFixes.h"
 
 #include "log/Gpslog.h"
-#include "stats/Statistics.h"
+#include "metrics/Statistics.h"
 
 namespace gnsslog {
 

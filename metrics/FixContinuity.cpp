@@ -1,7 +1,7 @@
-#include "stats/FixContinuity.h"
+#include "metrics/FixContinuity.h"
 
 #include "log/Gpslog.h"
-#include "stats/Statistics.h"
+#include "metrics/Statistics.h"
 
 namespace gnsslog {
 

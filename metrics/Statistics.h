@@ -1,17 +1,20 @@
 // All of the report's statistics of one analysis: accuracy per solution
 // class, fix continuity and wrong fixes.
 //
-// computeStatistics gives exactly what computeAccuracyStats,
-// computeFixContinuity and findWrongFixes give one by one, but reads the
-// records once, which is most of the cost on a large log.
+// computeStatistics reads the records once, which is most of the cost on a
+// large log, and runs over them one accumulator per statistic (class
+// moments, error percentiles and within shares, the estimate check, fix
+// losses, availability, wrong fixes), those of the parts asked for.
+// computeAccuracyStats, computeFixContinuity and findWrongFixes are the
+// same call with one part each.
 #pragma once
 
 #include <span>
 
 #include "log/GnssRecord.h"
-#include "stats/AccuracyStats.h"
-#include "stats/FixContinuity.h"
-#include "stats/WrongFixes.h"
+#include "metrics/AccuracyStats.h"
+#include "metrics/FixContinuity.h"
+#include "metrics/WrongFixes.h"
 
 namespace gnsslog {
 
