@@ -89,7 +89,7 @@ class HtmlReportTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        stats = computeLogStatistics(log, StatsOptions{});
+        stats = computeStatistics(log, kDefaultWithinThresholds, kDefaultWrongFixThreshold);
         content.title = "log<1>&\"quoted\".bin";
         content.summaryLines = {"Records: 6 </pre><script>alert(1)</script>",
                                 std::string("bad bytes \xff\xfe and \x01 control"),
@@ -97,7 +97,7 @@ protected:
         content.statistics = &stats;
     }
     GNSSLog log = smallAnalysis();
-    LogStatistics stats;
+    Statistics stats;
     HtmlReportContent content;
 };
 

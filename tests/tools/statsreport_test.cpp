@@ -39,7 +39,7 @@ TEST(StatisticsJson, EmptyClassesAreNullNotNaN)
 {
     const GNSSLog log = fixedThenLost();
     ordered_json report = ordered_json::object();
-    addStatisticsJson(report, computeLogStatistics(log, StatsOptions{}));
+    addStatisticsJson(report, computeStatistics(log, kDefaultWithinThresholds, kDefaultWrongFixThreshold));
     // A dump of NaN would be "NaN" or fail; parse the text back to be sure.
     const ordered_json back = ordered_json::parse(report.dump());
     const auto& rtkx = back["statistics"]["classes"]["rtkX"];
@@ -63,7 +63,7 @@ TEST(StatisticsJson, ContinuityAndWrongFixes)
 {
     const GNSSLog log = fixedThenLost();
     ordered_json report = ordered_json::object();
-    addStatisticsJson(report, computeLogStatistics(log, StatsOptions{}));
+    addStatisticsJson(report, computeStatistics(log, kDefaultWithinThresholds, kDefaultWrongFixThreshold));
     const auto& fc = report["fixContinuity"];
     EXPECT_EQ(fc["lossCount"], 1);
     EXPECT_EQ(fc["timeToFirstFix"], 0.0);
@@ -90,7 +90,7 @@ TEST(StatisticsJson, EmptyAnalysisHasNoNaNAnywhere)
 {
     const GNSSLog log(TruthMode::Averaged, 0, 0, 0);
     ordered_json report = ordered_json::object();
-    addStatisticsJson(report, computeLogStatistics(log, StatsOptions{}));
+    addStatisticsJson(report, computeStatistics(log, kDefaultWithinThresholds, kDefaultWrongFixThreshold));
     const std::string text = report.dump();
     EXPECT_EQ(text.find("NaN"), std::string::npos);
     EXPECT_NO_THROW({
@@ -106,7 +106,7 @@ TEST(StatisticsText, BlockNamesEveryClassAndTheEvents)
 {
     const GNSSLog log = fixedThenLost();
     std::ostringstream out;
-    writeStatisticsText(out, computeLogStatistics(log, StatsOptions{}));
+    writeStatisticsText(out, computeStatistics(log, kDefaultWithinThresholds, kDefaultWrongFixThreshold));
     const std::string text = out.str();
     for (const char* expected :
          {"Statistics (errors record minus truth, metres)\n", "RTK fixed: 2 epochs\n",
@@ -117,56 +117,6 @@ TEST(StatisticsText, BlockNamesEveryClassAndTheEvents)
         EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n--- in ---\n" << text;
     }
     EXPECT_EQ(text.back(), '\n');
-}
-
-struct Parse {
-    bool ok;
-    StatsOptions options;
-};
-
-Parse parseArgs(std::vector<std::string> args)
-{
-    CLI::App app;
-    Parse p{true, {}};
-    addStatsOptions(app, p.options);
-    args.insert(args.begin(), "prog");
-    std::vector<char*> argv;
-    for (std::string& a : args) {
-        argv.push_back(a.data());
-    }
-    try {
-        app.parse(static_cast<int>(argv.size()), argv.data());
-    } catch (const CLI::ParseError&) {
-        p.ok = false;
-    }
-    return p;
-}
-
-TEST(StatsOptions, DefaultsAndLists)
-{
-    const Parse none = parseArgs({});
-    ASSERT_TRUE(none.ok);
-    EXPECT_FALSE(none.options.text);
-    EXPECT_EQ(none.options.within, (std::vector<double>{0.01, 0.02, 0.03, 0.05, 0.10}));
-    EXPECT_EQ(none.options.wrongFixThreshold, 0.10);
-    EXPECT_TRUE(none.options.htmlFile.empty());
-
-    const Parse given = parseArgs({"--stats", "--within", "0.005,0.5", "--wrong-fix", "0.2",
-                                   "--html", "out.html"});
-    ASSERT_TRUE(given.ok);
-    EXPECT_TRUE(given.options.text);
-    EXPECT_EQ(given.options.within, (std::vector<double>{0.005, 0.5}));
-    EXPECT_EQ(given.options.wrongFixThreshold, 0.2);
-    EXPECT_EQ(given.options.htmlFile, "out.html");
-}
-
-TEST(StatsOptions, BadThresholdsAreUsageErrors)
-{
-    for (const char* bad : {"-0.1", "nan", "inf", "abc"}) {
-        EXPECT_FALSE(parseArgs({"--wrong-fix", bad}).ok) << bad;
-        EXPECT_FALSE(parseArgs({"--within", std::string("0.01,") + bad}).ok) << bad;
-    }
-    EXPECT_FALSE(parseArgs({"--wrong-fix", ""}).ok);
 }
 
 }  // namespace

@@ -318,7 +318,7 @@ std::string renderHtmlReport(const HtmlReportContent& content)
     page.raw("\n");
 
     if (content.statistics != nullptr) {
-        const LogStatistics& stats = *content.statistics;
+        const Statistics& stats = *content.statistics;
         page.element("h2", "Statistics (errors record minus truth)");
         page.raw("\n");
         axisTable(page, stats.accuracy);
@@ -388,7 +388,7 @@ std::string writeHtmlReport(const std::string& path, const HtmlReportContent& co
 
 std::string writeAnalysisHtml(const std::string& path, const std::string& logFile,
                               const GNSSLog& analysis, const std::vector<std::string>& summaryLines,
-                              const LogStatistics& statistics)
+                              const Statistics& statistics)
 {
     HtmlReportContent content;
     content.title = std::filesystem::path(logFile).filename().string();

@@ -26,7 +26,7 @@ struct HtmlPicture {
 struct HtmlReportContent {
     std::string title;                      // plain text, e.g. the log's file name
     std::vector<std::string> summaryLines;  // the six summary lines, plain text
-    const LogStatistics* statistics = nullptr;  // may be null: no statistics tables
+    const Statistics* statistics = nullptr;  // may be null: no statistics tables
     std::vector<HtmlPicture> pictures;
 };
 
@@ -51,6 +51,6 @@ std::string writeHtmlReport(const std::string& path, const HtmlReportContent& co
 // bare file name is the title), with the pictures drawn here.
 std::string writeAnalysisHtml(const std::string& path, const std::string& logFile,
                               const GNSSLog& analysis, const std::vector<std::string>& summaryLines,
-                              const LogStatistics& statistics);
+                              const Statistics& statistics);
 
 }  // namespace gnsslog

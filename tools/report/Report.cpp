@@ -143,9 +143,10 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
     const StatsOptions& statsOptions = options.stats;
 
     // Outputs, each independent of the others.
-    LogStatistics statistics;
+    Statistics statistics;
     if (options.json || statsOptions.text || !statsOptions.htmlFile.empty()) {
-        statistics = computeLogStatistics(*analysis, statsOptions);
+        statistics =
+            computeStatistics(*analysis, statsOptions.within, statsOptions.wrongFixThreshold);
     }
     if (options.json) {
         nlohmann::ordered_json document = analysisJson(*analysis, texts);

@@ -142,38 +142,7 @@ std::string formatFixTypes(const std::vector<std::uint8_t>& types)
     return text;
 }
 
-void addStatsOptions(CLI::App& app, StatsOptions& options)
-{
-    const CLI::Validator threshold(
-        [](std::string& text) -> std::string {
-            double value = 0;
-            if (!CLI::detail::lexical_cast(text, value) || !std::isfinite(value) || value < 0) {
-                return "threshold must be a finite number of metres, not negative: " + text;
-            }
-            return {};
-        },
-        "METRES");
-    app.add_flag("--stats", options.text,
-                 "Add accuracy, fix-continuity and wrong-fix statistics to the text output");
-    app.add_option("--within", options.within,
-                   "Horizontal and vertical error limits (metres) for the within shares")
-        ->delimiter(',')
-        ->check(threshold)
-        ->capture_default_str();
-    app.add_option("--wrong-fix", options.wrongFixThreshold,
-                   "A fixed epoch whose horizontal or vertical error exceeds this (metres) is wrong")
-        ->check(threshold)
-        ->capture_default_str();
-    app.add_option("--html", options.htmlFile,
-                   "Write a self-contained HTML report (summary, statistics, pictures) to FILE");
-}
-
-LogStatistics computeLogStatistics(const GNSSLog& log, const StatsOptions& options)
-{
-    return computeStatistics(log, options.within, options.wrongFixThreshold);
-}
-
-void writeStatisticsText(std::ostream& out, const LogStatistics& stats)
+void writeStatisticsText(std::ostream& out, const Statistics& stats)
 {
     out << "Statistics (errors record minus truth, metres)\n";
     for (std::size_t c = 0; c < kSolutionClassCount; ++c) {
@@ -317,7 +286,7 @@ json wrongFixesJson(const WrongFixes& wf, double logStart)
                 {"spans", std::move(spans)}};
 }
 
-void addStatisticsJson(json& report, const LogStatistics& stats)
+void addStatisticsJson(json& report, const Statistics& stats)
 {
     report["statistics"] = statisticsJson(stats.accuracy);
     report["fixContinuity"] = fixContinuityJson(stats.continuity);

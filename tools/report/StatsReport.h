@@ -17,10 +17,6 @@
 #include "metrics/Statistics.h"
 #include "metrics/WrongFixes.h"
 
-namespace CLI {
-class App;
-}
-
 namespace gnsslog {
 
 class GNSSLog;
@@ -32,26 +28,15 @@ struct StatsOptions {
     std::string htmlFile;  // --html FILE; empty: no HTML report
 };
 
-// Registers --stats, --within, --wrong-fix and --html on app, writing into
-// options (which must outlive the parse). Thresholds must be finite and
-// not negative.
-void addStatsOptions(CLI::App& app, StatsOptions& options);
-
-// The report's statistics are the library's, computed in its one pass.
-using LogStatistics = Statistics;
-
-// computeStatistics with the thresholds of options.
-LogStatistics computeLogStatistics(const GNSSLog& log, const StatsOptions& options);
-
 // The readable block, several lines, each ending in a newline.
-void writeStatisticsText(std::ostream& out, const LogStatistics& stats);
+void writeStatisticsText(std::ostream& out, const Statistics& stats);
 
 nlohmann::ordered_json statisticsJson(const AccuracyStats& stats);
 nlohmann::ordered_json fixContinuityJson(const FixContinuity& continuity);
 nlohmann::ordered_json wrongFixesJson(const WrongFixes& wrongFixes, double logStart);
 
 // Adds the three objects to a report's JSON object.
-void addStatisticsJson(nlohmann::ordered_json& report, const LogStatistics& stats);
+void addStatisticsJson(nlohmann::ordered_json& report, const Statistics& stats);
 
 // Helpers shared with the HTML report.
 std::string formatMetres(double value);     // "0.0123", or "-" when not finite
