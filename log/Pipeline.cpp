@@ -24,7 +24,8 @@ namespace gnsslog {
 namespace {
 
 constexpr std::size_t kBlockSize = 1024;                  // progress granularity, bytes
-constexpr std::size_t kChunkBytes = std::size_t{128} << 10;  // one read() of a file, small enough to stay in the core's cache
+// One read() of a file: small enough to stay in the core's cache while it is framed.
+constexpr std::size_t kChunkBytes = std::size_t{128} << 10;
 constexpr std::size_t kDefaultBatchBytes = 256 * 1024;
 constexpr std::size_t kBatchPoolSize = 8;
 // Splitting the calculation pass only pays for long logs.
