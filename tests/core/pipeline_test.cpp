@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "log/Formats.h"
 #include "log/Gpslog.h"
 #include "log/Pipeline.h"
 #include "tests/core/pipeline_test_support.h"
@@ -31,8 +32,10 @@ GNSSLog analyseNmea(const std::string& content, std::uint8_t truthMode = TruthMo
                     double manualX = 0, double manualY = 0, double manualZ = 0,
                     bool toKKJ = false)
 {
-    const TempFile file(content);
-    return GNSSLog(file.c_str(), nullptr, toKKJ, false, truthMode, manualX, manualY, manualZ);
+    GNSSLog analysis(truthMode, manualX, manualY, manualZ);
+    runPipelineOnBytes(analysis, reinterpret_cast<const std::uint8_t*>(content.data()),
+                       content.size(), nullptr, toKKJ, nmeaFormat(), PipelineOptions{});
+    return analysis;
 }
 
 // An RTK-X solution (reference station 0026) with a geodetic position,
