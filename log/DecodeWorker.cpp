@@ -25,13 +25,14 @@ void FrameBatch::clear() noexcept
     starts.clear();
     lengths.clear();
     decoded.clear();
+    verdicts.clear();
     preDecoded = false;
 }
 
-DecodeWorker::DecodeWorker(RecordCollector& collector, const InputFormat& format, bool toKKJ,
-                           std::size_t batchBytes, std::size_t poolSize,
-                           std::size_t backlogToDecodeHere)
-    : collector_(collector), format_(format), toKKJ_(toKKJ),
+DecodeWorker::DecodeWorker(RecordCollector& collector, const InputFormat& format,
+                           const DecodeOptions& options, std::size_t batchBytes,
+                           std::size_t poolSize, std::size_t backlogToDecodeHere)
+    : collector_(collector), format_(format), options_(options),
       backlogToDecodeHere_(backlogToDecodeHere)
 {
     for (std::size_t i = 0; i < poolSize; ++i) {
@@ -101,9 +102,11 @@ void DecodeWorker::decodeHere(FrameBatch& batch)
 {
     batch.decoded.clear();
     batch.decoded.resize(batch.starts.size());  // zeroed records, as the decoders expect
+    batch.verdicts.resize(batch.starts.size());
     for (std::size_t i = 0; i < batch.starts.size(); ++i) {
-        format_.decodeFrame(batch.decoded[i], batch.bytes.data() + batch.starts[i],
-                            batch.lengths[i], toKKJ_);
+        batch.verdicts[i] = format_.decodeFrame(batch.decoded[i],
+                                                batch.bytes.data() + batch.starts[i],
+                                                batch.lengths[i], options_);
     }
     batch.preDecoded = true;
 }
@@ -151,8 +154,8 @@ void DecodeWorker::run() noexcept
 void DecodeWorker::file(FrameBatch& batch)
 {
     if (batch.preDecoded) {
-        for (const GNSSRecord& record : batch.decoded) {
-            collector_.addDecoded(record);
+        for (std::size_t i = 0; i < batch.decoded.size(); ++i) {
+            collector_.addDecoded(batch.decoded[i], batch.verdicts[i]);
         }
         return;
     }

@@ -33,6 +33,7 @@ struct FrameBatch {
     // Filled when the reading thread decoded the batch itself; keeps its
     // capacity, so its pages are touched once per analysis.
     std::vector<GNSSRecord> decoded;
+    std::vector<FrameVerdict> verdicts;
     bool preDecoded = false;
 
     explicit FrameBatch(std::size_t capacity);
@@ -47,7 +48,8 @@ struct FrameBatch {
 class DecodeWorker {
 public:
     // Starts the thread; throws std::system_error when there is none.
-    DecodeWorker(RecordCollector& collector, const InputFormat& format, bool toKKJ,
+    DecodeWorker(RecordCollector& collector, const InputFormat& format,
+                 const DecodeOptions& options,
                  std::size_t batchBytes, std::size_t poolSize, std::size_t backlogToDecodeHere);
     DecodeWorker(const DecodeWorker&) = delete;
     DecodeWorker& operator=(const DecodeWorker&) = delete;
@@ -71,7 +73,7 @@ private:
 
     RecordCollector& collector_;
     const InputFormat& format_;
-    const bool toKKJ_;
+    const DecodeOptions options_;
     const std::size_t backlogToDecodeHere_;
     std::vector<std::unique_ptr<FrameBatch>> pool_;
     FrameBatch* current_ = nullptr;  // the reader's batch being filled

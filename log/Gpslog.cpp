@@ -11,11 +11,12 @@ GNSSLog::GNSSLog(std::uint8_t truthMode_, double manualX_, double manualY_, doub
 }
 
 GNSSLog::GNSSLog(const char* fileName, ProgressCallback progress, bool toKKJ, bool navcomBinary,
-                 std::uint8_t truthMode_, double manualX_, double manualY_, double manualZ_)
+                 std::uint8_t truthMode_, double manualX_, double manualY_, double manualZ_,
+                 bool verifyNmeaChecksum)
     : GNSSLog(truthMode_, manualX_, manualY_, manualZ_)
 {
-    runPipeline(*this, fileName, progress, toKKJ, navcomBinary ? navcomFormat() : nmeaFormat(),
-                PipelineOptions{});
+    runPipeline(*this, fileName, progress, DecodeOptions{toKKJ, verifyNmeaChecksum},
+                navcomBinary ? navcomFormat() : nmeaFormat(), PipelineOptions{});
 }
 
 double GNSSLog::truthX() const noexcept

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "log/DataQuality.h"
 #include "log/GnssRecord.h"
 #include "stats/Histogram.h"
 
@@ -29,8 +30,11 @@ class GNSSLog {
 public:
     // Analyses the file. progress may be null. When the file cannot be
     // opened the analysis has no records and openError says why.
+    // NMEA sentences with a wrong checksum are rejected unless
+    // verifyNmeaChecksum is false.
     GNSSLog(const char* fileName, ProgressCallback progress, bool toKKJ, bool navcomBinary,
-            std::uint8_t truthMode, double manualX, double manualY, double manualZ);
+            std::uint8_t truthMode, double manualX, double manualY, double manualZ,
+            bool verifyNmeaChecksum = true);
 
     // An empty analysis with the given settings, for building results in
     // tests and tools without a file.
@@ -71,6 +75,9 @@ public:
 
     // Empty when the file was read; otherwise names the file and the reason.
     std::string openError;
+
+    // What the analysis found out about the log itself.
+    DataQuality dataQuality;
 };
 
 }  // namespace gnsslog

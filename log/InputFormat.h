@@ -20,6 +20,23 @@
 
 namespace gnsslog {
 
+// What a decoder is asked to do besides decoding.
+struct DecodeOptions {
+    // Geodetic positions are converted to grid coordinates as well.
+    bool toKKJ = true;
+    // Frames whose checksum does not match are rejected (a format whose
+    // checksum its framer already checks ignores this).
+    bool verifyChecksum = true;
+};
+
+// What became of a decoded frame.
+enum class FrameVerdict : std::uint8_t {
+    Record,          // a usable record (or part of one)
+    ChecksumFailed,  // checksum or CRC does not match
+    Unread,          // a type this format does not read
+    Rejected,        // a type it reads, with fields that do not make a record
+};
+
 // Where assembled records go.
 class RecordSink {
 public:
@@ -57,10 +74,18 @@ public:
     // reading thread, so it must be cheap.
     virtual bool wantsFrame(const std::uint8_t* frame, std::int32_t length) const noexcept = 0;
 
+    // The frame's type as the log writes it (an NMEA address, a NavCom
+    // label), for the data-quality counts. Called on the reading thread
+    // for every completed frame; points into frame.
+    virtual std::string_view frameType(const std::uint8_t* frame,
+                                       std::int32_t length) const noexcept = 0;
+
     // Decodes one wanted frame into record, which is zeroed. frame holds
     // length bytes followed by a zero byte. Pure: may run on any thread.
-    virtual void decodeFrame(GNSSRecord& record, const std::uint8_t* frame, std::int32_t length,
-                             bool toKKJ) const noexcept = 0;
+    // A verdict other than Record leaves record.valid 0.
+    virtual FrameVerdict decodeFrame(GNSSRecord& record, const std::uint8_t* frame,
+                                     std::int32_t length,
+                                     const DecodeOptions& options) const noexcept = 0;
 
     // Null when every valid decoded frame is a record of its own.
     virtual std::unique_ptr<RecordAssembler> makeAssembler() const { return nullptr; }

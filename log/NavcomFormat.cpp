@@ -31,12 +31,24 @@ public:
                std::memcmp(frame, kPvt1bLabel, kPvt1bLabelLength) == 0;
     }
 
-    void decodeFrame(GNSSRecord& record, const std::uint8_t* frame, std::int32_t length,
-                     bool toKKJ) const noexcept override
+    // The label with its brackets.
+    std::string_view frameType(const std::uint8_t* frame,
+                               std::int32_t length) const noexcept override
     {
-        if (NCTBINSniffer::crcMatches(frame, length)) {
-            decodePVT1B(record, frame, length, toKKJ);
+        const std::string_view text(reinterpret_cast<const char*>(frame),
+                                    static_cast<std::size_t>(length));
+        return text.substr(0, text.find(']') + 1);
+    }
+
+    // The CRC is always checked: the framer would check it itself.
+    FrameVerdict decodeFrame(GNSSRecord& record, const std::uint8_t* frame, std::int32_t length,
+                             const DecodeOptions& options) const noexcept override
+    {
+        if (!NCTBINSniffer::crcMatches(frame, length)) {
+            return FrameVerdict::ChecksumFailed;
         }
+        decodePVT1B(record, frame, length, options.toKKJ);
+        return record.valid != 0 ? FrameVerdict::Record : FrameVerdict::Rejected;
     }
 };
 

@@ -333,6 +333,26 @@ bool nextField(char* out, char*& rest, char separator) noexcept
     return cutField(out, size, rest, separator);
 }
 
+NmeaSolutionType nmeaSolutionType(const char* sentence) noexcept
+{
+    if (sentence == nullptr) {
+        return NmeaSolutionType::None;
+    }
+    if (std::strstr(sentence, "GGA") != nullptr) {
+        return NmeaSolutionType::Gga;
+    }
+    if (std::strstr(sentence, "LLK") != nullptr) {
+        return NmeaSolutionType::Llk;
+    }
+    if (std::strstr(sentence, "LLQ") != nullptr) {
+        return NmeaSolutionType::Llq;
+    }
+    if (std::strstr(sentence, "ORP") != nullptr) {
+        return NmeaSolutionType::Orp;
+    }
+    return NmeaSolutionType::None;
+}
+
 void decodeNmeaSentence(GNSSRecord& record, char* sentence, bool toKKJ) noexcept
 {
     record.latitude = 0;
@@ -351,14 +371,12 @@ void decodeNmeaSentence(GNSSRecord& record, char* sentence, bool toKKJ) noexcept
 
     FieldReader in(sentence);
     bool decoded = false;
-    if (std::strstr(sentence, "GGA") != nullptr) {
-        decoded = decodeGga(record, in, toKKJ);
-    } else if (std::strstr(sentence, "LLK") != nullptr) {
-        decoded = decodeLlkLlq(record, in, false);
-    } else if (std::strstr(sentence, "LLQ") != nullptr) {
-        decoded = decodeLlkLlq(record, in, true);
-    } else if (std::strstr(sentence, "ORP") != nullptr) {
-        decoded = decodeOrp(record, in, toKKJ);
+    switch (nmeaSolutionType(sentence)) {
+    case NmeaSolutionType::Gga: decoded = decodeGga(record, in, toKKJ); break;
+    case NmeaSolutionType::Llk: decoded = decodeLlkLlq(record, in, false); break;
+    case NmeaSolutionType::Llq: decoded = decodeLlkLlq(record, in, true); break;
+    case NmeaSolutionType::Orp: decoded = decodeOrp(record, in, toKKJ); break;
+    case NmeaSolutionType::None: break;
     }
     // Finite fields can still give an infinite sum or square (an altitude
     // and a geoid separation of 1e308, ORP error components of 1e200), and

@@ -28,6 +28,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "log/GnssRecord.h"
 
@@ -36,6 +37,11 @@ namespace gnsslog {
 // Fields are held in buffers of this size; a longer field keeps its first
 // kNmeaFieldCapacity - 1 characters and the reading continues after it.
 inline constexpr std::size_t kNmeaFieldCapacity = 64;
+
+// The solution sentence type the decoder reads sentence as: the first of
+// "GGA", "LLK", "LLQ", "ORP" found anywhere in it.
+enum class NmeaSolutionType : std::uint8_t { None, Gga, Llk, Llq, Orp };
+NmeaSolutionType nmeaSolutionType(const char* sentence) noexcept;
 
 // Fills record from sentence: a zero-terminated text starting with '$' and
 // ending with "*hh" (no CR/LF). valid is 1 when the sentence was decoded,

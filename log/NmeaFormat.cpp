@@ -1,6 +1,7 @@
 // NMEA logs: position sentences (GGA, LLK, LLQ, ORP) among any others, one
 // record each.
 #include "log/Formats.h"
+#include "log/NmeaChecksum.h"
 #include "log/NmeaDecoder.h"
 
 namespace gnsslog {
@@ -27,11 +28,28 @@ public:
         return frame != nullptr && length >= 0;
     }
 
-    void decodeFrame(GNSSRecord& record, const std::uint8_t* frame, std::int32_t,
-                     bool toKKJ) const noexcept override
+    // The address: "$" and five letters.
+    std::string_view frameType(const std::uint8_t* frame,
+                               std::int32_t length) const noexcept override
     {
+        return std::string_view(reinterpret_cast<const char*>(frame),
+                                static_cast<std::size_t>(length < 6 ? length : 6));
+    }
+
+    FrameVerdict decodeFrame(GNSSRecord& record, const std::uint8_t* frame, std::int32_t length,
+                             const DecodeOptions& options) const noexcept override
+    {
+        if (options.verifyChecksum && !nmeaChecksumMatches(frame, length)) {
+            return FrameVerdict::ChecksumFailed;
+        }
         // The decoder reads the zero-terminated text and leaves it as it is.
-        decodeNmeaSentence(record, const_cast<char*>(reinterpret_cast<const char*>(frame)), toKKJ);
+        char* sentence = const_cast<char*>(reinterpret_cast<const char*>(frame));
+        decodeNmeaSentence(record, sentence, options.toKKJ);
+        if (record.valid != 0) {
+            return FrameVerdict::Record;
+        }
+        return nmeaSolutionType(sentence) == NmeaSolutionType::None ? FrameVerdict::Unread
+                                                                     : FrameVerdict::Rejected;
     }
 };
 

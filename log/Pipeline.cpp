@@ -39,15 +39,16 @@ struct Chunk {
 // Where decoded frames go: straight to the collector, or through the worker.
 class FrameRouter {
 public:
-    FrameRouter(RecordCollector& collector, const InputFormat& format, bool toKKJ,
-                std::uint64_t logBytes, const PipelineOptions& options)
+    FrameRouter(RecordCollector& collector, const InputFormat& format,
+                const DecodeOptions& decodeOptions, std::uint64_t logBytes,
+                const PipelineOptions& options)
         : collector_(collector)
     {
         if (!options.decodeWorker || logBytes < options.workerMinFileSize) {
             return;
         }
         try {
-            worker_.emplace(collector, format, toKKJ,
+            worker_.emplace(collector, format, decodeOptions,
                             options.batchBytes != 0 ? options.batchBytes : kDefaultBatchBytes,
                             kBatchPoolSize, options.backlogToDecodeHere);
         } catch (const std::system_error&) {
@@ -85,7 +86,7 @@ private:
 // it stops after each completed frame so the frame can be used before the
 // next byte overwrites it.
 void frameBlock(PacketSniffer& framer, const InputFormat& format, const std::uint8_t* bytes,
-                std::size_t count, FrameRouter& router)
+                std::size_t count, FrameTypeTally& frameTypes, FrameRouter& router)
 {
     while (count > 0) {
         std::size_t used = framer.feed(bytes, count);
@@ -95,8 +96,11 @@ void frameBlock(PacketSniffer& framer, const InputFormat& format, const std::uin
         }
         bytes += used;
         count -= used;
-        if (framer.status() == SnifferStatus::Complete &&
-            format.wantsFrame(framer.frameStart(), framer.frameLength())) {
+        if (framer.status() != SnifferStatus::Complete) {
+            continue;
+        }
+        frameTypes.add(format.frameType(framer.frameStart(), framer.frameLength()));
+        if (format.wantsFrame(framer.frameStart(), framer.frameLength())) {
             router.add(framer.frameStart(), framer.frameLength());
         }
     }
@@ -106,30 +110,31 @@ void frameBlock(PacketSniffer& framer, const InputFormat& format, const std::uin
 // (an empty one at the end).
 template <typename NextChunk>
 void analyse(GNSSLog& log, std::uint64_t size, NextChunk&& nextChunk,
-             ProgressCallback progressCallback, bool toKKJ, const InputFormat& format,
-             const PipelineOptions& options)
+             ProgressCallback progressCallback, const DecodeOptions& decodeOptions,
+             const InputFormat& format, const PipelineOptions& options)
 {
     ProgressThrottle progress(progressCallback);
     const std::int32_t reportedSize = scaledReadProgress(size, size);
     progress.report("Reading file", 0, reportedSize);
 
-    RecordCollector collector(log, format, toKKJ,
+    RecordCollector collector(log, format, decodeOptions,
                               options.reservedRecords != 0 ? options.reservedRecords
                                                            : recordCapacityFor(size, format));
-    FrameRouter router(collector, format, toKKJ, size, options);
+    FrameRouter router(collector, format, decodeOptions, size, options);
+    FrameTypeTally frameTypes;
     const std::unique_ptr<PacketSniffer> framer = format.makeFramer();
     std::uint64_t offset = 0;
     for (Chunk chunk = nextChunk(); chunk.size > 0; chunk = nextChunk()) {
         for (std::size_t start = 0; start < chunk.size; start += kBlockSize) {
             const std::size_t n = std::min(kBlockSize, chunk.size - start);
-            frameBlock(*framer, format, chunk.data + start, n, router);
+            frameBlock(*framer, format, chunk.data + start, n, frameTypes, router);
             progress.timedReport("Reading file", scaledReadProgress(offset + start, size),
                                  reportedSize);
         }
         offset += chunk.size;
     }
     router.finish();
-    collector.finishReading();
+    collector.finishReading(frameTypes);
 
     calculationPass(log, progress,
                     options.decodeWorker && log.records.size() >= kSplitErrorPassRecords);
@@ -138,8 +143,9 @@ void analyse(GNSSLog& log, std::uint64_t size, NextChunk&& nextChunk,
 
 }  // namespace
 
-void runPipeline(GNSSLog& log, const char* fileName, ProgressCallback progress, bool toKKJ,
-                 const InputFormat& format, const PipelineOptions& options)
+void runPipeline(GNSSLog& log, const char* fileName, ProgressCallback progress,
+                 const DecodeOptions& decodeOptions, const InputFormat& format,
+                 const PipelineOptions& options)
 {
     LogFile file(fileName);
     if (!file.isOpen()) {
@@ -165,12 +171,12 @@ void runPipeline(GNSSLog& log, const char* fileName, ProgressCallback progress, 
         offset += got;
         return {buffer.data(), got};
     };
-    analyse(log, size, nextChunk, progress, toKKJ, format, options);
+    analyse(log, size, nextChunk, progress, decodeOptions, format, options);
 }
 
 void runPipelineOnBytes(GNSSLog& log, const std::uint8_t* bytes, std::size_t size,
-                        ProgressCallback progress, bool toKKJ, const InputFormat& format,
-                        const PipelineOptions& options)
+                        ProgressCallback progress, const DecodeOptions& decodeOptions,
+                        const InputFormat& format, const PipelineOptions& options)
 {
     std::size_t offset = 0;
     auto nextChunk = [&]() -> Chunk {
@@ -179,21 +185,21 @@ void runPipelineOnBytes(GNSSLog& log, const std::uint8_t* bytes, std::size_t siz
         offset += n;
         return chunk;
     };
-    analyse(log, size, nextChunk, progress, toKKJ, format, options);
+    analyse(log, size, nextChunk, progress, decodeOptions, format, options);
 }
 
 void runPipeline(GNSSLog& log, const char* fileName, ProgressCallback progress, bool toKKJ,
                  bool navcomBinary, const PipelineOptions& options)
 {
-    runPipeline(log, fileName, progress, toKKJ, navcomBinary ? navcomFormat() : nmeaFormat(),
-                options);
+    runPipeline(log, fileName, progress, DecodeOptions{toKKJ, true},
+                navcomBinary ? navcomFormat() : nmeaFormat(), options);
 }
 
 void runPipelineOnBytes(GNSSLog& log, const std::uint8_t* bytes, std::size_t size,
                         ProgressCallback progress, bool toKKJ, bool navcomBinary,
                         const PipelineOptions& options)
 {
-    runPipelineOnBytes(log, bytes, size, progress, toKKJ,
+    runPipelineOnBytes(log, bytes, size, progress, DecodeOptions{toKKJ, true},
                        navcomBinary ? navcomFormat() : nmeaFormat(), options);
 }
 

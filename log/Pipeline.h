@@ -31,18 +31,19 @@ struct PipelineOptions {
 
 // The analysis of a file into log, which must be freshly constructed with
 // its settings (truthMode, manualX..Z) filled in and nothing else.
-void runPipeline(GNSSLog& log, const char* fileName, ProgressCallback progress, bool toKKJ,
-                 const InputFormat& format, const PipelineOptions& options);
+void runPipeline(GNSSLog& log, const char* fileName, ProgressCallback progress,
+                 const DecodeOptions& decodeOptions, const InputFormat& format,
+                 const PipelineOptions& options);
 
 // The analysis of a log held in memory: the results and progress calls of
 // a file with these bytes, without opening one. bytes may be null when size
 // is 0.
 void runPipelineOnBytes(GNSSLog& log, const std::uint8_t* bytes, std::size_t size,
-                        ProgressCallback progress, bool toKKJ, const InputFormat& format,
-                        const PipelineOptions& options);
+                        ProgressCallback progress, const DecodeOptions& decodeOptions,
+                        const InputFormat& format, const PipelineOptions& options);
 
-// The same with the format chosen as the application's parsing mode does:
-// NavCom binary or NMEA.
+// The same with the format chosen as the application's parsing mode does,
+// NavCom binary or NMEA, and checksums verified.
 void runPipeline(GNSSLog& log, const char* fileName, ProgressCallback progress, bool toKKJ,
                  bool navcomBinary, const PipelineOptions& options);
 void runPipelineOnBytes(GNSSLog& log, const std::uint8_t* bytes, std::size_t size,

@@ -61,9 +61,9 @@ std::size_t recordCapacityFor(std::uint64_t logBytes, const InputFormat& format)
     return static_cast<std::size_t>(std::min(bound, cap));
 }
 
-RecordCollector::RecordCollector(GNSSLog& log, const InputFormat& format, bool toKKJ,
-                                 std::size_t reservedRecords)
-    : log_(log), format_(format), toKKJ_(toKKJ), assembler_(format.makeAssembler())
+RecordCollector::RecordCollector(GNSSLog& log, const InputFormat& format,
+                                 const DecodeOptions& options, std::size_t reservedRecords)
+    : log_(log), format_(format), options_(options), assembler_(format.makeAssembler())
 {
     log_.records.clear();
     log_.records.reserve(reservedRecords);
@@ -73,13 +73,13 @@ void RecordCollector::decode(const std::uint8_t* frame, std::int32_t length)
 {
     if (assembler_) {
         GNSSRecord decoded;
-        format_.decodeFrame(decoded, frame, length, toKKJ_);
+        quality_.countVerdict(format_.decodeFrame(decoded, frame, length, options_));
         assembler_->add(decoded, *this);
         return;
     }
     // Decoded in place: the record is written once, where it stays.
     GNSSRecord& record = log_.records.emplace_back();
-    format_.decodeFrame(record, frame, length, toKKJ_);
+    quality_.countVerdict(format_.decodeFrame(record, frame, length, options_));
     if (record.valid == 0) {
         log_.records.pop_back();
         return;
@@ -87,8 +87,9 @@ void RecordCollector::decode(const std::uint8_t* frame, std::int32_t length)
     commit(record);
 }
 
-void RecordCollector::addDecoded(const GNSSRecord& decoded)
+void RecordCollector::addDecoded(const GNSSRecord& decoded, FrameVerdict verdict)
 {
+    quality_.countVerdict(verdict);
     if (assembler_) {
         assembler_->add(decoded, *this);
         return;
@@ -133,21 +134,25 @@ void RecordCollector::commit(GNSSRecord& record) noexcept
     }
 
     record.time += dayOffset_;
-    if (!(record.time + kWrapToleranceSeconds >= prevTime_)) {
+    const bool wrapped = !(record.time + kWrapToleranceSeconds >= prevTime_);
+    if (wrapped) {
         dayOffset_ += kDaySeconds;
         record.time += kDaySeconds;
     }
     prevTime_ = record.time;
+    quality_.addRecord(record, wrapped);
     if (record.time > log_.endTime) {
         log_.endTime = record.time;
     }
 }
 
-void RecordCollector::finishReading()
+void RecordCollector::finishReading(FrameTypeTally& frameTypes)
 {
     if (assembler_) {
         assembler_->finish(*this);
     }
+    frameTypes.moveInto(log_.dataQuality);
+    quality_.finish(log_.dataQuality);
     log_.avgLatitude = geodetic_.average(0);
     log_.avgLongitude = geodetic_.average(1);
     log_.avgX = grid_.average(0);

@@ -10,6 +10,7 @@
 
 #include "log/Gpslog.h"
 #include "log/InputFormat.h"
+#include "log/QualityTally.h"
 
 namespace gnsslog {
 
@@ -31,17 +32,18 @@ class RecordCollector final : private RecordSink {
 public:
     // Records go straight into log.records, which is given room for
     // reservedRecords up front so that no record is ever copied to grow it.
-    RecordCollector(GNSSLog& log, const InputFormat& format, bool toKKJ,
+    RecordCollector(GNSSLog& log, const InputFormat& format, const DecodeOptions& options,
                     std::size_t reservedRecords);
 
     // Decodes one frame (frame[length] is a zero byte) and handles the
     // record.
     void decode(const std::uint8_t* frame, std::int32_t length);
     // Handles a frame decoded elsewhere.
-    void addDecoded(const GNSSRecord& decoded);
+    void addDecoded(const GNSSRecord& decoded, FrameVerdict verdict);
 
-    // After the last frame: pending records and the averages.
-    void finishReading();
+    // After the last frame: pending records, the averages and the data
+    // quality (into which frameTypes moves).
+    void finishReading(FrameTypeTally& frameTypes);
 
 private:
     void take(const GNSSRecord& record) override;
@@ -49,8 +51,9 @@ private:
 
     GNSSLog& log_;
     const InputFormat& format_;
-    const bool toKKJ_;
+    const DecodeOptions options_;
     std::unique_ptr<RecordAssembler> assembler_;
+    RecordQuality quality_;
 
     bool firstRecord_ = true;
     double dayOffset_ = 0;

@@ -71,8 +71,13 @@ public:
     {
         return length > 6 && std::memcmp(frame, "$TS", 3) == 0;
     }
-    void decodeFrame(GNSSRecord& record, const std::uint8_t* frame, std::int32_t,
-                     bool) const noexcept override
+    std::string_view frameType(const std::uint8_t* frame,
+                               std::int32_t) const noexcept override
+    {
+        return std::string_view(reinterpret_cast<const char*>(frame), 6);
+    }
+    FrameVerdict decodeFrame(GNSSRecord& record, const std::uint8_t* frame, std::int32_t,
+                             const DecodeOptions&) const noexcept override
     {
         const char* text = reinterpret_cast<const char*>(frame);
         char* rest = nullptr;
@@ -85,6 +90,7 @@ public:
             record.height = std::strtod(rest + 1, &rest);
             record.validFlags = kHeightPart;
         }
+        return FrameVerdict::Record;
     }
     std::unique_ptr<RecordAssembler> makeAssembler() const override
     {
@@ -121,7 +127,8 @@ TEST(FormatSeam, OneRecordFromTwoFramesWithAndWithoutTheWorker)
 
     for (const PipelineOptions* options : {&inline_, &worker, &readerDecodes}) {
         GNSSLog analysis(TruthMode::FirstFix, 0, 0, 0);
-        runPipelineOnBytes(analysis, bytes, log.size(), nullptr, false, format, *options);
+        runPipelineOnBytes(analysis, bytes, log.size(), nullptr, DecodeOptions{false, true},
+                           format, *options);
         ASSERT_EQ(analysis.records.size(), 30000u);
         EXPECT_EQ(analysis.rtkFixCount, 30000);
         for (std::size_t i = 0; i < analysis.records.size(); ++i) {

@@ -34,7 +34,8 @@ GNSSLog analyseNmea(const std::string& content, std::uint8_t truthMode = TruthMo
 {
     GNSSLog analysis(truthMode, manualX, manualY, manualZ);
     runPipelineOnBytes(analysis, reinterpret_cast<const std::uint8_t*>(content.data()),
-                       content.size(), nullptr, toKKJ, nmeaFormat(), PipelineOptions{});
+                       content.size(), nullptr, DecodeOptions{toKKJ, true}, nmeaFormat(),
+                       PipelineOptions{});
     return analysis;
 }
 
@@ -80,7 +81,7 @@ TEST(PipelineRecords, InvalidFramesAndOtherSentencesLeaveNoTrace)
 {
     const std::string log = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n" +
                             llk(10, 1000.25, 2000.5, 10, kLlkFixed) +
-                            "$GPLLK,12,010126,1,M,2,M,3,12,1.5,4,M*00\r\n" +  // time too short
+                            testing::nmeaSentence("GPLLK,12,010126,1,M,2,M,3,12,1.5,4,M") +  // time too short
                             llk(11, 1000.75, 2000.5, 10, kLlkFixed);
     const GNSSLog analysis = analyseNmea(log);
     ASSERT_EQ(analysis.records.size(), 2u);

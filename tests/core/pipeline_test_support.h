@@ -114,15 +114,27 @@ inline std::string nmeaClock(double seconds)
     return text;
 }
 
+// "$", the content, "*", its checksum (the XOR of the content's bytes) and
+// CR LF.
+inline std::string nmeaSentence(const std::string& content)
+{
+    unsigned sum = 0;
+    for (const char c : content) {
+        sum ^= static_cast<unsigned char>(c);
+    }
+    char tail[8];
+    std::snprintf(tail, sizeof tail, "*%02X\r\n", sum);
+    return "$" + content + tail;
+}
+
 // An LLK sentence: grid X, Y and height direct, quality 3 RTK fixed,
-// 2 float, anything else "no RTK" (fixType 0). The framer and decoder do
-// not check the checksum, so "00" will do.
+// 2 float, anything else "no RTK" (fixType 0).
 inline std::string llk(double time, double x, double y, double height, int quality)
 {
     char text[200];
-    std::snprintf(text, sizeof text, "$GPLLK,%s,010126,%.4f,M,%.4f,M,%d,12,1.5,%.4f,M*00\r\n",
+    std::snprintf(text, sizeof text, "GPLLK,%s,010126,%.4f,M,%.4f,M,%d,12,1.5,%.4f,M",
                   nmeaClock(time).c_str(), x, y, quality, height);
-    return text;
+    return nmeaSentence(text);
 }
 
 inline constexpr int kLlkFixed = 3;

@@ -1,0 +1,213 @@
+#include "log/QualityTally.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <numbers>
+#include <string>
+#include <vector>
+
+
+namespace gnsslog {
+
+namespace {
+
+constexpr double kMillisecondsPerSecond = 1000.0;
+// WGS84 semi-major axis (m) and first eccentricity squared: the radii of
+// curvature turn degree steps into metres.
+constexpr double kSemiMajorAxis = 6378137.0;
+constexpr double kEccentricitySquared = 6.69437999014e-3;
+
+double metresPerDegreeNorth(double latitude) noexcept
+{
+    const double s = std::sin(latitude * std::numbers::pi / 180.0);
+    const double w = 1.0 - kEccentricitySquared * s * s;
+    const double meridian = kSemiMajorAxis * (1.0 - kEccentricitySquared) / (w * std::sqrt(w));
+    return meridian * std::numbers::pi / 180.0;
+}
+
+double metresPerDegreeEast(double latitude) noexcept
+{
+    const double phi = latitude * std::numbers::pi / 180.0;
+    const double s = std::sin(phi);
+    const double normal = kSemiMajorAxis / std::sqrt(1.0 - kEccentricitySquared * s * s);
+    return normal * std::cos(phi) * std::numbers::pi / 180.0;
+}
+
+// Fixed decimals, without the locale.
+std::string formatFixed(double value, int decimals)
+{
+    char buffer[64];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    return result.ec == std::errc{} ? std::string(buffer, result.ptr) : std::string("?");
+}
+
+std::string centimetres(double metres)
+{
+    return formatFixed(metres * 100.0, 1) + " cm";
+}
+
+}  // namespace
+
+void FrameTypeTally::add(std::string_view type)
+{
+    auto& types = counts_.framesByType;
+    ++counts_.frames;
+    if (last_ < types.size() && types[last_].first == type) {
+        ++types[last_].second;
+        return;
+    }
+    for (std::size_t i = 0; i < types.size(); ++i) {
+        if (types[i].first == type) {
+            ++types[i].second;
+            last_ = i;
+            return;
+        }
+    }
+    last_ = types.size();
+    types.emplace_back(std::string(type), 1);
+}
+
+void FrameTypeTally::moveInto(DataQuality& quality)
+{
+    quality.framesByType = std::move(counts_.framesByType);
+    quality.frames = counts_.frames;
+}
+
+void RecordQuality::countVerdict(FrameVerdict verdict) noexcept
+{
+    switch (verdict) {
+    case FrameVerdict::Record: break;
+    case FrameVerdict::ChecksumFailed: ++counts_.rejectedChecksum; break;
+    case FrameVerdict::Unread: ++counts_.unreadFrames; break;
+    case FrameVerdict::Rejected: ++counts_.rejectedFrames; break;
+    }
+}
+
+void RecordQuality::Steps::add(double value) noexcept
+{
+    if (hasPrevious) {
+        const double step = std::fabs(value - previous);
+        if (step > 0 && !(step >= smallest)) {  // NaN smallest: the first step
+            smallest = step;
+        }
+    }
+    previous = value;
+    hasPrevious = true;
+}
+
+void RecordQuality::addRecord(const GNSSRecord& record, bool wrapped)
+{
+    ++counts_.recordsKept;
+    if (wrapped) {
+        ++counts_.dayWraps;
+    }
+    if (hasTime_) {
+        const double step = record.time - previousTime_;
+        if (step < 0) {
+            ++counts_.backwardSteps;
+        } else if (step > 0 && std::isfinite(step)) {
+            const auto ms = static_cast<std::int64_t>(
+                std::llround(std::min(step * kMillisecondsPerSecond, 1e15)));
+            if (ms != lastStep_ || lastStepCount_ == nullptr) {
+                lastStep_ = ms;
+                lastStepCount_ = &stepCounts_[ms];
+            }
+            ++*lastStepCount_;
+        }
+    }
+    previousTime_ = record.time;
+    hasTime_ = true;
+
+    if (record.has(ValidFlag::LatLon)) {
+        if (!latitude_.hasPrevious) {
+            firstLatitude_ = record.latitude;
+        }
+        latitude_.add(record.latitude);
+        longitude_.add(record.longitude);
+    }
+    if (record.has(ValidFlag::Height)) {
+        height_.add(record.height);
+    }
+    if (record.has(ValidFlag::Grid)) {
+        gridX_.add(record.localX);
+        gridY_.add(record.localY);
+    }
+}
+
+void RecordQuality::finish(DataQuality& quality) const
+{
+    const double latitude = firstLatitude_;
+    quality.recordsKept = counts_.recordsKept;
+    quality.rejectedChecksum = counts_.rejectedChecksum;
+    quality.unreadFrames = counts_.unreadFrames;
+    quality.rejectedFrames = counts_.rejectedFrames;
+    quality.backwardSteps = counts_.backwardSteps;
+    quality.dayWraps = counts_.dayWraps;
+
+    std::vector<std::pair<std::int64_t, std::uint64_t>> steps(stepCounts_.begin(),
+                                                              stepCounts_.end());
+    std::sort(steps.begin(), steps.end());
+    std::uint64_t total = 0;
+    for (const auto& step : steps) {
+        total += step.second;
+    }
+    if (total > 0) {
+        // The lower median: the step at rank ceil(total / 2).
+        const std::uint64_t rank = (total + 1) / 2;
+        std::uint64_t seen = 0;
+        std::int64_t median = 0;
+        for (const auto& [ms, count] : steps) {
+            seen += count;
+            if (seen >= rank) {
+                median = ms;
+                break;
+            }
+        }
+        quality.medianInterval = static_cast<double>(median) / kMillisecondsPerSecond;
+        for (const auto& [ms, count] : steps) {
+            if (ms > 2 * median) {
+                quality.gaps += count;
+            }
+        }
+    }
+
+    CoordinateResolution& r = quality.resolution;
+    if (std::isfinite(latitude)) {
+        r.north = latitude_.smallest * metresPerDegreeNorth(latitude);
+        r.east = longitude_.smallest * metresPerDegreeEast(latitude);
+    }
+    r.height = height_.smallest;
+    r.gridX = gridX_.smallest;
+    r.gridY = gridY_.smallest;
+
+    std::string coarse;
+    const std::pair<const char*, double> axes[] = {
+        {"north", r.north}, {"east", r.east}, {"height", r.height},
+        {"grid x", r.gridX}, {"grid y", r.gridY}};
+    for (const auto& [name, step] : axes) {
+        if (step >= kCoarseResolutionMetres) {
+            coarse += (coarse.empty() ? "" : ", ") + centimetres(step) + " " + name;
+        }
+    }
+    if (!coarse.empty()) {
+        quality.warnings.push_back("histogram bins of 1 cm are quantised by the log's resolution of " +
+                                   coarse);
+    }
+    if (quality.rejectedChecksum > 0) {
+        quality.warnings.push_back(std::to_string(quality.rejectedChecksum) +
+                                   " frames rejected for a wrong checksum");
+    }
+    if (quality.backwardSteps > 0) {
+        quality.warnings.push_back(std::to_string(quality.backwardSteps) +
+                                   " times the clock stepped back");
+    }
+    if (quality.gaps > 0) {
+        quality.warnings.push_back(std::to_string(quality.gaps) +
+                                   " gaps longer than twice the median epoch interval of " +
+                                   formatFixed(quality.medianInterval, 3) + " s");
+    }
+}
+
+}  // namespace gnsslog

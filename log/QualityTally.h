@@ -1,0 +1,57 @@
+// Gathering the data-quality figures during an analysis: frame types on
+// the reading thread (FrameTypeTally), everything about decoded frames and
+// records in file order where the records are collected (RecordQuality).
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <unordered_map>
+
+#include "log/DataQuality.h"
+#include "log/GnssRecord.h"
+#include "log/InputFormat.h"
+
+namespace gnsslog {
+
+class FrameTypeTally {
+public:
+    void add(std::string_view type);
+    // Moves the counts into quality.framesByType and quality.frames.
+    void moveInto(DataQuality& quality);
+
+private:
+    DataQuality counts_;
+    std::size_t last_ = 0;  // index of the type counted last: most frames repeat it soon
+};
+
+class RecordQuality {
+public:
+    void countVerdict(FrameVerdict verdict) noexcept;
+    // A kept record in file order, its time already moved past midnight;
+    // wrapped tells whether that took a new day.
+    void addRecord(const GNSSRecord& record, bool wrapped);
+
+    // The counts, median step, gaps, resolution in metres (at the first
+    // latitude of the log) and warnings, into quality.
+    void finish(DataQuality& quality) const;
+
+private:
+    struct Steps {
+        bool hasPrevious = false;
+        double previous = 0;
+        double smallest = CoordinateResolution::kUnknown;
+        void add(double value) noexcept;
+    };
+
+    DataQuality counts_;
+    bool hasTime_ = false;
+    double previousTime_ = 0;
+    // Forward time steps in whole milliseconds and how often each occurred.
+    std::unordered_map<std::int64_t, std::uint64_t> stepCounts_;
+    std::int64_t lastStep_ = -1;
+    std::uint64_t* lastStepCount_ = nullptr;
+    double firstLatitude_ = CoordinateResolution::kUnknown;
+    Steps latitude_, longitude_, height_, gridX_, gridY_;
+};
+
+}  // namespace gnsslog

@@ -1,0 +1,167 @@
+// NMEA checksums and the data-quality figures of an analysis.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include "log/Formats.h"
+#include "log/NmeaChecksum.h"
+#include "log/Pipeline.h"
+#include "tests/core/pipeline_test_support.h"
+#include "tools/samplegen/NmeaWriter.h"
+
+namespace gnsslog {
+namespace {
+
+using testing::llk;
+using testing::nmeaSentence;
+
+bool checksumMatches(const std::string& sentence)
+{
+    return nmeaChecksumMatches(reinterpret_cast<const std::uint8_t*>(sentence.data()),
+                               static_cast<std::int32_t>(sentence.size()));
+}
+
+TEST(NmeaChecksum, XorOfTheBytesBetweenDollarAndStar)
+{
+    const std::string good = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A";
+    EXPECT_TRUE(checksumMatches(good));
+    EXPECT_FALSE(checksumMatches(good.substr(0, good.size() - 1) + "B"));
+    EXPECT_FALSE(checksumMatches(good.substr(0, good.size() - 2) + "6a"));  // lower case
+    EXPECT_FALSE(checksumMatches(good.substr(0, good.size() - 2) + "6:"));  // not a digit
+    EXPECT_FALSE(checksumMatches("$GPGGA,1,2"));                              // no "*"
+    EXPECT_TRUE(checksumMatches("$*00"));  // nothing to sum
+    EXPECT_FALSE(checksumMatches("$*01"));
+    EXPECT_TRUE(checksumMatches("$A*41"));
+    EXPECT_FALSE(checksumMatches("A*41"));  // no "$"
+    EXPECT_FALSE(checksumMatches(""));
+    EXPECT_FALSE(nmeaChecksumMatches(nullptr, 0));
+    const std::string built = nmeaSentence("GPLLK,120000.00,010126,1,M,2,M,3,12,1.5,4,M");
+    EXPECT_TRUE(checksumMatches(built.substr(0, built.size() - 2)));  // without CR LF
+}
+
+GNSSLog analyse(const std::string& log, bool verifyChecksum, bool navcom = false)
+{
+    GNSSLog analysis(TruthMode::Averaged, 0, 0, 0);
+    runPipelineOnBytes(analysis, reinterpret_cast<const std::uint8_t*>(log.data()), log.size(),
+                       nullptr, DecodeOptions{true, verifyChecksum},
+                       navcom ? navcomFormat() : nmeaFormat(), PipelineOptions{});
+    return analysis;
+}
+
+std::string gga(double seconds, double latitude, double height, int quality = 4)
+{
+    GgaFields f;
+    f.centiseconds = static_cast<std::int64_t>(std::llround(seconds * 100));
+    f.latitude = latitude;
+    f.longitude = 24.9;
+    f.quality = quality;
+    f.satellites = 12;
+    f.hdop = 0.8;
+    f.heightMetres = height;
+    f.geoidSeparation = 17.5;
+    return ggaSentence(f, "GN");
+}
+
+// A GGA cut short runs into an RMC: the sentence ends with the RMC's
+// checksum, which does not fit the whole, and the fields read as an
+// RTK-fixed solution with an absurd height.
+const std::string kCutGga =
+    "$GNGGA,161831.50,2844.05121,N,01352.01240,W,4,12,$GNRMC,161831.62,A,2844.05123,N,"
+    "01352.01237,W,0.987,23.26,160419,,,R,V*0E\r\n";
+
+TEST(NmeaChecksum, ACorruptSentenceIsRejectedAndCountedUnlessTurnedOff)
+{
+    const std::string log = gga(100, 28.73, 60.0) + kCutGga + gga(101, 28.73, 60.1);
+    const GNSSLog verified = analyse(log, true);
+    ASSERT_EQ(verified.records.size(), 2u);
+    EXPECT_EQ(verified.dataQuality.rejectedChecksum, 1u);
+    EXPECT_NEAR(verified.avgZ, 60.1, 1e-9);  // the mean of the records after the first
+    EXPECT_LT(verified.maxErrorZ, 1.0);
+
+    const GNSSLog literal = analyse(log, false);
+    ASSERT_EQ(literal.records.size(), 3u);
+    EXPECT_EQ(literal.dataQuality.rejectedChecksum, 0u);
+    EXPECT_GT(literal.records[1].height, 1000.0);  // what the cut sentence reads as
+}
+
+TEST(DataQuality, FramesByTypeAndWhatBecameOfThem)
+{
+    const std::string rmc = nmeaSentence("GPRMC,100000.00,A,6012.00,N,02454.00,E,0.0,0.0,010126,,");
+    const std::string badGga = nmeaSentence("GPGGA,100000.00,,N,02454.000,E,4,12,0.8,40,M,17,M,,");
+    std::string log = rmc + gga(1, 60.2, 40) + badGga + gga(2, 60.2, 40);
+    log += "$GPGGA,broken*00\r\n";
+    const DataQuality q = analyse(log, true).dataQuality;
+    EXPECT_EQ(q.frames, 5u);
+    ASSERT_EQ(q.framesByType.size(), 3u);
+    EXPECT_EQ(q.framesByType[0], (std::pair<std::string, std::uint64_t>{"$GPRMC", 1}));
+    EXPECT_EQ(q.framesByType[1], (std::pair<std::string, std::uint64_t>{"$GNGGA", 2}));
+    EXPECT_EQ(q.framesByType[2], (std::pair<std::string, std::uint64_t>{"$GPGGA", 2}));
+    EXPECT_EQ(q.recordsKept, 2u);
+    EXPECT_EQ(q.unreadFrames, 1u);
+    EXPECT_EQ(q.rejectedFrames, 1u);
+    EXPECT_EQ(q.rejectedChecksum, 1u);
+    EXPECT_EQ(q.recordsKept + q.unreadFrames + q.rejectedFrames + q.rejectedChecksum, q.frames);
+}
+
+TEST(DataQuality, ClockStepsBackWrapsAndGaps)
+{
+    std::string log;
+    for (int i = 0; i < 20; ++i) {
+        log += gga(86380 + i, 60.2, 40);  // 86380 .. 86399
+    }
+    log += gga(0.5, 60.2, 40);   // midnight: a new day
+    log += gga(1.5, 60.2, 40);
+    log += gga(1.0, 60.2, 40);   // half a second back: not a new day
+    log += gga(2.0, 60.2, 40);
+    log += gga(10.0, 60.2, 40);  // 8 s step: a gap against the 1 s median
+    const DataQuality q = analyse(log, true).dataQuality;
+    EXPECT_EQ(q.dayWraps, 1u);
+    EXPECT_EQ(q.backwardSteps, 1u);
+    EXPECT_EQ(q.medianInterval, 1.0);
+    EXPECT_EQ(q.gaps, 1u);
+    EXPECT_EQ(q.recordsKept, 25u);
+}
+
+TEST(DataQuality, ResolutionOfTheLogsNumbersAndItsWarning)
+{
+    // Latitudes in steps of 1e-5 minute and heights in steps of 0.1 m, as a
+    // u-blox receiver writes them.
+    std::string log;
+    const double minute = 1.0 / 60.0;
+    for (int i = 0; i < 30; ++i) {
+        log += gga(i, 60.0 + (i % 3) * 1e-5 * minute, 40.0 + (i % 2) * 0.1);
+    }
+    const DataQuality q = analyse(log, true).dataQuality;
+    // 1e-5 minute of latitude is 1.85 cm at 60 degrees north.
+    EXPECT_NEAR(q.resolution.north, 0.0186, 0.0002);
+    EXPECT_NEAR(q.resolution.height, 0.1, 1e-6);
+    EXPECT_TRUE(std::isnan(q.resolution.east));  // longitude never changes
+    ASSERT_FALSE(q.warnings.empty());
+    EXPECT_NE(q.warnings[0].find("histogram bins of 1 cm are quantised by the log's resolution of "
+                                 "1.9 cm north"),
+              std::string::npos)
+        << q.warnings[0];
+    EXPECT_NE(q.warnings[0].find("10.0 cm height"), std::string::npos) << q.warnings[0];
+}
+
+TEST(DataQuality, FinePositionsGiveNoWarningAndEmptyLogsNothing)
+{
+    std::string log;
+    for (int i = 0; i < 10; ++i) {
+        log += llk(i, 6672000.0 + i * 0.001, 2500000.0, 40.0 + i * 0.001, testing::kLlkFixed);
+    }
+    const DataQuality fine = analyse(log, true).dataQuality;
+    EXPECT_NEAR(fine.resolution.gridX, 0.001, 1e-6);
+    EXPECT_TRUE(fine.warnings.empty());
+
+    const DataQuality empty = analyse("", true).dataQuality;
+    EXPECT_EQ(empty.frames, 0u);
+    EXPECT_TRUE(std::isnan(empty.medianInterval));
+    EXPECT_TRUE(std::isnan(empty.resolution.north));
+    EXPECT_TRUE(empty.warnings.empty());
+}
+
+}  // namespace
+}  // namespace gnsslog
