@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "log/DataQualityText.h"
 #include "log/Formats.h"
 #include "log/NmeaChecksum.h"
 #include "log/Pipeline.h"
@@ -161,6 +162,38 @@ TEST(DataQuality, FinePositionsGiveNoWarningAndEmptyLogsNothing)
     EXPECT_TRUE(std::isnan(empty.medianInterval));
     EXPECT_TRUE(std::isnan(empty.resolution.north));
     EXPECT_TRUE(empty.warnings.empty());
+}
+
+TEST(DataQualityText, EveryFigureInPlainWords)
+{
+    DataQuality q;
+    q.framesByType = {{"$GNGGA", 3}, {"$GNRMC", 2}};
+    q.frames = 5;
+    q.recordsKept = 2;
+    q.rejectedChecksum = 1;
+    q.unreadFrames = 2;
+    q.backwardSteps = 1;
+    q.dayWraps = 1;
+    q.gaps = 2;
+    q.medianInterval = 0.2;
+    q.resolution.north = 0.0186;
+    q.resolution.height = 0.1;
+    q.warnings = {"something to know"};
+    const std::vector<std::string> expected = {
+        "Data quality",
+        "  5 frames ($GNGGA 3, $GNRMC 2)",
+        "  2 records kept; rejected: 1 checksum, 2 of types not read, 0 unusable",
+        "  clock: 1 step back, 1 day wrap, 2 gaps longer than twice the median interval of "
+        "0.200 s",
+        "  resolution: north 1.9 cm, east -, height 10.0 cm, grid x -, grid y -",
+        "  warning: something to know",
+    };
+    EXPECT_EQ(dataQualityLines(q), expected);
+
+    const std::vector<std::string> empty = dataQualityLines(DataQuality{});
+    ASSERT_EQ(empty.size(), 5u);
+    EXPECT_EQ(empty[1], "  0 frames");
+    EXPECT_EQ(empty[3], "  clock: 0 steps back, 0 day wraps, 0 gaps");
 }
 
 }  // namespace
