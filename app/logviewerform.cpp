@@ -15,6 +15,7 @@
 #include <string>
 
 #include "app/About.h"
+#include "app/DataQualityForm.h"
 #include "app/Dialogs.h"
 #include "app/LocaleNumber.h"
 #include "app/ProgressBar.h"
@@ -194,6 +195,8 @@ void TForm3::createMenus()
     YHistogram1 = makeItem(View1, "YHistogram1", QStringLiteral("Y-Histogram"), true, true);
     ZHistogram1 = makeItem(View1, "ZHistogram1", QStringLiteral("Z-Histogram"), true, true);
     XYZplot1 = makeItem(View1, "XYZplot1", QStringLiteral("XYZ-plot"), true, true);
+    View1->addSeparator();
+    Dataquality1 = makeItem(View1, "Dataquality1", QStringLiteral("Data quality..."), false, false);
 
     // Radio items: choosing the checked one unchecks it, leaving the menu
     // with no checked item (ExclusiveOptional).
@@ -218,6 +221,11 @@ void TForm3::createMenus()
     Navcombinary = makeItem(Mode, "Navcombinary", QStringLiteral("Navcom binary"), true, true);
     ModeGroup->addAction(NMEAAscii);
     ModeGroup->addAction(Navcombinary);
+    Mode->addSeparator();
+    // Off for receivers that write wrong checksums: then every sentence is
+    // decoded whatever its checksum.
+    VerifyNMEAchecksums1 =
+        makeItem(Mode, "VerifyNMEAchecksums1", QStringLiteral("Verify NMEA checksums"), true, true);
 
     ransformations1 = MainMenu1->addMenu(QStringLiteral("Transformations"));
     ransformations1->setObjectName(QStringLiteral("ransformations1"));
@@ -233,6 +241,7 @@ void TForm3::createMenus()
     connectSelfChecked(YHistogram1, &TForm3::YHistogram1Click);
     connectSelfChecked(ZHistogram1, &TForm3::ZHistogram1Click);
     connectSelfChecked(XYZplot1, &TForm3::XYZplot1Click);
+    connectHandler(Dataquality1, &TForm3::Dataquality1Click);
     connectSelfChecked(GeodeticKKJ1, &TForm3::GeodeticKKJ1Click);
     connectHandler(About1, &TForm3::About1Click);
 }
@@ -304,7 +313,11 @@ void TForm3::Button1Click()
 
     const QByteArray path = QFile::encodeName(*fileName);
     Analysis = std::make_unique<GNSSLog>(path.constData(), ReportProgress, GeodeticKKJ1->isChecked(),
-                                         Navcombinary->isChecked(), truthMode, manualX, manualY, manualZ);
+                                         Navcombinary->isChecked(), truthMode, manualX, manualY, manualZ,
+                                         VerifyNMEAchecksums1->isChecked());
+    if (DataQualityForm) {
+        DataQualityForm->SetQuality(&Analysis->dataQuality);
+    }
 
     if (!Analysis->openError.empty()) {
         // Telling the user the file could not be read beats blaming the mode.
@@ -343,6 +356,16 @@ void TForm3::Button1Click()
     if (XYZplot1->isChecked()) {
         openErrorPlot();
     }
+}
+
+void TForm3::Dataquality1Click()
+{
+    if (!DataQualityForm) {
+        DataQualityForm = new TDataQualityForm(this);
+    }
+    DataQualityForm->SetQuality(Analysis ? &Analysis->dataQuality : nullptr);
+    DataQualityForm->show();
+    DataQualityForm->raise();
 }
 
 void TForm3::openHistogram(QPointer<TPlotForm>& field, const QString& caption, const Histogram* histogram)

@@ -23,6 +23,7 @@ namespace gnsslog {
 class Dialogs;
 class TPlotForm;
 class TXYPlotForm;
+class TDataQualityForm;
 
 class TForm3 : public QMainWindow {
     Q_OBJECT
@@ -42,6 +43,7 @@ public:
     void YHistogram1Click();
     void ZHistogram1Click();
     void XYZplot1Click();
+    void Dataquality1Click();
     void GeodeticKKJ1Click();
     void About1Click();
     void FormDestroy();
@@ -70,6 +72,7 @@ public:
     QAction* YHistogram1 = nullptr;
     QAction* ZHistogram1 = nullptr;
     QAction* XYZplot1 = nullptr;
+    QAction* Dataquality1 = nullptr;
     QMenu* ruthcoordinates1 = nullptr;
     QActionGroup* TruthGroup = nullptr;
     QAction* Useaverageposition1 = nullptr;
@@ -79,6 +82,7 @@ public:
     QActionGroup* ModeGroup = nullptr;
     QAction* NMEAAscii = nullptr;
     QAction* Navcombinary = nullptr;
+    QAction* VerifyNMEAchecksums1 = nullptr;
     QMenu* ransformations1 = nullptr;
     QAction* GeodeticKKJ1 = nullptr;
     QAction* About1 = nullptr;
@@ -90,6 +94,7 @@ public:
     QPointer<TPlotForm> Fix3DHistogramForm;
     QPointer<TPlotForm> Rtkx3DHistogramForm;
     QPointer<TXYPlotForm> ErrorPlotForm;
+    QPointer<TDataQualityForm> DataQualityForm;
     // Declared after the windows' fields and freed only after they are gone.
     std::unique_ptr<GNSSLog> Analysis;
 

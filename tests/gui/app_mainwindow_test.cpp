@@ -10,6 +10,7 @@
 
 #include <algorithm>
 
+#include "app/DataQualityForm.h"
 #include "app/LocaleNumber.h"
 #include "log/Summary.h"
 #include "plots/HistoPlot.h"
@@ -99,18 +100,21 @@ TEST_F(MainWindowDesign, MenusItemsKindsAndCheckMarks)
     EXPECT_EQ(bar, (std::vector<QString>{"File", "View", "Truth coordinates", "Parsing mode", "Transformations",
                                          "About"}));
     EXPECT_EQ(captionsOf(form->File1), (std::vector<QString>{"Load log file", "Exit"}));
+    // The designed items, then the additions after a separator.
     EXPECT_EQ(captionsOf(form->View1), (std::vector<QString>{"3D-position histogram", "X-Histogram", "Y-Histogram",
-                                                            "Z-Histogram", "XYZ-plot"}));
+                                                            "Z-Histogram", "XYZ-plot", "", "Data quality..."}));
     EXPECT_EQ(captionsOf(form->ruthcoordinates1),
               (std::vector<QString>{"Use average position", "Use first fix position", "Manual input"}));
-    EXPECT_EQ(captionsOf(form->Mode), (std::vector<QString>{"NMEA (ascii)", "Navcom binary"}));
+    EXPECT_EQ(captionsOf(form->Mode),
+              (std::vector<QString>{"NMEA (ascii)", "Navcom binary", "", "Verify NMEA checksums"}));
     EXPECT_EQ(captionsOf(form->ransformations1), (std::vector<QString>{"Geodetic-->KKJ"}));
     EXPECT_EQ(form->About1->menu(), nullptr);
 
     EXPECT_FALSE(form->Loadlogfile1->isCheckable());
     EXPECT_FALSE(form->Exit1->isCheckable());
     for (QAction* item : {form->N3Dpositionhistogram1, form->XHistogram1, form->YHistogram1, form->ZHistogram1,
-                          form->XYZplot1, form->GeodeticKKJ1, form->Useaverageposition1, form->Navcombinary}) {
+                          form->XYZplot1, form->GeodeticKKJ1, form->Useaverageposition1, form->Navcombinary,
+                          form->VerifyNMEAchecksums1}) {
         EXPECT_TRUE(item->isCheckable() && item->isChecked()) << item->objectName().toStdString();
     }
     for (QAction* item : {form->Usefirstfixposition1, form->Manualinput1, form->NMEAAscii}) {
@@ -119,6 +123,8 @@ TEST_F(MainWindowDesign, MenusItemsKindsAndCheckMarks)
     EXPECT_EQ(form->Useaverageposition1->actionGroup(), form->TruthGroup);
     EXPECT_EQ(form->NMEAAscii->actionGroup(), form->ModeGroup);
     EXPECT_EQ(form->XHistogram1->actionGroup(), nullptr);
+    EXPECT_EQ(form->VerifyNMEAchecksums1->actionGroup(), nullptr);
+    EXPECT_FALSE(form->Dataquality1->isCheckable());
 }
 
 TEST_F(MainWindowDesign, RadioItemsMoveTheCheckAndChoosingTheCheckedOneClearsTheMenu)
@@ -279,6 +285,37 @@ TEST_F(LoadCommand, MenuSettingsReachTheAnalysis)
     load(navcom);
     EXPECT_FALSE(form->Analysis->records.empty());
     EXPECT_EQ(form->Analysis->truthMode, TruthMode::Averaged);
+}
+
+// A sentence whose checksum does not fit is rejected and counted unless
+// the user turns the check off; the data-quality window opens only on
+// request and follows every later load.
+TEST_F(LoadCommand, ChecksumItemAndDataQualityWindow)
+{
+    std::string log = nmeaLog(NmeaSolution::Gga);
+    const std::size_t star = log.find('*', log.find("GGA"));
+    ASSERT_NE(star, std::string::npos);
+    log[star + 1] = log[star + 1] == '0' ? '1' : '0';
+    const QString file = dir.write("bad-checksum.log", log);
+    form->NMEAAscii->trigger();
+    load(file);
+    ASSERT_FALSE(form->Analysis->records.empty());
+    const std::size_t verified = form->Analysis->records.size();
+    EXPECT_EQ(form->Analysis->dataQuality.rejectedChecksum, 1u);
+    EXPECT_TRUE(form->DataQualityForm.isNull());
+
+    form->Dataquality1->trigger();
+    ASSERT_FALSE(form->DataQualityForm.isNull());
+    EXPECT_TRUE(form->DataQualityForm->isVisible());
+    EXPECT_EQ(form->DataQualityForm->windowTitle(), "Data quality");
+    EXPECT_TRUE(form->DataQualityForm->text().contains("1 checksum")) << form->DataQualityForm->text().toStdString();
+
+    form->VerifyNMEAchecksums1->trigger();
+    EXPECT_FALSE(form->VerifyNMEAchecksums1->isChecked());
+    load(file);
+    EXPECT_EQ(form->Analysis->records.size(), verified + 1);
+    EXPECT_EQ(form->Analysis->dataQuality.rejectedChecksum, 0u);
+    EXPECT_TRUE(form->DataQualityForm->text().contains("0 checksum"));
 }
 
 TEST_F(LoadCommand, OnlyCheckedViewItemsOpenTheirWindows)

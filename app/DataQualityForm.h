@@ -1,0 +1,27 @@
+// The "Data quality" window: what the last analysis found out about the
+// log itself. It opens only when the user asks for it.
+#pragma once
+
+#include <QWidget>
+
+#include "log/DataQuality.h"
+
+class QPlainTextEdit;
+
+namespace gnsslog {
+
+class TDataQualityForm : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TDataQualityForm(QWidget* owner);
+
+    // Shows quality's figures; null: no log has been analysed yet.
+    void SetQuality(const DataQuality* quality);
+    QString text() const;
+
+private:
+    QPlainTextEdit* Text = nullptr;
+};
+
+}  // namespace gnsslog
