@@ -1,5 +1,6 @@
 #include "tools/report/PngExport.h"
 
+#include <clocale>
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -22,6 +23,9 @@ namespace {
 
 // Text needs a QGuiApplication (fonts). A command-line tool has none, so
 // one on the offscreen platform is made on first use and lives until exit.
+// Qt sets the C library's locale from the environment when it makes one;
+// numbers the tool writes after the pictures must keep their decimal
+// point, so LC_NUMERIC goes back to "C".
 bool ensureGuiApplication()
 {
     if (QCoreApplication::instance() != nullptr) {
@@ -32,7 +36,11 @@ bool ensureGuiApplication()
     static char platformOption[] = "-platform";
     static char platform[] = "offscreen";
     static char* argv[] = {name, platformOption, platform, nullptr};
-    static std::unique_ptr<QGuiApplication> application(new QGuiApplication(argc, argv));
+    static std::unique_ptr<QGuiApplication> application = [] {
+        auto made = std::make_unique<QGuiApplication>(argc, argv);
+        std::setlocale(LC_NUMERIC, "C");
+        return made;
+    }();
     return application != nullptr;
 }
 
