@@ -29,7 +29,7 @@ inline constexpr int kMaxGeneralDigits = 40;
 void appendFixed(std::string& out, double value, int decimals);
 std::string formatFixed(double value, int decimals);
 
-// printf("%.*g", digits, value): "1.0000000000000001e-05" for (1e-5 + tiny, 17).
+// printf("%.*g", digits, value): "1.0000000000000001e-05" for (1e-5, 17).
 // A count below 1 is taken as 1, as printf does with 0.
 void appendGeneral(std::string& out, double value, int digits);
 std::string formatGeneral(double value, int digits);
