@@ -2,6 +2,7 @@
 // order, and the event loop until the main window closes.
 #include <QApplication>
 
+#include <clocale>
 #include <exception>
 
 #include "app/About.h"
@@ -36,6 +37,10 @@ public:
 int main(int argc, char* argv[])
 {
     GnssLogApplication app(argc, argv);
+    // Qt has set the C library's locale from the environment. Texts and
+    // files keep '.' as their decimal point; the edit boxes read the user's
+    // separator through QLocale, which this does not touch.
+    std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("gnsslog"));
     gnsslog::setFormFontForApplication();
     // Plot windows are top-level windows of their own; only the main window

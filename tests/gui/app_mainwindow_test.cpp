@@ -4,6 +4,7 @@
 #include <QActionGroup>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
@@ -241,10 +242,12 @@ TEST_F(LoadCommand, MenuSettingsReachTheAnalysis)
 {
     const QString nmea = dir.write("gga.log", nmeaLog(NmeaSolution::Gga));
     const QString navcom = dir.write("nav.bin", navcomLog());
-    form->XCoord->setText("6676543.5");
+    // Decimals typed with the separator of the locale the tests run in.
+    const QString point = QLocale::system().decimalPoint();
+    form->XCoord->setText("6676543" + point + "5");
     form->YCoord->setText(" 2549876 ");
-    form->ZCoord->setText("-1.25e1");
-    const double x = textToFloat("6676543.5");  // in the locale of the test run
+    form->ZCoord->setText("-1" + point + "25e1");
+    const double x = 6676543.5;
 
     // NMEA mode, first-fix truth, no grid conversion.
     form->NMEAAscii->trigger();

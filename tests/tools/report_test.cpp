@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -163,6 +164,20 @@ TEST_F(ReportTest, NoRecordsExitsOneAndStillPrintsTheJson)
     EXPECT_EQ(j["records"].get<int>(), 0);
     EXPECT_EQ(j["startTime"].get<double>(), DBL_MAX);  // survives the round trip exactly
     EXPECT_EQ(j["histograms"]["histX"]["bins"].size(), 0u);
+    // The main window shows its message box and no summary of this log (its
+    // labels keep what they held), so the summary is the message alone, not
+    // texts such as "Start time: 1193046:28" made from the empty analysis.
+    EXPECT_EQ(j["summary"].get<std::vector<std::string>>(),
+              std::vector<std::string>{"No records, check parsing mode"});
+
+    const std::string html = dir_ + "no-records.html";
+    const ToolRun page = report({"--stats", "--html", html, nmeaPath()});
+    EXPECT_EQ(page.status, ReportExit::NoRecords);
+    std::ifstream in(html, std::ios::binary);
+    const std::string markup((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(markup.find("<h2>Summary</h2><pre>No records, check parsing mode\n</pre>"), std::string::npos)
+        << markup.substr(0, 600);
+    EXPECT_EQ(markup.find("Start time"), std::string::npos);
 
     const ToolRun text = report({nmeaPath()});
     EXPECT_EQ(text.status, ReportExit::NoRecords);

@@ -1,9 +1,21 @@
 #include "tools/report/CsvExport.h"
 
-#include <cstdio>
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
 #include <string>
 
+#include "common/FormatNumber.h"
+
 namespace gnsslog {
+
+namespace {
+
+constexpr int kRoundTripDigits = 17;             // significant digits that read back any double
+constexpr std::size_t kFlushBytes = 1 << 20;     // written to the stream in pieces of about this
+constexpr std::size_t kLongestRow = 9 * 25 + 7 * 4;  // nine doubles and seven small integers
+
+}  // namespace
 
 const char* recordsCsvHeader() noexcept
 {
@@ -17,20 +29,21 @@ bool writeRecordsCsv(std::ostream& out, const std::vector<GNSSRecord>& records)
     // Rows are formatted into one buffer and written in large pieces, so a
     // log of millions of records does not pay for a stream call per field.
     std::string buffer;
-    buffer.reserve(1 << 20);
-    char row[512];
+    buffer.reserve(kFlushBytes + kLongestRow);
     for (const GNSSRecord& r : records) {
-        const int n = std::snprintf(row, sizeof row,
-                                    "%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%u,%d,%d,%d,%u,%u,%u\n",
-                                    r.time, r.latitude, r.longitude, r.height, r.localX, r.localY, r.dop,
-                                    r.correctionAge, r.errorEstimate, static_cast<unsigned>(r.fixType),
-                                    static_cast<int>(r.gpsSatellites), static_cast<int>(r.glonassSatellites),
-                                    static_cast<int>(r.satellites), static_cast<unsigned>(r.validFlags),
-                                    static_cast<unsigned>(r.fixChange), static_cast<unsigned>(r.valid));
-        if (n > 0) {
-            buffer.append(row, static_cast<std::size_t>(n) < sizeof row ? static_cast<std::size_t>(n) : sizeof row - 1);
+        for (double value : {r.time, r.latitude, r.longitude, r.height, r.localX, r.localY, r.dop,
+                             r.correctionAge, r.errorEstimate}) {
+            appendGeneral(buffer, value, kRoundTripDigits);
+            buffer += ',';
         }
-        if (buffer.size() > (1 << 20) - sizeof row) {
+        const std::int64_t integers[] = {r.fixType,    r.gpsSatellites, r.glonassSatellites,
+                                         r.satellites, r.validFlags,    r.fixChange,
+                                         r.valid};
+        for (std::size_t i = 0; i < std::size(integers); ++i) {
+            appendInt(buffer, integers[i]);
+            buffer += i + 1 < std::size(integers) ? ',' : '\n';
+        }
+        if (buffer.size() > kFlushBytes) {
             out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
             buffer.clear();
         }

@@ -1,7 +1,7 @@
 // Kept records as CSV: a header row with the sixteen GNSSRecord field names
 // in declaration order, then one row per record. Doubles are written with
 // 17 significant digits ("%.17g"), enough to read back the same value;
-// integers in decimal. C locale; rows end in "\n".
+// integers in decimal. Never in the process locale's format; rows end in "\n".
 #pragma once
 
 #include <ostream>

@@ -7,6 +7,14 @@ std::vector<std::string> summaryInWindowOrder(const SummaryTexts& t)
     return {t.label1, t.label2, t.label6, t.label4, t.label3, t.label5};
 }
 
+std::vector<std::string> shownSummary(const GNSSLog& log, const SummaryTexts& texts)
+{
+    if (log.records.empty()) {
+        return {kNoRecordsMessage};
+    }
+    return summaryInWindowOrder(texts);
+}
+
 nlohmann::ordered_json histogramJson(const Histogram& histogram)
 {
     nlohmann::ordered_json bins = nlohmann::ordered_json::array();
@@ -50,7 +58,7 @@ nlohmann::ordered_json analysisJson(const GNSSLog& log, const SummaryTexts& text
     histograms["hist3DFix"] = histogramJson(log.hist3DFix);
     histograms["hist3DRtkx"] = histogramJson(log.hist3DRtkx);
     j["histograms"] = std::move(histograms);
-    j["summary"] = summaryInWindowOrder(texts);
+    j["summary"] = shownSummary(log, texts);
     return j;
 }
 

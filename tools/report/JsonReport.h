@@ -11,8 +11,7 @@ namespace gnsslog {
 // Keys in this order: the counts, the three truth sets, the largest
 // errors, the time span, truthMode, "histograms" (histZ, histX, histY,
 // hist3DFix, hist3DRtkx, each {"sampleCount", "peakCount", "bins":
-// [[key, count], ...]} in list order) and "summary" (the six texts in the
-// window's top-to-bottom order). Doubles are dumped in their shortest form
+// [[key, count], ...]} in list order) and "summary" (shownSummary). Doubles are dumped in their shortest form
 // that reads back to the same value; NaN and infinities become null.
 nlohmann::ordered_json analysisJson(const GNSSLog& log, const SummaryTexts& texts);
 
@@ -22,5 +21,13 @@ nlohmann::ordered_json histogramJson(const Histogram& histogram);
 // The six texts in the window's top-to-bottom order: Label1, Label2,
 // Label6, Label4, Label3, Label5.
 std::vector<std::string> summaryInWindowOrder(const SummaryTexts& texts);
+
+// The main window's message for a log without records.
+inline constexpr const char* kNoRecordsMessage = "No records, check parsing mode";
+
+// What the main window shows of this log after loading it: the six texts
+// in window order, or for a log without records only kNoRecordsMessage
+// (the window shows that message and leaves its labels as they were).
+std::vector<std::string> shownSummary(const GNSSLog& log, const SummaryTexts& texts);
 
 }  // namespace gnsslog

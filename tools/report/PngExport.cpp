@@ -1,8 +1,10 @@
 #include "tools/report/PngExport.h"
 
+#include <clocale>
 #include <exception>
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <system_error>
 
 #include <QBuffer>
@@ -20,8 +22,19 @@ namespace gnsslog {
 
 namespace {
 
+// What setlocale reports for a category now.
+std::string localeOf(int category)
+{
+    const char* name = std::setlocale(category, nullptr);
+    return name != nullptr ? name : "C";
+}
+
 // Text needs a QGuiApplication (fonts). A command-line tool has none, so
 // one on the offscreen platform is made on first use and lives until exit.
+// Qt sets the C library's locale from the environment when it makes one.
+// Numbers the tool writes after the pictures must keep their decimal
+// point, so LC_NUMERIC goes back to "C"; its messages (strerror's texts)
+// stay in the language they had before the pictures.
 bool ensureGuiApplication()
 {
     if (QCoreApplication::instance() != nullptr) {
@@ -32,7 +45,13 @@ bool ensureGuiApplication()
     static char platformOption[] = "-platform";
     static char platform[] = "offscreen";
     static char* argv[] = {name, platformOption, platform, nullptr};
-    static std::unique_ptr<QGuiApplication> application(new QGuiApplication(argc, argv));
+    static std::unique_ptr<QGuiApplication> application = [] {
+        const std::string messages = localeOf(LC_MESSAGES);
+        auto made = std::make_unique<QGuiApplication>(argc, argv);
+        std::setlocale(LC_NUMERIC, "C");
+        std::setlocale(LC_MESSAGES, messages.c_str());
+        return made;
+    }();
     return application != nullptr;
 }
 

@@ -2,13 +2,14 @@
 
 #include <unistd.h>
 
-#include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <string_view>
 
 #include <CLI/CLI.hpp>
 
+#include "common/FormatNumber.h"
 #include "log/Gpslog.h"
 #include "log/Summary.h"
 #include "tools/report/CsvExport.h"
@@ -98,14 +99,12 @@ std::string progressBarLine(const char* phase, std::int32_t position, std::int32
         done = clamped * barWidth / total;
         percent = static_cast<int>(clamped * 100 / total);
     }
-    char head[32];
-    std::snprintf(head, sizeof head, "%-20.20s [", phase != nullptr ? phase : "");
-    std::string line(head);
+    constexpr std::size_t kPhaseWidth = 20;  // characters; longer phase names are cut
+    const std::string_view name = phase != nullptr ? phase : "";
+    std::string line = alignLeft(name.substr(0, kPhaseWidth), kPhaseWidth) + " [";
     line.append(static_cast<std::size_t>(done), '#');
     line.append(static_cast<std::size_t>(barWidth - done), '.');
-    char tail[16];
-    std::snprintf(tail, sizeof tail, "] %3d%%", percent);
-    return line + tail;
+    return line + "] " + alignRight(formatInt(percent), 3) + '%';
 }
 
 int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
@@ -173,7 +172,7 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
     }
     if (!statsOptions.htmlFile.empty()) {
         const std::string problem = writeAnalysisHtml(statsOptions.htmlFile, options.logFile, *analysis,
-                                                      summaryInWindowOrder(texts), statistics);
+                                                      shownSummary(*analysis, texts), statistics);
         if (!problem.empty()) {
             return failure(err, problem);
         }
@@ -181,8 +180,7 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
     out.flush();
 
     if (!hasRecords) {
-        // The main window's message, word for word.
-        err << "No records, check parsing mode\n";
+        err << kNoRecordsMessage << '\n';
         return ReportExit::NoRecords;
     }
     return ReportExit::Ok;

@@ -12,8 +12,9 @@ namespace gnsslog {
 namespace {
 
 // Numbers are checked here in the C locale, whatever the locale; CLI11
-// then converts the checked text (the tool never sets a C locale, so the
-// conversion reads it the same way).
+// then converts the checked text with strtold, which follows LC_NUMERIC.
+// The tool keeps that at "C" (the pictures' QGuiApplication puts it back),
+// so the conversion reads the text the same way.
 const CLI::Validator kDecimalNumber(
     [](std::string& text) -> std::string {
         double value = 0;

@@ -1,12 +1,12 @@
 #include "tools/report/StatsReport.h"
 
 #include <cmath>
-#include <cstdio>
 #include <ostream>
 #include <utility>
 
 #include <CLI/CLI.hpp>
 
+#include "common/FormatNumber.h"
 #include "log/Gpslog.h"
 
 namespace gnsslog {
@@ -24,14 +24,10 @@ json number(double value, bool exists = true)
     return value;
 }
 
-std::string format(const char* pattern, double value)
+// Fixed-point text without the locale; "-" for a value that is not finite.
+std::string fixedOrDash(double value, int decimals)
 {
-    if (!std::isfinite(value)) {
-        return "-";
-    }
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, pattern, value);
-    return buffer;
+    return std::isfinite(value) ? formatFixed(value, decimals) : std::string("-");
 }
 
 json axisJson(const AxisStats& a)
@@ -62,16 +58,13 @@ json percentilesJson(json object, const std::array<double, 4>& p, bool any)
 
 void axisLine(std::ostream& out, const char* name, const AxisStats& a)
 {
-    char line[160];
-    if (a.count == 0) {
-        std::snprintf(line, sizeof line, "  %-10s %9d\n", name, 0);
-    } else {
-        std::snprintf(line, sizeof line, "  %-10s %9lld %10s %10s %10s %10s %10s\n", name,
-                      static_cast<long long>(a.count), formatMetres(a.mean).c_str(),
-                      formatMetres(a.stdDev).c_str(), formatMetres(a.rms).c_str(),
-                      formatMetres(a.min).c_str(), formatMetres(a.max).c_str());
+    out << "  " << alignLeft(name, 10) << ' ' << alignRight(formatInt(a.count), 9);
+    if (a.count > 0) {
+        for (double value : {a.mean, a.stdDev, a.rms, a.min, a.max}) {
+            out << ' ' << alignRight(formatMetres(value), 10);
+        }
     }
-    out << line;
+    out << '\n';
 }
 
 void percentileLine(std::ostream& out, const char* name, std::int64_t count,
@@ -126,9 +119,14 @@ void classBlock(std::ostream& out, SolutionClass c, const AccuracyStats& stats)
 
 }  // namespace
 
-std::string formatMetres(double value) { return format("%.4f", value); }
-std::string formatSeconds(double value) { return format("%.3f", value); }
-std::string formatShare(double share) { return format("%.1f %%", share * 100.0); }
+std::string formatMetres(double value) { return fixedOrDash(value, 4); }
+std::string formatSeconds(double value) { return fixedOrDash(value, 3); }
+
+std::string formatShare(double share)
+{
+    const double percent = share * 100.0;
+    return std::isfinite(percent) ? formatFixed(percent, 1) + " %" : std::string("-");
+}
 
 std::string formatFixTypes(const std::vector<std::uint8_t>& types)
 {
@@ -167,14 +165,13 @@ void writeStatisticsText(std::ostream& out, const Statistics& stats)
     out << '\n';
     if (!fc.losses.empty()) {
         out << "  loss  from start (s)        time (s)     re-fix (s)  fix types meanwhile\n";
-        char line[160];
         for (std::size_t i = 0; i < fc.losses.size(); ++i) {
             const FixLossEvent& e = fc.losses[i];
-            std::snprintf(line, sizeof line, "  %4zu %15s %15s %14s  %s\n", i + 1,
-                          formatSeconds(e.sinceStart).c_str(), formatSeconds(e.time).c_str(),
-                          e.regained ? formatSeconds(e.duration).c_str() : "not regained",
-                          formatFixTypes(e.fixTypes).c_str());
-            out << line;
+            out << "  " << alignRight(std::to_string(i + 1), 4) << ' '
+                << alignRight(formatSeconds(e.sinceStart), 15) << ' '
+                << alignRight(formatSeconds(e.time), 15) << ' '
+                << alignRight(e.regained ? formatSeconds(e.duration) : "not regained", 14) << "  "
+                << formatFixTypes(e.fixTypes) << '\n';
         }
     }
 
@@ -187,15 +184,15 @@ void writeStatisticsText(std::ostream& out, const Statistics& stats)
     out << " in " << wf.spans.size() << (wf.spans.size() == 1 ? " span\n" : " spans\n");
     if (!wf.spans.empty()) {
         out << "  span  from start (s)      start (s)        end (s)  epochs  max horiz.  max vert.\n";
-        char line[192];
         for (std::size_t i = 0; i < wf.spans.size(); ++i) {
             const WrongFixSpan& s = wf.spans[i];
-            std::snprintf(line, sizeof line, "  %4zu %15s %14s %14s %7zu %11s %10s\n", i + 1,
-                          formatSeconds(s.startTime - fc.logStart).c_str(),
-                          formatSeconds(s.startTime).c_str(), formatSeconds(s.endTime).c_str(),
-                          s.epochCount, formatMetres(s.maxHorizontal).c_str(),
-                          formatMetres(s.maxVertical).c_str());
-            out << line;
+            out << "  " << alignRight(std::to_string(i + 1), 4) << ' '
+                << alignRight(formatSeconds(s.startTime - fc.logStart), 15) << ' '
+                << alignRight(formatSeconds(s.startTime), 14) << ' '
+                << alignRight(formatSeconds(s.endTime), 14) << ' '
+                << alignRight(std::to_string(s.epochCount), 7) << ' '
+                << alignRight(formatMetres(s.maxHorizontal), 11) << ' '
+                << alignRight(formatMetres(s.maxVertical), 10) << '\n';
         }
     }
 }

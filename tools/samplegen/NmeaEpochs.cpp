@@ -1,8 +1,9 @@
 // The NMEA side of the generator: solution sentences and the others.
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
+#include "common/FormatNumber.h"
 #include "common/Saturate.h"
 #include "geodesy/Kkj.h"
 #include "log/GnssRecord.h"
@@ -20,8 +21,11 @@ std::string LogGenerator::State::nmeaSolution(std::int64_t ms, double& decodedTi
     const SpellModel m = model(spell);
     const std::int64_t cs = ms / 10;
     const std::string timeText = nmeaTime(cs);
-    // Exactly as the decoder accumulates the time field.
-    decodedTime = std::strtod(timeText.substr(4, 5).c_str(), nullptr)
+    // Exactly as the decoder accumulates the time field. The seconds are
+    // read without the locale, like every number field of the decoder.
+    double seconds = 0;
+    std::from_chars(timeText.data() + 4, timeText.data() + 9, seconds);
+    decodedTime = seconds
                   + std::atoi(timeText.substr(2, 2).c_str()) * 60
                   + std::atoi(timeText.substr(0, 2).c_str()) * 3600;
     const double dn = biasN + m.sigmaH * rng.gauss();
@@ -131,8 +135,7 @@ std::string LogGenerator::State::nmeaNoise(std::int64_t ms)
     if (kind == 1) {
         std::string body = "GPGSA,A,3";
         for (int i = 0; i < 12; ++i) {
-            char sat[8];
-            std::snprintf(sat, sizeof sat, ",%02d", static_cast<int>(rng.between(1, 32)));
+            const std::string sat = ',' + formatInt(rng.between(1, 32), 2);
             body += i < 9 ? sat : ",";
         }
         body += ',' + fixedDecimals(1.2 + rng.uniform(), 1) + ',' + fixedDecimals(0.7 + rng.uniform(), 1) + ','
@@ -141,11 +144,14 @@ std::string LogGenerator::State::nmeaNoise(std::int64_t ms)
     }
     std::string body = "GPGSV,3," + std::to_string(rng.between(1, 3)) + ",11";
     for (int i = 0; i < 4; ++i) {
-        char sat[32];
-        std::snprintf(sat, sizeof sat, ",%02d,%02d,%03d,%02d", static_cast<int>(rng.between(1, 32)),
-                      static_cast<int>(rng.between(5, 89)), static_cast<int>(rng.between(0, 359)),
-                      static_cast<int>(rng.between(20, 52)));
-        body += sat;
+        // Drawn last field first: the order gcc gave the arguments of the
+        // single call these once were, which made the committed samples.
+        const std::int64_t snr = rng.between(20, 52);
+        const std::int64_t azimuth = rng.between(0, 359);
+        const std::int64_t elevation = rng.between(5, 89);
+        const std::int64_t satellite = rng.between(1, 32);
+        body += ',' + formatInt(satellite, 2) + ',' + formatInt(elevation, 2) + ',' +
+                formatInt(azimuth, 3) + ',' + formatInt(snr, 2);
     }
     return nmeaSentence(body);
 }

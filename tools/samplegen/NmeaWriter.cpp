@@ -1,8 +1,8 @@
 #include "tools/samplegen/NmeaWriter.h"
 
 #include <cmath>
-#include <cstdio>
 
+#include "common/FormatNumber.h"
 #include "common/Saturate.h"
 
 namespace gnsslog {
@@ -22,9 +22,7 @@ std::string degreesMinutes(double degrees, int degreeDigits, int minuteDecimals)
         minutes = 0.0;
         minuteText = fixedDecimals(minutes, minuteDecimals);
     }
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%0*d", degreeDigits, static_cast<int>(whole));
-    std::string text(buffer);
+    std::string text = formatInt(whole, degreeDigits);
     const std::size_t point = minuteText.find('.');
     if ((point == std::string::npos ? minuteText.size() : point) < 2) {
         text.push_back('0');
@@ -34,16 +32,15 @@ std::string degreesMinutes(double degrees, int degreeDigits, int minuteDecimals)
 
 std::string gridSentence(std::string_view address, const GridFields& f, int dopDecimals)
 {
-    char date[16];
-    std::snprintf(date, sizeof date, "%02d%02d%02d", f.month % 100, f.day % 100, f.year % 100);
     std::string body(address);
-    body += ',' + nmeaTime(f.centiseconds) + ',' + date;
+    body += ',' + nmeaTime(f.centiseconds) + ',';
+    appendInt(body, f.month % 100, 2);
+    appendInt(body, f.day % 100, 2);
+    appendInt(body, f.year % 100, 2);
     body += ',' + fixedDecimals(f.gridX, 3) + ",M";
     body += ',' + fixedDecimals(f.gridY, 3) + ",M";
     body += ',' + std::to_string(f.quality);
-    char sats[8];
-    std::snprintf(sats, sizeof sats, "%02d", f.satellites % 100);
-    body += std::string(",") + sats;
+    body += ',' + formatInt(f.satellites % 100, 2);
     body += ',' + fixedDecimals(f.dopOrQuality, dopDecimals);
     body += ',' + fixedDecimals(f.height, 3) + ",M";
     return nmeaSentence(body);
@@ -75,14 +72,7 @@ std::string nmeaSentence(std::string_view body)
     return sentence;
 }
 
-std::string fixedDecimals(double value, int decimals)
-{
-    // snprintf's %f uses the C locale's decimal point unless a program calls
-    // setlocale; the tools never do.
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
-    return buffer;
-}
+std::string fixedDecimals(double value, int decimals) { return formatFixed(value, decimals); }
 
 std::string nmeaTime(std::int64_t centiseconds)
 {
@@ -95,9 +85,13 @@ std::string nmeaTime(std::int64_t centiseconds)
     const int minutes = static_cast<int>(cs / 6000 % 60);
     const int seconds = static_cast<int>(cs / 100 % 60);
     const int hundredths = static_cast<int>(cs % 100);
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%02d%02d%02d.%02d", hours, minutes, seconds, hundredths);
-    return buffer;
+    std::string text;
+    appendInt(text, hours, 2);
+    appendInt(text, minutes, 2);
+    appendInt(text, seconds, 2);
+    text += '.';
+    appendInt(text, hundredths, 2);
+    return text;
 }
 
 std::string nmeaLatitude(double degrees, int minuteDecimals)
@@ -121,9 +115,7 @@ std::string ggaSentence(const GgaFields& f, std::string_view talker)
     body += ',' + nmeaLatitude(f.latitude) + (f.latitude < 0 ? ",S" : ",N");
     body += ',' + nmeaLongitude(f.longitude) + (f.longitude < 0 ? ",W" : ",E");
     body += ',' + std::to_string(f.quality);
-    char sats[8];
-    std::snprintf(sats, sizeof sats, "%02d", f.satellites % 100);
-    body += std::string(",") + sats;
+    body += ',' + formatInt(f.satellites % 100, 2);
     body += ',' + fixedDecimals(f.hdop, 1);
     body += ',' + fixedDecimals(f.heightMetres - f.geoidSeparation, 4) + ",M";
     body += ',' + fixedDecimals(f.geoidSeparation, 3) + ",M";

@@ -1,6 +1,6 @@
 // Writers for the NMEA sentences of sample logs: the frame ("$", body, "*",
 // two-digit XOR checksum, CR LF) and the number formats of GGA, LLK, LLQ
-// and ORP. All numbers are formatted in the C locale.
+// and ORP. No number follows the process locale: the decimal point is '.'.
 #pragma once
 
 #include <cstdint>
@@ -27,7 +27,7 @@ std::string nmeaLatitude(double degrees, int minuteDecimals = 8);
 // Longitude (degrees, 0 <= |lon| < 180) as "dddmm.mmmm...".
 std::string nmeaLongitude(double degrees, int minuteDecimals = 8);
 
-// printf("%.*f") in the C locale.
+// printf("%.*f") in the C locale, whatever the process locale.
 std::string fixedDecimals(double value, int decimals);
 
 // GGA: position fix data. heightMetres is above the ellipsoid; the sentence
