@@ -23,6 +23,7 @@
 #include "log/NmeaDecoder.h"
 #include "log/Pipeline.h"
 #include "tests/support/Comparisons.h"
+#include "tests/support/FrameShapes.h"
 #include "tests/support/NmeaSentenceScan.h"
 
 namespace gnsslog {
@@ -326,6 +327,66 @@ void expectSameApartFromGrid(const GNSSLog& withGrid, const GNSSLog& without)
 std::string missingFolderMessage()
 {
     return "real receiver logs not found at " + realLogFolder().string();
+}
+
+// The scan is only a second opinion if it frames as the framer does: rows
+// for each rule, since the real logs need not exercise them all. Each row
+// states the sentences expected, and the framer must agree.
+TEST(RealLogScan, FramesAsTheFramerDoes)
+{
+    const std::string gga = "$GPGGA,1,2*3A";
+    const std::string body500(500, 'B');  // with "$GPGGA", "*" and two: 509 bytes
+    struct Row {
+        const char* legend;
+        std::string input;
+        std::vector<std::string> expected;
+    };
+    const Row rows[] = {
+        {"two sentences among noise", "xx" + gga + "\r\n\x01" + gga, {gga, gga}},
+        {"doubled dollar loses the sentence", "$" + gga + "\r\n" + gga, {gga}},
+        {"lower-case address", "$GPgGA,1*00" + gga, {gga}},
+        {"DEL is a body byte", "$GPGGA,\x7F*00", {"$GPGGA,\x7F*00"}},
+        {"a byte above 0x7F ends it", "$GPGGA,\x80*00" + gga, {gga}},
+        {"checksum characters 0..F", "$GPGGA,1*:@" + gga, {"$GPGGA,1*:@", gga}},
+        {"a dollar that breaks the checksum is consumed", "$GPGGA,1*" + gga + gga, {gga}},
+        {"a dollar after one checksum character", "$GPGGA,1*3" + gga + gga, {gga}},
+        {"a star in the checksum", "$GPGGA,1**3A" + gga, {gga}},
+        {"511 bytes", "$GPGGA" + body500 + "12*00", {"$GPGGA" + body500 + "12*00"}},
+        {"512 bytes", "$GPGGA" + body500 + "123*00" + gga, {gga}},
+        {"the dollar that overflows is consumed", "$GPGGA" + body500 + "12345" + gga + gga,
+         {gga}},
+        {"a star as the 511th byte", "$GPGGA" + body500 + "1234*0" + gga, {gga}},
+        {"cut at the end", gga + "\r\n$GPGGA,1*3", {gga}},
+        {"cut in the address", gga + "$GPG", {gga}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(row.input.data());
+        std::vector<std::string> scanned;
+        for (const ScannedSentence& s : testing::scanNmeaSentences(bytes, row.input.size())) {
+            EXPECT_EQ(s.text.data(), row.input.data() + s.offset);
+            scanned.emplace_back(s.text);
+        }
+        EXPECT_EQ(scanned, row.expected);
+        std::vector<std::string> framed;
+        for (const auto& frame :
+             testing::framesByteByByte<NMEASniffer>(bytes, row.input.size())) {
+            framed.push_back(frame.bytes);
+        }
+        EXPECT_EQ(framed, row.expected);
+    }
+    // A sentence with a known right checksum, then wrong ones.
+    const auto matches = [](const std::string& text) {
+        const auto found = testing::scanNmeaSentences(
+            reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+        return found.size() == 1 && found[0].checksumMatches;
+    };
+    const std::string rmc =
+        "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A";
+    EXPECT_TRUE(matches(rmc));
+    EXPECT_FALSE(matches(rmc.substr(0, rmc.size() - 1) + "B"));
+    EXPECT_FALSE(matches(rmc.substr(0, rmc.size() - 1) + ":"));  // framed, not a hex digit
+    EXPECT_FALSE(matches("$GPRMC,123519,B" + rmc.substr(15)));
 }
 
 TEST(RealLogs, NmeaModeKeepsExactlyTheSentencesAnIndependentScanFinds)
