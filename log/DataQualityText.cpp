@@ -1,19 +1,12 @@
 #include "log/DataQualityText.h"
 
-#include <charconv>
 #include <cmath>
+
+#include "common/FormatNumber.h"
 
 namespace gnsslog {
 
 namespace {
-
-std::string fixed(double value, int decimals)
-{
-    char buffer[64];
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    return result.ec == std::errc{} ? std::string(buffer, result.ptr) : std::string("?");
-}
 
 std::string counted(std::uint64_t count, const char* one, const char* many)
 {
@@ -22,7 +15,7 @@ std::string counted(std::uint64_t count, const char* one, const char* many)
 
 std::string step(const char* axis, double metres)
 {
-    return std::string(axis) + " " + (std::isnan(metres) ? "-" : fixed(metres * 100.0, 1) + " cm");
+    return std::string(axis) + " " + (std::isnan(metres) ? "-" : formatFixed(metres * 100.0, 1) + " cm");
 }
 
 }  // namespace
@@ -43,7 +36,7 @@ std::vector<std::string> dataQualityLines(const DataQuality& q)
                         counted(q.dayWraps, "day wrap", "day wraps") + ", " +
                         counted(q.gaps, "gap", "gaps");
     if (!std::isnan(q.medianInterval)) {
-        clock += " longer than twice the median interval of " + fixed(q.medianInterval, 3) + " s";
+        clock += " longer than twice the median interval of " + formatFixed(q.medianInterval, 3) + " s";
     }
     lines.push_back(clock);
     const CoordinateResolution& r = q.resolution;

@@ -1,11 +1,12 @@
 #include "log/QualityTally.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <numbers>
 #include <string>
 #include <vector>
+
+#include "common/FormatNumber.h"
 
 
 namespace gnsslog {
@@ -32,15 +33,6 @@ double metresPerDegreeEast(double latitude) noexcept
     const double s = std::sin(phi);
     const double normal = kSemiMajorAxis / std::sqrt(1.0 - kEccentricitySquared * s * s);
     return normal * std::cos(phi) * std::numbers::pi / 180.0;
-}
-
-// Fixed decimals, without the locale.
-std::string formatFixed(double value, int decimals)
-{
-    char buffer[64];
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    return result.ec == std::errc{} ? std::string(buffer, result.ptr) : std::string("?");
 }
 
 std::string centimetres(double metres)
@@ -120,6 +112,11 @@ void RecordQuality::addRecord(const GNSSRecord& record, bool wrapped)
     previousTime_ = record.time;
     hasTime_ = true;
 
+    // A solution without a position (GGA quality 0, often with zeros for
+    // the coordinates) says nothing about the log's resolution.
+    if (record.fixType == FixType::NoPosition) {
+        return;
+    }
     if (record.has(ValidFlag::LatLon)) {
         if (!latitude_.hasPrevious) {
             firstLatitude_ = record.latitude;

@@ -28,7 +28,8 @@ class RecordQuality {
 public:
     void countVerdict(FrameVerdict verdict) noexcept;
     // A kept record in file order, its time already moved past midnight;
-    // wrapped tells whether that took a new day.
+    // wrapped tells whether that took a new day. Records without a
+    // position (fixType 0) count for the clock, not for the resolution.
     void addRecord(const GNSSRecord& record, bool wrapped);
 
     // The counts, median step, gaps, resolution in metres (at the first

@@ -147,6 +147,22 @@ TEST(DataQuality, ResolutionOfTheLogsNumbersAndItsWarning)
     EXPECT_NE(q.warnings[0].find("10.0 cm height"), std::string::npos) << q.warnings[0];
 }
 
+// A receiver without a fix writes zeros for its position; those records
+// must not make the resolution the distance to the equator.
+TEST(DataQuality, RecordsWithoutAPositionDoNotCountForTheResolution)
+{
+    const double minute = 1.0 / 60.0;
+    std::string log;
+    for (int i = 0; i < 10; ++i) {
+        log += gga(2 * i, 0.0, 0.0, 0);
+        log += gga(2 * i + 1, 60.0 + (i % 2) * 1e-5 * minute, 40.0, 4);
+    }
+    const DataQuality q = analyse(log, true).dataQuality;
+    EXPECT_NEAR(q.resolution.north, 0.0186, 0.0002);
+    EXPECT_TRUE(std::isnan(q.resolution.height));
+    EXPECT_EQ(q.recordsKept, 20u);
+}
+
 TEST(DataQuality, FinePositionsGiveNoWarningAndEmptyLogsNothing)
 {
     std::string log;
