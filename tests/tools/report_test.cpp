@@ -289,6 +289,50 @@ TEST_F(ReportTest, RecordsCsvRoundTripsEveryField)
     EXPECT_EQ(std::stol(c[15]), 1);
 }
 
+// The data-quality figures reach every output, and --no-checksum decodes
+// a sentence whose checksum does not fit.
+TEST_F(ReportTest, DataQualityEverywhereAndChecksumsCanBeIgnored)
+{
+    std::ifstream in(nmeaPath(), std::ios::binary);
+    std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::size_t gga = log.find("GGA");
+    const std::size_t star = log.find('*', gga);
+    ASSERT_NE(star, std::string::npos);
+    log[star + 1] = log[star + 1] == '0' ? '1' : '0';
+    const std::string damaged = dir_ + "damaged.nmea";
+    std::ofstream(damaged, std::ios::binary) << log;
+
+    const ToolRun checked = report({"--nmea", "--json", damaged});
+    ASSERT_EQ(checked.status, ReportExit::Ok) << checked.err;
+    const nlohmann::ordered_json j = nlohmann::ordered_json::parse(checked.out);
+    const auto& q = j["dataQuality"];
+    EXPECT_EQ(q["rejectedChecksum"].get<std::uint64_t>(), 1u);
+    EXPECT_EQ(q["recordsKept"].get<std::uint64_t>(), j["records"].get<std::uint64_t>());
+    EXPECT_GT(q["framesByType"]["$GPGGA"].get<std::uint64_t>(), 0u);
+    EXPECT_TRUE(q["resolution"]["north_m"].is_number());
+    EXPECT_TRUE(q["resolution"]["gridX_m"].is_number());
+    EXPECT_TRUE(q["warnings"].is_array());
+    EXPECT_EQ(j["records"].get<std::uint64_t>() + 1, nmeaStats_.validRecords);
+
+    const ToolRun ignored = report({"--nmea", "--json", "--no-checksum", damaged});
+    ASSERT_EQ(ignored.status, ReportExit::Ok) << ignored.err;
+    const nlohmann::ordered_json k = nlohmann::ordered_json::parse(ignored.out);
+    EXPECT_EQ(k["records"].get<std::uint64_t>(), nmeaStats_.validRecords);
+    EXPECT_EQ(k["dataQuality"]["rejectedChecksum"].get<std::uint64_t>(), 0u);
+
+    const ToolRun text = report({"--nmea", "--stats", damaged});
+    EXPECT_NE(text.out.find("\nData quality\n"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find(" rejected: 1 checksum,"), std::string::npos) << text.out;
+    const ToolRun plain = report({"--nmea", damaged});
+    EXPECT_EQ(plain.out.find("Data quality"), std::string::npos);  // only with --stats
+
+    const std::string html = dir_ + "damaged.html";
+    ASSERT_EQ(report({"--nmea", "--html", html, damaged}).status, ReportExit::Ok);
+    std::ifstream page(html, std::ios::binary);
+    const std::string content((std::istreambuf_iterator<char>(page)), std::istreambuf_iterator<char>());
+    EXPECT_NE(content.find("<h2>Data quality</h2>"), std::string::npos);
+}
+
 TEST(ReportOptions, CLocaleNumbers)
 {
     double v = 0;

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 
+#include "log/DataQualityText.h"
 #include "log/Gpslog.h"
 #include "tools/report/PngExport.h"
 
@@ -327,6 +328,18 @@ std::string renderHtmlReport(const HtmlReportContent& content)
         estimateTable(page, stats.accuracy);
     }
 
+    if (content.dataQuality != nullptr) {
+        page.element("h2", "Data quality");
+        std::string lines;
+        for (const std::string& line : dataQualityLines(*content.dataQuality)) {
+            if (line != "Data quality") {  // the heading above says it
+                lines += line + '\n';
+            }
+        }
+        page.element("pre", lines);
+        page.raw("\n");
+    }
+
     if (!content.pictures.empty()) {
         page.element("h2", "Pictures");
         page.raw("\n");
@@ -394,6 +407,7 @@ std::string writeAnalysisHtml(const std::string& path, const std::string& logFil
     content.title = std::filesystem::path(logFile).filename().string();
     content.summaryLines = summaryLines;
     content.statistics = &statistics;
+    content.dataQuality = &analysis.dataQuality;
     std::string failure = renderReportPictures(analysis, content.pictures);
     if (failure.empty()) {
         failure = writeHtmlReport(path, content);

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "log/DataQuality.h"
 #include "tools/report/StatsReport.h"
 
 namespace gnsslog {
@@ -27,6 +28,7 @@ struct HtmlReportContent {
     std::string title;                      // plain text, e.g. the log's file name
     std::vector<std::string> summaryLines;  // the six summary lines, plain text
     const Statistics* statistics = nullptr;  // may be null: no statistics tables
+    const DataQuality* dataQuality = nullptr;  // may be null: no data-quality section
     std::vector<HtmlPicture> pictures;
 };
 

@@ -16,6 +16,7 @@
 #include "tools/report/HtmlReport.h"
 #include "tools/report/JsonReport.h"
 #include "tools/report/PngExport.h"
+#include "tools/report/QualityReport.h"
 #include "tools/report/ReportOptions.h"
 #include "tools/report/StatsReport.h"
 
@@ -131,7 +132,8 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
         ProgressScope progress(err);
         analysis = std::make_unique<GNSSLog>(options.logFile.c_str(), drawProgress, options.toKKJ(),
                                              options.navcomBinary(), options.truthMode(), options.manual[0],
-                                             options.manual[1], options.manual[2]);
+                                             options.manual[1], options.manual[2],
+                                             options.verifyNmeaChecksum());
     }
     if (!analysis->openError.empty()) {
         return failure(err, analysis->openError);
@@ -150,11 +152,13 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
     if (options.json) {
         nlohmann::ordered_json document = analysisJson(*analysis, texts);
         addStatisticsJson(document, statistics);
+        document["dataQuality"] = dataQualityJson(analysis->dataQuality);
         out << document.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
     } else if (hasRecords) {
         writeSummaryTexts(out, texts);
         if (statsOptions.text) {
             writeStatisticsText(out, statistics);
+            writeDataQualityText(out, analysis->dataQuality);
         }
     }
     if (!options.recordsCsv.empty()) {

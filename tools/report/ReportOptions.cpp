@@ -78,6 +78,8 @@ void addReportOptions(CLI::App& app, ReportOptions& options)
 {
     app.add_flag("--nmea", options.nmea, "parse NMEA (ascii) sentences instead of NavCom binary");
     app.add_flag("--no-kkj", options.noKkj, "do not convert geodetic positions to KKJ grid coordinates");
+    app.add_flag("--no-checksum", options.noChecksum,
+                 "decode NMEA sentences whatever their checksum (for receivers that write wrong ones)");
     app.add_option("--truth", options.truth, "truth coordinates: average, first (fix) or manual")
         ->check(CLI::IsMember({"average", "first", "manual"}));
     app.add_option("--manual", options.manual, "manual truth coordinates X Y Z (metres)")

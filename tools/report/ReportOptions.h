@@ -23,6 +23,7 @@ struct ReportOptions {
     std::string logFile;
     bool nmea = false;              // --nmea: NMEA (ascii) instead of NavCom binary
     bool noKkj = false;             // --no-kkj: no Geodetic-->KKJ conversion
+    bool noChecksum = false;        // --no-checksum: NMEA sentences decoded whatever their checksum
     std::string truth = "average";  // --truth average|first|manual
     std::vector<double> manual{0, 0, 0};  // --manual X Y Z (metres), C-locale decimals
     bool json = false;              // --json: one JSON document instead of the six texts
@@ -35,6 +36,7 @@ struct ReportOptions {
 
     bool navcomBinary() const noexcept { return !nmea; }
     bool toKKJ() const noexcept { return !noKkj; }
+    bool verifyNmeaChecksum() const noexcept { return !noChecksum; }
     std::uint8_t truthMode() const noexcept;  // TruthMode code of `truth`
 };
 
