@@ -18,7 +18,7 @@ struct CoordinateResolution {
     double north = kUnknown;   // latitude steps, metres at the log's latitude
     double east = kUnknown;    // longitude steps, metres at the log's latitude
     double height = kUnknown;
-    double gridX = kUnknown;   // grid coordinates, as the log or the conversion gives them
+    double gridX = kUnknown;   // grid coordinates as the log gives them (not converted ones)
     double gridY = kUnknown;
 };
 

@@ -127,7 +127,9 @@ void RecordQuality::addRecord(const GNSSRecord& record, bool wrapped)
     if (record.has(ValidFlag::Height)) {
         height_.add(record.height);
     }
-    if (record.has(ValidFlag::Grid)) {
+    // Grid coordinates converted from a geodetic position carry the
+    // conversion's digits, not the log's: only logged ones count.
+    if (record.has(ValidFlag::Grid) && !record.has(ValidFlag::LatLon)) {
         gridX_.add(record.localX);
         gridY_.add(record.localY);
     }
@@ -194,15 +196,18 @@ void RecordQuality::finish(DataQuality& quality) const
     }
     if (quality.rejectedChecksum > 0) {
         quality.warnings.push_back(std::to_string(quality.rejectedChecksum) +
-                                   " frames rejected for a wrong checksum");
+                                   (quality.rejectedChecksum == 1 ? " frame" : " frames") +
+                                   " rejected for a wrong checksum");
     }
     if (quality.backwardSteps > 0) {
-        quality.warnings.push_back(std::to_string(quality.backwardSteps) +
-                                   " times the clock stepped back");
+        quality.warnings.push_back("the clock stepped back " +
+                                   std::to_string(quality.backwardSteps) +
+                                   (quality.backwardSteps == 1 ? " time" : " times"));
     }
     if (quality.gaps > 0) {
         quality.warnings.push_back(std::to_string(quality.gaps) +
-                                   " gaps longer than twice the median epoch interval of " +
+                                   (quality.gaps == 1 ? " gap" : " gaps") +
+                                   " longer than twice the median epoch interval of " +
                                    formatFixed(quality.medianInterval, 3) + " s");
     }
 }

@@ -139,6 +139,9 @@ TEST(DataQuality, ResolutionOfTheLogsNumbersAndItsWarning)
     EXPECT_NEAR(q.resolution.north, 0.0186, 0.0002);
     EXPECT_NEAR(q.resolution.height, 0.1, 1e-6);
     EXPECT_TRUE(std::isnan(q.resolution.east));  // longitude never changes
+    // Grid coordinates converted from the positions have no resolution of
+    // the log's.
+    EXPECT_TRUE(std::isnan(q.resolution.gridX));
     ASSERT_FALSE(q.warnings.empty());
     EXPECT_NE(q.warnings[0].find("histogram bins of 1 cm are quantised by the log's resolution of "
                                  "1.9 cm north"),
