@@ -19,6 +19,7 @@
 #include "app/Dialogs.h"
 #include "app/LocaleNumber.h"
 #include "app/ProgressBar.h"
+#include "log/Formats.h"
 #include "log/Summary.h"
 #include "plots/HistoPlot.h"
 #include "plots/XyPlot.h"
@@ -221,6 +222,18 @@ void TForm3::createMenus()
     Navcombinary = makeItem(Mode, "Navcombinary", QStringLiteral("Navcom binary"), true, true);
     ModeGroup->addAction(NMEAAscii);
     ModeGroup->addAction(Navcombinary);
+    for (const InputFormat* format : inputFormats()) {
+        if (format == &navcomFormat() || format == &nmeaFormat()) {
+            continue;
+        }
+        QAction* item = makeItem(Mode, "FormatItem", QString::fromUtf8(format->caption().data(),
+                                                                      static_cast<int>(format->caption().size())),
+                                 true, false);
+        item->setObjectName(QStringLiteral("Format_") +
+                            QString::fromUtf8(format->name().data(), static_cast<int>(format->name().size())));
+        ModeGroup->addAction(item);
+        FormatItems.emplace_back(item, format);
+    }
     Mode->addSeparator();
     // Off for receivers that write wrong checksums: then every sentence is
     // decoded whatever its checksum.
@@ -312,9 +325,17 @@ void TForm3::Button1Click()
     setWindowTitle(QFileInfo(*fileName).fileName());
 
     const QByteArray path = QFile::encodeName(*fileName);
-    Analysis = std::make_unique<GNSSLog>(path.constData(), ReportProgress, GeodeticKKJ1->isChecked(),
-                                         Navcombinary->isChecked(), truthMode, manualX, manualY, manualZ,
-                                         VerifyNMEAchecksums1->isChecked());
+    // Neither designed item checked means NMEA, as the designed load does.
+    const InputFormat* format = Navcombinary->isChecked() ? &navcomFormat() : &nmeaFormat();
+    for (const auto& [item, itemFormat] : FormatItems) {
+        if (item->isChecked()) {
+            format = itemFormat;
+        }
+    }
+    Analysis = std::make_unique<GNSSLog>(
+        path.constData(), ReportProgress,
+        DecodeOptions{GeodeticKKJ1->isChecked(), VerifyNMEAchecksums1->isChecked()}, *format,
+        truthMode, manualX, manualY, manualZ);
     if (DataQualityForm) {
         DataQualityForm->SetQuality(&Analysis->dataQuality);
     }

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "log/Gpslog.h"
 
@@ -83,6 +85,8 @@ public:
     QAction* NMEAAscii = nullptr;
     QAction* Navcombinary = nullptr;
     QAction* VerifyNMEAchecksums1 = nullptr;
+    // Items of the formats beyond the two designed ones, in registry order.
+    std::vector<std::pair<QAction*, const InputFormat*>> FormatItems;
     QMenu* ransformations1 = nullptr;
     QAction* GeodeticKKJ1 = nullptr;
     QAction* About1 = nullptr;

@@ -19,6 +19,14 @@ GNSSLog::GNSSLog(const char* fileName, ProgressCallback progress, bool toKKJ, bo
                 navcomBinary ? navcomFormat() : nmeaFormat(), PipelineOptions{});
 }
 
+GNSSLog::GNSSLog(const char* fileName, ProgressCallback progress,
+                 const DecodeOptions& decodeOptions, const InputFormat& format,
+                 std::uint8_t truthMode_, double manualX_, double manualY_, double manualZ_)
+    : GNSSLog(truthMode_, manualX_, manualY_, manualZ_)
+{
+    runPipeline(*this, fileName, progress, decodeOptions, format, PipelineOptions{});
+}
+
 double GNSSLog::truthX() const noexcept
 {
     switch (truthMode) {

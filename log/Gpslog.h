@@ -13,6 +13,7 @@
 
 #include "log/DataQuality.h"
 #include "log/GnssRecord.h"
+#include "log/InputFormat.h"
 #include "stats/Histogram.h"
 
 namespace gnsslog {
@@ -35,6 +36,11 @@ public:
     GNSSLog(const char* fileName, ProgressCallback progress, bool toKKJ, bool navcomBinary,
             std::uint8_t truthMode, double manualX, double manualY, double manualZ,
             bool verifyNmeaChecksum = true);
+
+    // The analysis of a log in any format (log/Formats.h).
+    GNSSLog(const char* fileName, ProgressCallback progress, const DecodeOptions& decodeOptions,
+            const InputFormat& format, std::uint8_t truthMode, double manualX, double manualY,
+            double manualZ);
 
     // An empty analysis with the given settings, for building results in
     // tests and tools without a file.

@@ -63,6 +63,8 @@ public:
 
     // Short lower-case name, as the report tool's options write it.
     virtual std::string_view name() const noexcept = 0;
+    // The parsing-mode menu's caption.
+    virtual std::string_view caption() const noexcept = 0;
 
     // The fewest bytes of a log that can hold one record; with it the
     // record storage is sized from the log's size.

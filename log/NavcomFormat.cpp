@@ -15,6 +15,7 @@ constexpr std::size_t kPvt1bLabelLength = sizeof(kPvt1bLabel) - 1;
 class NavcomFormat final : public InputFormat {
 public:
     std::string_view name() const noexcept override { return "navcom"; }
+    std::string_view caption() const noexcept override { return "Navcom binary"; }
 
     // Frames do not overlap, and a shorter one is rejected.
     std::size_t minimumRecordBytes() const noexcept override { return kPvt1bMinimumLength; }

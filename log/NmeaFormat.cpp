@@ -14,6 +14,7 @@ constexpr std::size_t kShortestSentenceBytes = 9;
 class NmeaFormat final : public InputFormat {
 public:
     std::string_view name() const noexcept override { return "nmea"; }
+    std::string_view caption() const noexcept override { return "NMEA (ascii)"; }
 
     // Sentences do not overlap.
     std::size_t minimumRecordBytes() const noexcept override { return kShortestSentenceBytes; }

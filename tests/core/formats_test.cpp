@@ -62,6 +62,7 @@ private:
 class TwoSentenceFormat final : public InputFormat {
 public:
     std::string_view name() const noexcept override { return "two-sentence"; }
+    std::string_view caption() const noexcept override { return "Two sentences"; }
     std::size_t minimumRecordBytes() const noexcept override { return 9; }
     std::unique_ptr<PacketSniffer> makeFramer() const override
     {

@@ -13,6 +13,7 @@
 
 #include "app/DataQualityForm.h"
 #include "app/LocaleNumber.h"
+#include "log/Formats.h"
 #include "log/Summary.h"
 #include "plots/HistoPlot.h"
 #include "plots/XyPlot.h"
@@ -106,8 +107,19 @@ TEST_F(MainWindowDesign, MenusItemsKindsAndCheckMarks)
                                                             "Z-Histogram", "XYZ-plot", "", "Data quality..."}));
     EXPECT_EQ(captionsOf(form->ruthcoordinates1),
               (std::vector<QString>{"Use average position", "Use first fix position", "Manual input"}));
-    EXPECT_EQ(captionsOf(form->Mode),
-              (std::vector<QString>{"NMEA (ascii)", "Navcom binary", "", "Verify NMEA checksums"}));
+    // The designed two, then every further log format, then the check.
+    std::vector<QString> modes{"NMEA (ascii)", "Navcom binary"};
+    for (const InputFormat* format : inputFormats()) {
+        if (format != &navcomFormat() && format != &nmeaFormat()) {
+            modes.push_back(QString::fromStdString(std::string(format->caption())));
+        }
+    }
+    modes.insert(modes.end(), {"", "Verify NMEA checksums"});
+    EXPECT_EQ(captionsOf(form->Mode), modes);
+    for (const auto& [item, format] : form->FormatItems) {
+        EXPECT_EQ(item->actionGroup(), form->ModeGroup);
+        EXPECT_TRUE(item->isCheckable() && !item->isChecked());
+    }
     EXPECT_EQ(captionsOf(form->ransformations1), (std::vector<QString>{"Geodetic-->KKJ"}));
     EXPECT_EQ(form->About1->menu(), nullptr);
 

@@ -8,6 +8,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "log/Formats.h"
 #include "log/Gpslog.h"
 #include "tools/report/Report.h"
 #include "tools/report/ReportOptions.h"
@@ -49,7 +50,7 @@ TEST(ReportCommandLine, DefaultsAreTheMainWindowsStartUpMenus)
     const Parsed p = parse({});
     ASSERT_TRUE(p.ok) << p.error;
     EXPECT_EQ(p.options.logFile, "some.log");
-    EXPECT_TRUE(p.options.navcomBinary());
+    EXPECT_EQ(&p.options.inputFormat(), &navcomFormat());
     EXPECT_TRUE(p.options.toKKJ());
     EXPECT_EQ(p.options.truthMode(), TruthMode::Averaged);
     EXPECT_EQ(p.options.manual, (std::vector<double>{0, 0, 0}));
@@ -59,6 +60,20 @@ TEST(ReportCommandLine, DefaultsAreTheMainWindowsStartUpMenus)
     EXPECT_EQ(p.options.stats.within, (std::vector<double>{0.01, 0.02, 0.03, 0.05, 0.10}));
     EXPECT_EQ(p.options.stats.wrongFixThreshold, 0.10);
     EXPECT_TRUE(p.options.stats.htmlFile.empty());
+}
+
+TEST(ReportCommandLine, FormatByNameOrTheNmeaFlagButNotBoth)
+{
+    EXPECT_EQ(&parse({"--nmea"}).options.inputFormat(), &nmeaFormat());
+    for (const InputFormat* format : inputFormats()) {
+        const Parsed p = parse({"--format", std::string(format->name())});
+        ASSERT_TRUE(p.ok) << p.error;
+        EXPECT_EQ(&p.options.inputFormat(), format);
+    }
+    const Parsed unknown = parse({"--format", "sirf"});
+    EXPECT_FALSE(unknown.ok);
+    EXPECT_NE(unknown.error.find("--format"), std::string::npos) << unknown.error;
+    EXPECT_FALSE(parse({"--format", "navcom", "--nmea"}).ok);
 }
 
 TEST(ReportCommandLine, ManualTakesThreeNumbersNegativeOnesIncluded)

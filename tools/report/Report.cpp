@@ -130,10 +130,10 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
     std::unique_ptr<GNSSLog> analysis;
     {
         ProgressScope progress(err);
-        analysis = std::make_unique<GNSSLog>(options.logFile.c_str(), drawProgress, options.toKKJ(),
-                                             options.navcomBinary(), options.truthMode(), options.manual[0],
-                                             options.manual[1], options.manual[2],
-                                             options.verifyNmeaChecksum());
+        analysis = std::make_unique<GNSSLog>(
+            options.logFile.c_str(), drawProgress,
+            DecodeOptions{options.toKKJ(), options.verifyNmeaChecksum()}, options.inputFormat(),
+            options.truthMode(), options.manual[0], options.manual[1], options.manual[2]);
     }
     if (!analysis->openError.empty()) {
         return failure(err, analysis->openError);

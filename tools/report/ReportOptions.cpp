@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "log/Formats.h"
 #include "log/Gpslog.h"
 
 namespace gnsslog {
@@ -74,9 +75,25 @@ std::uint8_t ReportOptions::truthMode() const noexcept
     return TruthMode::Averaged;
 }
 
+const InputFormat& ReportOptions::inputFormat() const noexcept
+{
+    if (const InputFormat* chosen = findInputFormat(format)) {
+        return *chosen;
+    }
+    return nmea ? nmeaFormat() : navcomFormat();
+}
+
 void addReportOptions(CLI::App& app, ReportOptions& options)
 {
-    app.add_flag("--nmea", options.nmea, "parse NMEA (ascii) sentences instead of NavCom binary");
+    std::vector<std::string> formatNames;
+    for (const InputFormat* format : inputFormats()) {
+        formatNames.emplace_back(format->name());
+    }
+    CLI::Option* nmea =
+        app.add_flag("--nmea", options.nmea, "parse NMEA (ascii) sentences instead of NavCom binary");
+    app.add_option("--format", options.format, "log format (default navcom)")
+        ->check(CLI::IsMember(formatNames))
+        ->excludes(nmea);
     app.add_flag("--no-kkj", options.noKkj, "do not convert geodetic positions to KKJ grid coordinates");
     app.add_flag("--no-checksum", options.noChecksum,
                  "decode NMEA sentences whatever their checksum (for receivers that write wrong ones)");

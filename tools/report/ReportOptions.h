@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "log/InputFormat.h"
 #include "plots/PlotWindowSizes.h"
 #include "tools/report/StatsReport.h"
 
@@ -22,6 +23,7 @@ namespace gnsslog {
 struct ReportOptions {
     std::string logFile;
     bool nmea = false;              // --nmea: NMEA (ascii) instead of NavCom binary
+    std::string format;             // --format NAME: any log format; empty: as --nmea says
     bool noKkj = false;             // --no-kkj: no Geodetic-->KKJ conversion
     bool noChecksum = false;        // --no-checksum: NMEA sentences decoded whatever their checksum
     std::string truth = "average";  // --truth average|first|manual
@@ -34,7 +36,8 @@ struct ReportOptions {
     int pngHeight = ErrorPlotWindowSize::PictureHeight;
     StatsOptions stats;  // --stats, --within, --wrong-fix, --html
 
-    bool navcomBinary() const noexcept { return !nmea; }
+    // The log format of --format, else of --nmea.
+    const InputFormat& inputFormat() const noexcept;
     bool toKKJ() const noexcept { return !noKkj; }
     bool verifyNmeaChecksum() const noexcept { return !noChecksum; }
     std::uint8_t truthMode() const noexcept;  // TruthMode code of `truth`
