@@ -32,21 +32,12 @@
 #include "log/Summary.h"
 #include "plots/ErrorSeries.h"
 #include "tests/support/Comparisons.h"
+#include "tests/support/FuzzCheck.h"
 
 namespace {
 
 using namespace gnsslog;
 using namespace gnsslog::testing;
-
-// A broken property aborts: libFuzzer keeps the input, the replay fails.
-#define FUZZ_CHECK(condition) \
-    ((condition) ? void(0) : propertyFailed(#condition, __FILE__, __LINE__))
-
-[[noreturn]] void propertyFailed(const char* what, const char* file, int line)
-{
-    std::fprintf(stderr, "%s:%d: property failed: %s\n", file, line, what);
-    std::abort();
-}
 
 // The manual truth of every analysis (metres, KKJ grid).
 constexpr double kManualX = 6672000.0;

@@ -15,21 +15,13 @@
 
 #include "log/Packetsniffers.h"
 #include "tests/support/FrameShapes.h"
+#include "tests/support/FramerFuzzing.h"
+#include "tests/support/FuzzCheck.h"
 
 namespace {
 
 using namespace gnsslog;
 using namespace gnsslog::testing;
-
-// A broken property aborts: libFuzzer keeps the input, the replay fails.
-#define FUZZ_CHECK(condition) \
-    ((condition) ? void(0) : propertyFailed(#condition, __FILE__, __LINE__))
-
-[[noreturn]] void propertyFailed(const char* what, const char* file, int line)
-{
-    std::fprintf(stderr, "%s:%d: property failed: %s\n", file, line, what);
-    std::abort();
-}
 
 // CRC-16/XMODEM (polynomial 0x1021, initial 0), bit by bit.
 std::uint16_t referenceCrc16(const std::uint8_t* data, std::size_t size) noexcept
@@ -91,37 +83,11 @@ void checkFrame(const NCTBINSniffer& s)
     FUZZ_CHECK(referenceCrc16(f + header, static_cast<std::size_t>(declared)) == expected);
 }
 
-// Chunk sizes of 1 to 23 bytes taken from the data itself, so the fuzzer
-// explores the splits.
-std::vector<std::size_t> chunkSizesFrom(const std::uint8_t* data, std::size_t size)
-{
-    std::vector<std::size_t> sizes;
-    for (std::size_t i = 0; i < size && sizes.size() < 16; i += 7) {
-        sizes.push_back(1 + data[i] % 23);
-    }
-    return sizes;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    std::uint8_t lastStatus = SnifferStatus::Searching;
-    const auto onByte = [&](const NCTBINSniffer& sniffer, std::uint8_t status) {
-        FUZZ_CHECK(status == sniffer.status());
-        FUZZ_CHECK(status == SnifferStatus::Searching || status == SnifferStatus::InFrame ||
-                   status == SnifferStatus::Complete);
-        if (status == SnifferStatus::Complete) {
-            checkFrame(sniffer);
-        }
-        lastStatus = status;
-    };
-    const std::vector<Frame> single = framesByteByByte<NCTBINSniffer>(data, size, onByte);
-    std::uint8_t wholeStatus = SnifferStatus::Searching;
-    FUZZ_CHECK(framesByBlocks<NCTBINSniffer>(data, size, {}, &wholeStatus) == single);
-    FUZZ_CHECK(framesByBlocks<NCTBINSniffer>(data, size, chunkSizesFrom(data, size)) == single);
-    // The same state after the last byte: the next frame comes out of both
-    // alike.
-    FUZZ_CHECK(size == 0 || wholeStatus == lastStatus);
+    checkFeedingShapesAgree<NCTBINSniffer>(data, size,
+                                           [](const NCTBINSniffer& sniffer) { checkFrame(sniffer); });
     return 0;
 }

@@ -21,21 +21,12 @@
 #include "log/NmeaDecoder.h"
 #include "log/Packetsniffers.h"
 #include "tests/support/Comparisons.h"
+#include "tests/support/FuzzCheck.h"
 
 namespace {
 
 using namespace gnsslog;
 using namespace gnsslog::testing;
-
-// A broken property aborts: libFuzzer keeps the input, the replay fails.
-#define FUZZ_CHECK(condition) \
-    ((condition) ? void(0) : propertyFailed(#condition, __FILE__, __LINE__))
-
-[[noreturn]] void propertyFailed(const char* what, const char* file, int line)
-{
-    std::fprintf(stderr, "%s:%d: property failed: %s\n", file, line, what);
-    std::abort();
-}
 
 // nextField's contract: the fields it cuts at ',' are the text between the
 // commas (cut to the buffer), and it fails, with an empty field and the

@@ -14,21 +14,13 @@
 
 #include "log/Packetsniffers.h"
 #include "tests/support/FrameShapes.h"
+#include "tests/support/FramerFuzzing.h"
+#include "tests/support/FuzzCheck.h"
 
 namespace {
 
 using namespace gnsslog;
 using namespace gnsslog::testing;
-
-// A broken property aborts: libFuzzer keeps the input, the replay fails.
-#define FUZZ_CHECK(condition) \
-    ((condition) ? void(0) : propertyFailed(#condition, __FILE__, __LINE__))
-
-[[noreturn]] void propertyFailed(const char* what, const char* file, int line)
-{
-    std::fprintf(stderr, "%s:%d: property failed: %s\n", file, line, what);
-    std::abort();
-}
 
 void checkFrame(const NMEASniffer& s)
 {
@@ -52,37 +44,11 @@ void checkFrame(const NMEASniffer& s)
     FUZZ_CHECK(std::memchr(f + 6, '*', static_cast<std::size_t>(n - 9)) == nullptr);
 }
 
-// Chunk sizes of 1 to 23 bytes taken from the data itself, so the fuzzer
-// explores the splits.
-std::vector<std::size_t> chunkSizesFrom(const std::uint8_t* data, std::size_t size)
-{
-    std::vector<std::size_t> sizes;
-    for (std::size_t i = 0; i < size && sizes.size() < 16; i += 7) {
-        sizes.push_back(1 + data[i] % 23);
-    }
-    return sizes;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    std::uint8_t lastStatus = SnifferStatus::Searching;
-    const auto onByte = [&](const NMEASniffer& sniffer, std::uint8_t status) {
-        FUZZ_CHECK(status == sniffer.status());
-        FUZZ_CHECK(status == SnifferStatus::Searching || status == SnifferStatus::InFrame ||
-                   status == SnifferStatus::Complete);
-        if (status == SnifferStatus::Complete) {
-            checkFrame(sniffer);
-        }
-        lastStatus = status;
-    };
-    const std::vector<Frame> single = framesByteByByte<NMEASniffer>(data, size, onByte);
-    std::uint8_t wholeStatus = SnifferStatus::Searching;
-    FUZZ_CHECK(framesByBlocks<NMEASniffer>(data, size, {}, &wholeStatus) == single);
-    FUZZ_CHECK(framesByBlocks<NMEASniffer>(data, size, chunkSizesFrom(data, size)) == single);
-    // The same state after the last byte: the next frame comes out of both
-    // alike.
-    FUZZ_CHECK(size == 0 || wholeStatus == lastStatus);
+    checkFeedingShapesAgree<NMEASniffer>(data, size,
+                                         [](const NMEASniffer& sniffer) { checkFrame(sniffer); });
     return 0;
 }

@@ -19,21 +19,12 @@
 #include "log/Packetsniffers.h"
 #include "log/Pvt1bDecoder.h"
 #include "tests/support/Comparisons.h"
+#include "tests/support/FuzzCheck.h"
 
 namespace {
 
 using namespace gnsslog;
 using namespace gnsslog::testing;
-
-// A broken property aborts: libFuzzer keeps the input, the replay fails.
-#define FUZZ_CHECK(condition) \
-    ((condition) ? void(0) : propertyFailed(#condition, __FILE__, __LINE__))
-
-[[noreturn]] void propertyFailed(const char* what, const char* file, int line)
-{
-    std::fprintf(stderr, "%s:%d: property failed: %s\n", file, line, what);
-    std::abort();
-}
 
 void checkDecoded(const std::uint8_t* frame, std::int32_t length)
 {

@@ -1,0 +1,50 @@
+// The framer fuzz targets' common property: feeding the bytes one by one,
+// in one block and in chunks whose sizes the data chooses gives the same
+// frames and leaves the same status, and every frame passes the target's
+// own checkFrame.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "log/Packetsniffers.h"
+#include "tests/support/FrameShapes.h"
+#include "tests/support/FuzzCheck.h"
+
+namespace gnsslog::testing {
+
+// Chunk sizes of 1 to 23 bytes taken from the data itself, so the fuzzer
+// explores the splits.
+inline std::vector<std::size_t> chunkSizesFrom(const std::uint8_t* data, std::size_t size)
+{
+    std::vector<std::size_t> sizes;
+    for (std::size_t i = 0; i < size && sizes.size() < 16; i += 7) {
+        sizes.push_back(1 + data[i] % 23);
+    }
+    return sizes;
+}
+
+template <typename Sniffer, typename CheckFrame>
+void checkFeedingShapesAgree(const std::uint8_t* data, std::size_t size, CheckFrame checkFrame)
+{
+    std::uint8_t lastStatus = SnifferStatus::Searching;
+    const auto onByte = [&](const Sniffer& sniffer, std::uint8_t status) {
+        FUZZ_CHECK(status == sniffer.status());
+        FUZZ_CHECK(status == SnifferStatus::Searching || status == SnifferStatus::InFrame ||
+                   status == SnifferStatus::Complete);
+        if (status == SnifferStatus::Complete) {
+            checkFrame(sniffer);
+        }
+        lastStatus = status;
+    };
+    const std::vector<Frame> single = framesByteByByte<Sniffer>(data, size, onByte);
+    std::uint8_t wholeStatus = SnifferStatus::Searching;
+    FUZZ_CHECK(framesByBlocks<Sniffer>(data, size, {}, &wholeStatus) == single);
+    FUZZ_CHECK(framesByBlocks<Sniffer>(data, size, chunkSizesFrom(data, size)) == single);
+    // The same state after the last byte: the next frame comes out of both
+    // alike.
+    FUZZ_CHECK(size == 0 || wholeStatus == lastStatus);
+}
+
+}  // namespace gnsslog::testing
