@@ -5,13 +5,17 @@
 // checked against an independent scan of their NAV-PVT messages.
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <optional>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "geodesy/Kkj.h"
@@ -586,6 +590,122 @@ TEST(UbxRealLogs, OneRecordPerNavPvtWithAFix)
         }
     }
     EXPECT_GT(total, 0u);
+}
+
+
+// GGA positions by UTC time of day in hundredths of a second, each with the
+// resolution its digits give (degrees, metres).
+struct GgaFix {
+    double latitude;
+    double longitude;
+    double height;  // altitude plus geoid separation: above the ellipsoid
+    double angleResolution;
+    double heightResolution;
+};
+
+std::optional<double> number(std::string_view text)
+{
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc{} || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+double resolutionOf(std::string_view text)
+{
+    const std::size_t dot = text.find('.');
+    const std::size_t decimals = dot == std::string_view::npos ? 0 : text.size() - dot - 1;
+    return std::pow(10.0, -static_cast<double>(decimals));
+}
+
+std::map<long long, GgaFix> ggaFixes(const std::vector<std::uint8_t>& bytes)
+{
+    std::map<long long, GgaFix> fixes;
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    for (std::size_t at = text.find("GGA,"); at != std::string_view::npos;
+         at = text.find("GGA,", at + 4)) {
+        const std::size_t end = text.find_first_of("*\r\n", at);
+        if (end == std::string_view::npos || end - at > 120) {
+            continue;
+        }
+        std::vector<std::string_view> fields;
+        std::string_view rest = text.substr(at + 4, end - at - 4);
+        for (std::size_t comma; (comma = rest.find(',')) != std::string_view::npos;) {
+            fields.push_back(rest.substr(0, comma));
+            rest.remove_prefix(comma + 1);
+        }
+        fields.push_back(rest);
+        if (fields.size() < 11 || fields[5] == "0" || fields[1].size() < 4 ||
+            fields[3].size() < 5) {
+            continue;
+        }
+        const auto time = number(fields[0]);
+        const auto latMinutes = number(fields[1].substr(2));
+        const auto latDegrees = number(fields[1].substr(0, 2));
+        const auto lonMinutes = number(fields[3].substr(3));
+        const auto lonDegrees = number(fields[3].substr(0, 3));
+        const auto altitude = number(fields[8]);
+        const auto separation = number(fields[10]);
+        if (!time || !latMinutes || !latDegrees || !lonMinutes || !lonDegrees || !altitude ||
+            !separation) {
+            continue;
+        }
+        const double hhmmss = *time;
+        const double seconds = std::floor(hhmmss / 10000) * 3600 +
+                               std::floor(std::fmod(hhmmss, 10000) / 100) * 60 +
+                               std::fmod(hhmmss, 100);
+        GgaFix fix;
+        fix.latitude = (*latDegrees + *latMinutes / 60) * (fields[2] == "S" ? -1 : 1);
+        fix.longitude = (*lonDegrees + *lonMinutes / 60) * (fields[4] == "W" ? -1 : 1);
+        fix.height = *altitude + *separation;
+        fix.angleResolution =
+            std::max(resolutionOf(fields[1]), resolutionOf(fields[3])) / 60;
+        fix.heightResolution = resolutionOf(fields[8]) + resolutionOf(fields[10]);
+        fixes[std::llround(seconds * 100)] = fix;
+    }
+    return fixes;
+}
+
+// GPS time ran 18 s ahead of UTC in every one of these logs.
+constexpr double kGpsMinusUtcSeconds = 18;
+constexpr double kSecondsPerDay = 86400;
+// NAV-PVT rounds to 1e-7 degrees and millimetres.
+constexpr double kPvtAngleRounding = 1e-7;
+constexpr double kPvtHeightRounding = 0.001;
+
+TEST(UbxRealLogs, PositionsAgreeWithTheGgaOfTheSameEpoch)
+{
+    const fs::path path = realLogFolder() / "rtklibexplorer-gnssimu-gnss_1730.ubx";
+    const fs::path rover = realLogFolder() / "jdesbonnet-rover-20190416-1550.ubx";
+    if (!fs::exists(path) || !fs::exists(rover)) {
+        GTEST_SKIP() << "no UBX logs with GGA in " << realLogFolder();
+    }
+    for (const fs::path& log : {path, rover}) {
+        SCOPED_TRACE(log.filename().string());
+        const std::vector<std::uint8_t> bytes = readBytes(log);
+        const auto fixes = ggaFixes(bytes);
+        GNSSLog result(TruthMode::Averaged, 0, 0, 0);
+        runPipelineOnBytes(result, bytes.data(), bytes.size(), nullptr, DecodeOptions{},
+                           ubxFormat(), PipelineOptions{});
+        std::size_t compared = 0;
+        for (const GNSSRecord& r : result.records) {
+            const double utc = std::fmod(r.time - kGpsMinusUtcSeconds, kSecondsPerDay);
+            const auto fix = fixes.find(std::llround(utc * 100));
+            if (fix == fixes.end()) {
+                continue;
+            }
+            ++compared;
+            const GgaFix& g = fix->second;
+            const double angle = g.angleResolution / 2 + kPvtAngleRounding;
+            ASSERT_NEAR(r.latitude, g.latitude, angle) << "at " << utc;
+            ASSERT_NEAR(r.longitude, g.longitude, angle) << "at " << utc;
+            ASSERT_NEAR(r.height, g.height, g.heightResolution / 2 + kPvtHeightRounding)
+                << "at " << utc;
+        }
+        EXPECT_GT(compared, result.records.size() / 2);
+    }
 }
 
 }  // namespace
