@@ -7,9 +7,10 @@ namespace gnsslog {
 namespace {
 
 // One line per format.
-const std::array<const InputFormat*, 2> kFormats = {
+const std::array<const InputFormat*, 3> kFormats = {
     &navcomFormat(),
     &nmeaFormat(),
+    &ubxFormat(),
 };
 
 }  // namespace

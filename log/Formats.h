@@ -12,6 +12,8 @@ namespace gnsslog {
 const InputFormat& navcomFormat() noexcept;
 // NMEA sentences with a position solution: GGA, LLK, LLQ, ORP.
 const InputFormat& nmeaFormat() noexcept;
+// u-blox UBX NAV-PVT solutions, refined by NAV-HPPOSLLH.
+const InputFormat& ubxFormat() noexcept;
 
 // Every format, in the order the user is offered them.
 std::span<const InputFormat* const> inputFormats() noexcept;

@@ -14,13 +14,14 @@ namespace {
 
 TEST(FormatRegistry, FindsEveryFormatByItsName)
 {
-    ASSERT_EQ(inputFormats().size(), 2u);
+    ASSERT_EQ(inputFormats().size(), 3u);
     for (const InputFormat* format : inputFormats()) {
         EXPECT_EQ(findInputFormat(format->name()), format);
         EXPECT_GT(format->minimumRecordBytes(), 0u);
     }
     EXPECT_EQ(findInputFormat("navcom"), &navcomFormat());
     EXPECT_EQ(findInputFormat("nmea"), &nmeaFormat());
+    EXPECT_EQ(findInputFormat("ubx"), &ubxFormat());
     EXPECT_EQ(findInputFormat("NMEA"), nullptr);
     EXPECT_EQ(findInputFormat(""), nullptr);
 }

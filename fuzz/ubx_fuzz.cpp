@@ -1,0 +1,139 @@
+// UBXSniffer and the UBX decoder on arbitrary bytes. Besides "no crash, no
+// sanitizer report":
+//   - feedByte byte by byte, feed() over the whole input and feed() in
+//     uneven chunks publish the same frames and end in the same status;
+//   - every frame is "0xB5 0x62", class, id, a length that matches the
+//     frame, and a Fletcher checksum that holds when recomputed here,
+//     zero-terminated;
+//   - decoding any published frame, and the input itself as the payload of
+//     a NAV-PVT (92 and 84 bytes) and a NAV-HPPOSLLH, gives finite doubles;
+//     an invalid record is the empty record, a valid one reads 0 in every
+//     field whose group bit is clear and has a fix type the format
+//     defines; the grid flag changes nothing but the grid.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "log/GnssRecord.h"
+#include "log/UbxDecoder.h"
+#include "log/UbxFramer.h"
+#include "tests/support/Comparisons.h"
+#include "tests/support/FrameShapes.h"
+
+namespace {
+
+using namespace gnsslog;
+using namespace gnsslog::testing;
+
+// A broken property aborts: libFuzzer keeps the input, the replay fails.
+#define FUZZ_CHECK(condition) \
+    ((condition) ? void(0) : propertyFailed(#condition, __FILE__, __LINE__))
+
+[[noreturn]] void propertyFailed(const char* what, const char* file, int line)
+{
+    std::fprintf(stderr, "%s:%d: property failed: %s\n", file, line, what);
+    std::abort();
+}
+
+void checkFrame(const UBXSniffer& s)
+{
+    const std::uint8_t* f = s.frameStart();
+    const std::int32_t n = s.frameLength();
+    FUZZ_CHECK(f != nullptr);
+    FUZZ_CHECK(s.frameKind() == FrameKind::Ubx);
+    FUZZ_CHECK(n >= 8 && n <= UBXSniffer::kMaxFrameBytes);
+    FUZZ_CHECK(f[n] == 0);
+    FUZZ_CHECK(f[0] == 0xB5 && f[1] == 0x62);
+    FUZZ_CHECK((f[4] | (f[5] << 8)) + 8 == n);
+    unsigned a = 0;
+    unsigned b = 0;
+    for (std::int32_t i = 2; i < n - 2; ++i) {
+        a = (a + f[i]) & 0xFFu;
+        b = (b + a) & 0xFFu;
+    }
+    FUZZ_CHECK(f[n - 2] == a && f[n - 1] == b);
+}
+
+void checkDecoded(const std::uint8_t* frame, std::int32_t length)
+{
+    GNSSRecord plain;
+    GNSSRecord grid;
+    const FrameVerdict plainVerdict = decodeUbxFrame(plain, frame, length, false);
+    const FrameVerdict gridVerdict = decodeUbxFrame(grid, frame, length, true);
+    FUZZ_CHECK(plainVerdict == gridVerdict);
+    FUZZ_CHECK(plainVerdict != FrameVerdict::ChecksumFailed);
+    for (const GNSSRecord* r : {&plain, &grid}) {
+        FUZZ_CHECK(allFinite(*r));
+        FUZZ_CHECK(r->fixChange == 0);
+        FUZZ_CHECK((r->valid == 1) == (plainVerdict == FrameVerdict::Record));
+        if (r->valid == 0) {
+            FUZZ_CHECK(sameRecord(*r, GNSSRecord{}));
+            continue;
+        }
+        FUZZ_CHECK(clearGroupsReadZero(*r));
+        const std::uint8_t t = r->fixType;
+        FUZZ_CHECK(t == FixType::NoPosition || t == FixType::StandAlone ||
+                   t == FixType::RtkFixed || t == FixType::RtkFloat);
+        FUZZ_CHECK(r->satellites >= 0 && r->satellites <= 255);
+        FUZZ_CHECK(r->errorEstimate >= 0);
+    }
+    FUZZ_CHECK(sameApartFromGrid(plain, grid));
+}
+
+// The first payload bytes of data (zeros after its end) as a NAV message of
+// that id, checksum and all, in an exactly sized heap buffer.
+void checkAsPayload(std::uint8_t id, std::size_t payload, const std::uint8_t* data,
+                    std::size_t size)
+{
+    std::vector<std::uint8_t> frame(payload + 8, 0);
+    frame[0] = 0xB5;
+    frame[1] = 0x62;
+    frame[2] = kUbxClassNav;
+    frame[3] = id;
+    frame[4] = static_cast<std::uint8_t>(payload & 0xFF);
+    frame[5] = static_cast<std::uint8_t>(payload >> 8);
+    std::memcpy(frame.data() + 6, data, std::min(size, payload));
+    checkDecoded(frame.data(), static_cast<std::int32_t>(frame.size()));
+}
+
+// Chunk sizes of 1 to 23 bytes taken from the data itself, so the fuzzer
+// explores the splits.
+std::vector<std::size_t> chunkSizesFrom(const std::uint8_t* data, std::size_t size)
+{
+    std::vector<std::size_t> sizes;
+    for (std::size_t i = 0; i < size && sizes.size() < 16; i += 7) {
+        sizes.push_back(1 + data[i] % 23);
+    }
+    return sizes;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    std::uint8_t lastStatus = SnifferStatus::Searching;
+    const auto onByte = [&](const UBXSniffer& sniffer, std::uint8_t status) {
+        FUZZ_CHECK(status == sniffer.status());
+        FUZZ_CHECK(status == SnifferStatus::Searching || status == SnifferStatus::InFrame ||
+                   status == SnifferStatus::Complete);
+        if (status == SnifferStatus::Complete) {
+            checkFrame(sniffer);
+            checkDecoded(sniffer.frameStart(), sniffer.frameLength());
+        }
+        lastStatus = status;
+    };
+    const std::vector<Frame> single = framesByteByByte<UBXSniffer>(data, size, onByte);
+    std::uint8_t wholeStatus = SnifferStatus::Searching;
+    FUZZ_CHECK(framesByBlocks<UBXSniffer>(data, size, {}, &wholeStatus) == single);
+    FUZZ_CHECK(framesByBlocks<UBXSniffer>(data, size, chunkSizesFrom(data, size)) == single);
+    FUZZ_CHECK(size == 0 || wholeStatus == lastStatus);
+
+    checkAsPayload(kUbxIdNavPvt, 92, data, size);
+    checkAsPayload(kUbxIdNavPvt, 84, data, size);
+    checkAsPayload(kUbxIdNavHpposllh, 36, data, size);
+    return 0;
+}

@@ -1,0 +1,712 @@
+// u-blox UBX: the framer (tables of inputs and the frames they must give,
+// the resynchronisation one byte after a failed 0xB5, the block path
+// against feedByte), the NAV-PVT and NAV-HPPOSLLH decoder on hand-built
+// payloads, the joining of one epoch's two messages, and real logs
+// checked against an independent scan of their NAV-PVT messages.
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <optional>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "geodesy/Kkj.h"
+#include "log/Formats.h"
+#include "log/Pipeline.h"
+#include "log/UbxDecoder.h"
+#include "log/UbxFramer.h"
+#include "tests/support/Comparisons.h"
+#include "tests/support/FrameShapes.h"
+
+namespace gnsslog {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+using testing::allFinite;
+using testing::clearGroupsReadZero;
+using testing::sameRecord;
+using Bytes = std::string;
+using Frames = std::vector<Bytes>;
+
+// Fletcher sums written out here rather than taken from the framer.
+Bytes ubxFrame(std::uint8_t cls, std::uint8_t id, const Bytes& payload)
+{
+    Bytes frame = "\xB5\x62"s;
+    frame += static_cast<char>(cls);
+    frame += static_cast<char>(id);
+    frame += static_cast<char>(payload.size() & 0xFF);
+    frame += static_cast<char>(payload.size() >> 8);
+    frame += payload;
+    unsigned a = 0;
+    unsigned b = 0;
+    for (std::size_t i = 2; i < frame.size(); ++i) {
+        a = (a + static_cast<std::uint8_t>(frame[i])) & 0xFF;
+        b = (b + a) & 0xFF;
+    }
+    frame += static_cast<char>(a);
+    frame += static_cast<char>(b);
+    return frame;
+}
+
+void putLe(Bytes& payload, std::size_t offset, std::uint32_t value, std::size_t bytes)
+{
+    for (std::size_t i = 0; i < bytes; ++i) {
+        payload[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    }
+}
+
+struct Pvt {
+    std::uint32_t iTowMs = 345600500;
+    std::uint8_t flags = 0x01;  // gnssFixOK, no carrier solution
+    std::uint8_t satellites = 17;
+    std::int32_t lon = 249384560;   // 1e-7 deg
+    std::int32_t lat = 601698400;   // 1e-7 deg
+    std::int32_t heightMm = 45678;
+    std::uint32_t hAccMm = 30;
+    std::uint32_t vAccMm = 40;
+    std::uint16_t pDop = 135;  // 0.01
+    std::size_t length = 92;
+};
+
+Bytes pvtFrame(const Pvt& pvt)
+{
+    Bytes p(pvt.length, '\0');
+    putLe(p, 0, pvt.iTowMs, 4);
+    putLe(p, 20, 3, 1);
+    putLe(p, 21, pvt.flags, 1);
+    putLe(p, 23, pvt.satellites, 1);
+    putLe(p, 24, static_cast<std::uint32_t>(pvt.lon), 4);
+    putLe(p, 28, static_cast<std::uint32_t>(pvt.lat), 4);
+    putLe(p, 32, static_cast<std::uint32_t>(pvt.heightMm), 4);
+    putLe(p, 36, static_cast<std::uint32_t>(pvt.heightMm - 20000), 4);
+    putLe(p, 40, pvt.hAccMm, 4);
+    putLe(p, 44, pvt.vAccMm, 4);
+    putLe(p, 76, pvt.pDop, 2);
+    return ubxFrame(0x01, 0x07, p);
+}
+
+struct Hp {
+    std::uint8_t flags = 0;
+    std::uint32_t iTowMs = 345600500;
+    std::int32_t lon = 249384560;
+    std::int32_t lat = 601698400;
+    std::int32_t heightMm = 45678;
+    std::int8_t lonHp = 0;     // 1e-9 deg
+    std::int8_t latHp = 0;     // 1e-9 deg
+    std::int8_t heightHp = 0;  // 0.1 mm
+    std::uint32_t hAcc = 300;  // 0.1 mm
+    std::uint32_t vAcc = 400;  // 0.1 mm
+};
+
+Bytes hpFrame(const Hp& hp)
+{
+    Bytes p(36, '\0');
+    putLe(p, 3, hp.flags, 1);
+    putLe(p, 4, hp.iTowMs, 4);
+    putLe(p, 8, static_cast<std::uint32_t>(hp.lon), 4);
+    putLe(p, 12, static_cast<std::uint32_t>(hp.lat), 4);
+    putLe(p, 16, static_cast<std::uint32_t>(hp.heightMm), 4);
+    putLe(p, 24, static_cast<std::uint8_t>(hp.lonHp), 1);
+    putLe(p, 25, static_cast<std::uint8_t>(hp.latHp), 1);
+    putLe(p, 26, static_cast<std::uint8_t>(hp.heightHp), 1);
+    putLe(p, 28, hp.hAcc, 4);
+    putLe(p, 32, hp.vAcc, 4);
+    return ubxFrame(0x01, 0x14, p);
+}
+
+const std::uint8_t* bytesOf(const Bytes& s)
+{
+    return reinterpret_cast<const std::uint8_t*>(s.data());
+}
+
+Frames asStrings(const std::vector<testing::Frame>& frames)
+{
+    Frames out;
+    for (const testing::Frame& f : frames) {
+        EXPECT_EQ(f.kind, FrameKind::Ubx);
+        out.push_back(f.bytes);
+    }
+    return out;
+}
+
+// The frames of input fed byte by byte, in one piece and in small chunks:
+// all three must agree.
+Frames framesOf(const Bytes& input)
+{
+    const Frames single =
+        asStrings(testing::framesByteByByte<UBXSniffer>(bytesOf(input), input.size()));
+    EXPECT_EQ(asStrings(testing::framesByBlocks<UBXSniffer>(bytesOf(input), input.size(), {})),
+              single);
+    EXPECT_EQ(asStrings(testing::framesByBlocks<UBXSniffer>(bytesOf(input), input.size(),
+                                                             {1, 3, 7, 2, 64})),
+              single);
+    return single;
+}
+
+const Bytes kSmall = ubxFrame(0x05, 0x01, "\x06\x8A"s);  // an ACK-ACK
+const Bytes kPvt = pvtFrame(Pvt{});
+const Bytes kHp = hpFrame(Hp{});
+const Bytes kEmpty = ubxFrame(0x0A, 0x04, "");
+
+Bytes withBadChecksum(Bytes frame)
+{
+    frame.back() = static_cast<char>(frame.back() ^ 0x01);
+    return frame;
+}
+
+// The header of a frame whose declared payload is far longer than what
+// follows it.
+Bytes cutShort(std::uint16_t declaredPayload)
+{
+    Bytes header = "\xB5\x62\x02\x15"s;
+    header += static_cast<char>(declaredPayload & 0xFF);
+    header += static_cast<char>(declaredPayload >> 8);
+    return header + "\x01\x02\x03"s;
+}
+
+struct Row {
+    const char* legend;
+    Bytes input;
+    Frames expected;
+};
+
+TEST(UbxFramer, FindsTheFramesOfEachTableRow)
+{
+    const Bytes nmea = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n";
+    const Bytes rtcm = "\xD3\x00\x13\x3E\xD0\x00\x03\xB5\x00\x62\x11\x22\x33\x44\x55"s;
+    const Bytes maxPayload(UBXSniffer::kMaxFrameBytes - UBXSniffer::kOverheadBytes, '\x5A');
+    const Bytes longest = ubxFrame(0x02, 0x15, maxPayload);
+    const Bytes tooLong = ubxFrame(0x02, 0x15, maxPayload + "\x5A"s);
+    const std::vector<Row> rows = {
+        {"one good frame", kSmall, {kSmall}},
+        {"empty payload", kEmpty, {kEmpty}},
+        {"three in a row", kPvt + kHp + kSmall, {kPvt, kHp, kSmall}},
+        {"bad checksum", withBadChecksum(kPvt), {}},
+        {"bad checksum, then a good frame", withBadChecksum(kPvt) + kHp, {kHp}},
+        {"cut short, a good frame right after", cutShort(1200) + kPvt + Bytes(1300, '\0'),
+         {kPvt}},
+        {"cut short before two good frames and noise",
+         cutShort(100) + kSmall + kHp + Bytes(100, 'x'),
+         {kSmall, kHp}},
+        {"cut short at the end: what it spans waits for its bytes", cutShort(100) + kSmall, {}},
+        {"declared length beyond the buffer", cutShort(60000) + kSmall, {kSmall}},
+        {"the longest frame that fits", longest + kSmall, {longest, kSmall}},
+        {"one byte longer: dropped", tooLong + kSmall, {kSmall}},
+        {"NMEA and RTCM between frames", nmea + kPvt + rtcm + kHp + nmea, {kPvt, kHp}},
+        {"doubled 0xB5", "\xB5"s + kSmall, {kSmall}},
+        {"0xB5 without 0x62", "\xB5\x00\xB5"s + kSmall, {kSmall}},
+        {"a good frame inside a failed one",
+         withBadChecksum(ubxFrame(0x02, 0x13, "ab" + kSmall + "cd")),
+         {kSmall}},
+        {"header without its payload at the end", kSmall + cutShort(40), {kSmall}},
+        {"nothing but noise", "\x62\x62\x00\xFF hello"s, {}},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(framesOf(row.input), row.expected) << row.legend;
+    }
+}
+
+// Bytes shaped to meet every branch: good frames, cut and corrupted ones,
+// lone sync bytes, NMEA and random noise.
+Bytes hostileBytes(std::mt19937& rng, std::size_t pieces)
+{
+    const std::vector<Bytes> parts = {kSmall, kPvt, kHp, kEmpty, withBadChecksum(kHp),
+                                      cutShort(30), cutShort(3000), "\xB5"s, "\xB5\x62"s,
+                                      "$GPGGA,1*00\r\n"};
+    Bytes out;
+    for (std::size_t i = 0; i < pieces; ++i) {
+        switch (rng() % 4) {
+        case 0:
+            out += parts[rng() % parts.size()];
+            break;
+        case 1: {
+            const Bytes& part = parts[rng() % parts.size()];
+            out += part.substr(0, rng() % (part.size() + 1));
+            break;
+        }
+        case 2: {
+            Bytes part = parts[rng() % parts.size()];
+            part[rng() % part.size()] = static_cast<char>(rng());
+            out += part;
+            break;
+        }
+        default:
+            for (unsigned n = rng() % 8; n > 0; --n) {
+                out += static_cast<char>(rng());
+            }
+        }
+    }
+    return out;
+}
+
+TEST(UbxFramer, BlockPathGivesTheFramesOfByteByByteFeeding)
+{
+    for (std::uint32_t seed = 1; seed <= 200; ++seed) {
+        std::mt19937 rng(seed);
+        const Bytes input = hostileBytes(rng, 60);
+        std::vector<std::size_t> chunks;
+        for (int i = 0; i < 12; ++i) {
+            chunks.push_back(1 + rng() % 150);
+        }
+        std::uint8_t byteStatus = SnifferStatus::Searching;
+        const auto single = testing::framesByteByByte<UBXSniffer>(
+            bytesOf(input), input.size(),
+            [&](const UBXSniffer& s, std::uint8_t status) {
+                EXPECT_EQ(status, s.status());
+                byteStatus = status;
+            });
+        std::uint8_t blockStatus = SnifferStatus::Searching;
+        EXPECT_EQ(testing::framesByBlocks<UBXSniffer>(bytesOf(input), input.size(), chunks,
+                                                      &blockStatus),
+                  single)
+            << "seed " << seed;
+        EXPECT_EQ(blockStatus, byteStatus) << "seed " << seed;
+        for (const testing::Frame& f : single) {
+            EXPECT_TRUE(UBXSniffer::checksumMatches(bytesOf(f.bytes),
+                                                    static_cast<std::int32_t>(f.bytes.size())));
+        }
+    }
+}
+
+TEST(UbxFramer, PublishedFramesAreZeroTerminated)
+{
+    UBXSniffer sniffer;
+    // The second frame completes from bytes the failed candidate kept, so
+    // its terminating zero covers a byte still to be examined.
+    const Bytes input = withBadChecksum(ubxFrame(0x02, 0x13, kSmall + kSmall + "zz"));
+    int frames = 0;
+    for (char c : input) {
+        if (sniffer.feedByte(static_cast<std::uint8_t>(c)) == SnifferStatus::Complete) {
+            ++frames;
+            EXPECT_EQ(sniffer.frameStart()[sniffer.frameLength()], 0);
+        }
+    }
+    // The first frame comes out on the last byte; the second, already
+    // whole, on the next byte fed.
+    EXPECT_EQ(frames, 1);
+    EXPECT_EQ(sniffer.feedByte(0), SnifferStatus::Complete);
+    EXPECT_EQ(Bytes(reinterpret_cast<const char*>(sniffer.frameStart()),
+                    static_cast<std::size_t>(sniffer.frameLength())),
+              kSmall);
+}
+
+FrameVerdict decode(GNSSRecord& record, const Bytes& frame, bool toKKJ = false)
+{
+    return decodeUbxFrame(record, bytesOf(frame), static_cast<std::int32_t>(frame.size()), toKKJ);
+}
+
+TEST(UbxDecoder, NavPvtMakesARecordWithItsFields)
+{
+    GNSSRecord r;
+    ASSERT_EQ(decode(r, kPvt, true), FrameVerdict::Record);
+    EXPECT_EQ(r.valid, 1);
+    EXPECT_DOUBLE_EQ(r.time, 345600.5);
+    EXPECT_DOUBLE_EQ(r.latitude, 60.16984);
+    EXPECT_DOUBLE_EQ(r.longitude, 24.938456);
+    EXPECT_DOUBLE_EQ(r.height, 45.678);
+    EXPECT_DOUBLE_EQ(r.errorEstimate, 0.05);  // sqrt(0.03^2 + 0.04^2)
+    EXPECT_DOUBLE_EQ(r.dop, 1.35);
+    EXPECT_EQ(r.satellites, 17);
+    EXPECT_EQ(r.fixType, FixType::StandAlone);
+    EXPECT_EQ(r.validFlags, ValidFlag::LatLon | ValidFlag::Height | ValidFlag::Dop |
+                                ValidFlag::ErrorEstimate | ValidFlag::Grid);
+    double x = 0;
+    double y = 0;
+    geodeticToKKJ(r.latitude, r.longitude, 2, x, y);
+    EXPECT_DOUBLE_EQ(r.localX, x);
+    EXPECT_DOUBLE_EQ(r.localY, y);
+    EXPECT_TRUE(clearGroupsReadZero(r));
+}
+
+TEST(UbxDecoder, CarrierSolutionGivesTheFixType)
+{
+    struct Case {
+        std::uint8_t flags;
+        std::uint8_t fixType;
+    };
+    const Case cases[] = {
+        {0x01, FixType::StandAlone}, {0x03, FixType::StandAlone}, {0x41, FixType::RtkFloat},
+        {0x81, FixType::RtkFixed},   {0xC1, FixType::StandAlone},
+    };
+    for (const Case& c : cases) {
+        Pvt pvt;
+        pvt.flags = c.flags;
+        GNSSRecord r;
+        EXPECT_EQ(decode(r, pvtFrame(pvt)), FrameVerdict::Record);
+        EXPECT_EQ(r.fixType, c.fixType) << "flags " << int{c.flags};
+    }
+}
+
+TEST(UbxDecoder, NavPvtWithoutGnssFixOkIsRejected)
+{
+    Pvt pvt;
+    pvt.flags = 0x82;  // carrier fixed and diffSoln, but no gnssFixOK
+    GNSSRecord r;
+    EXPECT_EQ(decode(r, pvtFrame(pvt)), FrameVerdict::Rejected);
+    EXPECT_TRUE(sameRecord(r, GNSSRecord{}));
+}
+
+TEST(UbxDecoder, ReadsSouthWestAndTheShortNavPvt)
+{
+    Pvt pvt;
+    pvt.lat = -339876543;
+    pvt.lon = -1512345678;
+    pvt.heightMm = -12345;
+    pvt.length = 84;
+    GNSSRecord r;
+    ASSERT_EQ(decode(r, pvtFrame(pvt)), FrameVerdict::Record);
+    EXPECT_DOUBLE_EQ(r.latitude, -33.9876543);
+    EXPECT_DOUBLE_EQ(r.longitude, -151.2345678);
+    EXPECT_DOUBLE_EQ(r.height, -12.345);
+}
+
+TEST(UbxDecoder, HighPrecisionPartsAreSigned)
+{
+    Hp hp;
+    hp.lat = -339876543;
+    hp.latHp = -7;
+    hp.lon = 249384560;
+    hp.lonHp = 99;
+    hp.heightMm = 45678;
+    hp.heightHp = -3;
+    GNSSRecord r;
+    ASSERT_EQ(decode(r, hpFrame(hp)), FrameVerdict::Record);
+    EXPECT_NEAR(r.latitude, -33.987654307, 1e-12);
+    EXPECT_NEAR(r.longitude, 24.938456099, 1e-12);
+    EXPECT_NEAR(r.height, 45.6777, 1e-9);
+    EXPECT_DOUBLE_EQ(r.errorEstimate, 0.05);
+    EXPECT_TRUE(isUbxPositionOnly(r));
+    EXPECT_FALSE(r.has(ValidFlag::Dop));
+}
+
+TEST(UbxDecoder, InvalidLlhHasNoPosition)
+{
+    Hp hp;
+    hp.flags = 0x01;
+    GNSSRecord r;
+    EXPECT_EQ(decode(r, hpFrame(hp)), FrameVerdict::Rejected);
+    EXPECT_EQ(r.valid, 0);
+}
+
+TEST(UbxDecoder, OtherMessagesAndOddLengthsAreUnread)
+{
+    Pvt shortPvt;
+    shortPvt.length = 88;
+    Bytes lying = kPvt;
+    lying[4] = 91;  // declares one byte less than it holds
+    for (const Bytes& frame : {kSmall, kEmpty, pvtFrame(shortPvt), lying,
+                               ubxFrame(0x01, 0x14, Bytes(35, '\0')), Bytes("\xB5\x62")}) {
+        GNSSRecord r;
+        EXPECT_EQ(decode(r, frame), FrameVerdict::Unread);
+        EXPECT_EQ(r.valid, 0);
+    }
+}
+
+class Collect final : public RecordSink {
+public:
+    void take(const GNSSRecord& record) override { records.push_back(record); }
+    std::vector<GNSSRecord> records;
+};
+
+std::vector<GNSSRecord> assemble(const std::vector<Bytes>& frames)
+{
+    const InputFormat& format = ubxFormat();
+    const auto assembler = format.makeAssembler();
+    Collect sink;
+    for (const Bytes& frame : frames) {
+        GNSSRecord r;
+        format.decodeFrame(r, bytesOf(frame), static_cast<std::int32_t>(frame.size()),
+                           DecodeOptions{});
+        assembler->add(r, sink);
+    }
+    assembler->finish(sink);
+    return sink.records;
+}
+
+TEST(UbxAssembler, JoinsOneEpochInEitherOrder)
+{
+    Hp hp;
+    hp.latHp = 42;
+    hp.heightHp = 5;
+    Pvt pvt;
+    pvt.flags = 0x81;
+    for (const auto& frames : {std::vector<Bytes>{pvtFrame(pvt), hpFrame(hp)},
+                               std::vector<Bytes>{hpFrame(hp), pvtFrame(pvt)}}) {
+        const auto records = assemble(frames);
+        ASSERT_EQ(records.size(), 1u);
+        const GNSSRecord& r = records[0];
+        EXPECT_NEAR(r.latitude, 60.169840042, 1e-12);
+        EXPECT_NEAR(r.height, 45.6785, 1e-9);
+        EXPECT_EQ(r.fixType, FixType::RtkFixed);
+        EXPECT_DOUBLE_EQ(r.dop, 1.35);
+        EXPECT_EQ(r.satellites, 17);
+        double x = 0;
+        double y = 0;
+        geodeticToKKJ(r.latitude, r.longitude, 2, x, y);
+        EXPECT_DOUBLE_EQ(r.localX, x);
+    }
+}
+
+TEST(UbxAssembler, AnEpochNeedsItsNavPvt)
+{
+    Pvt first;
+    Hp other;
+    other.iTowMs = first.iTowMs + 1000;
+    other.latHp = 50;
+    Pvt noFix;
+    noFix.iTowMs = first.iTowMs + 2000;
+    noFix.flags = 0;
+    Hp third;
+    third.iTowMs = noFix.iTowMs;
+    Pvt last;
+    last.iTowMs = first.iTowMs + 3000;
+    // The HPPOSLLH of another second does not move the first PVT; one
+    // without a PVT, or with a rejected one, is no record.
+    const auto records =
+        assemble({pvtFrame(first), hpFrame(other), pvtFrame(noFix), hpFrame(third),
+                  pvtFrame(last)});
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_DOUBLE_EQ(records[0].time, 345600.5);
+    EXPECT_DOUBLE_EQ(records[0].latitude, 60.16984);
+    EXPECT_DOUBLE_EQ(records[1].time, 345603.5);
+}
+
+TEST(UbxFormat, NamesFramesByClassAndId)
+{
+    const InputFormat& format = ubxFormat();
+    EXPECT_EQ(format.frameType(bytesOf(kPvt), static_cast<std::int32_t>(kPvt.size())),
+              "UBX-01-07");
+    EXPECT_EQ(format.frameType(bytesOf(kSmall), static_cast<std::int32_t>(kSmall.size())),
+              "UBX-05-01");
+    const Bytes rawx = ubxFrame(0x02, 0x15, "x");
+    EXPECT_EQ(format.frameType(bytesOf(rawx), static_cast<std::int32_t>(rawx.size())),
+              "UBX-02-15");
+    EXPECT_TRUE(format.wantsFrame(bytesOf(kHp), static_cast<std::int32_t>(kHp.size())));
+    EXPECT_FALSE(format.wantsFrame(bytesOf(rawx), static_cast<std::int32_t>(rawx.size())));
+}
+
+TEST(UbxFormat, PipelineGivesOneRecordPerEpoch)
+{
+    Bytes log = "$GPTXT,01,01,02,hello*00\r\n";
+    for (std::uint32_t second = 0; second < 5; ++second) {
+        Pvt pvt;
+        pvt.iTowMs += 1000 * second;
+        pvt.flags = second == 2 ? 0x00 : 0x81;
+        Hp hp;
+        hp.iTowMs = pvt.iTowMs;
+        hp.latHp = static_cast<std::int8_t>(second);
+        log += hpFrame(hp) + cutShort(120).substr(0, 6) + pvtFrame(pvt);
+    }
+    // Bytes for the last cut-short header to fail on.
+    log += Bytes(200, '\0');
+    GNSSLog result(TruthMode::Averaged, 0, 0, 0);
+    runPipelineOnBytes(result, bytesOf(log), log.size(), nullptr, DecodeOptions{}, ubxFormat(),
+                       PipelineOptions{});
+    ASSERT_EQ(result.records.size(), 4u);
+    EXPECT_NEAR(result.records[3].latitude, 60.16984 + 4e-9, 1e-12);
+    EXPECT_EQ(result.records[0].fixType, FixType::RtkFixed);
+}
+
+// Real logs: the same bytes scanned here without the core.
+
+fs::path realLogFolder()
+{
+    return fs::path(GNSSLOG_SOURCE_DIR) / ".." / "shared" / "realdata" / "logs";
+}
+
+std::vector<std::uint8_t> readBytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in),
+                                     std::istreambuf_iterator<char>());
+}
+
+// NAV-PVT messages of 92 bytes with a good checksum and gnssFixOK set, at
+// every offset (frames cannot overlap a good one by chance in practice).
+std::size_t navPvtWithFix(const std::vector<std::uint8_t>& bytes)
+{
+    constexpr std::size_t kFrame = 100;
+    std::size_t count = 0;
+    for (std::size_t i = 0; i + kFrame <= bytes.size(); ++i) {
+        const std::uint8_t* f = bytes.data() + i;
+        if (f[0] != 0xB5 || f[1] != 0x62 || f[2] != 0x01 || f[3] != 0x07 || f[4] != 92 ||
+            f[5] != 0) {
+            continue;
+        }
+        unsigned a = 0;
+        unsigned b = 0;
+        for (std::size_t k = 2; k < kFrame - 2; ++k) {
+            a = (a + f[k]) & 0xFF;
+            b = (b + a) & 0xFF;
+        }
+        if (f[kFrame - 2] == a && f[kFrame - 1] == b && (f[6 + 21] & 0x01) != 0) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+TEST(UbxRealLogs, OneRecordPerNavPvtWithAFix)
+{
+    std::vector<fs::path> logs;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(realLogFolder(), error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with("jdesbonnet-rover-") && name.ends_with(".ubx")) {
+            logs.push_back(entry.path());
+        }
+    }
+    if (fs::exists(realLogFolder() / "rtklibexplorer-gnssimu-gnss_1730.ubx")) {
+        logs.push_back(realLogFolder() / "rtklibexplorer-gnssimu-gnss_1730.ubx");
+    }
+    if (logs.empty()) {
+        GTEST_SKIP() << "no UBX logs in " << realLogFolder();
+    }
+    std::size_t total = 0;
+    for (const fs::path& path : logs) {
+        SCOPED_TRACE(path.filename().string());
+        const std::vector<std::uint8_t> bytes = readBytes(path);
+        GNSSLog result(TruthMode::Averaged, 0, 0, 0);
+        runPipelineOnBytes(result, bytes.data(), bytes.size(), nullptr, DecodeOptions{},
+                           ubxFormat(), PipelineOptions{});
+        EXPECT_TRUE(result.openError.empty()) << result.openError;
+        // Logs of receivers that send NAV-SOL instead have none.
+        EXPECT_EQ(result.records.size(), navPvtWithFix(bytes));
+        total += result.records.size();
+        for (const GNSSRecord& r : result.records) {
+            ASSERT_TRUE(allFinite(r));
+            ASSERT_TRUE(r.has(ValidFlag::LatLon | ValidFlag::Height | ValidFlag::Grid));
+            ASSERT_TRUE(r.fixType == FixType::StandAlone || r.fixType == FixType::RtkFloat ||
+                        r.fixType == FixType::RtkFixed);
+        }
+    }
+    EXPECT_GT(total, 0u);
+}
+
+
+// GGA positions by UTC time of day in hundredths of a second, each with the
+// resolution its digits give (degrees, metres).
+struct GgaFix {
+    double latitude;
+    double longitude;
+    double height;  // altitude plus geoid separation: above the ellipsoid
+    double angleResolution;
+    double heightResolution;
+};
+
+std::optional<double> number(std::string_view text)
+{
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc{} || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+double resolutionOf(std::string_view text)
+{
+    const std::size_t dot = text.find('.');
+    const std::size_t decimals = dot == std::string_view::npos ? 0 : text.size() - dot - 1;
+    return std::pow(10.0, -static_cast<double>(decimals));
+}
+
+std::map<long long, GgaFix> ggaFixes(const std::vector<std::uint8_t>& bytes)
+{
+    std::map<long long, GgaFix> fixes;
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    for (std::size_t at = text.find("GGA,"); at != std::string_view::npos;
+         at = text.find("GGA,", at + 4)) {
+        const std::size_t end = text.find_first_of("*\r\n", at);
+        if (end == std::string_view::npos || end - at > 120) {
+            continue;
+        }
+        std::vector<std::string_view> fields;
+        std::string_view rest = text.substr(at + 4, end - at - 4);
+        for (std::size_t comma; (comma = rest.find(',')) != std::string_view::npos;) {
+            fields.push_back(rest.substr(0, comma));
+            rest.remove_prefix(comma + 1);
+        }
+        fields.push_back(rest);
+        if (fields.size() < 11 || fields[5] == "0" || fields[1].size() < 4 ||
+            fields[3].size() < 5) {
+            continue;
+        }
+        const auto time = number(fields[0]);
+        const auto latMinutes = number(fields[1].substr(2));
+        const auto latDegrees = number(fields[1].substr(0, 2));
+        const auto lonMinutes = number(fields[3].substr(3));
+        const auto lonDegrees = number(fields[3].substr(0, 3));
+        const auto altitude = number(fields[8]);
+        const auto separation = number(fields[10]);
+        if (!time || !latMinutes || !latDegrees || !lonMinutes || !lonDegrees || !altitude ||
+            !separation) {
+            continue;
+        }
+        const double hhmmss = *time;
+        const double seconds = std::floor(hhmmss / 10000) * 3600 +
+                               std::floor(std::fmod(hhmmss, 10000) / 100) * 60 +
+                               std::fmod(hhmmss, 100);
+        GgaFix fix;
+        fix.latitude = (*latDegrees + *latMinutes / 60) * (fields[2] == "S" ? -1 : 1);
+        fix.longitude = (*lonDegrees + *lonMinutes / 60) * (fields[4] == "W" ? -1 : 1);
+        fix.height = *altitude + *separation;
+        fix.angleResolution =
+            std::max(resolutionOf(fields[1]), resolutionOf(fields[3])) / 60;
+        fix.heightResolution = resolutionOf(fields[8]) + resolutionOf(fields[10]);
+        fixes[std::llround(seconds * 100)] = fix;
+    }
+    return fixes;
+}
+
+// GPS time ran 18 s ahead of UTC in every one of these logs.
+constexpr double kGpsMinusUtcSeconds = 18;
+constexpr double kSecondsPerDay = 86400;
+// NAV-PVT rounds to 1e-7 degrees and millimetres.
+constexpr double kPvtAngleRounding = 1e-7;
+constexpr double kPvtHeightRounding = 0.001;
+
+TEST(UbxRealLogs, PositionsAgreeWithTheGgaOfTheSameEpoch)
+{
+    const fs::path path = realLogFolder() / "rtklibexplorer-gnssimu-gnss_1730.ubx";
+    const fs::path rover = realLogFolder() / "jdesbonnet-rover-20190416-1550.ubx";
+    if (!fs::exists(path) || !fs::exists(rover)) {
+        GTEST_SKIP() << "no UBX logs with GGA in " << realLogFolder();
+    }
+    for (const fs::path& log : {path, rover}) {
+        SCOPED_TRACE(log.filename().string());
+        const std::vector<std::uint8_t> bytes = readBytes(log);
+        const auto fixes = ggaFixes(bytes);
+        GNSSLog result(TruthMode::Averaged, 0, 0, 0);
+        runPipelineOnBytes(result, bytes.data(), bytes.size(), nullptr, DecodeOptions{},
+                           ubxFormat(), PipelineOptions{});
+        std::size_t compared = 0;
+        for (const GNSSRecord& r : result.records) {
+            const double utc = std::fmod(r.time - kGpsMinusUtcSeconds, kSecondsPerDay);
+            const auto fix = fixes.find(std::llround(utc * 100));
+            if (fix == fixes.end()) {
+                continue;
+            }
+            ++compared;
+            const GgaFix& g = fix->second;
+            const double angle = g.angleResolution / 2 + kPvtAngleRounding;
+            ASSERT_NEAR(r.latitude, g.latitude, angle) << "at " << utc;
+            ASSERT_NEAR(r.longitude, g.longitude, angle) << "at " << utc;
+            ASSERT_NEAR(r.height, g.height, g.heightResolution / 2 + kPvtHeightRounding)
+                << "at " << utc;
+        }
+        EXPECT_GT(compared, result.records.size() / 2);
+    }
+}
+
+}  // namespace
+}  // namespace gnsslog
