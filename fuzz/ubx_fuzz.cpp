@@ -23,21 +23,13 @@
 #include "log/UbxFramer.h"
 #include "tests/support/Comparisons.h"
 #include "tests/support/FrameShapes.h"
+#include "tests/support/FramerFuzzing.h"
+#include "tests/support/FuzzCheck.h"
 
 namespace {
 
 using namespace gnsslog;
 using namespace gnsslog::testing;
-
-// A broken property aborts: libFuzzer keeps the input, the replay fails.
-#define FUZZ_CHECK(condition) \
-    ((condition) ? void(0) : propertyFailed(#condition, __FILE__, __LINE__))
-
-[[noreturn]] void propertyFailed(const char* what, const char* file, int line)
-{
-    std::fprintf(stderr, "%s:%d: property failed: %s\n", file, line, what);
-    std::abort();
-}
 
 void checkFrame(const UBXSniffer& s)
 {
@@ -100,37 +92,14 @@ void checkAsPayload(std::uint8_t id, std::size_t payload, const std::uint8_t* da
     checkDecoded(frame.data(), static_cast<std::int32_t>(frame.size()));
 }
 
-// Chunk sizes of 1 to 23 bytes taken from the data itself, so the fuzzer
-// explores the splits.
-std::vector<std::size_t> chunkSizesFrom(const std::uint8_t* data, std::size_t size)
-{
-    std::vector<std::size_t> sizes;
-    for (std::size_t i = 0; i < size && sizes.size() < 16; i += 7) {
-        sizes.push_back(1 + data[i] % 23);
-    }
-    return sizes;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    std::uint8_t lastStatus = SnifferStatus::Searching;
-    const auto onByte = [&](const UBXSniffer& sniffer, std::uint8_t status) {
-        FUZZ_CHECK(status == sniffer.status());
-        FUZZ_CHECK(status == SnifferStatus::Searching || status == SnifferStatus::InFrame ||
-                   status == SnifferStatus::Complete);
-        if (status == SnifferStatus::Complete) {
-            checkFrame(sniffer);
-            checkDecoded(sniffer.frameStart(), sniffer.frameLength());
-        }
-        lastStatus = status;
-    };
-    const std::vector<Frame> single = framesByteByByte<UBXSniffer>(data, size, onByte);
-    std::uint8_t wholeStatus = SnifferStatus::Searching;
-    FUZZ_CHECK(framesByBlocks<UBXSniffer>(data, size, {}, &wholeStatus) == single);
-    FUZZ_CHECK(framesByBlocks<UBXSniffer>(data, size, chunkSizesFrom(data, size)) == single);
-    FUZZ_CHECK(size == 0 || wholeStatus == lastStatus);
+    checkFeedingShapesAgree<UBXSniffer>(data, size, [](const UBXSniffer& sniffer) {
+        checkFrame(sniffer);
+        checkDecoded(sniffer.frameStart(), sniffer.frameLength());
+    });
 
     checkAsPayload(kUbxIdNavPvt, 92, data, size);
     checkAsPayload(kUbxIdNavPvt, 84, data, size);

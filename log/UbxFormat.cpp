@@ -67,6 +67,7 @@ private:
 class UbxFormat final : public InputFormat {
 public:
     std::string_view name() const noexcept override { return "ubx"; }
+    std::string_view caption() const noexcept override { return "u-blox UBX (binary)"; }
 
     // Frames do not overlap.
     std::size_t minimumRecordBytes() const noexcept override { return kShortestRecordBytes; }

@@ -29,7 +29,11 @@ namespace FrameKind {
 inline constexpr std::uint16_t Ubx = 16;
 }  // namespace FrameKind
 
-class UBXSniffer final : public BufferedSniffer<4096> {
+// Room for the longest message the analysis reads (NAV-PVT: 100 bytes with
+// sync, header and checksum) and its zero; a longer frame is dropped like a
+// failed one, which also bounds the bytes a failure makes the framer look
+// at again.
+class UBXSniffer final : public BufferedSniffer<128> {
 public:
     static constexpr std::uint8_t kSync1 = 0xB5;
     static constexpr std::uint8_t kSync2 = 0x62;
