@@ -45,12 +45,13 @@ public:
         }
         // The decoder reads the zero-terminated text and leaves it as it is.
         char* sentence = const_cast<char*>(reinterpret_cast<const char*>(frame));
-        decodeNmeaSentence(record, sentence, options.toKKJ);
-        if (record.valid != 0) {
-            return FrameVerdict::Record;
+        // A sentence of another type would decode to the zeroed record it
+        // already is; one search for the four types decides that.
+        if (nmeaSolutionType(sentence) == NmeaSolutionType::None) {
+            return FrameVerdict::Unread;
         }
-        return nmeaSolutionType(sentence) == NmeaSolutionType::None ? FrameVerdict::Unread
-                                                                     : FrameVerdict::Rejected;
+        decodeNmeaSentence(record, sentence, options.toKKJ);
+        return record.valid != 0 ? FrameVerdict::Record : FrameVerdict::Rejected;
     }
 };
 
