@@ -1,21 +1,8 @@
 #include "log/NmeaChecksum.h"
 
+#include "log/HexDigits.h"
+
 namespace gnsslog {
-
-namespace {
-
-int hexValue(std::uint8_t c) noexcept
-{
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
-}  // namespace
 
 bool nmeaChecksumMatches(const std::uint8_t* sentence, std::int32_t length) noexcept
 {
@@ -24,8 +11,8 @@ bool nmeaChecksumMatches(const std::uint8_t* sentence, std::int32_t length) noex
         sentence[length - kTail] != '*') {
         return false;
     }
-    const int high = hexValue(sentence[length - 2]);
-    const int low = hexValue(sentence[length - 1]);
+    const int high = kHexDigitValues[sentence[length - 2]];
+    const int low = kHexDigitValues[sentence[length - 1]];
     if (high < 0 || low < 0) {
         return false;
     }

@@ -8,25 +8,11 @@
 #include <string_view>
 
 #include "log/Crc16.h"
+#include "log/HexDigits.h"
 
 namespace gnsslog {
 
 namespace {
-
-// Values of the upper-case hexadecimal digits, -1 for every other byte. A
-// table rather than comparisons: CRC digits are random, and the branches
-// between "0".."9" and "A".."F" would be mispredicted half the time.
-constexpr std::array<std::int8_t, 256> hexDigits = [] {
-    std::array<std::int8_t, 256> table{};
-    table.fill(-1);
-    for (int c = '0'; c <= '9'; ++c) {
-        table[static_cast<std::size_t>(c)] = static_cast<std::int8_t>(c - '0');
-    }
-    for (int c = 'A'; c <= 'F'; ++c) {
-        table[static_cast<std::size_t>(c)] = static_cast<std::int8_t>(c - 'A' + 10);
-    }
-    return table;
-}();
 
 // "*", four characters "0".."F" and a carriage return.
 bool isPlainCrcTail(const std::uint8_t* p) noexcept
@@ -166,7 +152,7 @@ int crcDigitsValue(const std::uint8_t* digits) noexcept
     int value = 0;
     int invalid = 0;
     for (std::int32_t k = 0; k < NCTBINSniffer::CrcDigits; ++k) {
-        const int digit = hexDigits[digits[k]];
+        const int digit = kHexDigitValues[digits[k]];
         invalid |= digit;  // only -1 sets the sign bit
         value = (value << 4) | (digit & 0xF);
     }
