@@ -23,7 +23,20 @@ inline constexpr std::uint32_t Height = 0x04;         // height
 inline constexpr std::uint32_t Dop = 0x08;            // dop
 inline constexpr std::uint32_t CorrectionAge = 0x10;  // correctionAge
 inline constexpr std::uint32_t ErrorEstimate = 0x20;  // errorEstimate
+// time counts from midnight of the log's first date (NMEA RMC or ZDA), so
+// days follow the date rather than the day-wrap rule
+inline constexpr std::uint32_t DatedTime = 0x40;
 }  // namespace ValidFlag
+
+// What a decoded frame contributes when one epoch is told in several
+// frames; the format's RecordAssembler reads it, kept records hold
+// Solution.
+namespace FramePart {
+inline constexpr std::uint8_t Solution = 0;       // a position record of its own
+inline constexpr std::uint8_t ErrorEstimate = 1;  // errorEstimate of the solution at time
+inline constexpr std::uint8_t Date = 2;           // time: seconds since 1970-01-01 00:00 UTC
+inline constexpr std::uint8_t Satellites = 3;     // gpsSatellites, glonassSatellites used, no time
+}  // namespace FramePart
 
 // RTK-fix transition marker written by the pipeline.
 namespace FixChange {
@@ -50,6 +63,7 @@ struct GNSSRecord {
     std::uint32_t validFlags = 0;  // ValidFlag bits
     std::uint8_t fixChange = 0;    // FixChange marker
     std::uint8_t valid = 0;        // 1: usable solution; 0: the pipeline drops it
+    std::uint8_t framePart = 0;    // FramePart code (in the padding: the size stays)
 
     bool has(std::uint32_t flags) const noexcept { return (validFlags & flags) == flags; }
 };

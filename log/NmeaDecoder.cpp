@@ -7,108 +7,20 @@
 #include <limits>
 
 #include "geodesy/Kkj.h"
+#include "log/NmeaEpochSentences.h"
+#include "log/NmeaFieldReader.h"
 #include "log/NumberFields.h"
 
 namespace gnsslog {
 
 namespace {
 
-constexpr double kDegreesPerMinute = 1.0 / 60.0;
-constexpr double kSecondsPerMinute = 60.0;
-constexpr double kSecondsPerHour = 3600.0;
+using nmea::cutField;
+using nmea::FieldReader;
+using nmea::readDegreesMinutes;
+using nmea::readTime;
+
 constexpr int kKkjZone = 2;  // central meridian 24 degrees E
-
-// Copies the field before the first separator into out and moves rest past
-// it; size receives the copied length. The one place a field is cut.
-inline bool cutField(char* out, std::size_t& size, char*& rest, char separator) noexcept
-{
-    out[0] = '\0';
-    size = 0;
-    // The terminator is never a separator, or rest would walk off the end.
-    if (separator == '\0') {
-        return false;
-    }
-    // One pass that copies while it looks for the separator: fields are a
-    // few characters, shorter than the set-up of strchr plus memcpy.
-    std::size_t length = 0;
-    char* p = rest;
-    for (; *p != separator; ++p) {
-        if (*p == '\0') {
-            out[0] = '\0';
-            return false;
-        }
-        if (length < kNmeaFieldCapacity - 1) {
-            out[length++] = *p;
-        }
-    }
-    out[length] = '\0';
-    size = length;
-    rest = p + 1;
-    return true;
-}
-
-// The sentence's fields, one at a time, in a buffer of their own.
-class FieldReader {
-public:
-    explicit FieldReader(char* sentence) noexcept : rest_(sentence) {}
-
-    bool next(char separator = ',') noexcept { return cutField(text_, size_, rest_, separator); }
-
-    // Skips n present fields.
-    bool skip(int n = 1) noexcept
-    {
-        for (int i = 0; i < n; ++i) {
-            if (!next()) {
-                return false;
-            }
-        }
-        return true;
-    }
-
-    const char* text() const noexcept { return text_; }
-    std::size_t size() const noexcept { return size_; }
-    bool empty() const noexcept { return size_ == 0; }
-    bool is(char letter) const noexcept { return size_ == 1 && text_[0] == letter; }
-
-    std::int32_t integer() const noexcept { return parseInt32(text_, size_); }
-    double decimal() const noexcept { return parseDecimal(text_, size_); }
-
-private:
-    char* rest_;
-    std::size_t size_ = 0;
-    char text_[kNmeaFieldCapacity];
-};
-
-// hhmmss.ss: hours and minutes two characters each, seconds at most five
-// characters from the fifth on (so 123519.123 gives 19.12 s).
-bool readTime(const FieldReader& in, double& time) noexcept
-{
-    if (in.size() < 4) {
-        return false;
-    }
-    const std::int32_t hours = parseInt32(in.text(), 2);
-    const std::int32_t minutes = parseInt32(in.text() + 2, 2);
-    const std::size_t secondsLength = in.size() - 4 < 5 ? in.size() - 4 : 5;
-    const double seconds = parseDecimal(in.text() + 4, secondsLength);
-    double t = seconds;
-    t += minutes * kSecondsPerMinute;
-    t += hours * kSecondsPerHour;
-    time = t;
-    return true;
-}
-
-// ddmm.mmmm (degreeDigits 2) or dddmm.mmmm (3) to degrees; too short a
-// field (degree digits only, or fewer) has no position.
-bool readDegreesMinutes(const FieldReader& in, std::size_t degreeDigits, double& degrees) noexcept
-{
-    if (in.size() <= degreeDigits) {
-        return false;
-    }
-    const std::int32_t whole = parseInt32(in.text(), degreeDigits);
-    const double minutes = parseDecimal(in.text() + degreeDigits, in.size() - degreeDigits);
-    degrees = whole + minutes * kDegreesPerMinute;
-    return true;
-}
 
 void toGrid(GNSSRecord& record) noexcept
 {
@@ -325,6 +237,109 @@ bool decodeOrp(GNSSRecord& record, FieldReader& in, bool toKKJ) noexcept
     return true;
 }
 
+// The best of GNS's mode characters, one per satellite system.
+std::uint8_t gnsFixType(const FieldReader& in) noexcept
+{
+    bool fixed = false;
+    bool floating = false;
+    bool position = false;
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        switch (in.text()[i]) {
+        case 'R': fixed = true; break;
+        case 'F': floating = true; break;
+        case 'N': break;
+        default: position = true; break;
+        }
+    }
+    return fixed      ? FixType::RtkFixed
+           : floating ? FixType::RtkFloat
+           : position ? FixType::StandAlone
+                      : FixType::NoPosition;
+}
+
+bool decodeGns(GNSSRecord& record, FieldReader& in, bool toKKJ) noexcept
+{
+    if (!in.skip() || !in.next() || !readTime(in, record.time)) {
+        return false;
+    }
+    if (!in.next() || !readDegreesMinutes(in, 2, record.latitude)) {
+        return false;
+    }
+    if (!in.next()) {
+        return false;
+    }
+    if (in.is('S')) {
+        record.latitude = -record.latitude;
+    }
+    if (!in.next() || !readDegreesMinutes(in, 3, record.longitude)) {
+        return false;
+    }
+    if (!in.next()) {
+        return false;
+    }
+    if (in.is('W')) {
+        record.longitude = -record.longitude;
+    }
+    if (!in.next()) {
+        return false;
+    }
+    record.fixType = gnsFixType(in);
+    if (!in.next()) {
+        return false;
+    }
+    record.satellites = in.integer();
+    if (!in.next()) {
+        return false;
+    }
+    record.dop = in.decimal();
+    if (!in.next()) {
+        return false;
+    }
+    record.height = in.decimal();
+    if (!in.next()) {
+        return false;
+    }
+    record.height += in.decimal();  // geoid separation: height above the ellipsoid
+    // The age is followed at least by the reference station.
+    if (!in.next()) {
+        return false;
+    }
+    record.correctionAge = in.decimal();
+
+    if (toKKJ) {
+        toGrid(record);
+    }
+    record.validFlags |= ValidFlag::LatLon | ValidFlag::Height | ValidFlag::Dop | ValidFlag::CorrectionAge;
+    return true;
+}
+
+
+// "$", two talker letters and the three the type is told by, then a comma.
+NmeaSolutionType nmeaAddressType(const char* sentence) noexcept
+{
+    if (sentence[0] != '$' || std::strlen(sentence) < 7 || sentence[6] != ',') {
+        return NmeaSolutionType::None;
+    }
+    const char* type = sentence + 3;
+    const auto is = [type](const char* name) { return std::memcmp(type, name, 3) == 0; };
+    if (is("GST")) {
+        return NmeaSolutionType::Gst;
+    }
+    if (is("RMC")) {
+        return NmeaSolutionType::Rmc;
+    }
+    if (is("GSA")) {
+        return NmeaSolutionType::Gsa;
+    }
+    if (is("GNS")) {
+        return NmeaSolutionType::Gns;
+    }
+    if (is("ZDA")) {
+        return NmeaSolutionType::Zda;
+    }
+    return NmeaSolutionType::None;
+}
+
 }  // namespace
 
 bool nextField(char* out, char*& rest, char separator) noexcept
@@ -350,7 +365,7 @@ NmeaSolutionType nmeaSolutionType(const char* sentence) noexcept
     if (std::strstr(sentence, "ORP") != nullptr) {
         return NmeaSolutionType::Orp;
     }
-    return NmeaSolutionType::None;
+    return nmeaAddressType(sentence);
 }
 
 void decodeNmeaSentence(GNSSRecord& record, char* sentence, bool toKKJ) noexcept
@@ -365,6 +380,7 @@ void decodeNmeaSentence(GNSSRecord& record, char* sentence, bool toKKJ) noexcept
     record.errorEstimate = 0;
     record.validFlags = 0;
     record.valid = 0;
+    record.framePart = FramePart::Solution;
     if (sentence == nullptr) {
         return;
     }
@@ -376,6 +392,11 @@ void decodeNmeaSentence(GNSSRecord& record, char* sentence, bool toKKJ) noexcept
     case NmeaSolutionType::Llk: decoded = decodeLlkLlq(record, in, false); break;
     case NmeaSolutionType::Llq: decoded = decodeLlkLlq(record, in, true); break;
     case NmeaSolutionType::Orp: decoded = decodeOrp(record, in, toKKJ); break;
+    case NmeaSolutionType::Gns: decoded = decodeGns(record, in, toKKJ); break;
+    case NmeaSolutionType::Gst: decoded = nmea::decodeGst(record, in); break;
+    case NmeaSolutionType::Rmc: decoded = nmea::decodeRmc(record, in); break;
+    case NmeaSolutionType::Zda: decoded = nmea::decodeZda(record, in); break;
+    case NmeaSolutionType::Gsa: decoded = nmea::decodeGsa(record, in, sentence); break;
     case NmeaSolutionType::None: break;
     }
     // Finite fields can still give an infinite sum or square (an altitude

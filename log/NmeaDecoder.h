@@ -1,14 +1,21 @@
-// Decoder of the NMEA sentences that carry a position solution: GGA, LLK,
-// LLQ and ORP.
+// Decoder of NMEA sentences: the position sentences GGA, LLK, LLQ, ORP
+// and GNS, and the sentences that complete an epoch, GST, RMC, ZDA and GSA
+// (log/NmeaEpochSentences.h).
 //
 // The type is the first of "GGA", "LLK", "LLQ", "ORP" found anywhere in the
-// sentence (talker letters are not examined; the checksum is not checked).
-// Fields are taken in order; a field counts as present only when its
-// separator follows it, and a missing field, a time field shorter than four
-// characters, a GGA latitude of two or fewer characters, a GGA longitude of
-// three or fewer, an ORP coordinate kind outside 0..4 and an ORP status of
-// 0 or 4 reject the sentence. Number fields that do not parse read 0 and
-// reject nothing (see log/NumberFields.h).
+// sentence (talker letters are not examined; the checksum is not checked);
+// a sentence naming none of them is read by its address's last three
+// letters ("$GPGST," is a GST). Fields are taken in order; a field counts
+// as present only when its separator follows it, and a missing field, a
+// time field shorter than four characters, a GGA or GNS latitude of two or
+// fewer characters, a longitude of three or fewer, an ORP coordinate kind
+// outside 0..4 and an ORP status of 0 or 4 reject the sentence. Number
+// fields that do not parse read 0 and reject nothing (see
+// log/NumberFields.h).
+//
+// GNS reads as GGA does, its mode characters (one per system) giving the
+// fixType: any "R" RTK fixed, else any "F" RTK float, else only "N" (or
+// none) no position, anything else 1.
 //
 // Deliberate departures from a literal reading of the sentence tables, each
 // because the literal result would be plainly wrong or undefined:
@@ -38,15 +45,17 @@ namespace gnsslog {
 // kNmeaFieldCapacity - 1 characters and the reading continues after it.
 inline constexpr std::size_t kNmeaFieldCapacity = 64;
 
-// The solution sentence type the decoder reads sentence as: the first of
-// "GGA", "LLK", "LLQ", "ORP" found anywhere in it.
-enum class NmeaSolutionType : std::uint8_t { None, Gga, Llk, Llq, Orp };
+// The sentence type the decoder reads sentence as: the first of "GGA",
+// "LLK", "LLQ", "ORP" found anywhere in it, else the type its address
+// names among GNS, GST, RMC, ZDA and GSA.
+enum class NmeaSolutionType : std::uint8_t { None, Gga, Llk, Llq, Orp, Gns, Gst, Rmc, Zda, Gsa };
 NmeaSolutionType nmeaSolutionType(const char* sentence) noexcept;
 
 // Fills record from sentence: a zero-terminated text starting with '$' and
 // ending with "*hh" (no CR/LF). valid is 1 when the sentence was decoded,
 // 0 when it was rejected or of another type; a rejected record may hold
-// partly decoded fields. With toKKJ set, a geodetic position is converted
+// partly decoded fields. framePart tells what a decoded sentence gives
+// (FramePart::Solution for the position sentences). With toKKJ set, a geodetic position is converted
 // to KKJ zone 2 grid coordinates as well. sentence is not modified. Does
 // not throw and does not allocate.
 void decodeNmeaSentence(GNSSRecord& record, char* sentence, bool toKKJ) noexcept;

@@ -1,6 +1,8 @@
-// NMEA logs: position sentences (GGA, LLK, LLQ, ORP) among any others, one
-// record each.
+// NMEA logs: position sentences (GGA, GNS, LLK, LLQ, ORP) among any
+// others, one record each, completed by the epoch's GST, GSA and the
+// dates of RMC and ZDA.
 #include "log/Formats.h"
+#include "log/NmeaAssembler.h"
 #include "log/NmeaChecksum.h"
 #include "log/NmeaDecoder.h"
 
@@ -46,12 +48,17 @@ public:
         // The decoder reads the zero-terminated text and leaves it as it is.
         char* sentence = const_cast<char*>(reinterpret_cast<const char*>(frame));
         // A sentence of another type would decode to the zeroed record it
-        // already is; one search for the four types decides that.
+        // already is; one search for the types decides that.
         if (nmeaSolutionType(sentence) == NmeaSolutionType::None) {
             return FrameVerdict::Unread;
         }
         decodeNmeaSentence(record, sentence, options.toKKJ);
         return record.valid != 0 ? FrameVerdict::Record : FrameVerdict::Rejected;
+    }
+
+    std::unique_ptr<RecordAssembler> makeAssembler() const override
+    {
+        return std::make_unique<NmeaAssembler>();
     }
 };
 

@@ -133,11 +133,27 @@ void RecordCollector::commit(GNSSRecord& record) noexcept
         record.fixChange = FixChange::Lost;
     }
 
-    record.time += dayOffset_;
-    const bool wrapped = !(record.time + kWrapToleranceSeconds >= prevTime_);
-    if (wrapped) {
-        dayOffset_ += kDaySeconds;
-        record.time += kDaySeconds;
+    bool wrapped = false;
+    if (record.has(ValidFlag::DatedTime)) {
+        // The date decides the day, so a step back stays one. The first
+        // dated record continues the undated ones before it by the rule
+        // below.
+        if (!dated_) {
+            dated_ = true;
+            dateOffset_ = dayOffset_;
+            wrapped = !(record.time + dateOffset_ + kWrapToleranceSeconds >= prevTime_);
+            if (wrapped) {
+                dateOffset_ += kDaySeconds;
+            }
+        }
+        record.time += dateOffset_;
+    } else {
+        record.time += dayOffset_;
+        wrapped = !(record.time + kWrapToleranceSeconds >= prevTime_);
+        if (wrapped) {
+            dayOffset_ += kDaySeconds;
+            record.time += kDaySeconds;
+        }
     }
     prevTime_ = record.time;
     quality_.addRecord(record, wrapped);

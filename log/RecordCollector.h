@@ -1,7 +1,7 @@
 // The reading pass's record handling: keeps the valid records in file
 // order in the analysis's own record storage, marks RTK-fix gains and
 // losses, moves times past midnight onto one clock and averages the
-// RTK-fixed positions for the truth.
+// RTK-fixed positions for the truth. Dated times need no day wrap.
 #pragma once
 
 #include <cstddef>
@@ -57,6 +57,10 @@ private:
 
     bool firstRecord_ = true;
     double dayOffset_ = 0;
+    // Dated records (ValidFlag::DatedTime) count their days themselves:
+    // dateOffset_ joins them once onto the undated times before them.
+    bool dated_ = false;
+    double dateOffset_ = 0;
     double prevTime_ = 0;
     std::int32_t prevFixState_ = 0;
     AverageGroup geodetic_;  // group A: latitude, longitude

@@ -25,7 +25,7 @@ bool sameRecord(const GNSSRecord& a, const GNSSRecord& b) noexcept
            sameBits(a.errorEstimate, b.errorEstimate) && a.fixType == b.fixType &&
            a.gpsSatellites == b.gpsSatellites && a.glonassSatellites == b.glonassSatellites &&
            a.satellites == b.satellites && a.validFlags == b.validFlags &&
-           a.fixChange == b.fixChange && a.valid == b.valid;
+           a.fixChange == b.fixChange && a.valid == b.valid && a.framePart == b.framePart;
 }
 
 bool sameApartFromGrid(const GNSSRecord& a, const GNSSRecord& b) noexcept

@@ -1,0 +1,111 @@
+// Reading the fields of one NMEA sentence, shared by the sentence decoders.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "log/NmeaDecoder.h"
+#include "log/NumberFields.h"
+
+namespace gnsslog::nmea {
+
+inline constexpr double kDegreesPerMinute = 1.0 / 60.0;
+inline constexpr double kSecondsPerMinute = 60.0;
+inline constexpr double kSecondsPerHour = 3600.0;
+
+// Copies the field before the first separator into out and moves rest past
+// it; size receives the copied length. The one place a field is cut.
+inline bool cutField(char* out, std::size_t& size, char*& rest, char separator) noexcept
+{
+    out[0] = '\0';
+    size = 0;
+    // The terminator is never a separator, or rest would walk off the end.
+    if (separator == '\0') {
+        return false;
+    }
+    // One pass that copies while it looks for the separator: fields are a
+    // few characters, shorter than the set-up of strchr plus memcpy.
+    std::size_t length = 0;
+    char* p = rest;
+    for (; *p != separator; ++p) {
+        if (*p == '\0') {
+            out[0] = '\0';
+            return false;
+        }
+        if (length < kNmeaFieldCapacity - 1) {
+            out[length++] = *p;
+        }
+    }
+    out[length] = '\0';
+    size = length;
+    rest = p + 1;
+    return true;
+}
+
+// The sentence's fields, one at a time, in a buffer of their own.
+class FieldReader {
+public:
+    explicit FieldReader(char* sentence) noexcept : rest_(sentence) {}
+
+    bool next(char separator = ',') noexcept { return cutField(text_, size_, rest_, separator); }
+
+    // The next field, or the last one (ended by the checksum's '*').
+    bool nextOrLast() noexcept { return next(',') || next('*'); }
+
+    // Skips n present fields.
+    bool skip(int n = 1) noexcept
+    {
+        for (int i = 0; i < n; ++i) {
+            if (!next()) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    const char* text() const noexcept { return text_; }
+    std::size_t size() const noexcept { return size_; }
+    bool empty() const noexcept { return size_ == 0; }
+    bool is(char letter) const noexcept { return size_ == 1 && text_[0] == letter; }
+
+    std::int32_t integer() const noexcept { return parseInt32(text_, size_); }
+    double decimal() const noexcept { return parseDecimal(text_, size_); }
+
+private:
+    char* rest_;
+    std::size_t size_ = 0;
+    char text_[kNmeaFieldCapacity];
+};
+
+// hhmmss.ss: hours and minutes two characters each, seconds at most five
+// characters from the fifth on (so 123519.123 gives 19.12 s).
+inline bool readTime(const FieldReader& in, double& time) noexcept
+{
+    if (in.size() < 4) {
+        return false;
+    }
+    const std::int32_t hours = parseInt32(in.text(), 2);
+    const std::int32_t minutes = parseInt32(in.text() + 2, 2);
+    const std::size_t secondsLength = in.size() - 4 < 5 ? in.size() - 4 : 5;
+    const double seconds = parseDecimal(in.text() + 4, secondsLength);
+    double t = seconds;
+    t += minutes * kSecondsPerMinute;
+    t += hours * kSecondsPerHour;
+    time = t;
+    return true;
+}
+
+// ddmm.mmmm (degreeDigits 2) or dddmm.mmmm (3) to degrees; too short a
+// field (degree digits only, or fewer) has no position.
+inline bool readDegreesMinutes(const FieldReader& in, std::size_t degreeDigits, double& degrees) noexcept
+{
+    if (in.size() <= degreeDigits) {
+        return false;
+    }
+    const std::int32_t whole = parseInt32(in.text(), degreeDigits);
+    const double minutes = parseDecimal(in.text() + degreeDigits, in.size() - degreeDigits);
+    degrees = whole + minutes * kDegreesPerMinute;
+    return true;
+}
+
+}  // namespace gnsslog::nmea

@@ -1,0 +1,260 @@
+// NMEA epochs told in several sentences, through the whole pipeline: GST
+// estimates on the record of their time, GSA satellites, and the dates of
+// RMC and ZDA deciding the day. Logs are written sentence by sentence here.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "log/Formats.h"
+#include "log/Pipeline.h"
+#include "tests/core/pipeline_test_support.h"
+#include "tests/support/Comparisons.h"
+
+namespace gnsslog {
+namespace {
+
+using testing::nmeaClock;
+using testing::nmeaSentence;
+
+constexpr double kDay = 86400.0;
+
+GNSSLog analyse(const std::string& content, bool worker = false)
+{
+    GNSSLog analysis(TruthMode::Averaged, 0, 0, 0);
+    PipelineOptions options;
+    options.decodeWorker = worker;
+    options.workerMinFileSize = 0;
+    options.batchBytes = 256;  // many batches even for short logs
+    runPipelineOnBytes(analysis, reinterpret_cast<const std::uint8_t*>(content.data()),
+                       content.size(), nullptr, DecodeOptions{false, true}, nmeaFormat(),
+                       options);
+    return analysis;
+}
+
+std::string ggaAt(const std::string& clock, int quality = 4)
+{
+    return nmeaSentence("GNGGA," + clock + ",6010.0000,N,02450.0000,E," +
+                        std::to_string(quality) + ",12,0.8,20.0,M,17.0,M,1.0,0001");
+}
+
+std::string gga(double time, int quality = 4) { return ggaAt(nmeaClock(time), quality); }
+
+std::string gst(double time, const std::string& sigmas = "0.03,0.04,0.12")
+{
+    return nmeaSentence("GNGST," + nmeaClock(time) + ",1.2,,,," + sigmas);
+}
+
+// ddmmyy
+std::string rmcAt(const std::string& clock, const char* date)
+{
+    return nmeaSentence("GNRMC," + clock + ",A,6010.0000,N,02450.0000,E,0.0,," + date + ",,,R,V");
+}
+
+std::string rmc(double time, const char* date) { return rmcAt(nmeaClock(time), date); }
+
+std::string zda(double time, int day, int month, int year)
+{
+    char fields[40];
+    std::snprintf(fields, sizeof fields, ",%02d,%02d,%04d,00,00", day, month, year);
+    return nmeaSentence("GNZDA," + nmeaClock(time) + fields);
+}
+
+std::string gsa(const std::string& prns, int system)
+{
+    return nmeaSentence("GNGSA,A,3," + prns + ",1.0,0.6,0.8," + std::to_string(system));
+}
+
+// Twelve PRN fields from the first few.
+std::string prns(std::vector<int> used)
+{
+    std::string text;
+    for (std::size_t i = 0; i < 12; ++i) {
+        text += (i == 0 ? "" : ",") + (i < used.size() ? std::to_string(used[i]) : std::string());
+    }
+    return text;
+}
+
+const double kEstimate = std::sqrt(0.03 * 0.03 + 0.04 * 0.04 + 0.12 * 0.12);
+
+std::vector<double> times(const GNSSLog& log)
+{
+    std::vector<double> t;
+    for (const GNSSRecord& r : log.records) {
+        t.push_back(r.time);
+    }
+    return t;
+}
+
+TEST(NmeaEpochEstimate, GstLandsOnTheRecordOfItsTimeWhicheverComesFirst)
+{
+    struct Row {
+        const char* legend;
+        std::string log;
+        std::vector<bool> estimated;  // per record
+    };
+    const Row rows[] = {
+        {"after its GGA", gga(10) + gst(10) + gga(11) + gst(11), {true, true}},
+        {"before its GGA", gst(10) + gga(10) + gst(11) + gga(11), {true, true}},
+        {"mixed order", gga(10) + gst(10) + gst(11) + gga(11) + gga(12), {true, true, false}},
+        {"GST of another time", gga(10) + gst(9) + gga(11), {false, false}},
+        {"GST without a GGA", gst(10) + gst(11) + gga(12) + gst(13), {false}},
+        {"empty sigmas", gga(10) + gst(10, ",,") + gga(11) + gst(11), {false, true}},
+        {"sentences between", gga(10) + rmc(10, "010120") + gsa(prns({1, 2}), 1) + gst(10),
+         {true}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        for (const bool worker : {false, true}) {
+            const GNSSLog log = analyse(row.log, worker);
+            ASSERT_EQ(log.records.size(), row.estimated.size());
+            for (std::size_t i = 0; i < log.records.size(); ++i) {
+                const GNSSRecord& r = log.records[i];
+                EXPECT_EQ(r.has(ValidFlag::ErrorEstimate), row.estimated[i]) << i;
+                EXPECT_DOUBLE_EQ(r.errorEstimate, row.estimated[i] ? kEstimate : 0.0) << i;
+                EXPECT_EQ(r.framePart, FramePart::Solution);
+            }
+        }
+    }
+    // A GST frame counts as read, an empty one as unusable.
+    const GNSSLog counted = analyse(gga(10) + gst(10) + gst(11, ",,") + gga(11));
+    EXPECT_EQ(counted.dataQuality.unreadFrames, 0u);
+    EXPECT_EQ(counted.dataQuality.rejectedFrames, 1u);
+    EXPECT_EQ(counted.dataQuality.recordsKept, 2u);
+}
+
+TEST(NmeaEpochEstimate, GgaOnlyLogsKeepTheirRecordsBitForBit)
+{
+    // Without the other sentences the records are exactly the decoder's
+    // reading of each GGA, whichever thread decodes.
+    std::string log;
+    for (int i = 0; i < 50; ++i) {
+        log += gga(std::fmod(86390.0 + i, kDay), i % 7 == 0 ? 5 : 4);
+    }
+    const GNSSLog here = analyse(log, false);
+    const GNSSLog worker = analyse(log, true);
+    std::string why;
+    EXPECT_TRUE(testing::sameAnalysis(here, worker, &why)) << why;
+    ASSERT_EQ(here.records.size(), 50u);
+    for (const GNSSRecord& r : here.records) {
+        EXPECT_FALSE(r.has(ValidFlag::ErrorEstimate));
+        EXPECT_FALSE(r.has(ValidFlag::DatedTime));
+        EXPECT_EQ(r.gpsSatellites, 0);
+    }
+    EXPECT_EQ(here.records[10].time, 86400.0);  // wrapped by the 100-second rule
+    EXPECT_EQ(here.dataQuality.dayWraps, 1u);
+}
+
+TEST(NmeaEpochSatellites, GsaOfTheEpochAddUpPerSystem)
+{
+    const std::string epoch1 = gga(10) + gsa(prns({1, 2, 3}), 1) + gsa(prns({65, 70}), 2) +
+                               gsa(prns({7, 12}), 3);
+    // Before its GGA, after another sentence of its time.
+    const std::string epoch2 = gst(11) + gsa(prns({5, 6, 7, 8, 66}), 0) + gga(11);
+    const std::string epoch3 = rmc(12, "010120") + gsa(prns({9}), 1) + gga(12);
+    const std::string epoch4 = gga(13);  // none
+    const GNSSLog log = analyse(epoch1 + epoch2 + epoch3 + epoch4);
+    ASSERT_EQ(log.records.size(), 4u);
+    EXPECT_EQ(log.records[0].gpsSatellites, 3);
+    EXPECT_EQ(log.records[0].glonassSatellites, 2);
+    EXPECT_EQ(log.records[0].satellites, 12);  // the GGA's own count stays
+    EXPECT_EQ(log.records[1].gpsSatellites, 4);
+    EXPECT_EQ(log.records[1].glonassSatellites, 1);
+    EXPECT_EQ(log.records[2].gpsSatellites, 1);
+    EXPECT_EQ(log.records[3].gpsSatellites, 0);
+    EXPECT_EQ(log.records[3].glonassSatellites, 0);
+    // A GSA after an RMC of another epoch waits for a GGA of that epoch.
+    const GNSSLog stale = analyse(rmc(20, "010120") + gsa(prns({1, 2}), 1) + gga(21));
+    ASSERT_EQ(stale.records.size(), 1u);
+    EXPECT_EQ(stale.records[0].gpsSatellites, 0);
+}
+
+TEST(NmeaDates, DateChangeAtMidnightContinuesTheClock)
+{
+    // The GGA of 00:00:00 comes before any RMC with the new date.
+    const std::string log = rmc(86398, "311219") + gga(86398) + rmc(86399, "311219") +
+                            gga(86399) + gga(0) + gga(1) + rmc(1, "010120");
+    for (const bool worker : {false, true}) {
+        const GNSSLog a = analyse(log, worker);
+        EXPECT_EQ(times(a), (std::vector<double>{86398, 86399, kDay, kDay + 1}));
+        for (const GNSSRecord& r : a.records) {
+            EXPECT_TRUE(r.has(ValidFlag::DatedTime));
+        }
+        EXPECT_EQ(a.dataQuality.dayWraps, 0u);
+        EXPECT_EQ(a.dataQuality.backwardSteps, 0u);
+        EXPECT_EQ(a.startTime, 86398.0);
+        EXPECT_EQ(a.endTime, kDay + 1);
+    }
+    // The RMC first, as u-blox writes them, and a GGA late after its date.
+    const GNSSLog late = analyse(rmc(86399, "311219") + gga(86399) + rmc(0, "010120") +
+                                 gga(86399.5) + gga(0) + zda(1, 1, 1, 2020) + gga(1));
+    EXPECT_EQ(times(late), (std::vector<double>{86399, 86399.5, kDay, kDay + 1}));
+}
+
+TEST(NmeaDates, DaysFollowTheDateNotTheClock)
+{
+    // Two days apart by date: the second record is two days on, whatever
+    // its time of day says.
+    const GNSSLog jump = analyse(rmc(100, "010120") + gga(100) + rmc(50, "030120") + gga(50));
+    EXPECT_EQ(times(jump), (std::vector<double>{100, 2 * kDay + 50}));
+    // Across a month, a year and a GPS week boundary (Saturday to Sunday).
+    const GNSSLog year = analyse(zda(86000, 31, 12, 2022) + gga(86000) + zda(10, 1, 1, 2023) + gga(10));
+    EXPECT_EQ(times(year), (std::vector<double>{86000, kDay + 10}));
+    // Undated records before the first date keep the old rule, and the
+    // dated ones continue them.
+    const GNSSLog joined = analyse(gga(86390) + gga(5) + rmc(6, "020120") + gga(6) + gga(7));
+    EXPECT_EQ(times(joined), (std::vector<double>{86390, kDay + 5, kDay + 6, kDay + 7}));
+    EXPECT_FALSE(joined.records[1].has(ValidFlag::DatedTime));
+    EXPECT_TRUE(joined.records[2].has(ValidFlag::DatedTime));
+    EXPECT_EQ(joined.dataQuality.dayWraps, 1u);
+}
+
+TEST(NmeaDates, StepBackWithoutDateChangeIsAnAnomalyNotANewDay)
+{
+    // Today's rule would make 300 s after 1000 s a new day; with the date
+    // it is a step back, counted.
+    const std::string log = rmc(1000, "050520") + gga(1000) + rmc(300, "050520") + gga(300) +
+                            gga(301) + rmc(302, "050520") + gga(302);
+    const GNSSLog a = analyse(log);
+    EXPECT_EQ(times(a), (std::vector<double>{1000, 300, 301, 302}));
+    EXPECT_EQ(a.dataQuality.backwardSteps, 1u);
+    EXPECT_EQ(a.dataQuality.dayWraps, 0u);
+    EXPECT_EQ(a.endTime, 1000.0);
+    const auto& w = a.dataQuality.warnings;
+    EXPECT_TRUE(std::find(w.begin(), w.end(), "the clock stepped back 1 time") != w.end());
+
+    // The same log without dates: the step back wraps into a new day.
+    const GNSSLog undated = analyse(gga(1000) + gga(300) + gga(301) + gga(302));
+    EXPECT_EQ(times(undated), (std::vector<double>{1000, kDay + 300, kDay + 301, kDay + 302}));
+    EXPECT_EQ(undated.dataQuality.backwardSteps, 0u);
+    EXPECT_EQ(undated.dataQuality.dayWraps, 1u);
+}
+
+TEST(NmeaDates, LeapSecondIsTheNextMidnight)
+{
+    // 23:59:60 reads as 86400 s, the very instant of the next midnight.
+    const std::string log = rmc(86399, "311216") + gga(86399) + rmcAt("235960.00", "311216") +
+                            ggaAt("235960.00") + rmc(0, "010117") + gga(0.5) +
+                            zda(1.5, 1, 1, 2017) + gga(1.5);
+    const GNSSLog a = analyse(log);
+    EXPECT_EQ(times(a), (std::vector<double>{86399, 86400, kDay + 0.5, kDay + 1.5}));
+    EXPECT_EQ(a.dataQuality.backwardSteps, 0u);
+    EXPECT_EQ(a.dataQuality.dayWraps, 0u);
+}
+
+TEST(NmeaDates, GarbageDatesAreRefusedAndLeaveTheClockAlone)
+{
+    const GNSSLog a = analyse(rmc(10, "320120") + gga(10) + rmc(11, "") + gga(11) +
+                              nmeaSentence("GNZDA,000012.00,1,1,2020,,") + gga(12));
+    EXPECT_EQ(times(a), (std::vector<double>{10, 11, 12}));
+    EXPECT_EQ(a.dataQuality.rejectedFrames, 3u);
+    for (const GNSSRecord& r : a.records) {
+        EXPECT_FALSE(r.has(ValidFlag::DatedTime));
+    }
+}
+
+}  // namespace
+}  // namespace gnsslog
