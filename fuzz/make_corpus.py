@@ -39,7 +39,52 @@ HAND_SENTENCES = [
     b"$GPLLQ,123519.00,,6654212.726,M,2500177.274,M,2,9,3.7,100.5,M*00",
     b"$PTNL,ORP,,,2,254,123519.00,,,0.01,0.02,0.03,1.5,9,7,6654212.726,2500177.274,100.5,*00",
     b"$PTNL,ORP,,,0,1,123519.00,,,1e200,1e200,1e200,1.5,9,7,60.0,24.0,100.5,*00",
+    b'$GNGST,003956.00,235111,,,,2.3,3.5,4.0*46',
+    b'$GPGST,212406.000,,,,,,,*4A',
+    b'$GPGST,120000,400000,0.5,0.4,45,004.0,003.0,1e200*00',
+    b'$GNGNS,112257.00,3844.24011,N,00908.43828,W,RF,14,0.6,120.5,48.2,1.4,0031,V*00',
+    b'$GPGNS,112257.00,3844.24011,N,00908.43828,W,AN,03,10.5,,,,*57',
+    b'$GNRMC,235960.00,V,4552.65403,S,17030.00668,E,0.025,,311216,,,A,V*07',
+    b'$GPRMC,000428.00,,E,,,290219,,,N*40',
+    b'$GNZDA,003956.00,12,04,2019,00,00*7C',
+    b'$GNGSA,A,3,13,16,21,15,10,29,27,20,,,,,1.05,0.64,0.83,1*03',
+    b'$GNGSA,A,3,73,82,33,01,,,,,,,,,1.8,0.9,1.5*26',
 ]
+
+# Epochs told in several sentences, for the analyses: GST before and after
+# its GGA, GSA per system, dates across midnight and a leap second, a step
+# back on the same date, a garbage date after a restart. Bodies only: the
+# checksums are computed, so the sentences survive the check.
+HAND_EPOCHS = [
+    ["GNRMC,235959.00,A,,,,,,,311216,,",
+     "GNGGA,235959.00,6010.0,N,02450.0,E,4,12,0.8,20.0,M,17.0,M,1.0,0001",
+     "GNGSA,A,3,01,02,03,,,,,,,,,,1.0,0.6,0.8,1",
+     "GNGSA,A,3,65,66,,,,,,,,,,,1.0,0.6,0.8,2",
+     "GNGST,235959.00,1.2,,,,0.03,0.04,0.12",
+     "GNGST,235960.00,1.2,,,,0.03,0.04,0.12",
+     "GNGGA,235960.00,6010.0,N,02450.0,E,4,12,0.8,20.0,M,17.0,M,1.0,0001",
+     "GNGGA,000000.50,6010.0,N,02450.0,E,5,12,0.8,20.0,M,17.0,M,1.0,0001",
+     "GNZDA,000001.00,01,01,2017,00,00",
+     "GNGGA,000001.00,6010.0,N,02450.0,E,4,12,0.8,20.0,M,17.0,M,1.0,0001"],
+    ["GPRMC,001000.00,A,,,,,,,050520,,",
+     "GPGNS,001000.00,6010.0,N,02450.0,E,RR,12,0.8,20.0,17.0,1.0,0001,V",
+     "GPRMC,000500.00,V,,,,,,,050520,,",
+     "GPGNS,000500.00,6010.0,N,02450.0,E,FN,12,0.8,20.0,17.0,1.0,0001,V",
+     "GPGSA,A,3,01,02,33,65,,,,,,,,,1.0,0.6,0.8",
+     "GPRMC,193515.00,V,,,,,,,300910,,",
+     "GPGGA,235952.00,0000.0000,N,00000.0000,E,0,00,0.0,,M,,M,,"],
+]
+
+
+def sentences(bodies):
+    """The bodies as sentences with their checksums, one per line."""
+    text = b""
+    for body in bodies:
+        sum = 0
+        for c in body.encode("ascii"):
+            sum ^= c
+        text += b"$" + body.encode("ascii") + b"*%02X\r\n" % sum
+    return text
 
 
 def generate(samplegen, directory, name, args, size):
@@ -156,6 +201,11 @@ def main():
             write(os.path.join(out, "nmea_framer_fuzz"), "hand-%d" % i, sentence + b"\r\n")
             write(os.path.join(out, "analysis_fuzz"), "hand-%d" % i,
                   bytes([(5 * i) % 8]) + sentence + b"\r\n")
+        for i, bodies in enumerate(HAND_EPOCHS):
+            write(os.path.join(out, "analysis_fuzz"), "epochs-%d" % i,
+                  bytes([(3 * i) % 8]) + sentences(bodies))
+            write(os.path.join(out, "pipeline_threads_fuzz"), "epochs-%d" % i,
+                  bytes([threads_selector(5 * i, False)]) + sentences(bodies))
 
 
 if __name__ == "__main__":

@@ -83,6 +83,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(r->fixChange == 0);
         FUZZ_CHECK(r->valid == 0 || clearGroupsReadZero(*r));
     }
+    if (plain.valid == 1) {
+        switch (plain.framePart) {
+        case FramePart::Solution: break;
+        case FramePart::ErrorEstimate:
+            FUZZ_CHECK(plain.validFlags == ValidFlag::ErrorEstimate && plain.errorEstimate >= 0);
+            break;
+        case FramePart::Date:
+            // 1980..2999, give or take the time of day's hours.
+            FUZZ_CHECK(plain.validFlags == 0 && plain.time > 3.1e8 && plain.time < 3.3e10);
+            break;
+        case FramePart::Satellites:
+            FUZZ_CHECK(plain.validFlags == 0 && plain.gpsSatellites >= 0 &&
+                       plain.glonassSatellites >= 0 &&
+                       plain.gpsSatellites + plain.glonassSatellites <= 12);
+            break;
+        default: FUZZ_CHECK(false); break;
+        }
+    }
     FUZZ_CHECK(plain.valid == grid.valid);
     FUZZ_CHECK(sameApartFromGrid(plain, grid));
     FUZZ_CHECK(grid.valid == 0 || !grid.has(ValidFlag::LatLon) || grid.has(ValidFlag::Grid));

@@ -35,7 +35,12 @@ namespace FramePart {
 inline constexpr std::uint8_t Solution = 0;       // a position record of its own
 inline constexpr std::uint8_t ErrorEstimate = 1;  // errorEstimate of the solution at time
 inline constexpr std::uint8_t Date = 2;           // time: seconds since 1970-01-01 00:00 UTC
-inline constexpr std::uint8_t Satellites = 3;     // gpsSatellites, glonassSatellites used, no time
+// gpsSatellites, glonassSatellites used; satellites: the system the
+// sentence names (NMEA 4.10 system ID, 0 for none); no time
+inline constexpr std::uint8_t Satellites = 3;
+// a position like Solution, told by a second sentence type (GNS beside
+// GGA): where both tell one epoch, the first makes the record
+inline constexpr std::uint8_t OtherSolution = 4;
 }  // namespace FramePart
 
 // RTK-fix transition marker written by the pipeline.

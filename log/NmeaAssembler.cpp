@@ -12,6 +12,12 @@ constexpr double kHalfDaySeconds = kDaySeconds / 2;
 // than this are the same epoch's.
 constexpr double kSameTimeSeconds = 0.001;
 
+// Bits of SatelliteCounts::systems for GSA sentences without a system ID.
+constexpr std::uint32_t kGpsByRange = 1u << 16;
+constexpr std::uint32_t kGlonassByRange = 1u << 17;
+constexpr std::uint32_t kNoneByRange = 1u << 18;
+constexpr std::int32_t kHighestSystemBit = 15;
+
 // Whether two times of day are the same epoch's; a leap second (86400 s)
 // is the next day's midnight, as a date sentence's time reads it.
 bool sameTimeOfDay(double a, double b) noexcept
@@ -20,7 +26,32 @@ bool sameTimeOfDay(double a, double b) noexcept
     return apart < kSameTimeSeconds || std::fabs(apart - kDaySeconds) < kSameTimeSeconds;
 }
 
+std::uint32_t systemsOf(const GNSSRecord& gsa) noexcept
+{
+    const std::int32_t id = gsa.satellites;
+    if (id > 0) {
+        return 1u << (id < kHighestSystemBit ? id : kHighestSystemBit);
+    }
+    std::uint32_t systems = 0;
+    systems |= gsa.gpsSatellites > 0 ? kGpsByRange : 0;
+    systems |= gsa.glonassSatellites > 0 ? kGlonassByRange : 0;
+    return systems != 0 ? systems : kNoneByRange;
+}
+
 }  // namespace
+
+bool NmeaAssembler::SatelliteCounts::add(const GNSSRecord& frame) noexcept
+{
+    const std::uint32_t named = systemsOf(frame);
+    if (closed || (systems & named) != 0) {
+        closed = true;
+        return false;
+    }
+    systems |= named;
+    gps += frame.gpsSatellites;
+    glonass += frame.glonassSatellites;
+    return true;
+}
 
 void NmeaAssembler::add(const GNSSRecord& frame, RecordSink& sink)
 {
@@ -28,7 +59,8 @@ void NmeaAssembler::add(const GNSSRecord& frame, RecordSink& sink)
         return;
     }
     switch (frame.framePart) {
-    case FramePart::Solution: addSolution(frame, sink); break;
+    case FramePart::Solution:
+    case FramePart::OtherSolution: addSolution(frame, sink); break;
     case FramePart::ErrorEstimate: addEstimate(frame, sink); break;
     case FramePart::Date: addDate(frame, sink); break;
     case FramePart::Satellites: addSatellites(frame); break;
@@ -40,26 +72,40 @@ void NmeaAssembler::finish(RecordSink& sink)
 {
     emit(sink);
     hasEstimate_ = false;
-    hasHeldSatellites_ = false;
+    hasHeld_ = false;
 }
 
 void NmeaAssembler::addSolution(const GNSSRecord& frame, RecordSink& sink)
 {
-    emit(sink);
-    solution_ = frame;
-    hasSolution_ = true;
+    // The same epoch told by the other position sentence type.
+    const bool repeats = hasLastSolution_ && lastSolutionPart_ != frame.framePart &&
+                         lastSolutionTime_ == frame.time;
+    hasLastSolution_ = true;
+    lastSolutionTime_ = frame.time;
+    lastSolutionPart_ = frame.framePart;
     lastTime_ = frame.time;
     lastTimeKnown_ = true;
+    if (repeats) {
+        return;
+    }
+    emit(sink);
+    solution_ = frame;
+    solution_.framePart = FramePart::Solution;
+    hasSolution_ = true;
+    solutionCountsSatellites_ = frame.gpsSatellites != 0 || frame.glonassSatellites != 0;
+    solutionSatellites_ = SatelliteCounts{};
     if (hasEstimate_ && estimateTime_ == frame.time && !solution_.has(ValidFlag::ErrorEstimate)) {
         solution_.errorEstimate = estimate_;
         solution_.validFlags |= ValidFlag::ErrorEstimate;
     }
     hasEstimate_ = false;
-    if (hasHeldSatellites_ && (!heldTimeKnown_ || sameTimeOfDay(heldTime_, frame.time))) {
-        solution_.gpsSatellites = heldGps_;
-        solution_.glonassSatellites = heldGlonass_;
+    if (hasHeld_ && !solutionCountsSatellites_ &&
+        (!heldTimeKnown_ || sameTimeOfDay(heldTime_, frame.time))) {
+        solutionSatellites_ = held_;
+        solution_.gpsSatellites = held_.gps;
+        solution_.glonassSatellites = held_.glonass;
     }
-    hasHeldSatellites_ = false;
+    hasHeld_ = false;
 }
 
 void NmeaAssembler::addEstimate(const GNSSRecord& frame, RecordSink& sink)
@@ -101,25 +147,28 @@ void NmeaAssembler::addDate(const GNSSRecord& frame, RecordSink& sink)
 
 void NmeaAssembler::addSatellites(const GNSSRecord& frame) noexcept
 {
-    // One GSA per system: the epoch's counts add up.
+    // One GSA per system: the epoch's counts add up, unless the position
+    // sentence counted its satellites itself (ORP).
     if (hasSolution_) {
-        solution_.gpsSatellites += frame.gpsSatellites;
-        solution_.glonassSatellites += frame.glonassSatellites;
+        if (!solutionCountsSatellites_ && solutionSatellites_.add(frame)) {
+            solution_.gpsSatellites = solutionSatellites_.gps;
+            solution_.glonassSatellites = solutionSatellites_.glonass;
+        }
         return;
     }
-    if (hasHeldSatellites_ &&
-        (heldTimeKnown_ != lastTimeKnown_ || !sameTimeOfDay(heldTime_, lastTime_))) {
-        hasHeldSatellites_ = false;  // left over from an epoch without a position
+    // Counts waiting for their position sentence start again when they
+    // are left over from an epoch without one.
+    if (hasHeld_ && (heldTimeKnown_ != lastTimeKnown_ || !sameTimeOfDay(heldTime_, lastTime_) ||
+                     (held_.systems & systemsOf(frame)) != 0)) {
+        hasHeld_ = false;
     }
-    if (!hasHeldSatellites_) {
-        heldGps_ = 0;
-        heldGlonass_ = 0;
+    if (!hasHeld_) {
+        held_ = SatelliteCounts{};
         heldTime_ = lastTime_;
         heldTimeKnown_ = lastTimeKnown_;
-        hasHeldSatellites_ = true;
+        hasHeld_ = true;
     }
-    heldGps_ += frame.gpsSatellites;
-    heldGlonass_ += frame.glonassSatellites;
+    held_.add(frame);
 }
 
 void NmeaAssembler::emit(RecordSink& sink)

@@ -392,7 +392,10 @@ void decodeNmeaSentence(GNSSRecord& record, char* sentence, bool toKKJ) noexcept
     case NmeaSolutionType::Llk: decoded = decodeLlkLlq(record, in, false); break;
     case NmeaSolutionType::Llq: decoded = decodeLlkLlq(record, in, true); break;
     case NmeaSolutionType::Orp: decoded = decodeOrp(record, in, toKKJ); break;
-    case NmeaSolutionType::Gns: decoded = decodeGns(record, in, toKKJ); break;
+    case NmeaSolutionType::Gns:
+        decoded = decodeGns(record, in, toKKJ);
+        record.framePart = FramePart::OtherSolution;
+        break;
     case NmeaSolutionType::Gst: decoded = nmea::decodeGst(record, in); break;
     case NmeaSolutionType::Rmc: decoded = nmea::decodeRmc(record, in); break;
     case NmeaSolutionType::Zda: decoded = nmea::decodeZda(record, in); break;

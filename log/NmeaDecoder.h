@@ -55,7 +55,7 @@ NmeaSolutionType nmeaSolutionType(const char* sentence) noexcept;
 // ending with "*hh" (no CR/LF). valid is 1 when the sentence was decoded,
 // 0 when it was rejected or of another type; a rejected record may hold
 // partly decoded fields. framePart tells what a decoded sentence gives
-// (FramePart::Solution for the position sentences). With toKKJ set, a geodetic position is converted
+// (FramePart::Solution for the position sentences, OtherSolution for GNS). With toKKJ set, a geodetic position is converted
 // to KKJ zone 2 grid coordinates as well. sentence is not modified. Does
 // not throw and does not allocate.
 void decodeNmeaSentence(GNSSRecord& record, char* sentence, bool toKKJ) noexcept;

@@ -11,6 +11,10 @@ namespace {
 constexpr double kSecondsPerDay = 86400.0;
 constexpr int kPrnsPerGsa = 12;
 constexpr int kFirstYearOfTwoDigitCentury = 1980;  // RMC years 80..99 are the 1900s
+// Dates outside these years are garbage: satellite navigation began in
+// 1980 (GPS time's epoch).
+constexpr int kEarliestYear = 1980;
+constexpr int kLatestYear = 2999;
 
 // PRN ranges of GSA sentences without a system ID.
 constexpr std::int32_t kLastGpsPrn = 32;
@@ -38,7 +42,7 @@ bool allDigits(const char* text, std::size_t size, std::size_t digits) noexcept
 bool setDate(GNSSRecord& record, int year, int month, int day, double timeOfDay) noexcept
 {
     std::int64_t days = 0;
-    if (!daysSinceEpoch(year, month, day, days)) {
+    if (year < kEarliestYear || year > kLatestYear || !daysSinceEpoch(year, month, day, days)) {
         return false;
     }
     record.time = static_cast<double>(days) * kSecondsPerDay + timeOfDay;
@@ -180,6 +184,7 @@ bool decodeGsa(GNSSRecord& record, FieldReader& in, const char* sentence) noexce
     }
     record.gpsSatellites = gps;
     record.glonassSatellites = glonass;
+    record.satellites = system;
     record.framePart = FramePart::Satellites;
     return true;
 }

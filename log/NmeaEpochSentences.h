@@ -15,8 +15,8 @@ namespace gnsslog::nmea {
 bool decodeGst(GNSSRecord& record, FieldReader& in) noexcept;
 
 // RMC (date ddmmyy in field 9; years 80..99 are 1980..1999, 00..79 are
-// 2000..2079) and ZDA (day, month, four-digit year): time becomes the
-// seconds since 1970-01-01 00:00 UTC. The RMC's status does not matter:
+// 2000..2079) and ZDA (day, month, four-digit year from 1980 to 2999):
+// time becomes the seconds since 1970-01-01 00:00 UTC. The RMC's status does not matter:
 // a receiver that has just restarted writes "V" with the date its clock
 // believes, and that date is what its times belong to.
 bool decodeRmc(GNSSRecord& record, FieldReader& in) noexcept;
@@ -26,7 +26,9 @@ bool decodeZda(GNSSRecord& record, FieldReader& in) noexcept;
 // glonassSatellites. The system ID (NMEA 4.10) decides; without it the
 // PRN range does (GPS 1-32, GLONASS 65-96; SBAS 33-64 and others count
 // for neither), unless the talker names a system other than GPS and
-// GLONASS (GA, GB, GQ, GI, BD), whose PRNs overlap GPS's.
+// GLONASS (GA, GB, GQ, GI, BD), whose PRNs overlap GPS's. satellites
+// holds the system ID (0 without one), which tells the assembler when a
+// system repeats.
 bool decodeGsa(GNSSRecord& record, FieldReader& in, const char* sentence) noexcept;
 
 // Days since 1970-01-01 of a calendar date; false for a date that does

@@ -109,7 +109,7 @@ TEST(NmeaGns, ReadsAsGgaWithModeCharactersForTheFixType)
     const GNSSRecord r =
         decode("$GNGNS,112257.00,3844.24011,N,00908.43828,W,RR,14,0.6,120.5,48.2,1.4,0031,V*00");
     ASSERT_EQ(r.valid, 1);
-    EXPECT_EQ(r.framePart, FramePart::Solution);
+    EXPECT_EQ(r.framePart, FramePart::OtherSolution);
     EXPECT_DOUBLE_EQ(r.time, 11 * 3600 + 22 * 60 + 57.0);
     EXPECT_NEAR(r.latitude, 38 + 44.24011 / 60, 1e-12);
     EXPECT_NEAR(r.longitude, -(9 + 8.43828 / 60), 1e-12);
@@ -182,6 +182,9 @@ TEST(NmeaDates, RmcAndZdaGiveSecondsSince1970)
         {"ZDA year last", "$GPZDA,120000.00,22,08,1999*67", days(1999, 8, 22) * kDay + noon},
         {"ZDA 31 April", "$GPZDA,120000.00,31,04,2019,,*67", -1},
         {"ZDA two-digit year", "$GPZDA,120000.00,22,08,99,,*67", -1},
+        {"ZDA before 1980", "$GPZDA,120000.00,31,12,1979,,*67", -1},
+        {"ZDA 2999", "$GPZDA,120000.00,31,12,2999,,*67", days(2999, 12, 31) * kDay + noon},
+        {"ZDA 3000", "$GPZDA,120000.00,01,01,3000,,*67", -1},
         {"ZDA empty day", "$GPZDA,120000.00,,08,1999,,*67", -1},
         {"ZDA without time", "$GPZDA,,22,08,1999,,*67", -1},
     };
@@ -246,6 +249,9 @@ TEST(NmeaGsa, CountsUsedSatellitesPerSystem)
         EXPECT_EQ(r.glonassSatellites, row.glonass);
         EXPECT_EQ(r.validFlags, 0u);
     }
+    // The system ID rides in satellites, 0 without one.
+    EXPECT_EQ(decode("$GNGSA,A,3,07,12,33,,,,,,,,,,1.05,0.64,0.83,3*0A").satellites, 3);
+    EXPECT_EQ(decode("$GNGSA,A,3,73,82,,,,,,,,,,,1.8,0.9,1.5*26").satellites, 0);
 }
 
 TEST(NmeaEpochSentences, EveryPrefixOfASentenceDecodesWithoutHarm)

@@ -256,5 +256,65 @@ TEST(NmeaDates, GarbageDatesAreRefusedAndLeaveTheClockAlone)
     }
 }
 
+std::string gns(double time, const char* mode)
+{
+    return nmeaSentence("GNGNS," + nmeaClock(time) + ",6010.0000,N,02450.0000,E," + mode +
+                        ",12,0.8,20.0,17.0,1.0,0001,V");
+}
+
+TEST(NmeaEpochSolutions, GnsBesideGgaOfTheSameTimeMakesNoSecondRecord)
+{
+    struct Row {
+        const char* legend;
+        std::string log;
+        std::vector<double> times;
+        std::vector<std::uint8_t> fixTypes;
+    };
+    const Row rows[] = {
+        {"GNS alone", gns(10, "RR") + gns(11, "FN") + gns(12, "AN"), {10, 11, 12},
+         {FixType::RtkFixed, FixType::RtkFloat, FixType::StandAlone}},
+        {"GGA then GNS", gga(10, 5) + gns(10, "RR") + gga(11, 5) + gns(11, "RR"), {10, 11},
+         {FixType::RtkFloat, FixType::RtkFloat}},
+        {"GNS then GGA", gns(10, "RR") + gga(10, 5) + gst(10), {10}, {FixType::RtkFixed}},
+        {"GNS of another time", gga(10) + gns(11, "FF"), {10, 11},
+         {FixType::RtkFixed, FixType::RtkFloat}},
+        {"GGA repeated stays two records", gga(10) + gga(10), {10, 10},
+         {FixType::RtkFixed, FixType::RtkFixed}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        const GNSSLog log = analyse(row.log);
+        EXPECT_EQ(times(log), row.times);
+        std::vector<std::uint8_t> fixTypes;
+        for (const GNSSRecord& r : log.records) {
+            fixTypes.push_back(r.fixType);
+            EXPECT_EQ(r.framePart, FramePart::Solution);
+        }
+        EXPECT_EQ(fixTypes, row.fixTypes);
+    }
+    // The GST reaches the GGA the GNS repeated.
+    const GNSSLog estimated = analyse(gga(10) + gns(10, "R") + gst(10));
+    ASSERT_EQ(estimated.records.size(), 1u);
+    EXPECT_TRUE(estimated.records[0].has(ValidFlag::ErrorEstimate));
+}
+
+TEST(NmeaEpochSatellites, ASystemCountedTwiceEndsTheEpochsCounts)
+{
+    // The GGA of the second epoch was lost: its GSA must not add to the
+    // first epoch's.
+    const std::string log = gga(10) + gsa(prns({1, 2, 3}), 1) + gsa(prns({65}), 2) +
+                            gsa(prns({4, 5}), 1) + gsa(prns({66, 67}), 2) + gga(12);
+    const GNSSLog a = analyse(log);
+    ASSERT_EQ(a.records.size(), 2u);
+    EXPECT_EQ(a.records[0].gpsSatellites, 3);
+    EXPECT_EQ(a.records[0].glonassSatellites, 1);
+    EXPECT_EQ(a.records[1].gpsSatellites, 0);
+    // Without system IDs the PRN ranges tell the systems apart.
+    const GNSSLog ranges = analyse(gga(10) + gsa(prns({1, 2}), 0) + gsa(prns({70}), 0) +
+                                   gsa(prns({3}), 0) + gga(11));
+    EXPECT_EQ(ranges.records[0].gpsSatellites, 2);
+    EXPECT_EQ(ranges.records[0].glonassSatellites, 1);
+}
+
 }  // namespace
 }  // namespace gnsslog

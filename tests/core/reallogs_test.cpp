@@ -22,6 +22,7 @@
 #include "log/Formats.h"
 #include "log/NmeaDecoder.h"
 #include "log/Pipeline.h"
+#include "plots/ErrorSeries.h"
 #include "tests/support/Comparisons.h"
 #include "tests/support/FrameShapes.h"
 #include "tests/support/NmeaSentenceScan.h"
@@ -88,6 +89,16 @@ bool namesSolutionType(std::string_view sentence)
             return true;
         }
     }
+    // The sentences that complete an epoch, by their address.
+    if (sentence.size() < 7 || sentence[6] != ',') {
+        return false;
+    }
+    const std::string_view type = sentence.substr(3, 3);
+    for (const std::string_view other : {"GNS", "GST", "RMC", "ZDA", "GSA"}) {
+        if (type == other) {
+            return true;
+        }
+    }
     return false;
 }
 
@@ -95,17 +106,40 @@ bool namesSolutionType(std::string_view sentence)
 struct ScanExpectation {
     std::vector<std::pair<std::string, std::uint64_t>> framesByType;  // first appearance order
     std::uint64_t frames = 0;
-    std::vector<GNSSRecord> checkedRecords;    // checksum right, decoder accepts
-    std::vector<GNSSRecord> uncheckedRecords;  // decoder accepts
+    std::vector<GNSSRecord> checkedRecords;    // checksum right, decoder accepts a position
+    std::vector<GNSSRecord> uncheckedRecords;  // decoder accepts a position
+    // Accepted sentences that complete another sentence's record (GST,
+    // RMC, ZDA, GSA), the same two ways.
+    std::uint64_t checkedParts = 0;
+    std::uint64_t uncheckedParts = 0;
+    bool dated = false;  // an accepted RMC or ZDA with the checksum right
     std::uint64_t wrongChecksum = 0;
     std::uint64_t wrongChecksumNotAccepted = 0;
     std::uint64_t unread = 0;                 // names no solution type
     std::uint64_t unreadWithRightChecksum = 0;
 };
 
+// The position sentence last seen, to tell one that repeats its epoch.
+struct LastSolution {
+    bool seen = false;
+    double time = 0;
+    std::uint8_t part = 0;
+
+    bool repeats(const GNSSRecord& r)
+    {
+        const bool again = seen && part != r.framePart && time == r.time;
+        seen = true;
+        time = r.time;
+        part = r.framePart;
+        return again;
+    }
+};
+
 ScanExpectation expectFromScan(const std::vector<std::uint8_t>& bytes, bool toKKJ)
 {
     ScanExpectation e;
+    LastSolution uncheckedSolutions;
+    LastSolution checkedSolutions;
     for (const ScannedSentence& s : testing::scanNmeaSentences(bytes.data(), bytes.size())) {
         ++e.frames;
         const std::string type(s.text.substr(0, 6));
@@ -118,14 +152,28 @@ ScanExpectation expectFromScan(const std::vector<std::uint8_t>& bytes, bool toKK
         }
         const GNSSRecord record = decodeScanned(s, toKKJ);
         const bool accepted = record.valid != 0;
+        const bool solution = record.framePart == FramePart::Solution ||
+                              record.framePart == FramePart::OtherSolution;
+        // A GNS of the time of the GGA before it (or the other way round)
+        // tells that epoch again.
+        const bool part = accepted && (!solution || uncheckedSolutions.repeats(record));
+        const bool checkedPart =
+            accepted && (!solution || (s.checksumMatches && checkedSolutions.repeats(record)));
         const bool unread = !namesSolutionType(s.text);
         e.unread += unread ? 1 : 0;
         if (accepted) {
-            e.uncheckedRecords.push_back(record);
+            if (part) {
+                ++e.uncheckedParts;
+            } else {
+                e.uncheckedRecords.push_back(record);
+            }
         }
         if (s.checksumMatches) {
             e.unreadWithRightChecksum += unread ? 1 : 0;
-            if (accepted) {
+            if (checkedPart) {
+                ++e.checkedParts;
+                e.dated = e.dated || record.framePart == FramePart::Date;
+            } else if (accepted) {
                 e.checkedRecords.push_back(record);
             }
         } else {
@@ -266,8 +314,10 @@ void expectQualityConsistent(const GNSSLog& log, std::uint64_t wantedFrames)
 }
 
 // The analysis kept exactly the records the scan expects, in file order,
-// each as the decoder reads its sentence apart from the fix marker and the
-// whole days added to its time; the days add up to dayWraps.
+// each as the decoder reads its sentence apart from the fix marker, the
+// whole days added to its time and what the epoch's other sentences add
+// (a GST's estimate, a GSA's satellites, the date; checked on their own
+// below). Undated days follow the day-wrap rule and add up to dayWraps.
 ::testing::AssertionResult sameRecordsAsScan(const GNSSLog& log,
                                              const std::vector<GNSSRecord>& expected)
 {
@@ -277,14 +327,23 @@ void expectQualityConsistent(const GNSSLog& log, std::uint64_t wantedFrames)
     }
     long long days = 0;
     double previous = 0;
+    bool dated = false;
     for (std::size_t i = 0; i < expected.size(); ++i) {
         const GNSSRecord& got = log.records[i];
         const double raw = expected[i].time;
         const long long d = std::llround((got.time - raw) / kDaySeconds);
         const double shifted = raw + kDaySeconds * static_cast<double>(days);
         const bool wrapped = d == days + 1;
-        if ((d != days && !wrapped) || wrapped != (shifted + kWrapToleranceSeconds < previous) ||
-            std::fabs(got.time - (raw + kDaySeconds * static_cast<double>(d))) > 1e-6) {
+        if (std::fabs(got.time - (raw + kDaySeconds * static_cast<double>(d))) > 1e-6) {
+            return ::testing::AssertionFailure()
+                   << "record " << i << ": time " << got.time << " of " << raw
+                   << " is not whole days on";
+        }
+        if (got.has(ValidFlag::DatedTime)) {
+            dated = true;
+        } else if (dated) {
+            return ::testing::AssertionFailure() << "record " << i << " undated after a dated one";
+        } else if ((d != days && !wrapped) || wrapped != (shifted + kWrapToleranceSeconds < previous)) {
             return ::testing::AssertionFailure()
                    << "record " << i << ": time " << got.time << " of " << raw << " after "
                    << previous << " with " << days << " days added before";
@@ -292,13 +351,28 @@ void expectQualityConsistent(const GNSSLog& log, std::uint64_t wantedFrames)
         GNSSRecord want = expected[i];
         want.time = got.time;
         want.fixChange = got.fixChange;
+        want.framePart = FramePart::Solution;
+        want.validFlags |= got.validFlags & ValidFlag::DatedTime;
+        if (got.has(ValidFlag::ErrorEstimate) && !want.has(ValidFlag::ErrorEstimate)) {
+            want.errorEstimate = got.errorEstimate;
+            want.validFlags |= ValidFlag::ErrorEstimate;
+        }
+        if (want.gpsSatellites == 0 && want.glonassSatellites == 0) {
+            want.gpsSatellites = got.gpsSatellites;
+            want.glonassSatellites = got.glonassSatellites;
+        }
         if (!testing::sameRecord(got, want)) {
             return ::testing::AssertionFailure() << "record " << i << " differs from its sentence";
         }
-        days = d;
+        if (!dated) {
+            days = d;
+        }
         previous = got.time;
     }
-    if (log.dataQuality.dayWraps != static_cast<std::uint64_t>(days)) {
+    // The first dated record may take one more day joining the undated ones.
+    const auto wraps = log.dataQuality.dayWraps;
+    if (wraps != static_cast<std::uint64_t>(days) &&
+        !(dated && wraps == static_cast<std::uint64_t>(days) + 1)) {
         return ::testing::AssertionFailure() << "dayWraps " << log.dataQuality.dayWraps << ", "
                                              << days << " days added";
     }
@@ -404,7 +478,7 @@ TEST(RealLogs, NmeaModeKeepsExactlyTheSentencesAnIndependentScanFinds)
 
         const GNSSLog checked = analyse(bytes, nmeaFormat(), true, true);
         EXPECT_TRUE(recordsConsistent(checked));
-        expectQualityConsistent(checked, checked.dataQuality.frames);
+        expectQualityConsistent(checked, checked.dataQuality.frames - scan.checkedParts);
         EXPECT_TRUE(sameRecordsAsScan(checked, scan.checkedRecords));
         const DataQuality& q = checked.dataQuality;
         EXPECT_EQ(q.framesByType, scan.framesByType);
@@ -413,7 +487,7 @@ TEST(RealLogs, NmeaModeKeepsExactlyTheSentencesAnIndependentScanFinds)
 
         const GNSSLog unchecked = analyse(bytes, nmeaFormat(), false, true);
         EXPECT_TRUE(recordsConsistent(unchecked));
-        expectQualityConsistent(unchecked, unchecked.dataQuality.frames);
+        expectQualityConsistent(unchecked, unchecked.dataQuality.frames - scan.uncheckedParts);
         EXPECT_TRUE(sameRecordsAsScan(unchecked, scan.uncheckedRecords));
         EXPECT_EQ(unchecked.dataQuality.frames, scan.frames);
         EXPECT_EQ(unchecked.dataQuality.rejectedChecksum, 0u);
@@ -424,18 +498,20 @@ TEST(RealLogs, NmeaModeKeepsExactlyTheSentencesAnIndependentScanFinds)
         // so checked records plus rejections only bound the unchecked
         // records from above; they exceed them by exactly the
         // wrong-checksum sentences the decoder refuses anyway.
-        EXPECT_GE(checked.records.size() + q.rejectedChecksum, unchecked.records.size());
-        EXPECT_EQ(checked.records.size() + q.rejectedChecksum,
-                  unchecked.records.size() + scan.wrongChecksumNotAccepted);
+        EXPECT_GE(checked.records.size() + scan.checkedParts + q.rejectedChecksum,
+                  unchecked.records.size() + scan.uncheckedParts);
+        EXPECT_EQ(checked.records.size() + scan.checkedParts + q.rejectedChecksum,
+                  unchecked.records.size() + scan.uncheckedParts + scan.wrongChecksumNotAccepted);
 
         // Grid conversion off: the same analysis without grid fields.
         const GNSSLog checkedNoGrid = analyse(bytes, nmeaFormat(), true, false);
         EXPECT_TRUE(recordsConsistent(checkedNoGrid));
-        expectQualityConsistent(checkedNoGrid, checkedNoGrid.dataQuality.frames);
+        expectQualityConsistent(checkedNoGrid, checkedNoGrid.dataQuality.frames - scan.checkedParts);
         expectSameApartFromGrid(checked, checkedNoGrid);
         const GNSSLog uncheckedNoGrid = analyse(bytes, nmeaFormat(), false, false);
         EXPECT_TRUE(recordsConsistent(uncheckedNoGrid));
-        expectQualityConsistent(uncheckedNoGrid, uncheckedNoGrid.dataQuality.frames);
+        expectQualityConsistent(uncheckedNoGrid,
+                                uncheckedNoGrid.dataQuality.frames - scan.uncheckedParts);
         expectSameApartFromGrid(unchecked, uncheckedNoGrid);
 
         logsWithRecords += checked.records.empty() ? 0 : 1;
@@ -517,6 +593,140 @@ TEST(RealLogs, CutGgaInAUbloxRoverLogIsRejectedUnlessChecksumsAreOff)
     EXPECT_EQ(unchecked.dataQuality.rejectedChecksum, 0u);
     EXPECT_TRUE(std::any_of(unchecked.records.begin(), unchecked.records.end(),
                             [](const GNSSRecord& r) { return r.height > 100000.0; }));
+}
+
+// Time of day of a record's time, whatever days were added.
+double timeOfDay(double time)
+{
+    return time - std::floor(time / kDaySeconds) * kDaySeconds;
+}
+
+// The accepted sentences of a part type with a right checksum, decoded.
+std::vector<GNSSRecord> acceptedParts(const std::vector<std::uint8_t>& bytes, std::uint8_t part)
+{
+    std::vector<GNSSRecord> parts;
+    for (const ScannedSentence& s : testing::scanNmeaSentences(bytes.data(), bytes.size())) {
+        const GNSSRecord r = decodeScanned(s, false);
+        if (s.checksumMatches && r.valid != 0 && r.framePart == part) {
+            parts.push_back(r);
+        }
+    }
+    return parts;
+}
+
+TEST(RealLogs, GstEstimatesLandOnTheRecordsOfTheirTime)
+{
+    if (!fs::is_directory(realLogFolder())) {
+        GTEST_SKIP() << missingFolderMessage();
+    }
+    std::size_t logsWithEstimates = 0;
+    for (const fs::path& path : realLogs()) {
+        const std::vector<std::uint8_t> bytes = readBytes(path);
+        if (occurrences(bytes, "GST,") == 0) {
+            continue;
+        }
+        SCOPED_TRACE(path.filename().string());
+        const std::vector<GNSSRecord> gsts = acceptedParts(bytes, FramePart::ErrorEstimate);
+        const GNSSLog log = analyse(bytes, nmeaFormat(), true, true);
+        std::size_t estimated = 0;
+        for (const GNSSRecord& r : log.records) {
+            const double t = timeOfDay(r.time);
+            const bool hasGst = std::any_of(gsts.begin(), gsts.end(), [&](const GNSSRecord& g) {
+                return std::fabs(g.time - t) < 1e-6;
+            });
+            if (!r.has(ValidFlag::ErrorEstimate)) {
+                // Every GGA of these logs has its GST next to it.
+                EXPECT_FALSE(hasGst) << "no estimate at " << r.time;
+                continue;
+            }
+            ++estimated;
+            EXPECT_TRUE(std::any_of(gsts.begin(), gsts.end(), [&](const GNSSRecord& g) {
+                return std::fabs(g.time - t) < 1e-6 && g.errorEstimate == r.errorEstimate;
+            })) << "estimate " << r.errorEstimate << " at " << r.time;
+        }
+        EXPECT_LE(estimated, gsts.size());
+        if (estimated == 0) {
+            continue;
+        }
+        ++logsWithEstimates;
+        // The error plot's SEP curve has points to draw.
+        PlotViewState view;
+        view.reset(log);
+        const auto series = PointStore::build(800, log, view.CentreTime, view.TimeSpan);
+        EXPECT_TRUE(std::any_of(series->begin(), series->end(), [](const PlotPoint& p) {
+            return plotValue(p.sample, Curve::Sep) > 0;
+        }));
+    }
+    EXPECT_GE(logsWithEstimates, 3u);
+}
+
+TEST(RealLogs, GsaGiveSatelliteCountsOfTheirEpochs)
+{
+    if (!fs::is_directory(realLogFolder())) {
+        GTEST_SKIP() << missingFolderMessage();
+    }
+    std::size_t logsWithCounts = 0;
+    std::size_t logsWithGlonass = 0;
+    for (const fs::path& path : realLogs()) {
+        const std::vector<std::uint8_t> bytes = readBytes(path);
+        const std::vector<GNSSRecord> gsas = acceptedParts(bytes, FramePart::Satellites);
+        if (gsas.empty()) {
+            continue;
+        }
+        SCOPED_TRACE(path.filename().string());
+        // No epoch uses more than all the GSA sentences of the log name.
+        std::int64_t gpsNamed = 0;
+        std::int64_t glonassNamed = 0;
+        for (const GNSSRecord& g : gsas) {
+            gpsNamed += g.gpsSatellites;
+            glonassNamed += g.glonassSatellites;
+        }
+        const GNSSLog log = analyse(bytes, nmeaFormat(), true, true);
+        bool counts = false;
+        bool glonass = false;
+        for (const GNSSRecord& r : log.records) {
+            EXPECT_GE(r.gpsSatellites, 0);
+            EXPECT_GE(r.glonassSatellites, 0);
+            EXPECT_LE(r.gpsSatellites, gpsNamed);
+            EXPECT_LE(r.glonassSatellites, glonassNamed);
+            // A GSA names at most twelve satellites and a receiver writes
+            // one per system, or two for GPS and GLONASS.
+            EXPECT_LE(r.gpsSatellites + r.glonassSatellites, 24) << r.time;
+            counts = counts || r.gpsSatellites + r.glonassSatellites > 0;
+            glonass = glonass || r.glonassSatellites > 0;
+        }
+        logsWithCounts += counts ? 1 : 0;
+        logsWithGlonass += glonass ? 1 : 0;
+    }
+    EXPECT_GE(logsWithCounts, 10u);
+    EXPECT_GE(logsWithGlonass, 3u);
+}
+
+// A receiver spoofed into 2019, restarted: after 00:03:45 comes 23:59:52
+// of a garbage date, then the 1999 date of a GPS week rollover.
+constexpr std::string_view kColdbootLog = "gpsd-gp-320fw-2019-04-07-coldboot.log";
+
+TEST(RealLogs, ClockRestartWithADateIsNoDayLong)
+{
+    if (!fs::is_directory(realLogFolder())) {
+        GTEST_SKIP() << missingFolderMessage();
+    }
+    const fs::path path = realLogFolder() / kColdbootLog;
+    if (!fs::is_regular_file(path)) {
+        GTEST_SKIP() << path.string() << " not found";
+    }
+    const std::vector<std::uint8_t> bytes = readBytes(path);
+    for (const bool verifyChecksum : {true, false}) {
+        const GNSSLog log = analyse(bytes, nmeaFormat(), verifyChecksum, true);
+        ASSERT_GE(log.records.size(), 2u);
+        // The records before the restart are minutes long; the restart is
+        // no new day but a step back to another date.
+        EXPECT_LT(log.endTime - log.startTime, 3600.0);
+        EXPECT_EQ(log.dataQuality.dayWraps, 0u);
+        EXPECT_GE(log.dataQuality.backwardSteps, 1u);
+        EXPECT_TRUE(std::any_of(log.records.begin(), log.records.end(),
+                                [](const GNSSRecord& r) { return r.has(ValidFlag::DatedTime); }));
+    }
 }
 
 }  // namespace

@@ -87,6 +87,8 @@ inline SpellModel model(Spell spell)
 
 inline constexpr std::int64_t kWeekMs = 604800000;
 inline constexpr std::int64_t kDayMs = 86400000;
+// The NMEA logs' first day, 8 December 2026, in days since 1970-01-01.
+inline constexpr std::int64_t kNmeaFirstDay = 20795;
 inline constexpr double kMetresPerDegreeLat = 111412.0;  // near 60 N; good to 0.1 % for noise scaling
 
 inline const char* const kNavcomNoiseLabels[] = {"[CHNLSTATUS1B]", "[MEAS1B]", "[EPHEM1B]", "[RXSTATUS2B]",
@@ -114,6 +116,9 @@ struct LogGenerator::State {
     bool prevFixed = false;
     double dayOffset = 0;
     double prevTime = 0;
+    // An RMC has given the date: from the next record on the pipeline
+    // counts days by the date, not as day wraps.
+    bool dateWritten = false;
 
     void start();
     void appendEpoch(std::string& out);

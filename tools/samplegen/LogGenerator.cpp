@@ -88,7 +88,11 @@ void LogGenerator::State::keepRecord(std::uint8_t fixType, double decodedTime)
     if (!(t + 100.0 >= prevTime)) {
         dayOffset += 86400.0;
         t += 86400.0;
-        ++stats.dayWraps;
+        // Once the record before this one had an RMC after it, the
+        // pipeline follows the date, which moves on at midnight as well.
+        if (!dateWritten) {
+            ++stats.dayWraps;
+        }
     }
     prevTime = t;
     if (t > stats.endTime) {

@@ -1,5 +1,6 @@
 // The NMEA side of the generator: solution sentences and the others.
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 
@@ -122,6 +123,21 @@ std::string LogGenerator::State::nmeaSolution(std::int64_t ms, double& decodedTi
 }
 
 
+namespace {
+
+// ddmmyy of the day ms falls on, counted from the log's first day.
+std::string nmeaDate(std::int64_t ms)
+{
+    using namespace std::chrono;
+    const std::int64_t day = kNmeaFirstDay + (ms >= 0 ? ms / kDayMs : 0);
+    const year_month_day date{sys_days{days{day}}};
+    return formatInt(static_cast<unsigned>(date.day()), 2) +
+           formatInt(static_cast<unsigned>(date.month()), 2) +
+           formatInt(static_cast<int>(date.year()) % 100, 2);
+}
+
+}  // namespace
+
 std::string LogGenerator::State::nmeaNoise(std::int64_t ms)
 {
     const std::string time = nmeaTime(ms / 10);
@@ -129,7 +145,9 @@ std::string LogGenerator::State::nmeaNoise(std::int64_t ms)
     if (kind == 0) {
         std::string body = "GPRMC," + time + ",A," + nmeaLatitude(truth.latitude, 5) + ",N,"
                            + nmeaLongitude(truth.longitude, 5) + ",E,"
-                           + fixedDecimals(0.02 * rng.uniform(), 3) + ",0.0,081226,7.9,E,D";
+                           + fixedDecimals(0.02 * rng.uniform(), 3) + ",0.0," + nmeaDate(ms)
+                           + ",7.9,E,D";
+        dateWritten = true;
         return nmeaSentence(body);
     }
     if (kind == 1) {
