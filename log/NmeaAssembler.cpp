@@ -12,11 +12,12 @@ constexpr double kHalfDaySeconds = kDaySeconds / 2;
 // than this are the same epoch's.
 constexpr double kSameTimeSeconds = 0.001;
 
-// Bits of SatelliteCounts::systems for GSA sentences without a system ID.
-constexpr std::uint32_t kGpsByRange = 1u << 16;
-constexpr std::uint32_t kGlonassByRange = 1u << 17;
-constexpr std::uint32_t kNoneByRange = 1u << 18;
+// Bits of SatelliteCounts::systems: the system ID's bit, which PRN ranges
+// name as well (GPS 1, GLONASS 2), and one for a GSA that names none.
+constexpr std::int32_t kGpsSystem = 1;
+constexpr std::int32_t kGlonassSystem = 2;
 constexpr std::int32_t kHighestSystemBit = 15;
+constexpr std::uint32_t kNoSystem = 1u << (kHighestSystemBit + 1);
 
 // Whether two times of day are the same epoch's; a leap second (86400 s)
 // is the next day's midnight, as a date sentence's time reads it.
@@ -33,9 +34,9 @@ std::uint32_t systemsOf(const GNSSRecord& gsa) noexcept
         return 1u << (id < kHighestSystemBit ? id : kHighestSystemBit);
     }
     std::uint32_t systems = 0;
-    systems |= gsa.gpsSatellites > 0 ? kGpsByRange : 0;
-    systems |= gsa.glonassSatellites > 0 ? kGlonassByRange : 0;
-    return systems != 0 ? systems : kNoneByRange;
+    systems |= gsa.gpsSatellites > 0 ? 1u << kGpsSystem : 0;
+    systems |= gsa.glonassSatellites > 0 ? 1u << kGlonassSystem : 0;
+    return systems != 0 ? systems : kNoSystem;
 }
 
 }  // namespace

@@ -317,7 +317,16 @@ bool decodeGns(GNSSRecord& record, FieldReader& in, bool toKKJ) noexcept
 // "$", two talker letters and the three the type is told by, then a comma.
 NmeaSolutionType nmeaAddressType(const char* sentence) noexcept
 {
-    if (sentence[0] != '$' || std::strlen(sentence) < 7 || sentence[6] != ',') {
+    // Each character is looked at only if none before it ended the text.
+    if (sentence[0] != '$') {
+        return NmeaSolutionType::None;
+    }
+    for (int i = 1; i < 6; ++i) {
+        if (sentence[i] == '\0') {
+            return NmeaSolutionType::None;
+        }
+    }
+    if (sentence[6] != ',') {
         return NmeaSolutionType::None;
     }
     const char* type = sentence + 3;

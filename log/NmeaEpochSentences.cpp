@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <cmath>
-#include <cstring>
 
 namespace gnsslog::nmea {
 
@@ -53,11 +52,8 @@ bool setDate(GNSSRecord& record, int year, int month, int day, double timeOfDay)
 // Talkers of systems whose PRNs would read as GPS by their range.
 bool talkerIsOtherSystem(const char* sentence) noexcept
 {
-    if (std::strlen(sentence) < 3) {
-        return false;
-    }
-    const char a = sentence[1];
-    const char b = sentence[2];
+    const char a = sentence[0] != '\0' ? sentence[1] : '\0';
+    const char b = a != '\0' ? sentence[2] : '\0';
     return (a == 'G' && (b == 'A' || b == 'B' || b == 'Q' || b == 'I')) || (a == 'B' && b == 'D');
 }
 

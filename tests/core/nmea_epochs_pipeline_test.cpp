@@ -13,6 +13,7 @@
 #include "log/Pipeline.h"
 #include "tests/core/pipeline_test_support.h"
 #include "tests/support/Comparisons.h"
+#include "tools/samplegen/LogGenerator.h"
 
 namespace gnsslog {
 namespace {
@@ -314,6 +315,72 @@ TEST(NmeaEpochSatellites, ASystemCountedTwiceEndsTheEpochsCounts)
                                    gsa(prns({3}), 0) + gga(11));
     EXPECT_EQ(ranges.records[0].gpsSatellites, 2);
     EXPECT_EQ(ranges.records[0].glonassSatellites, 1);
+}
+
+GeneratorOptions generated(NmeaSolution solution, bool epochSentences)
+{
+    GeneratorOptions options;
+    options.format = LogFormat::Nmea;
+    options.nmeaSolution = solution;
+    options.nmeaEpochSentences = epochSentences;
+    options.targetBytes = 150000;
+    options.startMs = 86100000;  // 23:55: both kinds of log cross midnight
+    options.seed = 7;
+    return options;
+}
+
+TEST(NmeaGeneratedEpochs, EpochSentencesAddEstimateSatellitesAndDateAndNothingElse)
+{
+    GeneratorStats plainStats;
+    GeneratorStats fullStats;
+    const std::string plainLog = generateLog(generated(NmeaSolution::Gga, false), &plainStats);
+    const std::string fullLog = generateLog(generated(NmeaSolution::Gga, true), &fullStats);
+    EXPECT_EQ(plainStats.epochFrames, 0u);
+    EXPECT_GT(fullStats.epochFrames, 0u);
+    for (const bool worker : {false, true}) {
+        const GNSSLog plain = analyse(plainLog, worker);
+        const GNSSLog full = analyse(fullLog, worker);
+        ASSERT_EQ(full.records.size(), fullStats.validRecords);
+        EXPECT_EQ(full.startTime, fullStats.startTime);
+        EXPECT_EQ(full.endTime, fullStats.endTime);
+        EXPECT_GT(full.endTime, kDay);
+        EXPECT_EQ(full.dataQuality.dayWraps, fullStats.dayWraps);
+        EXPECT_EQ(full.dataQuality.backwardSteps, 0u);
+        EXPECT_EQ(full.rtkFixCount, static_cast<std::int32_t>(fullStats.fixedRecords));
+        // The same solutions either way: the extra sentences draw nothing
+        // from the generator's random source.
+        const std::size_t common = std::min(plain.records.size(), full.records.size());
+        ASSERT_GT(common, 100u);
+        for (std::size_t i = 0; i < common; ++i) {
+            const GNSSRecord& a = plain.records[i];
+            const GNSSRecord& b = full.records[i];
+            ASSERT_EQ(a.time, b.time) << i;
+            ASSERT_EQ(a.latitude, b.latitude) << i;
+            ASSERT_EQ(a.height, b.height) << i;
+            ASSERT_EQ(a.fixType, b.fixType) << i;
+            ASSERT_TRUE(b.has(ValidFlag::ErrorEstimate | ValidFlag::DatedTime)) << i;
+            ASSERT_GT(b.errorEstimate, 0.0) << i;
+            ASSERT_GE(b.gpsSatellites, 7) << i;
+            ASSERT_LE(b.gpsSatellites, 12) << i;
+            ASSERT_GE(b.glonassSatellites, 4) << i;
+            ASSERT_LE(b.glonassSatellites, 8) << i;
+        }
+    }
+}
+
+TEST(NmeaGeneratedEpochs, GnsLogsKeepTheGeneratorsCounts)
+{
+    for (const bool epochSentences : {false, true}) {
+        SCOPED_TRACE(epochSentences ? "with GST, GSA, ZDA" : "GNS only");
+        GeneratorStats stats;
+        const GNSSLog log = analyse(generateLog(generated(NmeaSolution::Gns, epochSentences), &stats));
+        EXPECT_EQ(log.records.size(), stats.validRecords);
+        EXPECT_EQ(log.rtkFixCount, static_cast<std::int32_t>(stats.fixedRecords));
+        EXPECT_EQ(log.fixLostCount, static_cast<std::int32_t>(stats.fixLosses));
+        EXPECT_EQ(log.endTime, stats.endTime);
+        EXPECT_EQ(log.dataQuality.dayWraps, stats.dayWraps);
+        EXPECT_EQ(stats.rtkxRecords, 0u);
+    }
 }
 
 }  // namespace

@@ -120,6 +120,13 @@ struct LogGenerator::State {
     // counts days by the date, not as day wraps.
     bool dateWritten = false;
 
+    // What the last NMEA solution told, for the sentences completing its
+    // epoch.
+    int lastGps = 0;
+    int lastGlonass = 0;
+    double lastSigmaH = 0;
+    double lastSigmaV = 0;
+
     void start();
     void appendEpoch(std::string& out);
     void nextSpell();
@@ -130,6 +137,7 @@ struct LogGenerator::State {
     std::string navcomNoise(std::int64_t ms);
     std::string bootloaderMessage();
     std::string nmeaNoise(std::int64_t ms);
+    std::string nmeaEpochSentences(std::int64_t ms);
     void appendGarbage(std::string& out);
     void appendPartial(std::string& out, const std::string& frame);
 };

@@ -36,7 +36,10 @@ void LogGenerator::State::start()
         } else {
             // Put midnight about halfway through the log.
             const double noisePerEpoch = options.noiseShare / (1.0 - std::fmin(options.noiseShare, 0.95));
-            const double bytesPerEpoch = 95.0 + 70.0 * noisePerEpoch;
+            double bytesPerEpoch = 95.0 + 70.0 * noisePerEpoch;
+            if (options.nmeaEpochSentences) {
+                bytesPerEpoch += 205.0;  // GST, two GSA and ZDA
+            }
             const auto epochs = static_cast<std::int64_t>(static_cast<double>(options.targetBytes) / bytesPerEpoch);
             const std::int64_t half = (epochs / 2) * options.epochIntervalMs;
             startMs = ((kDayMs - half % kDayMs) % kDayMs) / 10 * 10;
@@ -181,6 +184,9 @@ void LogGenerator::State::appendEpoch(std::string& out)
             }
         }
         out += solution;
+        if (!navcom && options.nmeaEpochSentences) {
+            out += nmeaEpochSentences(ms);
+        }
     }
 
     // Geometric number of noise frames, so that noiseShare of all frames are noise.

@@ -34,7 +34,8 @@ enum class NmeaSolution {
     Llq,     // LLQ, grid with position quality
     LlkLlq,  // LLK and LLQ on alternate epochs
     Orp,     // ORP, geodetic (coordinate kind 0)
-    OrpGrid  // ORP, grid (coordinate kind 2)
+    OrpGrid, // ORP, grid (coordinate kind 2)
+    Gns      // GNS, geodetic; mode characters per system (RTK-X spells read as fixed)
 };
 
 struct GeneratorOptions {
@@ -52,6 +53,9 @@ struct GeneratorOptions {
     double partialShare = 0.01;     // probability per epoch of a truncated frame
     double badCrcShare = 0.0;       // probability per epoch that its solution frame is corrupted
     double bootloaderShare = 0.002; // probability per epoch of a "[BOOTLOADB]" message (NavCom)
+    // NMEA: after each solution sentence the GST, the GSA per system (NMEA
+    // 4.10 system IDs, GPS and GLONASS) and the ZDA of its epoch.
+    bool nmeaEpochSentences = false;
     std::size_t chunkBytes = 1 << 16;  // approximate size of one next() chunk
 };
 
@@ -80,6 +84,7 @@ struct GeneratorStats {
     std::uint64_t otherRecords = 0;      // kept records with any other fixType
     std::uint64_t fixLosses = 0;         // kept non-fixed record right after a kept fixed one
     std::uint64_t noiseFrames = 0;       // other labels or sentences, complete and correct (boot loader excluded)
+    std::uint64_t epochFrames = 0;       // GST, GSA and ZDA written for nmeaEpochSentences
     std::uint64_t bootloaderFrames = 0;  // "[BOOTLOADB]" messages, never framed
     std::uint64_t badCrcFrames = 0;      // corrupted solution frames
     std::uint64_t partialFrames = 0;     // truncated frames

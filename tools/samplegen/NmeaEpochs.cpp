@@ -42,8 +42,13 @@ std::string LogGenerator::State::nmeaSolution(std::int64_t ms, double& decodedTi
     if (kind == NmeaSolution::LlkLlq) {
         kind = (ms / options.epochIntervalMs) % 2 == 0 ? NmeaSolution::Llk : NmeaSolution::Llq;
     }
+    lastGps = gps;
+    lastGlonass = glonass;
+    lastSigmaH = m.sigmaH;
+    lastSigmaV = m.sigmaV;
     switch (kind) {
     case NmeaSolution::Gga:
+    case NmeaSolution::Gns:
     case NmeaSolution::LlkLlq: {
         GgaFields g;
         g.centiseconds = cs;
@@ -63,6 +68,14 @@ std::string LogGenerator::State::nmeaSolution(std::int64_t ms, double& decodedTi
         }
         if (g.correctionAge < 0) {
             g.station.clear();
+        }
+        if (kind == NmeaSolution::Gns) {
+            switch (spell) {
+            case Spell::Fixed:
+            case Spell::RtkX: fixType = FixType::RtkFixed; return gnsSentence(g, "RR");
+            case Spell::Float: return gnsSentence(g, "FF");
+            default: return gnsSentence(g, "DA");
+            }
         }
         return ggaSentence(g, rng.chance(0.5) ? "GP" : "GN");
     }
@@ -137,6 +150,19 @@ std::string nmeaDate(std::int64_t ms)
 }
 
 }  // namespace
+
+std::string LogGenerator::State::nmeaEpochSentences(std::int64_t ms)
+{
+    // The receiver's estimate is its noise model: one sigma per axis.
+    const std::int64_t cs = ms / 10;
+    std::string text = gstSentence(cs, lastSigmaH, lastSigmaH, lastSigmaV);
+    text += gsaSentence(lastGps, 1, 1);
+    text += gsaSentence(lastGlonass, 65, 2);
+    text += zdaSentence(cs, nmeaDate(ms));
+    stats.epochFrames += 4;
+    dateWritten = true;
+    return text;
+}
 
 std::string LogGenerator::State::nmeaNoise(std::int64_t ms)
 {

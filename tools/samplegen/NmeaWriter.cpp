@@ -124,6 +124,50 @@ std::string ggaSentence(const GgaFields& f, std::string_view talker)
     return nmeaSentence(body);
 }
 
+std::string gnsSentence(const GgaFields& f, std::string_view modes)
+{
+    std::string body = "GNGNS," + nmeaTime(f.centiseconds);
+    if (f.noPosition) {
+        body += ",,,,,NN,00,,,,,,V";
+        return nmeaSentence(body);
+    }
+    body += ',' + nmeaLatitude(f.latitude) + (f.latitude < 0 ? ",S" : ",N");
+    body += ',' + nmeaLongitude(f.longitude) + (f.longitude < 0 ? ",W" : ",E");
+    body += ',' + std::string(modes);
+    body += ',' + formatInt(f.satellites % 100, 2);
+    body += ',' + fixedDecimals(f.hdop, 1);
+    body += ',' + fixedDecimals(f.heightMetres - f.geoidSeparation, 4);
+    body += ',' + fixedDecimals(f.geoidSeparation, 3);
+    body += ',' + (f.correctionAge < 0 ? std::string() : fixedDecimals(f.correctionAge, 1));
+    body += ',' + f.station + ",V";
+    return nmeaSentence(body);
+}
+
+std::string gstSentence(std::int64_t centiseconds, double sigmaLatitude, double sigmaLongitude,
+                        double sigmaAltitude)
+{
+    return nmeaSentence("GNGST," + nmeaTime(centiseconds) + ",1.0,,,," +
+                        fixedDecimals(sigmaLatitude, 3) + ',' + fixedDecimals(sigmaLongitude, 3) +
+                        ',' + fixedDecimals(sigmaAltitude, 3));
+}
+
+std::string gsaSentence(int used, int firstPrn, int systemId)
+{
+    std::string body = "GNGSA,A,3";
+    for (int i = 0; i < 12; ++i) {
+        body += ',' + (i < used ? formatInt(firstPrn + i, 2) : std::string());
+    }
+    body += ",1.2,0.7,1.0," + std::to_string(systemId);
+    return nmeaSentence(body);
+}
+
+std::string zdaSentence(std::int64_t centiseconds, std::string_view ddmmyy)
+{
+    const std::string date(ddmmyy);
+    return nmeaSentence("GNZDA," + nmeaTime(centiseconds) + ',' + date.substr(0, 2) + ',' +
+                        date.substr(2, 2) + ",20" + date.substr(4, 2) + ",00,00");
+}
+
 std::string llkSentence(const GridFields& f) { return gridSentence("GPLLK", f, 1); }
 
 std::string llqSentence(const GridFields& f) { return gridSentence("GPLLQ", f, 3); }

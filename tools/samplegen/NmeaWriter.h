@@ -47,6 +47,21 @@ struct GgaFields {
 };
 std::string ggaSentence(const GgaFields& fields, std::string_view talker = "GP");
 
+// GNS: the fields of a GGA (quality and station unused) with one mode
+// character per system ("RR": GPS and GLONASS RTK fixed).
+std::string gnsSentence(const GgaFields& fields, std::string_view modes);
+
+// GST with the error ellipse left empty, as many receivers write it.
+std::string gstSentence(std::int64_t centiseconds, double sigmaLatitude, double sigmaLongitude,
+                        double sigmaAltitude);
+
+// GSA of one system (NMEA 4.10 system ID) naming `used` PRNs from
+// firstPrn on (at most twelve).
+std::string gsaSentence(int used, int firstPrn, int systemId);
+
+// ZDA with its date, ddmmyy read as day, month and 20yy.
+std::string zdaSentence(std::int64_t centiseconds, std::string_view ddmmyy);
+
 // LLK (grid position with DOP) and LLQ (grid position with position quality).
 struct GridFields {
     std::int64_t centiseconds = 0;

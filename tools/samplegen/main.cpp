@@ -24,7 +24,10 @@ int main(int argc, char** argv)
             {"llq", gnsslog::NmeaSolution::Llq},
             {"llk-llq", gnsslog::NmeaSolution::LlkLlq},
             {"orp", gnsslog::NmeaSolution::Orp},
-            {"orp-grid", gnsslog::NmeaSolution::OrpGrid}}));
+            {"orp-grid", gnsslog::NmeaSolution::OrpGrid},
+            {"gns", gnsslog::NmeaSolution::Gns}}));
+    app.add_flag("--nmea-epoch-sentences", options.nmeaEpochSentences,
+                 "NMEA: GST, GSA and ZDA after each solution");
     app.add_option("--size", options.targetBytes, "approximate size in bytes")->required();
     app.add_option("--seed", options.seed, "seed of the generator");
     app.add_option("--interval-ms", options.epochIntervalMs, "epoch interval, milliseconds");
