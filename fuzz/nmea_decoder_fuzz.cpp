@@ -85,7 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (plain.valid == 1) {
         switch (plain.framePart) {
-        case FramePart::Solution: break;
+        case FramePart::Solution:
+        case FramePart::OtherSolution: break;
         case FramePart::ErrorEstimate:
             FUZZ_CHECK(plain.validFlags == ValidFlag::ErrorEstimate && plain.errorEstimate >= 0);
             break;
