@@ -28,11 +28,9 @@ void toGrid(GNSSRecord& record) noexcept
     record.validFlags |= ValidFlag::Grid;
 }
 
-bool decodeGga(GNSSRecord& record, FieldReader& in, bool toKKJ) noexcept
+// Latitude, N/S, longitude, E/W, as GGA and GNS write them.
+inline bool readPosition(GNSSRecord& record, FieldReader& in) noexcept
 {
-    if (!in.skip() || !in.next() || !readTime(in, record.time)) {
-        return false;
-    }
     if (!in.next() || !readDegreesMinutes(in, 2, record.latitude)) {
         return false;
     }
@@ -50,6 +48,17 @@ bool decodeGga(GNSSRecord& record, FieldReader& in, bool toKKJ) noexcept
     }
     if (in.is('W')) {
         record.longitude = -record.longitude;
+    }
+    return true;
+}
+
+bool decodeGga(GNSSRecord& record, FieldReader& in, bool toKKJ) noexcept
+{
+    if (!in.skip() || !in.next() || !readTime(in, record.time)) {
+        return false;
+    }
+    if (!readPosition(record, in)) {
+        return false;
     }
 
     if (!in.next()) {
@@ -262,23 +271,8 @@ bool decodeGns(GNSSRecord& record, FieldReader& in, bool toKKJ) noexcept
     if (!in.skip() || !in.next() || !readTime(in, record.time)) {
         return false;
     }
-    if (!in.next() || !readDegreesMinutes(in, 2, record.latitude)) {
+    if (!readPosition(record, in)) {
         return false;
-    }
-    if (!in.next()) {
-        return false;
-    }
-    if (in.is('S')) {
-        record.latitude = -record.latitude;
-    }
-    if (!in.next() || !readDegreesMinutes(in, 3, record.longitude)) {
-        return false;
-    }
-    if (!in.next()) {
-        return false;
-    }
-    if (in.is('W')) {
-        record.longitude = -record.longitude;
     }
     if (!in.next()) {
         return false;

@@ -62,12 +62,13 @@ bool talkerIsOtherSystem(const char* sentence) noexcept
 bool daysSinceEpoch(int year, int month, int day, std::int64_t& days) noexcept
 {
     using namespace std::chrono;
-    if (year < 0 || year > 9999) {
+    // In range before the calendar types hold them.
+    if (year < 0 || year > 9999 || month < 1 || month > 12 || day < 1 || day > 31) {
         return false;
     }
     const year_month_day date{std::chrono::year{year}, std::chrono::month{static_cast<unsigned>(month)},
                               std::chrono::day{static_cast<unsigned>(day)}};
-    if (month < 1 || day < 1 || !date.ok()) {
+    if (!date.ok()) {
         return false;
     }
     days = sys_days{date}.time_since_epoch().count();
