@@ -31,6 +31,7 @@ struct DataQuality {
     std::uint64_t rejectedChecksum = 0;  // checksum or CRC did not match
     std::uint64_t unreadFrames = 0;      // of types the decoder does not read
     std::uint64_t rejectedFrames = 0;    // of types it reads, fields unusable
+    std::uint64_t joinedFrames = 0;      // read, and joined to another frame's record
 
     // Time: steps back too small to be a new day, day wraps applied, and
     // steps forward longer than twice the median step.

@@ -28,7 +28,9 @@ std::vector<std::string> dataQualityLines(const DataQuality& q)
         types += (types.empty() ? " (" : ", ") + type + " " + std::to_string(count);
     }
     lines.push_back("  " + counted(q.frames, "frame", "frames") + (types.empty() ? "" : types + ")"));
-    lines.push_back("  " + counted(q.recordsKept, "record", "records") + " kept; rejected: " +
+    const std::string joined =
+        q.joinedFrames == 0 ? "" : ", " + counted(q.joinedFrames, "frame", "frames") + " joined to them";
+    lines.push_back("  " + counted(q.recordsKept, "record", "records") + " kept" + joined + "; rejected: " +
                     std::to_string(q.rejectedChecksum) + " checksum, " +
                     std::to_string(q.unreadFrames) + " of types not read, " +
                     std::to_string(q.rejectedFrames) + " unusable");

@@ -70,7 +70,7 @@ void FrameTypeTally::moveInto(DataQuality& quality)
 void RecordQuality::countVerdict(FrameVerdict verdict) noexcept
 {
     switch (verdict) {
-    case FrameVerdict::Record: break;
+    case FrameVerdict::Record: ++readFrames_; break;
     case FrameVerdict::ChecksumFailed: ++counts_.rejectedChecksum; break;
     case FrameVerdict::Unread: ++counts_.unreadFrames; break;
     case FrameVerdict::Rejected: ++counts_.rejectedFrames; break;
@@ -142,6 +142,10 @@ void RecordQuality::finish(DataQuality& quality) const
     quality.rejectedChecksum = counts_.rejectedChecksum;
     quality.unreadFrames = counts_.unreadFrames;
     quality.rejectedFrames = counts_.rejectedFrames;
+    // Frames that complete a record told in several (an NMEA epoch's GST,
+    // a u-blox NAV-HPPOSLLH) or repeat one.
+    quality.joinedFrames =
+        readFrames_ > counts_.recordsKept ? readFrames_ - counts_.recordsKept : 0;
     quality.backwardSteps = counts_.backwardSteps;
     quality.dayWraps = counts_.dayWraps;
 

@@ -45,6 +45,7 @@ private:
     };
 
     DataQuality counts_;
+    std::uint64_t readFrames_ = 0;  // decoded to a record or a part of one
     bool hasTime_ = false;
     double previousTime_ = 0;
     // Forward time steps in whole milliseconds and how often each occurred.

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "log/DataQualityText.h"
 #include "log/Formats.h"
 #include "log/Pipeline.h"
 #include "tests/core/pipeline_test_support.h"
@@ -125,6 +126,15 @@ TEST(NmeaEpochEstimate, GstLandsOnTheRecordOfItsTimeWhicheverComesFirst)
     EXPECT_EQ(counted.dataQuality.unreadFrames, 0u);
     EXPECT_EQ(counted.dataQuality.rejectedFrames, 1u);
     EXPECT_EQ(counted.dataQuality.recordsKept, 2u);
+    EXPECT_EQ(counted.dataQuality.joinedFrames, 1u);
+    const std::vector<std::string> lines = dataQualityLines(counted.dataQuality);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[2], "  2 records kept, 1 frame joined to them; rejected: 0 checksum, "
+                        "0 of types not read, 1 unusable");
+    // Without joined frames the line reads as it always has.
+    const GNSSLog plain = analyse(gga(10) + gga(11));
+    EXPECT_EQ(dataQualityLines(plain.dataQuality)[2],
+              "  2 records kept; rejected: 0 checksum, 0 of types not read, 0 unusable");
 }
 
 TEST(NmeaEpochEstimate, GgaOnlyLogsKeepTheirRecordsBitForBit)
