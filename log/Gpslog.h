@@ -90,6 +90,8 @@ public:
     // point (the manual geodetic truth or the log's first position).
     GridFrame frame;
     GeodeticPosition frameOrigin;
+    // False when geodetic positions were not converted at all (KKJ off).
+    bool gridConverted = true;
 };
 
 }  // namespace gnsslog

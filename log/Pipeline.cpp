@@ -170,6 +170,7 @@ void analyse(GNSSLog& log, std::uint64_t size, NextChunk&& nextChunk,
 {
     log.frame = decodeOptions.frame;
     log.frameOrigin = decodeOptions.enuOrigin.value_or(GeodeticPosition{});
+    log.gridConverted = decodeOptions.frame.kind != GridKind::Kkj || decodeOptions.toKKJ;
 
     ProgressThrottle progress(progressCallback);
     const std::int32_t reportedSize = scaledReadProgress(size, size);
