@@ -9,7 +9,8 @@
 // for; in Finland they differ by about 0.9 m in 2026 (see docs/frames.md).
 //
 // A PROJ context and transformation are not thread-safe: each thread that
-// converts owns its own ProjGrid.
+// converts owns its own ProjGrid, a copy of the transformation in a
+// context of its own; making one is thread-safe.
 #pragma once
 
 #include <stdexcept>
@@ -44,6 +45,8 @@ public:
 
     // The system's name as PROJ gives it ("ETRS89 / TM35FIN(E,N)").
     const std::string& crsName() const noexcept { return crsName_; }
+
+    struct Original;  // a system's transformation as PROJ found it
 
 private:
     pj_ctx* context_ = nullptr;

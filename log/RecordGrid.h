@@ -38,6 +38,13 @@ private:
     std::optional<GridConverter> converter_;
 };
 
+// A manual truth typed as a geodetic position, in options' grid: x
+// northing and y easting, metres (0 and 0 when nothing is converted). An
+// Enu frame takes the position as its origin (options.enuOrigin). False,
+// leaving x and y alone, when the grid cannot place the position. Throws
+// FrameError for a projected frame PROJ cannot use.
+bool manualTruthInGrid(DecodeOptions& options, const GeodeticPosition& truth, double& x, double& y);
+
 // The options the decoders get: toKKJ off for a frame the pipeline
 // converts itself.
 DecodeOptions decoderOptions(const DecodeOptions& options) noexcept;

@@ -2,6 +2,7 @@
 
 #include "common/FormatNumber.h"
 #include "geodesy/GridConverter.h"
+#include "log/RecordGrid.h"
 #include "log/FrameText.h"
 
 namespace gnsslog {
@@ -23,14 +24,9 @@ std::string resolveFrameSettings(const ReportOptions& options, FrameSettings& se
     if (options.manualGeodetic.size() == 3) {
         const GeodeticPosition truth{options.manualGeodetic[0], options.manualGeodetic[1],
                                      options.manualGeodetic[2]};
-        if (resolved.decode.frame.kind == GridKind::Enu) {
-            resolved.decode.enuOrigin = truth;
-        }
-        GridConverter converter(resolved.decode.frame, truth);
         double x = 0;
         double y = 0;
-        if (!(truth.latitude >= -90 && truth.latitude <= 90) ||
-            !converter.toGrid(truth.latitude, truth.longitude, x, y)) {
+        if (!manualTruthInGrid(resolved.decode, truth, x, y)) {
             return "--manual-geodetic: " + formatGeneral(truth.latitude, 12) + " " +
                    formatGeneral(truth.longitude, 12) + " has no place in the grid " +
                    resolved.decode.frame.name();
