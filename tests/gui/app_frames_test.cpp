@@ -19,6 +19,9 @@
 namespace gnsslog {
 namespace {
 
+using apptest::MainWindowTest;
+using apptest::ScratchDir;
+using apptest::navcomLog;
 using FrameMenuTest = MainWindowTest;
 
 std::vector<QAction*> frameItems(const FrameMenu& menu)
