@@ -120,9 +120,11 @@ void frameBlock(PacketSniffer& framer, const InputFormat& format, const std::uin
     }
 }
 
-// The geodetic position of the log's first frame that decodes into one,
-// from the chunks nextChunk() hands out (an empty one at the end). Usually
-// found within the first few frames; a log without one is framed through.
+// The geodetic position of the log's first frame that decodes into a
+// solution with one, from the chunks nextChunk() hands out (an empty one at
+// the end); a solution without a position (often zeros for coordinates)
+// is passed over. Usually found within the first few frames; a log without
+// one is framed through.
 template <typename NextChunk>
 std::optional<GeodeticPosition> firstGeodeticPosition(NextChunk&& nextChunk,
                                                       const InputFormat& format,
@@ -152,7 +154,7 @@ std::optional<GeodeticPosition> firstGeodeticPosition(NextChunk&& nextChunk,
             GNSSRecord record;
             if (format.decodeFrame(record, scratch.data(), framer->frameLength(), plain) ==
                     FrameVerdict::Record &&
-                record.has(ValidFlag::LatLon)) {
+                record.has(ValidFlag::LatLon) && record.fixType != FixType::NoPosition) {
                 return GeodeticPosition{record.latitude, record.longitude,
                                         record.has(ValidFlag::Height) ? record.height : 0.0};
             }

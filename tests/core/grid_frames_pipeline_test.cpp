@@ -236,7 +236,7 @@ TEST(GridFrameAnalysis, TheLocalOriginIsTheFirstPositionUnlessOneIsGiven)
         const GNSSLog log = analyse(samplePath(sample.file), sample.format, inFrame(kEnu));
         const GNSSRecord* first = nullptr;
         for (const GNSSRecord& r : log.records) {
-            if (r.has(ValidFlag::LatLon)) {
+            if (r.has(ValidFlag::LatLon) && r.fixType != gnsslog::FixType::NoPosition) {
                 first = &r;
                 break;
             }
@@ -253,6 +253,20 @@ TEST(GridFrameAnalysis, TheLocalOriginIsTheFirstPositionUnlessOneIsGiven)
             }
         }
     }
+    // A solution without a position, zeros for coordinates, is no origin.
+    const std::string noPosition =
+        gnsslog::testing::nmeaSentence("GPGGA,120000.00,0000.0000,N,00000.0000,E,0,00,99.9,0.0,M,0.0,M,,");
+    const std::string position =
+        gnsslog::testing::nmeaSentence("GPGGA,120001.00,6012.3000,N,02454.0000,E,1,08,1.0,45.0,M,17.5,M,,");
+    const TempFile file(noPosition + position + position);
+    const GNSSLog fromFile = analyse(file.path(), gnsslog::nmeaFormat(), inFrame(kEnu));
+    ASSERT_EQ(fromFile.records.size(), 3u);
+    EXPECT_NEAR(fromFile.frameOrigin.latitude, 60.205, 1e-12);
+    EXPECT_NEAR(fromFile.frameOrigin.longitude, 24.9, 1e-12);
+    EXPECT_EQ(fromFile.frameOrigin.height, fromFile.records[1].height);
+    EXPECT_EQ(fromFile.records[1].localX, 0.0);
+    EXPECT_EQ(fromFile.records[1].localY, 0.0);
+
     // A given origin is used as it is.
     DecodeOptions options = inFrame(kEnu);
     options.enuOrigin = GeodeticPosition{60.2, 24.9, 40.0};
