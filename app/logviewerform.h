@@ -26,6 +26,7 @@ class Dialogs;
 class TPlotForm;
 class TXYPlotForm;
 class TDataQualityForm;
+class FrameMenu;
 
 class TForm3 : public QMainWindow {
     Q_OBJECT
@@ -89,6 +90,7 @@ public:
     std::vector<std::pair<QAction*, const InputFormat*>> FormatItems;
     QMenu* ransformations1 = nullptr;
     QAction* GeodeticKKJ1 = nullptr;
+    FrameMenu* Frames = nullptr;  // the other grids and "Manual truth is geodetic"
     QAction* About1 = nullptr;
 
     // Owned; QPointer so that a window that deleted itself reads as gone.

@@ -32,6 +32,7 @@ json dataQualityJson(const DataQuality& q)
                 {"unreadFrames", q.unreadFrames},
                 {"rejectedFrames", q.rejectedFrames},
                 {"joinedFrames", q.joinedFrames},
+                {"positionsOffGrid", q.positionsOffGrid},
                 {"backwardSteps", q.backwardSteps},
                 {"dayWraps", q.dayWraps},
                 {"gaps", q.gaps},
