@@ -27,6 +27,7 @@ private:
 class RecordQuality {
 public:
     void countVerdict(FrameVerdict verdict) noexcept;
+    void countChecksumFailures(std::uint64_t count) noexcept { counts_.rejectedChecksum += count; }
     // A kept record in file order, its time already moved past midnight;
     // wrapped tells whether that took a new day. Records without a
     // position (fixType 0) count for the clock, not for the resolution.

@@ -106,6 +106,7 @@ std::uint8_t UBXSniffer::resolve() noexcept
                 return status_ = SnifferStatus::InFrame;
             }
             if (!checksumMatches(window, expected_)) {
+                ++checksumFailures_;
                 ++head_;
                 state_ = State::Searching;
                 continue;

@@ -15,7 +15,10 @@
 // failed checksum: nothing the analysis reads is that long, and the cap
 // bounds how much a hostile stream makes the framer re-examine. The
 // checksum is checked here, not by the decoder: only a checked frame may
-// move the search past its bytes.
+// move the search past its bytes. Failed checksums are counted
+// (checksumFailures()) for the data-quality figures; candidates dropped for
+// their length are not, as long messages the analysis does not read are
+// normal.
 #pragma once
 
 #include <cstddef>
