@@ -168,13 +168,15 @@ std::uint8_t PosSniffer::endLine() noexcept
             return status_ = SnifferStatus::Searching;
         }
         if (buffer_[first] == '%') {
-            frameLayout.kind = PosLineKind::Header;
             const std::string_view text(reinterpret_cast<const char*>(buffer_) + first + 1,
                                         static_cast<std::size_t>(count_ - first - 1));
             PosLayout named;
             if (parsePosColumnLine(text, named)) {
                 layout_ = named;
             }
+            // A column line's frame shows the layout it set.
+            frameLayout = layout_;
+            frameLayout.kind = PosLineKind::Header;
         }
     }
     writePosPrefix(frameLayout, buffer_);
