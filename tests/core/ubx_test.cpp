@@ -516,6 +516,58 @@ TEST(UbxFormat, PipelineGivesOneRecordPerEpoch)
     EXPECT_EQ(result.records[0].fixType, FixType::RtkFixed);
 }
 
+TEST(UbxFormat, ChecksumFailuresAreCountedInTheDataQuality)
+{
+    // Two failed candidates the framer drops, one cut-short long message
+    // it drops by its length (not counted), and good epochs around them.
+    Pvt pvt;
+    pvt.flags = 0x81;
+    const Bytes log = pvtFrame(pvt) + withBadChecksum(kSmall) + cutShort(1200) +
+                      withBadChecksum(kPvt) + kSmall + Bytes(120, '\0');
+    UBXSniffer sniffer;
+    for (const char c : log) {
+        sniffer.feedByte(static_cast<std::uint8_t>(c));
+    }
+    EXPECT_EQ(sniffer.checksumFailures(), 2u);
+
+    GNSSLog result(TruthMode::Averaged, 0, 0, 0);
+    runPipelineOnBytes(result, bytesOf(log), log.size(), nullptr, DecodeOptions{}, ubxFormat(),
+                       PipelineOptions{});
+    EXPECT_EQ(result.records.size(), 1u);
+    EXPECT_EQ(result.dataQuality.rejectedChecksum, 2u);
+    ASSERT_FALSE(result.dataQuality.warnings.empty());
+    EXPECT_EQ(result.dataQuality.warnings.back(), "2 frames rejected for a wrong checksum");
+}
+
+TEST(UbxFormat, TimeRunsOnAcrossTheWeeksEndAndDays)
+{
+    // iTOW counts the week: the day's end passes without a wrap, the
+    // week's end moves the clock on by a week, not back.
+    const std::vector<std::uint32_t> times = {86399000, 86400000, 604799000, 0, 1000};
+    Bytes log;
+    for (const std::uint32_t ms : times) {
+        Pvt pvt;
+        pvt.iTowMs = ms;
+        pvt.flags = 0x81;
+        log += pvtFrame(pvt);
+    }
+    for (const bool worker : {false, true}) {
+        PipelineOptions options;
+        if (worker) {
+            options.workerMinFileSize = 0;
+        }
+        GNSSLog result(TruthMode::Averaged, 0, 0, 0);
+        runPipelineOnBytes(result, bytesOf(log), log.size(), nullptr, DecodeOptions{}, ubxFormat(),
+                           options);
+        ASSERT_EQ(result.records.size(), times.size());
+        EXPECT_DOUBLE_EQ(result.records[1].time, 86400.0);
+        EXPECT_DOUBLE_EQ(result.records[3].time, 604800.0);
+        EXPECT_DOUBLE_EQ(result.records[4].time, 604801.0);
+        EXPECT_EQ(result.dataQuality.dayWraps, 0u);
+        EXPECT_EQ(result.dataQuality.backwardSteps, 0u);
+    }
+}
+
 // Real logs: the same bytes scanned here without the core.
 
 fs::path realLogFolder()
