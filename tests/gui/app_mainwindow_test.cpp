@@ -114,7 +114,7 @@ TEST_F(MainWindowDesign, MenusItemsKindsAndCheckMarks)
             modes.push_back(QString::fromStdString(std::string(format->caption())));
         }
     }
-    modes.insert(modes.end(), {"", "Verify NMEA checksums"});
+    modes.insert(modes.end(), {"Detect automatically", "", "Verify NMEA checksums"});
     EXPECT_EQ(captionsOf(form->Mode), modes);
     for (const auto& [item, format] : form->FormatItems) {
         EXPECT_EQ(item->actionGroup(), form->ModeGroup);
@@ -368,6 +368,27 @@ TEST_F(LoadCommand, NoRecordsShowsTheBoxKeepsTheSummaryAndLeavesAnEmptyAnalysis)
     form->XHistogram1->trigger();
     EXPECT_EQ(shownPlotWindows(), (std::vector<QString>{"X histogram"}));
     EXPECT_EQ(form->XHistogramForm->ShownHistogram, &form->Analysis->histX);
+}
+
+TEST_F(LoadCommand, DetectAutomaticallyReadsEachFormatAndKeepsTheMessage)
+{
+    form->Detectautomatically1->trigger();
+    ASSERT_TRUE(form->Detectautomatically1->isChecked());
+    EXPECT_FALSE(form->Navcombinary->isChecked());
+    const std::string pos =
+        "%  GPST  latitude(deg) longitude(deg)  height(m)   Q  ns\n"
+        "2137 100.0 60.2051 24.9012 45.6 1 12\n"
+        "2137 101.0 60.2051 24.9012 45.6 2 12\n";
+    load(dir.write("a.bin", navcomLog()));
+    EXPECT_FALSE(form->Analysis->records.empty());
+    load(dir.write("b.txt", nmeaLog()));
+    EXPECT_FALSE(form->Analysis->records.empty());
+    load(dir.write("c.txt", pos));
+    EXPECT_EQ(form->Analysis->records.size(), 2u);
+    EXPECT_TRUE(dialogs.messages.empty());
+    load(dir.write("d.txt", "no log at all\n"));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "No records, check parsing mode");
 }
 
 TEST_F(LoadCommand, EmptyFileIsAnAnalysisWithoutRecords)

@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "log/FormatDetection.h"
 #include "log/Formats.h"
 #include "log/Gpslog.h"
 
@@ -75,10 +76,14 @@ std::uint8_t ReportOptions::truthMode() const noexcept
     return TruthMode::Averaged;
 }
 
-const InputFormat& ReportOptions::inputFormat() const noexcept
+const InputFormat& ReportOptions::inputFormat() const
 {
     if (const InputFormat* chosen = findInputFormat(format)) {
         return *chosen;
+    }
+    if (format == kAutoFormatName) {
+        const InputFormat* detected = detectLogFileFormat(logFile.c_str());
+        return detected != nullptr ? *detected : navcomFormat();
     }
     return nmea ? nmeaFormat() : navcomFormat();
 }
@@ -89,9 +94,10 @@ void addReportOptions(CLI::App& app, ReportOptions& options)
     for (const InputFormat* format : inputFormats()) {
         formatNames.emplace_back(format->name());
     }
+    formatNames.emplace_back(kAutoFormatName);
     CLI::Option* nmea =
         app.add_flag("--nmea", options.nmea, "parse NMEA (ascii) sentences instead of NavCom binary");
-    app.add_option("--format", options.format, "log format (default navcom)")
+    app.add_option("--format", options.format, "log format (default navcom; auto: the format the log's start looks like)")
         ->check(CLI::IsMember(formatNames))
         ->excludes(nmea);
     app.add_flag("--no-kkj", options.noKkj, "do not convert geodetic positions to KKJ grid coordinates");
