@@ -32,17 +32,21 @@ constexpr double kQualityFloat = 2.0;
 // ns within a satellite count's range; a larger one is a corrupt line.
 constexpr double kMaxSatellites = 1000.0;
 
+// Left uninitialised on purpose: only the first count_ are ever read.
 struct Token {
-    const char* text = nullptr;
-    std::size_t size = 0;
+    const char* text;
+    std::size_t size;
 };
 
 class Tokens {
 public:
-    Tokens(const char* text, std::size_t size) noexcept
+    // The first `wanted` tokens at most (the columns after the last one the
+    // layout reads are not looked at).
+    Tokens(const char* text, std::size_t size, int wanted) noexcept
     {
         std::size_t i = 0;
-        while (count_ < kMaxTokens) {
+        const int limit = wanted < kMaxTokens ? wanted : kMaxTokens;
+        while (count_ < limit) {
             while (i < size && isBlank(text[i])) {
                 ++i;
             }
@@ -61,7 +65,8 @@ public:
     const Token& operator[](std::uint8_t index) const noexcept { return tokens_[index]; }
 
 private:
-    static bool isBlank(char c) noexcept { return c == ' ' || c == '\t' || c == '\r'; }
+    // Blanks, tabs, carriage returns and every other control byte separate.
+    static bool isBlank(char c) noexcept { return static_cast<unsigned char>(c) <= ' '; }
 
     Token tokens_[kMaxTokens];
     int count_ = 0;
@@ -214,6 +219,22 @@ bool readPosition(GNSSRecord& record, const Tokens& tokens, const PosLayout& lay
     return true;
 }
 
+// Tokens up to the last column the layout reads (a degrees-minutes angle
+// is three).
+int tokensRead(const PosLayout& layout) noexcept
+{
+    int last = 1;  // the time
+    const std::uint8_t columns[] = {layout.axis[0],  layout.axis[1],     layout.axis[2],
+                                    layout.quality,  layout.satellites,  layout.sigma[0],
+                                    layout.sigma[1], layout.sigma[2],    layout.age};
+    for (const std::uint8_t column : columns) {
+        if (column != PosLayout::kMissing && column > last) {
+            last = column;
+        }
+    }
+    return last + 3;
+}
+
 std::uint8_t fixTypeOfQuality(double quality) noexcept
 {
     if (quality == kQualityFix) {
@@ -241,7 +262,7 @@ FrameVerdict decodePosFrame(GNSSRecord& record, const std::uint8_t* frame, std::
         return FrameVerdict::Rejected;
     }
     const Tokens tokens(reinterpret_cast<const char*>(frame) + kPosPrefixBytes,
-                        static_cast<std::size_t>(length - kPosPrefixBytes));
+                        static_cast<std::size_t>(length - kPosPrefixBytes), tokensRead(layout));
     double time = 0;
     if (!tokens.has(1)) {
         return FrameVerdict::Rejected;

@@ -76,8 +76,10 @@ std::string degreesMinutes(double degrees)
             ++whole;
         }
     }
-    return (negative ? "-" : "") + formatInt(whole) + ' ' + twoDigits(minutes) + ' ' +
-           formatFixed(seconds, 5);
+    std::string text = negative ? "-" : "";
+    text += formatInt(whole);
+    text += ' ' + twoDigits(minutes) + ' ' + formatFixed(seconds, 5);
+    return text;
 }
 
 void toEcef(double latitude, double longitude, double height, double xyz[3])
