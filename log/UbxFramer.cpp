@@ -5,6 +5,14 @@
 
 namespace gnsslog {
 
+namespace {
+
+// Bytes summed in 32 bits before the Fletcher sums are reduced: the second
+// sum stays below 2048 * (255 + 2048 * 255) < 2^32.
+constexpr std::uint64_t kSumBlockBytes = 2048;
+
+}  // namespace
+
 bool UBXSniffer::checksumMatches(const std::uint8_t* frame, std::int32_t length) noexcept
 {
     if (frame == nullptr || length < kOverheadBytes) {
@@ -86,6 +94,29 @@ void UBXSniffer::audit(const std::uint8_t* bytes, std::size_t n) noexcept
     for (int i = 0; i < longCount_; ++i) {
         LongCandidate& candidate = long_[i];
         const std::uint64_t stop = std::min(candidate.end, consumed_);
+        // Payload bytes in wide sums, reduced modulo 256 every block: the
+        // run of a long message is most of what a raw-data log holds.
+        const std::uint64_t payloadStop = std::min(stop, candidate.end - kChecksumBytes);
+        if (candidate.next < payloadStop) {
+            const std::uint8_t* p = bytes + (candidate.next - first);
+            std::uint64_t left = payloadStop - candidate.next;
+            std::uint32_t a = candidate.a;
+            std::uint32_t b = candidate.b;
+            while (left > 0) {
+                const std::uint64_t block = std::min<std::uint64_t>(left, kSumBlockBytes);
+                for (std::uint64_t k = 0; k < block; ++k) {
+                    a += p[k];
+                    b += a;
+                }
+                a &= 0xFF;
+                b &= 0xFF;
+                p += block;
+                left -= block;
+            }
+            candidate.a = static_cast<std::uint8_t>(a);
+            candidate.b = static_cast<std::uint8_t>(b);
+            candidate.next = payloadStop;
+        }
         for (std::uint64_t offset = candidate.next; offset < stop; ++offset) {
             takeIn(candidate, bytes[offset - first]);
         }
