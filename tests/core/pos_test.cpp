@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
@@ -232,6 +233,43 @@ TEST(PosDecoder, ReadsADegreesLineWithEveryField)
               FrameVerdict::Record);
     EXPECT_TRUE(grid.has(ValidFlag::Grid));
     EXPECT_TRUE(testing::sameApartFromGrid(r, grid));
+}
+
+// Every spelling of a number reads as from_chars reads it: short plain
+// decimals, long ones, exponents, signs and leading zeros.
+TEST(PosDecoder, NumbersReadAsFromCharsReadsThem)
+{
+    std::mt19937_64 random(2026);
+    std::vector<std::string> texts = {"0", "-0", "0.0", ".5", "5.", "-.5", "+12.25", "007.500",
+                                      "1e3", "-2.5E-3", "123456789012345", "1234567890123456",
+                                      "0.000000000000000000001", "9007199254740993",
+                                      "40.0966916", "-105.147166500000000001"};
+    for (int i = 0; i < 3000; ++i) {
+        std::string text = random() % 4 == 0 ? "-" : "";
+        const int whole = static_cast<int>(random() % 6);
+        const int fraction = static_cast<int>(random() % 19);
+        for (int k = 0; k < whole; ++k) {
+            text += static_cast<char>('0' + random() % 10);
+        }
+        text += '.';
+        for (int k = 0; k < fraction; ++k) {
+            text += static_cast<char>('0' + random() % 10);
+        }
+        if (whole + fraction > 0) {
+            texts.push_back(text);
+        }
+    }
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(text);
+        double expected = 0;
+        const std::string unsigned_ = text[0] == '+' ? text.substr(1) : text;
+        const auto result = std::from_chars(unsigned_.data(), unsigned_.data() + unsigned_.size(), expected);
+        ASSERT_EQ(result.ptr, unsigned_.data() + unsigned_.size());
+        GNSSRecord r;
+        // As the height, which has no range of its own.
+        ASSERT_EQ(decode(r, kDegrees, "2137 100 60.1 24.9 " + text + " 1 9"), FrameVerdict::Record);
+        EXPECT_TRUE(testing::sameBits(r.height, expected)) << r.height << " " << expected;
+    }
 }
 
 TEST(PosDecoder, QualityGivesTheFixType)
