@@ -386,9 +386,35 @@ TEST_F(LoadCommand, DetectAutomaticallyReadsEachFormatAndKeepsTheMessage)
     load(dir.write("c.txt", pos));
     EXPECT_EQ(form->Analysis->records.size(), 2u);
     EXPECT_TRUE(dialogs.messages.empty());
+    GeneratorOptions ubx;
+    ubx.format = LogFormat::Ubx;
+    ubx.targetBytes = 30000;
+    GeneratorStats ubxStats;
+    load(dir.write("e.ubx", generateLog(ubx, &ubxStats)));
+    EXPECT_EQ(form->Analysis->records.size(), ubxStats.validRecords);
     load(dir.write("d.txt", "no log at all\n"));
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "No records, check parsing mode");
+}
+
+TEST_F(LoadCommand, EachFormatItemReadsItsFormat)
+{
+    GeneratorOptions options;
+    options.targetBytes = 30000;
+    for (const auto& [item, format] : form->FormatItems) {
+        if (format != &ubxFormat() && format != &posFormat()) {
+            continue;
+        }
+        SCOPED_TRACE(std::string(format->name()));
+        options.format = format == &ubxFormat() ? LogFormat::Ubx : LogFormat::Pos;
+        GeneratorStats stats;
+        const QString file = dir.write(std::string(format->name()) + ".log", generateLog(options, &stats));
+        item->trigger();
+        ASSERT_TRUE(item->isChecked());
+        load(file);
+        EXPECT_EQ(form->Analysis->records.size(), stats.validRecords);
+    }
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(LoadCommand, EmptyFileIsAnAnalysisWithoutRecords)
