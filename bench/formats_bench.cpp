@@ -89,8 +89,8 @@ void runPipeline(benchmark::State& state, LogFormat format, const InputFormat& i
     state.counters["records"] = static_cast<double>(records);
 }
 
-void BM_PipelineUbxKKJ(benchmark::State& state) { runPipeline(state, LogFormat::Ubx, ubxFormat()); }
-void BM_PipelinePosKKJ(benchmark::State& state) { runPipeline(state, LogFormat::Pos, posFormat()); }
+void BM_EndToEndUbxKKJ(benchmark::State& state) { runPipeline(state, LogFormat::Ubx, ubxFormat()); }
+void BM_EndToEndPosKKJ(benchmark::State& state) { runPipeline(state, LogFormat::Pos, posFormat()); }
 
 // One solution line of a style, framed, decoded over and over.
 void decodeLine(benchmark::State& state, const std::string& header, const std::string& line)
@@ -130,8 +130,8 @@ void BM_PosDecodeEcef(benchmark::State& state)
                "0.0028   0.0073   0.0050   0.0043   0.0083   4.40    3.1");
 }
 
-BENCHMARK(BM_PipelineUbxKKJ)->Arg(8)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_PipelinePosKKJ)->Arg(8)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_EndToEndUbxKKJ)->Arg(8)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_EndToEndPosKKJ)->Arg(8)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PosDecodeDegrees);
 BENCHMARK(BM_PosDecodeEcef);
 
