@@ -26,6 +26,7 @@ class Dialogs;
 class TPlotForm;
 class TXYPlotForm;
 class TDataQualityForm;
+class FrameMenu;
 
 class TForm3 : public QMainWindow {
     Q_OBJECT
@@ -91,6 +92,7 @@ public:
     QAction* Detectautomatically1 = nullptr;
     QMenu* ransformations1 = nullptr;
     QAction* GeodeticKKJ1 = nullptr;
+    FrameMenu* Frames = nullptr;  // the other grids and "Manual truth is geodetic"
     QAction* About1 = nullptr;
 
     // Owned; QPointer so that a window that deleted itself reads as gone.
