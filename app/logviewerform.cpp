@@ -20,6 +20,7 @@
 #include "app/FrameMenu.h"
 #include "app/LocaleNumber.h"
 #include "app/ProgressBar.h"
+#include "log/FormatDetection.h"
 #include "log/Formats.h"
 #include "log/Summary.h"
 #include "plots/HistoPlot.h"
@@ -235,6 +236,9 @@ void TForm3::createMenus()
         ModeGroup->addAction(item);
         FormatItems.emplace_back(item, format);
     }
+    Detectautomatically1 =
+        makeItem(Mode, "Detectautomatically1", QStringLiteral("Detect automatically"), true, false);
+    ModeGroup->addAction(Detectautomatically1);
     Mode->addSeparator();
     // Off for receivers that write wrong checksums: then every sentence is
     // decoded whatever its checksum.
@@ -336,6 +340,10 @@ void TForm3::Button1Click()
         if (item->isChecked()) {
             format = itemFormat;
         }
+    }
+    if (Detectautomatically1->isChecked()) {
+        const InputFormat* detected = detectLogFileFormat(path.constData());
+        format = detected != nullptr ? detected : &navcomFormat();
     }
     Analysis = std::make_unique<GNSSLog>(path.constData(), ReportProgress, decodeOptions, *format,
                                          truthMode, manual[0], manual[1], manual[2]);
