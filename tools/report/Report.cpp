@@ -12,6 +12,7 @@
 #include "common/FormatNumber.h"
 #include "log/Gpslog.h"
 #include "log/Summary.h"
+#include "tools/report/ComparisonReport.h"
 #include "tools/report/CsvExport.h"
 #include "tools/report/HtmlReport.h"
 #include "tools/report/JsonReport.h"
@@ -125,6 +126,9 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
         return ReportExit::Ok;
     } catch (const CLI::ParseError& error) {
         return usageError(err, error.what());
+    }
+    if (options.comparison.asked()) {
+        return runComparisonReport(options, out, err);
     }
 
     std::unique_ptr<GNSSLog> analysis;
