@@ -75,12 +75,14 @@ TextTable comparisonTable(const LogComparison& comparison,
         const std::vector<std::string> figures = figureCells(row.figures);
         cells.insert(cells.end(), figures.begin(), figures.end());
         addVerdicts(cells, row.verdicts);
+        cells.resize(width, "-");
         table.rows.push_back(std::move(cells));
         for (const SliceRow& slice : row.slices) {
             std::vector<std::string> sliceCells{"  " + sliceLabel(slice.slice)};
             const std::vector<std::string> sliceFigures = figureCells(slice.figures);
             sliceCells.insert(sliceCells.end(), sliceFigures.begin(), sliceFigures.end());
             addVerdicts(sliceCells, slice.verdicts);
+            sliceCells.resize(width, "-");
             table.rows.push_back(std::move(sliceCells));
         }
         if (!row.sliceError.empty()) {

@@ -33,12 +33,14 @@ constexpr FigureInfo kFigures[] = {
 struct Unit {
     Kind kind;
     std::string_view name;
-    double factor;  // to the kind's base unit
+    double multiplier;  // to the kind's base unit...
+    double divisor;     // ...so that 95 % is the nearest double to 0.95, as "0.95" is
 };
 constexpr Unit kUnits[] = {
-    {Kind::Share, "%", 0.01},  {Kind::Metres, "mm", 0.001}, {Kind::Metres, "cm", 0.01},
-    {Kind::Metres, "m", 1.0},  {Kind::Seconds, "min", 60.0}, {Kind::Seconds, "s", 1.0},
-    {Kind::Seconds, "h", 3600.0},
+    {Kind::Share, "%", 1.0, 100.0},     {Kind::Metres, "mm", 1.0, 1000.0},
+    {Kind::Metres, "cm", 1.0, 100.0},   {Kind::Metres, "m", 1.0, 1.0},
+    {Kind::Seconds, "min", 60.0, 1.0},  {Kind::Seconds, "s", 1.0, 1.0},
+    {Kind::Seconds, "h", 3600.0, 1.0},
 };
 
 struct OperatorText {
@@ -112,12 +114,10 @@ std::string parseOne(std::string_view part, Requirement& out)
     }
     rest = trim(rest.substr(oper->text.size()));
 
-    double factor = 1.0;
-    bool unitGiven = false;
+    const Unit* unitGiven = nullptr;
     for (const Unit& unit : kUnits) {
         if (unit.kind == info->kind && rest.size() > unit.name.size() && rest.ends_with(unit.name)) {
-            factor = unit.factor;
-            unitGiven = true;
+            unitGiven = &unit;
             rest = trim(rest.substr(0, rest.size() - unit.name.size()));
             break;
         }
@@ -138,7 +138,7 @@ std::string parseOne(std::string_view part, Requirement& out)
     }
     out.figure = info->figure;
     out.comparison = oper->comparison;
-    out.limit = value * factor;
+    out.limit = unitGiven != nullptr ? value * unitGiven->multiplier / unitGiven->divisor : value;
     out.text = std::string(part);
     return {};
 }
