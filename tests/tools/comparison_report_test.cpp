@@ -98,6 +98,13 @@ TEST_F(ComparisonReportTest, HandMadeLogsSideBySideEachAgainstItsOwnTruth)
     EXPECT_EQ(fb["wrongFixes"], 0);
 }
 
+TEST_F(ComparisonReportTest, ListOptionsBeforeTheFilesLeaveEveryFileALog)
+{
+    const nlohmann::json doc = json({"--within", "0.01,0.02", a(), b()});
+    ASSERT_EQ(doc["logs"].size(), 2u);
+    EXPECT_EQ(doc["logs"][1]["statistics"]["withinThresholds"], nlohmann::json::array({0.01, 0.02}));
+}
+
 TEST_F(ComparisonReportTest, EachLogsDocumentIsTheSingleLogDocument)
 {
     const nlohmann::json several = json({a(), missing(), b()});

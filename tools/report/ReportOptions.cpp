@@ -126,6 +126,8 @@ void addReportOptions(CLI::App& app, ReportOptions& options)
     app.add_option("--within", stats.within,
                    "Horizontal and vertical error limits (metres) for the within shares")
         ->delimiter(',')
+        // One comma-separated argument, so the log files after it stay log files.
+        ->allow_extra_args(false)
         ->check(kThresholdMetres)
         ->capture_default_str();
     app.add_option("--wrong-fix", stats.wrongFixThreshold,
