@@ -56,6 +56,7 @@ void TCompareLogsForm::SetComparison(const LogComparison& comparison,
         }
     }
     Table->resizeColumnsToContents();
+    Table->resizeRowsToContents();
 }
 
 }  // namespace gnsslog
