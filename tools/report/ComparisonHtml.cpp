@@ -7,7 +7,7 @@ namespace gnsslog {
 namespace {
 
 // No child combinators or other characters that XML would need escaped
-// inside <style>. Pictures are shown at half size so a row of six fits.
+// inside <style>. Pictures are shown smaller so a log's row stays short.
 constexpr std::string_view kStyle =
     "body{font-family:sans-serif;margin:1.5em;color:#222}"
     "table{border-collapse:collapse;margin:0.5em 0 1.5em 0}"
@@ -18,7 +18,7 @@ constexpr std::string_view kStyle =
     "td.fail{background:#f6d0d0}"
     "pre{background:#f6f6f6;padding:0.6em}"
     "figure{display:inline-block;margin:0.3em}"
-    "figure img{width:50%;height:auto}"
+    "figure img{max-width:400px;height:auto}"
     "figcaption{text-align:center}";
 
 std::string cell(const std::string& text)
