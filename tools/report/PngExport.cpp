@@ -29,6 +29,36 @@ std::string localeOf(int category)
     return name != nullptr ? name : "C";
 }
 
+}  // namespace
+
+// Text needs a QGuiApplication (fonts). A command-line tool has none, so
+// one on the offscreen platform is made on first use and lives until exit.
+// Qt sets the C library's locale from the environment when it makes one.
+// Numbers the tool writes after the pictures must keep their decimal
+// point, so LC_NUMERIC goes back to "C"; its messages (strerror's texts)
+// stay in the language they had before the pictures.
+bool ensureGuiApplication()
+{
+    if (QCoreApplication::instance() != nullptr) {
+        return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+    }
+    static int argc = 3;
+    static char name[] = "gnsslog-report";
+    static char platformOption[] = "-platform";
+    static char platform[] = "offscreen";
+    static char* argv[] = {name, platformOption, platform, nullptr};
+    static std::unique_ptr<QGuiApplication> application = [] {
+        const std::string messages = localeOf(LC_MESSAGES);
+        auto made = std::make_unique<QGuiApplication>(argc, argv);
+        std::setlocale(LC_NUMERIC, "C");
+        std::setlocale(LC_MESSAGES, messages.c_str());
+        return made;
+    }();
+    return application != nullptr;
+}
+
+namespace {
+
 QImage drawHistogram(const Histogram& histogram)
 {
     QImage image(HistogramPictureWidth, HistogramPictureHeight, QImage::Format_RGB32);
@@ -59,32 +89,6 @@ std::string sizeProblem(int plotWidth, int plotHeight)
 }
 
 }  // namespace
-
-// Text needs a QGuiApplication (fonts). A command-line tool has none, so
-// one on the offscreen platform is made on first use and lives until exit.
-// Qt sets the C library's locale from the environment when it makes one.
-// Numbers the tool writes after the pictures must keep their decimal
-// point, so LC_NUMERIC goes back to "C"; its messages (strerror's texts)
-// stay in the language they had before the pictures.
-bool ensureGuiApplication()
-{
-    if (QCoreApplication::instance() != nullptr) {
-        return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
-    }
-    static int argc = 3;
-    static char name[] = "gnsslog-report";
-    static char platformOption[] = "-platform";
-    static char platform[] = "offscreen";
-    static char* argv[] = {name, platformOption, platform, nullptr};
-    static std::unique_ptr<QGuiApplication> application = [] {
-        const std::string messages = localeOf(LC_MESSAGES);
-        auto made = std::make_unique<QGuiApplication>(argc, argv);
-        std::setlocale(LC_NUMERIC, "C");
-        std::setlocale(LC_MESSAGES, messages.c_str());
-        return made;
-    }();
-    return application != nullptr;
-}
 
 std::string drawReportPictures(const GNSSLog& analysis, int plotWidth, int plotHeight,
                                std::vector<ReportPicture>& pictures)
