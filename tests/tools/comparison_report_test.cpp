@@ -140,6 +140,17 @@ TEST_F(ComparisonReportTest, TruthFromOneLogMovesTheOthersErrorsByTheKnownOffset
         << text.out;
 }
 
+TEST_F(ComparisonReportTest, TruthFromTheFirstFixOfALogThatIsNotCompared)
+{
+    const nlohmann::json doc = json({"--truth", "first", "--truth-from", b(), a()});
+    const nlohmann::json& truth = doc["comparison"]["truth"];
+    EXPECT_EQ(truth["mode"], "firstFix");
+    EXPECT_EQ(truth["x"], kX + 0.25);
+    ASSERT_EQ(doc["comparison"]["logs"].size(), 1u);
+    EXPECT_EQ(doc["comparison"]["logs"][0]["figures"]["horizontal95"], 0.25);
+    EXPECT_EQ(doc["comparison"]["logs"][0]["figures"]["vertical95"], 0.125);
+}
+
 TEST_F(ComparisonReportTest, TruthFromALogWithoutFixOrFileStopsBeforeTheTable)
 {
     ToolRun r = run({"--truth-from", empty(), a(), b()});
