@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 
 #include <exception>
@@ -61,6 +63,21 @@ void QtDialogs::error(const QString& text)
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
+}
+
+std::optional<QString> Dialogs::askText(QWidget*, const QString&, const QString&)
+{
+    return std::nullopt;
+}
+
+std::optional<QString> QtDialogs::askText(QWidget* parent, const QString& title, const QString& label)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(parent, title, label, QLineEdit::Normal, QString(), &ok);
+    if (!ok) {
+        return std::nullopt;
+    }
+    return text;
 }
 
 namespace {

@@ -30,6 +30,10 @@ public:
     // The application's standard error box for an error raised in an
     // event handler.
     virtual void error(const QString& text) = 0;
+
+    // A one-line text input box; nothing when the user cancels (and from
+    // dialogs that cannot ask).
+    virtual std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label);
 };
 
 // The Qt dialogs.
@@ -39,6 +43,7 @@ public:
     QStringList openFileNames(QWidget* parent) override;
     void message(const QString& title, const QString& text) override;
     void error(const QString& text) override;
+    std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label) override;
 };
 
 // The dialogs the application uses; QtDialogs unless a test swapped them.

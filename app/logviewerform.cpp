@@ -19,6 +19,7 @@
 #include "app/CompareLogsForm.h"
 #include "app/DataQualityForm.h"
 #include "app/Dialogs.h"
+#include "app/FrameMenu.h"
 #include "app/LocaleNumber.h"
 #include "app/ProgressBar.h"
 #include "log/Formats.h"
@@ -248,6 +249,7 @@ void TForm3::createMenus()
     ransformations1 = MainMenu1->addMenu(QStringLiteral("Transformations"));
     ransformations1->setObjectName(QStringLiteral("ransformations1"));
     GeodeticKKJ1 = makeItem(ransformations1, "GeodeticKKJ1", QStringLiteral("Geodetic-->KKJ"), true, true);
+    Frames = new FrameMenu(ransformations1, GeodeticKKJ1, dialogs_, this);
 
     About1 = MainMenu1->addAction(QStringLiteral("About"));
     About1->setObjectName(QStringLiteral("About1"));
@@ -316,6 +318,9 @@ void TForm3::Button1Click()
     const double manualX = textToFloat(XCoord->text());
     const double manualY = textToFloat(YCoord->text());
     const double manualZ = textToFloat(ZCoord->text());
+    DecodeOptions decodeOptions = Frames->decodeOptions(VerifyNMEAchecksums1->isChecked());
+    double manual[3];
+    Frames->manualTruth(decodeOptions, manualX, manualY, manualZ, manual);
 
     const std::uint8_t truthMode = chosenTruthMode();
 
@@ -326,10 +331,8 @@ void TForm3::Button1Click()
     setWindowTitle(QFileInfo(*fileName).fileName());
 
     const QByteArray path = QFile::encodeName(*fileName);
-    Analysis = std::make_unique<GNSSLog>(
-        path.constData(), ReportProgress,
-        DecodeOptions{GeodeticKKJ1->isChecked(), VerifyNMEAchecksums1->isChecked()}, chosenFormat(),
-        truthMode, manualX, manualY, manualZ);
+    Analysis = std::make_unique<GNSSLog>(path.constData(), ReportProgress, decodeOptions, chosenFormat(),
+                                         truthMode, manual[0], manual[1], manual[2]);
     if (DataQualityForm) {
         DataQualityForm->SetQuality(&Analysis->dataQuality);
     }
@@ -408,13 +411,18 @@ void TForm3::Comparelogs1Click()
         return;
     }
     ComparisonSettings settings;
-    settings.decodeOptions = DecodeOptions{GeodeticKKJ1->isChecked(), VerifyNMEAchecksums1->isChecked()};
     settings.format = &chosenFormat();
     settings.truthMode = chosenTruthMode();
     // A bad manual coordinate stops here with its message, as a load does.
-    settings.manualX = textToFloat(XCoord->text());
-    settings.manualY = textToFloat(YCoord->text());
-    settings.manualZ = textToFloat(ZCoord->text());
+    const double manualX = textToFloat(XCoord->text());
+    const double manualY = textToFloat(YCoord->text());
+    const double manualZ = textToFloat(ZCoord->text());
+    settings.decodeOptions = Frames->decodeOptions(VerifyNMEAchecksums1->isChecked());
+    double manual[3];
+    Frames->manualTruth(settings.decodeOptions, manualX, manualY, manualZ, manual);
+    settings.manualX = manual[0];
+    settings.manualY = manual[1];
+    settings.manualZ = manual[2];
     std::vector<std::string> paths;
     for (const QString& file : files) {
         paths.push_back(QFile::encodeName(file).toStdString());

@@ -27,6 +27,7 @@ class TPlotForm;
 class TXYPlotForm;
 class TDataQualityForm;
 class TCompareLogsForm;
+class FrameMenu;
 
 class TForm3 : public QMainWindow {
     Q_OBJECT
@@ -92,6 +93,7 @@ public:
     std::vector<std::pair<QAction*, const InputFormat*>> FormatItems;
     QMenu* ransformations1 = nullptr;
     QAction* GeodeticKKJ1 = nullptr;
+    FrameMenu* Frames = nullptr;  // the other grids and "Manual truth is geodetic"
     QAction* About1 = nullptr;
 
     // Owned; QPointer so that a window that deleted itself reads as gone.

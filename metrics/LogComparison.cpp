@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "log/Formats.h"
@@ -21,6 +22,7 @@ struct AnalysisSettings {
     double y;
     double z;
     bool decodeWorker;
+    std::optional<GeodeticPosition> enuOrigin{};  // set: replaces the settings' origin
 };
 
 std::unique_ptr<GNSSLog> analyse(const std::string& file, const ComparisonSettings& settings,
@@ -29,7 +31,11 @@ std::unique_ptr<GNSSLog> analyse(const std::string& file, const ComparisonSettin
     auto log = std::make_unique<GNSSLog>(analysis.truthMode, analysis.x, analysis.y, analysis.z);
     PipelineOptions options;
     options.decodeWorker = analysis.decodeWorker;
-    runPipeline(*log, file.c_str(), nullptr, settings.decodeOptions,
+    DecodeOptions decodeOptions = settings.decodeOptions;
+    if (analysis.enuOrigin) {
+        decodeOptions.enuOrigin = analysis.enuOrigin;
+    }
+    runPipeline(*log, file.c_str(), nullptr, decodeOptions,
                 settings.format != nullptr ? *settings.format : navcomFormat(), options);
     return log;
 }
@@ -162,6 +168,11 @@ LogComparison compareLogs(const std::vector<std::string>& files, const Compariso
         }
         own = AnalysisSettings{TruthMode::Manual, comparison.truth.x, comparison.truth.y,
                                comparison.truth.z, decodeWorker};
+        // A local plane of each log's own first position would put the
+        // shared truth somewhere else in every log: all take the truth log's.
+        if (settings.decodeOptions.frame.kind == GridKind::Enu && !settings.decodeOptions.enuOrigin) {
+            own.enuOrigin = truthLog->frameOrigin;
+        }
     }
 
     std::atomic<std::size_t> next{0};

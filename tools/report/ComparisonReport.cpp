@@ -10,6 +10,7 @@
 #include "metrics/LogComparison.h"
 #include "tools/report/ComparisonHtml.h"
 #include "tools/report/ComparisonJson.h"
+#include "tools/report/FrameOptions.h"
 #include "tools/report/JsonReport.h"
 #include "tools/report/PngExport.h"
 #include "tools/report/QualityReport.h"
@@ -57,15 +58,15 @@ std::string optionProblem(const ReportOptions& options)
     return {};
 }
 
-ComparisonSettings settingsOf(const ReportOptions& options)
+ComparisonSettings settingsOf(const ReportOptions& options, const FrameSettings& frame)
 {
     ComparisonSettings s;
-    s.decodeOptions = DecodeOptions{options.toKKJ(), options.verifyNmeaChecksum()};
+    s.decodeOptions = frame.decode;
     s.format = &options.inputFormat();
     s.truthMode = options.truthMode();
-    s.manualX = options.manual[0];
-    s.manualY = options.manual[1];
-    s.manualZ = options.manual[2];
+    s.manualX = frame.manual[0];
+    s.manualY = frame.manual[1];
+    s.manualZ = frame.manual[2];
     s.truthFrom = options.comparison.truthFrom;
     s.withinThresholds = options.stats.within;
     s.wrongFixThreshold = options.stats.wrongFixThreshold;
@@ -93,6 +94,10 @@ int runComparisonReport(const ReportOptions& options, std::ostream& out, std::os
     if (const std::string problem = optionProblem(options); !problem.empty()) {
         return usageError(err, problem);
     }
+    FrameSettings frame;
+    if (const std::string problem = resolveFrameSettings(options, frame); !problem.empty()) {
+        return usageError(err, problem);
+    }
     const ComparisonOptions& c = options.comparison;
     const StatsOptions& statsOptions = options.stats;
     const bool html = !statsOptions.htmlFile.empty();
@@ -103,7 +108,7 @@ int runComparisonReport(const ReportOptions& options, std::ostream& out, std::os
 
     std::vector<LogOutput> outputs(c.logFiles.size());
     std::mutex pictureMutex;
-    const ComparisonSettings settings = settingsOf(options);
+    const ComparisonSettings settings = settingsOf(options, frame);
     const LogComparison comparison = compareLogs(
         c.logFiles, settings, [&](std::size_t index, const GNSSLog& analysis, const LogRow& row) {
             LogOutput& output = outputs[index];
@@ -119,6 +124,7 @@ int runComparisonReport(const ReportOptions& options, std::ostream& out, std::os
                 output.document = analysisJson(analysis, texts);
                 addStatisticsJson(output.document, row.statistics);
                 output.document["dataQuality"] = dataQualityJson(analysis.dataQuality);
+                output.document["frame"] = frameJson(analysis);
             }
             if (html) {
                 // One painter at a time: the fonts are shared.
