@@ -44,6 +44,27 @@ void writeGridLog(const std::string& path, double dx, double dz, int floating)
     }
 }
 
+// kEpochs GGA epochs at one place, RTK fixed; the first `displaced`
+// epochs are RTK float about a metre further north.
+void writeGeodeticLog(const std::string& path, int displaced)
+{
+    constexpr double kLatitude = 60.2;
+    constexpr double kLongitude = 24.9;
+    constexpr double kMetreOfLatitude = 1.0 / 111000.0;  // degrees, roughly
+    std::ofstream out(path, std::ios::binary);
+    for (int i = 0; i < kEpochs; ++i) {
+        GgaFields f;
+        f.centiseconds = kStart + i * 100;
+        f.latitude = kLatitude + (i < displaced ? kMetreOfLatitude : 0.0);
+        f.longitude = kLongitude;
+        f.quality = i < displaced ? 5 : 4;
+        f.satellites = 12;
+        f.hdop = 0.8;
+        f.heightMetres = kZ;
+        out << ggaSentence(f);
+    }
+}
+
 class ComparisonReportTest : public testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -53,6 +74,8 @@ protected:
         writeGridLog(a(), 0, 0, 0);
         writeGridLog(b(), 0.25, -0.125, 10);
         std::ofstream(empty()) << "no sentences here\n";
+        writeGeodeticLog(dir_ + "geo-a.nmea", 0);
+        writeGeodeticLog(dir_ + "geo-b.nmea", 5);
     }
     static void TearDownTestSuite() { std::system(("rm -rf '" + dir_ + "'").c_str()); }
 
@@ -149,6 +172,19 @@ TEST_F(ComparisonReportTest, TruthFromTheFirstFixOfALogThatIsNotCompared)
     ASSERT_EQ(doc["comparison"]["logs"].size(), 1u);
     EXPECT_EQ(doc["comparison"]["logs"][0]["figures"]["horizontal95"], 0.25);
     EXPECT_EQ(doc["comparison"]["logs"][0]["figures"]["vertical95"], 0.125);
+}
+
+TEST_F(ComparisonReportTest, ALocalPlaneTakesTheTruthLogsOriginInEveryLog)
+{
+    // b starts a metre away from where both sit: in a plane about its own
+    // first position a's truth would land a metre off.
+    const std::string geoA = dir_ + "geo-a.nmea";
+    const std::string geoB = dir_ + "geo-b.nmea";
+    const nlohmann::json doc = json({"--frame", "enu", "--truth-from", geoA, geoA, geoB});
+    ASSERT_EQ(doc["comparison"]["logs"].size(), 2u);
+    EXPECT_EQ(doc["logs"][0]["frame"]["origin"], doc["logs"][1]["frame"]["origin"]);
+    const double h95 = doc["comparison"]["logs"][1]["figures"]["horizontal95"].get<double>();
+    EXPECT_LT(h95, 1e-6);
 }
 
 TEST_F(ComparisonReportTest, TruthFromALogWithoutFixOrFileStopsBeforeTheTable)
