@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -304,6 +305,49 @@ TEST_F(ComparisonReportTest, HtmlPageHasARowPerLogAndEveryLogsPictures)
     EXPECT_EQ(images % 2, 0);
     EXPECT_EQ(fails, 1);
     EXPECT_NE(html.find("missing.nmea"), std::string::npos);
+}
+
+// Real receiver logs compared in one run: whatever they hold, every slice
+// row adds up to its log, every figure is a number or null, and the run
+// ends with a status of the table.
+TEST(ComparisonRealLogs, SlicesAddUpAndFiguresAreNumbersOrNull)
+{
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::path(GNSSLOG_SOURCE_DIR) / ".." / "shared" / "realdata" / "logs";
+    if (!fs::is_directory(dir)) {
+        GTEST_SKIP() << "no real logs at " << dir;
+    }
+    std::vector<std::string> args{"--json", "--format", "nmea", "--split", "15min", "--require", "fix>=50%"};
+    std::size_t logs = 0;
+    for (const char* name : {"gpsd-nmea-rtk.log", "gpsd-ublox-zed-f9p-nmea.log", "gpsd-hemi.log",
+                             "allenhsu6-nmea.txt", "gpsd-navcom.log"}) {
+        if (fs::exists(dir / name)) {
+            args.push_back((dir / name).string());
+            ++logs;
+        }
+    }
+    if (logs < 2) {
+        GTEST_SKIP() << "fewer than two of the NMEA logs in " << dir;
+    }
+    const ToolRun r = runReportTool(args);
+    EXPECT_TRUE(r.status == 0 || r.status == 1 || r.status == 3) << r.status << r.err;
+    const nlohmann::json doc = nlohmann::json::parse(r.out);
+    const nlohmann::json& rows = doc["comparison"]["logs"];
+    ASSERT_EQ(rows.size(), logs);
+    for (const nlohmann::json& row : rows) {
+        const std::int64_t records = row["figures"]["records"].get<std::int64_t>();
+        std::int64_t sliced = 0;
+        for (const nlohmann::json& slice : row["slices"]) {
+            sliced += slice["figures"]["records"].get<std::int64_t>();
+            EXPECT_EQ(slice["end"].get<double>() - slice["start"].get<double>(), 900.0);
+        }
+        EXPECT_EQ(sliced, records) << row["file"];
+        for (const auto& [key, value] : row["figures"].items()) {
+            EXPECT_TRUE(value.is_null() || value.is_number()) << row["file"] << " " << key;
+        }
+        const double share = row["figures"]["fixShare"].get<double>();
+        EXPECT_TRUE(share >= 0.0 && share <= 1.0) << row["file"];
+    }
 }
 
 }  // namespace
