@@ -87,13 +87,17 @@ std::string forEachTimeSlice(std::span<const GNSSRecord> records, double sliceSe
                 grouped.push_back(r);
             }
         }
-        std::stable_sort(grouped.begin(), grouped.end(), [sliceSeconds](const GNSSRecord& a, const GNSSRecord& b) {
-            return sliceIndexOf(a.time, sliceSeconds) < sliceIndexOf(b.time, sliceSeconds);
-        });
+        std::stable_sort(grouped.begin(), grouped.end(),
+                         [sliceSeconds](const GNSSRecord& a, const GNSSRecord& b) {
+                             return sliceIndexOf(a.time, sliceSeconds) <
+                                    sliceIndexOf(b.time, sliceSeconds);
+                         });
         ordered = grouped;
     }
 
-    const double coveredEnd = last + (std::isfinite(nominalInterval) && nominalInterval > 0 ? nominalInterval : 0);
+    const double lastEpoch =
+        std::isfinite(nominalInterval) && nominalInterval > 0 ? nominalInterval : 0;
+    const double coveredEnd = last + lastEpoch;
     const auto slices = static_cast<std::size_t>(count);
     std::size_t next = 0;
     for (std::size_t k = 0; k < slices; ++k) {

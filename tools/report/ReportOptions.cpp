@@ -136,12 +136,12 @@ void addReportOptions(CLI::App& app, ReportOptions& options)
         "size WxH of the error plot picture (default " + std::to_string(options.pngWidth) + "x" +
             std::to_string(options.pngHeight) + ")");
     app.add_option_function<std::vector<std::string>>(
-           "LOGFILE",
-           [&options](const std::vector<std::string>& files) {
-               options.comparison.logFiles = files;
-               options.logFile = files.empty() ? std::string() : files.front();
-           },
-           "the log files to analyse; several are compared")
+        "LOGFILE",
+        [&options](const std::vector<std::string>& files) {
+            options.comparison.logFiles = files;
+            options.logFile = files.empty() ? std::string() : files.front();
+        },
+        "the log files to analyse; several are compared")
         ->required();
 
     StatsOptions& stats = options.stats;
