@@ -2,16 +2,24 @@
 // clock slices and the requirement grammar with its verdicts.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <atomic>
 #include <cmath>
+#include <cstdio>
+#include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
 
+#include "log/Formats.h"
 #include "metrics/ComparisonTable.h"
+#include "metrics/LogComparison.h"
 #include "metrics/LogFigures.h"
 #include "metrics/Requirements.h"
 #include "metrics/TimeSlices.h"
 #include "tests/core/metrics_test_support.h"
+#include "tools/samplegen/LogGenerator.h"
 
 namespace gnsslog {
 namespace {
@@ -329,6 +337,110 @@ TEST(ComparisonTableTest, TheTruthLineSaysWhichTruth)
     truth.x = 1.5;
     EXPECT_EQ(describeTruth(truth),
               "Truth: first RTK-fixed position of ref.nmea (1.5000, 0.0000, 0.0000)");
+}
+
+// ---------------------------------------------------------- several logs
+
+class CompareLogsTest : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        dir_ = std::filesystem::temp_directory_path() /
+               ("gnsslog-compare-core-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(dir_);
+        for (int i = 0; i < 3; ++i) {
+            GeneratorOptions options;
+            options.targetBytes = 2'000'000;  // past the size that starts a decode thread
+            options.seed = static_cast<std::uint64_t>(40 + i);
+            files_.push_back((dir_ / ("log" + std::to_string(i) + ".pvt1b")).string());
+            writeLog(options, files_.back());
+        }
+        files_.insert(files_.begin() + 1, (dir_ / "missing.pvt1b").string());
+    }
+    static void TearDownTestSuite()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);
+    }
+    static std::filesystem::path dir_;
+    static std::vector<std::string> files_;
+};
+std::filesystem::path CompareLogsTest::dir_;
+std::vector<std::string> CompareLogsTest::files_;
+
+void expectSameFigures(const LogFigures& a, const LogFigures& b)
+{
+    EXPECT_EQ(a.records, b.records);
+    EXPECT_EQ(a.fixShare, b.fixShare);
+    EXPECT_EQ(a.fixLosses, b.fixLosses);
+    EXPECT_EQ(a.timeToFirstFix, b.timeToFirstFix);
+    EXPECT_EQ(a.refix95, b.refix95);
+    EXPECT_EQ(a.horizontal95, b.horizontal95);
+    EXPECT_EQ(a.vertical95, b.vertical95);
+    EXPECT_EQ(a.availability, b.availability);
+    EXPECT_EQ(a.wrongFixes, b.wrongFixes);
+}
+
+TEST_F(CompareLogsTest, ConcurrencyChangesNothingAndEveryReadableLogReachesTheHook)
+{
+    ComparisonSettings settings;
+    settings.sliceSeconds = 600;
+    settings.requirements = parseRequirements("fix>=50%,h95<=2cm").requirements;
+    settings.concurrency = 1;
+    const LogComparison alone = compareLogs(files_, settings);
+    settings.concurrency = 3;
+    std::atomic<int> calls{0};
+    std::vector<int> seen(files_.size(), 0);
+    const LogComparison together =
+        compareLogs(files_, settings, [&](std::size_t index, const GNSSLog& log, const LogRow& row) {
+            ++calls;
+            ++seen[index];
+            EXPECT_EQ(static_cast<std::int64_t>(log.records.size()), row.figures.records);
+            EXPECT_EQ(row.truthX, log.truthX());
+        });
+    EXPECT_EQ(calls.load(), 3);
+    EXPECT_EQ(seen, (std::vector<int>{1, 0, 1, 1}));
+    ASSERT_EQ(together.rows.size(), files_.size());
+    for (std::size_t i = 0; i < files_.size(); ++i) {
+        const LogRow& a = alone.rows[i];
+        const LogRow& b = together.rows[i];
+        EXPECT_EQ(b.file, files_[i]);
+        EXPECT_EQ(a.openError.empty(), b.openError.empty());
+        expectSameFigures(a.figures, b.figures);
+        ASSERT_EQ(a.slices.size(), b.slices.size());
+        std::int64_t sliced = 0;
+        for (std::size_t k = 0; k < a.slices.size(); ++k) {
+            expectSameFigures(a.slices[k].figures, b.slices[k].figures);
+            sliced += b.slices[k].figures.records;
+        }
+        EXPECT_EQ(sliced, b.figures.records);
+        EXPECT_EQ(b.verdicts.size(), b.openError.empty() ? 2u : 0u);
+    }
+    EXPECT_NE(together.rows[1].openError.find("missing.pvt1b"), std::string::npos);
+}
+
+TEST_F(CompareLogsTest, TruthFromOneLogIsEveryLogsTruth)
+{
+    ComparisonSettings settings;
+    settings.truthFrom = files_[2];
+    const LogComparison comparison = compareLogs(files_, settings);
+    ASSERT_TRUE(comparison.truthError.empty()) << comparison.truthError;
+    EXPECT_EQ(comparison.truth.source, TruthSource::FromLog);
+    for (const LogRow& row : comparison.rows) {
+        if (row.openError.empty()) {
+            EXPECT_EQ(row.truthX, comparison.truth.x);
+            EXPECT_EQ(row.truthY, comparison.truth.y);
+            EXPECT_EQ(row.truthZ, comparison.truth.z);
+        }
+    }
+    // The truth log against its own average, as when it is alone.
+    ComparisonSettings own;
+    expectSameFigures(compareLogs({files_[2]}, own).rows[0].figures, comparison.rows[2].figures);
+
+    settings.truthFrom = files_[1];
+    const LogComparison unreadable = compareLogs(files_, settings);
+    EXPECT_TRUE(unreadable.truthUnreadable);
+    EXPECT_TRUE(unreadable.rows.empty());
 }
 
 }  // namespace
