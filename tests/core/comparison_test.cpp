@@ -1,18 +1,17 @@
 // The Qt-free parts of a log comparison: figures of hand-made epochs,
-// clock slices and the requirement grammar with its verdicts.
+// clock slices, the requirement grammar with its verdicts, and several
+// generated logs analysed alone and together.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
 #include <atomic>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
 
-#include "log/Formats.h"
 #include "metrics/ComparisonTable.h"
 #include "metrics/LogComparison.h"
 #include "metrics/LogFigures.h"
