@@ -9,6 +9,7 @@
 #include <optional>
 #include <thread>
 
+#include "log/FormatDetection.h"
 #include "log/Formats.h"
 #include "log/Pipeline.h"
 
@@ -35,8 +36,12 @@ std::unique_ptr<GNSSLog> analyse(const std::string& file, const ComparisonSettin
     if (analysis.enuOrigin) {
         decodeOptions.enuOrigin = analysis.enuOrigin;
     }
-    runPipeline(*log, file.c_str(), nullptr, decodeOptions,
-                settings.format != nullptr ? *settings.format : navcomFormat(), options);
+    const InputFormat* format = settings.format != nullptr ? settings.format : &navcomFormat();
+    if (settings.detectFormat) {
+        const InputFormat* detected = detectLogFileFormat(file.c_str());
+        format = detected != nullptr ? detected : &navcomFormat();
+    }
+    runPipeline(*log, file.c_str(), nullptr, decodeOptions, *format, options);
     return log;
 }
 

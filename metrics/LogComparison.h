@@ -27,6 +27,7 @@ namespace gnsslog {
 struct ComparisonSettings {
     DecodeOptions decodeOptions;
     const InputFormat* format = nullptr;  // null: NavCom binary
+    bool detectFormat = false;  // each log in the format its start looks like (else NavCom binary)
     std::uint8_t truthMode = TruthMode::Averaged;
     double manualX = 0;
     double manualY = 0;

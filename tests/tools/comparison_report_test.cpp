@@ -16,6 +16,7 @@
 #include <nlohmann/json.hpp>
 
 #include "tests/tools/ReportRun.h"
+#include "tools/samplegen/LogGenerator.h"
 #include "tools/samplegen/NmeaWriter.h"
 
 namespace gnsslog {
@@ -127,6 +128,19 @@ TEST_F(ComparisonReportTest, ListOptionsBeforeTheFilesLeaveEveryFileALog)
     const nlohmann::json doc = json({"--within", "0.01,0.02", a(), b()});
     ASSERT_EQ(doc["logs"].size(), 2u);
     EXPECT_EQ(doc["logs"][1]["statistics"]["withinThresholds"], nlohmann::json::array({0.01, 0.02}));
+}
+
+TEST_F(ComparisonReportTest, AutoFormatDetectsEachLogOnItsOwn)
+{
+    const std::string navcom = dir_ + "auto.pvt1b";
+    GeneratorOptions options;
+    options.targetBytes = 50000;
+    const GeneratorStats stats = writeLog(options, navcom);
+    const ToolRun r = runReportTool({"--json", "--format", "auto", a(), navcom});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const nlohmann::json doc = nlohmann::json::parse(r.out);
+    EXPECT_EQ(doc["comparison"]["logs"][0]["figures"]["records"], kEpochs);
+    EXPECT_EQ(doc["comparison"]["logs"][1]["figures"]["records"], stats.validRecords);
 }
 
 TEST_F(ComparisonReportTest, EachLogsDocumentIsTheSingleLogDocument)

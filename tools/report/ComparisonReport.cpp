@@ -62,7 +62,8 @@ ComparisonSettings settingsOf(const ReportOptions& options, const FrameSettings&
 {
     ComparisonSettings s;
     s.decodeOptions = frame.decode;
-    s.format = &options.inputFormat();
+    s.detectFormat = options.format == kAutoFormatName;
+    s.format = s.detectFormat ? nullptr : &options.inputFormat();
     s.truthMode = options.truthMode();
     s.manualX = frame.manual[0];
     s.manualY = frame.manual[1];
