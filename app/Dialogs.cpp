@@ -29,6 +29,25 @@ std::optional<QString> QtDialogs::openFileName(QWidget* parent)
     return files.front();
 }
 
+QStringList Dialogs::openFileNames(QWidget* parent)
+{
+    const std::optional<QString> file = openFileName(parent);
+    return file && !file->isEmpty() ? QStringList{*file} : QStringList{};
+}
+
+QStringList QtDialogs::openFileNames(QWidget* parent)
+{
+    QFileDialog dialog(parent);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setWindowTitle(QStringLiteral("Compare logs"));
+    if (dialog.exec() != QDialog::Accepted) {
+        return {};
+    }
+    return dialog.selectedFiles();
+}
+
 void QtDialogs::message(const QString& title, const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <exception>
 #include <optional>
@@ -18,6 +19,10 @@ public:
     // The open-file dialog: no filter, no title, no default extension, and
     // the named file need not exist. Nothing when the user cancels.
     virtual std::optional<QString> openFileName(QWidget* parent) = 0;
+
+    // The open-file dialog for several existing files; empty when the
+    // user cancels. By default the one-file dialog's answer.
+    virtual QStringList openFileNames(QWidget* parent);
 
     // A box with no owner window, an OK button and no icon.
     virtual void message(const QString& title, const QString& text) = 0;
@@ -35,6 +40,7 @@ public:
 class QtDialogs final : public Dialogs {
 public:
     std::optional<QString> openFileName(QWidget* parent) override;
+    QStringList openFileNames(QWidget* parent) override;
     void message(const QString& title, const QString& text) override;
     void error(const QString& text) override;
     std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label) override;

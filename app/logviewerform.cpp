@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -15,6 +16,7 @@
 #include <string>
 
 #include "app/About.h"
+#include "app/CompareLogsForm.h"
 #include "app/DataQualityForm.h"
 #include "app/Dialogs.h"
 #include "app/FrameMenu.h"
@@ -23,6 +25,7 @@
 #include "log/FormatDetection.h"
 #include "log/Formats.h"
 #include "log/Summary.h"
+#include "metrics/LogComparison.h"
 #include "plots/HistoPlot.h"
 #include "plots/XyPlot.h"
 
@@ -189,6 +192,8 @@ void TForm3::createMenus()
     File1->setObjectName(QStringLiteral("File1"));
     Loadlogfile1 = makeItem(File1, "Loadlogfile1", QStringLiteral("Load log file"), false, false);
     Exit1 = makeItem(File1, "Exit1", QStringLiteral("Exit"), false, false);
+    File1->addSeparator();
+    Comparelogs1 = makeItem(File1, "Comparelogs1", QStringLiteral("Compare logs..."), false, false);
 
     View1 = MainMenu1->addMenu(QStringLiteral("View"));
     View1->setObjectName(QStringLiteral("View1"));
@@ -261,6 +266,7 @@ void TForm3::createMenus()
     connectSelfChecked(ZHistogram1, &TForm3::ZHistogram1Click);
     connectSelfChecked(XYZplot1, &TForm3::XYZplot1Click);
     connectHandler(Dataquality1, &TForm3::Dataquality1Click);
+    connectHandler(Comparelogs1, &TForm3::Comparelogs1Click);
     connectSelfChecked(GeodeticKKJ1, &TForm3::GeodeticKKJ1Click);
     connectHandler(About1, &TForm3::About1Click);
 }
@@ -320,12 +326,7 @@ void TForm3::Button1Click()
     double manual[3];
     Frames->manualTruth(decodeOptions, manualX, manualY, manualZ, manual);
 
-    std::uint8_t truthMode = TruthMode::Manual;
-    if (Useaverageposition1->isChecked()) {
-        truthMode = TruthMode::Averaged;
-    } else if (Usefirstfixposition1->isChecked()) {
-        truthMode = TruthMode::FirstFix;
-    }
+    const std::uint8_t truthMode = chosenTruthMode();
 
     const LoadScope scope(loading_, Loadlogfile1);
     if (FormProgress) {
@@ -334,13 +335,7 @@ void TForm3::Button1Click()
     setWindowTitle(QFileInfo(*fileName).fileName());
 
     const QByteArray path = QFile::encodeName(*fileName);
-    // Neither designed item checked means NMEA, as the designed load does.
-    const InputFormat* format = Navcombinary->isChecked() ? &navcomFormat() : &nmeaFormat();
-    for (const auto& [item, itemFormat] : FormatItems) {
-        if (item->isChecked()) {
-            format = itemFormat;
-        }
-    }
+    const InputFormat* format = &chosenFormat();
     if (Detectautomatically1->isChecked()) {
         const InputFormat* detected = detectLogFileFormat(path.constData());
         format = detected != nullptr ? detected : &navcomFormat();
@@ -388,6 +383,78 @@ void TForm3::Button1Click()
     if (XYZplot1->isChecked()) {
         openErrorPlot();
     }
+}
+
+const InputFormat& TForm3::chosenFormat() const
+{
+    // Neither designed item checked means NMEA, as the designed load does.
+    const InputFormat* format = Navcombinary->isChecked() ? &navcomFormat() : &nmeaFormat();
+    for (const auto& [item, itemFormat] : FormatItems) {
+        if (item->isChecked()) {
+            format = itemFormat;
+        }
+    }
+    return *format;
+}
+
+std::uint8_t TForm3::chosenTruthMode() const
+{
+    if (Useaverageposition1->isChecked()) {
+        return TruthMode::Averaged;
+    }
+    if (Usefirstfixposition1->isChecked()) {
+        return TruthMode::FirstFix;
+    }
+    return TruthMode::Manual;
+}
+
+// Several logs analysed with the menus' settings and shown side by side;
+// the main window's own analysis and windows stay as they are.
+void TForm3::Comparelogs1Click()
+{
+    if (loading_) {
+        return;
+    }
+    const QStringList files = dialogs_.openFileNames(this);
+    if (files.isEmpty()) {
+        return;
+    }
+    ComparisonSettings settings;
+    settings.format = &chosenFormat();
+    settings.detectFormat = Detectautomatically1->isChecked();
+    settings.truthMode = chosenTruthMode();
+    // A bad manual coordinate stops here with its message, as a load does.
+    const double manualX = textToFloat(XCoord->text());
+    const double manualY = textToFloat(YCoord->text());
+    const double manualZ = textToFloat(ZCoord->text());
+    settings.decodeOptions = Frames->decodeOptions(VerifyNMEAchecksums1->isChecked());
+    double manual[3];
+    Frames->manualTruth(settings.decodeOptions, manualX, manualY, manualZ, manual);
+    settings.manualX = manual[0];
+    settings.manualY = manual[1];
+    settings.manualZ = manual[2];
+    std::vector<std::string> paths;
+    for (const QString& file : files) {
+        paths.push_back(QFile::encodeName(file).toStdString());
+    }
+
+    const LoadScope scope(loading_, Loadlogfile1);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    LogComparison comparison;
+    try {
+        comparison = compareLogs(paths, settings);
+    } catch (...) {
+        QApplication::restoreOverrideCursor();
+        throw;
+    }
+    QApplication::restoreOverrideCursor();
+
+    if (!CompareLogsForm) {
+        CompareLogsForm = new TCompareLogsForm(this);
+    }
+    CompareLogsForm->SetComparison(comparison, settings.requirements);
+    CompareLogsForm->show();
+    CompareLogsForm->raise();
 }
 
 void TForm3::Dataquality1Click()

@@ -26,6 +26,7 @@ class Dialogs;
 class TPlotForm;
 class TXYPlotForm;
 class TDataQualityForm;
+class TCompareLogsForm;
 class FrameMenu;
 
 class TForm3 : public QMainWindow {
@@ -47,6 +48,7 @@ public:
     void ZHistogram1Click();
     void XYZplot1Click();
     void Dataquality1Click();
+    void Comparelogs1Click();
     void GeodeticKKJ1Click();
     void About1Click();
     void FormDestroy();
@@ -69,6 +71,7 @@ public:
     QMenu* File1 = nullptr;
     QAction* Loadlogfile1 = nullptr;
     QAction* Exit1 = nullptr;
+    QAction* Comparelogs1 = nullptr;
     QMenu* View1 = nullptr;
     QAction* N3Dpositionhistogram1 = nullptr;
     QAction* XHistogram1 = nullptr;
@@ -103,6 +106,7 @@ public:
     QPointer<TPlotForm> Rtkx3DHistogramForm;
     QPointer<TXYPlotForm> ErrorPlotForm;
     QPointer<TDataQualityForm> DataQualityForm;
+    QPointer<TCompareLogsForm> CompareLogsForm;
     // Declared after the windows' fields and freed only after they are gone.
     std::unique_ptr<GNSSLog> Analysis;
 
@@ -128,6 +132,8 @@ private:
     void toggleViewItem(QAction* item, const std::function<void()>& destroyWindows,
                         const std::function<void()>& openMissingWindows);
     void hideProgress();
+    const InputFormat& chosenFormat() const;  // the Parsing mode menu's format
+    std::uint8_t chosenTruthMode() const;     // the Truth coordinates menu's mode
 
     Dialogs& dialogs_;
     bool loading_ = false;

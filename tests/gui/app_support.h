@@ -77,6 +77,17 @@ public:
         fileNames.pop_front();
         return answer;
     }
+    std::deque<QStringList> fileLists;  // answers of the several-file dialog, in order
+
+    QStringList openFileNames(QWidget*) override
+    {
+        if (fileLists.empty()) {
+            return {};
+        }
+        QStringList answer = fileLists.front();
+        fileLists.pop_front();
+        return answer;
+    }
     void message(const QString& title, const QString& text) override { messages.push_back({title, text}); }
     void error(const QString& text) override { errors.push_back(text); }
 

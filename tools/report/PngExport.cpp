@@ -29,6 +29,8 @@ std::string localeOf(int category)
     return name != nullptr ? name : "C";
 }
 
+}  // namespace
+
 // Text needs a QGuiApplication (fonts). A command-line tool has none, so
 // one on the offscreen platform is made on first use and lives until exit.
 // Qt sets the C library's locale from the environment when it makes one.
@@ -54,6 +56,8 @@ bool ensureGuiApplication()
     }();
     return application != nullptr;
 }
+
+namespace {
 
 QImage drawHistogram(const Histogram& histogram)
 {

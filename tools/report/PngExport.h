@@ -42,6 +42,11 @@ std::string drawReportPictures(const GNSSLog& analysis, int plotWidth, int plotH
 std::string exportPictures(const GNSSLog& analysis, const std::string& dir, int plotWidth,
                            int plotHeight);
 
+// Makes the offscreen QGuiApplication the pictures need, if no
+// application object exists; call it on the main thread before drawing on
+// others. False when another kind of application exists.
+bool ensureGuiApplication();
+
 // The picture's PNG file bytes; empty if it cannot be encoded.
 std::string encodePng(const QImage& image);
 

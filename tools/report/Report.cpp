@@ -13,6 +13,7 @@
 #include "log/FormatDetection.h"
 #include "log/Gpslog.h"
 #include "log/Summary.h"
+#include "tools/report/ComparisonReport.h"
 #include "tools/report/CsvExport.h"
 #include "tools/report/FrameOptions.h"
 #include "tools/report/HtmlReport.h"
@@ -143,6 +144,9 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
         return ReportExit::Ok;
     } catch (const CLI::ParseError& error) {
         return usageError(err, error.what());
+    }
+    if (options.comparison.asked()) {
+        return runComparisonReport(options, out, err);
     }
 
     FrameSettings frame;

@@ -13,6 +13,7 @@ namespace ReportExit {
 inline constexpr int Ok = 0;         // the log has records
 inline constexpr int NoRecords = 1;  // "No records, check parsing mode"
 inline constexpr int Usage = 2;      // bad command line, unreadable log, unwritable output
+inline constexpr int RequirementFailed = 3;  // a --require failed for a log or a slice
 }  // namespace ReportExit
 
 // Runs the tool on argv as the command would. Normal output goes to out,

@@ -141,7 +141,14 @@ void addReportOptions(CLI::App& app, ReportOptions& options)
         [&options](const std::string& text) { setPictureSize(text, options.pngWidth, options.pngHeight); },
         "size WxH of the error plot picture (default " + std::to_string(options.pngWidth) + "x" +
             std::to_string(options.pngHeight) + ")");
-    app.add_option("LOGFILE", options.logFile, "the log file to analyse")->required();
+    app.add_option_function<std::vector<std::string>>(
+        "LOGFILE",
+        [&options](const std::vector<std::string>& files) {
+            options.comparison.logFiles = files;
+            options.logFile = files.empty() ? std::string() : files.front();
+        },
+        "the log files to analyse; several are compared")
+        ->required();
 
     StatsOptions& stats = options.stats;
     app.add_flag("--stats", stats.text,
@@ -149,12 +156,15 @@ void addReportOptions(CLI::App& app, ReportOptions& options)
     app.add_option("--within", stats.within,
                    "Horizontal and vertical error limits (metres) for the within shares")
         ->delimiter(',')
+        // One comma-separated argument, so the log files after it stay log files.
+        ->allow_extra_args(false)
         ->check(kThresholdMetres)
         ->capture_default_str();
     app.add_option("--wrong-fix", stats.wrongFixThreshold,
                    "A fixed epoch whose horizontal or vertical error exceeds this (metres) is wrong")
         ->check(kThresholdMetres)
         ->capture_default_str();
+    addComparisonOptions(app, options.comparison);
     app.add_option("--html", stats.htmlFile,
                    "Write a self-contained HTML report (summary, statistics, pictures) to FILE");
 }

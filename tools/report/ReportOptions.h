@@ -12,6 +12,7 @@
 
 #include "log/InputFormat.h"
 #include "plots/PlotWindowSizes.h"
+#include "tools/report/ComparisonOptions.h"
 #include "tools/report/StatsReport.h"
 
 namespace CLI {
@@ -21,7 +22,7 @@ class App;
 namespace gnsslog {
 
 struct ReportOptions {
-    std::string logFile;
+    std::string logFile;            // the first log file
     bool nmea = false;              // --nmea: NMEA (ascii) instead of NavCom binary
     std::string format;             // --format NAME: any log format or "auto"; empty: as --nmea says
     bool noKkj = false;             // --no-kkj: no Geodetic-->KKJ conversion
@@ -37,6 +38,7 @@ struct ReportOptions {
     int pngWidth = ErrorPlotWindowSize::PictureWidth;
     int pngHeight = ErrorPlotWindowSize::PictureHeight;
     StatsOptions stats;  // --stats, --within, --wrong-fix, --html
+    ComparisonOptions comparison;  // every log file, --truth-from, --split, --require, --jobs
 
     // The log format of --format (with "auto", the one the start of the
     // log file looks like, NavCom binary when none), else of --nmea.

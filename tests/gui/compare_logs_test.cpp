@@ -1,0 +1,107 @@
+// File > Compare logs...: several logs analysed with the menus' truth and
+// parsing mode, shown as the comparison table; the main window's own
+// analysis, labels and windows stay as they were.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableWidget>
+
+#include "app/CompareLogsForm.h"
+#include "plots/HistoPlot.h"
+#include "log/Formats.h"
+#include "metrics/ComparisonTable.h"
+#include "tests/gui/app_support.h"
+
+namespace gnsslog::apptest {
+namespace {
+
+using CompareLogsTest = MainWindowTest;
+
+std::vector<std::string> rowOf(const QTableWidget& table, int row)
+{
+    std::vector<std::string> cells;
+    for (int c = 0; c < table.columnCount(); ++c) {
+        const QTableWidgetItem* item = table.item(row, c);
+        cells.push_back(item != nullptr ? item->text().toStdString() : std::string());
+    }
+    return cells;
+}
+
+TEST_F(CompareLogsTest, TableShowsEveryLogWithTheMenusTruthAndLeavesTheMainWindowAlone)
+{
+    const QString a = dir.write("a.pvt1b", navcomLog(30000, 7));
+    const QString b = dir.write("b.pvt1b", navcomLog(30000, 8));
+    const QString missing = QString::fromStdString((dir.path() / "missing.pvt1b").string());
+    form->Manualinput1->setChecked(true);
+    form->XCoord->setText(QStringLiteral("6677407"));
+    form->YCoord->setText(QStringLiteral("2550153"));
+    form->ZCoord->setText(QStringLiteral("45"));
+    const QString before = form->Label1->text();
+
+    dialogs.fileLists.push_back({a, missing, b});
+    form->Comparelogs1->trigger();
+
+    ASSERT_TRUE(form->CompareLogsForm);
+    TCompareLogsForm& window = *form->CompareLogsForm;
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.windowTitle(), "Compare logs");
+    EXPECT_EQ(window.TruthLabel->text(), "Truth: manual (6677407.0000, 2550153.0000, 45.0000)");
+
+    // The same cells as the comparison computed here with those settings.
+    ComparisonSettings settings;
+    settings.format = &navcomFormat();
+    settings.truthMode = TruthMode::Manual;
+    settings.manualX = 6677407;
+    settings.manualY = 2550153;
+    settings.manualZ = 45;
+    const TextTable expected = comparisonTable(
+        compareLogs({a.toStdString(), missing.toStdString(), b.toStdString()}, settings), {});
+    ASSERT_EQ(window.Table->rowCount(), 3);
+    ASSERT_EQ(window.Table->columnCount(), static_cast<int>(expected.header.size()));
+    for (int r = 0; r < 3; ++r) {
+        EXPECT_EQ(rowOf(*window.Table, r), expected.rows[static_cast<std::size_t>(r)]) << r;
+    }
+    EXPECT_EQ(rowOf(*window.Table, 1)[1], "unreadable");
+    EXPECT_NE(rowOf(*window.Table, 0)[1], "0");
+
+    EXPECT_EQ(form->Label1->text(), before);
+    EXPECT_EQ(form->Analysis, nullptr);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_FALSE(form->XHistogramForm);
+}
+
+TEST_F(CompareLogsTest, CancelShowsNothingAndABadManualNumberStopsBeforeAnyLog)
+{
+    form->Comparelogs1->trigger();  // the dialog answers nothing
+    EXPECT_FALSE(form->CompareLogsForm);
+
+    const QString a = dir.write("a.pvt1b", navcomLog());
+    form->XCoord->setText(QStringLiteral("abc"));
+    dialogs.fileLists.push_back({a});
+    form->Comparelogs1->trigger();
+    EXPECT_FALSE(form->CompareLogsForm);
+    ASSERT_EQ(dialogs.errors.size(), 1u);
+    EXPECT_NE(dialogs.errors.front().indexOf(QStringLiteral("abc")), -1);
+}
+
+TEST_F(CompareLogsTest, AnotherComparisonReplacesTheTableInTheSameWindow)
+{
+    const QString a = dir.write("a.pvt1b", navcomLog(30000, 7));
+    const QString b = dir.write("b.pvt1b", navcomLog(30000, 8));
+    dialogs.fileLists.push_back({a, b});
+    form->Comparelogs1->trigger();
+    ASSERT_TRUE(form->CompareLogsForm);
+    TCompareLogsForm* first = form->CompareLogsForm;
+    EXPECT_EQ(first->Table->rowCount(), 2);
+    EXPECT_EQ(first->TruthLabel->text(), "Truth: each log's own averaged RTK-fixed position");
+
+    dialogs.fileLists.push_back({b});
+    form->Comparelogs1->trigger();
+    EXPECT_EQ(form->CompareLogsForm, first);
+    EXPECT_EQ(first->Table->rowCount(), 1);
+    EXPECT_EQ(rowOf(*first->Table, 0)[0], "b.pvt1b");
+}
+
+}  // namespace
+}  // namespace gnsslog::apptest

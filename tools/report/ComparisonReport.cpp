@@ -1,0 +1,234 @@
+#include "tools/report/ComparisonReport.h"
+
+#include <filesystem>
+#include <mutex>
+#include <sstream>
+
+#include "log/Gpslog.h"
+#include "log/Summary.h"
+#include "metrics/ComparisonTable.h"
+#include "metrics/LogComparison.h"
+#include "tools/report/ComparisonHtml.h"
+#include "tools/report/ComparisonJson.h"
+#include "tools/report/FrameOptions.h"
+#include "tools/report/JsonReport.h"
+#include "tools/report/PngExport.h"
+#include "tools/report/QualityReport.h"
+#include "tools/report/Report.h"
+#include "tools/report/StatsReport.h"
+
+namespace gnsslog {
+
+namespace {
+
+// What the outputs need of one log, kept after its analysis is freed.
+struct LogOutput {
+    std::vector<std::string> summaryLines;  // as the window shows them
+    std::string statisticsText;             // --stats block
+    nlohmann::ordered_json document;        // --json: the single-log document
+    std::vector<HtmlPicture> pictures;      // --html
+    std::string pictureProblem;
+};
+
+std::string bareName(const std::string& file)
+{
+    const std::string name = std::filesystem::path(file).filename().string();
+    return name.empty() ? file : name;
+}
+
+int usageError(std::ostream& err, const std::string& message)
+{
+    err << "gnsslog-report: " << message << '\n' << "Run with --help for more information.\n";
+    return ReportExit::Usage;
+}
+
+// Options of the single-log run that write one file per log.
+std::string optionProblem(const ReportOptions& options)
+{
+    const ComparisonOptions& c = options.comparison;
+    if (c.logFiles.size() > 1 && !options.recordsCsv.empty()) {
+        return "--records-csv takes one log file";
+    }
+    if (c.logFiles.size() > 1 && !options.pngDir.empty()) {
+        return "--png takes one log file (--html shows the pictures of several)";
+    }
+    if (!c.truthFrom.empty() && options.truthMode() == TruthMode::Manual) {
+        return "--truth-from takes a log's averaged or first-fix truth, not with --truth manual";
+    }
+    return {};
+}
+
+ComparisonSettings settingsOf(const ReportOptions& options, const FrameSettings& frame)
+{
+    ComparisonSettings s;
+    s.decodeOptions = frame.decode;
+    s.detectFormat = options.format == kAutoFormatName;
+    s.format = s.detectFormat ? nullptr : &options.inputFormat();
+    s.truthMode = options.truthMode();
+    s.manualX = frame.manual[0];
+    s.manualY = frame.manual[1];
+    s.manualZ = frame.manual[2];
+    s.truthFrom = options.comparison.truthFrom;
+    s.withinThresholds = options.stats.within;
+    s.wrongFixThreshold = options.stats.wrongFixThreshold;
+    s.sliceSeconds = options.comparison.sliceSeconds;
+    s.requirements = options.comparison.requirements;
+    s.concurrency = options.comparison.jobs;
+    return s;
+}
+
+std::string requirementsLine(const LogComparison& comparison)
+{
+    std::string failing;
+    for (const LogRow& row : comparison.rows) {
+        if (row.openError.empty() && !row.passes()) {
+            failing += (failing.empty() ? "" : ", ") + bareName(row.file);
+        }
+    }
+    return failing.empty() ? "Requirements: PASS" : "Requirements: FAIL (" + failing + ")";
+}
+
+}  // namespace
+
+int runComparisonReport(const ReportOptions& options, std::ostream& out, std::ostream& err)
+{
+    if (const std::string problem = optionProblem(options); !problem.empty()) {
+        return usageError(err, problem);
+    }
+    FrameSettings frame;
+    if (const std::string problem = resolveFrameSettings(options, frame); !problem.empty()) {
+        return usageError(err, problem);
+    }
+    const ComparisonOptions& c = options.comparison;
+    const StatsOptions& statsOptions = options.stats;
+    const bool html = !statsOptions.htmlFile.empty();
+    if (html && !ensureGuiApplication()) {
+        err << "gnsslog-report: pictures need a QGuiApplication, and another kind of application exists\n";
+        return ReportExit::Usage;
+    }
+
+    std::vector<LogOutput> outputs(c.logFiles.size());
+    std::mutex pictureMutex;
+    const ComparisonSettings settings = settingsOf(options, frame);
+    const LogComparison comparison = compareLogs(
+        c.logFiles, settings, [&](std::size_t index, const GNSSLog& analysis, const LogRow& row) {
+            LogOutput& output = outputs[index];
+            const SummaryTexts texts = summaryTexts(analysis);
+            output.summaryLines = shownSummary(analysis, texts);
+            if (statsOptions.text) {
+                std::ostringstream block;
+                writeStatisticsText(block, row.statistics);
+                writeDataQualityText(block, analysis.dataQuality);
+                output.statisticsText = block.str();
+            }
+            if (options.json) {
+                output.document = analysisJson(analysis, texts);
+                addStatisticsJson(output.document, row.statistics);
+                output.document["dataQuality"] = dataQualityJson(analysis.dataQuality);
+                output.document["frame"] = frameJson(analysis);
+            }
+            if (html) {
+                // One painter at a time: the fonts are shared.
+                const std::lock_guard lock(pictureMutex);
+                output.pictureProblem = renderReportPictures(analysis, output.pictures);
+            }
+        });
+
+    if (!comparison.truthError.empty()) {
+        err << "gnsslog-report: --truth-from " << comparison.truthError << '\n';
+        return comparison.truthUnreadable ? ReportExit::Usage : ReportExit::NoRecords;
+    }
+
+    bool unreadable = false;
+    bool withoutRecords = false;
+    for (const LogRow& row : comparison.rows) {
+        if (!row.openError.empty()) {
+            err << "gnsslog-report: " << row.openError << '\n';
+            unreadable = true;
+        } else if (!row.hasRecords()) {
+            err << "gnsslog-report: " << row.file << ": " << kNoRecordsMessage << '\n';
+            withoutRecords = true;
+        }
+    }
+
+    const TextTable table = comparisonTable(comparison, c.requirements);
+    const std::string truthLine = describeTruth(comparison.truth);
+    if (options.json) {
+        nlohmann::ordered_json document;
+        nlohmann::ordered_json logs = nlohmann::ordered_json::array();
+        for (std::size_t i = 0; i < comparison.rows.size(); ++i) {
+            const LogRow& row = comparison.rows[i];
+            if (!row.openError.empty()) {
+                logs.push_back({{"file", row.file}, {"error", row.openError}});
+            } else {
+                logs.push_back(std::move(outputs[i].document));
+            }
+        }
+        document["logs"] = std::move(logs);
+        document["comparison"] = comparisonJson(comparison, c.requirements, c.sliceSeconds);
+        out << document.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+    } else {
+        for (std::size_t i = 0; i < comparison.rows.size(); ++i) {
+            const LogRow& row = comparison.rows[i];
+            out << "== " << bareName(row.file) << " ==\n";
+            if (!row.openError.empty()) {
+                out << row.openError << '\n';
+            } else {
+                for (const std::string& line : outputs[i].summaryLines) {
+                    out << line << '\n';
+                }
+                if (row.hasRecords()) {
+                    out << outputs[i].statisticsText;
+                }
+            }
+            out << '\n';
+        }
+        out << truthLine << '\n';
+        for (const std::string& line : formatTextTable(table)) {
+            out << line << '\n';
+        }
+        if (!c.requirements.empty()) {
+            out << requirementsLine(comparison) << '\n';
+        }
+    }
+
+    bool outputFailed = false;
+    if (html) {
+        std::vector<ComparedLogPage> pages;
+        for (std::size_t i = 0; i < comparison.rows.size(); ++i) {
+            const LogRow& row = comparison.rows[i];
+            ComparedLogPage page;
+            page.name = bareName(row.file);
+            if (!row.openError.empty()) {
+                page.summaryLines = {row.openError};
+            } else {
+                page.summaryLines = std::move(outputs[i].summaryLines);
+                page.pictures = std::move(outputs[i].pictures);
+                if (!outputs[i].pictureProblem.empty()) {
+                    err << "gnsslog-report: " << outputs[i].pictureProblem << '\n';
+                    outputFailed = true;
+                }
+            }
+            pages.push_back(std::move(page));
+        }
+        if (const std::string problem =
+                writeComparisonHtml(statsOptions.htmlFile, truthLine, table, pages);
+            !problem.empty()) {
+            err << "gnsslog-report: " << problem << '\n';
+            outputFailed = true;
+        }
+    }
+    out.flush();
+
+    if (unreadable || outputFailed) {
+        return ReportExit::Usage;
+    }
+    for (const LogRow& row : comparison.rows) {
+        if (!row.passes()) {
+            return ReportExit::RequirementFailed;
+        }
+    }
+    return withoutRecords ? ReportExit::NoRecords : ReportExit::Ok;
+}
+
+}  // namespace gnsslog
