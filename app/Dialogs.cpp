@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QWindow>
 
 #include <exception>
 
@@ -30,18 +31,40 @@ std::optional<QString> QtDialogs::openFileName(QWidget* parent)
 void QtDialogs::message(const QString& title, const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok);
-    // No owner window, but above the always-on-top main window.
-    box.setWindowFlag(Qt::WindowStaysOnTopHint);
-    box.setWindowModality(Qt::ApplicationModal);
-    box.exec();
+    execInFront(box);
 }
 
 void QtDialogs::error(const QString& text)
 {
     QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), text, QMessageBox::Ok);
-    box.setWindowFlag(Qt::WindowStaysOnTopHint);
-    box.setWindowModality(Qt::ApplicationModal);
-    box.exec();
+    execInFront(box);
+}
+
+void execInFront(QDialog& dialog)
+{
+    // No owner widget (the box must not die with a window), but a window
+    // manager stacks a dialog above the always-on-top main window only when
+    // the dialog is transient for it; a stays-on-top hint alone puts both in
+    // one layer, where the focused main window wins.
+    dialog.setWindowFlag(Qt::WindowStaysOnTopHint);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    QWidget* front = QApplication::activeWindow();
+    if (front == nullptr || front == &dialog) {
+        for (QWidget* candidate : QApplication::topLevelWidgets()) {
+            if (candidate != &dialog && candidate->isVisible() &&
+                candidate->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+                front = candidate;
+                break;
+            }
+        }
+    }
+    if (front != nullptr && front != &dialog && front->windowHandle() != nullptr) {
+        dialog.winId();  // makes the native window whose owner is set
+        if (QWindow* window = dialog.windowHandle()) {
+            window->setTransientParent(front->windowHandle());
+        }
+    }
+    dialog.exec();
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include <exception>
 #include <optional>
 
+class QDialog;
 class QWidget;
 
 namespace gnsslog {
@@ -34,6 +35,10 @@ public:
     void message(const QString& title, const QString& text) override;
     void error(const QString& text) override;
 };
+
+// Runs a modal dialog above the application's windows, the always-on-top
+// main window included, also under a window manager.
+void execInFront(QDialog& dialog);
 
 // The dialogs the application uses; QtDialogs unless a test swapped them.
 Dialogs& appDialogs();

@@ -21,7 +21,9 @@
 #include "app/ProgressBar.h"
 #include "log/Formats.h"
 #include "log/Summary.h"
+#include "plots/CdfPlot.h"
 #include "plots/HistoPlot.h"
+#include "plots/ScatterPlot.h"
 #include "plots/XyPlot.h"
 
 gnsslog::TForm3* Form3 = nullptr;
@@ -36,6 +38,8 @@ const QString kCaptionZ = QStringLiteral("Z histogram");
 const QString kCaption3DFix = QStringLiteral("3D RTK-FIX position");
 const QString kCaption3DRtkx = QStringLiteral("3D RTK-X position");
 const QString kCaptionErrorPlot = QStringLiteral("XYZ plotter window");
+const QString kCaptionScatter = QStringLiteral("Scatter plot");
+const QString kCaptionCdf = QStringLiteral("Error CDF");
 
 QLabel* makeLabel(QWidget* parent, const char* name, int left, int top, const QString& text)
 {
@@ -75,6 +79,22 @@ void destroyWindow(QPointer<Window>& field)
 {
     delete field.data();
     field = nullptr;
+}
+
+// A window closed from its frame goes the way its View item takes it: the
+// item is chosen, so its check and the window's existence stay in step.
+// Queued, so the window is not destroyed inside its own close event.
+template <typename Window>
+void closeThroughViewItem(Window* window, QAction* viewItem)
+{
+    QObject::connect(
+        window, &Window::closeRequested, viewItem,
+        [viewItem, shown = QPointer<Window>(window)] {
+            if (shown && viewItem->isChecked()) {
+                viewItem->trigger();
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 // Disables "Load log file" for the duration of a load and, however the
@@ -198,6 +218,8 @@ void TForm3::createMenus()
     XYZplot1 = makeItem(View1, "XYZplot1", QStringLiteral("XYZ-plot"), true, true);
     View1->addSeparator();
     Dataquality1 = makeItem(View1, "Dataquality1", QStringLiteral("Data quality..."), false, false);
+    Scatterplot1 = makeItem(View1, "Scatterplot1", QStringLiteral("Scatter plot"), true, false);
+    ErrorCdf1 = makeItem(View1, "ErrorCdf1", QStringLiteral("Error CDF"), true, false);
 
     // Radio items: choosing the checked one unchecks it, leaving the menu
     // with no checked item (ExclusiveOptional).
@@ -255,6 +277,8 @@ void TForm3::createMenus()
     connectSelfChecked(ZHistogram1, &TForm3::ZHistogram1Click);
     connectSelfChecked(XYZplot1, &TForm3::XYZplot1Click);
     connectHandler(Dataquality1, &TForm3::Dataquality1Click);
+    connectSelfChecked(Scatterplot1, &TForm3::Scatterplot1Click);
+    connectSelfChecked(ErrorCdf1, &TForm3::ErrorCdf1Click);
     connectSelfChecked(GeodeticKKJ1, &TForm3::GeodeticKKJ1Click);
     connectHandler(About1, &TForm3::About1Click);
 }
@@ -287,6 +311,8 @@ void TForm3::destroyPlotWindows()
     destroyWindow(Fix3DHistogramForm);
     destroyWindow(Rtkx3DHistogramForm);
     destroyWindow(ErrorPlotForm);
+    destroyWindow(ScatterPlotForm);
+    destroyWindow(CdfPlotForm);
 }
 
 void TForm3::Button1Click()
@@ -362,20 +388,26 @@ void TForm3::Button1Click()
     hideProgress();
 
     if (XHistogram1->isChecked()) {
-        openHistogram(XHistogramForm, kCaptionX, &Analysis->histX);
+        openHistogram(XHistogramForm, kCaptionX, &Analysis->histX, XHistogram1);
     }
     if (YHistogram1->isChecked()) {
-        openHistogram(YHistogramForm, kCaptionY, &Analysis->histY);
+        openHistogram(YHistogramForm, kCaptionY, &Analysis->histY, YHistogram1);
     }
     if (ZHistogram1->isChecked()) {
-        openHistogram(ZHistogramForm, kCaptionZ, &Analysis->histZ);
+        openHistogram(ZHistogramForm, kCaptionZ, &Analysis->histZ, ZHistogram1);
     }
     if (N3Dpositionhistogram1->isChecked()) {
-        openHistogram(Fix3DHistogramForm, kCaption3DFix, &Analysis->hist3DFix);
-        openHistogram(Rtkx3DHistogramForm, kCaption3DRtkx, &Analysis->hist3DRtkx);
+        openHistogram(Fix3DHistogramForm, kCaption3DFix, &Analysis->hist3DFix, N3Dpositionhistogram1);
+        openHistogram(Rtkx3DHistogramForm, kCaption3DRtkx, &Analysis->hist3DRtkx, N3Dpositionhistogram1);
     }
     if (XYZplot1->isChecked()) {
         openErrorPlot();
+    }
+    if (Scatterplot1->isChecked()) {
+        openScatterPlot();
+    }
+    if (ErrorCdf1->isChecked()) {
+        openCdfPlot();
     }
 }
 
@@ -389,10 +421,12 @@ void TForm3::Dataquality1Click()
     DataQualityForm->raise();
 }
 
-void TForm3::openHistogram(QPointer<TPlotForm>& field, const QString& caption, const Histogram* histogram)
+void TForm3::openHistogram(QPointer<TPlotForm>& field, const QString& caption, const Histogram* histogram,
+                           QAction* viewItem)
 {
     if (!field) {
         field = new TPlotForm(this, caption, histogram);
+        closeThroughViewItem(field.data(), viewItem);
     } else {
         field->SetHistogram(caption, histogram);
     }
@@ -403,10 +437,33 @@ void TForm3::openErrorPlot()
 {
     if (!ErrorPlotForm) {
         ErrorPlotForm = new TXYPlotForm(this, kCaptionErrorPlot, Analysis.get());
+        closeThroughViewItem(ErrorPlotForm.data(), XYZplot1);
     } else {
         ErrorPlotForm->SetAnalysis(Analysis.get());
     }
     ErrorPlotForm->show();
+}
+
+void TForm3::openScatterPlot()
+{
+    if (!ScatterPlotForm) {
+        ScatterPlotForm = new TScatterPlotForm(kCaptionScatter, Analysis.get());
+        closeThroughViewItem(ScatterPlotForm.data(), Scatterplot1);
+    } else {
+        ScatterPlotForm->SetAnalysis(Analysis.get());
+    }
+    ScatterPlotForm->show();
+}
+
+void TForm3::openCdfPlot()
+{
+    if (!CdfPlotForm) {
+        CdfPlotForm = new TCdfPlotForm(kCaptionCdf, Analysis.get());
+        closeThroughViewItem(CdfPlotForm.data(), ErrorCdf1);
+    } else {
+        CdfPlotForm->SetAnalysis(Analysis.get());
+    }
+    CdfPlotForm->show();
 }
 
 // View toggles: a checked item is unchecked and its windows destroyed; an
@@ -427,10 +484,10 @@ void TForm3::toggleViewItem(QAction* item, const std::function<void()>& destroyW
 }
 
 void TForm3::openMissingHistogram(QPointer<TPlotForm>& field, const QString& caption,
-                                  const Histogram* histogram)
+                                  const Histogram* histogram, QAction* viewItem)
 {
     if (!field) {
-        openHistogram(field, caption, histogram);
+        openHistogram(field, caption, histogram, viewItem);
     }
 }
 
@@ -438,21 +495,21 @@ void TForm3::XHistogram1Click()
 {
     toggleViewItem(
         XHistogram1, [this] { destroyWindow(XHistogramForm); },
-        [this] { openMissingHistogram(XHistogramForm, kCaptionX, &Analysis->histX); });
+        [this] { openMissingHistogram(XHistogramForm, kCaptionX, &Analysis->histX, XHistogram1); });
 }
 
 void TForm3::YHistogram1Click()
 {
     toggleViewItem(
         YHistogram1, [this] { destroyWindow(YHistogramForm); },
-        [this] { openMissingHistogram(YHistogramForm, kCaptionY, &Analysis->histY); });
+        [this] { openMissingHistogram(YHistogramForm, kCaptionY, &Analysis->histY, YHistogram1); });
 }
 
 void TForm3::ZHistogram1Click()
 {
     toggleViewItem(
         ZHistogram1, [this] { destroyWindow(ZHistogramForm); },
-        [this] { openMissingHistogram(ZHistogramForm, kCaptionZ, &Analysis->histZ); });
+        [this] { openMissingHistogram(ZHistogramForm, kCaptionZ, &Analysis->histZ, ZHistogram1); });
 }
 
 void TForm3::N3Dpositionhistogram1Click()
@@ -464,8 +521,8 @@ void TForm3::N3Dpositionhistogram1Click()
             destroyWindow(Rtkx3DHistogramForm);
         },
         [this] {
-            openMissingHistogram(Fix3DHistogramForm, kCaption3DFix, &Analysis->hist3DFix);
-            openMissingHistogram(Rtkx3DHistogramForm, kCaption3DRtkx, &Analysis->hist3DRtkx);
+            openMissingHistogram(Fix3DHistogramForm, kCaption3DFix, &Analysis->hist3DFix, N3Dpositionhistogram1);
+            openMissingHistogram(Rtkx3DHistogramForm, kCaption3DRtkx, &Analysis->hist3DRtkx, N3Dpositionhistogram1);
         });
 }
 
@@ -480,6 +537,28 @@ void TForm3::XYZplot1Click()
         });
 }
 
+void TForm3::Scatterplot1Click()
+{
+    toggleViewItem(
+        Scatterplot1, [this] { destroyWindow(ScatterPlotForm); },
+        [this] {
+            if (!ScatterPlotForm) {
+                openScatterPlot();
+            }
+        });
+}
+
+void TForm3::ErrorCdf1Click()
+{
+    toggleViewItem(
+        ErrorCdf1, [this] { destroyWindow(CdfPlotForm); },
+        [this] {
+            if (!CdfPlotForm) {
+                openCdfPlot();
+            }
+        });
+}
+
 void TForm3::GeodeticKKJ1Click()
 {
     GeodeticKKJ1->setChecked(!GeodeticKKJ1->isChecked());
@@ -488,7 +567,7 @@ void TForm3::GeodeticKKJ1Click()
 void TForm3::About1Click()
 {
     if (AboutDialog) {
-        AboutDialog->exec();
+        execInFront(*AboutDialog);
     }
 }
 
@@ -500,6 +579,8 @@ void TForm3::FormDestroy()
     destroyWindow(Fix3DHistogramForm);
     destroyWindow(Rtkx3DHistogramForm);
     destroyWindow(ErrorPlotForm);
+    destroyWindow(ScatterPlotForm);
+    destroyWindow(CdfPlotForm);
 }
 
 }  // namespace gnsslog

@@ -26,6 +26,8 @@ class Dialogs;
 class TPlotForm;
 class TXYPlotForm;
 class TDataQualityForm;
+class TScatterPlotForm;
+class TCdfPlotForm;
 
 class TForm3 : public QMainWindow {
     Q_OBJECT
@@ -46,6 +48,8 @@ public:
     void ZHistogram1Click();
     void XYZplot1Click();
     void Dataquality1Click();
+    void Scatterplot1Click();
+    void ErrorCdf1Click();
     void GeodeticKKJ1Click();
     void About1Click();
     void FormDestroy();
@@ -75,6 +79,8 @@ public:
     QAction* ZHistogram1 = nullptr;
     QAction* XYZplot1 = nullptr;
     QAction* Dataquality1 = nullptr;
+    QAction* Scatterplot1 = nullptr;  // unchecked at start
+    QAction* ErrorCdf1 = nullptr;     // unchecked at start
     QMenu* ruthcoordinates1 = nullptr;
     QActionGroup* TruthGroup = nullptr;
     QAction* Useaverageposition1 = nullptr;
@@ -99,6 +105,8 @@ public:
     QPointer<TPlotForm> Rtkx3DHistogramForm;
     QPointer<TXYPlotForm> ErrorPlotForm;
     QPointer<TDataQualityForm> DataQualityForm;
+    QPointer<TScatterPlotForm> ScatterPlotForm;
+    QPointer<TCdfPlotForm> CdfPlotForm;
     // Declared after the windows' fields and freed only after they are gone.
     std::unique_ptr<GNSSLog> Analysis;
 
@@ -117,9 +125,14 @@ private:
     void connectSelfChecked(QAction* action, Handler handler);
 
     void destroyPlotWindows();  // the load command's order
-    void openHistogram(QPointer<TPlotForm>& field, const QString& caption, const Histogram* histogram);
+    // viewItem: the View item whose choice destroys the window.
+    void openHistogram(QPointer<TPlotForm>& field, const QString& caption, const Histogram* histogram,
+                       QAction* viewItem);
     void openErrorPlot();
-    void openMissingHistogram(QPointer<TPlotForm>& field, const QString& caption, const Histogram* histogram);
+    void openScatterPlot();
+    void openCdfPlot();
+    void openMissingHistogram(QPointer<TPlotForm>& field, const QString& caption, const Histogram* histogram,
+                              QAction* viewItem);
     // The View items' common handler: see logviewerform.cpp.
     void toggleViewItem(QAction* item, const std::function<void()>& destroyWindows,
                         const std::function<void()>& openMissingWindows);

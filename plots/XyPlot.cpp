@@ -2,9 +2,13 @@
 
 #include <algorithm>
 
+#include <QCloseEvent>
+#include <QMoveEvent>
 #include <QPalette>
 #include <QResizeEvent>
 #include <QWheelEvent>
+
+#include "plots/CurveCheckBox.h"
 
 namespace gnsslog {
 
@@ -40,7 +44,9 @@ TXYPlotForm::TXYPlotForm(QWidget* mainWindow, const QString& caption, const GNSS
 {
     setWindowTitle(caption);
     createControls();
-    setMinimumSize(MinimumOuterWidth, MinimumOuterHeight);
+    // The smallest outer size less the designed frame, until the real frame
+    // is known: applied to the client as it stands it would widen it.
+    setMinimumSize(MinimumOuterWidth - DesignedFrame::Width, MinimumOuterHeight - DesignedFrame::Height);
     resize(DesignedClientWidth, DesignedClientHeight);
     if (Analysis != nullptr) {
         index_ = std::make_unique<SeriesIndex>(*Analysis);
@@ -113,14 +119,9 @@ void TXYPlotForm::createScaleGroup()
 void TXYPlotForm::createCheckBoxes()
 {
     const auto box = [this](const char* caption, Curve curve) {
-        auto* check = new QCheckBox(QString::fromLatin1(caption), this);
+        auto* check = new CurveCheckBox(QString::fromLatin1(caption), QColor::fromRgb(curveColour(curve)), this);
         check->resize(ControlWidth, 20);
         check->setChecked(true);
-        check->setAutoFillBackground(true);
-        QPalette palette = check->palette();
-        palette.setColor(QPalette::Window, QColor::fromRgb(curveColour(curve)));
-        palette.setColor(QPalette::WindowText, QColor(255, 255, 0));
-        check->setPalette(palette);
         connect(check, &QCheckBox::clicked, this, [this] { CheckBox1Click(); });
         return check;
     };
@@ -180,8 +181,11 @@ void TXYPlotForm::FormResize()
     // frame is taken off once it is known.
     const QSize outer = frameGeometry().size();
     const QSize frame = outer - size();
-    setMinimumSize(std::max(0, MinimumOuterWidth - frame.width()),
-                   std::max(0, MinimumOuterHeight - frame.height()));
+    laidOutFrame_ = frame;
+    // A frame thinner than the designed one would push the minimum past the
+    // designed client size; the designed size wins.
+    setMinimumSize(std::clamp(MinimumOuterWidth - frame.width(), 0, DesignedClientWidth),
+                   std::clamp(MinimumOuterHeight - frame.height(), 0, DesignedClientHeight));
     const int width = std::max(1, outer.width() - WidthAroundImage);
     const int height = std::max(1, outer.height() - HeightAroundImage);
     Image1->resize(width, height);
@@ -302,6 +306,20 @@ void TXYPlotForm::XYPlotFormMouseWheel(int wheelDelta)
     if (Analysis != nullptr && View.wheel(*Analysis, wheelDelta)) {
         FormResize();
     }
+}
+
+void TXYPlotForm::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    if (frameGeometry().size() - size() != laidOutFrame_) {
+        FormResize();
+    }
+}
+
+void TXYPlotForm::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    emit closeRequested();
 }
 
 void TXYPlotForm::resizeEvent(QResizeEvent* event)

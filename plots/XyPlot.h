@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QSize>
 #include <QString>
 #include <QWidget>
 
@@ -80,8 +81,18 @@ public:
     QAction* Zoomout1 = nullptr;
     QAction* Resetzoom1 = nullptr;
 
+signals:
+    // The window manager's close button (drawn even where the window asks
+    // for none) was pressed. The window stays: its owner hides it through
+    // the same path as its View item, so the item's check follows.
+    void closeRequested();
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    // A window manager frames a shown window without resizing it; the
+    // layout follows the outer size, so a new frame lays it out again.
+    void moveEvent(QMoveEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
 private:
@@ -93,6 +104,7 @@ private:
     void rebuildSeries();
 
     QWidget* mainWindow_;
+    QSize laidOutFrame_;  // the frame FormResize last worked with
     std::unique_ptr<SeriesIndex> index_;  // of Analysis, for fast rebuilds
 };
 
