@@ -180,6 +180,24 @@ TEST(ReportTool, JsonCarriesTheThreeObjectsConsistentWithTheAnalysis)
                      doc.at("maxErrorX").get<double>());
 }
 
+TEST(ReportTool, HtmlScatterCdfAddsTwoPictures)
+{
+    const auto path = std::filesystem::temp_directory_path() / "gnsslog-report-scatter-test.html";
+    std::string out;
+    std::string err;
+    ASSERT_EQ(run({kSample, "--html", path.string(), "--html-scatter-cdf"}, out, err), 0) << err;
+    std::ifstream in(path, std::ios::binary);
+    const std::string html((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::size_t images = 0;
+    for (std::size_t at = html.find("data:image/png;base64,"); at != std::string::npos;
+         at = html.find("data:image/png;base64,", at + 1)) {
+        ++images;
+    }
+    EXPECT_EQ(images, 8U);
+    EXPECT_NE(html.find("Cumulative share of the errors"), std::string::npos);
+    std::filesystem::remove(path);
+}
+
 TEST(ReportTool, HtmlOptionWritesThePageAndReportsAnUnwritablePath)
 {
     const auto path = std::filesystem::temp_directory_path() / "gnsslog-report-test.html";

@@ -362,14 +362,10 @@ std::string renderHtmlReport(const HtmlReportContent& content)
     return page.take();
 }
 
-std::string renderReportPictures(const GNSSLog& analysis, std::vector<HtmlPicture>& pictures)
+namespace {
+
+std::string encodeAll(const std::vector<ReportPicture>& drawn, std::vector<HtmlPicture>& pictures)
 {
-    std::vector<ReportPicture> drawn;
-    if (std::string problem =
-            drawReportPictures(analysis, ErrorPlotPictureWidth, ErrorPlotPictureHeight, drawn);
-        !problem.empty()) {
-        return problem;
-    }
     for (const ReportPicture& picture : drawn) {
         std::string png = encodePng(picture.image);
         if (png.empty()) {
@@ -378,6 +374,28 @@ std::string renderReportPictures(const GNSSLog& analysis, std::vector<HtmlPictur
         pictures.push_back(HtmlPicture{picture.title, std::move(png)});
     }
     return {};
+}
+
+}  // namespace
+
+std::string renderReportPictures(const GNSSLog& analysis, std::vector<HtmlPicture>& pictures)
+{
+    std::vector<ReportPicture> drawn;
+    if (std::string problem =
+            drawReportPictures(analysis, ErrorPlotPictureWidth, ErrorPlotPictureHeight, drawn);
+        !problem.empty()) {
+        return problem;
+    }
+    return encodeAll(drawn, pictures);
+}
+
+std::string renderRequestedWindowPictures(const GNSSLog& analysis, std::vector<HtmlPicture>& pictures)
+{
+    std::vector<ReportPicture> drawn;
+    if (std::string problem = drawRequestedWindowPictures(analysis, drawn); !problem.empty()) {
+        return problem;
+    }
+    return encodeAll(drawn, pictures);
 }
 
 std::string writeHtmlReport(const std::string& path, const HtmlReportContent& content)
@@ -401,7 +419,7 @@ std::string writeHtmlReport(const std::string& path, const HtmlReportContent& co
 
 std::string writeAnalysisHtml(const std::string& path, const std::string& logFile,
                               const GNSSLog& analysis, const std::vector<std::string>& summaryLines,
-                              const Statistics& statistics)
+                              const Statistics& statistics, bool withScatterAndCdf)
 {
     HtmlReportContent content;
     content.title = std::filesystem::path(logFile).filename().string();
@@ -409,6 +427,9 @@ std::string writeAnalysisHtml(const std::string& path, const std::string& logFil
     content.statistics = &statistics;
     content.dataQuality = &analysis.dataQuality;
     std::string failure = renderReportPictures(analysis, content.pictures);
+    if (failure.empty() && withScatterAndCdf) {
+        failure = renderRequestedWindowPictures(analysis, content.pictures);
+    }
     if (failure.empty()) {
         failure = writeHtmlReport(path, content);
     }

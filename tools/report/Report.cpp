@@ -176,7 +176,8 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
     }
     if (!statsOptions.htmlFile.empty()) {
         const std::string problem = writeAnalysisHtml(statsOptions.htmlFile, options.logFile, *analysis,
-                                                      shownSummary(*analysis, texts), statistics);
+                                                      shownSummary(*analysis, texts), statistics,
+                                                      statsOptions.htmlScatterCdf);
         if (!problem.empty()) {
             return failure(err, problem);
         }

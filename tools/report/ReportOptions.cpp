@@ -127,6 +127,8 @@ void addReportOptions(CLI::App& app, ReportOptions& options)
         ->capture_default_str();
     app.add_option("--html", stats.htmlFile,
                    "Write a self-contained HTML report (summary, statistics, pictures) to FILE");
+    app.add_flag("--html-scatter-cdf", stats.htmlScatterCdf,
+                 "Add the scatter plot and the error CDF to the HTML report's pictures");
 }
 
 bool parseCLocaleDouble(const std::string& text, double& value) noexcept

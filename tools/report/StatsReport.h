@@ -26,6 +26,7 @@ struct StatsOptions {
     std::vector<double> within{kDefaultWithinThresholds.begin(), kDefaultWithinThresholds.end()};
     double wrongFixThreshold = kDefaultWrongFixThreshold;
     std::string htmlFile;  // --html FILE; empty: no HTML report
+    bool htmlScatterCdf = false;  // --html-scatter-cdf: the page also shows those two pictures
 };
 
 // The readable block, several lines, each ending in a newline.
