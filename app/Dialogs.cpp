@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QWindow>
 
@@ -18,6 +19,13 @@ std::optional<QString> QtDialogs::openFileName(QWidget* parent)
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);
+    if (!lastFolder_.isEmpty()) {
+        dialog.setDirectory(lastFolder_);
+    }
+    if (!filters_.isEmpty()) {
+        dialog.setNameFilters(filters_);
+        dialog.selectNameFilter(filters_.front());
+    }
     if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
     }
@@ -25,6 +33,7 @@ std::optional<QString> QtDialogs::openFileName(QWidget* parent)
     if (files.isEmpty()) {
         return QString();
     }
+    lastFolder_ = QFileInfo(files.front()).absolutePath();
     return files.front();
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <exception>
 #include <optional>
@@ -20,6 +21,10 @@ public:
     // the named file need not exist. Nothing when the user cancels.
     virtual std::optional<QString> openFileName(QWidget* parent) = 0;
 
+    // Filters the next open-file dialogs offer, the first one selected
+    // (empty: none). Dialogs that show no filters ignore them.
+    virtual void setFileFilters(const QStringList& /*filters*/) {}
+
     // A box with no owner window, an OK button and no icon.
     virtual void message(const QString& title, const QString& text) = 0;
 
@@ -32,8 +37,13 @@ public:
 class QtDialogs final : public Dialogs {
 public:
     std::optional<QString> openFileName(QWidget* parent) override;
+    void setFileFilters(const QStringList& filters) override { filters_ = filters; }
     void message(const QString& title, const QString& text) override;
     void error(const QString& text) override;
+
+private:
+    QStringList filters_;
+    QString lastFolder_;  // of the last file chosen, while the application runs
 };
 
 // Runs a modal dialog above the application's windows, the always-on-top

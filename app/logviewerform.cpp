@@ -18,6 +18,7 @@
 #include "app/DataQualityForm.h"
 #include "app/Dialogs.h"
 #include "app/LocaleNumber.h"
+#include "app/LogFileFilters.h"
 #include "app/ProgressBar.h"
 #include "log/Formats.h"
 #include "log/Summary.h"
@@ -310,9 +311,17 @@ void TForm3::destroyPlotWindows()
     destroyWindow(ZHistogramForm);
     destroyWindow(Fix3DHistogramForm);
     destroyWindow(Rtkx3DHistogramForm);
-    destroyWindow(ErrorPlotForm);
+    destroyErrorPlot();
     destroyWindow(ScatterPlotForm);
     destroyWindow(CdfPlotForm);
+}
+
+void TForm3::destroyErrorPlot()
+{
+    if (ErrorPlotForm) {
+        errorPlotChoices_ = std::make_unique<ErrorPlotView>(ErrorPlotForm->currentView());
+    }
+    destroyWindow(ErrorPlotForm);
 }
 
 void TForm3::Button1Click()
@@ -322,6 +331,7 @@ void TForm3::Button1Click()
     if (loading_) {
         return;
     }
+    dialogs_.setFileFilters(logFileFilters(chosenFormat()));
     const std::optional<QString> fileName = dialogs_.openFileName(this);
     if (!fileName) {
         return;
@@ -351,16 +361,9 @@ void TForm3::Button1Click()
     setWindowTitle(QFileInfo(*fileName).fileName());
 
     const QByteArray path = QFile::encodeName(*fileName);
-    // Neither designed item checked means NMEA, as the designed load does.
-    const InputFormat* format = Navcombinary->isChecked() ? &navcomFormat() : &nmeaFormat();
-    for (const auto& [item, itemFormat] : FormatItems) {
-        if (item->isChecked()) {
-            format = itemFormat;
-        }
-    }
     Analysis = std::make_unique<GNSSLog>(
         path.constData(), ReportProgress,
-        DecodeOptions{GeodeticKKJ1->isChecked(), VerifyNMEAchecksums1->isChecked()}, *format,
+        DecodeOptions{GeodeticKKJ1->isChecked(), VerifyNMEAchecksums1->isChecked()}, chosenFormat(),
         truthMode, manualX, manualY, manualZ);
     if (DataQualityForm) {
         DataQualityForm->SetQuality(&Analysis->dataQuality);
@@ -411,6 +414,18 @@ void TForm3::Button1Click()
     }
 }
 
+const InputFormat& TForm3::chosenFormat() const
+{
+    // Neither designed item checked means NMEA, as the designed load does.
+    const InputFormat* format = Navcombinary->isChecked() ? &navcomFormat() : &nmeaFormat();
+    for (const auto& [item, itemFormat] : FormatItems) {
+        if (item->isChecked()) {
+            format = itemFormat;
+        }
+    }
+    return *format;
+}
+
 void TForm3::Dataquality1Click()
 {
     if (!DataQualityForm) {
@@ -437,6 +452,9 @@ void TForm3::openErrorPlot()
 {
     if (!ErrorPlotForm) {
         ErrorPlotForm = new TXYPlotForm(this, kCaptionErrorPlot, Analysis.get());
+        if (errorPlotChoices_) {
+            ErrorPlotForm->applyChoices(*errorPlotChoices_);
+        }
         closeThroughViewItem(ErrorPlotForm.data(), XYZplot1);
     } else {
         ErrorPlotForm->SetAnalysis(Analysis.get());
@@ -529,7 +547,7 @@ void TForm3::N3Dpositionhistogram1Click()
 void TForm3::XYZplot1Click()
 {
     toggleViewItem(
-        XYZplot1, [this] { destroyWindow(ErrorPlotForm); },
+        XYZplot1, [this] { destroyErrorPlot(); },
         [this] {
             if (!ErrorPlotForm) {
                 openErrorPlot();

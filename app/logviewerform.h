@@ -28,6 +28,7 @@ class TXYPlotForm;
 class TDataQualityForm;
 class TScatterPlotForm;
 class TCdfPlotForm;
+struct ErrorPlotView;
 
 class TForm3 : public QMainWindow {
     Q_OBJECT
@@ -137,8 +138,15 @@ private:
     void toggleViewItem(QAction* item, const std::function<void()>& destroyWindows,
                         const std::function<void()>& openMissingWindows);
     void hideProgress();
+    // The format of the checked parsing-mode item.
+    const InputFormat& chosenFormat() const;
+
+    // Destroys the error plot, keeping its scale and curve choices for the
+    // next one.
+    void destroyErrorPlot();
 
     Dialogs& dialogs_;
+    std::unique_ptr<ErrorPlotView> errorPlotChoices_;  // none until a plot has gone
     bool loading_ = false;
 };
 

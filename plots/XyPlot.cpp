@@ -227,6 +227,24 @@ ErrorPlotView TXYPlotForm::currentView() const
     return view;
 }
 
+void TXYPlotForm::applyChoices(const ErrorPlotView& choices)
+{
+    QRadioButton* const buttons[] = {RadioButton1, RadioButton2, RadioButton3,
+                                     RadioButton4, RadioButton5, RadioButton6};
+    const auto scale = static_cast<std::size_t>(choices.scale);
+    if (scale < std::size(buttons)) {
+        buttons[scale]->setChecked(true);
+    }
+    QCheckBox* const checks[] = {CheckBox1, CheckBox2, CheckBox3, CheckBox4,
+                                 CheckBox5, CheckBox6, CheckBox7, CheckBox8};
+    for (std::size_t i = 0; i < std::size(checks); ++i) {
+        checks[i]->setChecked(choices.curves[i]);
+    }
+    if (isVisible()) {
+        DrawPlot();
+    }
+}
+
 QString TXYPlotForm::panelText(int panel) const
 {
     if (panel < 0 || panel >= static_cast<int>(StatusPanels.size())) {

@@ -51,6 +51,9 @@ public:
     // The scale and curve choices as the painter takes them, read from the
     // radio buttons and check boxes.
     ErrorPlotView currentView() const;
+    // Sets the radio buttons and check boxes to another window's choices
+    // (scale and curves of a currentView()); repaints when shown.
+    void applyChoices(const ErrorPlotView& choices);
     QString panelText(int panel) const;
 
     const GNSSLog* Analysis = nullptr;

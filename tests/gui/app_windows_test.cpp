@@ -6,6 +6,8 @@
 #include <QCheckBox>
 #include <QImage>
 
+#include "app/LogFileFilters.h"
+#include "log/Formats.h"
 #include "plots/CdfPlot.h"
 #include "plots/CurveCheckBox.h"
 #include "plots/ErrorPlotPainter.h"
@@ -105,6 +107,43 @@ TEST_F(PlotWindowFrames, ScatterKeepsItsScaleAndRepaintsOnAChoice)
     EXPECT_NE(scatter.Image1->Bitmap, autoscaled) << "a 1 m scale draws another picture";
     scatter.SetAnalysis(form->Analysis.get());
     EXPECT_EQ(scatter.scale(), PlotScale::M1_0);
+}
+
+TEST_F(PlotWindowFrames, ErrorPlotKeepsScaleAndCurvesWhenRecreated)
+{
+    load(dir.write("a.bin", navcomLog()));
+    form->ErrorPlotForm->RadioButton4->click();  // 0.2 m
+    form->ErrorPlotForm->CheckBox2->click();     // Y-Error off
+    form->ErrorPlotForm->CheckBox7->click();     // DOP off
+    load(dir.write("b.bin", navcomLog(20000, 5)));
+    ASSERT_FALSE(form->ErrorPlotForm.isNull());
+    ErrorPlotView view = form->ErrorPlotForm->currentView();
+    EXPECT_EQ(view.scale, PlotScale::M0_2);
+    EXPECT_FALSE(view.curves[static_cast<std::size_t>(Curve::YError)]);
+    EXPECT_FALSE(view.curves[static_cast<std::size_t>(Curve::Dop)]);
+    EXPECT_TRUE(view.curves[static_cast<std::size_t>(Curve::XError)]);
+
+    // Through the View item too.
+    form->ErrorPlotForm->RadioButton6->click();  // 1.0 m
+    form->XYZplot1->trigger();
+    form->XYZplot1->trigger();
+    view = form->ErrorPlotForm->currentView();
+    EXPECT_EQ(view.scale, PlotScale::M1_0);
+    EXPECT_FALSE(view.curves[static_cast<std::size_t>(Curve::YError)]);
+}
+
+TEST(LogFileFilters, CurrentModeFirstEveryKnownFormatAndAllFilesLast)
+{
+    const QStringList nmea = logFileFilters(nmeaFormat());
+    ASSERT_GE(nmea.size(), 3);
+    EXPECT_TRUE(nmea.front().startsWith("NMEA (ascii) logs (")) << nmea.front().toStdString();
+    EXPECT_TRUE(nmea.front().contains("*.nmea"));
+    EXPECT_EQ(nmea.back(), "All files (*)");
+    const QStringList navcom = logFileFilters(navcomFormat());
+    EXPECT_TRUE(navcom.front().contains("*.pvt1b")) << navcom.front().toStdString();
+    EXPECT_EQ(navcom.size(), nmea.size());
+    EXPECT_TRUE(navcom.contains(nmea.front())) << "the other modes follow";
+    EXPECT_EQ(navcom.count("All files (*)"), 1);
 }
 
 // The whole box in the curve's colour, caption yellow, tick on white.
