@@ -9,6 +9,7 @@
 #include <QWheelEvent>
 
 #include "plots/CurveCheckBox.h"
+#include "plots/StatusPanel.h"
 
 namespace gnsslog {
 
@@ -89,8 +90,7 @@ void TXYPlotForm::createStatusBar()
     };
     StatusBar1 = new QStatusBar(this);
     for (std::size_t i = 0; i < StatusPanels.size(); ++i) {
-        auto* label = new QLabel(QString::fromLatin1(panels[i].text), StatusBar1);
-        label->setFixedWidth(panels[i].width);
+        auto* label = new StatusPanel(QString::fromLatin1(panels[i].text), panels[i].width, StatusBar1);
         label->setAlignment(panels[i].alignment | Qt::AlignVCenter);
         StatusBar1->addWidget(label);
         StatusPanels[i] = label;
