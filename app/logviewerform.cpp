@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 
 #include <exception>
 #include <string>
@@ -25,6 +26,7 @@
 #include "plots/CdfPlot.h"
 #include "plots/HistoPlot.h"
 #include "plots/ScatterPlot.h"
+#include "plots/WindowPlacement.h"
 #include "plots/XyPlot.h"
 
 gnsslog::TForm3* Form3 = nullptr;
@@ -442,6 +444,7 @@ void TForm3::openHistogram(QPointer<TPlotForm>& field, const QString& caption, c
     if (!field) {
         field = new TPlotForm(this, caption, histogram);
         closeThroughViewItem(field.data(), viewItem);
+        placeNewWindow(field.data());
     } else {
         field->SetHistogram(caption, histogram);
     }
@@ -456,6 +459,7 @@ void TForm3::openErrorPlot()
             ErrorPlotForm->applyChoices(*errorPlotChoices_);
         }
         closeThroughViewItem(ErrorPlotForm.data(), XYZplot1);
+        placeNewWindow(ErrorPlotForm.data());
     } else {
         ErrorPlotForm->SetAnalysis(Analysis.get());
     }
@@ -467,6 +471,7 @@ void TForm3::openScatterPlot()
     if (!ScatterPlotForm) {
         ScatterPlotForm = new TScatterPlotForm(kCaptionScatter, Analysis.get());
         closeThroughViewItem(ScatterPlotForm.data(), Scatterplot1);
+        placeNewWindow(ScatterPlotForm.data());
     } else {
         ScatterPlotForm->SetAnalysis(Analysis.get());
     }
@@ -478,10 +483,34 @@ void TForm3::openCdfPlot()
     if (!CdfPlotForm) {
         CdfPlotForm = new TCdfPlotForm(kCaptionCdf, Analysis.get());
         closeThroughViewItem(CdfPlotForm.data(), ErrorCdf1);
+        placeNewWindow(CdfPlotForm.data());
     } else {
         CdfPlotForm->SetAnalysis(Analysis.get());
     }
     CdfPlotForm->show();
+}
+
+void TForm3::placeNewWindow(QWidget* window)
+{
+    // Only beside a main window on a screen; hidden (as in tests) the
+    // window system decides.
+    if (!isVisible() || screen() == nullptr) {
+        return;
+    }
+    // Not yet framed: assume the main window's frame, from the same window
+    // manager.
+    const QSize frame = frameGeometry().size() - size();
+    std::vector<QRect> taken{frameGeometry()};
+    int others = 0;
+    const QWidget* const windows[] = {XHistogramForm, YHistogramForm, ZHistogramForm, Fix3DHistogramForm,
+                                      Rtkx3DHistogramForm, ErrorPlotForm, ScatterPlotForm, CdfPlotForm};
+    for (const QWidget* other : windows) {
+        if (other != nullptr && other != window && other->isVisible()) {
+            taken.push_back(other->frameGeometry());
+            ++others;
+        }
+    }
+    window->move(placeWindow(screen()->availableGeometry(), taken, window->size() + frame, others));
 }
 
 // View toggles: a checked item is unchecked and its windows destroyed; an

@@ -144,6 +144,8 @@ private:
     // Destroys the error plot, keeping its scale and curve choices for the
     // next one.
     void destroyErrorPlot();
+    // Moves a window not yet shown to a free place beside the others.
+    void placeNewWindow(QWidget* window);
 
     Dialogs& dialogs_;
     std::unique_ptr<ErrorPlotView> errorPlotChoices_;  // none until a plot has gone
