@@ -21,19 +21,6 @@ static_assert(kReportedPercentiles[0] == kCdfLevels[0] && kReportedPercentiles[1
 constexpr std::array<SolutionClass, kCdfClassCount> kClasses{SolutionClass::RtkFixed,
                                                              SolutionClass::RtkFloat, SolutionClass::All};
 
-// Bin whose upper edge is the first at or above the error; bins for beyond.
-std::size_t binOf(double error, double binWidth, std::size_t bins) noexcept
-{
-    if (!(error > 0)) {
-        return 0;
-    }
-    const double edge = std::ceil(error / binWidth);
-    if (!(edge <= static_cast<double>(bins))) {
-        return bins;
-    }
-    return static_cast<std::size_t>(edge) - 1;
-}
-
 void count(CdfCurve& curve, std::size_t bin) noexcept
 {
     ++curve.count;
@@ -43,6 +30,43 @@ void count(CdfCurve& curve, std::size_t bin) noexcept
 }
 
 }  // namespace
+
+double ErrorCdf::edge(std::size_t bin) const noexcept
+{
+    if (bins < 2 || bin == 0) {
+        return kCdfLowestEdge;
+    }
+    if (bin >= bins - 1) {
+        return highestEdge;
+    }
+    const double step = static_cast<double>(bin) / static_cast<double>(bins - 1);
+    return kCdfLowestEdge * std::pow(highestEdge / kCdfLowestEdge, step);
+}
+
+double ErrorCdf::axisPosition(double error) const noexcept
+{
+    return std::log(error / kCdfLowestEdge) / std::log(highestEdge / kCdfLowestEdge);
+}
+
+std::size_t ErrorCdf::binOf(double error) const noexcept
+{
+    if (!(error <= highestEdge)) {
+        return bins;
+    }
+    if (error <= kCdfLowestEdge || bins < 2) {
+        return 0;
+    }
+    // The logarithm gives the bin up to rounding; the edges decide.
+    const double guess = std::ceil(axisPosition(error) * static_cast<double>(bins - 1));
+    auto bin = static_cast<std::size_t>(std::clamp(guess, 0.0, static_cast<double>(bins - 1)));
+    while (bin > 0 && error <= edge(bin - 1)) {
+        --bin;
+    }
+    while (bin < bins - 1 && error > edge(bin)) {
+        ++bin;
+    }
+    return bin;
+}
 
 double CdfCurve::share(std::size_t bin) const noexcept
 {
@@ -55,7 +79,7 @@ double CdfCurve::share(std::size_t bin) const noexcept
 ErrorCdf computeErrorCdf(const GNSSLog& log, std::size_t bins)
 {
     ErrorCdf cdf;
-    cdf.bins = std::max<std::size_t>(bins, 1);
+    cdf.bins = std::max<std::size_t>(bins, 2);
     const AccuracyStats stats = computeAccuracyStats(log, {});
 
     double largest = 0;
@@ -72,10 +96,10 @@ ErrorCdf computeErrorCdf(const GNSSLog& log, std::size_t bins)
             largest = std::max(largest, accuracy.verticalPercentiles[kPercentile99]);
         }
     }
-    const double range = std::isfinite(largest) ? std::max(kSmallestRange, largest * kRangeMargin) : kSmallestRange;
-    cdf.binWidth = range / static_cast<double>(cdf.bins);
-    if (!(cdf.binWidth > 0) || !std::isfinite(cdf.binWidth)) {
-        cdf.binWidth = kSmallestRange / static_cast<double>(cdf.bins);
+    cdf.highestEdge =
+        std::isfinite(largest) ? std::max(kSmallestRange, largest * kRangeMargin) : kSmallestRange;
+    if (!std::isfinite(cdf.highestEdge)) {
+        cdf.highestEdge = kSmallestRange;
     }
     for (std::size_t c = 0; c < kCdfClassCount; ++c) {
         cdf.horizontal[c].atOrBelow.assign(cdf.bins, 0);
@@ -91,14 +115,14 @@ ErrorCdf computeErrorCdf(const GNSSLog& log, std::size_t bins)
                                 : solution == SolutionClass::RtkFloat ? static_cast<std::size_t>(CdfClass::RtkFloat)
                                                                       : all;
         if (e.haveHorizontal) {
-            const std::size_t bin = binOf(e.horizontal, cdf.binWidth, cdf.bins);
+            const std::size_t bin = cdf.binOf(e.horizontal);
             if (own != all) {
                 count(cdf.horizontal[own], bin);
             }
             count(cdf.horizontal[all], bin);
         }
         if (e.haveZ) {
-            const std::size_t bin = binOf(e.vertical, cdf.binWidth, cdf.bins);
+            const std::size_t bin = cdf.binOf(e.vertical);
             if (own != all) {
                 count(cdf.vertical[own], bin);
             }

@@ -18,12 +18,7 @@ constexpr int LeftLabels = 40;   // pixels left of each panel for the share labe
 constexpr int TopMargin = 22;    // room for the panel title
 constexpr int RightMargin = 10;
 constexpr int BottomLabels = 40;  // error labels and the legend
-
-QString metres(double value)
-{
-    // Always a decimal point, whatever the process's C locale.
-    return QString::asprintf("%0.3f m", value);
-}
+constexpr int LabelHeight = 12;   // pixels a share label needs clear of the next
 
 constexpr std::array<CdfClass, kCdfClassCount> kDrawOrder{CdfClass::All, CdfClass::RtkFloat, CdfClass::RtkFixed};
 
@@ -49,7 +44,9 @@ void paintPanel(Canvas& canvas, const CdfPanel& p, const ErrorCdf& cdf,
     canvas.lineTo(p.left, p.bottom());
     canvas.lineTo(p.left + p.width, p.bottom());
 
-    canvas.textOut(p.left - LeftLabels + 2, p.rowOf(1.0) - 6, QStringLiteral("100 %"));
+    if (p.rowOf(kCdfLevels.back() / 100.0) - p.rowOf(1.0) >= LabelHeight) {
+        canvas.textOut(p.left - LeftLabels + 2, p.rowOf(1.0) - 6, QStringLiteral("100 %"));
+    }
     canvas.textOut(p.left - LeftLabels + 2, p.rowOf(0.0) - 6, QStringLiteral("0 %"));
     for (const int level : kCdfLevels) {
         const int y = p.rowOf(level / 100.0);
@@ -58,29 +55,48 @@ void paintPanel(Canvas& canvas, const CdfPanel& p, const ErrorCdf& cdf,
         canvas.lineTo(p.left + p.width, y);
         canvas.textOut(p.left - LeftLabels + 2, y - 6, QString::asprintf("%d %%", level));
     }
-    canvas.textOut(p.left, p.bottom() + 3, QStringLiteral("0"));
-    canvas.textOut(p.left + p.width - 50, p.bottom() + 3, metres(cdf.range()));
+    // Decades on the logarithmic error axis.
+    struct Decade {
+        double metres;
+        const char* text;
+    };
+    static constexpr Decade decades[] = {{0.001, "1 mm"}, {0.01, "1 cm"}, {0.1, "10 cm"},
+                                         {1, "1 m"},      {10, "10 m"},   {100, "100 m"},
+                                         {1000, "1 km"},  {10000, "10 km"}};
+    for (const Decade& decade : decades) {
+        const double position = cdf.axisPosition(decade.metres);
+        if (!(position >= 0 && position <= 1)) {
+            continue;
+        }
+        const int x = p.left + toInt32(std::round(position * p.width));
+        canvas.setPen(Black);
+        canvas.moveTo(x, p.bottom());
+        canvas.lineTo(x, p.bottom() + 4);
+        canvas.textOut(x - 8, p.bottom() + 5, QString::fromLatin1(decade.text));
+    }
 
+    if (cdf.bins < 2 || p.width <= 0) {
+        return;
+    }
+    const double lastBin = static_cast<double>(cdf.bins - 1);
     for (const CdfClass c : kDrawOrder) {
         const CdfCurve& curve = curves[static_cast<std::size_t>(c)];
-        if (curve.count == 0 || cdf.bins == 0 || p.width <= 0) {
+        if (curve.count == 0) {
             continue;
         }
         const unsigned colour = cdfClassColour(c);
         canvas.setPen(colour, 2);
-        canvas.moveTo(p.left, p.bottom());
+        canvas.moveTo(p.left, p.rowOf(curve.share(0)));
         for (int column = 1; column <= p.width; ++column) {
-            // The bin holding this column's error, at the bin's upper edge.
-            const std::size_t bin = static_cast<std::size_t>(
-                std::min<double>(static_cast<double>(cdf.bins) - 1,
-                                 std::ceil(static_cast<double>(column) * static_cast<double>(cdf.bins) / p.width) - 1));
-            canvas.lineTo(p.left + column, p.rowOf(curve.share(bin)));
+            // The bin whose upper edge is the first at or past this column.
+            const double bin = std::min(lastBin, std::ceil(column * lastBin / p.width));
+            canvas.lineTo(p.left + column, p.rowOf(curve.share(static_cast<std::size_t>(bin))));
         }
         // Where the curve crosses each level: a short mark on the axis.
         for (const double error : curve.levelErrors) {
-            const double x = p.left + error / cdf.range() * p.width;
-            if (std::isfinite(x) && x <= p.left + p.width) {
-                const int column = toInt32(std::round(x));
+            const double position = std::max(0.0, cdf.axisPosition(error));
+            if (position <= 1) {
+                const int column = p.left + toInt32(std::round(position * p.width));
                 canvas.setPen(colour, 2);
                 canvas.moveTo(column, p.bottom() - 4);
                 canvas.lineTo(column, p.bottom() + 1);

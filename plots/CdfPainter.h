@@ -14,7 +14,8 @@ namespace gnsslog {
 unsigned cdfClassColour(CdfClass c) noexcept;
 
 // One panel's plot area in an image of a given size: share 0 at bottom,
-// share 1 at top, error 0 at left, the cdf's range at left + width.
+// share 1 at top; the error on a logarithmic axis, kCdfLowestEdge at left
+// and the cdf's range at left + width.
 struct CdfPanel {
     int left = 0;
     int top = 0;

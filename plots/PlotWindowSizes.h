@@ -47,7 +47,7 @@ inline constexpr int PictureHeight = DesignedClientHeight + DesignedFrame::Heigh
 // margin and the scale column on the right; it does not depend on the frame.
 namespace ScatterWindowSize {
 inline constexpr int DesignedClientWidth = 560;
-inline constexpr int DesignedClientHeight = 440;
+inline constexpr int DesignedClientHeight = 370;
 inline constexpr int ControlColumn = 95;
 inline constexpr int WidthAroundImage = 20 + ControlColumn;
 inline constexpr int HeightAroundImage = 20;

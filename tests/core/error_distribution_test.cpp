@@ -2,7 +2,9 @@
 // analyses whose answers are worked out by hand.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 #include <limits>
 
 #include "log/Gpslog.h"
@@ -42,48 +44,59 @@ TEST(ScatterCircles, AreTheRtkFixedPercentilesAndTwoDrms)
 }
 
 // Fixed: horizontal k/16 m (k = 1..16); float: 2 m; other: 0.5 m (all
-// only). Range 1.25 x 2 m = 2.5 m, so 40 bins are 1/16 m wide and every
-// error sits exactly on a bin's upper edge.
-TEST(ErrorCdf, SharesAtBinEdgesPerClass)
+// only). The range is 1.25 x the largest 99th percentile, 2 m.
+TEST(ErrorCdf, SharesAtEveryBinEdgePerClass)
 {
     GNSSLog log = manualLog();
+    std::vector<double> fixedErrors;
     for (int k = 1; k <= 16; ++k) {
         log.records.push_back(epoch(FixType::RtkFixed, 0, 0.0625 * k, 0));
+        fixedErrors.push_back(0.0625 * k);
     }
     log.records.push_back(epoch(FixType::RtkFloat, 2, 0, 0.25));
     log.records.push_back(epoch(FixType::StandAlone, 0, -0.5, 0));
     const ErrorCdf cdf = computeErrorCdf(log, 40);
     ASSERT_EQ(cdf.bins, 40u);
-    EXPECT_DOUBLE_EQ(cdf.binWidth, 0.0625);
     EXPECT_DOUBLE_EQ(cdf.range(), 2.5);
+    EXPECT_DOUBLE_EQ(cdf.edge(0), 0.001);
+    EXPECT_DOUBLE_EQ(cdf.edge(39), 2.5);
+    EXPECT_NEAR(cdf.edge(13) / cdf.edge(12), cdf.edge(27) / cdf.edge(26), 1e-12) << "geometric";
+    EXPECT_NEAR(cdf.axisPosition(std::sqrt(0.001 * 2.5)), 0.5, 1e-12);
 
+    // Every bin against a plain count of the errors at or below its edge.
+    std::vector<double> allErrors = fixedErrors;
+    allErrors.push_back(2.0);
+    allErrors.push_back(0.5);
+    const auto shareAtOrBelow = [](const std::vector<double>& errors, double edge) {
+        return static_cast<double>(std::count_if(errors.begin(), errors.end(),
+                                                 [edge](double e) { return e <= edge; })) /
+               static_cast<double>(errors.size());
+    };
     const CdfCurve& fixed = cdf.horizontal[kFixed];
-    EXPECT_EQ(fixed.count, 16);
-    for (std::size_t bin = 0; bin < 16; ++bin) {
-        EXPECT_DOUBLE_EQ(fixed.share(bin), (bin + 1) / 16.0) << bin;
+    const CdfCurve& all = cdf.horizontal[kAll];
+    ASSERT_EQ(fixed.count, 16);
+    ASSERT_EQ(all.count, 18);
+    for (std::size_t bin = 0; bin < cdf.bins; ++bin) {
+        EXPECT_DOUBLE_EQ(fixed.share(bin), shareAtOrBelow(fixedErrors, cdf.edge(bin))) << bin;
+        EXPECT_DOUBLE_EQ(all.share(bin), shareAtOrBelow(allErrors, cdf.edge(bin))) << bin;
+        EXPECT_DOUBLE_EQ(cdf.horizontal[kFloat].share(bin), cdf.edge(bin) >= 2.0 ? 1.0 : 0.0) << bin;
     }
-    EXPECT_DOUBLE_EQ(fixed.share(39), 1.0);
     EXPECT_DOUBLE_EQ(fixed.share(1000), 1.0) << "beyond the last bin reads the last";
     EXPECT_DOUBLE_EQ(fixed.levelErrors[0], 0.5);     // rank 8 of 16
     EXPECT_DOUBLE_EQ(fixed.levelErrors[1], 0.6875);  // rank 11
     EXPECT_DOUBLE_EQ(fixed.levelErrors[2], 1.0);     // rank 16
 
-    EXPECT_EQ(cdf.horizontal[kFloat].count, 1);
-    EXPECT_EQ(cdf.horizontal[kFloat].share(30), 0.0);
-    EXPECT_EQ(cdf.horizontal[kFloat].share(31), 1.0);
-
-    const CdfCurve& all = cdf.horizontal[kAll];
-    EXPECT_EQ(all.count, 18);
-    EXPECT_DOUBLE_EQ(all.share(7), 9 / 18.0) << "8 fixed and the other epoch at 0.5 m";
-    for (std::size_t bin = 1; bin < cdf.bins; ++bin) {
-        EXPECT_GE(all.share(bin), all.share(bin - 1));
-    }
-
     EXPECT_EQ(cdf.vertical[kFixed].count, 16);
     EXPECT_DOUBLE_EQ(cdf.vertical[kFixed].share(0), 1.0) << "every vertical error is 0";
-    EXPECT_DOUBLE_EQ(cdf.vertical[kFloat].share(3), 1.0);
-    EXPECT_DOUBLE_EQ(cdf.vertical[kFloat].share(2), 0.0);
     EXPECT_EQ(cdf.vertical[kAll].count, 18);
+    EXPECT_DOUBLE_EQ(cdf.vertical[kAll].share(0), 17 / 18.0);
+
+    // An error exactly on an edge is at or below it.
+    for (const std::size_t bin : {std::size_t{0}, std::size_t{7}, std::size_t{39}}) {
+        EXPECT_EQ(cdf.binOf(cdf.edge(bin)), bin);
+        EXPECT_EQ(cdf.binOf(std::nextafter(cdf.edge(bin), 10.0)), bin + 1);
+    }
+    EXPECT_EQ(cdf.binOf(std::numeric_limits<double>::quiet_NaN()), cdf.bins);
 }
 
 TEST(ErrorCdf, OnlyMeasuredFiniteErrorsCount)
@@ -104,7 +117,7 @@ TEST(ErrorCdf, OnlyMeasuredFiniteErrorsCount)
 TEST(ErrorCdf, EmptyLogHasEmptyCurvesOverTheSmallestRange)
 {
     const ErrorCdf cdf = computeErrorCdf(manualLog(), 0);
-    EXPECT_EQ(cdf.bins, 1u);
+    EXPECT_EQ(cdf.bins, 2u);
     EXPECT_DOUBLE_EQ(cdf.range(), 0.01);
     for (const CdfCurve& curve : cdf.horizontal) {
         EXPECT_EQ(curve.count, 0);

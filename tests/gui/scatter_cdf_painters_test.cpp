@@ -121,7 +121,7 @@ TEST_F(ScatterCdfPainters, ScatterOfNothingOrAbsurdValuesDrawsTheFrameOnly)
 }
 
 // Fixed errors 1/16 .. 1 m, float 2 m: the fixed curve (drawn last) runs at
-// the share its bin has, column by column.
+// the share of the bin whose edge each column reaches, on a logarithmic axis.
 TEST_F(ScatterCdfPainters, CdfCurvesFollowTheSharesAndLevelsAreMarked)
 {
     GNSSLog log = truthLog();
@@ -139,20 +139,21 @@ TEST_F(ScatterCdfPainters, CdfCurvesFollowTheSharesAndLevelsAreMarked)
     EXPECT_EQ(p.rowOf(1), p.top);
     const CdfCurve& fixed = cdf.horizontal[static_cast<std::size_t>(CdfClass::RtkFixed)];
     int checked = 0;
-    for (int column = 2; column < p.width - 1; column += 7) {
-        const auto bin = static_cast<std::size_t>(std::ceil(column * 40.0 / p.width) - 1);
-        // A bin edge column jumps: only columns inside a bin are flat.
-        if (bin != static_cast<std::size_t>(std::ceil((column + 1) * 40.0 / p.width) - 1) ||
-            bin != static_cast<std::size_t>(std::ceil((column - 1) * 40.0 / p.width) - 1)) {
+    const auto binAt = [&](int column) { return static_cast<std::size_t>(std::ceil(column * 39.0 / p.width)); };
+    for (int column = 2; column < p.width - 1; column += 3) {
+        const std::size_t bin = binAt(column);
+        // A column where the curve steps is a vertical run: look where it is flat.
+        if (fixed.share(bin) != fixed.share(binAt(column - 1)) ||
+            fixed.share(bin) != fixed.share(binAt(column + 1))) {
             continue;
         }
         EXPECT_EQ(image.pixel(p.left + column, p.rowOf(fixed.share(bin))), Green) << column;
         ++checked;
     }
     EXPECT_GT(checked, 20);
-    // The float curve stays at 0 until 2 m, 4/5 of the range, where the
-    // fixed curve has long reached the top.
-    const int beforeJump = p.left + p.width * 7 / 10;
+    // The float curve stays at 0 until 2 m, near the right end on the
+    // logarithmic axis, where the fixed curve has long reached the top.
+    const int beforeJump = p.left + static_cast<int>(cdf.axisPosition(1.5) * p.width);
     EXPECT_EQ(image.pixel(beforeJump, p.bottom() - 1), Blue);
 
     // Level lines: dotted grey at 50, 68 and 95 % where no curve runs.
