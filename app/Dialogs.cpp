@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QWindow>
 
@@ -74,6 +76,21 @@ void execInFront(QDialog& dialog)
         }
     }
     dialog.exec();
+}
+
+std::optional<QString> Dialogs::askText(QWidget*, const QString&, const QString&)
+{
+    return std::nullopt;
+}
+
+std::optional<QString> QtDialogs::askText(QWidget* parent, const QString& title, const QString& label)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(parent, title, label, QLineEdit::Normal, QString(), &ok);
+    if (!ok) {
+        return std::nullopt;
+    }
+    return text;
 }
 
 namespace {

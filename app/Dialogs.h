@@ -31,6 +31,10 @@ public:
     // The application's standard error box for an error raised in an
     // event handler.
     virtual void error(const QString& text) = 0;
+
+    // A one-line text input box; nothing when the user cancels (and from
+    // dialogs that cannot ask).
+    virtual std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label);
 };
 
 // The Qt dialogs.
@@ -40,6 +44,7 @@ public:
     void setFileFilters(const QStringList& filters) override { filters_ = filters; }
     void message(const QString& title, const QString& text) override;
     void error(const QString& text) override;
+    std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label) override;
 
 private:
     QStringList filters_;

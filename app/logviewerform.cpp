@@ -18,6 +18,7 @@
 #include "app/About.h"
 #include "app/DataQualityForm.h"
 #include "app/Dialogs.h"
+#include "app/FrameMenu.h"
 #include "app/LocaleNumber.h"
 #include "app/LogFileFilters.h"
 #include "app/ProgressBar.h"
@@ -268,6 +269,7 @@ void TForm3::createMenus()
     ransformations1 = MainMenu1->addMenu(QStringLiteral("Transformations"));
     ransformations1->setObjectName(QStringLiteral("ransformations1"));
     GeodeticKKJ1 = makeItem(ransformations1, "GeodeticKKJ1", QStringLiteral("Geodetic-->KKJ"), true, true);
+    Frames = new FrameMenu(ransformations1, GeodeticKKJ1, dialogs_, this);
 
     About1 = MainMenu1->addAction(QStringLiteral("About"));
     About1->setObjectName(QStringLiteral("About1"));
@@ -348,6 +350,9 @@ void TForm3::Button1Click()
     const double manualX = textToFloat(XCoord->text());
     const double manualY = textToFloat(YCoord->text());
     const double manualZ = textToFloat(ZCoord->text());
+    DecodeOptions decodeOptions = Frames->decodeOptions(VerifyNMEAchecksums1->isChecked());
+    double manual[3];
+    Frames->manualTruth(decodeOptions, manualX, manualY, manualZ, manual);
 
     std::uint8_t truthMode = TruthMode::Manual;
     if (Useaverageposition1->isChecked()) {
@@ -363,10 +368,8 @@ void TForm3::Button1Click()
     setWindowTitle(QFileInfo(*fileName).fileName());
 
     const QByteArray path = QFile::encodeName(*fileName);
-    Analysis = std::make_unique<GNSSLog>(
-        path.constData(), ReportProgress,
-        DecodeOptions{GeodeticKKJ1->isChecked(), VerifyNMEAchecksums1->isChecked()}, chosenFormat(),
-        truthMode, manualX, manualY, manualZ);
+    Analysis = std::make_unique<GNSSLog>(path.constData(), ReportProgress, decodeOptions, chosenFormat(),
+                                         truthMode, manual[0], manual[1], manual[2]);
     if (DataQualityForm) {
         DataQualityForm->SetQuality(&Analysis->dataQuality);
     }

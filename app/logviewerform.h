@@ -29,6 +29,7 @@ class TDataQualityForm;
 class TScatterPlotForm;
 class TCdfPlotForm;
 struct ErrorPlotView;
+class FrameMenu;
 
 class TForm3 : public QMainWindow {
     Q_OBJECT
@@ -96,6 +97,7 @@ public:
     std::vector<std::pair<QAction*, const InputFormat*>> FormatItems;
     QMenu* ransformations1 = nullptr;
     QAction* GeodeticKKJ1 = nullptr;
+    FrameMenu* Frames = nullptr;  // the other grids and "Manual truth is geodetic"
     QAction* About1 = nullptr;
 
     // Owned; QPointer so that a window that deleted itself reads as gone.

@@ -3,6 +3,8 @@
 // ns per call here is ns per decoded record.
 #include "geodesy/Kkj.h"
 
+#include "geodesy/GridConverter.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstddef>
@@ -92,8 +94,39 @@ void BM_ProjectGaussKrugerReference(benchmark::State& state)
     projectPositions<gnsslog::kkj::detail::projectGaussKrugerReference>(state);
 }
 
+// The other grids through the converter the pipeline uses: the local
+// tangent plane and TM35FIN through PROJ.
+void convertInFrame(benchmark::State& state, const gnsslog::GridFrame& frame)
+{
+    const std::vector<Position>& positions = finnishPositions();
+    gnsslog::GridConverter converter(frame, gnsslog::GeodeticPosition{64.5, 25.5, 0.0});
+    std::size_t i = 0;
+    for (auto _ : state) {
+        double x = 0.0;
+        double y = 0.0;
+        benchmark::DoNotOptimize(
+            converter.toGrid(positions[i].latitude, positions[i].longitude, x, y));
+        benchmark::DoNotOptimize(x);
+        benchmark::DoNotOptimize(y);
+        i = (i + 1) % positions.size();
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+}
+
+void BM_GeodeticToEnu(benchmark::State& state)
+{
+    convertInFrame(state, gnsslog::GridFrame{gnsslog::GridKind::Enu, 0});
+}
+
+void BM_GeodeticToTm35finProj(benchmark::State& state)
+{
+    convertInFrame(state, gnsslog::GridFrame{gnsslog::GridKind::Projected, gnsslog::kEpsgTm35fin});
+}
+
 }  // namespace
 
+BENCHMARK(BM_GeodeticToEnu);
+BENCHMARK(BM_GeodeticToTm35finProj);
 BENCHMARK(BM_GeodeticToKKJ);
 BENCHMARK(BM_GeodeticToKKJReference);
 BENCHMARK(BM_ProjectGaussKruger);

@@ -22,6 +22,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "log/Formats.h"
 #include "log/Gpslog.h"
 #include "tools/samplegen/LogGenerator.h"
 
@@ -179,6 +180,45 @@ void BM_CatNmea(benchmark::State& state) { catFile(state, LogFormat::Nmea); }
 
 void BM_PipelineNavcomKKJ(benchmark::State& state) { runPipeline(state, LogFormat::Navcom); }
 void BM_PipelineNmeaGgaKKJ(benchmark::State& state) { runPipeline(state, LogFormat::Nmea); }
+
+// The same analyses in other grids: targets tm35fin (PROJ) within 20 % of
+// KKJ's time, enu at least as fast as KKJ. Arguments: megabytes, grid
+// (0 KKJ, 1 enu, 2 tm35fin).
+void runPipelineInFrame(benchmark::State& state, LogFormat format)
+{
+    const LogFile& file = logFiles().get(format, static_cast<std::uint64_t>(state.range(0)));
+    gnsslog::DecodeOptions options;
+    switch (state.range(1)) {
+    case 1: options.frame = gnsslog::GridFrame{gnsslog::GridKind::Enu, 0}; break;
+    case 2: options.frame = gnsslog::GridFrame{gnsslog::GridKind::Projected, gnsslog::kEpsgTm35fin}; break;
+    default: break;
+    }
+    const gnsslog::InputFormat& inputFormat =
+        format == LogFormat::Navcom ? gnsslog::navcomFormat() : gnsslog::nmeaFormat();
+    std::size_t records = 0;
+    for (auto _ : state) {
+        const GNSSLog log(file.path.c_str(), nullptr, options, inputFormat, 0, 0, 0, 0);
+        records = log.records.size();
+        benchmark::DoNotOptimize(log.avgX);
+    }
+    state.counters["MB/s"] = benchmark::Counter(static_cast<double>(file.bytes) / 1e6,
+                                                benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["records"] = static_cast<double>(records);
+}
+
+void BM_PipelineNavcomFrame(benchmark::State& state) { runPipelineInFrame(state, LogFormat::Navcom); }
+void BM_PipelineNmeaGgaFrame(benchmark::State& state) { runPipelineInFrame(state, LogFormat::Nmea); }
+
+BENCHMARK(BM_PipelineNavcomFrame)
+    ->ArgNames({"MB", "grid"})
+    ->ArgsProduct({{64}, {0, 1, 2}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_PipelineNmeaGgaFrame)
+    ->ArgNames({"MB", "grid"})
+    ->ArgsProduct({{64}, {0, 1, 2}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 BENCHMARK(BM_PipelineNavcomKKJ)->Arg(8)->Arg(300)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PipelineNmeaGgaKKJ)->Arg(8)->Arg(300)->Unit(benchmark::kMillisecond)->UseRealTime();

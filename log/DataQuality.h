@@ -31,6 +31,9 @@ struct DataQuality {
     std::uint64_t rejectedChecksum = 0;  // checksum or CRC did not match
     std::uint64_t unreadFrames = 0;      // of types the decoder does not read
     std::uint64_t rejectedFrames = 0;    // of types it reads, fields unusable
+    // Kept records whose geodetic position the chosen grid (a projected
+    // system through PROJ) cannot transform: they have no grid coordinates.
+    std::uint64_t positionsOffGrid = 0;
 
     // Time: steps back too small to be a new day, day wraps applied, and
     // steps forward longer than twice the median step.

@@ -32,7 +32,8 @@ void FrameBatch::clear() noexcept
 DecodeWorker::DecodeWorker(RecordCollector& collector, const InputFormat& format,
                            const DecodeOptions& options, std::size_t batchBytes,
                            std::size_t poolSize, std::size_t backlogToDecodeHere)
-    : collector_(collector), format_(format), options_(options),
+    : collector_(collector), format_(format), options_(decoderOptions(options)),
+      analysisOptions_(options),
       backlogToDecodeHere_(backlogToDecodeHere)
 {
     for (std::size_t i = 0; i < poolSize; ++i) {
@@ -103,10 +104,14 @@ void DecodeWorker::decodeHere(FrameBatch& batch)
     batch.decoded.clear();
     batch.decoded.resize(batch.starts.size());  // zeroed records, as the decoders expect
     batch.verdicts.resize(batch.starts.size());
+    if (!frameGrid_) {
+        frameGrid_.emplace(analysisOptions_);
+    }
     for (std::size_t i = 0; i < batch.starts.size(); ++i) {
         batch.verdicts[i] = format_.decodeFrame(batch.decoded[i],
                                                 batch.bytes.data() + batch.starts[i],
                                                 batch.lengths[i], options_);
+        frameGrid_->apply(batch.decoded[i]);
     }
     batch.preDecoded = true;
 }

@@ -17,11 +17,13 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
 #include "log/InputFormat.h"
 #include "log/RecordCollector.h"
+#include "log/RecordGrid.h"
 
 namespace gnsslog {
 
@@ -73,7 +75,11 @@ private:
 
     RecordCollector& collector_;
     const InputFormat& format_;
-    const DecodeOptions options_;
+    const DecodeOptions options_;  // as the decoders get them
+    const DecodeOptions analysisOptions_;
+    // The reading thread's own grid converter, made when it first decodes
+    // (a PROJ transformation takes some 0.1 s to make).
+    std::optional<RecordGrid> frameGrid_;
     const std::size_t backlogToDecodeHere_;
     std::vector<std::unique_ptr<FrameBatch>> pool_;
     FrameBatch* current_ = nullptr;  // the reader's batch being filled

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "geodesy/GridFrame.h"
 #include "log/DataQuality.h"
 #include "log/GnssRecord.h"
 #include "log/InputFormat.h"
@@ -84,6 +85,13 @@ public:
 
     // What the analysis found out about the log itself.
     DataQuality dataQuality;
+
+    // The grid the errors are measured in, and for an Enu frame its tangent
+    // point (the manual geodetic truth or the log's first position).
+    GridFrame frame;
+    GeodeticPosition frameOrigin;
+    // False when geodetic positions were not converted at all (KKJ off).
+    bool gridConverted = true;
 };
 
 }  // namespace gnsslog

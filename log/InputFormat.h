@@ -13,8 +13,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string_view>
 
+#include "geodesy/GridFrame.h"
 #include "log/GnssRecord.h"
 #include "log/Packetsniffers.h"
 
@@ -27,6 +29,13 @@ struct DecodeOptions {
     // Frames whose checksum does not match are rejected (a format whose
     // checksum its framer already checks ignores this).
     bool verifyChecksum = true;
+    // The grid. KKJ: the decoders convert while toKKJ is set, as they
+    // always have. Any other frame: the pipeline converts each decoded
+    // geodetic position itself, whatever toKKJ says.
+    GridFrame frame{};
+    // The tangent point of an Enu frame; none: the log's first decoded
+    // geodetic position.
+    std::optional<GeodeticPosition> enuOrigin{};
 };
 
 // What became of a decoded frame.

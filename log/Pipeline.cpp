@@ -6,6 +6,15 @@
 // second thread (DecodeWorker) without changing any result. Calculation
 // pass: every kept record's error against the chosen truth goes into the
 // maxima and the five histograms, which are then sorted (ErrorPass).
+//
+// Grids: the decoders convert into KKJ themselves, exactly as they always
+// have. Any other frame is converted right after each frame is decoded, by
+// the decoding thread's own converter (RecordGrid: PROJ objects are not
+// thread-safe), so it costs what KKJ costs and runs on both cores. A local
+// (Enu) frame needs its tangent point before that: the manual geodetic
+// truth when one is given, else a first look at the log's start finds the
+// first decoded geodetic position (a few frames in; a log without one is
+// framed through once more).
 #include "log/Pipeline.h"
 
 #include <algorithm>
@@ -82,6 +91,11 @@ private:
     std::vector<std::uint8_t> scratch_;
 };
 
+bool needsEnuOrigin(const DecodeOptions& options) noexcept
+{
+    return options.frame.kind == GridKind::Enu && !options.enuOrigin;
+}
+
 // The framers' block path gives exactly the frames of a byte-by-byte feed;
 // it stops after each completed frame so the frame can be used before the
 // next byte overwrites it.
@@ -106,13 +120,60 @@ void frameBlock(PacketSniffer& framer, const InputFormat& format, const std::uin
     }
 }
 
+// The geodetic position of the log's first frame that decodes into a
+// solution with one, from the chunks nextChunk() hands out (an empty one at
+// the end); a solution without a position (often zeros for coordinates)
+// is passed over. Usually found within the first few frames; a log without
+// one is framed through.
+template <typename NextChunk>
+std::optional<GeodeticPosition> firstGeodeticPosition(NextChunk&& nextChunk,
+                                                      const InputFormat& format,
+                                                      const DecodeOptions& decodeOptions)
+{
+    DecodeOptions plain = decodeOptions;
+    plain.toKKJ = false;
+    const std::unique_ptr<PacketSniffer> framer = format.makeFramer();
+    std::vector<std::uint8_t> scratch;
+    for (Chunk chunk = nextChunk(); chunk.size > 0; chunk = nextChunk()) {
+        const std::uint8_t* bytes = chunk.data;
+        std::size_t count = chunk.size;
+        while (count > 0) {
+            std::size_t used = framer->feed(bytes, count);
+            if (used == 0) {
+                framer->feedByte(*bytes);
+                used = 1;
+            }
+            bytes += used;
+            count -= used;
+            if (framer->status() != SnifferStatus::Complete ||
+                !format.wantsFrame(framer->frameStart(), framer->frameLength())) {
+                continue;
+            }
+            scratch.assign(framer->frameStart(), framer->frameStart() + framer->frameLength());
+            scratch.push_back(0);
+            GNSSRecord record;
+            if (format.decodeFrame(record, scratch.data(), framer->frameLength(), plain) ==
+                    FrameVerdict::Record &&
+                record.has(ValidFlag::LatLon) && record.fixType != FixType::NoPosition) {
+                return GeodeticPosition{record.latitude, record.longitude,
+                                        record.has(ValidFlag::Height) ? record.height : 0.0};
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 // The whole analysis over the chunks nextChunk() hands out in file order
-// (an empty one at the end).
+// (an empty one at the end). An Enu frame's origin must be set.
 template <typename NextChunk>
 void analyse(GNSSLog& log, std::uint64_t size, NextChunk&& nextChunk,
              ProgressCallback progressCallback, const DecodeOptions& decodeOptions,
              const InputFormat& format, const PipelineOptions& options)
 {
+    log.frame = decodeOptions.frame;
+    log.frameOrigin = decodeOptions.enuOrigin.value_or(GeodeticPosition{});
+    log.gridConverted = decodeOptions.frame.kind != GridKind::Kkj || decodeOptions.toKKJ;
+
     ProgressThrottle progress(progressCallback);
     const std::int32_t reportedSize = scaledReadProgress(size, size);
     progress.report("Reading file", 0, reportedSize);
@@ -156,6 +217,18 @@ void runPipeline(GNSSLog& log, const char* fileName, ProgressCallback progress,
     const std::uint64_t size = file.size();
     std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::min<std::uint64_t>(
         kChunkBytes, std::max<std::uint64_t>(size, 1))));
+    DecodeOptions resolved = decodeOptions;
+    if (needsEnuOrigin(decodeOptions)) {
+        // A look at the log's start: the tangent point must be known before
+        // decoding starts on two threads, so that every thread converts
+        // each position the same way as it is decoded.
+        LogFile head(fileName);
+        auto nextHeadChunk = [&]() -> Chunk {
+            const std::size_t got = head.isOpen() ? head.read(buffer.data(), buffer.size()) : 0;
+            return {buffer.data(), got};
+        };
+        resolved.enuOrigin = firstGeodeticPosition(nextHeadChunk, format, decodeOptions);
+    }
     std::uint64_t offset = 0;
     bool readFailed = false;
     auto nextChunk = [&]() -> Chunk {
@@ -171,7 +244,7 @@ void runPipeline(GNSSLog& log, const char* fileName, ProgressCallback progress,
         offset += got;
         return {buffer.data(), got};
     };
-    analyse(log, size, nextChunk, progress, decodeOptions, format, options);
+    analyse(log, size, nextChunk, progress, resolved, format, options);
 }
 
 void runPipelineOnBytes(GNSSLog& log, const std::uint8_t* bytes, std::size_t size,
@@ -185,7 +258,12 @@ void runPipelineOnBytes(GNSSLog& log, const std::uint8_t* bytes, std::size_t siz
         offset += n;
         return chunk;
     };
-    analyse(log, size, nextChunk, progress, decodeOptions, format, options);
+    DecodeOptions resolved = decodeOptions;
+    if (needsEnuOrigin(decodeOptions)) {
+        resolved.enuOrigin = firstGeodeticPosition(nextChunk, format, decodeOptions);
+        offset = 0;
+    }
+    analyse(log, size, nextChunk, progress, resolved, format, options);
 }
 
 void runPipeline(GNSSLog& log, const char* fileName, ProgressCallback progress, bool toKKJ,

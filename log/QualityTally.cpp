@@ -142,6 +142,7 @@ void RecordQuality::finish(DataQuality& quality) const
     quality.rejectedChecksum = counts_.rejectedChecksum;
     quality.unreadFrames = counts_.unreadFrames;
     quality.rejectedFrames = counts_.rejectedFrames;
+    quality.positionsOffGrid = counts_.positionsOffGrid;
     quality.backwardSteps = counts_.backwardSteps;
     quality.dayWraps = counts_.dayWraps;
 
@@ -209,6 +210,13 @@ void RecordQuality::finish(DataQuality& quality) const
                                    (quality.gaps == 1 ? " gap" : " gaps") +
                                    " longer than twice the median epoch interval of " +
                                    formatFixed(quality.medianInterval, 3) + " s");
+    }
+    if (quality.positionsOffGrid > 0) {
+        quality.warnings.push_back(std::to_string(quality.positionsOffGrid) +
+                                   (quality.positionsOffGrid == 1
+                                        ? " position lies outside the grid and has"
+                                        : " positions lie outside the grid and have") +
+                                   " no grid coordinates");
     }
 }
 

@@ -27,6 +27,8 @@ private:
 class RecordQuality {
 public:
     void countVerdict(FrameVerdict verdict) noexcept;
+    // A kept record whose position the chosen grid could not place.
+    void countOffGrid() noexcept { ++counts_.positionsOffGrid; }
     // A kept record in file order, its time already moved past midnight;
     // wrapped tells whether that took a new day. Records without a
     // position (fixType 0) count for the clock, not for the resolution.

@@ -63,7 +63,8 @@ std::size_t recordCapacityFor(std::uint64_t logBytes, const InputFormat& format)
 
 RecordCollector::RecordCollector(GNSSLog& log, const InputFormat& format,
                                  const DecodeOptions& options, std::size_t reservedRecords)
-    : log_(log), format_(format), options_(options), assembler_(format.makeAssembler())
+    : log_(log), format_(format), options_(decoderOptions(options)), frameGrid_(options),
+      assembler_(format.makeAssembler())
 {
     log_.records.clear();
     log_.records.reserve(reservedRecords);
@@ -74,12 +75,14 @@ void RecordCollector::decode(const std::uint8_t* frame, std::int32_t length)
     if (assembler_) {
         GNSSRecord decoded;
         quality_.countVerdict(format_.decodeFrame(decoded, frame, length, options_));
+        frameGrid_.apply(decoded);
         assembler_->add(decoded, *this);
         return;
     }
     // Decoded in place: the record is written once, where it stays.
     GNSSRecord& record = log_.records.emplace_back();
     quality_.countVerdict(format_.decodeFrame(record, frame, length, options_));
+    frameGrid_.apply(record);
     if (record.valid == 0) {
         log_.records.pop_back();
         return;
@@ -141,6 +144,9 @@ void RecordCollector::commit(GNSSRecord& record) noexcept
     }
     prevTime_ = record.time;
     quality_.addRecord(record, wrapped);
+    if (frameGrid_.active() && record.has(ValidFlag::LatLon) && !record.has(ValidFlag::Grid)) {
+        quality_.countOffGrid();
+    }
     if (record.time > log_.endTime) {
         log_.endTime = record.time;
     }

@@ -11,6 +11,7 @@
 #include "log/Gpslog.h"
 #include "log/InputFormat.h"
 #include "log/QualityTally.h"
+#include "log/RecordGrid.h"
 
 namespace gnsslog {
 
@@ -32,6 +33,7 @@ class RecordCollector final : private RecordSink {
 public:
     // Records go straight into log.records, which is given room for
     // reservedRecords up front so that no record is ever copied to grow it.
+    // options.enuOrigin must be set for an Enu frame.
     RecordCollector(GNSSLog& log, const InputFormat& format, const DecodeOptions& options,
                     std::size_t reservedRecords);
 
@@ -51,7 +53,8 @@ private:
 
     GNSSLog& log_;
     const InputFormat& format_;
-    const DecodeOptions options_;
+    const DecodeOptions options_;  // as the decoders get them
+    RecordGrid frameGrid_;         // this thread's conversion into a frame other than KKJ
     std::unique_ptr<RecordAssembler> assembler_;
     RecordQuality quality_;
 

@@ -121,7 +121,12 @@ TEST_F(MainWindowDesign, MenusItemsKindsAndCheckMarks)
         EXPECT_EQ(item->actionGroup(), form->ModeGroup);
         EXPECT_TRUE(item->isCheckable() && !item->isChecked());
     }
-    EXPECT_EQ(captionsOf(form->ransformations1), (std::vector<QString>{"Geodetic-->KKJ"}));
+    // The designed item, then the other grids and the geodetic truth check
+    // after separators.
+    EXPECT_EQ(captionsOf(form->ransformations1),
+              (std::vector<QString>{"Geodetic-->KKJ", "", "Geodetic-->local ENU", "Geodetic-->ETRS-TM35FIN",
+                                    "Geodetic-->ETRS-GK", "Geodetic-->EPSG code...", "",
+                                    "Manual truth is geodetic"}));
     EXPECT_EQ(form->About1->menu(), nullptr);
 
     EXPECT_FALSE(form->Loadlogfile1->isCheckable());

@@ -79,6 +79,19 @@ public:
     }
     void message(const QString& title, const QString& text) override { messages.push_back({title, text}); }
     void error(const QString& text) override { errors.push_back(text); }
+
+    std::deque<std::optional<QString>> texts;  // answers of the text input box, in order
+    std::vector<QString> textLabels;            // the label of every text box asked
+    std::optional<QString> askText(QWidget*, const QString&, const QString& label) override
+    {
+        textLabels.push_back(label);
+        if (texts.empty()) {
+            return std::nullopt;
+        }
+        std::optional<QString> answer = texts.front();
+        texts.pop_front();
+        return answer;
+    }
 };
 
 // A temporary directory removed with the object.

@@ -2,7 +2,8 @@
 # Drives the real gnsslog binary under a virtual X server: loads a sample
 # log through the menu and Qt's file dialog, checks the six plot windows and
 # the main window's caption, turns a View item off and on, takes a
-# screenshot and quits through the menu.
+# screenshot, gives a bad and then a good grid in the Transformations menu
+# and loads again, and quits through the menu.
 #
 # Under a window manager (openbox, when installed) it also checks, from the
 # X server's stacking order and from pixels: the about box and an error box
@@ -24,7 +25,7 @@ if [ "${1:-}" != "--inside" ]; then
     log="$work/static-rtk.pvt1b"
     "$samplegen" --format navcom --size 150000 --out "$log"
   fi
-  exec timeout -k 5 150 xvfb-run -a -s "-screen 0 1280x1024x24" sh "$0" --inside "$app" "$log" "$work"
+  exec timeout -k 5 200 xvfb-run -a -s "-screen 0 1280x1024x24" sh "$0" --inside "$app" "$log" "$work"
 fi
 
 app=$2 log=$3 work=$4
@@ -173,6 +174,51 @@ wait_gone "X histogram" 10 || fail "\"X histogram\" stayed after its View item w
 toggle_x_histogram
 [ -n "$(wait_window "X histogram" 10)" ] || fail "\"X histogram\" did not come back"
 
+# Opens the Transformations menu; its first item, "Geodetic-->KKJ", is selected.
+open_transformations_menu() {
+  open_file_menu
+  xdotool key Right Right Right Right  # View, Truth coordinates, Parsing mode, Transformations
+}
+
+# Loads the log through the menu and the file dialog.
+load_log() {
+  open_file_menu
+  xdotool key Down Return  # "Load log file"
+  dialog=$(wait_window "Open" 10) || true
+  [ -n "$dialog" ] || fail "the open-file dialog did not appear"
+  xdotool windowfocus --sync "$dialog"
+  xdotool type --delay 5 "$log"
+  xdotool key Return
+}
+
+# A geographic system is refused at once with an error box.
+open_transformations_menu
+xdotool key Down Down Down Down Return  # local ENU, ETRS-TM35FIN, ETRS-GK, "Geodetic-->EPSG code..."
+box=$(wait_window "EPSG code" 10) || true
+[ -n "$box" ] || fail "the EPSG code box did not appear"
+xdotool windowfocus --sync "$box"
+xdotool type --delay 5 "4326"
+xdotool key Return
+error=$(wait_window "gnsslog" 20) || true
+[ -n "$error" ] || fail "no error box for EPSG:4326"
+xdotool windowfocus --sync "$error"
+xdotool key Return
+wait_gone "gnsslog" 10 || fail "the error box stayed"
+
+# ETRS-TM35FIN, then a load measured in it.
+open_transformations_menu
+xdotool key Down Down Return  # local ENU, "Geodetic-->ETRS-TM35FIN"
+load_log
+sleep 1
+for caption in "X histogram" "Y histogram" "Z histogram" "3D RTK-FIX position" "3D RTK-X position" \
+  "XYZ plotter window"; do
+  [ -n "$(wait_window "$caption" 30)" ] || fail "no window \"$caption\" after the TM35FIN load"
+done
+xdotool search --onlyvisible --name '^(Error|ERROR|gnsslog)$' >/dev/null 2>&1 && fail "an error box is showing after the TM35FIN load"
+xdotool windowraise "$main"
+sleep 0.5
+import -window root "$work/gnsslog-tm35fin.png"
+
 for item in "6 Scatter plot" "7 Error CDF"; do
   steps=${item%% *} caption=${item#* }
   choose_view_item "$steps"
@@ -246,4 +292,4 @@ while kill -0 "$pid" 2>/dev/null; do
 done
 trap - EXIT
 wait "$pid" || fail "the application exited with status $?"
-echo "PASS: six windows, caption \"$name\", View toggles, screenshot $work/gnsslog-window.png${wm_pid:+, window manager checks}"
+echo "PASS: six windows, caption \"$name\", View toggles, EPSG:4326 refused, TM35FIN load${wm_pid:+, window manager checks}, screenshots in $work"

@@ -7,6 +7,7 @@
 #include <QByteArray>
 
 #include "log/DataQualityText.h"
+#include "log/FrameText.h"
 #include "log/Gpslog.h"
 #include "tools/report/PngExport.h"
 
@@ -317,6 +318,10 @@ std::string renderHtmlReport(const HtmlReportContent& content)
     }
     page.element("pre", summary);
     page.raw("\n");
+    if (!content.gridFrame.empty()) {
+        page.element("p", "Grid of the errors: " + content.gridFrame);
+        page.raw("\n");
+    }
 
     if (content.statistics != nullptr) {
         const Statistics& stats = *content.statistics;
@@ -426,6 +431,7 @@ std::string writeAnalysisHtml(const std::string& path, const std::string& logFil
     content.summaryLines = summaryLines;
     content.statistics = &statistics;
     content.dataQuality = &analysis.dataQuality;
+    content.gridFrame = gridFrameDescription(analysis);
     std::string failure = renderReportPictures(analysis, content.pictures);
     if (failure.empty() && withScatterAndCdf) {
         failure = renderRequestedWindowPictures(analysis, content.pictures);

@@ -29,6 +29,7 @@ struct HtmlReportContent {
     std::vector<std::string> summaryLines;  // the six summary lines, plain text
     const Statistics* statistics = nullptr;  // may be null: no statistics tables
     const DataQuality* dataQuality = nullptr;  // may be null: no data-quality section
+    std::string gridFrame;  // the grid of the errors, plain text; empty: not named
     std::vector<HtmlPicture> pictures;
 };
 

@@ -31,6 +31,7 @@ json dataQualityJson(const DataQuality& q)
                 {"rejectedChecksum", q.rejectedChecksum},
                 {"unreadFrames", q.unreadFrames},
                 {"rejectedFrames", q.rejectedFrames},
+                {"positionsOffGrid", q.positionsOffGrid},
                 {"backwardSteps", q.backwardSteps},
                 {"dayWraps", q.dayWraps},
                 {"gaps", q.gaps},

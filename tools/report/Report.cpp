@@ -13,6 +13,7 @@
 #include "log/Gpslog.h"
 #include "log/Summary.h"
 #include "tools/report/CsvExport.h"
+#include "tools/report/FrameOptions.h"
 #include "tools/report/HtmlReport.h"
 #include "tools/report/JsonReport.h"
 #include "tools/report/PngExport.h"
@@ -127,13 +128,16 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
         return usageError(err, error.what());
     }
 
+    FrameSettings frame;
+    if (const std::string problem = resolveFrameSettings(options, frame); !problem.empty()) {
+        return usageError(err, problem);
+    }
     std::unique_ptr<GNSSLog> analysis;
     {
         ProgressScope progress(err);
-        analysis = std::make_unique<GNSSLog>(
-            options.logFile.c_str(), drawProgress,
-            DecodeOptions{options.toKKJ(), options.verifyNmeaChecksum()}, options.inputFormat(),
-            options.truthMode(), options.manual[0], options.manual[1], options.manual[2]);
+        analysis = std::make_unique<GNSSLog>(options.logFile.c_str(), drawProgress, frame.decode,
+                                             options.inputFormat(), options.truthMode(),
+                                             frame.manual[0], frame.manual[1], frame.manual[2]);
     }
     if (!analysis->openError.empty()) {
         return failure(err, analysis->openError);
@@ -153,6 +157,7 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
         nlohmann::ordered_json document = analysisJson(*analysis, texts);
         addStatisticsJson(document, statistics);
         document["dataQuality"] = dataQualityJson(analysis->dataQuality);
+        document["frame"] = frameJson(*analysis);
         out << document.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
     } else if (hasRecords) {
         writeSummaryTexts(out, texts);

@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "geodesy/GridFrame.h"
 #include "log/Formats.h"
 #include "log/Gpslog.h"
 
@@ -35,6 +36,15 @@ const CLI::Validator kThresholdMetres(
         return {};
     },
     "METRES");
+
+const CLI::Validator kGridFrame(
+    [](std::string& text) -> std::string {
+        if (!parseGridFrame(text)) {
+            return "'" + text + "' is not a grid: kkj, enu, tm35fin, gk19 ... gk31 or EPSG:NNNN";
+        }
+        return {};
+    },
+    "GRID");
 
 constexpr int kSmallestPicture = 60;    // pixels, either side
 constexpr int kLargestPicture = 20000;  // pixels, either side
@@ -94,15 +104,29 @@ void addReportOptions(CLI::App& app, ReportOptions& options)
     app.add_option("--format", options.format, "log format (default navcom)")
         ->check(CLI::IsMember(formatNames))
         ->excludes(nmea);
-    app.add_flag("--no-kkj", options.noKkj, "do not convert geodetic positions to KKJ grid coordinates");
+    CLI::Option* noKkj = app.add_flag("--no-kkj", options.noKkj,
+                                      "do not convert geodetic positions to KKJ grid coordinates");
+    app.add_option("--frame", options.frame,
+                   "grid of the errors: kkj (default), enu (local north, east), tm35fin, gk19 ... "
+                   "gk31, or EPSG:NNNN (any projected system)")
+        ->check(kGridFrame)
+        ->excludes(noKkj);
     app.add_flag("--no-checksum", options.noChecksum,
                  "decode NMEA sentences whatever their checksum (for receivers that write wrong ones)");
     app.add_option("--truth", options.truth, "truth coordinates: average, first (fix) or manual")
         ->check(CLI::IsMember({"average", "first", "manual"}));
-    app.add_option("--manual", options.manual, "manual truth coordinates X Y Z (metres)")
+    CLI::Option* manual =
+        app.add_option("--manual", options.manual, "manual truth coordinates X Y Z (metres)")
+            ->expected(3)
+            ->allow_extra_args(false)
+            ->check(kDecimalNumber);
+    app.add_option("--manual-geodetic", options.manualGeodetic,
+                   "manual truth as WGS84 latitude, longitude (degrees) and height (metres), "
+                   "converted into the grid; with --frame enu also the plane's origin")
         ->expected(3)
         ->allow_extra_args(false)
-        ->check(kDecimalNumber);
+        ->check(kDecimalNumber)
+        ->excludes(manual);
     app.add_flag("--json", options.json, "print one JSON document instead of the summary texts");
     app.add_option("--records-csv", options.recordsCsv, "write every kept record to FILE as CSV");
     app.add_option("--png", options.pngDir, "write the plot windows' pictures as PNG files into DIR");

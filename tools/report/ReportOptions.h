@@ -28,6 +28,8 @@ struct ReportOptions {
     bool noChecksum = false;        // --no-checksum: NMEA sentences decoded whatever their checksum
     std::string truth = "average";  // --truth average|first|manual
     std::vector<double> manual{0, 0, 0};  // --manual X Y Z (metres), C-locale decimals
+    std::string frame = "kkj";            // --frame kkj|enu|tm35fin|gkNN|EPSG:NNNN
+    std::vector<double> manualGeodetic;   // --manual-geodetic LAT LON H (degrees, degrees, metres)
     bool json = false;              // --json: one JSON document instead of the six texts
     std::string recordsCsv;         // --records-csv FILE: every kept record as CSV
     std::string pngDir;             // --png DIR: the six pictures of the plot windows
