@@ -9,9 +9,10 @@ namespace {
 constexpr int TextMargin = 2;  // pixels left and right of the text
 }  // namespace
 
-StatusPanel::StatusPanel(const QString& text, int designedWidth, QWidget* parent) : QLabel(text, parent)
+StatusPanel::StatusPanel(const QString& text, int designedWidth, QWidget* parent)
+    : QLabel(text, parent), designedWidth_(designedWidth)
 {
-    setFixedWidth(designedWidth);
+    resize(designedWidth_, sizeHint().height());
 }
 
 void StatusPanel::paintEvent(QPaintEvent* /*event*/)

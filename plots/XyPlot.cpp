@@ -90,9 +90,10 @@ void TXYPlotForm::createStatusBar()
     };
     StatusBar1 = new QStatusBar(this);
     for (std::size_t i = 0; i < StatusPanels.size(); ++i) {
+        // Placed by FormResize rather than by the status bar's layout, which
+        // squeezes panels over each other when they do not fit.
         auto* label = new StatusPanel(QString::fromLatin1(panels[i].text), panels[i].width, StatusBar1);
         label->setAlignment(panels[i].alignment | Qt::AlignVCenter);
-        StatusBar1->addWidget(label);
         StatusPanels[i] = label;
     }
 }
@@ -193,6 +194,16 @@ void TXYPlotForm::FormResize()
         Image1->Bitmap = QImage(width, height, QImage::Format_RGB32);
     }
     StatusBar1->setGeometry(0, this->height() - StatusBarHeight, this->width(), StatusBarHeight);
+    // Side by side at their designed widths; the last takes what remains,
+    // and what does not fit is cut at the window's edge, never overlapped.
+    int left = 0;
+    for (std::size_t i = 0; i < StatusPanels.size(); ++i) {
+        StatusPanel* panel = StatusPanels[i];
+        const bool last = i + 1 == StatusPanels.size();
+        const int width = last ? std::max(panel->designedWidth(), this->width() - left) : panel->designedWidth();
+        panel->setGeometry(left, 0, width, StatusBarHeight);
+        left += width;
+    }
 
     const int groupLeft = Image1->x() + Image1->width() + 10;
     const int groupTop = Image1->y() + Image1->height() - GroupHeight;

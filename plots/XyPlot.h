@@ -20,6 +20,7 @@
 #include "plots/ErrorSeries.h"
 #include "plots/ImageControl.h"
 #include "plots/PlotWindowSizes.h"
+#include "plots/StatusPanel.h"
 
 namespace gnsslog {
 
@@ -62,7 +63,7 @@ public:
 
     TImage* Image1 = nullptr;
     QStatusBar* StatusBar1 = nullptr;
-    std::array<QLabel*, 8> StatusPanels{};
+    std::array<StatusPanel*, 8> StatusPanels{};
     QGroupBox* GroupBox1 = nullptr;
     QRadioButton* RadioButton1 = nullptr;
     QRadioButton* RadioButton2 = nullptr;

@@ -146,6 +146,26 @@ TEST(LogFileFilters, CurrentModeFirstEveryKnownFormatAndAllFilesLast)
     EXPECT_EQ(navcom.count("All files (*)"), 1);
 }
 
+TEST_F(PlotWindowFrames, StatusPanelsSitSideBySideAndTheLastTakesTheRest)
+{
+    TXYPlotForm plot(nullptr, QStringLiteral("XYZ plotter window"), nullptr);
+    plot.show();
+    plot.resize(642, 438);
+    settle();
+    for (std::size_t i = 1; i < plot.StatusPanels.size(); ++i) {
+        EXPECT_EQ(plot.StatusPanels[i]->x(), plot.StatusPanels[i - 1]->geometry().right() + 1) << i;
+    }
+    EXPECT_EQ(plot.StatusPanels[0]->width(), 105);
+    EXPECT_EQ(plot.StatusPanels.back()->width(), 80) << "cut at the edge rather than squeezed";
+    plot.resize(900, 438);
+    settle();
+    EXPECT_EQ(plot.StatusPanels.back()->geometry().right(), 899);
+    EXPECT_EQ(plot.StatusPanels[6]->width(), 110);
+    // The full text stays readable through the panel, whatever is shown.
+    plot.StatusPanels[0]->setText(QStringLiteral("Time: 12345678901234.00 s"));
+    EXPECT_EQ(plot.panelText(0), QStringLiteral("Time: 12345678901234.00 s"));
+}
+
 // The whole box in the curve's colour, caption yellow, tick on white.
 TEST_F(PlotWindowFrames, CheckBoxesAreFilledWithTheCurveColour)
 {
