@@ -18,6 +18,7 @@ constexpr FormatExtensions kExtensions[] = {
     {"navcom", "*.pvt1b *.pvt *.bin *.nc"},
     {"nmea", "*.nmea *.nme *.gps *.txt *.log"},
     {"ubx", "*.ubx *.bin"},
+    {"pos", "*.pos"},
 };
 
 QString filterOf(const InputFormat& format)

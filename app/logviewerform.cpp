@@ -22,6 +22,7 @@
 #include "app/LocaleNumber.h"
 #include "app/LogFileFilters.h"
 #include "app/ProgressBar.h"
+#include "log/FormatDetection.h"
 #include "log/Formats.h"
 #include "log/Summary.h"
 #include "plots/CdfPlot.h"
@@ -260,6 +261,9 @@ void TForm3::createMenus()
         ModeGroup->addAction(item);
         FormatItems.emplace_back(item, format);
     }
+    Detectautomatically1 =
+        makeItem(Mode, "Detectautomatically1", QStringLiteral("Detect automatically"), true, false);
+    ModeGroup->addAction(Detectautomatically1);
     Mode->addSeparator();
     // Off for receivers that write wrong checksums: then every sentence is
     // decoded whatever its checksum.
@@ -368,7 +372,12 @@ void TForm3::Button1Click()
     setWindowTitle(QFileInfo(*fileName).fileName());
 
     const QByteArray path = QFile::encodeName(*fileName);
-    Analysis = std::make_unique<GNSSLog>(path.constData(), ReportProgress, decodeOptions, chosenFormat(),
+    const InputFormat* format = &chosenFormat();
+    if (Detectautomatically1->isChecked()) {
+        const InputFormat* detected = detectLogFileFormat(path.constData());
+        format = detected != nullptr ? detected : &navcomFormat();
+    }
+    Analysis = std::make_unique<GNSSLog>(path.constData(), ReportProgress, decodeOptions, *format,
                                          truthMode, manual[0], manual[1], manual[2]);
     if (DataQualityForm) {
         DataQualityForm->SetQuality(&Analysis->dataQuality);

@@ -95,6 +95,8 @@ public:
     QAction* VerifyNMEAchecksums1 = nullptr;
     // Items of the formats beyond the two designed ones, in registry order.
     std::vector<std::pair<QAction*, const InputFormat*>> FormatItems;
+    // The format the log's start looks like (NavCom binary when none).
+    QAction* Detectautomatically1 = nullptr;
     QMenu* ransformations1 = nullptr;
     QAction* GeodeticKKJ1 = nullptr;
     FrameMenu* Frames = nullptr;  // the other grids and "Manual truth is geodetic"

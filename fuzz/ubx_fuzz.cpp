@@ -2,6 +2,7 @@
 // sanitizer report":
 //   - feedByte byte by byte, feed() over the whole input and feed() in
 //     uneven chunks publish the same frames and end in the same status;
+//   - the three count the same checksum failures;
 //   - every frame is "0xB5 0x62", class, id, a length that matches the
 //     frame, and a Fletcher checksum that holds when recomputed here,
 //     zero-terminated;
@@ -92,6 +93,27 @@ void checkAsPayload(std::uint8_t id, std::size_t payload, const std::uint8_t* da
     checkDecoded(frame.data(), static_cast<std::int32_t>(frame.size()));
 }
 
+// Checksum failures fed byte by byte and through feed() in chunks of the
+// given size (0: the rest).
+std::uint64_t checksumFailures(const std::uint8_t* data, std::size_t size, std::size_t chunk)
+{
+    UBXSniffer sniffer;
+    std::size_t offset = 0;
+    while (offset < size) {
+        if (chunk == 1) {
+            sniffer.feedByte(data[offset++]);
+            continue;
+        }
+        const std::size_t n = chunk == 0 ? size - offset : std::min(chunk, size - offset);
+        std::size_t done = 0;
+        while (done < n) {
+            done += sniffer.feed(data + offset + done, n - done);
+        }
+        offset += n;
+    }
+    return sniffer.checksumFailures();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -100,6 +122,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         checkFrame(sniffer);
         checkDecoded(sniffer.frameStart(), sniffer.frameLength());
     });
+
+    const std::uint64_t failures = checksumFailures(data, size, 1);
+    FUZZ_CHECK(checksumFailures(data, size, 0) == failures);
+    FUZZ_CHECK(checksumFailures(data, size, 1 + (size > 0 ? data[0] % 37 : 0)) == failures);
 
     checkAsPayload(kUbxIdNavPvt, 92, data, size);
     checkAsPayload(kUbxIdNavPvt, 84, data, size);

@@ -7,10 +7,11 @@ namespace gnsslog {
 namespace {
 
 // One line per format.
-const std::array<const InputFormat*, 3> kFormats = {
+const std::array<const InputFormat*, 4> kFormats = {
     &navcomFormat(),
     &nmeaFormat(),
     &ubxFormat(),
+    &posFormat(),
 };
 
 }  // namespace

@@ -14,6 +14,8 @@ const InputFormat& navcomFormat() noexcept;
 const InputFormat& nmeaFormat() noexcept;
 // u-blox UBX NAV-PVT solutions, refined by NAV-HPPOSLLH.
 const InputFormat& ubxFormat() noexcept;
+// RTKLIB-style solution files (.pos).
+const InputFormat& posFormat() noexcept;
 
 // Every format, in the order the user is offered them.
 std::span<const InputFormat* const> inputFormats() noexcept;

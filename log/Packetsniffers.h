@@ -47,6 +47,9 @@ public:
     std::int32_t frameLength() const noexcept { return frameLength_; }
     std::uint16_t frameKind() const noexcept { return frameKind_; }
     std::uint8_t status() const noexcept { return status_; }
+    // Candidates dropped because their checksum did not match, for a framer
+    // that checks checksums itself (and so never publishes such a frame).
+    std::uint64_t checksumFailures() const noexcept { return checksumFailures_; }
 
     // Feeds bytes up to and including the next completed frame (status()
     // is then Complete) and returns how many were used: the frames and
@@ -58,6 +61,7 @@ protected:
     std::int32_t frameLength_ = 0;
     std::uint16_t frameKind_ = 0;
     std::uint8_t status_ = SnifferStatus::Searching;
+    std::uint64_t checksumFailures_ = 0;
 };
 
 // The frame being gathered, shared by the framers: bytes are stored only

@@ -195,6 +195,7 @@ void analyse(GNSSLog& log, std::uint64_t size, NextChunk&& nextChunk,
         offset += chunk.size;
     }
     router.finish();
+    collector.countFramerChecksumFailures(framer->checksumFailures());
     collector.finishReading(frameTypes);
 
     calculationPass(log, progress,

@@ -27,6 +27,7 @@ private:
 class RecordQuality {
 public:
     void countVerdict(FrameVerdict verdict) noexcept;
+    void countChecksumFailures(std::uint64_t count) noexcept { counts_.rejectedChecksum += count; }
     // A kept record whose position the chosen grid could not place.
     void countOffGrid() noexcept { ++counts_.positionsOffGrid; }
     // A kept record in file order, its time already moved past midnight;

@@ -152,6 +152,11 @@ void RecordCollector::commit(GNSSRecord& record) noexcept
     }
 }
 
+void RecordCollector::countFramerChecksumFailures(std::uint64_t count) noexcept
+{
+    quality_.countChecksumFailures(count);
+}
+
 void RecordCollector::finishReading(FrameTypeTally& frameTypes)
 {
     if (assembler_) {

@@ -46,6 +46,9 @@ public:
     // After the last frame: pending records, the averages and the data
     // quality (into which frameTypes moves).
     void finishReading(FrameTypeTally& frameTypes);
+    // Frames the framer dropped for a wrong checksum, counted with those
+    // the decoder rejected for one.
+    void countFramerChecksumFailures(std::uint64_t count) noexcept;
 
 private:
     void take(const GNSSRecord& record) override;

@@ -6,6 +6,7 @@
 #include "log/Formats.h"
 #include "log/UbxDecoder.h"
 #include "log/UbxFramer.h"
+#include "log/WeekRollover.h"
 
 namespace gnsslog {
 
@@ -19,7 +20,8 @@ constexpr char kHexDigits[] = "0123456789ABCDEF";
 // Joins the parts of one epoch, in whichever order they come: the
 // NAV-PVT's status, DOP, satellites and accuracy, the NAV-HPPOSLLH's
 // finer position. An epoch ends when a part of another time comes, and
-// is a record only if its NAV-PVT was.
+// is a record only if its NAV-PVT was. iTOW counts the week: a new week
+// moves the clock on instead of back.
 class UbxAssembler final : public RecordAssembler {
 public:
     void add(const GNSSRecord& frame, RecordSink& sink) override
@@ -50,6 +52,7 @@ public:
                 solution_.localX = position_.localX;
                 solution_.localY = position_.localY;
             }
+            solution_.time = week_.apply(solution_.time);
             sink.take(solution_);
         }
         hasSolution_ = false;
@@ -59,6 +62,7 @@ public:
 private:
     GNSSRecord solution_;
     GNSSRecord position_;
+    WeekRollover week_;
     double epochTime_ = 0;
     bool hasSolution_ = false;
     bool hasPosition_ = false;

@@ -5,6 +5,14 @@
 
 namespace gnsslog {
 
+namespace {
+
+// Bytes summed in 32 bits before the Fletcher sums are reduced: the second
+// sum stays below 2048 * (255 + 2048 * 255) < 2^32.
+constexpr std::uint64_t kSumBlockBytes = 2048;
+
+}  // namespace
+
 bool UBXSniffer::checksumMatches(const std::uint8_t* frame, std::int32_t length) noexcept
 {
     if (frame == nullptr || length < kOverheadBytes) {
@@ -17,6 +25,141 @@ bool UBXSniffer::checksumMatches(const std::uint8_t* frame, std::int32_t length)
         b = static_cast<std::uint8_t>(b + a);
     }
     return frame[length - 2] == a && frame[length - 1] == b;
+}
+
+void UBXSniffer::takeIn(LongCandidate& candidate, std::uint8_t byte) noexcept
+{
+    const std::uint64_t offset = candidate.next++;
+    if (offset + kChecksumBytes < candidate.end) {
+        if (offset >= candidate.start + 2) {  // the sums start at the class
+            candidate.a = static_cast<std::uint8_t>(candidate.a + byte);
+            candidate.b = static_cast<std::uint8_t>(candidate.b + candidate.a);
+        }
+    } else if (offset + kChecksumBytes == candidate.end) {
+        candidate.checksumA = byte;
+    } else {
+        candidate.failed = candidate.checksumA != candidate.a || byte != candidate.b;
+    }
+}
+
+// Failures that start at start: none inside a long frame that passed,
+// else pending with the innermost unresolved long candidate around them,
+// else counted.
+void UBXSniffer::countFailure(std::uint64_t start, std::uint64_t count) noexcept
+{
+    for (const Span& good : recentGood_) {
+        if (good.start < start && start < good.end) {
+            return;
+        }
+    }
+    for (int i = longCount_ - 1; i >= 0; --i) {
+        LongCandidate& candidate = long_[i];
+        if (candidate.start < start && start < candidate.end) {
+            if (start < candidate.coveredUntil) {
+                return;
+            }
+            if (candidate.inner == 0) {
+                candidate.firstInner = start;
+            }
+            candidate.inner += count;
+            return;
+        }
+    }
+    checksumFailures_ += count;
+}
+
+void UBXSniffer::trackLong(std::int32_t payload) noexcept
+{
+    if (longCount_ == kMaxLongCandidates) {
+        return;
+    }
+    LongCandidate& candidate = long_[longCount_++];
+    candidate = LongCandidate{};
+    candidate.start = windowStartOffset();
+    candidate.end = candidate.start + static_cast<std::uint64_t>(payload + kOverheadBytes);
+    candidate.next = candidate.start;
+    const std::uint8_t* window = buffer_ + head_;
+    for (std::int32_t i = 0; i < windowBytes(); ++i) {
+        takeIn(candidate, window[i]);  // the window is shorter than the candidate
+    }
+}
+
+void UBXSniffer::audit(const std::uint8_t* bytes, std::size_t n) noexcept
+{
+    const std::uint64_t first = consumed_;
+    consumed_ += n;
+    if (longCount_ == 0) {
+        return;
+    }
+    for (int i = 0; i < longCount_; ++i) {
+        LongCandidate& candidate = long_[i];
+        const std::uint64_t stop = std::min(candidate.end, consumed_);
+        // Payload bytes in wide sums, reduced modulo 256 every block: the
+        // run of a long message is most of what a raw-data log holds.
+        const std::uint64_t payloadStop = std::min(stop, candidate.end - kChecksumBytes);
+        if (candidate.next < payloadStop) {
+            const std::uint8_t* p = bytes + (candidate.next - first);
+            std::uint64_t left = payloadStop - candidate.next;
+            std::uint32_t a = candidate.a;
+            std::uint32_t b = candidate.b;
+            while (left > 0) {
+                const std::uint64_t block = std::min<std::uint64_t>(left, kSumBlockBytes);
+                for (std::uint64_t k = 0; k < block; ++k) {
+                    a += p[k];
+                    b += a;
+                }
+                a &= 0xFF;
+                b &= 0xFF;
+                p += block;
+                left -= block;
+            }
+            candidate.a = static_cast<std::uint8_t>(a);
+            candidate.b = static_cast<std::uint8_t>(b);
+            candidate.next = payloadStop;
+        }
+        for (std::uint64_t offset = candidate.next; offset < stop; ++offset) {
+            takeIn(candidate, bytes[offset - first]);
+        }
+    }
+    // Resolve the complete ones, the earliest end first, so that a
+    // candidate inside another hands its count to it before it resolves.
+    for (;;) {
+        int done = -1;
+        for (int i = 0; i < longCount_; ++i) {
+            if (long_[i].next == long_[i].end && (done < 0 || long_[i].end < long_[done].end)) {
+                done = i;
+            }
+        }
+        if (done < 0) {
+            return;
+        }
+        const LongCandidate resolved = long_[done];
+        for (int i = done + 1; i < longCount_; ++i) {
+            long_[i - 1] = long_[i];
+        }
+        --longCount_;
+        const bool reached = resolved.coveredUntil == 0;
+        if (resolved.failed && reached) {
+            countFailure(resolved.start, resolved.inner + 1);
+        } else if (!reached) {
+            // Never a candidate itself; what failed inside it after the
+            // frame around it ended still counts.
+            if (resolved.inner > 0) {
+                countFailure(resolved.firstInner, resolved.inner);
+            }
+        } else {
+            // A frame: nothing inside it was a candidate.
+            recentGood_[nextGood_] = Span{resolved.start, resolved.end};
+            nextGood_ = (nextGood_ + 1) % kRecentGoodSpans;
+            for (int i = 0; i < longCount_; ++i) {
+                LongCandidate& inside = long_[i];
+                if (resolved.start < inside.start && inside.start < resolved.end) {
+                    inside.inner = 0;
+                    inside.coveredUntil = std::max(inside.coveredUntil, resolved.end);
+                }
+            }
+        }
+    }
 }
 
 // Drops the published frame from the window, giving back the byte its
@@ -93,6 +236,7 @@ std::uint8_t UBXSniffer::resolve() noexcept
             }
             const std::int32_t payload = window[4] | (window[5] << 8);
             if (payload > kMaxFrameBytes - kOverheadBytes) {
+                trackLong(payload);
                 ++head_;
                 state_ = State::Searching;
                 continue;
@@ -106,6 +250,7 @@ std::uint8_t UBXSniffer::resolve() noexcept
                 return status_ = SnifferStatus::InFrame;
             }
             if (!checksumMatches(window, expected_)) {
+                countFailure(windowStartOffset(), 1);
                 ++head_;
                 state_ = State::Searching;
                 continue;
@@ -120,6 +265,7 @@ std::uint8_t UBXSniffer::resolve() noexcept
 
 std::uint8_t UBXSniffer::feedByte(std::uint8_t byte) noexcept
 {
+    audit(&byte, 1);
     if (state_ == State::Published) {
         release();
     }
@@ -135,7 +281,9 @@ std::size_t UBXSniffer::feed(const std::uint8_t* data, std::size_t size) noexcep
     std::size_t i = 0;
     while (i < size) {
         if (state_ == State::Searching && windowBytes() == 0) {
-            i = findStart(data, i, size, kSync1);
+            const std::size_t start = findStart(data, i, size, kSync1);
+            audit(data + i, start - i);
+            i = start;
             if (i == size) {
                 return size;
             }
@@ -145,6 +293,7 @@ std::size_t UBXSniffer::feed(const std::uint8_t* data, std::size_t size) noexcep
             // store them and wait.
             const std::size_t missing = static_cast<std::size_t>(expected_ - windowBytes());
             const std::size_t run = std::min(size - i, missing);
+            audit(data + i, run);
             appendToWindow(data + i, static_cast<std::int32_t>(run));
             i += run;
             if (resolve() == SnifferStatus::Complete) {

@@ -16,6 +16,14 @@
 // bounds how much a hostile stream makes the framer re-examine. The
 // checksum is checked here, not by the decoder: only a checked frame may
 // move the search past its bytes.
+//
+// Failed checksums are counted (checksumFailures()) for the data-quality
+// figures, those of messages too long for the buffer included: such a
+// candidate is followed on the side (its Fletcher sums gathered as its
+// bytes pass, at most kMaxLongCandidates at a time) while the search goes
+// on inside it. A failure that starts inside a long candidate counts only
+// once that candidate has failed too: inside a good message it was never
+// a frame of its own.
 #pragma once
 
 #include <cstddef>
@@ -64,6 +72,41 @@ public:
     std::size_t feed(const std::uint8_t* data, std::size_t size) noexcept override;
 
 private:
+    // A candidate longer than the buffer, checked as its bytes pass.
+    struct LongCandidate {
+        std::uint64_t start = 0;  // stream offset of its 0xB5
+        std::uint64_t end = 0;    // offset after its last checksum byte
+        std::uint64_t next = 0;   // offset of the next byte to take in
+        std::uint64_t inner = 0;  // failures starting inside it, pending
+        std::uint8_t a = 0;       // Fletcher sums over class to payload
+        std::uint8_t b = 0;
+        std::uint8_t checksumA = 0;
+        // Offset of the first pending failure inside it.
+        std::uint64_t firstInner = 0;
+        // End of a passed long frame it starts inside (0: none): failures
+        // before there were inside that frame, never candidates.
+        std::uint64_t coveredUntil = 0;
+        bool failed = false;      // known once next == end
+    };
+    static constexpr int kMaxLongCandidates = 32;
+    // Long frames that passed lately: a short candidate that starts inside
+    // one fails at most a buffer's length after its end.
+    struct Span {
+        std::uint64_t start = 0;
+        std::uint64_t end = 0;
+    };
+    static constexpr int kRecentGoodSpans = 4;
+
+    void takeIn(LongCandidate& candidate, std::uint8_t byte) noexcept;
+    // The next n consumed bytes, before the framer looks at them.
+    void audit(const std::uint8_t* bytes, std::size_t n) noexcept;
+    void trackLong(std::int32_t payload) noexcept;
+    void countFailure(std::uint64_t start, std::uint64_t count) noexcept;
+    std::uint64_t windowStartOffset() const noexcept
+    {
+        return consumed_ - static_cast<std::uint64_t>(windowBytes());
+    }
+
     enum class State : std::int8_t {
         Searching = 0,  // looking for 0xB5 in the window (empty: in the input)
         Sync = 1,       // 0xB5 at the window's start; 0x62 expected
@@ -85,6 +128,12 @@ private:
     std::int32_t expected_ = 0;
     // The window byte the published frame's terminating zero covers.
     std::uint8_t covered_ = 0;
+    // Bytes consumed so far; the window ends there.
+    std::uint64_t consumed_ = 0;
+    LongCandidate long_[kMaxLongCandidates];
+    int longCount_ = 0;
+    Span recentGood_[kRecentGoodSpans];
+    int nextGood_ = 0;
 };
 
 }  // namespace gnsslog

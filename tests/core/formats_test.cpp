@@ -14,7 +14,7 @@ namespace {
 
 TEST(FormatRegistry, FindsEveryFormatByItsName)
 {
-    ASSERT_EQ(inputFormats().size(), 3u);
+    ASSERT_EQ(inputFormats().size(), 4u);
     for (const InputFormat* format : inputFormats()) {
         EXPECT_EQ(findInputFormat(format->name()), format);
         EXPECT_GT(format->minimumRecordBytes(), 0u);
@@ -22,6 +22,7 @@ TEST(FormatRegistry, FindsEveryFormatByItsName)
     EXPECT_EQ(findInputFormat("navcom"), &navcomFormat());
     EXPECT_EQ(findInputFormat("nmea"), &nmeaFormat());
     EXPECT_EQ(findInputFormat("ubx"), &ubxFormat());
+    EXPECT_EQ(findInputFormat("pos"), &posFormat());
     EXPECT_EQ(findInputFormat("NMEA"), nullptr);
     EXPECT_EQ(findInputFormat(""), nullptr);
 }

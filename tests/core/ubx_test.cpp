@@ -516,6 +516,75 @@ TEST(UbxFormat, PipelineGivesOneRecordPerEpoch)
     EXPECT_EQ(result.records[0].fixType, FixType::RtkFixed);
 }
 
+TEST(UbxFormat, ChecksumFailuresAreCountedInTheDataQuality)
+{
+    Pvt pvt;
+    pvt.flags = 0x81;
+    struct Row {
+        const char* legend;
+        Bytes log;
+        std::uint64_t failures;
+    };
+    const Bytes longGood = ubxFrame(0x02, 0x15, Bytes(300, '\x01') + withBadChecksum(kSmall));
+    const std::vector<Row> rows = {
+        {"short failures", pvtFrame(pvt) + withBadChecksum(kSmall) + kSmall + withBadChecksum(kPvt), 2},
+        // A message cut short counts once its declared length has passed,
+        // with the failure inside it.
+        {"cut-short long message", cutShort(1200) + withBadChecksum(kPvt) + Bytes(1300, '\0'), 2},
+        // Its length not yet passed at the end: no verdict on either.
+        {"cut short at the end", cutShort(1200) + withBadChecksum(kPvt), 0},
+        // Inside a long message that passes nothing was a candidate.
+        {"inside a good long message", longGood + withBadChecksum(kSmall), 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        UBXSniffer sniffer;
+        for (const char c : row.log) {
+            sniffer.feedByte(static_cast<std::uint8_t>(c));
+        }
+        EXPECT_EQ(sniffer.checksumFailures(), row.failures);
+        GNSSLog result(TruthMode::Averaged, 0, 0, 0);
+        runPipelineOnBytes(result, bytesOf(row.log), row.log.size(), nullptr, DecodeOptions{},
+                           ubxFormat(), PipelineOptions{});
+        EXPECT_EQ(result.dataQuality.rejectedChecksum, row.failures);
+    }
+    GNSSLog result(TruthMode::Averaged, 0, 0, 0);
+    runPipelineOnBytes(result, bytesOf(rows[0].log), rows[0].log.size(), nullptr, DecodeOptions{},
+                       ubxFormat(), PipelineOptions{});
+    EXPECT_EQ(result.records.size(), 1u);
+    ASSERT_FALSE(result.dataQuality.warnings.empty());
+    EXPECT_EQ(result.dataQuality.warnings.back(), "2 frames rejected for a wrong checksum");
+}
+
+TEST(UbxFormat, TimeRunsOnAcrossTheWeeksEndAndDays)
+{
+    // iTOW counts the week: the day's end passes without a wrap, the
+    // week's end moves the clock on by a week, not back.
+    const std::vector<std::uint32_t> times = {86399000, 86400000, 604799000, 0, 1000};
+    Bytes log;
+    for (const std::uint32_t ms : times) {
+        Pvt pvt;
+        pvt.iTowMs = ms;
+        pvt.flags = 0x81;
+        log += pvtFrame(pvt);
+    }
+    for (const bool worker : {false, true}) {
+        PipelineOptions options;
+        if (worker) {
+            options.workerMinFileSize = 0;
+        }
+        GNSSLog result(TruthMode::Averaged, 0, 0, 0);
+        runPipelineOnBytes(result, bytesOf(log), log.size(), nullptr, DecodeOptions{}, ubxFormat(),
+                           options);
+        ASSERT_EQ(result.records.size(), times.size());
+        EXPECT_DOUBLE_EQ(result.records[1].time, 86400.0);
+        EXPECT_DOUBLE_EQ(result.records[3].time, 604800.0);
+        EXPECT_DOUBLE_EQ(result.records[4].time, 604801.0);
+        EXPECT_EQ(result.dataQuality.dayWraps, 0u);
+        EXPECT_EQ(result.dataQuality.backwardSteps, 0u);
+    }
+}
+
 // Real logs: the same bytes scanned here without the core.
 
 fs::path realLogFolder()
@@ -553,6 +622,72 @@ std::size_t navPvtWithFix(const std::vector<std::uint8_t>& bytes)
         }
     }
     return count;
+}
+
+// Candidates in file order as the format describes them: a good frame is
+// skipped whole, a failed one gives way one byte after its 0xB5; a frame
+// cut by the end of the file is no verdict.
+std::uint64_t checksumFailuresByScan(const std::vector<std::uint8_t>& bytes)
+{
+    std::uint64_t failures = 0;
+    std::size_t i = 0;
+    const std::size_t n = bytes.size();
+    while (i + 6 <= n) {
+        if (bytes[i] != 0xB5 || bytes[i + 1] != 0x62) {
+            ++i;
+            continue;
+        }
+        const std::size_t length = 8 + (bytes[i + 4] | (bytes[i + 5] << 8));
+        if (i + length > n) {
+            break;
+        }
+        unsigned a = 0;
+        unsigned b = 0;
+        for (std::size_t k = i + 2; k < i + length - 2; ++k) {
+            a = (a + bytes[k]) & 0xFF;
+            b = (b + a) & 0xFF;
+        }
+        if (bytes[i + length - 2] == a && bytes[i + length - 1] == b) {
+            i += length;
+        } else {
+            ++failures;
+            ++i;
+        }
+    }
+    return failures;
+}
+
+TEST(UbxRealLogs, ChecksumFailuresAreThoseOfAScanOfTheWholeFile)
+{
+    std::vector<fs::path> logs;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(realLogFolder(), error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.ends_with(".ubx") || name.starts_with("gpsd-ublox") || name.starts_with("pyubx2")) {
+            logs.push_back(entry.path());
+        }
+    }
+    if (logs.empty()) {
+        GTEST_SKIP() << "no UBX logs in " << realLogFolder();
+    }
+    std::uint64_t total = 0;
+    for (const fs::path& path : logs) {
+        SCOPED_TRACE(path.filename().string());
+        const std::vector<std::uint8_t> bytes = readBytes(path);
+        const std::uint64_t expected = checksumFailuresByScan(bytes);
+        UBXSniffer byteByByte;
+        for (const std::uint8_t byte : bytes) {
+            byteByByte.feedByte(byte);
+        }
+        EXPECT_EQ(byteByByte.checksumFailures(), expected);
+        GNSSLog result(TruthMode::Averaged, 0, 0, 0);
+        runPipelineOnBytes(result, bytes.data(), bytes.size(), nullptr, DecodeOptions{}, ubxFormat(),
+                           PipelineOptions{});
+        EXPECT_EQ(result.dataQuality.rejectedChecksum, expected);
+        total += expected;
+    }
+    // The cut-short raw measurements of the 2019 rover logs.
+    EXPECT_GT(total, 0u);
 }
 
 TEST(UbxRealLogs, OneRecordPerNavPvtWithAFix)

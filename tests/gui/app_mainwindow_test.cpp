@@ -115,7 +115,7 @@ TEST_F(MainWindowDesign, MenusItemsKindsAndCheckMarks)
             modes.push_back(QString::fromStdString(std::string(format->caption())));
         }
     }
-    modes.insert(modes.end(), {"", "Verify NMEA checksums"});
+    modes.insert(modes.end(), {"Detect automatically", "", "Verify NMEA checksums"});
     EXPECT_EQ(captionsOf(form->Mode), modes);
     for (const auto& [item, format] : form->FormatItems) {
         EXPECT_EQ(item->actionGroup(), form->ModeGroup);
@@ -374,6 +374,53 @@ TEST_F(LoadCommand, NoRecordsShowsTheBoxKeepsTheSummaryAndLeavesAnEmptyAnalysis)
     form->XHistogram1->trigger();
     EXPECT_EQ(shownPlotWindows(), (std::vector<QString>{"X histogram"}));
     EXPECT_EQ(form->XHistogramForm->ShownHistogram, &form->Analysis->histX);
+}
+
+TEST_F(LoadCommand, DetectAutomaticallyReadsEachFormatAndKeepsTheMessage)
+{
+    form->Detectautomatically1->trigger();
+    ASSERT_TRUE(form->Detectautomatically1->isChecked());
+    EXPECT_FALSE(form->Navcombinary->isChecked());
+    const std::string pos =
+        "%  GPST  latitude(deg) longitude(deg)  height(m)   Q  ns\n"
+        "2137 100.0 60.2051 24.9012 45.6 1 12\n"
+        "2137 101.0 60.2051 24.9012 45.6 2 12\n";
+    load(dir.write("a.bin", navcomLog()));
+    EXPECT_FALSE(form->Analysis->records.empty());
+    load(dir.write("b.txt", nmeaLog()));
+    EXPECT_FALSE(form->Analysis->records.empty());
+    load(dir.write("c.txt", pos));
+    EXPECT_EQ(form->Analysis->records.size(), 2u);
+    EXPECT_TRUE(dialogs.messages.empty());
+    GeneratorOptions ubx;
+    ubx.format = LogFormat::Ubx;
+    ubx.targetBytes = 30000;
+    GeneratorStats ubxStats;
+    load(dir.write("e.ubx", generateLog(ubx, &ubxStats)));
+    EXPECT_EQ(form->Analysis->records.size(), ubxStats.validRecords);
+    load(dir.write("d.txt", "no log at all\n"));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "No records, check parsing mode");
+}
+
+TEST_F(LoadCommand, EachFormatItemReadsItsFormat)
+{
+    GeneratorOptions options;
+    options.targetBytes = 30000;
+    for (const auto& [item, format] : form->FormatItems) {
+        if (format != &ubxFormat() && format != &posFormat()) {
+            continue;
+        }
+        SCOPED_TRACE(std::string(format->name()));
+        options.format = format == &ubxFormat() ? LogFormat::Ubx : LogFormat::Pos;
+        GeneratorStats stats;
+        const QString file = dir.write(std::string(format->name()) + ".log", generateLog(options, &stats));
+        item->trigger();
+        ASSERT_TRUE(item->isChecked());
+        load(file);
+        EXPECT_EQ(form->Analysis->records.size(), stats.validRecords);
+    }
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(LoadCommand, EmptyFileIsAnAnalysisWithoutRecords)

@@ -10,6 +10,7 @@
 #include <CLI/CLI.hpp>
 
 #include "common/FormatNumber.h"
+#include "log/FormatDetection.h"
 #include "log/Gpslog.h"
 #include "log/Summary.h"
 #include "tools/report/CsvExport.h"
@@ -41,6 +42,22 @@ void drawProgress(const char* phase, std::int32_t position, std::int32_t total)
     }
     lastProgressLine = line;
     *progressStream << '\r' << line << std::flush;
+}
+
+// The message for a log without records. Where the user chose the format,
+// it adds the format the log's start looks like; with the default format
+// the message is the application's own.
+std::string noRecordsMessage(const ReportOptions& options)
+{
+    std::string message = kNoRecordsMessage;
+    if (options.format.empty()) {
+        return message;
+    }
+    const InputFormat* looksLike = detectLogFileFormat(options.logFile.c_str());
+    if (looksLike == nullptr) {
+        return message + " (the file looks like none of the log formats)";
+    }
+    return message + " (the file looks like " + std::string(looksLike->caption()) + ")";
 }
 
 // Clears the bar's line so later messages start in column 0.
@@ -190,7 +207,7 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
     out.flush();
 
     if (!hasRecords) {
-        err << kNoRecordsMessage << '\n';
+        err << noRecordsMessage(options) << '\n';
         return ReportExit::NoRecords;
     }
     return ReportExit::Ok;

@@ -6,6 +6,7 @@
 #include <CLI/CLI.hpp>
 
 #include "geodesy/GridFrame.h"
+#include "log/FormatDetection.h"
 #include "log/Formats.h"
 #include "log/Gpslog.h"
 
@@ -85,10 +86,14 @@ std::uint8_t ReportOptions::truthMode() const noexcept
     return TruthMode::Averaged;
 }
 
-const InputFormat& ReportOptions::inputFormat() const noexcept
+const InputFormat& ReportOptions::inputFormat() const
 {
     if (const InputFormat* chosen = findInputFormat(format)) {
         return *chosen;
+    }
+    if (format == kAutoFormatName) {
+        const InputFormat* detected = detectLogFileFormat(logFile.c_str());
+        return detected != nullptr ? *detected : navcomFormat();
     }
     return nmea ? nmeaFormat() : navcomFormat();
 }
@@ -99,9 +104,10 @@ void addReportOptions(CLI::App& app, ReportOptions& options)
     for (const InputFormat* format : inputFormats()) {
         formatNames.emplace_back(format->name());
     }
+    formatNames.emplace_back(kAutoFormatName);
     CLI::Option* nmea =
         app.add_flag("--nmea", options.nmea, "parse NMEA (ascii) sentences instead of NavCom binary");
-    app.add_option("--format", options.format, "log format (default navcom)")
+    app.add_option("--format", options.format, "log format (default navcom; auto: the format the log's start looks like)")
         ->check(CLI::IsMember(formatNames))
         ->excludes(nmea);
     CLI::Option* noKkj = app.add_flag("--no-kkj", options.noKkj,

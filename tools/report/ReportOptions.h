@@ -23,7 +23,7 @@ namespace gnsslog {
 struct ReportOptions {
     std::string logFile;
     bool nmea = false;              // --nmea: NMEA (ascii) instead of NavCom binary
-    std::string format;             // --format NAME: any log format; empty: as --nmea says
+    std::string format;             // --format NAME: any log format or "auto"; empty: as --nmea says
     bool noKkj = false;             // --no-kkj: no Geodetic-->KKJ conversion
     bool noChecksum = false;        // --no-checksum: NMEA sentences decoded whatever their checksum
     std::string truth = "average";  // --truth average|first|manual
@@ -38,12 +38,16 @@ struct ReportOptions {
     int pngHeight = ErrorPlotWindowSize::PictureHeight;
     StatsOptions stats;  // --stats, --within, --wrong-fix, --html
 
-    // The log format of --format, else of --nmea.
-    const InputFormat& inputFormat() const noexcept;
+    // The log format of --format (with "auto", the one the start of the
+    // log file looks like, NavCom binary when none), else of --nmea.
+    const InputFormat& inputFormat() const;
     bool toKKJ() const noexcept { return !noKkj; }
     bool verifyNmeaChecksum() const noexcept { return !noChecksum; }
     std::uint8_t truthMode() const noexcept;  // TruthMode code of `truth`
 };
+
+// The --format value that detects the format from the log itself.
+inline constexpr const char* kAutoFormatName = "auto";
 
 // Declares every option of the tool on app, bound to options (which must
 // outlive the parse). A bad value makes app.parse() throw a

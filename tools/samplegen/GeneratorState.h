@@ -92,6 +92,9 @@ inline constexpr double kMetresPerDegreeLat = 111412.0;  // near 60 N; good to 0
 inline const char* const kNavcomNoiseLabels[] = {"[CHNLSTATUS1B]", "[MEAS1B]", "[EPHEM1B]", "[RXSTATUS2B]",
                                                  "[ALM1B]"};
 
+// A whole UBX frame: sync, class, id, length, payload and checksum.
+std::string ubxFrame(std::uint8_t messageClass, std::uint8_t id, const std::string& payload);
+
 }  // namespace samplegen
 
 struct LogGenerator::State {
@@ -124,6 +127,10 @@ struct LogGenerator::State {
     std::string nmeaSolution(std::int64_t ms, double& decodedTime, int& outcome, std::uint8_t& fixType);
     std::string navcomNoise(std::int64_t ms);
     std::string bootloaderMessage();
+    std::string ubxSolution(std::int64_t ms, double& decodedTime, bool& valid, std::uint8_t& fixType);
+    std::string ubxNoise(std::int64_t ms);
+    std::string posHeader() const;
+    std::string posSolution(std::int64_t ms, double& decodedTime, int& outcome, std::uint8_t& fixType);
     std::string nmeaNoise(std::int64_t ms);
     void appendGarbage(std::string& out);
     void appendPartial(std::string& out, const std::string& frame);

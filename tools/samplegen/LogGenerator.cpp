@@ -29,14 +29,17 @@ void LogGenerator::State::start()
     if (options.format == LogFormat::Nmea) {
         options.epochIntervalMs -= options.epochIntervalMs % 10;  // hhmmss.ss resolution
     }
+    const bool timeOfDay = options.format == LogFormat::Nmea ||
+                           (options.format == LogFormat::Pos && !options.posWeekTime);
     startMs = options.startMs;
     if (startMs < 0) {
-        if (options.format == LogFormat::Navcom) {
+        if (!timeOfDay) {
             startMs = 2 * kDayMs + 10 * 3600000;  // Tuesday 10:00 GPS time of week
         } else {
             // Put midnight about halfway through the log.
             const double noisePerEpoch = options.noiseShare / (1.0 - std::fmin(options.noiseShare, 0.95));
-            const double bytesPerEpoch = 95.0 + 70.0 * noisePerEpoch;
+            const double bytesPerEpoch =
+                options.format == LogFormat::Pos ? 125.0 : 95.0 + 70.0 * noisePerEpoch;
             const auto epochs = static_cast<std::int64_t>(static_cast<double>(options.targetBytes) / bytesPerEpoch);
             const std::int64_t half = (epochs / 2) * options.epochIntervalMs;
             startMs = ((kDayMs - half % kDayMs) % kDayMs) / 10 * 10;
@@ -98,7 +101,20 @@ void LogGenerator::State::keepRecord(std::uint8_t fixType, double decodedTime)
 
 void LogGenerator::State::appendGarbage(std::string& out)
 {
-    const char forbidden = options.format == LogFormat::Navcom ? '[' : '$';
+    if (options.format == LogFormat::Pos) {
+        // A line no solution reads: "#" and printable characters.
+        const auto length = rng.between(1, 48);
+        out.push_back('#');
+        for (std::int64_t i = 0; i < length; ++i) {
+            out.push_back(static_cast<char>(rng.between(0x21, 0x7E)));
+        }
+        out.push_back('\n');
+        stats.garbageBytes += static_cast<std::uint64_t>(length) + 2;
+        return;
+    }
+    const char forbidden = options.format == LogFormat::Ubx      ? '\xB5'
+                           : options.format == LogFormat::Navcom ? '['
+                                                                 : '$';
     const auto length = rng.between(1, 48);
     for (std::int64_t i = 0; i < length; ++i) {
         char c = static_cast<char>(rng.next() & 0xFF);
@@ -112,7 +128,20 @@ void LogGenerator::State::appendGarbage(std::string& out)
 
 void LogGenerator::State::appendPartial(std::string& out, const std::string& frame)
 {
-    if (options.format == LogFormat::Navcom) {
+    if (options.format == LogFormat::Ubx) {
+        // Any prefix: the framer's checksum fails once the bytes after it
+        // fill the declared length, and it resumes one byte after the cut
+        // frame's start, so the frames after it are still found.
+        const auto keep = static_cast<std::size_t>(rng.between(1, static_cast<std::int64_t>(frame.size()) - 1));
+        out.append(frame, 0, keep);
+        stats.garbageBytes += keep;
+    } else if (options.format == LogFormat::Pos) {
+        // At most the time: a line without a position.
+        const auto keep = static_cast<std::size_t>(rng.between(1, 10));
+        out.append(frame, 0, keep);
+        out += '\n';
+        stats.garbageBytes += keep + 1;
+    } else if (options.format == LogFormat::Navcom) {
         // Any prefix short of the CR, then bytes 0x80..0xFF: no NavCom state
         // accepts one where the frame needs its next byte, and none is "[".
         const auto keep = static_cast<std::size_t>(rng.between(1, static_cast<std::int64_t>(frame.size()) - 1));
@@ -155,6 +184,12 @@ void LogGenerator::State::appendEpoch(std::string& out)
         bool valid = false;
         solution = navcomSolution(ms, decodedTime, valid, fixType);
         outcome = valid ? 1 : 0;
+    } else if (options.format == LogFormat::Ubx) {
+        bool valid = false;
+        solution = ubxSolution(ms, decodedTime, valid, fixType);
+        outcome = valid ? 1 : 0;
+    } else if (options.format == LogFormat::Pos) {
+        solution = posSolution(ms, decodedTime, outcome, fixType);
     } else {
         solution = nmeaSolution(ms, decodedTime, outcome, fixType);
     }
@@ -180,9 +215,13 @@ void LogGenerator::State::appendEpoch(std::string& out)
     }
 
     // Geometric number of noise frames, so that noiseShare of all frames are noise.
-    const double share = std::fmin(std::fmax(options.noiseShare, 0.0), 0.95);
+    // Solution files hold nothing but solutions.
+    const double share =
+        options.format == LogFormat::Pos ? 0.0 : std::fmin(std::fmax(options.noiseShare, 0.0), 0.95);
     while (rng.chance(share)) {
-        out += navcom ? navcomNoise(ms) : nmeaNoise(ms);
+        out += navcom                             ? navcomNoise(ms)
+               : options.format == LogFormat::Ubx ? ubxNoise(ms)
+                                                  : nmeaNoise(ms);
         ++stats.noiseFrames;
     }
     if (navcom && rng.chance(options.bootloaderShare)) {
@@ -202,6 +241,9 @@ bool LogGenerator::next(std::string& chunk)
 {
     chunk.clear();
     State& s = *state_;
+    if (s.stats.bytes == 0 && s.options.format == LogFormat::Pos && !s.done) {
+        chunk = s.posHeader();
+    }
     while (!s.done && chunk.size() < s.options.chunkBytes) {
         if (s.stats.bytes + chunk.size() >= s.options.targetBytes) {
             s.done = true;

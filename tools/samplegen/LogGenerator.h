@@ -1,6 +1,11 @@
 // Deterministic generator of realistic receiver logs for samples, tests and
 // benchmarks.
 //
+// UBX logs carry NAV-PVT solutions (a NAV-HPPOSLLH beside half of them)
+// among other UBX messages and NMEA sentences; solution files (.pos) one
+// line per epoch with a position after a header naming the columns, and
+// bad lines for garbage.
+//
 // The receiver is static near Helsinki and alternates between spells of
 // RTK-fixed, float, stand-alone, RTK-X and no-position solutions; between
 // the solutions it writes the traffic a real log holds: other NavCom
@@ -25,7 +30,15 @@
 
 namespace gnsslog {
 
-enum class LogFormat { Navcom, Nmea };
+enum class LogFormat { Navcom, Nmea, Ubx, Pos };
+
+// How a solution file (.pos) writes positions.
+enum class PosSolutionStyle {
+    Degrees,         // latitude, longitude in degrees, height
+    DegreesMinutes,  // "dd mm ss.sssss" latitude and longitude, height
+    Ecef,            // x, y, z
+    Baseline,        // east, north, up from the truth point
+};
 
 // Which solution sentences an NMEA log carries.
 enum class NmeaSolution {
@@ -40,12 +53,15 @@ enum class NmeaSolution {
 struct GeneratorOptions {
     LogFormat format = LogFormat::Navcom;
     NmeaSolution nmeaSolution = NmeaSolution::Gga;
+    PosSolutionStyle posStyle = PosSolutionStyle::Degrees;
+    bool posWeekTime = false;  // .pos times as GPS week and seconds, not a date
     std::uint64_t targetBytes = 100000;  // generation stops at the first epoch boundary at or past this
     std::uint64_t seed = 1;
     std::int64_t epochIntervalMs = 1000;  // 10 ms resolution for NMEA
-    // Start of the log: NavCom, GPS time of week; NMEA, time of day. A
-    // negative value lets the generator choose: for NMEA about halfway
-    // through the log falls on midnight, for NavCom Tuesday 10:00.
+    // Start of the log: NavCom and UBX, GPS time of week; NMEA and .pos,
+    // time of day (.pos in week time: time of week). A negative value lets
+    // the generator choose: for NMEA and dated .pos about halfway through
+    // the log falls on midnight, for the others Tuesday 10:00.
     std::int64_t startMs = -1;
     double noiseShare = 0.4;        // share of non-solution frames among all frames
     double garbageShare = 0.02;     // probability per epoch of a garbage run before its frames

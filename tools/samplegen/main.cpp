@@ -12,11 +12,20 @@ int main(int argc, char** argv)
 {
     gnsslog::GeneratorOptions options;
     std::string out;
-    CLI::App app{"Writes a deterministic NavCom PVT1B or NMEA receiver log."};
+    CLI::App app{"Writes a deterministic NavCom PVT1B, NMEA, u-blox UBX or solution-file (.pos) receiver log."};
     app.add_option("--format", options.format, "log format")
         ->transform(CLI::CheckedTransformer(
             std::map<std::string, gnsslog::LogFormat>{{"navcom", gnsslog::LogFormat::Navcom},
-                                                      {"nmea", gnsslog::LogFormat::Nmea}}));
+                                                      {"nmea", gnsslog::LogFormat::Nmea},
+                                                      {"ubx", gnsslog::LogFormat::Ubx},
+                                                      {"pos", gnsslog::LogFormat::Pos}}));
+    app.add_option("--pos-style", options.posStyle, "positions of a .pos log")
+        ->transform(CLI::CheckedTransformer(std::map<std::string, gnsslog::PosSolutionStyle>{
+            {"degrees", gnsslog::PosSolutionStyle::Degrees},
+            {"dms", gnsslog::PosSolutionStyle::DegreesMinutes},
+            {"ecef", gnsslog::PosSolutionStyle::Ecef},
+            {"enu", gnsslog::PosSolutionStyle::Baseline}}));
+    app.add_flag("--pos-week-time", options.posWeekTime, "times of a .pos log as GPS week and seconds");
     app.add_option("--nmea-solution", options.nmeaSolution, "solution sentences of an NMEA log")
         ->transform(CLI::CheckedTransformer(std::map<std::string, gnsslog::NmeaSolution>{
             {"gga", gnsslog::NmeaSolution::Gga},

@@ -1,0 +1,176 @@
+// Telling the log format from a file's start, on generated logs of every
+// format and on the real logs; and generated UBX and .pos logs through the
+// whole pipeline against what the generator wrote.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "log/FormatDetection.h"
+#include "log/Formats.h"
+#include "log/Pipeline.h"
+#include "tests/support/Comparisons.h"
+#include "tools/samplegen/LogGenerator.h"
+
+namespace gnsslog {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::uint8_t* bytesOf(const std::string& text)
+{
+    return reinterpret_cast<const std::uint8_t*>(text.data());
+}
+
+GeneratorOptions options(LogFormat format, std::uint64_t seed)
+{
+    GeneratorOptions o;
+    o.format = format;
+    o.seed = seed;
+    o.targetBytes = 150000;
+    return o;
+}
+
+std::vector<std::pair<std::string, GeneratorOptions>> generatedKinds()
+{
+    std::vector<std::pair<std::string, GeneratorOptions>> kinds = {
+        {"navcom", options(LogFormat::Navcom, 1)},
+        {"nmea", options(LogFormat::Nmea, 2)},
+        {"ubx", options(LogFormat::Ubx, 3)},
+    };
+    GeneratorOptions llk = options(LogFormat::Nmea, 4);
+    llk.nmeaSolution = NmeaSolution::Llk;
+    kinds.emplace_back("nmea", llk);
+    for (const PosSolutionStyle style : {PosSolutionStyle::Degrees, PosSolutionStyle::DegreesMinutes,
+                                         PosSolutionStyle::Ecef, PosSolutionStyle::Baseline}) {
+        for (const bool weekTime : {false, true}) {
+            GeneratorOptions pos = options(LogFormat::Pos, 5 + static_cast<std::uint64_t>(style));
+            pos.posStyle = style;
+            pos.posWeekTime = weekTime;
+            pos.garbageShare = 0.05;
+            pos.partialShare = 0.05;
+            kinds.emplace_back("pos", pos);
+        }
+    }
+    return kinds;
+}
+
+TEST(FormatDetection, FindsTheFormatOfEveryGeneratedLog)
+{
+    for (const auto& [name, generator] : generatedKinds()) {
+        SCOPED_TRACE(name + " style " + std::to_string(static_cast<int>(generator.posStyle)));
+        const std::string log = generateLog(generator);
+        const InputFormat* detected = detectInputFormat(bytesOf(log), log.size());
+        ASSERT_NE(detected, nullptr);
+        EXPECT_EQ(detected->name(), name);
+        // Only the start counts: bytes beyond it change nothing.
+        const std::string longer = log.substr(0, kDetectionBytes) + std::string(200000, '$');
+        EXPECT_EQ(detectInputFormat(bytesOf(longer), longer.size()), detected);
+    }
+}
+
+TEST(FormatDetection, NothingValidIsNoFormat)
+{
+    EXPECT_EQ(detectInputFormat(nullptr, 0), nullptr);
+    const std::string text = "just some words\nand more words\n";
+    EXPECT_EQ(detectInputFormat(bytesOf(text), text.size()), nullptr);
+    // A sentence with a wrong checksum is no valid frame.
+    const std::string bad = "$GPGGA,120000.00,6012.0,N,02454.0,E,1,08,1.0,10.0,M,17.0,M,,*00\r\n";
+    EXPECT_EQ(countValidFrames(nmeaFormat(), bytesOf(bad), bad.size()), 0u);
+    EXPECT_EQ(detectInputFormat(bytesOf(bad), bad.size()), nullptr);
+    EXPECT_EQ(detectLogFileFormat("/nonexistent/gnsslog/log"), nullptr);
+}
+
+TEST(GeneratedLogs, UbxAndPosLogsGiveWhatTheGeneratorWrote)
+{
+    for (const auto& [name, generator] : generatedKinds()) {
+        if (name != "ubx" && name != "pos") {
+            continue;
+        }
+        SCOPED_TRACE(name + " style " + std::to_string(static_cast<int>(generator.posStyle)) +
+                     (generator.posWeekTime ? " week" : " date"));
+        GeneratorStats stats;
+        const std::string log = generateLog(generator, &stats);
+        const InputFormat& format = *findInputFormat(name);
+        GNSSLog plain(TruthMode::Averaged, 0, 0, 0);
+        runPipelineOnBytes(plain, bytesOf(log), log.size(), nullptr, DecodeOptions{}, format,
+                           PipelineOptions{});
+        PipelineOptions threaded;
+        threaded.workerMinFileSize = 0;
+        threaded.batchBytes = 8192;
+        GNSSLog withWorker(TruthMode::Averaged, 0, 0, 0);
+        runPipelineOnBytes(withWorker, bytesOf(log), log.size(), nullptr, DecodeOptions{}, format,
+                           threaded);
+        std::string why;
+        EXPECT_TRUE(testing::sameAnalysis(plain, withWorker, &why)) << why;
+
+        ASSERT_EQ(plain.records.size(), stats.validRecords);
+        EXPECT_EQ(static_cast<std::uint64_t>(plain.rtkFixCount), stats.fixedRecords);
+        EXPECT_EQ(static_cast<std::uint64_t>(plain.fixLostCount), stats.fixLosses);
+        EXPECT_EQ(plain.dataQuality.dayWraps, stats.dayWraps);
+        EXPECT_DOUBLE_EQ(plain.startTime, stats.startTime);
+        EXPECT_DOUBLE_EQ(plain.endTime, stats.endTime);
+        std::uint64_t floats = 0;
+        for (const GNSSRecord& r : plain.records) {
+            floats += r.fixType == FixType::RtkFloat;
+            ASSERT_TRUE(testing::allFinite(r));
+        }
+        EXPECT_EQ(floats, stats.floatRecords);
+        if (name == "pos") {
+            // Each garbage and cut line is one rejected solution line; the
+            // header is not decoded.
+            const auto& types = plain.dataQuality.framesByType;
+            ASSERT_EQ(types.size(), 2u);
+            EXPECT_EQ(types[0], (std::pair<std::string, std::uint64_t>{"%", 3}));
+            EXPECT_EQ(types[1].second, stats.validRecords + plain.dataQuality.rejectedFrames);
+            EXPECT_GE(plain.dataQuality.rejectedFrames, stats.partialFrames);
+            EXPECT_GT(stats.partialFrames, 0u);
+            EXPECT_EQ(plain.dataQuality.unreadFrames, 0u);
+        }
+    }
+}
+
+fs::path realLogFolder()
+{
+    return fs::path(GNSSLOG_SOURCE_DIR) / ".." / "shared" / "realdata" / "logs";
+}
+
+TEST(FormatDetection, RealLogsLookLikeTheirFormat)
+{
+    std::error_code error;
+    std::vector<fs::path> logs;
+    for (const auto& entry : fs::directory_iterator(realLogFolder(), error)) {
+        logs.push_back(entry.path());
+    }
+    if (logs.empty()) {
+        GTEST_SKIP() << "no real logs in " << realLogFolder();
+    }
+    std::size_t checked = 0;
+    for (const fs::path& path : logs) {
+        const std::string file = path.filename().string();
+        SCOPED_TRACE(file);
+        const InputFormat* detected = detectLogFileFormat(path.string().c_str());
+        // Logs of one format only; mixed UBX and NMEA logs go to the side
+        // with more valid frames, which the name does not tell.
+        std::string expected;
+        if (path.extension() == ".pos") {
+            expected = "pos";
+        } else if (file.find("nmea") != std::string::npos) {
+            expected = "nmea";
+        } else if (file == "rtklibexplorer-gnssimu-gnss_1730.ubx" || file == "gpsd-ublox-glo.log") {
+            expected = "ubx";
+        } else {
+            continue;
+        }
+        ASSERT_NE(detected, nullptr);
+        EXPECT_EQ(detected->name(), expected);
+        ++checked;
+    }
+    EXPECT_GE(checked, 8u);
+}
+
+}  // namespace
+}  // namespace gnsslog

@@ -1,0 +1,146 @@
+// The u-blox side of the generator: NAV-PVT solutions, a NAV-HPPOSLLH
+// for some epochs, and the receiver's other traffic around them (other
+// UBX messages, long raw-measurement messages the framer drops by their
+// length, NMEA sentences).
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include "log/GnssRecord.h"
+#include "tools/samplegen/GeneratorState.h"
+
+namespace gnsslog {
+
+using namespace samplegen;
+
+namespace {
+
+constexpr std::uint8_t kClassNav = 0x01;
+constexpr std::uint8_t kIdPvt = 0x07;
+constexpr std::uint8_t kIdHpposllh = 0x14;
+constexpr std::uint8_t kIdSat = 0x35;
+constexpr std::uint8_t kClassRxm = 0x02;
+constexpr std::uint8_t kIdRawx = 0x15;
+
+constexpr std::size_t kPvtPayload = 92;
+constexpr std::size_t kHpposllhPayload = 36;
+
+constexpr std::uint8_t kGnssFixOk = 0x01;
+constexpr std::uint8_t kCarrierFloat = 1u << 6;
+constexpr std::uint8_t kCarrierFixed = 2u << 6;
+constexpr std::uint8_t kInvalidLlh = 0x01;
+constexpr std::uint8_t kFix3D = 3;
+
+void putLe(std::string& payload, std::size_t offset, std::uint64_t value, std::size_t bytes)
+{
+    for (std::size_t i = 0; i < bytes; ++i) {
+        payload[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    }
+}
+
+std::uint32_t asU32(std::int64_t value)
+{
+    return static_cast<std::uint32_t>(value);
+}
+
+}  // namespace
+
+std::string samplegen::ubxFrame(std::uint8_t messageClass, std::uint8_t id, const std::string& payload)
+{
+    std::string frame = "\xB5\x62";
+    frame += static_cast<char>(messageClass);
+    frame += static_cast<char>(id);
+    frame += static_cast<char>(payload.size() & 0xFF);
+    frame += static_cast<char>((payload.size() >> 8) & 0xFF);
+    frame += payload;
+    std::uint8_t a = 0;
+    std::uint8_t b = 0;
+    for (std::size_t i = 2; i < frame.size(); ++i) {
+        a = static_cast<std::uint8_t>(a + static_cast<std::uint8_t>(frame[i]));
+        b = static_cast<std::uint8_t>(b + a);
+    }
+    frame += static_cast<char>(a);
+    frame += static_cast<char>(b);
+    return frame;
+}
+
+std::string LogGenerator::State::ubxSolution(std::int64_t ms, double& decodedTime, bool& valid,
+                                             std::uint8_t& fixType)
+{
+    const SpellModel m = model(spell);
+    const auto iTow = static_cast<std::uint32_t>(ms % kWeekMs);
+    decodedTime = iTow * 0.001;
+    std::string pvt(kPvtPayload, '\0');
+    std::string hp(kHpposllhPayload, '\0');
+    putLe(pvt, 0, iTow, 4);
+    putLe(hp, 4, iTow, 4);
+    putLe(pvt, 23, static_cast<std::uint64_t>(rng.between(8, 30)), 1);
+    putLe(pvt, 76, static_cast<std::uint64_t>(rng.between(90, 250)), 2);
+    const bool withHp = rng.chance(0.5);
+    if (spell == Spell::NoPosition) {
+        // No fix: the receiver still writes its last position.
+        putLe(pvt, 20, kFix3D, 1);
+        putLe(pvt, 24, asU32(std::llround(truth.longitude * 1e7)), 4);
+        putLe(pvt, 28, asU32(std::llround(truth.latitude * 1e7)), 4);
+        putLe(hp, 3, kInvalidLlh, 1);
+        valid = false;
+        fixType = FixType::NoPosition;
+        const std::string frame = ubxFrame(kClassNav, kIdPvt, pvt);
+        return withHp ? ubxFrame(kClassNav, kIdHpposllh, hp) + frame : frame;
+    }
+    const double latitude = truth.latitude + (biasN + m.sigmaH * rng.gauss()) / kMetresPerDegreeLat;
+    const double longitude = truth.longitude + (biasE + m.sigmaH * rng.gauss()) / metresPerDegreeLon;
+    const double height = truth.height + biasU + m.sigmaV * rng.gauss();
+    std::uint8_t flags = kGnssFixOk;
+    switch (spell) {
+    case Spell::Fixed: flags |= kCarrierFixed; fixType = FixType::RtkFixed; break;
+    case Spell::Float:
+    case Spell::RtkX: flags |= kCarrierFloat; fixType = FixType::RtkFloat; break;
+    default: fixType = FixType::StandAlone; break;
+    }
+    putLe(pvt, 20, kFix3D, 1);
+    putLe(pvt, 21, flags, 1);
+    const std::int64_t lon7 = std::llround(longitude * 1e7);
+    const std::int64_t lat7 = std::llround(latitude * 1e7);
+    const std::int64_t heightMm = std::llround(height * 1000.0);
+    putLe(pvt, 24, asU32(lon7), 4);
+    putLe(pvt, 28, asU32(lat7), 4);
+    putLe(pvt, 32, asU32(heightMm), 4);
+    putLe(pvt, 36, asU32(heightMm - std::llround(truth.geoidSeparation * 1000.0)), 4);
+    const auto hAccMm = static_cast<std::uint32_t>(std::llround(1000.0 * m.sigmaH * (1.0 + rng.uniform())));
+    const auto vAccMm = static_cast<std::uint32_t>(std::llround(1000.0 * m.sigmaV * (1.0 + rng.uniform())));
+    putLe(pvt, 40, hAccMm, 4);
+    putLe(pvt, 44, vAccMm, 4);
+    valid = true;
+    std::string frames = ubxFrame(kClassNav, kIdPvt, pvt);
+    if (withHp) {
+        putLe(hp, 8, asU32(lon7), 4);
+        putLe(hp, 12, asU32(lat7), 4);
+        putLe(hp, 16, asU32(heightMm), 4);
+        putLe(hp, 24, static_cast<std::uint64_t>(std::llround((longitude * 1e7 - lon7) * 100.0)) & 0xFF, 1);
+        putLe(hp, 25, static_cast<std::uint64_t>(std::llround((latitude * 1e7 - lat7) * 100.0)) & 0xFF, 1);
+        putLe(hp, 26, static_cast<std::uint64_t>(std::llround((height * 1000.0 - heightMm) * 10.0)) & 0xFF, 1);
+        putLe(hp, 28, hAccMm * 10u, 4);
+        putLe(hp, 32, vAccMm * 10u, 4);
+        frames = rng.chance(0.5) ? frames + ubxFrame(kClassNav, kIdHpposllh, hp)
+                                 : ubxFrame(kClassNav, kIdHpposllh, hp) + frames;
+    }
+    return frames;
+}
+
+std::string LogGenerator::State::ubxNoise(std::int64_t ms)
+{
+    const std::int64_t kind = rng.between(0, 2);
+    if (kind == 0) {
+        return nmeaNoise(ms);
+    }
+    // NAV-SAT fits the framer's buffer; RXM-RAWX is dropped by its length.
+    const bool raw = kind == 2;
+    std::string payload(static_cast<std::size_t>(raw ? rng.between(200, 1200) : rng.between(8, 100)), '\0');
+    for (char& c : payload) {
+        c = static_cast<char>(rng.next() & 0xFF);
+    }
+    return raw ? ubxFrame(kClassRxm, kIdRawx, payload) : ubxFrame(kClassNav, kIdSat, payload);
+}
+
+}  // namespace gnsslog
