@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QWindow>
 
 #include <exception>
 
@@ -19,6 +21,13 @@ std::optional<QString> QtDialogs::openFileName(QWidget* parent)
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);
+    if (!lastFolder_.isEmpty()) {
+        dialog.setDirectory(lastFolder_);
+    }
+    if (!filters_.isEmpty()) {
+        dialog.setNameFilters(filters_);
+        dialog.selectNameFilter(filters_.front());
+    }
     if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
     }
@@ -26,6 +35,7 @@ std::optional<QString> QtDialogs::openFileName(QWidget* parent)
     if (files.isEmpty()) {
         return QString();
     }
+    lastFolder_ = QFileInfo(files.front()).absolutePath();
     return files.front();
 }
 
@@ -51,18 +61,40 @@ QStringList QtDialogs::openFileNames(QWidget* parent)
 void QtDialogs::message(const QString& title, const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok);
-    // No owner window, but above the always-on-top main window.
-    box.setWindowFlag(Qt::WindowStaysOnTopHint);
-    box.setWindowModality(Qt::ApplicationModal);
-    box.exec();
+    execInFront(box);
 }
 
 void QtDialogs::error(const QString& text)
 {
     QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), text, QMessageBox::Ok);
-    box.setWindowFlag(Qt::WindowStaysOnTopHint);
-    box.setWindowModality(Qt::ApplicationModal);
-    box.exec();
+    execInFront(box);
+}
+
+void execInFront(QDialog& dialog)
+{
+    // No owner widget (the box must not die with a window), but a window
+    // manager stacks a dialog above the always-on-top main window only when
+    // the dialog is transient for it; a stays-on-top hint alone puts both in
+    // one layer, where the focused main window wins.
+    dialog.setWindowFlag(Qt::WindowStaysOnTopHint);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    QWidget* front = QApplication::activeWindow();
+    if (front == nullptr || front == &dialog) {
+        for (QWidget* candidate : QApplication::topLevelWidgets()) {
+            if (candidate != &dialog && candidate->isVisible() &&
+                candidate->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+                front = candidate;
+                break;
+            }
+        }
+    }
+    if (front != nullptr && front != &dialog && front->windowHandle() != nullptr) {
+        dialog.winId();  // makes the native window whose owner is set
+        if (QWindow* window = dialog.windowHandle()) {
+            window->setTransientParent(front->windowHandle());
+        }
+    }
+    dialog.exec();
 }
 
 std::optional<QString> Dialogs::askText(QWidget*, const QString&, const QString&)

@@ -8,6 +8,7 @@
 #include <exception>
 #include <optional>
 
+class QDialog;
 class QWidget;
 
 namespace gnsslog {
@@ -23,6 +24,9 @@ public:
     // The open-file dialog for several existing files; empty when the
     // user cancels. By default the one-file dialog's answer.
     virtual QStringList openFileNames(QWidget* parent);
+    // Filters the next open-file dialogs offer, the first one selected
+    // (empty: none). Dialogs that show no filters ignore them.
+    virtual void setFileFilters(const QStringList& /*filters*/) {}
 
     // A box with no owner window, an OK button and no icon.
     virtual void message(const QString& title, const QString& text) = 0;
@@ -41,10 +45,19 @@ class QtDialogs final : public Dialogs {
 public:
     std::optional<QString> openFileName(QWidget* parent) override;
     QStringList openFileNames(QWidget* parent) override;
+    void setFileFilters(const QStringList& filters) override { filters_ = filters; }
     void message(const QString& title, const QString& text) override;
     void error(const QString& text) override;
     std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label) override;
+
+private:
+    QStringList filters_;
+    QString lastFolder_;  // of the last file chosen, while the application runs
 };
+
+// Runs a modal dialog above the application's windows, the always-on-top
+// main window included, also under a window manager.
+void execInFront(QDialog& dialog);
 
 // The dialogs the application uses; QtDialogs unless a test swapped them.
 Dialogs& appDialogs();

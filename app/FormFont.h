@@ -14,4 +14,10 @@ QFont formFont();
 // platform's general font (see plots/CanvasPainter.h).
 void setFormFontForApplication();
 
+// Where the system has no Tahoma, registers a Tahoma-metric font file
+// (Debian's fonts-wine installs one) with the application, so texts take
+// the widths the windows were designed for. True when Tahoma is there
+// afterwards. Call once the QApplication exists.
+bool registerDesignedFont();
+
 }  // namespace gnsslog

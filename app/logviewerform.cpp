@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 
 #include <exception>
 #include <string>
@@ -21,12 +22,16 @@
 #include "app/Dialogs.h"
 #include "app/FrameMenu.h"
 #include "app/LocaleNumber.h"
+#include "app/LogFileFilters.h"
 #include "app/ProgressBar.h"
 #include "log/FormatDetection.h"
 #include "log/Formats.h"
 #include "log/Summary.h"
 #include "metrics/LogComparison.h"
+#include "plots/CdfPlot.h"
 #include "plots/HistoPlot.h"
+#include "plots/ScatterPlot.h"
+#include "plots/WindowPlacement.h"
 #include "plots/XyPlot.h"
 
 gnsslog::TForm3* Form3 = nullptr;
@@ -41,6 +46,8 @@ const QString kCaptionZ = QStringLiteral("Z histogram");
 const QString kCaption3DFix = QStringLiteral("3D RTK-FIX position");
 const QString kCaption3DRtkx = QStringLiteral("3D RTK-X position");
 const QString kCaptionErrorPlot = QStringLiteral("XYZ plotter window");
+const QString kCaptionScatter = QStringLiteral("Scatter plot");
+const QString kCaptionCdf = QStringLiteral("Error CDF");
 
 QLabel* makeLabel(QWidget* parent, const char* name, int left, int top, const QString& text)
 {
@@ -80,6 +87,22 @@ void destroyWindow(QPointer<Window>& field)
 {
     delete field.data();
     field = nullptr;
+}
+
+// A window closed from its frame goes the way its View item takes it: the
+// item is chosen, so its check and the window's existence stay in step.
+// Queued, so the window is not destroyed inside its own close event.
+template <typename Window>
+void closeThroughViewItem(Window* window, QAction* viewItem)
+{
+    QObject::connect(
+        window, &Window::closeRequested, viewItem,
+        [viewItem, shown = QPointer<Window>(window)] {
+            if (shown && viewItem->isChecked()) {
+                viewItem->trigger();
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 // Disables "Load log file" for the duration of a load and, however the
@@ -205,6 +228,8 @@ void TForm3::createMenus()
     XYZplot1 = makeItem(View1, "XYZplot1", QStringLiteral("XYZ-plot"), true, true);
     View1->addSeparator();
     Dataquality1 = makeItem(View1, "Dataquality1", QStringLiteral("Data quality..."), false, false);
+    Scatterplot1 = makeItem(View1, "Scatterplot1", QStringLiteral("Scatter plot"), true, false);
+    ErrorCdf1 = makeItem(View1, "ErrorCdf1", QStringLiteral("Error CDF"), true, false);
 
     // Radio items: choosing the checked one unchecks it, leaving the menu
     // with no checked item (ExclusiveOptional).
@@ -267,6 +292,8 @@ void TForm3::createMenus()
     connectSelfChecked(XYZplot1, &TForm3::XYZplot1Click);
     connectHandler(Dataquality1, &TForm3::Dataquality1Click);
     connectHandler(Comparelogs1, &TForm3::Comparelogs1Click);
+    connectSelfChecked(Scatterplot1, &TForm3::Scatterplot1Click);
+    connectSelfChecked(ErrorCdf1, &TForm3::ErrorCdf1Click);
     connectSelfChecked(GeodeticKKJ1, &TForm3::GeodeticKKJ1Click);
     connectHandler(About1, &TForm3::About1Click);
 }
@@ -298,6 +325,16 @@ void TForm3::destroyPlotWindows()
     destroyWindow(ZHistogramForm);
     destroyWindow(Fix3DHistogramForm);
     destroyWindow(Rtkx3DHistogramForm);
+    destroyErrorPlot();
+    destroyWindow(ScatterPlotForm);
+    destroyWindow(CdfPlotForm);
+}
+
+void TForm3::destroyErrorPlot()
+{
+    if (ErrorPlotForm) {
+        errorPlotChoices_ = std::make_unique<ErrorPlotView>(ErrorPlotForm->currentView());
+    }
     destroyWindow(ErrorPlotForm);
 }
 
@@ -308,6 +345,7 @@ void TForm3::Button1Click()
     if (loading_) {
         return;
     }
+    dialogs_.setFileFilters(logFileFilters(chosenFormat()));
     const std::optional<QString> fileName = dialogs_.openFileName(this);
     if (!fileName) {
         return;
@@ -368,20 +406,26 @@ void TForm3::Button1Click()
     hideProgress();
 
     if (XHistogram1->isChecked()) {
-        openHistogram(XHistogramForm, kCaptionX, &Analysis->histX);
+        openHistogram(XHistogramForm, kCaptionX, &Analysis->histX, XHistogram1);
     }
     if (YHistogram1->isChecked()) {
-        openHistogram(YHistogramForm, kCaptionY, &Analysis->histY);
+        openHistogram(YHistogramForm, kCaptionY, &Analysis->histY, YHistogram1);
     }
     if (ZHistogram1->isChecked()) {
-        openHistogram(ZHistogramForm, kCaptionZ, &Analysis->histZ);
+        openHistogram(ZHistogramForm, kCaptionZ, &Analysis->histZ, ZHistogram1);
     }
     if (N3Dpositionhistogram1->isChecked()) {
-        openHistogram(Fix3DHistogramForm, kCaption3DFix, &Analysis->hist3DFix);
-        openHistogram(Rtkx3DHistogramForm, kCaption3DRtkx, &Analysis->hist3DRtkx);
+        openHistogram(Fix3DHistogramForm, kCaption3DFix, &Analysis->hist3DFix, N3Dpositionhistogram1);
+        openHistogram(Rtkx3DHistogramForm, kCaption3DRtkx, &Analysis->hist3DRtkx, N3Dpositionhistogram1);
     }
     if (XYZplot1->isChecked()) {
         openErrorPlot();
+    }
+    if (Scatterplot1->isChecked()) {
+        openScatterPlot();
+    }
+    if (ErrorCdf1->isChecked()) {
+        openCdfPlot();
     }
 }
 
@@ -467,10 +511,13 @@ void TForm3::Dataquality1Click()
     DataQualityForm->raise();
 }
 
-void TForm3::openHistogram(QPointer<TPlotForm>& field, const QString& caption, const Histogram* histogram)
+void TForm3::openHistogram(QPointer<TPlotForm>& field, const QString& caption, const Histogram* histogram,
+                           QAction* viewItem)
 {
     if (!field) {
         field = new TPlotForm(this, caption, histogram);
+        closeThroughViewItem(field.data(), viewItem);
+        placeNewWindow(field.data());
     } else {
         field->SetHistogram(caption, histogram);
     }
@@ -481,10 +528,62 @@ void TForm3::openErrorPlot()
 {
     if (!ErrorPlotForm) {
         ErrorPlotForm = new TXYPlotForm(this, kCaptionErrorPlot, Analysis.get());
+        if (errorPlotChoices_) {
+            ErrorPlotForm->applyChoices(*errorPlotChoices_);
+        }
+        closeThroughViewItem(ErrorPlotForm.data(), XYZplot1);
+        placeNewWindow(ErrorPlotForm.data());
     } else {
         ErrorPlotForm->SetAnalysis(Analysis.get());
     }
     ErrorPlotForm->show();
+}
+
+void TForm3::openScatterPlot()
+{
+    if (!ScatterPlotForm) {
+        ScatterPlotForm = new TScatterPlotForm(kCaptionScatter, Analysis.get());
+        closeThroughViewItem(ScatterPlotForm.data(), Scatterplot1);
+        placeNewWindow(ScatterPlotForm.data());
+    } else {
+        ScatterPlotForm->SetAnalysis(Analysis.get());
+    }
+    ScatterPlotForm->show();
+}
+
+void TForm3::openCdfPlot()
+{
+    if (!CdfPlotForm) {
+        CdfPlotForm = new TCdfPlotForm(kCaptionCdf, Analysis.get());
+        closeThroughViewItem(CdfPlotForm.data(), ErrorCdf1);
+        placeNewWindow(CdfPlotForm.data());
+    } else {
+        CdfPlotForm->SetAnalysis(Analysis.get());
+    }
+    CdfPlotForm->show();
+}
+
+void TForm3::placeNewWindow(QWidget* window)
+{
+    // Only beside a main window on a screen; hidden (as in tests) the
+    // window system decides.
+    if (!isVisible() || screen() == nullptr) {
+        return;
+    }
+    // Not yet framed: assume the main window's frame, from the same window
+    // manager.
+    const QSize frame = frameGeometry().size() - size();
+    std::vector<QRect> taken{frameGeometry()};
+    int others = 0;
+    const QWidget* const windows[] = {XHistogramForm, YHistogramForm, ZHistogramForm, Fix3DHistogramForm,
+                                      Rtkx3DHistogramForm, ErrorPlotForm, ScatterPlotForm, CdfPlotForm};
+    for (const QWidget* other : windows) {
+        if (other != nullptr && other != window && other->isVisible()) {
+            taken.push_back(other->frameGeometry());
+            ++others;
+        }
+    }
+    window->move(placeWindow(screen()->availableGeometry(), taken, window->size() + frame, others));
 }
 
 // View toggles: a checked item is unchecked and its windows destroyed; an
@@ -505,10 +604,10 @@ void TForm3::toggleViewItem(QAction* item, const std::function<void()>& destroyW
 }
 
 void TForm3::openMissingHistogram(QPointer<TPlotForm>& field, const QString& caption,
-                                  const Histogram* histogram)
+                                  const Histogram* histogram, QAction* viewItem)
 {
     if (!field) {
-        openHistogram(field, caption, histogram);
+        openHistogram(field, caption, histogram, viewItem);
     }
 }
 
@@ -516,21 +615,21 @@ void TForm3::XHistogram1Click()
 {
     toggleViewItem(
         XHistogram1, [this] { destroyWindow(XHistogramForm); },
-        [this] { openMissingHistogram(XHistogramForm, kCaptionX, &Analysis->histX); });
+        [this] { openMissingHistogram(XHistogramForm, kCaptionX, &Analysis->histX, XHistogram1); });
 }
 
 void TForm3::YHistogram1Click()
 {
     toggleViewItem(
         YHistogram1, [this] { destroyWindow(YHistogramForm); },
-        [this] { openMissingHistogram(YHistogramForm, kCaptionY, &Analysis->histY); });
+        [this] { openMissingHistogram(YHistogramForm, kCaptionY, &Analysis->histY, YHistogram1); });
 }
 
 void TForm3::ZHistogram1Click()
 {
     toggleViewItem(
         ZHistogram1, [this] { destroyWindow(ZHistogramForm); },
-        [this] { openMissingHistogram(ZHistogramForm, kCaptionZ, &Analysis->histZ); });
+        [this] { openMissingHistogram(ZHistogramForm, kCaptionZ, &Analysis->histZ, ZHistogram1); });
 }
 
 void TForm3::N3Dpositionhistogram1Click()
@@ -542,18 +641,40 @@ void TForm3::N3Dpositionhistogram1Click()
             destroyWindow(Rtkx3DHistogramForm);
         },
         [this] {
-            openMissingHistogram(Fix3DHistogramForm, kCaption3DFix, &Analysis->hist3DFix);
-            openMissingHistogram(Rtkx3DHistogramForm, kCaption3DRtkx, &Analysis->hist3DRtkx);
+            openMissingHistogram(Fix3DHistogramForm, kCaption3DFix, &Analysis->hist3DFix, N3Dpositionhistogram1);
+            openMissingHistogram(Rtkx3DHistogramForm, kCaption3DRtkx, &Analysis->hist3DRtkx, N3Dpositionhistogram1);
         });
 }
 
 void TForm3::XYZplot1Click()
 {
     toggleViewItem(
-        XYZplot1, [this] { destroyWindow(ErrorPlotForm); },
+        XYZplot1, [this] { destroyErrorPlot(); },
         [this] {
             if (!ErrorPlotForm) {
                 openErrorPlot();
+            }
+        });
+}
+
+void TForm3::Scatterplot1Click()
+{
+    toggleViewItem(
+        Scatterplot1, [this] { destroyWindow(ScatterPlotForm); },
+        [this] {
+            if (!ScatterPlotForm) {
+                openScatterPlot();
+            }
+        });
+}
+
+void TForm3::ErrorCdf1Click()
+{
+    toggleViewItem(
+        ErrorCdf1, [this] { destroyWindow(CdfPlotForm); },
+        [this] {
+            if (!CdfPlotForm) {
+                openCdfPlot();
             }
         });
 }
@@ -566,7 +687,7 @@ void TForm3::GeodeticKKJ1Click()
 void TForm3::About1Click()
 {
     if (AboutDialog) {
-        AboutDialog->exec();
+        execInFront(*AboutDialog);
     }
 }
 
@@ -578,6 +699,8 @@ void TForm3::FormDestroy()
     destroyWindow(Fix3DHistogramForm);
     destroyWindow(Rtkx3DHistogramForm);
     destroyWindow(ErrorPlotForm);
+    destroyWindow(ScatterPlotForm);
+    destroyWindow(CdfPlotForm);
 }
 
 }  // namespace gnsslog

@@ -27,6 +27,9 @@ class TPlotForm;
 class TXYPlotForm;
 class TDataQualityForm;
 class TCompareLogsForm;
+class TScatterPlotForm;
+class TCdfPlotForm;
+struct ErrorPlotView;
 class FrameMenu;
 
 class TForm3 : public QMainWindow {
@@ -49,6 +52,8 @@ public:
     void XYZplot1Click();
     void Dataquality1Click();
     void Comparelogs1Click();
+    void Scatterplot1Click();
+    void ErrorCdf1Click();
     void GeodeticKKJ1Click();
     void About1Click();
     void FormDestroy();
@@ -79,6 +84,8 @@ public:
     QAction* ZHistogram1 = nullptr;
     QAction* XYZplot1 = nullptr;
     QAction* Dataquality1 = nullptr;
+    QAction* Scatterplot1 = nullptr;  // unchecked at start
+    QAction* ErrorCdf1 = nullptr;     // unchecked at start
     QMenu* ruthcoordinates1 = nullptr;
     QActionGroup* TruthGroup = nullptr;
     QAction* Useaverageposition1 = nullptr;
@@ -107,6 +114,8 @@ public:
     QPointer<TXYPlotForm> ErrorPlotForm;
     QPointer<TDataQualityForm> DataQualityForm;
     QPointer<TCompareLogsForm> CompareLogsForm;
+    QPointer<TScatterPlotForm> ScatterPlotForm;
+    QPointer<TCdfPlotForm> CdfPlotForm;
     // Declared after the windows' fields and freed only after they are gone.
     std::unique_ptr<GNSSLog> Analysis;
 
@@ -125,9 +134,14 @@ private:
     void connectSelfChecked(QAction* action, Handler handler);
 
     void destroyPlotWindows();  // the load command's order
-    void openHistogram(QPointer<TPlotForm>& field, const QString& caption, const Histogram* histogram);
+    // viewItem: the View item whose choice destroys the window.
+    void openHistogram(QPointer<TPlotForm>& field, const QString& caption, const Histogram* histogram,
+                       QAction* viewItem);
     void openErrorPlot();
-    void openMissingHistogram(QPointer<TPlotForm>& field, const QString& caption, const Histogram* histogram);
+    void openScatterPlot();
+    void openCdfPlot();
+    void openMissingHistogram(QPointer<TPlotForm>& field, const QString& caption, const Histogram* histogram,
+                              QAction* viewItem);
     // The View items' common handler: see logviewerform.cpp.
     void toggleViewItem(QAction* item, const std::function<void()>& destroyWindows,
                         const std::function<void()>& openMissingWindows);
@@ -135,7 +149,14 @@ private:
     const InputFormat& chosenFormat() const;  // the Parsing mode menu's format
     std::uint8_t chosenTruthMode() const;     // the Truth coordinates menu's mode
 
+    // Destroys the error plot, keeping its scale and curve choices for the
+    // next one.
+    void destroyErrorPlot();
+    // Moves a window not yet shown to a free place beside the others.
+    void placeNewWindow(QWidget* window);
+
     Dialogs& dialogs_;
+    std::unique_ptr<ErrorPlotView> errorPlotChoices_;  // none until a plot has gone
     bool loading_ = false;
 };
 

@@ -42,6 +42,7 @@ int main(int argc, char* argv[])
     // separator through QLocale, which this does not touch.
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("gnsslog"));
+    gnsslog::registerDesignedFont();
     gnsslog::setFormFontForApplication();
     // Plot windows are top-level windows of their own; only the main window
     // decides when the application ends.

@@ -120,12 +120,27 @@ void Canvas::lineTo(int x, int y) noexcept
     moveTo(x, y);
 }
 
-void Canvas::textOut(int x, int y, const QString& text)
+namespace {
+
+// The platform's font, not the application's: the windows' font must not
+// change the pictures, which the report tool draws without windows.
+QFont canvasFont()
 {
-    // The platform's font, not the application's: the windows' font must
-    // not change the pictures, which the report tool draws without windows.
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setStyleStrategy(QFont::NoAntialias);
+    return font;
+}
+
+}  // namespace
+
+int Canvas::textWidth(const QString& text) const
+{
+    return QFontMetrics(canvasFont()).horizontalAdvance(text);
+}
+
+void Canvas::textOut(int x, int y, const QString& text)
+{
+    const QFont font = canvasFont();
     const QFontMetrics metrics(font);
     fillRect(x, y, x + metrics.horizontalAdvance(text), y + metrics.height(), 0xFFFFFF);
     QPainter painter(&image_);

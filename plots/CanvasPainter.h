@@ -39,6 +39,8 @@ public:
     void moveTo(int x, int y) noexcept;
     void lineTo(int x, int y) noexcept;
     void textOut(int x, int y, const QString& text);
+    // Width in pixels of the cell textOut fills for text.
+    int textWidth(const QString& text) const;
 
 private:
     void plot(int x, int y, unsigned rgb) noexcept;

@@ -11,7 +11,15 @@ constexpr unsigned White = 0xFFFFFF;
 constexpr unsigned Black = 0x000000;
 constexpr unsigned Grey = 0x808080;
 
-unsigned fixColour(std::uint8_t fixType) noexcept
+QString metres(double value)
+{
+    // Always a decimal point, whatever the process's C locale.
+    return QString::asprintf("%0.3f m", value);
+}
+
+}  // namespace
+
+unsigned fixStripColour(std::uint8_t fixType) noexcept
 {
     switch (fixType) {
     case FixType::RtkFixed:
@@ -24,14 +32,6 @@ unsigned fixColour(std::uint8_t fixType) noexcept
         return 0xFF0000;  // red: stand-alone and everything else
     }
 }
-
-QString metres(double value)
-{
-    // Always a decimal point, whatever the process's C locale.
-    return QString::asprintf("%0.3f m", value);
-}
-
-}  // namespace
 
 unsigned curveColour(Curve curve) noexcept
 {
@@ -122,7 +122,7 @@ void paintErrorPlot(QImage& image, const PointStore* series, const ErrorPlotView
     }
 
     for (const PlotPoint& point : *series) {
-        canvas.setPen(fixColour(point.sample.fixType), 2);
+        canvas.setPen(fixStripColour(point.sample.fixType), 2);
         canvas.moveTo(point.column, q + 25);
         canvas.lineTo(point.column, q + 35);
     }

@@ -17,6 +17,9 @@ struct ErrorPlotView {
     std::array<bool, CurveCount> curves = {true, true, true, true, true, true, true, true};
 };
 
+// Colour of a fixType in the fix-type strip, as 0xRRGGBB.
+unsigned fixStripColour(std::uint8_t fixType) noexcept;
+
 // Curve colour of a check box / curve, as 0xRRGGBB.
 unsigned curveColour(Curve curve) noexcept;
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <QCloseEvent>
+#include <QMoveEvent>
 #include <QResizeEvent>
 
 #include "plots/HistogramPainter.h"
@@ -39,6 +41,7 @@ void TPlotForm::FormResize()
     // reports it; the minimum keeps the image at least 100 x 100.
     const QSize outer = frameGeometry().size();
     const QSize frame = outer - size();
+    laidOutFrame_ = frame;
     setMinimumSize(std::max(0, SmallestImage + WidthAroundImage - frame.width()),
                    std::max(0, SmallestImage + HeightAroundImage - frame.height()));
     const int width = std::max(SmallestImage, outer.width() - WidthAroundImage);
@@ -58,6 +61,20 @@ void TPlotForm::DrawHistogram()
         paintHistogram(Image1->Bitmap, *ShownHistogram);
     }
     Image1->update();
+}
+
+void TPlotForm::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    if (frameGeometry().size() - size() != laidOutFrame_) {
+        FormResize();
+    }
+}
+
+void TPlotForm::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    emit closeRequested();
 }
 
 void TPlotForm::resizeEvent(QResizeEvent* event)

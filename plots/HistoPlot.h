@@ -1,6 +1,7 @@
 // Histogram window: one error histogram as a bar chart.
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <QWidget>
 
@@ -29,11 +30,22 @@ public:
     const Histogram* ShownHistogram = nullptr;
     TImage* Image1 = nullptr;
 
+signals:
+    // The window manager's close button (drawn even where the window asks
+    // for none) was pressed. The window stays: its owner hides it through
+    // the same path as its View item, so the item's check follows.
+    void closeRequested();
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    // A window manager frames a shown window without resizing it; the
+    // layout follows the outer size, so a new frame lays it out again.
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     QWidget* mainWindow_;
+    QSize laidOutFrame_;  // the frame FormResize last worked with
 };
 
 }  // namespace gnsslog

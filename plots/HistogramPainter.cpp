@@ -1,5 +1,8 @@
 #include "plots/HistogramPainter.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "common/Saturate.h"
 #include "plots/CanvasPainter.h"
 
@@ -12,6 +15,7 @@ constexpr unsigned White = 0xFFFFFF;
 constexpr unsigned Black = 0x000000;
 constexpr unsigned Grey = 0x808080;
 constexpr unsigned BarGreen = 0x008000;
+constexpr int LabelGap = 3;  // pixels between two bin labels
 }  // namespace
 
 void paintHistogram(QImage& image, const Histogram& histogram)
@@ -46,12 +50,29 @@ void paintHistogram(QImage& image, const Histogram& histogram)
     // One slot of equal width per bin in list order, whatever its key.
     canvas.setPen(Black);
     canvas.setBrush(BarGreen);
+    // Narrow bars label every k-th bin only, k the smallest that keeps the
+    // widest label clear of the next one.
+    int widestLabel = 0;
+    for (const ErrorRecord& bin : histogram.bins()) {
+        widestLabel = std::max(widestLabel, canvas.textWidth(QString::asprintf("%d", bin.key)));
+    }
+    const double labelPitch = widestLabel + LabelGap;
+    // No room at all (an image narrower than the axis column) draws every
+    // label, as nothing could be read anyway.
+    const std::size_t labelEvery =
+        !(barWidth > 0) || barWidth >= labelPitch
+            ? 1
+            : static_cast<std::size_t>(std::clamp(std::ceil(labelPitch / barWidth), 1.0, 1e6));
     double x = 0;
+    std::size_t index = 0;
     for (const ErrorRecord& bin : histogram.bins()) {
         canvas.rectangle(toInt32(x), h - 20, toInt32(x + barWidth - 1),
                          toInt32((h - 20) - bin.count * pixelsPerSample));
-        canvas.textOut(toInt32(x + 0.5 * barWidth - 5), h - 15, QString::asprintf("%d", bin.key));
+        if (index % labelEvery == 0) {
+            canvas.textOut(toInt32(x + 0.5 * barWidth - 5), h - 15, QString::asprintf("%d", bin.key));
+        }
         x += barWidth;
+        ++index;
     }
 }
 

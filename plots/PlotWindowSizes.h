@@ -43,4 +43,30 @@ inline constexpr int PictureWidth = DesignedClientWidth + DesignedFrame::Width -
 inline constexpr int PictureHeight = DesignedClientHeight + DesignedFrame::Height - HeightAroundImage;
 }  // namespace ErrorPlotWindowSize
 
+// Scatter plot window: the image fills the client but for a 10-pixel
+// margin and the scale column on the right; it does not depend on the frame.
+namespace ScatterWindowSize {
+inline constexpr int DesignedClientWidth = 560;
+inline constexpr int DesignedClientHeight = 370;
+inline constexpr int ControlColumn = 95;
+inline constexpr int WidthAroundImage = 20 + ControlColumn;
+inline constexpr int HeightAroundImage = 20;
+inline constexpr int SmallestClientWidth = 330;
+inline constexpr int SmallestClientHeight = 200;
+inline constexpr int PictureWidth = DesignedClientWidth - WidthAroundImage;
+inline constexpr int PictureHeight = DesignedClientHeight - HeightAroundImage;
+}  // namespace ScatterWindowSize
+
+// Error CDF window: the image fills the client but for a 10-pixel margin.
+namespace CdfWindowSize {
+inline constexpr int DesignedClientWidth = 640;
+inline constexpr int DesignedClientHeight = 340;
+inline constexpr int WidthAroundImage = 20;
+inline constexpr int HeightAroundImage = 20;
+inline constexpr int SmallestClientWidth = 360;
+inline constexpr int SmallestClientHeight = 180;
+inline constexpr int PictureWidth = DesignedClientWidth - WidthAroundImage;
+inline constexpr int PictureHeight = DesignedClientHeight - HeightAroundImage;
+}  // namespace CdfWindowSize
+
 }  // namespace gnsslog

@@ -2,9 +2,14 @@
 
 #include <algorithm>
 
+#include <QCloseEvent>
+#include <QMoveEvent>
 #include <QPalette>
 #include <QResizeEvent>
 #include <QWheelEvent>
+
+#include "plots/CurveCheckBox.h"
+#include "plots/StatusPanel.h"
 
 namespace gnsslog {
 
@@ -40,7 +45,9 @@ TXYPlotForm::TXYPlotForm(QWidget* mainWindow, const QString& caption, const GNSS
 {
     setWindowTitle(caption);
     createControls();
-    setMinimumSize(MinimumOuterWidth, MinimumOuterHeight);
+    // The smallest outer size less the designed frame, until the real frame
+    // is known: applied to the client as it stands it would widen it.
+    setMinimumSize(MinimumOuterWidth - DesignedFrame::Width, MinimumOuterHeight - DesignedFrame::Height);
     resize(DesignedClientWidth, DesignedClientHeight);
     if (Analysis != nullptr) {
         index_ = std::make_unique<SeriesIndex>(*Analysis);
@@ -83,10 +90,10 @@ void TXYPlotForm::createStatusBar()
     };
     StatusBar1 = new QStatusBar(this);
     for (std::size_t i = 0; i < StatusPanels.size(); ++i) {
-        auto* label = new QLabel(QString::fromLatin1(panels[i].text), StatusBar1);
-        label->setFixedWidth(panels[i].width);
+        // Placed by FormResize rather than by the status bar's layout, which
+        // squeezes panels over each other when they do not fit.
+        auto* label = new StatusPanel(QString::fromLatin1(panels[i].text), panels[i].width, StatusBar1);
         label->setAlignment(panels[i].alignment | Qt::AlignVCenter);
-        StatusBar1->addWidget(label);
         StatusPanels[i] = label;
     }
 }
@@ -113,14 +120,9 @@ void TXYPlotForm::createScaleGroup()
 void TXYPlotForm::createCheckBoxes()
 {
     const auto box = [this](const char* caption, Curve curve) {
-        auto* check = new QCheckBox(QString::fromLatin1(caption), this);
+        auto* check = new CurveCheckBox(QString::fromLatin1(caption), QColor::fromRgb(curveColour(curve)), this);
         check->resize(ControlWidth, 20);
         check->setChecked(true);
-        check->setAutoFillBackground(true);
-        QPalette palette = check->palette();
-        palette.setColor(QPalette::Window, QColor::fromRgb(curveColour(curve)));
-        palette.setColor(QPalette::WindowText, QColor(255, 255, 0));
-        check->setPalette(palette);
         connect(check, &QCheckBox::clicked, this, [this] { CheckBox1Click(); });
         return check;
     };
@@ -180,8 +182,11 @@ void TXYPlotForm::FormResize()
     // frame is taken off once it is known.
     const QSize outer = frameGeometry().size();
     const QSize frame = outer - size();
-    setMinimumSize(std::max(0, MinimumOuterWidth - frame.width()),
-                   std::max(0, MinimumOuterHeight - frame.height()));
+    laidOutFrame_ = frame;
+    // A frame thinner than the designed one would push the minimum past the
+    // designed client size; the designed size wins.
+    setMinimumSize(std::clamp(MinimumOuterWidth - frame.width(), 0, DesignedClientWidth),
+                   std::clamp(MinimumOuterHeight - frame.height(), 0, DesignedClientHeight));
     const int width = std::max(1, outer.width() - WidthAroundImage);
     const int height = std::max(1, outer.height() - HeightAroundImage);
     Image1->resize(width, height);
@@ -189,6 +194,16 @@ void TXYPlotForm::FormResize()
         Image1->Bitmap = QImage(width, height, QImage::Format_RGB32);
     }
     StatusBar1->setGeometry(0, this->height() - StatusBarHeight, this->width(), StatusBarHeight);
+    // Side by side at their designed widths; the last takes what remains,
+    // and what does not fit is cut at the window's edge, never overlapped.
+    int left = 0;
+    for (std::size_t i = 0; i < StatusPanels.size(); ++i) {
+        StatusPanel* panel = StatusPanels[i];
+        const bool last = i + 1 == StatusPanels.size();
+        const int width = last ? std::max(panel->designedWidth(), this->width() - left) : panel->designedWidth();
+        panel->setGeometry(left, 0, width, StatusBarHeight);
+        left += width;
+    }
 
     const int groupLeft = Image1->x() + Image1->width() + 10;
     const int groupTop = Image1->y() + Image1->height() - GroupHeight;
@@ -221,6 +236,24 @@ ErrorPlotView TXYPlotForm::currentView() const
         view.curves[i] = checks[i]->isChecked();
     }
     return view;
+}
+
+void TXYPlotForm::applyChoices(const ErrorPlotView& choices)
+{
+    QRadioButton* const buttons[] = {RadioButton1, RadioButton2, RadioButton3,
+                                     RadioButton4, RadioButton5, RadioButton6};
+    const auto scale = static_cast<std::size_t>(choices.scale);
+    if (scale < std::size(buttons)) {
+        buttons[scale]->setChecked(true);
+    }
+    QCheckBox* const checks[] = {CheckBox1, CheckBox2, CheckBox3, CheckBox4,
+                                 CheckBox5, CheckBox6, CheckBox7, CheckBox8};
+    for (std::size_t i = 0; i < std::size(checks); ++i) {
+        checks[i]->setChecked(choices.curves[i]);
+    }
+    if (isVisible()) {
+        DrawPlot();
+    }
 }
 
 QString TXYPlotForm::panelText(int panel) const
@@ -302,6 +335,20 @@ void TXYPlotForm::XYPlotFormMouseWheel(int wheelDelta)
     if (Analysis != nullptr && View.wheel(*Analysis, wheelDelta)) {
         FormResize();
     }
+}
+
+void TXYPlotForm::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    if (frameGeometry().size() - size() != laidOutFrame_) {
+        FormResize();
+    }
+}
+
+void TXYPlotForm::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    emit closeRequested();
 }
 
 void TXYPlotForm::resizeEvent(QResizeEvent* event)

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QSize>
 #include <QString>
 #include <QWidget>
 
@@ -19,6 +20,7 @@
 #include "plots/ErrorSeries.h"
 #include "plots/ImageControl.h"
 #include "plots/PlotWindowSizes.h"
+#include "plots/StatusPanel.h"
 
 namespace gnsslog {
 
@@ -50,6 +52,9 @@ public:
     // The scale and curve choices as the painter takes them, read from the
     // radio buttons and check boxes.
     ErrorPlotView currentView() const;
+    // Sets the radio buttons and check boxes to another window's choices
+    // (scale and curves of a currentView()); repaints when shown.
+    void applyChoices(const ErrorPlotView& choices);
     QString panelText(int panel) const;
 
     const GNSSLog* Analysis = nullptr;
@@ -58,7 +63,7 @@ public:
 
     TImage* Image1 = nullptr;
     QStatusBar* StatusBar1 = nullptr;
-    std::array<QLabel*, 8> StatusPanels{};
+    std::array<StatusPanel*, 8> StatusPanels{};
     QGroupBox* GroupBox1 = nullptr;
     QRadioButton* RadioButton1 = nullptr;
     QRadioButton* RadioButton2 = nullptr;
@@ -80,8 +85,18 @@ public:
     QAction* Zoomout1 = nullptr;
     QAction* Resetzoom1 = nullptr;
 
+signals:
+    // The window manager's close button (drawn even where the window asks
+    // for none) was pressed. The window stays: its owner hides it through
+    // the same path as its View item, so the item's check follows.
+    void closeRequested();
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    // A window manager frames a shown window without resizing it; the
+    // layout follows the outer size, so a new frame lays it out again.
+    void moveEvent(QMoveEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
 private:
@@ -93,6 +108,7 @@ private:
     void rebuildSeries();
 
     QWidget* mainWindow_;
+    QSize laidOutFrame_;  // the frame FormResize last worked with
     std::unique_ptr<SeriesIndex> index_;  // of Analysis, for fast rebuilds
 };
 

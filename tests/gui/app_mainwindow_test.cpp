@@ -105,7 +105,8 @@ TEST_F(MainWindowDesign, MenusItemsKindsAndCheckMarks)
     EXPECT_EQ(captionsOf(form->File1), (std::vector<QString>{"Load log file", "Exit", "", "Compare logs..."}));
     // The designed items, then the additions after a separator.
     EXPECT_EQ(captionsOf(form->View1), (std::vector<QString>{"3D-position histogram", "X-Histogram", "Y-Histogram",
-                                                            "Z-Histogram", "XYZ-plot", "", "Data quality..."}));
+                                                            "Z-Histogram", "XYZ-plot", "", "Data quality...",
+                                                            "Scatter plot", "Error CDF"}));
     EXPECT_EQ(captionsOf(form->ruthcoordinates1),
               (std::vector<QString>{"Use average position", "Use first fix position", "Manual input"}));
     // The designed two, then every further log format, then the check.

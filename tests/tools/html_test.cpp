@@ -10,11 +10,13 @@
 #include <vector>
 
 #include <QByteArray>
+#include <QImage>
 #include <QString>
 #include <QXmlStreamReader>
 
 #include "log/Gpslog.h"
 #include "tools/report/HtmlReport.h"
+#include "tools/report/PngExport.h"
 
 namespace gnsslog {
 namespace {
@@ -118,6 +120,20 @@ TEST_F(HtmlReportTest, PageIsWellFormedWithSixDecodablePngPictures)
         EXPECT_EQ(decoded.decoded.left(8).toStdString(), kPngSignature);
     }
     EXPECT_GE(page.elementCounts.at("table"), 6) << "four statistics tables, losses, spans";
+}
+
+TEST_F(HtmlReportTest, ScatterAndCdfFollowTheSixPictures)
+{
+    ASSERT_EQ(renderReportPictures(log, content.pictures), "");
+    ASSERT_EQ(renderRequestedWindowPictures(log, content.pictures), "");
+    ASSERT_EQ(content.pictures.size(), 8U);
+    const Parsed page = parse(renderHtmlReport(content));
+    ASSERT_TRUE(page.wellFormed) << page.error;
+    ASSERT_EQ(page.imageSources.size(), 8U);
+    const QImage scatter = QImage::fromData(QByteArray::fromStdString(content.pictures[6].png), "PNG");
+    const QImage cdf = QImage::fromData(QByteArray::fromStdString(content.pictures[7].png), "PNG");
+    EXPECT_EQ(scatter.size(), QSize(ScatterPictureWidth, ScatterPictureHeight));
+    EXPECT_EQ(cdf.size(), QSize(CdfPictureWidth, CdfPictureHeight));
 }
 
 TEST_F(HtmlReportTest, OutsideTextIsEscapedAndRoundTrips)

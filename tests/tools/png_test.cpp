@@ -68,6 +68,30 @@ TEST_F(PngExportTest, WritesTheSixPicturesAtTheWindowSizes)
     EXPECT_TRUE(green);
 }
 
+TEST_F(PngExportTest, AddsTheScatterPlotAndTheCdfAtTheirWindowSizes)
+{
+    const std::string out = dir_ + "requested";
+    const ToolRun run = runTool({"--png", out, "--png-size", "800x300", dir_ + "log.pvt1b"});
+    ASSERT_EQ(run.status, ReportExit::Ok) << run.err;
+    const QImage scatter(QString::fromStdString(out + "/scatter.png"));
+    const QImage cdf(QString::fromStdString(out + "/cdf.png"));
+    ASSERT_EQ(scatter.size(), QSize(ScatterPictureWidth, ScatterPictureHeight)) << "not the --png-size";
+    ASSERT_EQ(cdf.size(), QSize(CdfPictureWidth, CdfPictureHeight));
+    // A generated log has RTK-fixed epochs: green dots in the scatter
+    // square, a green curve in the CDF.
+    const auto countOf = [](const QImage& image, QRgb colour) {
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                n += image.pixel(x, y) == colour ? 1 : 0;
+            }
+        }
+        return n;
+    };
+    EXPECT_GT(countOf(scatter, 0xFF008000u), 9) << "more than one dot";
+    EXPECT_GT(countOf(cdf, 0xFF008000u), 100);
+}
+
 TEST_F(PngExportTest, PngSizeSetsTheErrorPlotPicture)
 {
     const std::string out = dir_ + "sized";

@@ -194,7 +194,8 @@ TEST(ReportTool, HtmlOptionWritesThePageAndReportsAnUnwritablePath)
          at = html.find("data:image/png;base64,", at + 1)) {
         ++images;
     }
-    EXPECT_EQ(images, 6U);
+    EXPECT_EQ(images, 8U) << "the six window pictures, the scatter plot and the CDF";
+    EXPECT_NE(html.find("Cumulative share of the errors"), std::string::npos);
     std::filesystem::remove(path);
 
     EXPECT_EQ(run({kSample, "--html", "/nonexistent-dir-for-gnsslog/r.html"}, out, err), 2);

@@ -5,6 +5,13 @@
 # screenshot, gives a bad and then a good grid in the Transformations menu
 # and loads again, and quits through the menu.
 #
+# Under a window manager (openbox, when installed) it also checks, from the
+# X server's stacking order and from pixels: the about box and an error box
+# above the always-on-top main window, the error plot's client size and
+# check-box colours, a plot window closed from its frame coming back from
+# its View item, and the scatter plot and error CDF windows opening and
+# closing from View.
+#
 #   real_window.sh APP SAMPLEGEN SAMPLES_DIR WORK_DIR
 #
 # Every wait polls with a deadline; the whole run is bounded by timeout.
@@ -18,7 +25,7 @@ if [ "${1:-}" != "--inside" ]; then
     log="$work/static-rtk.pvt1b"
     "$samplegen" --format navcom --size 150000 --out "$log"
   fi
-  exec timeout -k 5 110 xvfb-run -a -s "-screen 0 1280x1024x24" sh "$0" --inside "$app" "$log" "$work"
+  exec timeout -k 5 200 xvfb-run -a -s "-screen 0 1280x1024x24" sh "$0" --inside "$app" "$log" "$work"
 fi
 
 app=$2 log=$3 work=$4
@@ -26,9 +33,21 @@ export QT_QPA_PLATFORM=xcb
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
+wm_pid=
+if command -v openbox >/dev/null 2>&1; then
+  openbox >"$work/openbox.out" 2>&1 &
+  wm_pid=$!
+  # Ready once it has claimed the screen.
+  end=$(($(date +%s) + 10))
+  until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
+    [ "$(date +%s)" -lt "$end" ] || break
+    sleep 0.1
+  done
+fi
+
 "$app" >"$work/gnsslog.out" 2>&1 &
 pid=$!
-trap 'kill "$pid" 2>/dev/null || true' EXIT
+trap 'kill "$pid" 2>/dev/null || true; [ -z "$wm_pid" ] || kill "$wm_pid" 2>/dev/null || true' EXIT
 
 fail() {
   echo "FAIL: $*" >&2
@@ -84,6 +103,38 @@ open_file_menu() {
 toggle_x_histogram() {
   open_file_menu
   xdotool key Right Down Return  # moving into View selects its first item
+}
+
+# Chooses the View item $1 steps below the first one (the separator is
+# skipped): 4 "XYZ-plot", 6 "Scatter plot", 7 "Error CDF".
+choose_view_item() {
+  open_file_menu
+  xdotool key Right
+  i=0
+  while [ "$i" -lt "$1" ]; do
+    xdotool key Down
+    i=$((i + 1))
+  done
+  xdotool key Return
+}
+
+# Position (0-based, bottom first) of window $1 in the stacking order.
+stack_position() {
+  xprop -root _NET_CLIENT_LIST_STACKING | tr -d ',' | tr ' ' '\n' | grep '^0x' |
+    awk -v id="$(printf '0x%x' "$1")" '$0 == id { print NR; exit }'
+}
+
+# Fails unless window $1 is stacked above the main window.
+expect_above_main() {
+  above=$(stack_position "$1")
+  below=$(stack_position "$main")
+  [ -n "$above" ] && [ -n "$below" ] && [ "$above" -gt "$below" ] ||
+    fail "$2 is not above the main window (stack positions ${above:-none} and ${below:-none})"
+}
+
+# Pixels of colour $2 (#RRGGBB) in the PNG $1.
+colour_count() {
+  convert "$1" txt:- | grep -ci " $2 " || true
 }
 
 main=$(wait_window "Pelomark GNSS log analyzer" 20) || true
@@ -168,6 +219,70 @@ xdotool windowraise "$main"
 sleep 0.5
 import -window root "$work/gnsslog-tm35fin.png"
 
+for item in "6 Scatter plot" "7 Error CDF"; do
+  steps=${item%% *} caption=${item#* }
+  choose_view_item "$steps"
+  [ -n "$(wait_window "$caption" 10)" ] || fail "View did not open \"$caption\""
+  choose_view_item "$steps"
+  wait_gone "$caption" 10 || fail "View did not close \"$caption\""
+done
+
+if [ -n "$wm_pid" ]; then
+  plot=$(wait_window "XYZ plotter window" 5) || fail "no error plot"
+  size=$(xwininfo -id "$plot" | awk '/^  Width:/ { w = $2 } /^  Height:/ { h = $2 } END { print w "x" h }')
+  [ "$size" = "642x438" ] || fail "the error plot's client area is $size, not 642x438"
+
+  # Every check box filled with its curve colour (85 x 20 less caption
+  # and tick), the captions yellow.
+  xdotool windowmove "$plot" 0 100 windowraise "$plot"
+  sleep 0.5
+  import -window "$plot" "$work/error-plot.png"
+  for colour in "#0000FF" "#FF00FF" "#008080" "#800080"; do
+    n=$(colour_count "$work/error-plot.png" "$colour")
+    [ "$n" -gt 900 ] || fail "check box colour $colour fills $n pixels"
+  done
+  [ "$(colour_count "$work/error-plot.png" "#FFFF00")" -gt 40 ] || fail "no yellow captions"
+
+  # Closed from its frame, the window goes and its View item with it: the
+  # next choice of the item opens it again.
+  xdotool windowactivate --sync "$plot" key alt+F4
+  wait_gone "XYZ plotter window" 10 || fail "the error plot did not close from its frame"
+  choose_view_item 4
+  [ -n "$(wait_window "XYZ plotter window" 10)" ] || fail "the error plot's View item kept its tick"
+
+  # The about box, the last item of the menu bar.
+  # Escape closes the File menu but keeps the menu bar's keyboard mode, in
+  # which Left wraps round to "About".
+  open_file_menu
+  for key in Escape Left Return; do
+    xdotool key "$key"
+    sleep 0.3
+  done
+  info=$(wait_window "Info" 10) || fail "the about box did not open"
+  expect_above_main "$info" "the about box"
+  import -window root "$work/about.png"
+  xdotool windowactivate --sync "$info" key Escape
+  wait_gone "Info" 10 || fail "the about box did not close"
+
+  # A number that does not convert: the error box.
+  # The X edit box, below the menu bar at client (157..326, 72..93).
+  xdotool windowraise "$main"
+  xdotool mousemove --window "$main" 240 104 click 1
+  xdotool key ctrl+a
+  xdotool type --delay 5 "x1"
+  open_file_menu
+  xdotool key Down Return
+  dialog=$(wait_window "Open" 10) || fail "the open-file dialog did not appear"
+  xdotool windowfocus --sync "$dialog"
+  xdotool type --delay 5 "$log"
+  xdotool key Return
+  box=$(wait_window "gnsslog" 10) || fail "no error box for a bad number"
+  expect_above_main "$box" "the error box"
+  import -window root "$work/error-box.png"
+  xdotool windowactivate --sync "$box" key Return
+  wait_gone "gnsslog" 10 || fail "the error box did not close"
+fi
+
 open_file_menu
 xdotool key Down Down Return  # "Exit"
 end=$(($(date +%s) + 10))
@@ -177,4 +292,4 @@ while kill -0 "$pid" 2>/dev/null; do
 done
 trap - EXIT
 wait "$pid" || fail "the application exited with status $?"
-echo "PASS: six windows, caption \"$name\", View toggle, EPSG:4326 refused, TM35FIN load, screenshots in $work"
+echo "PASS: six windows, caption \"$name\", View toggles, EPSG:4326 refused, TM35FIN load${wm_pid:+, window manager checks}, screenshots in $work"

@@ -131,6 +131,9 @@ int runComparisonReport(const ReportOptions& options, std::ostream& out, std::os
                 // One painter at a time: the fonts are shared.
                 const std::lock_guard lock(pictureMutex);
                 output.pictureProblem = renderReportPictures(analysis, output.pictures);
+                if (output.pictureProblem.empty()) {
+                    output.pictureProblem = renderRequestedWindowPictures(analysis, output.pictures);
+                }
             }
         });
 

@@ -367,14 +367,10 @@ std::string renderHtmlReport(const HtmlReportContent& content)
     return page.take();
 }
 
-std::string renderReportPictures(const GNSSLog& analysis, std::vector<HtmlPicture>& pictures)
+namespace {
+
+std::string encodeAll(const std::vector<ReportPicture>& drawn, std::vector<HtmlPicture>& pictures)
 {
-    std::vector<ReportPicture> drawn;
-    if (std::string problem =
-            drawReportPictures(analysis, ErrorPlotPictureWidth, ErrorPlotPictureHeight, drawn);
-        !problem.empty()) {
-        return problem;
-    }
     for (const ReportPicture& picture : drawn) {
         std::string png = encodePng(picture.image);
         if (png.empty()) {
@@ -383,6 +379,28 @@ std::string renderReportPictures(const GNSSLog& analysis, std::vector<HtmlPictur
         pictures.push_back(HtmlPicture{picture.title, std::move(png)});
     }
     return {};
+}
+
+}  // namespace
+
+std::string renderReportPictures(const GNSSLog& analysis, std::vector<HtmlPicture>& pictures)
+{
+    std::vector<ReportPicture> drawn;
+    if (std::string problem =
+            drawReportPictures(analysis, ErrorPlotPictureWidth, ErrorPlotPictureHeight, drawn);
+        !problem.empty()) {
+        return problem;
+    }
+    return encodeAll(drawn, pictures);
+}
+
+std::string renderRequestedWindowPictures(const GNSSLog& analysis, std::vector<HtmlPicture>& pictures)
+{
+    std::vector<ReportPicture> drawn;
+    if (std::string problem = drawRequestedWindowPictures(analysis, drawn); !problem.empty()) {
+        return problem;
+    }
+    return encodeAll(drawn, pictures);
 }
 
 std::string writeHtmlReport(const std::string& path, const HtmlReportContent& content)
@@ -415,6 +433,9 @@ std::string writeAnalysisHtml(const std::string& path, const std::string& logFil
     content.dataQuality = &analysis.dataQuality;
     content.gridFrame = gridFrameDescription(analysis);
     std::string failure = renderReportPictures(analysis, content.pictures);
+    if (failure.empty()) {
+        failure = renderRequestedWindowPictures(analysis, content.pictures);
+    }
     if (failure.empty()) {
         failure = writeHtmlReport(path, content);
     }

@@ -46,12 +46,17 @@ std::string renderHtmlReport(const HtmlReportContent& content);
 // bytes in that order. Returns an empty string on success, else why not.
 std::string renderReportPictures(const GNSSLog& analysis, std::vector<HtmlPicture>& pictures);
 
+// Appends the scatter plot and error CDF pictures (see
+// drawRequestedWindowPictures) as renderReportPictures does.
+std::string renderRequestedWindowPictures(const GNSSLog& analysis, std::vector<HtmlPicture>& pictures);
+
 // Writes the page to path. Returns an empty string on success, else a
 // message naming the file. Does not throw.
 std::string writeHtmlReport(const std::string& path, const HtmlReportContent& content);
 
 // The report tool's --html step: the page of one analysis of logFile (its
-// bare file name is the title), with the pictures drawn here.
+// bare file name is the title), with the six pictures drawn here, then the
+// scatter plot and the error CDF.
 std::string writeAnalysisHtml(const std::string& path, const std::string& logFile,
                               const GNSSLog& analysis, const std::vector<std::string>& summaryLines,
                               const Statistics& statistics);

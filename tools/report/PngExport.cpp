@@ -14,9 +14,13 @@
 #include <QImage>
 #include <QString>
 
+#include "metrics/ErrorCdf.h"
+#include "metrics/ScatterCircles.h"
+#include "plots/CdfPainter.h"
 #include "plots/ErrorPlotPainter.h"
 #include "plots/ErrorSeries.h"
 #include "plots/HistogramPainter.h"
+#include "plots/ScatterPainter.h"
 
 namespace gnsslog {
 
@@ -79,6 +83,21 @@ QImage drawErrorPlot(const GNSSLog& analysis, int width, int height)
     return image;
 }
 
+QImage drawScatter(const GNSSLog& analysis)
+{
+    QImage image(ScatterPictureWidth, ScatterPictureHeight, QImage::Format_RGB32);
+    paintScatterPlot(image, analysis, rtkFixedCircles(analysis), scaleRange(PlotScale::Autoscale, analysis));
+    return image;
+}
+
+QImage drawCdf(const GNSSLog& analysis)
+{
+    // One bin per picture column at most is all a picture can show.
+    QImage image(CdfPictureWidth, CdfPictureHeight, QImage::Format_RGB32);
+    paintErrorCdf(image, computeErrorCdf(analysis, static_cast<std::size_t>(CdfPictureWidth)));
+    return image;
+}
+
 std::string sizeProblem(int plotWidth, int plotHeight)
 {
     if (plotWidth < 1 || plotHeight < 1) {
@@ -115,6 +134,20 @@ std::string drawReportPictures(const GNSSLog& analysis, int plotWidth, int plotH
     return {};
 }
 
+std::string drawRequestedWindowPictures(const GNSSLog& analysis, std::vector<ReportPicture>& pictures)
+{
+    try {
+        if (!ensureGuiApplication()) {
+            return "pictures need a QGuiApplication, and another kind of application exists";
+        }
+        pictures.push_back({"scatter.png", "Horizontal errors, RTK-fixed CEP50, R95 and 2DRMS", drawScatter(analysis)});
+        pictures.push_back({"cdf.png", "Cumulative share of the errors", drawCdf(analysis)});
+    } catch (const std::exception& exception) {
+        return std::string("drawing the pictures failed: ") + exception.what();
+    }
+    return {};
+}
+
 std::string exportPictures(const GNSSLog& analysis, const std::string& dir, int plotWidth,
                            int plotHeight)
 {
@@ -131,6 +164,9 @@ std::string exportPictures(const GNSSLog& analysis, const std::string& dir, int 
     std::vector<ReportPicture> pictures;
     if (std::string problem = drawReportPictures(analysis, plotWidth, plotHeight, pictures);
         !problem.empty()) {
+        return problem;
+    }
+    if (std::string problem = drawRequestedWindowPictures(analysis, pictures); !problem.empty()) {
         return problem;
     }
     try {

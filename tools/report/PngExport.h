@@ -18,6 +18,10 @@ inline constexpr int HistogramPictureWidth = HistogramWindowSize::PictureWidth;
 inline constexpr int HistogramPictureHeight = HistogramWindowSize::PictureHeight;
 inline constexpr int ErrorPlotPictureWidth = ErrorPlotWindowSize::PictureWidth;
 inline constexpr int ErrorPlotPictureHeight = ErrorPlotWindowSize::PictureHeight;
+inline constexpr int ScatterPictureWidth = ScatterWindowSize::PictureWidth;
+inline constexpr int ScatterPictureHeight = ScatterWindowSize::PictureHeight;
+inline constexpr int CdfPictureWidth = CdfWindowSize::PictureWidth;
+inline constexpr int CdfPictureHeight = CdfWindowSize::PictureHeight;
 
 struct ReportPicture {
     const char* file;   // PNG file name in the export folder
@@ -34,9 +38,15 @@ struct ReportPicture {
 std::string drawReportPictures(const GNSSLog& analysis, int plotWidth, int plotHeight,
                                std::vector<ReportPicture>& pictures);
 
+// Appends the pictures of the two windows that open only on request: the
+// scatter plot (Autoscale) and the error CDF, at their windows' designed
+// sizes. As drawReportPictures otherwise.
+std::string drawRequestedWindowPictures(const GNSSLog& analysis, std::vector<ReportPicture>& pictures);
+
 // Writes the six pictures as x-histogram.png, y-histogram.png,
 // z-histogram.png, 3d-rtk-fix-position.png, 3d-rtk-x-position.png and
-// xyz-plot.png into dir, creating it if needed. Returns an empty string on
+// xyz-plot.png, then scatter.png and cdf.png, into dir, creating it if
+// needed. Returns an empty string on
 // success, else a message naming the directory or file that failed. Does
 // not throw.
 std::string exportPictures(const GNSSLog& analysis, const std::string& dir, int plotWidth,

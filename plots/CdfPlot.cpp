@@ -1,0 +1,65 @@
+#include "plots/CdfPlot.h"
+
+#include <algorithm>
+
+#include <QCloseEvent>
+#include <QResizeEvent>
+
+#include "plots/CdfPainter.h"
+#include "plots/PlotWindowSizes.h"
+
+namespace gnsslog {
+
+namespace {
+using namespace CdfWindowSize;
+}  // namespace
+
+TCdfPlotForm::TCdfPlotForm(const QString& caption, const GNSSLog* analysis)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowMinMaxButtonsHint)
+{
+    setWindowTitle(caption);
+    Image1 = new TImage(this);
+    setMinimumSize(SmallestClientWidth, SmallestClientHeight);
+    resize(DesignedClientWidth, DesignedClientHeight);
+    SetAnalysis(analysis);
+}
+
+void TCdfPlotForm::SetAnalysis(const GNSSLog* analysis)
+{
+    Analysis = analysis;
+    Cdf = Analysis != nullptr ? computeErrorCdf(*Analysis, kCdfBins) : ErrorCdf{};
+    DrawPlot();
+}
+
+void TCdfPlotForm::DrawPlot()
+{
+    const QSize size = Image1->size();
+    if (Image1->Bitmap.size() != size) {
+        Image1->Bitmap = QImage(size, QImage::Format_RGB32);
+    }
+    if (Image1->Bitmap.isNull()) {
+        return;
+    }
+    if (Analysis == nullptr) {
+        Image1->Bitmap.fill(Qt::white);
+    } else {
+        paintErrorCdf(Image1->Bitmap, Cdf);
+    }
+    Image1->update();
+}
+
+void TCdfPlotForm::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Image1->setGeometry(10, 10, std::max(1, width() - WidthAroundImage), std::max(1, height() - HeightAroundImage));
+    DrawPlot();
+}
+
+void TCdfPlotForm::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    emit closeRequested();
+}
+
+}  // namespace gnsslog

@@ -1,0 +1,39 @@
+// Error CDF window: the cumulative shares of the horizontal and vertical
+// errors of the loaded log per solution class.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include "log/Gpslog.h"
+#include "metrics/ErrorCdf.h"
+#include "plots/ImageControl.h"
+
+namespace gnsslog {
+
+// Bins of the window's distribution: finer than any picture is wide.
+inline constexpr std::size_t kCdfBins = 2000;
+
+class TCdfPlotForm : public QWidget {
+    Q_OBJECT
+public:
+    // No Qt parent: only the main window destroys it. The analysis (may be
+    // null: an empty picture) must outlive the window.
+    TCdfPlotForm(const QString& caption, const GNSSLog* analysis);
+
+    void SetAnalysis(const GNSSLog* analysis);
+    void DrawPlot();
+
+    const GNSSLog* Analysis = nullptr;
+    ErrorCdf Cdf;
+    TImage* Image1 = nullptr;
+
+signals:
+    void closeRequested();  // see TPlotForm::closeRequested
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+};
+
+}  // namespace gnsslog
