@@ -75,7 +75,12 @@ std::string prns(std::vector<int> used)
 {
     std::string text;
     for (std::size_t i = 0; i < 12; ++i) {
-        text += (i == 0 ? "" : ",") + (i < used.size() ? std::to_string(used[i]) : std::string());
+        if (i > 0) {
+            text += ',';
+        }
+        if (i < used.size()) {
+            text += std::to_string(used[i]);
+        }
     }
     return text;
 }
