@@ -1,7 +1,5 @@
 #include "tools/report/ComparisonHtml.h"
 
-#include <fstream>
-
 namespace gnsslog {
 
 namespace {
@@ -81,21 +79,7 @@ std::string renderComparisonHtml(const std::string& truthLine, const TextTable& 
 std::string writeComparisonHtml(const std::string& path, const std::string& truthLine,
                                 const TextTable& table, const std::vector<ComparedLogPage>& logs)
 {
-    try {
-        const std::string html = renderComparisonHtml(truthLine, table, logs);
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            return "cannot write '" + path + "'";
-        }
-        out.write(html.data(), static_cast<std::streamsize>(html.size()));
-        out.close();
-        if (!out) {
-            return "cannot write '" + path + "'";
-        }
-    } catch (const std::exception& exception) {
-        return "writing '" + path + "' failed: " + exception.what();
-    }
-    return {};
+    return writeRenderedPage(path, [&] { return renderComparisonHtml(truthLine, table, logs); });
 }
 
 }  // namespace gnsslog

@@ -405,8 +405,13 @@ std::string renderRequestedWindowPictures(const GNSSLog& analysis, std::vector<H
 
 std::string writeHtmlReport(const std::string& path, const HtmlReportContent& content)
 {
+    return writeRenderedPage(path, [&content] { return renderHtmlReport(content); });
+}
+
+std::string writeRenderedPage(const std::string& path, const std::function<std::string()>& render)
+{
     try {
-        const std::string html = renderHtmlReport(content);
+        const std::string html = render();
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         if (!out) {
             return "cannot write '" + path + "'";

@@ -8,6 +8,7 @@
 // that are not valid UTF-8 or are control characters become U+FFFD.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +54,10 @@ std::string renderRequestedWindowPictures(const GNSSLog& analysis, std::vector<H
 // Writes the page to path. Returns an empty string on success, else a
 // message naming the file. Does not throw.
 std::string writeHtmlReport(const std::string& path, const HtmlReportContent& content);
+
+// Writes the page that render makes to path, as writeHtmlReport does; a
+// failure to render (no memory) is reported like a failure to write.
+std::string writeRenderedPage(const std::string& path, const std::function<std::string()>& render);
 
 // The report tool's --html step: the page of one analysis of logFile (its
 // bare file name is the title), with the six pictures drawn here, then the
