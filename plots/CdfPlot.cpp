@@ -34,11 +34,7 @@ void TCdfPlotForm::SetAnalysis(const GNSSLog* analysis)
 
 void TCdfPlotForm::DrawPlot()
 {
-    const QSize size = Image1->size();
-    if (Image1->Bitmap.size() != size) {
-        Image1->Bitmap = QImage(size, QImage::Format_RGB32);
-    }
-    if (Image1->Bitmap.isNull()) {
+    if (!Image1->fitBitmapToControl()) {
         return;
     }
     if (Analysis == nullptr) {

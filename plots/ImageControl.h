@@ -18,6 +18,15 @@ public:
     explicit TImage(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_OpaquePaintEvent); }
 
     QImage Bitmap;
+    // Makes Bitmap as large as the control (contents undefined after a
+    // change); false when there is none, for lack of size or of memory.
+    bool fitBitmapToControl()
+    {
+        if (Bitmap.size() != size()) {
+            Bitmap = QImage(size(), QImage::Format_RGB32);
+        }
+        return !Bitmap.isNull();
+    }
     // Mouse move in image pixels, with or without a button held.
     std::function<void(int x, int y)> OnMouseMove;
 
