@@ -140,7 +140,35 @@ int Canvas::textWidth(const QString& text) const
 
 void Canvas::textOut(int x, int y, const QString& text)
 {
-    const QFont font = canvasFont();
+    drawText(x, y, text, canvasFont());
+}
+
+void Canvas::textOut(int x, int y, const QString& text, int maxWidth)
+{
+    QFont font = canvasFont();
+    // A font wider than the one the layout was designed for: smaller
+    // text rather than text cut at the image's edge.
+    constexpr double kSmallestPoints = 5.0;
+    constexpr double kStepPoints = 0.5;
+    constexpr int kSmallestPixels = 7;
+    while (QFontMetrics(font).horizontalAdvance(text) > maxWidth) {
+        if (font.pixelSize() > 0) {  // a font sized in pixels has no point size
+            if (font.pixelSize() <= kSmallestPixels) {
+                break;
+            }
+            font.setPixelSize(font.pixelSize() - 1);
+        } else {
+            if (font.pointSizeF() <= kSmallestPoints) {
+                break;
+            }
+            font.setPointSizeF(std::max(kSmallestPoints, font.pointSizeF() - kStepPoints));
+        }
+    }
+    drawText(x, y, text, font);
+}
+
+void Canvas::drawText(int x, int y, const QString& text, const QFont& font)
+{
     const QFontMetrics metrics(font);
     fillRect(x, y, x + metrics.horizontalAdvance(text), y + metrics.height(), 0xFFFFFF);
     QPainter painter(&image_);

@@ -18,6 +18,7 @@
 // Pixels outside the image are clipped. No antialiasing anywhere.
 #pragma once
 
+#include <QFont>
 #include <QImage>
 #include <QString>
 
@@ -39,12 +40,16 @@ public:
     void moveTo(int x, int y) noexcept;
     void lineTo(int x, int y) noexcept;
     void textOut(int x, int y, const QString& text);
+    // As textOut, in a smaller size of the font where the text would be
+    // wider than maxWidth pixels (not below 5 points or 7 pixels).
+    void textOut(int x, int y, const QString& text, int maxWidth);
     // Width in pixels of the cell textOut fills for text.
     int textWidth(const QString& text) const;
 
 private:
     void plot(int x, int y, unsigned rgb) noexcept;
     void plotWide(int x, int y, bool xMajor) noexcept;
+    void drawText(int x, int y, const QString& text, const QFont& font);
 
     QImage& image_;
     unsigned pen_ = 0x000000;

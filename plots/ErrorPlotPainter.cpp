@@ -87,11 +87,13 @@ void paintErrorPlot(QImage& image, const PointStore* series, const ErrorPlotView
         canvas.lineTo(w - 45, y);
     }
 
-    canvas.textOut(w - 45, half + 12, QStringLiteral("0.000 m"));
-    canvas.textOut(w - 45, q + 12, metres(-range));
-    canvas.textOut(w - 45, 12, metres(range));
-    canvas.textOut(w - 45, (q / 4) * 3 + 12, metres(-0.5 * range));
-    canvas.textOut(w - 45, q / 4 + 12, metres(0.5 * range));
+    // The labels' column: from w - 45 to the image's right edge.
+    constexpr int kScaleLabelWidth = 45;
+    canvas.textOut(w - 45, half + 12, QStringLiteral("0.000 m"), kScaleLabelWidth);
+    canvas.textOut(w - 45, q + 12, metres(-range), kScaleLabelWidth);
+    canvas.textOut(w - 45, 12, metres(range), kScaleLabelWidth);
+    canvas.textOut(w - 45, (q / 4) * 3 + 12, metres(-0.5 * range), kScaleLabelWidth);
+    canvas.textOut(w - 45, q / 4 + 12, metres(0.5 * range), kScaleLabelWidth);
 
     for (const Curve curve : drawOrder) {
         if (!view.curves[static_cast<std::size_t>(curve)]) {

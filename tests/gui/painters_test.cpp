@@ -147,6 +147,28 @@ TEST_F(Painters, TextKeepsItsFontWhateverTheApplicationFont)
     EXPECT_TRUE(withHugeFont == draw());
 }
 
+TEST_F(Painters, TextWithAWidthLimitShrinksOnlyWhenItWouldNotFit)
+{
+    const QString label = QStringLiteral("-0.021 m");
+    const auto draw = [&label](int maxWidth) {
+        QImage image = blank(200, 60, White);
+        Canvas canvas(image);
+        canvas.textOut(4, 4, label, maxWidth);
+        return image;
+    };
+    QImage unlimited = blank(200, 60, White);
+    Canvas(unlimited).textOut(4, 4, label);
+    EXPECT_TRUE(draw(200) == unlimited) << "a text that fits is drawn as without a limit";
+
+    const int natural = Canvas(unlimited).textWidth(label);
+    ASSERT_GT(natural, 30);
+    const int limit = natural * 3 / 4;
+    const QImage narrowed = draw(limit);
+    EXPECT_TRUE(anyBlack(narrowed, 4, 4, 4 + limit, 60)) << "still drawn";
+    EXPECT_FALSE(anyBlack(narrowed, 4 + limit, 0, 200, 60)) << "nothing right of the limit";
+    EXPECT_TRUE(anyBlack(unlimited, 4 + limit, 0, 200, 60)) << "the unlimited text does reach past it";
+}
+
 // ---- histogram ------------------------------------------------------------------
 
 Histogram threeBins()
