@@ -113,16 +113,19 @@ TEST_F(PlotWindows, ErrorPlotAtTheSmallestSize)
     auto form = std::make_unique<TXYPlotForm>(nullptr, QStringLiteral("XYZ plotter window"), &log);
     EXPECT_EQ(form->parentWidget(), nullptr);
     EXPECT_FALSE(form->windowFlags() & Qt::WindowCloseButtonHint);
-    setOuterSize(*form, QSize(650, 328));
-    ASSERT_EQ(form->frameGeometry().size(), QSize(650, 328));
-    EXPECT_EQ(form->Image1->geometry(), QRect(18, 16, 530, 248));
-    EXPECT_EQ(form->Image1->Bitmap.size(), QSize(530, 248));
-    EXPECT_EQ(form->GroupBox1->geometry(), QRect(558, 148, 85, 116));
+    // Less height than the smallest is refused.
+    setOuterSize(*form, QSize(650, 300));
+    ASSERT_EQ(form->frameGeometry().size(), QSize(650, 350));
+    EXPECT_EQ(form->Image1->geometry(), QRect(18, 16, 530, 270));
+    EXPECT_EQ(form->Image1->Bitmap.size(), QSize(530, 270));
+    EXPECT_EQ(form->GroupBox1->geometry(), QRect(558, 170, 85, 116));
+    // Every check box inside the window, the last one at its top edge.
     const std::pair<QCheckBox*, int> tops[] = {
-        {form->CheckBox3, 118}, {form->CheckBox2, 98}, {form->CheckBox1, 78}, {form->CheckBox4, 58},
-        {form->CheckBox5, 38},  {form->CheckBox6, 18}, {form->CheckBox8, -2}, {form->CheckBox7, -22}};
+        {form->CheckBox3, 140}, {form->CheckBox2, 120}, {form->CheckBox1, 100}, {form->CheckBox4, 80},
+        {form->CheckBox5, 60},  {form->CheckBox6, 40}, {form->CheckBox8, 20}, {form->CheckBox7, 0}};
     for (const auto& [box, top] : tops) {
         EXPECT_EQ(box->pos(), QPoint(558, top)) << box->text().toStdString();
+        EXPECT_TRUE(form->rect().contains(box->geometry())) << box->text().toStdString();
     }
     ASSERT_NE(form->Series, nullptr);
     // One point per occupied column but the last (i / 480 x 480 may round
@@ -133,8 +136,8 @@ TEST_F(PlotWindows, ErrorPlotAtTheSmallestSize)
     }
     EXPECT_EQ(form->Series->pointCount(), columns.size() - 1);
     EXPECT_GT(form->Series->pointCount(), 470u);
-    // q = 208: the zero line of the fix strip and frame are painted.
-    EXPECT_EQ(form->Image1->Bitmap.pixel(479, 228), 0xFF000000u);
+    // q = 230: the frame's bottom edge at q + 20 is painted.
+    EXPECT_EQ(form->Image1->Bitmap.pixel(479, 250), 0xFF000000u);
 
     // Resizing keeps the view and rebuilds for the new width.
     form->View.HoveredTime = 1240;
@@ -180,7 +183,7 @@ TEST_F(PlotWindows, ReadOutZoomAndWheel)
 {
     const GNSSLog log = plotLog();
     auto form = std::make_unique<TXYPlotForm>(nullptr, QStringLiteral("XYZ plotter window"), &log);
-    setOuterSize(*form, QSize(650, 328));
+    setOuterSize(*form, QSize(650, 350));
     QImage& bitmap = form->Image1->Bitmap;
 
     // Before any read-out, Center, Zoom in, Zoom out and the wheel do nothing.
@@ -263,10 +266,10 @@ TEST_F(PlotWindows, EmptyAnalysisShowsFrameAndGridOnly)
 {
     const GNSSLog empty(TruthMode::Averaged, 0, 0, 0);
     auto form = std::make_unique<TXYPlotForm>(nullptr, QStringLiteral("XYZ plotter window"), &empty);
-    setOuterSize(*form, QSize(650, 328));
+    setOuterSize(*form, QSize(650, 350));
     EXPECT_EQ(form->Series->pointCount(), 0u);
-    EXPECT_EQ(form->Image1->Bitmap.pixel(10, 228), 0xFF000000u);
-    EXPECT_EQ(form->Image1->Bitmap.pixel(10, 238), 0xFFFFFFFFu);
+    EXPECT_EQ(form->Image1->Bitmap.pixel(10, 250), 0xFF000000u) << "the frame's bottom edge, H - 20";
+    EXPECT_EQ(form->Image1->Bitmap.pixel(10, 260), 0xFFFFFFFFu);
     form->Image1MouseMove(10, 10);
     EXPECT_EQ(form->panelText(7), QStringLiteral("UNK"));
     form->XYPlotFormMouseWheel(120);

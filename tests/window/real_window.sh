@@ -243,6 +243,18 @@ if [ -n "$wm_pid" ]; then
   done
   [ "$(colour_count "$work/error-plot.png" "#FFFF00")" -gt 40 ] || fail "no yellow captions"
 
+  # Shrunk as far as it goes, the window still shows every check box: the
+  # top one, DOP (purple), is the first to leave a window that is too low.
+  # Below the always-on-top main window, which would hide its top.
+  xdotool windowmove "$plot" 0 260 windowraise "$plot"
+  xdotool windowsize "$plot" 200 200
+  sleep 0.5
+  import -window "$plot" "$work/error-plot-smallest.png"
+  n=$(colour_count "$work/error-plot-smallest.png" "#800080")
+  [ "$n" -gt 900 ] || fail "at the smallest size the DOP check box shows $n pixels"
+  xdotool windowsize "$plot" 642 438 windowmove "$plot" 0 100
+  sleep 0.3
+
   # Closed from its frame, the window goes and its View item with it: the
   # next choice of the item opens it again.
   xdotool windowactivate --sync "$plot" key alt+F4
