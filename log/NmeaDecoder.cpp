@@ -356,16 +356,39 @@ NmeaSolutionType nmeaSolutionType(const char* sentence) noexcept
     if (sentence == nullptr) {
         return NmeaSolutionType::None;
     }
-    if (std::strstr(sentence, "GGA") != nullptr) {
-        return NmeaSolutionType::Gga;
+    // One walk instead of a search per name: "GGA" anywhere wins at once,
+    // the others in the order LLK, LLQ, ORP. A match's second and third
+    // characters are looked at only while the text has not ended.
+    bool llk = false;
+    bool llq = false;
+    bool orp = false;
+    for (const char* p = sentence; *p != '\0'; ++p) {
+        switch (*p) {
+        case 'G':
+            if (p[1] == 'G' && p[2] == 'A') {
+                return NmeaSolutionType::Gga;
+            }
+            break;
+        case 'L':
+            if (p[1] == 'L') {
+                llk = llk || p[2] == 'K';
+                llq = llq || p[2] == 'Q';
+            }
+            break;
+        case 'O':
+            orp = orp || (p[1] == 'R' && p[2] == 'P');
+            break;
+        default:
+            break;
+        }
     }
-    if (std::strstr(sentence, "LLK") != nullptr) {
+    if (llk) {
         return NmeaSolutionType::Llk;
     }
-    if (std::strstr(sentence, "LLQ") != nullptr) {
+    if (llq) {
         return NmeaSolutionType::Llq;
     }
-    if (std::strstr(sentence, "ORP") != nullptr) {
+    if (orp) {
         return NmeaSolutionType::Orp;
     }
     return nmeaAddressType(sentence);

@@ -42,12 +42,33 @@ inline bool cutField(char* out, std::size_t& size, char*& rest, char separator) 
     return true;
 }
 
-// The sentence's fields, one at a time, in a buffer of their own.
+// The sentence's fields, one at a time, read where they stand: a field is
+// its first kNmeaFieldCapacity - 1 characters, as cutField would copy them,
+// without the copy (the decoders are the hot loop of an NMEA analysis).
 class FieldReader {
 public:
-    explicit FieldReader(char* sentence) noexcept : rest_(sentence) {}
+    explicit FieldReader(const char* sentence) noexcept : rest_(sentence) {}
 
-    bool next(char separator = ',') noexcept { return cutField(text_, size_, rest_, separator); }
+    // As cutField: false, an empty field and rest unchanged when no
+    // separator is left (the terminator is never one).
+    bool next(char separator = ',') noexcept
+    {
+        text_ = rest_;
+        size_ = 0;
+        if (separator == '\0') {
+            return false;
+        }
+        const char* p = rest_;
+        for (; *p != separator; ++p) {
+            if (*p == '\0') {
+                return false;
+            }
+        }
+        const std::size_t length = static_cast<std::size_t>(p - rest_);
+        size_ = length < kNmeaFieldCapacity - 1 ? length : kNmeaFieldCapacity - 1;
+        rest_ = p + 1;
+        return true;
+    }
 
     // The next field, or the last one (ended by the checksum's '*').
     bool nextOrLast() noexcept { return next(',') || next('*'); }
@@ -63,6 +84,7 @@ public:
         return true;
     }
 
+    // The field's characters; not zero-terminated.
     const char* text() const noexcept { return text_; }
     std::size_t size() const noexcept { return size_; }
     bool empty() const noexcept { return size_ == 0; }
@@ -72,9 +94,9 @@ public:
     double decimal() const noexcept { return parseDecimal(text_, size_); }
 
 private:
-    char* rest_;
+    const char* rest_;
+    const char* text_ = rest_;
     std::size_t size_ = 0;
-    char text_[kNmeaFieldCapacity];
 };
 
 // hhmmss.ss: hours and minutes two characters each, seconds at most five

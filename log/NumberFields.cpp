@@ -39,28 +39,33 @@ constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
 // equals strtod's (Clinger's fast path). Returns false for anything else.
 inline bool parsePlainDecimal(const char* p, const char* end, double& value) noexcept
 {
+    // Digits are counted from the pointers, not one by one: this runs for
+    // every number of every sentence.
     std::uint64_t mantissa = 0;
-    int digits = 0;
-    int fractionDigits = 0;
-    for (; p != end; ++p) {
+    const char* const first = p;
+    while (p != end) {
         const unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
         if (digit > 9) {
             break;
         }
         mantissa = mantissa * 10 + digit;
-        ++digits;
+        ++p;
     }
+    const std::ptrdiff_t wholeDigits = p - first;
+    std::ptrdiff_t fractionDigits = 0;
     if (p != end && *p == '.') {
-        for (++p; p != end; ++p) {
+        const char* const fraction = ++p;
+        while (p != end) {
             const unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
             if (digit > 9) {
                 break;
             }
             mantissa = mantissa * 10 + digit;
-            ++digits;
-            ++fractionDigits;
+            ++p;
         }
+        fractionDigits = p - fraction;
     }
+    const std::ptrdiff_t digits = wholeDigits + fractionDigits;
     if (digits == 0 || digits > 15 || (p != end && (*p == 'e' || *p == 'E'))) {
         return false;  // from_chars takes these (a wrapped mantissa is discarded here)
     }
