@@ -1,5 +1,7 @@
 #include "log/NmeaDecoder.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -308,6 +310,15 @@ bool decodeGns(GNSSRecord& record, FieldReader& in, bool toKKJ) noexcept
 }
 
 
+// The letters of "GGA", "LLK", "LLQ" and "ORP".
+constexpr std::array<bool, 256> kNameLetters = [] {
+    std::array<bool, 256> letters{};
+    for (const char c : {'G', 'A', 'L', 'K', 'Q', 'O', 'R', 'P'}) {
+        letters[static_cast<unsigned char>(c)] = true;
+    }
+    return letters;
+}();
+
 // "$", two talker letters and the three the type is told by, then a comma.
 NmeaSolutionType nmeaAddressType(const char* sentence) noexcept
 {
@@ -356,30 +367,34 @@ NmeaSolutionType nmeaSolutionType(const char* sentence) noexcept
     if (sentence == nullptr) {
         return NmeaSolutionType::None;
     }
-    // One walk instead of a search per name: "GGA" anywhere wins at once,
-    // the others in the order LLK, LLQ, ORP. A match's second and third
-    // characters are looked at only while the text has not ended.
+    // The common case first: a GGA address wins whatever follows.
+    if (sentence[0] == '$' && sentence[1] != '\0' && sentence[2] != '\0' && sentence[3] == 'G' &&
+        sentence[4] == 'G' && sentence[5] == 'A') {
+        return NmeaSolutionType::Gga;
+    }
+    // One walk instead of a search per name, looking only at every third
+    // character: a three-letter name covers one such position, which then
+    // holds one of its letters, and only there are the names compared.
+    // "GGA" anywhere wins at once, the others in the order LLK, LLQ, ORP.
+    const std::size_t length = std::strlen(sentence);
     bool llk = false;
     bool llq = false;
     bool orp = false;
-    for (const char* p = sentence; *p != '\0'; ++p) {
-        switch (*p) {
-        case 'G':
-            if (p[1] == 'G' && p[2] == 'A') {
+    for (std::size_t i = 0; length >= 3 && i < length; i += 3) {
+        if (!kNameLetters[static_cast<unsigned char>(sentence[i])]) {
+            continue;
+        }
+        const std::size_t last = std::min(i, length - 3);
+        for (std::size_t start = i >= 2 ? i - 2 : 0; start <= last; ++start) {
+            const char* p = sentence + start;
+            if (p[0] == 'G' && p[1] == 'G' && p[2] == 'A') {
                 return NmeaSolutionType::Gga;
             }
-            break;
-        case 'L':
-            if (p[1] == 'L') {
+            if (p[0] == 'L' && p[1] == 'L') {
                 llk = llk || p[2] == 'K';
                 llq = llq || p[2] == 'Q';
             }
-            break;
-        case 'O':
-            orp = orp || (p[1] == 'R' && p[2] == 'P');
-            break;
-        default:
-            break;
+            orp = orp || (p[0] == 'O' && p[1] == 'R' && p[2] == 'P');
         }
     }
     if (llk) {
@@ -395,6 +410,12 @@ NmeaSolutionType nmeaSolutionType(const char* sentence) noexcept
 }
 
 void decodeNmeaSentence(GNSSRecord& record, char* sentence, bool toKKJ) noexcept
+{
+    decodeNmeaSentence(record, sentence, nmeaSolutionType(sentence), toKKJ);
+}
+
+void decodeNmeaSentence(GNSSRecord& record, const char* sentence, NmeaSolutionType type,
+                        bool toKKJ) noexcept
 {
     record.latitude = 0;
     record.longitude = 0;
@@ -413,7 +434,7 @@ void decodeNmeaSentence(GNSSRecord& record, char* sentence, bool toKKJ) noexcept
 
     FieldReader in(sentence);
     bool decoded = false;
-    switch (nmeaSolutionType(sentence)) {
+    switch (type) {
     case NmeaSolutionType::Gga: decoded = decodeGga(record, in, toKKJ); break;
     case NmeaSolutionType::Llk: decoded = decodeLlkLlq(record, in, false); break;
     case NmeaSolutionType::Llq: decoded = decodeLlkLlq(record, in, true); break;

@@ -59,6 +59,10 @@ NmeaSolutionType nmeaSolutionType(const char* sentence) noexcept;
 // to KKJ zone 2 grid coordinates as well. sentence is not modified. Does
 // not throw and does not allocate.
 void decodeNmeaSentence(GNSSRecord& record, char* sentence, bool toKKJ) noexcept;
+// The same for a caller that has already asked nmeaSolutionType(sentence),
+// which is type.
+void decodeNmeaSentence(GNSSRecord& record, const char* sentence, NmeaSolutionType type,
+                        bool toKKJ) noexcept;
 
 // Cuts the next field off rest. On success the text before the first
 // separator is copied to out (kNmeaFieldCapacity characters, zero-

@@ -45,14 +45,14 @@ public:
         if (options.verifyChecksum && !nmeaChecksumMatches(frame, length)) {
             return FrameVerdict::ChecksumFailed;
         }
-        // The decoder reads the zero-terminated text and leaves it as it is.
-        char* sentence = const_cast<char*>(reinterpret_cast<const char*>(frame));
+        const char* sentence = reinterpret_cast<const char*>(frame);
         // A sentence of another type would decode to the zeroed record it
         // already is; one search for the types decides that.
-        if (nmeaSolutionType(sentence) == NmeaSolutionType::None) {
+        const NmeaSolutionType type = nmeaSolutionType(sentence);
+        if (type == NmeaSolutionType::None) {
             return FrameVerdict::Unread;
         }
-        decodeNmeaSentence(record, sentence, options.toKKJ);
+        decodeNmeaSentence(record, sentence, type, options.toKKJ);
         return record.valid != 0 ? FrameVerdict::Record : FrameVerdict::Rejected;
     }
 

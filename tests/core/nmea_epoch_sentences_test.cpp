@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -30,6 +32,47 @@ std::int64_t days(int year, int month, int day)
     std::int64_t d = -1;
     EXPECT_TRUE(nmea::daysSinceEpoch(year, month, day, d));
     return d;
+}
+
+// Random texts rich in the names' letters, overlapping names and names cut
+// by the end: the type is the first of GGA, LLK, LLQ, ORP that a plain
+// search finds anywhere, and none of them when the search finds none.
+TEST(NmeaSentenceType, NamesAreFoundWhereverAPlainSearchFindsThem)
+{
+    const std::pair<const char*, NmeaSolutionType> names[] = {{"GGA", NmeaSolutionType::Gga},
+                                                              {"LLK", NmeaSolutionType::Llk},
+                                                              {"LLQ", NmeaSolutionType::Llq},
+                                                              {"ORP", NmeaSolutionType::Orp}};
+    const std::string alphabet = "GALKQORP$,*";
+    std::mt19937 random(11);
+    int found = 0;
+    for (int n = 0; n < 200000; ++n) {
+        std::string text = n % 2 == 0 ? "$GP" : "";
+        const std::size_t length = random() % 24;
+        for (std::size_t i = 0; i < length; ++i) {
+            text += alphabet[random() % alphabet.size()];
+        }
+        NmeaSolutionType expected = NmeaSolutionType::None;
+        for (const auto& [name, type] : names) {
+            if (text.find(name) != std::string::npos) {
+                expected = type;
+                break;
+            }
+        }
+        // Sized exactly, so a read past the end trips the address sanitizer.
+        std::vector<char> exact(text.begin(), text.end());
+        exact.push_back('\0');
+        const NmeaSolutionType type = nmeaSolutionType(exact.data());
+        if (expected != NmeaSolutionType::None) {
+            ++found;
+            ASSERT_EQ(type, expected) << text;
+        } else {
+            ASSERT_TRUE(type != NmeaSolutionType::Gga && type != NmeaSolutionType::Llk &&
+                        type != NmeaSolutionType::Llq && type != NmeaSolutionType::Orp)
+                << text;
+        }
+    }
+    EXPECT_GT(found, 4000) << "the texts hold names often enough to test the search";
 }
 
 TEST(NmeaSentenceType, AddressNamesTheNewTypesButTheOldSearchComesFirst)
