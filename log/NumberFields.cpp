@@ -29,6 +29,11 @@ inline bool skipBlanksAndSign(const char*& p, const char* end) noexcept
     return negative;
 }
 
+inline bool startsWithDigit(const char* p, const char* end) noexcept
+{
+    return p != end && static_cast<unsigned char>(*p) - unsigned{'0'} <= 9;
+}
+
 // Exact powers of ten: every one up to 1e22 is a double.
 constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                    1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
@@ -79,7 +84,7 @@ std::int32_t parseInt32(const char* text, std::size_t length) noexcept
 {
     const char* p = text;
     const char* const end = text + length;
-    const bool negative = skipBlanksAndSign(p, end);
+    const bool negative = !startsWithDigit(p, end) && skipBlanksAndSign(p, end);
 
     // Accumulate the magnitude in 64 bits and stop growing it once past the
     // int32 range; the remaining digits cannot bring it back.
@@ -106,11 +111,15 @@ double parseDecimal(const char* text, std::size_t length) noexcept
 {
     const char* p = text;
     const char* const end = text + length;
-    const bool negative = skipBlanksAndSign(p, end);
-    // from_chars takes a '-' of its own; after our sign strtod would take
-    // none ("+-5" and "--5" are no number), so neither do we.
-    if (p == end || *p == '-') {
-        return 0.0;
+    bool negative = false;
+    // Nearly every field starts with a digit: nothing to skip then.
+    if (!startsWithDigit(p, end)) {
+        negative = skipBlanksAndSign(p, end);
+        // from_chars takes a '-' of its own; after our sign strtod would
+        // take none ("+-5" and "--5" are no number), so neither do we.
+        if (p == end || *p == '-') {
+            return 0.0;
+        }
     }
     double value = 0.0;
     if (parsePlainDecimal(p, end, value)) {
