@@ -42,16 +42,35 @@ std::string centimetres(double metres)
 
 }  // namespace
 
+namespace {
+
+// Frame types are a few characters: compared inline, not through a call to
+// memcmp, since this runs for every frame on the reading thread.
+bool sameType(const std::string& known, std::string_view type) noexcept
+{
+    if (known.size() != type.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < type.size(); ++i) {
+        if (known[i] != type[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 void FrameTypeTally::add(std::string_view type)
 {
     auto& types = counts_.framesByType;
     ++counts_.frames;
-    if (last_ < types.size() && types[last_].first == type) {
+    if (last_ < types.size() && sameType(types[last_].first, type)) {
         ++types[last_].second;
         return;
     }
     for (std::size_t i = 0; i < types.size(); ++i) {
-        if (types[i].first == type) {
+        if (sameType(types[i].first, type)) {
             ++types[i].second;
             last_ = i;
             return;
