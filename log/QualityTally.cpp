@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -44,40 +45,66 @@ std::string centimetres(double metres)
 
 namespace {
 
-// Frame types are a few characters: compared inline, not through a call to
-// memcmp, since this runs for every frame on the reading thread.
+// Frame types are a few characters: compared a word at a time, the first
+// and the last bytes overlapping, since this runs for every frame on the
+// reading thread.
+template <typename Word>
+bool sameEnds(const char* a, const char* b, std::size_t n) noexcept
+{
+    Word a0;
+    Word b0;
+    Word a1;
+    Word b1;
+    std::memcpy(&a0, a, sizeof(Word));
+    std::memcpy(&b0, b, sizeof(Word));
+    std::memcpy(&a1, a + n - sizeof(Word), sizeof(Word));
+    std::memcpy(&b1, b + n - sizeof(Word), sizeof(Word));
+    return a0 == b0 && a1 == b1;
+}
+
 bool sameType(const std::string& known, std::string_view type) noexcept
 {
-    if (known.size() != type.size()) {
+    const std::size_t n = type.size();
+    if (known.size() != n) {
         return false;
     }
-    for (std::size_t i = 0; i < type.size(); ++i) {
-        if (known[i] != type[i]) {
-            return false;
-        }
+    if (n >= 8 && n <= 16) {
+        return sameEnds<std::uint64_t>(known.data(), type.data(), n);
     }
-    return true;
+    if (n >= 4 && n < 8) {
+        return sameEnds<std::uint32_t>(known.data(), type.data(), n);
+    }
+    return known == type;
 }
 
 }  // namespace
+
+std::size_t FrameTypeTally::slotOf(std::string_view type) noexcept
+{
+    const std::size_t n = type.size();
+    const std::size_t middle = n == 0 ? 0 : static_cast<unsigned char>(type[n / 2]);
+    const std::size_t nextToLast = n < 2 ? 0 : static_cast<unsigned char>(type[n - 2]);
+    return (n * 31 + middle * 7 + nextToLast) % std::tuple_size_v<decltype(indexBySlot_)>;
+}
 
 void FrameTypeTally::add(std::string_view type)
 {
     auto& types = counts_.framesByType;
     ++counts_.frames;
-    if (last_ < types.size() && sameType(types[last_].first, type)) {
-        ++types[last_].second;
+    std::uint32_t& slot = indexBySlot_[slotOf(type)];
+    if (slot != 0 && sameType(types[slot - 1].first, type)) {
+        ++types[slot - 1].second;
         return;
     }
     for (std::size_t i = 0; i < types.size(); ++i) {
         if (sameType(types[i].first, type)) {
             ++types[i].second;
-            last_ = i;
+            slot = static_cast<std::uint32_t>(i + 1);
             return;
         }
     }
-    last_ = types.size();
     types.emplace_back(std::string(type), 1);
+    slot = static_cast<std::uint32_t>(types.size());
 }
 
 void FrameTypeTally::moveInto(DataQuality& quality)

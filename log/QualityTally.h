@@ -3,6 +3,8 @@
 // records in file order where the records are collected (RecordQuality).
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <unordered_map>
@@ -20,8 +22,14 @@ public:
     void moveInto(DataQuality& quality);
 
 private:
+    // A few characters of a type, for the index below.
+    static std::size_t slotOf(std::string_view type) noexcept;
+
     DataQuality counts_;
-    std::size_t last_ = 0;  // index of the type counted last: most frames repeat it soon
+    // Index + 1 of a type in counts_.framesByType by slotOf, 0 for none: a
+    // log mixes a handful of types, and every frame is counted on the
+    // reading thread.
+    std::array<std::uint32_t, 64> indexBySlot_{};
 };
 
 class RecordQuality {

@@ -4,10 +4,12 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "log/DataQualityText.h"
 #include "log/Formats.h"
 #include "log/NmeaChecksum.h"
+#include "log/QualityTally.h"
 #include "log/Pipeline.h"
 #include "tests/core/pipeline_test_support.h"
 #include "tools/samplegen/NmeaWriter.h"
@@ -105,6 +107,38 @@ TEST(DataQuality, FramesByTypeAndWhatBecameOfThem)
     EXPECT_EQ(q.rejectedFrames, 1u);
     EXPECT_EQ(q.rejectedChecksum, 1u);
     EXPECT_EQ(q.recordsKept + q.unreadFrames + q.rejectedFrames + q.rejectedChecksum, q.frames);
+}
+
+// Types that share their length and ends, more types than the tally's
+// index has slots, lengths either side of each word size: every type keeps
+// a count of its own, in the order of first appearance.
+TEST(DataQuality, FrameTypeTallyKeepsEveryTypeApart)
+{
+    std::vector<std::string> types = {"", "$", "$GP", "[AB]", "$GPGGA", "$GPGSA", "$GAGGA", "[PVT1B]",
+                                      "[ALM1B]", "[MEAS1B]", "[EPHEM1B]", "[CHNLSTATUS1B]",
+                                      "[CHNLSTATVS1B]", "[A234567890123456]", "[A234567890123457]"};
+    for (int i = 0; i < 100; ++i) {
+        types.push_back("[T" + std::to_string(i) + "]");
+    }
+    FrameTypeTally tally;
+    for (int round = 1; round <= 3; ++round) {
+        for (std::size_t i = 0; i < types.size(); ++i) {
+            for (std::size_t k = 0; k < 1 + i % 3; ++k) {
+                tally.add(types[(i * 7) % types.size()]);
+            }
+        }
+    }
+    DataQuality quality;
+    tally.moveInto(quality);
+    ASSERT_EQ(quality.framesByType.size(), types.size());
+    std::uint64_t frames = 0;
+    for (std::size_t i = 0; i < types.size(); ++i) {
+        const std::size_t t = (i * 7) % types.size();
+        EXPECT_EQ(quality.framesByType[i].first, types[t]);
+        EXPECT_EQ(quality.framesByType[i].second, 3 * (1 + i % 3)) << types[t];
+        frames += quality.framesByType[i].second;
+    }
+    EXPECT_EQ(quality.frames, frames);
 }
 
 TEST(DataQuality, ClockStepsBackWrapsAndGaps)
