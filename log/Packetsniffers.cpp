@@ -85,6 +85,33 @@ std::uint8_t NMEASniffer::publish() noexcept
     return status_ = SnifferStatus::Complete;
 }
 
+std::size_t NMEASniffer::wholeSentence(const std::uint8_t* data, std::size_t size) noexcept
+{
+    constexpr std::size_t kAddress = 6;  // "$" and five letters
+    constexpr std::size_t kTail = 3;     // "*" and two characters
+    // Every byte stored leaves room for the zero, as store() requires.
+    constexpr std::size_t kMostStored = BufferSize - 1;
+    if (size < kAddress + kTail) {
+        return 0;
+    }
+    for (std::size_t k = 1; k < kAddress; ++k) {
+        if (data[k] < 'A' || data[k] > 'Z') {
+            return 0;
+        }
+    }
+    const std::size_t body = plainBodyRun(data + kAddress, std::min(size, kMostStored) - kAddress);
+    const std::size_t length = kAddress + body + kTail;
+    const auto checksumDigit = [](std::uint8_t c) { return c >= '0' && c <= 'F'; };
+    if (length > kMostStored || length > size || data[kAddress + body] != '*' ||
+        !checksumDigit(data[length - 2]) || !checksumDigit(data[length - 1])) {
+        return 0;  // the byte-by-byte machine decides
+    }
+    count_ = 0;
+    append(data, length);
+    publish();
+    return length;
+}
+
 std::size_t NMEASniffer::feed(const std::uint8_t* data, std::size_t size) noexcept
 {
     std::size_t i = 0;
@@ -93,6 +120,9 @@ std::size_t NMEASniffer::feed(const std::uint8_t* data, std::size_t size) noexce
             i = findStart(data, i, size, '$');
             if (i == size) {
                 return size;
+            }
+            if (const std::size_t taken = wholeSentence(data + i, size - i); taken != 0) {
+                return i + taken;
             }
             feedByte(data[i++]);
         } else if (state_ == State::Body) {

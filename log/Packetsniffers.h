@@ -142,6 +142,10 @@ private:
         return status_ = SnifferStatus::Searching;
     }
     std::uint8_t publish() noexcept;
+    // At a "$": the whole sentence when the bytes hold all of it and the
+    // byte-by-byte machine would publish it; returns the bytes it takes,
+    // 0 (nothing changed) otherwise.
+    std::size_t wholeSentence(const std::uint8_t* data, std::size_t size) noexcept;
 
     State state_ = State::Searching;
 };

@@ -647,6 +647,22 @@ TEST(FramerChunking, NmeaFastPathStopsAtTheBufferLimit)
     }
 }
 
+// A whole sentence in one piece is taken at once only while the buffer
+// holds it with its zero: up to 511 bytes, as the byte-by-byte machine.
+TEST(FramerChunking, WholeSentencesUpToTheBufferLimit)
+{
+    for (std::size_t length = 505; length <= 515; ++length) {
+        const std::string sentence = "$GPGGA," + std::string(length - 10, 'x') + "*1F";
+        ASSERT_EQ(sentence.size(), length);
+        const std::string input = sentence + "\r\n$GPGGA,y*2A\r\n";
+        const Frames frames = framesInOnePiece<NMEASniffer>(input);
+        EXPECT_EQ(frames, framesByteByByte<NMEASniffer>(input)) << length;
+        ASSERT_FALSE(frames.empty()) << length;
+        EXPECT_EQ(frames.front() == sentence, length <= 511) << length;
+        EXPECT_EQ(frames.back(), "$GPGGA,y*2A") << length;
+    }
+}
+
 TEST(FramerChunking, EmptyAndNullInputConsumesNothing)
 {
     NCTBINSniffer navcomSniffer;
