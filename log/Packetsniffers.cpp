@@ -35,6 +35,12 @@ constexpr std::uint64_t nonBodyBytes(std::uint64_t word) noexcept
     return control | isStar | (word & kHighBits);
 }
 
+// A NavCom label, brackets included, that names a binary message.
+bool isAcceptedLabel(std::string_view label) noexcept
+{
+    return label.ends_with("B]") && !label.ends_with("BOOTLOADB]");
+}
+
 bool isPlainBodyByte(std::uint8_t c) noexcept
 {
     return c >= 0x20 && c < 0x80 && c != '*';
@@ -150,7 +156,7 @@ std::uint8_t NCTBINSniffer::endLabel() noexcept
     // and "ends with" are the same test here.
     const std::string_view label(reinterpret_cast<const char*>(buffer_),
                                  static_cast<std::size_t>(count_));
-    if (label.ends_with("BOOTLOADB]") || !label.ends_with("B]")) {
+    if (!isAcceptedLabel(label)) {
         return drop();
     }
     headerStart_ = count_;
@@ -234,6 +240,52 @@ bool NCTBINSniffer::crcMatches(const std::uint8_t* frame, std::int32_t length) n
                expected;
 }
 
+std::size_t NCTBINSniffer::wholeFrame(const std::uint8_t* data, std::size_t size) noexcept
+{
+    // Frames up to this long never meet a limit of the buffer: every byte
+    // is stored below MaxStoredBeforeBodyByte.
+    constexpr std::size_t kShortFrame = MaxStoredBeforeBodyByte;
+    constexpr std::size_t kTail = 6;  // "*", four CRC digits, CR
+    const std::size_t limit = std::min(size, kShortFrame);
+    std::size_t labelEnd = 1;
+    while (labelEnd < limit && data[labelEnd] >= '0' && data[labelEnd] <= 'Z') {
+        ++labelEnd;
+    }
+    // "[" + two characters + "]" at least.
+    if (labelEnd >= limit || data[labelEnd] != ']' || labelEnd < 3 ||
+        !isAcceptedLabel(std::string_view(reinterpret_cast<const char*>(data), labelEnd + 1))) {
+        return 0;
+    }
+    const std::size_t header = labelEnd + 1;
+    if (header + HeaderSize > limit) {
+        return 0;
+    }
+    const unsigned length = data[header] | (unsigned{data[header + 1]} << 8);
+    const auto bodyBytes = static_cast<std::uint16_t>(length - HeaderSize);
+    const std::size_t star = header + HeaderSize + bodyBytes;
+    if (bodyBytes > MaxBody || star + kTail > limit || !isPlainCrcTail(data + star)) {
+        return 0;
+    }
+    const int expected = crcDigitsValue(data + star + 1);
+    if (expected < 0 ||
+        (crcChecked_ && crc16Xmodem(data + header, star - header) != expected)) {
+        return 0;  // the byte-by-byte machine drops it
+    }
+    // As the machine leaves itself after publishing this frame.
+    count_ = 0;
+    append(data, star + 1 + CrcDigits);
+    buffer_[count_] = 0;
+    headerStart_ = static_cast<std::int32_t>(header);
+    remainingBody_ = 0;
+    counter_ = CrcDigits;
+    frameStart_ = buffer_;
+    frameLength_ = count_;
+    frameKind_ = FrameKind::NavcomBinary;
+    state_ = State::Searching;
+    status_ = SnifferStatus::Complete;
+    return star + kTail;
+}
+
 std::size_t NCTBINSniffer::feed(const std::uint8_t* data, std::size_t size) noexcept
 {
     std::size_t i = 0;
@@ -242,6 +294,9 @@ std::size_t NCTBINSniffer::feed(const std::uint8_t* data, std::size_t size) noex
             i = findStart(data, i, size, '[');
             if (i == size) {
                 return size;
+            }
+            if (const std::size_t taken = wholeFrame(data + i, size - i); taken != 0) {
+                return i + taken;
             }
             feedByte(data[i++]);
         } else if (state_ == State::Label) {

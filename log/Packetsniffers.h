@@ -209,6 +209,10 @@ private:
     std::uint8_t endLabel() noexcept;
     std::uint8_t endHeader() noexcept;
     std::uint8_t verifyAndPublish() noexcept;
+    // At a "[": the whole frame when the bytes hold all of it, no limit of
+    // the buffer comes near, and the byte-by-byte machine would publish it;
+    // returns the bytes it takes, 0 (nothing changed) otherwise.
+    std::size_t wholeFrame(const std::uint8_t* data, std::size_t size) noexcept;
 
     State state_ = State::Searching;
     // Offset of the first header byte (the label's length).

@@ -663,6 +663,46 @@ TEST(FramerChunking, WholeSentencesUpToTheBufferLimit)
     }
 }
 
+// A NavCom frame that lies whole in the bytes is taken in one step only
+// where the byte-by-byte machine would publish it: at every length around
+// the short-frame bound, with refused labels, lengths and CRCs between, and
+// with the CRC checked by the framer or left to its reader.
+TEST(FramerChunking, WholeNavcomFramesAgreeWithTheByteMachine)
+{
+    std::string input;
+    for (std::size_t size = 1970; size <= 2001; ++size) {
+        input += navcom("[PVT1B]", body(size));
+    }
+    input += navcom("[PVT1B]", "") + navcom("[B]", body(5)) + navcom("[AB]", body(5)) +
+             navcom("[BOOTLOADB]", body(5)) + navcom("[PVT1A]", body(5)) + pvt;
+    input += withCrc("0000") + "\r" + withCrc("00:0") + "\r" + pvt;
+    input += "[PVT1B]" + header(3) + "*0000\r" + pvt;
+    input += "[PVT1B]" + header(9 + 2001) + body(2001) + "*0000\r" + pvt;
+    for (const bool checked : {true, false}) {
+        const auto frames = [&](bool whole) {
+            NCTBINSniffer sniffer(checked);
+            Frames found;
+            const auto* data = reinterpret_cast<const std::uint8_t*>(input.data());
+            for (std::size_t offset = 0; offset < input.size();) {
+                if (whole) {
+                    offset += sniffer.feed(data + offset, input.size() - offset);
+                } else {
+                    sniffer.feedByte(data[offset++]);
+                }
+                if (sniffer.status() == SnifferStatus::Complete) {
+                    found.push_back(takeFrame(sniffer));
+                }
+            }
+            return found;
+        };
+        const Frames expected = frames(false);
+        EXPECT_EQ(frames(true), expected) << checked;
+        // Bodies up to 1985 bytes fit below the storage limit here, and the
+        // frames after each refused one are found.
+        EXPECT_GE(expected.size(), 16u + 4u) << checked;
+    }
+}
+
 TEST(FramerChunking, EmptyAndNullInputConsumesNothing)
 {
     NCTBINSniffer navcomSniffer;
