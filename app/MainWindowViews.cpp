@@ -1,0 +1,230 @@
+// The main window's plot windows: opening them for the analysis, placing
+// them beside it, and the View items that show and hide them.
+#include "app/logviewerform.h"
+
+#include <QAction>
+#include <QScreen>
+
+#include <vector>
+
+#include "app/DataQualityForm.h"
+#include "app/MainWindowParts.h"
+#include "plots/CdfPlot.h"
+#include "plots/HistoPlot.h"
+#include "plots/ScatterPlot.h"
+#include "plots/WindowPlacement.h"
+#include "plots/XyPlot.h"
+
+namespace gnsslog {
+
+void TForm3::destroyPlotWindows()
+{
+    destroyWindow(XHistogramForm);
+    destroyWindow(YHistogramForm);
+    destroyWindow(ZHistogramForm);
+    destroyWindow(Fix3DHistogramForm);
+    destroyWindow(Rtkx3DHistogramForm);
+    destroyErrorPlot();
+    destroyWindow(ScatterPlotForm);
+    destroyWindow(CdfPlotForm);
+}
+
+void TForm3::destroyErrorPlot()
+{
+    if (ErrorPlotForm) {
+        errorPlotChoices_ = std::make_unique<ErrorPlotView>(ErrorPlotForm->currentView());
+    }
+    destroyWindow(ErrorPlotForm);
+}
+
+void TForm3::Dataquality1Click()
+{
+    if (!DataQualityForm) {
+        DataQualityForm = new TDataQualityForm(this);
+    }
+    DataQualityForm->SetQuality(Analysis ? &Analysis->dataQuality : nullptr);
+    DataQualityForm->show();
+    DataQualityForm->raise();
+}
+
+void TForm3::openHistogram(QPointer<TPlotForm>& field, const QString& caption, const Histogram* histogram,
+                           QAction* viewItem)
+{
+    if (!field) {
+        field = new TPlotForm(this, caption, histogram);
+        closeThroughViewItem(field.data(), viewItem);
+        placeNewWindow(field.data());
+    } else {
+        field->SetHistogram(caption, histogram);
+    }
+    field->show();
+}
+
+void TForm3::openErrorPlot()
+{
+    if (!ErrorPlotForm) {
+        ErrorPlotForm = new TXYPlotForm(this, kCaptionErrorPlot, Analysis.get());
+        if (errorPlotChoices_) {
+            ErrorPlotForm->applyChoices(*errorPlotChoices_);
+        }
+        closeThroughViewItem(ErrorPlotForm.data(), XYZplot1);
+        placeNewWindow(ErrorPlotForm.data());
+    } else {
+        ErrorPlotForm->SetAnalysis(Analysis.get());
+    }
+    ErrorPlotForm->show();
+}
+
+void TForm3::openScatterPlot()
+{
+    if (!ScatterPlotForm) {
+        ScatterPlotForm = new TScatterPlotForm(kCaptionScatter, Analysis.get());
+        closeThroughViewItem(ScatterPlotForm.data(), Scatterplot1);
+        placeNewWindow(ScatterPlotForm.data());
+    } else {
+        ScatterPlotForm->SetAnalysis(Analysis.get());
+    }
+    ScatterPlotForm->show();
+}
+
+void TForm3::openCdfPlot()
+{
+    if (!CdfPlotForm) {
+        CdfPlotForm = new TCdfPlotForm(kCaptionCdf, Analysis.get());
+        closeThroughViewItem(CdfPlotForm.data(), ErrorCdf1);
+        placeNewWindow(CdfPlotForm.data());
+    } else {
+        CdfPlotForm->SetAnalysis(Analysis.get());
+    }
+    CdfPlotForm->show();
+}
+
+void TForm3::placeNewWindow(QWidget* window)
+{
+    // Only beside a main window on a screen; hidden (as in tests) the
+    // window system decides.
+    if (!isVisible() || screen() == nullptr) {
+        return;
+    }
+    // Not yet framed: assume the main window's frame, from the same window
+    // manager.
+    const QSize frame = frameGeometry().size() - size();
+    std::vector<QRect> taken{frameGeometry()};
+    int others = 0;
+    const QWidget* const windows[] = {XHistogramForm, YHistogramForm, ZHistogramForm, Fix3DHistogramForm,
+                                      Rtkx3DHistogramForm, ErrorPlotForm, ScatterPlotForm, CdfPlotForm};
+    for (const QWidget* other : windows) {
+        if (other != nullptr && other != window && other->isVisible()) {
+            taken.push_back(other->frameGeometry());
+            ++others;
+        }
+    }
+    window->move(placeWindow(screen()->availableGeometry(), taken, window->size() + frame, others));
+}
+
+// View toggles: a checked item is unchecked and its windows destroyed; an
+// unchecked one is checked and, when there is an analysis (an empty one
+// too), its missing windows are opened.
+void TForm3::toggleViewItem(QAction* item, const std::function<void()>& destroyWindows,
+                            const std::function<void()>& openMissingWindows)
+{
+    if (item->isChecked()) {
+        item->setChecked(false);
+        destroyWindows();
+        return;
+    }
+    item->setChecked(true);
+    if (Analysis) {
+        openMissingWindows();
+    }
+}
+
+void TForm3::openMissingHistogram(QPointer<TPlotForm>& field, const QString& caption,
+                                  const Histogram* histogram, QAction* viewItem)
+{
+    if (!field) {
+        openHistogram(field, caption, histogram, viewItem);
+    }
+}
+
+void TForm3::XHistogram1Click()
+{
+    toggleViewItem(
+        XHistogram1, [this] { destroyWindow(XHistogramForm); },
+        [this] { openMissingHistogram(XHistogramForm, kCaptionX, &Analysis->histX, XHistogram1); });
+}
+
+void TForm3::YHistogram1Click()
+{
+    toggleViewItem(
+        YHistogram1, [this] { destroyWindow(YHistogramForm); },
+        [this] { openMissingHistogram(YHistogramForm, kCaptionY, &Analysis->histY, YHistogram1); });
+}
+
+void TForm3::ZHistogram1Click()
+{
+    toggleViewItem(
+        ZHistogram1, [this] { destroyWindow(ZHistogramForm); },
+        [this] { openMissingHistogram(ZHistogramForm, kCaptionZ, &Analysis->histZ, ZHistogram1); });
+}
+
+void TForm3::N3Dpositionhistogram1Click()
+{
+    toggleViewItem(
+        N3Dpositionhistogram1,
+        [this] {
+            destroyWindow(Fix3DHistogramForm);
+            destroyWindow(Rtkx3DHistogramForm);
+        },
+        [this] {
+            openMissingHistogram(Fix3DHistogramForm, kCaption3DFix, &Analysis->hist3DFix, N3Dpositionhistogram1);
+            openMissingHistogram(Rtkx3DHistogramForm, kCaption3DRtkx, &Analysis->hist3DRtkx, N3Dpositionhistogram1);
+        });
+}
+
+void TForm3::XYZplot1Click()
+{
+    toggleViewItem(
+        XYZplot1, [this] { destroyErrorPlot(); },
+        [this] {
+            if (!ErrorPlotForm) {
+                openErrorPlot();
+            }
+        });
+}
+
+void TForm3::Scatterplot1Click()
+{
+    toggleViewItem(
+        Scatterplot1, [this] { destroyWindow(ScatterPlotForm); },
+        [this] {
+            if (!ScatterPlotForm) {
+                openScatterPlot();
+            }
+        });
+}
+
+void TForm3::ErrorCdf1Click()
+{
+    toggleViewItem(
+        ErrorCdf1, [this] { destroyWindow(CdfPlotForm); },
+        [this] {
+            if (!CdfPlotForm) {
+                openCdfPlot();
+            }
+        });
+}
+
+void TForm3::FormDestroy()
+{
+    destroyWindow(ZHistogramForm);
+    destroyWindow(XHistogramForm);
+    destroyWindow(YHistogramForm);
+    destroyWindow(Fix3DHistogramForm);
+    destroyWindow(Rtkx3DHistogramForm);
+    destroyWindow(ErrorPlotForm);
+    destroyWindow(ScatterPlotForm);
+    destroyWindow(CdfPlotForm);
+}
+
+}  // namespace gnsslog
