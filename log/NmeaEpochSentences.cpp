@@ -40,6 +40,12 @@ bool allDigits(const char* text, std::size_t size, std::size_t digits) noexcept
 
 bool setDate(GNSSRecord& record, int year, int month, int day, double timeOfDay) noexcept
 {
+    // A time of day beyond a leap second's end (an exponent in the seconds,
+    // a sign, hours past 23) is no time of day: the date would be moved by
+    // it, to any year.
+    if (!(timeOfDay >= 0 && timeOfDay < kSecondsPerDay + 1)) {
+        return false;
+    }
     std::int64_t days = 0;
     if (year < kEarliestYear || year > kLatestYear || !daysSinceEpoch(year, month, day, days)) {
         return false;

@@ -220,6 +220,11 @@ TEST(NmeaDates, RmcAndZdaGiveSecondsSince1970)
         {"RMC day 0", "$GPRMC,120000,A,,,,,,,000120,,*00", -1},
         {"RMC cut short", "$GPRMC,000344.03,A,4808.9992,N,4,02.3*05", -1},
         {"RMC without time", "$GPRMC,,V,,,,,,,010120,,*00", -1},
+        {"RMC seconds with an exponent", "$GNRMC,235952e6013,A,,,,,,,311216,,*00", -1},
+        {"RMC past 24:00", "$GPRMC,240100,A,,,,,,,311216,,*00", -1},
+        {"RMC negative hours", "$GPRMC,-10000,A,,,,,,,311216,,*00", -1},
+        {"RMC last instant of a leap second", "$GPRMC,235960.99,A,,,,,,,311216,,*00",
+         days(2017, 1, 1) * kDay + 0.99},
         {"ZDA", "$GNZDA,120000.00,12,04,2019,00,00*7C", days(2019, 4, 12) * kDay + noon},
         {"ZDA without zone", "$GPZDA,120000.00,22,08,1999,,*67", days(1999, 8, 22) * kDay + noon},
         {"ZDA year last", "$GPZDA,120000.00,22,08,1999*67", days(1999, 8, 22) * kDay + noon},
@@ -230,6 +235,7 @@ TEST(NmeaDates, RmcAndZdaGiveSecondsSince1970)
         {"ZDA 3000", "$GPZDA,120000.00,01,01,3000,,*67", -1},
         {"ZDA empty day", "$GPZDA,120000.00,,08,1999,,*67", -1},
         {"ZDA without time", "$GPZDA,,22,08,1999,,*67", -1},
+        {"ZDA seconds with an exponent", "$GPZDA,120001e9,22,08,1999,,*67", -1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);
