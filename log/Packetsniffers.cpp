@@ -215,8 +215,14 @@ std::uint8_t NCTBINSniffer::verifyAndPublish() noexcept
             expected) {
         return drop();
     }
+    return publish();
+}
+
+std::uint8_t NCTBINSniffer::publish() noexcept
+{
+    buffer_[count_] = 0;  // not counted
     frameStart_ = buffer_;
-    frameLength_ = n;
+    frameLength_ = count_;
     frameKind_ = FrameKind::NavcomBinary;
     state_ = State::Searching;
     return status_ = SnifferStatus::Complete;
@@ -274,15 +280,10 @@ std::size_t NCTBINSniffer::wholeFrame(const std::uint8_t* data, std::size_t size
     // As the machine leaves itself after publishing this frame.
     count_ = 0;
     append(data, star + 1 + CrcDigits);
-    buffer_[count_] = 0;
     headerStart_ = static_cast<std::int32_t>(header);
     remainingBody_ = 0;
     counter_ = CrcDigits;
-    frameStart_ = buffer_;
-    frameLength_ = count_;
-    frameKind_ = FrameKind::NavcomBinary;
-    state_ = State::Searching;
-    status_ = SnifferStatus::Complete;
+    publish();
     return star + kTail;
 }
 

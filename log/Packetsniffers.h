@@ -209,6 +209,8 @@ private:
     std::uint8_t endLabel() noexcept;
     std::uint8_t endHeader() noexcept;
     std::uint8_t verifyAndPublish() noexcept;
+    // The buffer's count_ bytes, zero-terminated, as the completed frame.
+    std::uint8_t publish() noexcept;
     // At a "[": the whole frame when the bytes hold all of it, no limit of
     // the buffer comes near, and the byte-by-byte machine would publish it;
     // returns the bytes it takes, 0 (nothing changed) otherwise.
