@@ -42,6 +42,23 @@ TEST(NmeaChecksum, XorOfTheBytesBetweenDollarAndStar)
     EXPECT_FALSE(nmeaChecksumMatches(nullptr, 0));
     const std::string built = nmeaSentence("GPLLK,120000.00,010126,1,M,2,M,3,12,1.5,4,M");
     EXPECT_TRUE(checksumMatches(built.substr(0, built.size() - 2)));  // without CR LF
+
+    // Every length from 0 to 40 summed bytes, each byte of each position
+    // flipped once: the sum sees every byte, however the bytes are grouped.
+    for (std::size_t n = 0; n <= 40; ++n) {
+        std::string body;
+        for (std::size_t i = 0; i < n; ++i) {
+            body += static_cast<char>('A' + (i * 7) % 26);
+        }
+        const std::string sentence = nmeaSentence(body);
+        const std::string plain = sentence.substr(0, sentence.size() - 2);
+        ASSERT_TRUE(checksumMatches(plain)) << n;
+        for (std::size_t i = 1; i <= n; ++i) {
+            std::string changed = plain;
+            changed[i] = static_cast<char>(changed[i] ^ 0x01);
+            EXPECT_FALSE(checksumMatches(changed)) << n << " " << i;
+        }
+    }
 }
 
 GNSSLog analyse(const std::string& log, bool verifyChecksum, bool navcom = false)
