@@ -1,7 +1,5 @@
 #include "log/NmeaChecksum.h"
 
-#include <cstring>
-
 #include "log/HexDigits.h"
 
 namespace gnsslog {
@@ -18,22 +16,9 @@ bool nmeaChecksumMatches(const std::uint8_t* sentence, std::int32_t length) noex
     if (high < 0 || low < 0) {
         return false;
     }
-    // Eight bytes at a time, folded at the end: exclusive or does not care
-    // how the bytes are grouped, and every sentence of a log is summed.
-    const std::uint8_t* p = sentence + 1;
-    const std::uint8_t* const end = sentence + (length - kTail);
-    std::uint64_t words = 0;
-    for (; end - p >= 8; p += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, p, sizeof word);
-        words ^= word;
-    }
-    words ^= words >> 32;
-    words ^= words >> 16;
-    words ^= words >> 8;
-    auto sum = static_cast<std::uint8_t>(words);
-    for (; p != end; ++p) {
-        sum ^= *p;
+    std::uint8_t sum = 0;
+    for (std::int32_t i = 1; i < length - kTail; ++i) {
+        sum ^= sentence[i];
     }
     return sum == ((high << 4) | low);
 }
