@@ -19,7 +19,6 @@ namespace {
 
 using nmea::cutField;
 using nmea::FieldReader;
-using nmea::readDegreesMinutes;
 using nmea::readTime;
 
 constexpr int kKkjZone = 2;  // central meridian 24 degrees E
@@ -33,7 +32,7 @@ void toGrid(GNSSRecord& record) noexcept
 // Latitude, N/S, longitude, E/W, as GGA and GNS write them.
 inline bool readPosition(GNSSRecord& record, FieldReader& in) noexcept
 {
-    if (!in.next() || !readDegreesMinutes(in, 2, record.latitude)) {
+    if (!in.nextDegreesMinutes(2, record.latitude)) {
         return false;
     }
     if (!in.next()) {
@@ -42,7 +41,7 @@ inline bool readPosition(GNSSRecord& record, FieldReader& in) noexcept
     if (in.is('S')) {
         record.latitude = -record.latitude;
     }
-    if (!in.next() || !readDegreesMinutes(in, 3, record.longitude)) {
+    if (!in.nextDegreesMinutes(3, record.longitude)) {
         return false;
     }
     if (!in.next()) {
@@ -63,36 +62,28 @@ bool decodeGga(GNSSRecord& record, FieldReader& in, bool toKKJ) noexcept
         return false;
     }
 
-    if (!in.next()) {
-        return false;
-    }
     // A quality that does not fit the byte is no known quality; wrapping
     // it would invent one (260 would read as RTK fixed).
-    const std::int32_t quality = in.integer();
+    std::int32_t quality = 0;
+    if (!in.nextInteger(quality)) {
+        return false;
+    }
     record.fixType = quality >= 0 && quality <= 255 ? static_cast<std::uint8_t>(quality) : FixType::NoPosition;
 
-    if (!in.next()) {
+    if (!in.nextInteger(record.satellites) || !in.nextDecimal(record.dop) ||
+        !in.nextDecimal(record.height)) {
         return false;
     }
-    record.satellites = in.integer();
-    if (!in.next()) {
-        return false;
-    }
-    record.dop = in.decimal();
-    if (!in.next()) {
-        return false;
-    }
-    record.height = in.decimal();
-    if (!in.skip() || !in.next()) {
+    double separation = 0.0;
+    if (!in.skip() || !in.nextDecimal(separation)) {
         return false;
     }
     if (!in.empty()) {
-        record.height += in.decimal();  // geoid separation: height above the ellipsoid
+        record.height += separation;  // geoid separation: height above the ellipsoid
     }
-    if (!in.skip() || !in.next()) {
+    if (!in.skip() || !in.nextDecimal(record.correctionAge)) {
         return false;
     }
-    record.correctionAge = in.decimal();
 
     // Reference station 0026 (read from its third character) marks RTK-X.
     if (in.next('*') && in.size() >= 3 && parseInt32(in.text() + 2, in.size() - 2) == 26) {
@@ -280,27 +271,19 @@ bool decodeGns(GNSSRecord& record, FieldReader& in, bool toKKJ) noexcept
         return false;
     }
     record.fixType = gnsFixType(in);
-    if (!in.next()) {
+    if (!in.nextInteger(record.satellites) || !in.nextDecimal(record.dop) ||
+        !in.nextDecimal(record.height)) {
         return false;
     }
-    record.satellites = in.integer();
-    if (!in.next()) {
+    double separation = 0.0;
+    if (!in.nextDecimal(separation)) {
         return false;
     }
-    record.dop = in.decimal();
-    if (!in.next()) {
-        return false;
-    }
-    record.height = in.decimal();
-    if (!in.next()) {
-        return false;
-    }
-    record.height += in.decimal();  // geoid separation: height above the ellipsoid
+    record.height += separation;  // geoid separation: height above the ellipsoid
     // The age is followed at least by the reference station.
-    if (!in.next()) {
+    if (!in.nextDecimal(record.correctionAge)) {
         return false;
     }
-    record.correctionAge = in.decimal();
 
     if (toKKJ) {
         toGrid(record);

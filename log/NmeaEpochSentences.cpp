@@ -150,11 +150,12 @@ bool decodeGsa(GNSSRecord& record, FieldReader& in, const char* sentence) noexce
     std::int32_t prns[kPrnsPerGsa] = {};
     int used = 0;
     for (int i = 0; i < kPrnsPerGsa; ++i) {
-        if (!in.next()) {
+        std::int32_t prn = 0;
+        if (!in.nextInteger(prn)) {
             return false;
         }
         if (!in.empty()) {
-            prns[used++] = in.integer();
+            prns[used++] = prn;
         }
     }
     // PDOP and HDOP, then VDOP, which is the last field before NMEA 4.10.

@@ -84,6 +84,45 @@ public:
         return true;
     }
 
+    // next() and then decimal(), integer() or readDegreesMinutes(): the
+    // same results and the same state after, with the common field (a plain
+    // number ended by a comma) read in one pass instead of a walk to the
+    // comma and a second one over the digits. On false, value is untouched.
+    bool nextDecimal(double& value) noexcept
+    {
+        double scanned = 0.0;
+        const char* const end = scanPlainDecimal(rest_, scanned);
+        if (end != nullptr && *end == ',') {
+            take(end);
+            value = scanned;
+            return true;
+        }
+        if (!next()) {
+            return false;
+        }
+        value = decimal();
+        return true;
+    }
+
+    bool nextInteger(std::int32_t& value) noexcept
+    {
+        std::int32_t scanned = 0;
+        const char* const end = scanDigitsInt32(rest_, scanned);
+        if (end != nullptr && *end == ',') {
+            take(end);
+            value = scanned;
+            return true;
+        }
+        if (!next()) {
+            return false;
+        }
+        value = integer();
+        return true;
+    }
+
+    // False also for a field too short to hold a position.
+    bool nextDegreesMinutes(std::size_t degreeDigits, double& degrees) noexcept;
+
     // The field's characters; not zero-terminated.
     const char* text() const noexcept { return text_; }
     std::size_t size() const noexcept { return size_; }
@@ -94,6 +133,15 @@ public:
     double decimal() const noexcept { return parseDecimal(text_, size_); }
 
 private:
+    // The field from rest_ to end, a comma, as next() would cut it (a plain
+    // number is far shorter than the field capacity).
+    void take(const char* end) noexcept
+    {
+        text_ = rest_;
+        size_ = static_cast<std::size_t>(end - rest_);
+        rest_ = end + 1;
+    }
+
     const char* rest_;
     const char* text_ = rest_;
     std::size_t size_ = 0;
@@ -128,6 +176,28 @@ inline bool readDegreesMinutes(const FieldReader& in, std::size_t degreeDigits, 
     const double minutes = parseDecimal(in.text() + degreeDigits, in.size() - degreeDigits);
     degrees = whole + minutes * kDegreesPerMinute;
     return true;
+}
+
+inline bool FieldReader::nextDegreesMinutes(std::size_t degreeDigits, double& degrees) noexcept
+{
+    // Degree digits, then the minutes as a plain number ended by a comma.
+    std::int32_t whole = 0;
+    std::size_t i = 0;
+    for (; i < degreeDigits; ++i) {
+        const unsigned digit = static_cast<unsigned char>(rest_[i]) - unsigned{'0'};
+        if (digit > 9) {
+            break;
+        }
+        whole = whole * 10 + static_cast<std::int32_t>(digit);
+    }
+    double minutes = 0.0;
+    const char* const end = i == degreeDigits ? scanPlainDecimal(rest_ + i, minutes) : nullptr;
+    if (end != nullptr && *end == ',') {
+        take(end);
+        degrees = whole + minutes * kDegreesPerMinute;
+        return true;
+    }
+    return next() && readDegreesMinutes(*this, degreeDigits, degrees);
 }
 
 }  // namespace gnsslog::nmea

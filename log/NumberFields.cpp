@@ -35,14 +35,16 @@ inline bool startsWithDigit(const char* p, const char* end) noexcept
 }
 
 // Exact powers of ten: every one up to 1e22 is a double.
+constexpr std::ptrdiff_t kPlainDecimalDigits = 15;
 constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                    1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
 // Plain fields such as "4807.038": at most 15 digits and no exponent. Then
 // the digits form an integer below 2^53 and the value is that integer over
 // an exact power of ten; one IEEE division rounds correctly, so the result
-// equals strtod's (Clinger's fast path). Returns false for anything else.
-inline bool parsePlainDecimal(const char* p, const char* end, double& value) noexcept
+// equals strtod's (Clinger's fast path). Returns where the number ends, or
+// nullptr for anything else.
+inline const char* plainDecimalEnd(const char* p, const char* end, double& value) noexcept
 {
     // Digits are counted from the pointers, not one by one: this runs for
     // every number of every sentence.
@@ -71,11 +73,11 @@ inline bool parsePlainDecimal(const char* p, const char* end, double& value) noe
         fractionDigits = p - fraction;
     }
     const std::ptrdiff_t digits = wholeDigits + fractionDigits;
-    if (digits == 0 || digits > 15 || (p != end && (*p == 'e' || *p == 'E'))) {
-        return false;  // from_chars takes these (a wrapped mantissa is discarded here)
+    if (digits == 0 || digits > kPlainDecimalDigits || (p != end && (*p == 'e' || *p == 'E'))) {
+        return nullptr;  // from_chars takes these (a wrapped mantissa is discarded here)
     }
     value = static_cast<double>(mantissa) / kPowersOfTen[fractionDigits];
-    return true;
+    return p;
 }
 
 }  // namespace
@@ -122,7 +124,7 @@ double parseDecimal(const char* text, std::size_t length) noexcept
         }
     }
     double value = 0.0;
-    if (parsePlainDecimal(p, end, value)) {
+    if (plainDecimalEnd(p, end, value) != nullptr) {
         return negative ? -value : value;
     }
     const std::from_chars_result result = std::from_chars(p, end, value, std::chars_format::general);
@@ -135,6 +137,41 @@ double parseDecimal(const char* text, std::size_t length) noexcept
         value = 0.0;
     }
     return negative ? -value : value;
+}
+
+const char* scanPlainDecimal(const char* text, double& value) noexcept
+{
+    // The most a plain number takes is its digits, the point and the
+    // character after them; reading stops at the first non-digit, so no
+    // byte past the terminator is read.
+    constexpr std::ptrdiff_t kLongest = kPlainDecimalDigits + 2;
+    if (!startsWithDigit(text, text + 1)) {
+        return nullptr;
+    }
+    return plainDecimalEnd(text, text + kLongest, value);
+}
+
+const char* scanDigitsInt32(const char* text, std::int32_t& value) noexcept
+{
+    // Nine digits cannot leave the int32 range.
+    constexpr int kMostDigits = 9;
+    std::int32_t magnitude = 0;
+    int digits = 0;
+    for (;; ++digits) {
+        const unsigned digit = static_cast<unsigned char>(text[digits]) - unsigned{'0'};
+        if (digit > 9) {
+            break;
+        }
+        if (digits == kMostDigits) {
+            return nullptr;
+        }
+        magnitude = magnitude * 10 + static_cast<std::int32_t>(digit);
+    }
+    if (digits == 0) {
+        return nullptr;
+    }
+    value = magnitude;
+    return text + digits;
 }
 
 }  // namespace gnsslog

@@ -31,4 +31,16 @@ std::int32_t parseInt32(const char* text, std::size_t length) noexcept;
 // give a 0 with the text's sign (strtod does so for underflow).
 double parseDecimal(const char* text, std::size_t length) noexcept;
 
+// The common field forms in one pass over a zero-terminated text, for
+// readers that find a field's end from its number: the text's start must
+// be a digit. Return the end of the number, having set value to what
+// parseDecimal and parseInt32 give for the text up to there; nullptr (value
+// untouched) when the text is not of the form, and the general parse must
+// be used.
+// scanPlainDecimal: digits, an optional point and digits, at most 15 digits
+// in all, no exponent.
+const char* scanPlainDecimal(const char* text, double& value) noexcept;
+// scanDigitsInt32: one to nine digits.
+const char* scanDigitsInt32(const char* text, std::int32_t& value) noexcept;
+
 }  // namespace gnsslog
