@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 #include "log/NmeaDecoder.h"
 #include "log/NumberFields.h"
@@ -90,34 +91,11 @@ public:
     // comma and a second one over the digits. On false, value is untouched.
     bool nextDecimal(double& value) noexcept
     {
-        double scanned = 0.0;
-        const char* const end = scanPlainDecimal(rest_, scanned);
-        if (end != nullptr && *end == ',') {
-            take(end);
-            value = scanned;
-            return true;
-        }
-        if (!next()) {
-            return false;
-        }
-        value = decimal();
-        return true;
+        return nextNumber(value);
     }
-
     bool nextInteger(std::int32_t& value) noexcept
     {
-        std::int32_t scanned = 0;
-        const char* const end = scanDigitsInt32(rest_, scanned);
-        if (end != nullptr && *end == ',') {
-            take(end);
-            value = scanned;
-            return true;
-        }
-        if (!next()) {
-            return false;
-        }
-        value = integer();
-        return true;
+        return nextNumber(value);
     }
 
     // False also for a field too short to hold a position.
@@ -140,6 +118,34 @@ private:
         text_ = rest_;
         size_ = static_cast<std::size_t>(end - rest_);
         rest_ = end + 1;
+    }
+
+    // Number is double or std::int32_t.
+    template <typename Number>
+    bool nextNumber(Number& value) noexcept
+    {
+        constexpr bool kDecimal = std::is_same_v<Number, double>;
+        Number scanned{};
+        const char* end = nullptr;
+        if constexpr (kDecimal) {
+            end = scanPlainDecimal(rest_, scanned);
+        } else {
+            end = scanDigitsInt32(rest_, scanned);
+        }
+        if (end != nullptr && *end == ',') {
+            take(end);
+            value = scanned;
+            return true;
+        }
+        if (!next()) {
+            return false;
+        }
+        if constexpr (kDecimal) {
+            value = decimal();
+        } else {
+            value = integer();
+        }
+        return true;
     }
 
     const char* rest_;
