@@ -81,10 +81,32 @@ bool sameType(const std::string& known, std::string_view type) noexcept
 
 std::size_t FrameTypeTally::slotOf(std::string_view type) noexcept
 {
+    // Every character of a type up to 16 long takes part: the common NMEA
+    // types differ in one letter anywhere ("$GPGGA", "$GNGGA", "$GPGSA"),
+    // and types that share a slot are compared one by one.
     const std::size_t n = type.size();
-    const std::size_t middle = n == 0 ? 0 : static_cast<unsigned char>(type[n / 2]);
-    const std::size_t nextToLast = n < 2 ? 0 : static_cast<unsigned char>(type[n - 2]);
-    return (n * 31 + middle * 7 + nextToLast) % std::tuple_size_v<decltype(indexBySlot_)>;
+    std::uint64_t head = 0;
+    std::uint64_t tail = 0;
+    if (n >= 8) {
+        std::memcpy(&head, type.data(), 8);
+        std::memcpy(&tail, type.data() + n - 8, 8);
+    } else if (n >= 4) {
+        std::uint32_t first = 0;
+        std::uint32_t last = 0;
+        std::memcpy(&first, type.data(), 4);
+        std::memcpy(&last, type.data() + n - 4, 4);
+        head = first;
+        tail = last;
+    } else {
+        for (std::size_t i = 0; i < n; ++i) {
+            head = head << 8 | static_cast<unsigned char>(type[i]);
+        }
+    }
+    constexpr std::uint64_t kGoldenRatio64 = 0x9E3779B97F4A7C15;
+    constexpr int kSlotBits = 6;
+    static_assert(std::tuple_size_v<decltype(indexBySlot_)> == std::size_t{1} << kSlotBits);
+    const std::uint64_t mixed = (head ^ (tail * 31) ^ n) * kGoldenRatio64;
+    return static_cast<std::size_t>(mixed >> (64 - kSlotBits));
 }
 
 void FrameTypeTally::add(std::string_view type)
