@@ -153,6 +153,17 @@ private:
     std::size_t size_ = 0;
 };
 
+// parseInt32(text, 2), with two digits (nearly always) read directly.
+inline std::int32_t twoCharacterInt32(const char* text) noexcept
+{
+    const unsigned tens = static_cast<unsigned char>(text[0]) - unsigned{'0'};
+    const unsigned ones = static_cast<unsigned char>(text[1]) - unsigned{'0'};
+    if (tens <= 9 && ones <= 9) {
+        return static_cast<std::int32_t>(tens * 10 + ones);
+    }
+    return parseInt32(text, 2);
+}
+
 // hhmmss.ss: hours and minutes two characters each, seconds at most five
 // characters from the fifth on (so 123519.123 gives 19.12 s).
 inline bool readTime(const FieldReader& in, double& time) noexcept
@@ -160,8 +171,8 @@ inline bool readTime(const FieldReader& in, double& time) noexcept
     if (in.size() < 4) {
         return false;
     }
-    const std::int32_t hours = parseInt32(in.text(), 2);
-    const std::int32_t minutes = parseInt32(in.text() + 2, 2);
+    const std::int32_t hours = twoCharacterInt32(in.text());
+    const std::int32_t minutes = twoCharacterInt32(in.text() + 2);
     const std::size_t secondsLength = in.size() - 4 < 5 ? in.size() - 4 : 5;
     const double seconds = parseDecimal(in.text() + 4, secondsLength);
     double t = seconds;

@@ -130,5 +130,15 @@ TEST(FieldReaderOnePass, RandomFieldsAgreeWithCutThenParse)
     }
 }
 
+TEST(FieldReaderOnePass, TwoCharacterNumbersAgreeWithParseInt32)
+{
+    for (int first = 0; first < 256; ++first) {
+        for (int second = 0; second < 256; ++second) {
+            const char text[3] = {static_cast<char>(first), static_cast<char>(second), '\0'};
+            ASSERT_EQ(twoCharacterInt32(text), parseInt32(text, 2)) << first << " " << second;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace gnsslog::nmea
