@@ -34,8 +34,10 @@ inline bool startsWithDigit(const char* p, const char* end) noexcept
     return p != end && static_cast<unsigned char>(*p) - unsigned{'0'} <= 9;
 }
 
-// Exact powers of ten: every one up to 1e22 is a double.
+// A plain decimal's digits, whole and fraction together, form an integer
+// below 2^53 when there are at most this many.
 constexpr std::ptrdiff_t kPlainDecimalDigits = 15;
+// Exact powers of ten: every one up to 1e22 is a double.
 constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                    1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
