@@ -472,6 +472,7 @@ TEST(RealLogs, NmeaModeKeepsExactlyTheSentencesAnIndependentScanFinds)
     const std::vector<fs::path> logs = realLogs();
     ASSERT_FALSE(logs.empty()) << realLogFolder().string();
     std::size_t logsWithRecords = 0;
+    std::size_t logsNamingGga = 0;
     for (const fs::path& path : logs) {
         SCOPED_TRACE(path.filename().string());
         const std::vector<std::uint8_t> bytes = readBytes(path);
@@ -518,10 +519,13 @@ TEST(RealLogs, NmeaModeKeepsExactlyTheSentencesAnIndependentScanFinds)
         expectSameApartFromGrid(unchecked, uncheckedNoGrid);
 
         logsWithRecords += checked.records.empty() ? 0 : 1;
+        logsNamingGga += occurrences(bytes, "GGA,") > 0 ? 1 : 0;
     }
-    // Most of the folder is NMEA: a scan and an analysis that both found
-    // nothing would agree as well.
-    EXPECT_GT(logsWithRecords, logs.size() / 2);
+    // The folder also holds binary and solution-file logs, so the share is
+    // taken among the logs whose bytes name a GGA sentence: a scan and an
+    // analysis that both found nothing would agree as well.
+    ASSERT_GT(logsNamingGga, 0u);
+    EXPECT_GT(logsWithRecords, logsNamingGga / 2);
 }
 
 TEST(RealLogs, NavcomModeFinishesWithConsistentFiguresOnEveryLog)
