@@ -11,7 +11,7 @@ QFont formFont();
 // Makes formFont() the application's font, so every window and control
 // uses it. Call once the QApplication exists, before windows are made.
 // Pictures drawn into a QImage do not follow it: their text keeps the
-// platform's general font (see plots/CanvasPainter.h).
+// platform's general font (see plots/draw/CanvasPainter.h).
 void setFormFontForApplication();
 
 // Where the system has no Tahoma, registers a Tahoma-metric font file

@@ -9,11 +9,11 @@
 
 #include "app/DataQualityForm.h"
 #include "app/MainWindowParts.h"
-#include "plots/CdfPlot.h"
-#include "plots/HistoPlot.h"
-#include "plots/ScatterPlot.h"
-#include "plots/WindowPlacement.h"
-#include "plots/XyPlot.h"
+#include "plots/windows/CdfPlot.h"
+#include "plots/windows/HistoPlot.h"
+#include "plots/windows/ScatterPlot.h"
+#include "plots/windows/WindowPlacement.h"
+#include "plots/windows/XyPlot.h"
 
 namespace gnsslog {
 

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <memory>
 
-#include "plots/ErrorSeries.h"
+#include "plots/series/ErrorSeries.h"
 
 namespace {
 

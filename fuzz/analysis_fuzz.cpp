@@ -30,7 +30,7 @@
 #include "log/Gpslog.h"
 #include "log/Pipeline.h"
 #include "log/Summary.h"
-#include "plots/ErrorSeries.h"
+#include "plots/series/ErrorSeries.h"
 #include "tests/support/Comparisons.h"
 #include "tests/support/FuzzCheck.h"
 

@@ -22,7 +22,7 @@
 #include "log/Formats.h"
 #include "log/NmeaDecoder.h"
 #include "log/Pipeline.h"
-#include "plots/ErrorSeries.h"
+#include "plots/series/ErrorSeries.h"
 #include "tests/support/Comparisons.h"
 #include "tests/support/FrameShapes.h"
 #include "tests/support/NmeaSentenceScan.h"

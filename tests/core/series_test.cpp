@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "common/Saturate.h"
-#include "plots/ErrorSeries.h"
+#include "plots/series/ErrorSeries.h"
 
 namespace gnsslog {
 namespace {

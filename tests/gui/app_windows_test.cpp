@@ -8,12 +8,12 @@
 
 #include "app/LogFileFilters.h"
 #include "log/Formats.h"
-#include "plots/CdfPlot.h"
-#include "plots/CurveCheckBox.h"
-#include "plots/ErrorPlotPainter.h"
-#include "plots/HistoPlot.h"
-#include "plots/ScatterPlot.h"
-#include "plots/XyPlot.h"
+#include "plots/windows/CdfPlot.h"
+#include "plots/windows/CurveCheckBox.h"
+#include "plots/draw/ErrorPlotPainter.h"
+#include "plots/windows/HistoPlot.h"
+#include "plots/windows/ScatterPlot.h"
+#include "plots/windows/XyPlot.h"
 #include "tests/gui/app_support.h"
 
 namespace gnsslog::apptest {

@@ -8,7 +8,7 @@
 #include <QTableWidget>
 
 #include "app/CompareLogsForm.h"
-#include "plots/HistoPlot.h"
+#include "plots/windows/HistoPlot.h"
 #include "log/Formats.h"
 #include "metrics/ComparisonTable.h"
 #include "tests/gui/app_support.h"

@@ -4,7 +4,7 @@
 
 #include <QImage>
 
-#include "plots/HistogramPainter.h"
+#include "plots/draw/HistogramPainter.h"
 #include "stats/Histogram.h"
 #include "tests/gui/GuiTestApp.h"
 

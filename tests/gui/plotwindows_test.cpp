@@ -10,9 +10,9 @@
 #include <QWheelEvent>
 
 #include "common/Saturate.h"
-#include "plots/HistoPlot.h"
-#include "plots/PlotWindowSizes.h"
-#include "plots/XyPlot.h"
+#include "plots/windows/HistoPlot.h"
+#include "plots/draw/PlotWindowSizes.h"
+#include "plots/windows/XyPlot.h"
 #include "tests/gui/GuiTestApp.h"
 
 namespace gnsslog {

@@ -9,8 +9,8 @@
 #include "log/Gpslog.h"
 #include "metrics/ErrorCdf.h"
 #include "metrics/ScatterCircles.h"
-#include "plots/CdfPainter.h"
-#include "plots/ScatterPainter.h"
+#include "plots/draw/CdfPainter.h"
+#include "plots/draw/ScatterPainter.h"
 #include "tests/gui/GuiTestApp.h"
 
 namespace gnsslog {

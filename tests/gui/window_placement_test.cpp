@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "plots/WindowPlacement.h"
+#include "plots/windows/WindowPlacement.h"
 
 namespace gnsslog {
 namespace {

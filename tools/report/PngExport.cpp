@@ -16,11 +16,11 @@
 
 #include "metrics/ErrorCdf.h"
 #include "metrics/ScatterCircles.h"
-#include "plots/CdfPainter.h"
-#include "plots/ErrorPlotPainter.h"
-#include "plots/ErrorSeries.h"
-#include "plots/HistogramPainter.h"
-#include "plots/ScatterPainter.h"
+#include "plots/draw/CdfPainter.h"
+#include "plots/draw/ErrorPlotPainter.h"
+#include "plots/series/ErrorSeries.h"
+#include "plots/draw/HistogramPainter.h"
+#include "plots/draw/ScatterPainter.h"
 
 namespace gnsslog {
 

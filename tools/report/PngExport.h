@@ -9,7 +9,7 @@
 #include <QImage>
 
 #include "log/Gpslog.h"
-#include "plots/PlotWindowSizes.h"
+#include "plots/draw/PlotWindowSizes.h"
 
 namespace gnsslog {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "log/InputFormat.h"
-#include "plots/PlotWindowSizes.h"
+#include "plots/draw/PlotWindowSizes.h"
 #include "tools/report/ComparisonOptions.h"
 #include "tools/report/StatsReport.h"
 

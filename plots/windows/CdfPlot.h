@@ -7,7 +7,7 @@
 
 #include "log/Gpslog.h"
 #include "metrics/ErrorCdf.h"
-#include "plots/ImageControl.h"
+#include "plots/windows/ImageControl.h"
 
 namespace gnsslog {
 

@@ -5,8 +5,8 @@
 #include <QString>
 #include <QWidget>
 
-#include "plots/ImageControl.h"
-#include "plots/PlotWindowSizes.h"
+#include "plots/windows/ImageControl.h"
+#include "plots/draw/PlotWindowSizes.h"
 #include "stats/Histogram.h"
 
 namespace gnsslog {

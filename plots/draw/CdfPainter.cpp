@@ -1,10 +1,10 @@
-#include "plots/CdfPainter.h"
+#include "plots/draw/CdfPainter.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "common/Saturate.h"
-#include "plots/CanvasPainter.h"
+#include "plots/draw/CanvasPainter.h"
 
 namespace gnsslog {
 

@@ -6,7 +6,7 @@
 
 #include <QImage>
 
-#include "plots/ErrorSeries.h"
+#include "plots/series/ErrorSeries.h"
 
 namespace gnsslog {
 

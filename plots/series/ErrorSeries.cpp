@@ -1,4 +1,4 @@
-#include "plots/ErrorSeries.h"
+#include "plots/series/ErrorSeries.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
-#include "plots/ErrorPlotPainter.h"
+#include "plots/draw/ErrorPlotPainter.h"
 
 #include "common/Saturate.h"
-#include "plots/CanvasPainter.h"
+#include "plots/draw/CanvasPainter.h"
 
 namespace gnsslog {
 

@@ -1,4 +1,4 @@
-#include "plots/CanvasPainter.h"
+#include "plots/draw/CanvasPainter.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "plots/CurveCheckBox.h"
+#include "plots/windows/CurveCheckBox.h"
 
 #include <QPainter>
 #include <QStyle>

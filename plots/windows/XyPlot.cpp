@@ -1,4 +1,4 @@
-#include "plots/XyPlot.h"
+#include "plots/windows/XyPlot.h"
 
 #include <algorithm>
 
@@ -8,8 +8,8 @@
 #include <QResizeEvent>
 #include <QWheelEvent>
 
-#include "plots/CurveCheckBox.h"
-#include "plots/StatusPanel.h"
+#include "plots/windows/CurveCheckBox.h"
+#include "plots/windows/StatusPanel.h"
 
 namespace gnsslog {
 

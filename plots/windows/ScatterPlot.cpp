@@ -1,4 +1,4 @@
-#include "plots/ScatterPlot.h"
+#include "plots/windows/ScatterPlot.h"
 
 #include <algorithm>
 
@@ -6,8 +6,8 @@
 #include <QGroupBox>
 #include <QResizeEvent>
 
-#include "plots/PlotWindowSizes.h"
-#include "plots/ScatterPainter.h"
+#include "plots/draw/PlotWindowSizes.h"
+#include "plots/draw/ScatterPainter.h"
 
 namespace gnsslog {
 

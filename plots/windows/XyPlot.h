@@ -16,11 +16,11 @@
 #include <QString>
 #include <QWidget>
 
-#include "plots/ErrorPlotPainter.h"
-#include "plots/ErrorSeries.h"
-#include "plots/ImageControl.h"
-#include "plots/PlotWindowSizes.h"
-#include "plots/StatusPanel.h"
+#include "plots/draw/ErrorPlotPainter.h"
+#include "plots/series/ErrorSeries.h"
+#include "plots/windows/ImageControl.h"
+#include "plots/draw/PlotWindowSizes.h"
+#include "plots/windows/StatusPanel.h"
 
 namespace gnsslog {
 

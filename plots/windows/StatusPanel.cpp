@@ -1,4 +1,4 @@
-#include "plots/StatusPanel.h"
+#include "plots/windows/StatusPanel.h"
 
 #include <QFontMetrics>
 #include <QPainter>

@@ -1,12 +1,12 @@
-#include "plots/CdfPlot.h"
+#include "plots/windows/CdfPlot.h"
 
 #include <algorithm>
 
 #include <QCloseEvent>
 #include <QResizeEvent>
 
-#include "plots/CdfPainter.h"
-#include "plots/PlotWindowSizes.h"
+#include "plots/draw/CdfPainter.h"
+#include "plots/draw/PlotWindowSizes.h"
 
 namespace gnsslog {
 

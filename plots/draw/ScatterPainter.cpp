@@ -1,12 +1,12 @@
-#include "plots/ScatterPainter.h"
+#include "plots/draw/ScatterPainter.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "common/Saturate.h"
 #include "metrics/EpochErrors.h"
-#include "plots/CanvasPainter.h"
-#include "plots/ErrorPlotPainter.h"
+#include "plots/draw/CanvasPainter.h"
+#include "plots/draw/ErrorPlotPainter.h"
 
 namespace gnsslog {
 

@@ -1,4 +1,4 @@
-#include "plots/WindowPlacement.h"
+#include "plots/windows/WindowPlacement.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "plots/HistoPlot.h"
+#include "plots/windows/HistoPlot.h"
 
 #include <algorithm>
 
@@ -6,8 +6,8 @@
 #include <QMoveEvent>
 #include <QResizeEvent>
 
-#include "plots/HistogramPainter.h"
-#include "plots/PlotWindowSizes.h"
+#include "plots/draw/HistogramPainter.h"
+#include "plots/draw/PlotWindowSizes.h"
 
 namespace gnsslog {
 

@@ -10,8 +10,8 @@
 
 #include "log/Gpslog.h"
 #include "metrics/ScatterCircles.h"
-#include "plots/ErrorSeries.h"
-#include "plots/ImageControl.h"
+#include "plots/series/ErrorSeries.h"
+#include "plots/windows/ImageControl.h"
 
 class QGroupBox;
 
