@@ -11,9 +11,9 @@
 #include <QGuiApplication>
 #include <QImage>
 
-#include "plots/CanvasPainter.h"
-#include "plots/ErrorPlotPainter.h"
-#include "plots/HistogramPainter.h"
+#include "plots/draw/CanvasPainter.h"
+#include "plots/draw/ErrorPlotPainter.h"
+#include "plots/draw/HistogramPainter.h"
 #include "tests/gui/GuiTestApp.h"
 
 namespace gnsslog {
@@ -223,6 +223,54 @@ TEST_F(Painters, HistogramAxesGridAndBarsAtTheirPixels)
     EXPECT_TRUE(anyBlack(image, 35, 215, 70, 230));
     EXPECT_TRUE(anyBlack(image, 195, 215, 230, 230));
     EXPECT_FALSE(anyBlack(image, 0, 212, 30, 230));
+}
+
+// Two thousand 1-cm bins in a 241-pixel bar area: about eight bins to a
+// pixel column. Each bin with samples shows at its true height, the
+// tallest too, wherever it falls among lower neighbours.
+TEST_F(Painters, NarrowHistogramBinsEachShowAtTheirTrueHeight)
+{
+    Histogram h;
+    constexpr int kBins = 2000;
+    constexpr int kPeakBin = 1003;  // not the first of its column
+    for (int bin = 0; bin < kBins; ++bin) {
+        const int samples = bin == kPeakBin ? 40 : (bin % 97 == 0 ? 20 : 1);
+        for (int i = 0; i < samples; ++i) {
+            h.addSample((bin - kBins - 0.5) / 100.0);  // keys -2000 .. -1, in index order
+        }
+    }
+    h.sortBins();
+    QImage image = blank(291, 230, White);
+    paintHistogram(image, h);
+    const double barWidth = 241.0 / kBins;
+    const auto greenTop = [&](int column) {
+        for (int y = 0; y < 210; ++y) {
+            if (image.pixel(column, y) == Green) {
+                return y;
+            }
+        }
+        return -1;
+    };
+    // The peak reaches the top grid line (y = 10); a half-peak bin half way.
+    EXPECT_EQ(greenTop(static_cast<int>(kPeakBin * barWidth)), 10);
+    EXPECT_EQ(greenTop(static_cast<int>(97 * 3 * barWidth)), 110);
+    // Every column holding bins shows at least one green pixel above the foot.
+    for (int column = 0; column < 241; ++column) {
+        EXPECT_EQ(image.pixel(column, 209), Green) << "column " << column;
+    }
+    // The first label (-2000 cm) keeps its minus sign: ink starts at x = 0..2.
+    EXPECT_TRUE(anyBlack(image, 0, 212, 3, 230));
+}
+
+// "100.0 %" at the top line fits in the label column.
+TEST_F(Painters, TopShareLabelIsNotCutAtTheRightEdge)
+{
+    Histogram h;
+    h.addSample(0.0);
+    QImage image = blank(291, 230, White);
+    paintHistogram(image, h);
+    EXPECT_TRUE(anyBlack(image, 246, 5, 289, 20)) << "the label is there";
+    EXPECT_FALSE(anyBlack(image, 290, 0, 291, 230)) << "and ends before the edge";
 }
 
 TEST_F(Painters, EmptyHistogramLeavesTheImageUntouched)
