@@ -25,7 +25,7 @@
 #include "log/Formats.h"
 #include "log/Summary.h"
 #include "metrics/LogComparison.h"
-#include "plots/XyPlot.h"
+#include "plots/windows/XyPlot.h"
 
 gnsslog::TForm3* Form3 = nullptr;
 
@@ -136,6 +136,9 @@ void TForm3::closeEvent(QCloseEvent* event)
 {
     QMainWindow::closeEvent(event);
     if (event->isAccepted()) {
+        // The plot windows refuse a close (it goes through their View
+        // items), and a window that refuses makes Qt cancel the quit.
+        FormDestroy();
         emit closed();
     }
 }

@@ -15,8 +15,8 @@
 #include "app/LocaleNumber.h"
 #include "log/Formats.h"
 #include "log/Summary.h"
-#include "plots/HistoPlot.h"
-#include "plots/XyPlot.h"
+#include "plots/windows/HistoPlot.h"
+#include "plots/windows/XyPlot.h"
 #include "tests/gui/app_support.h"
 
 namespace gnsslog::apptest {
@@ -184,6 +184,23 @@ TEST_F(MainWindowDesign, ExitClosesTheMainWindow)
     form->Exit1->trigger();
     EXPECT_EQ(closed, 1);
     EXPECT_FALSE(form->isVisible());
+}
+
+// Qt cancels a quit while a visible window refuses to close, as the plot
+// windows do: after a load, Exit must still end the event loop.
+TEST_F(MainWindowDesign, ExitAfterALoadEndsTheEventLoop)
+{
+    dialogs.fileNames.push_back(dir.write("a.pvt1b", navcomLog()));
+    form->show();
+    form->Button1Click();
+    ASSERT_EQ(shownPlotWindows(), kAllSix);
+    QObject::connect(form.get(), &TForm3::closed, qApp, &QCoreApplication::quit);
+    constexpr int kQuitTimeoutMs = 2000;
+    constexpr int kHung = 7;
+    QTimer::singleShot(0, form.get(), [this] { form->Exit1->trigger(); });
+    QTimer::singleShot(kQuitTimeoutMs, qApp, [] { QCoreApplication::exit(kHung); });
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_EQ(plotWindowCount(), 0);
 }
 
 // ---- The load command.
