@@ -66,8 +66,14 @@ FrameMenu::FrameMenu(QMenu* transformations, QAction* kkjItem, Dialogs& dialogs,
             }
         });
     }
-    connect(GeodeticEPSG1, &QAction::triggered, this, [this](bool checked) {
-        GeodeticEPSG1->setChecked(!checked);  // the handler decides
+    connect(GeodeticEPSG1, &QAction::triggered, this, [this] {
+        // The group has already unchecked the chosen grid: put it back
+        // and let the handler decide.
+        if (chosen_ != nullptr) {
+            chosen_->setChecked(true);
+        } else {
+            GeodeticEPSG1->setChecked(false);
+        }
         GeodeticEPSG1Click();
     });
     // Checking KKJ makes it the grid again.
@@ -75,12 +81,16 @@ FrameMenu::FrameMenu(QMenu* transformations, QAction* kkjItem, Dialogs& dialogs,
         if (checked && FrameGroup->checkedAction() != nullptr) {
             FrameGroup->checkedAction()->setChecked(false);
         }
+        if (checked) {
+            chosen_ = nullptr;
+        }
     });
 }
 
 void FrameMenu::choose(QAction* item)
 {
     item->setChecked(true);
+    chosen_ = item;
     kkjItem_->setChecked(false);
 }
 

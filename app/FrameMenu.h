@@ -63,6 +63,7 @@ private:
     QAction* kkjItem_;
     Dialogs& dialogs_;
     QWidget* window_;
+    QAction* chosen_ = nullptr;  // the grid item last chosen; null while KKJ or none
     int epsgCode_ = 0;
 };
 

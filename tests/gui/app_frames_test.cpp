@@ -117,6 +117,36 @@ TEST_F(FrameMenuTest, TheEpsgCodeIsCheckedAtOnceAndABadOneShowsAnError)
     EXPECT_EQ(dialogs.textLabels.size(), 5u);
 }
 
+// The group unchecks the chosen grid as soon as the EPSG item is
+// triggered; a refused or cancelled code must bring that grid back.
+TEST_F(FrameMenuTest, ARefusedEpsgCodeKeepsThePreviousGridChosenForTheNextLoad)
+{
+    FrameMenu& menu = *form->Frames;
+    menu.GeodeticTM35FIN1->trigger();
+    dialogs.texts = {QStringLiteral("4326"), std::nullopt};
+    for (int i = 0; i < 2; ++i) {
+        menu.GeodeticEPSG1->trigger();
+        EXPECT_TRUE(menu.GeodeticTM35FIN1->isChecked()) << "attempt " << i;
+        EXPECT_FALSE(menu.GeodeticEPSG1->isChecked());
+        EXPECT_FALSE(form->GeodeticKKJ1->isChecked());
+        EXPECT_EQ(menu.decodeOptions(true).frame, (GridFrame{GridKind::Projected, kEpsgTm35fin}));
+    }
+    EXPECT_EQ(dialogs.errors.size(), 1u);
+
+    // A good code, then a refused one: the good code stays.
+    dialogs.texts = {QStringLiteral("32635"), QStringLiteral("4326")};
+    menu.GeodeticEPSG1->trigger();
+    menu.GeodeticEPSG1->trigger();
+    EXPECT_TRUE(menu.GeodeticEPSG1->isChecked());
+    EXPECT_EQ(menu.decodeOptions(true).frame, (GridFrame{GridKind::Projected, 32635}));
+
+    ScratchDir dir;
+    load(dir.write("nav.bin", navcomLog()));
+    ASSERT_FALSE(form->Analysis->records.empty());
+    EXPECT_TRUE(std::any_of(form->Analysis->records.begin(), form->Analysis->records.end(),
+                            [](const GNSSRecord& r) { return r.has(ValidFlag::Grid) && r.localX != 0; }));
+}
+
 TEST_F(FrameMenuTest, ALoadMeasuresInTheChosenGridAndReadsAGeodeticTruth)
 {
     ScratchDir dir;
