@@ -78,11 +78,11 @@ void TForm3::openErrorPlot()
 void TForm3::openScatterPlot()
 {
     if (!ScatterPlotForm) {
-        ScatterPlotForm = new TScatterPlotForm(kCaptionScatter, Analysis.get());
+        ScatterPlotForm = new TScatterPlotForm(kCaptionScatter, Analysis.get(), analysisCircles_);
         closeThroughViewItem(ScatterPlotForm.data(), Scatterplot1);
         placeNewWindow(ScatterPlotForm.data());
     } else {
-        ScatterPlotForm->SetAnalysis(Analysis.get());
+        ScatterPlotForm->SetAnalysis(Analysis.get(), analysisCircles_);
     }
     ScatterPlotForm->show();
 }
@@ -90,11 +90,11 @@ void TForm3::openScatterPlot()
 void TForm3::openCdfPlot()
 {
     if (!CdfPlotForm) {
-        CdfPlotForm = new TCdfPlotForm(kCaptionCdf, Analysis.get());
+        CdfPlotForm = new TCdfPlotForm(kCaptionCdf, Analysis.get(), analysisCdf_);
         closeThroughViewItem(CdfPlotForm.data(), ErrorCdf1);
         placeNewWindow(CdfPlotForm.data());
     } else {
-        CdfPlotForm->SetAnalysis(Analysis.get());
+        CdfPlotForm->SetAnalysis(Analysis.get(), analysisCdf_);
     }
     CdfPlotForm->show();
 }

@@ -55,11 +55,34 @@ void TFormProgress::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
 }
 
+void TFormProgress::UpdateProgress(const char* text, std::int32_t position, std::int32_t total)
+{
+    showCounts(text, position, total);
+    QCoreApplication::processEvents();
+    repaint();
+}
+
+void TFormProgress::StartAtZero()
+{
+    Label1->setVisible(false);
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+}
+
+void TFormProgress::ShowReport(const char* text, std::int32_t position, std::int32_t total)
+{
+    showCounts(text, position, total);
+    if (position == 0 && total != 0) {
+        Label1->setText(QString::asprintf("0 / %d", total));
+        Label1->adjustSize();
+    }
+}
+
 // position, total -> what changes:
 //   0, 0          reset: count hidden, bar 0..100 at 0
 //   0, n          a phase starts: count shown (old text), bar 0..n at 0
 //   p, n          progress: bar at p, count "p / n"; visibility unchanged
-void TFormProgress::UpdateProgress(const char* text, std::int32_t position, std::int32_t total)
+void TFormProgress::showCounts(const char* text, std::int32_t position, std::int32_t total)
 {
     setWindowTitle(QString::fromUtf8(text ? text : ""));
     if (position == 0 && total == 0) {
@@ -77,8 +100,6 @@ void TFormProgress::UpdateProgress(const char* text, std::int32_t position, std:
         Label1->setText(QString::asprintf("%d / %d", position, total));
         Label1->adjustSize();  // grows to the right from its fixed left edge
     }
-    QCoreApplication::processEvents();
-    repaint();
 }
 
 }  // namespace gnsslog

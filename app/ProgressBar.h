@@ -21,6 +21,13 @@ public:
     // events, so other handlers may run inside this call, then repaints.
     void UpdateProgress(const char* text, std::int32_t position, std::int32_t total);
 
+    // For a load whose analysis runs on another thread: the bar empty and
+    // no count before the first report, and each report shown as
+    // UpdateProgress shows it, except that a phase start counts from zero,
+    // without processing events or repainting at once.
+    void StartAtZero();
+    void ShowReport(const char* text, std::int32_t position, std::int32_t total);
+
     QLabel* Label1 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
 
@@ -29,6 +36,7 @@ protected:
 
 private:
     void centreOnDesktop();
+    void showCounts(const char* text, std::int32_t position, std::int32_t total);
 };
 
 }  // namespace gnsslog

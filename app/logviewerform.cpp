@@ -9,10 +9,13 @@
 #include <QLayout>
 #include <QLineEdit>
 
+#include <algorithm>
 #include <exception>
+#include <iterator>
 #include <string>
 
 #include "app/About.h"
+#include "app/BackgroundAnalysis.h"
 #include "app/CompareLogsForm.h"
 #include "app/DataQualityForm.h"
 #include "app/Dialogs.h"
@@ -138,6 +141,7 @@ void TForm3::closeEvent(QCloseEvent* event)
     if (event->isAccepted()) {
         // The plot windows refuse a close (it goes through their View
         // items), and a window that refuses makes Qt cancel the quit.
+        closing_ = true;
         FormDestroy();
         emit closed();
     }
@@ -195,8 +199,19 @@ void TForm3::Button1Click()
         const InputFormat* detected = detectLogFileFormat(path.constData());
         format = detected != nullptr ? detected : &navcomFormat();
     }
-    Analysis = std::make_unique<GNSSLog>(path.constData(), ReportProgress, decodeOptions, *format,
-                                         truthMode, manual[0], manual[1], manual[2]);
+    AnalysisRequest request;
+    request.fileName = path.constData();
+    request.decodeOptions = &decodeOptions;
+    request.format = format;
+    request.truthMode = truthMode;
+    std::copy(std::begin(manual), std::end(manual), std::begin(request.manual));
+    AnalysedLog analysed = analyseInBackground(request, FormProgress);
+    Analysis = std::move(analysed.analysis);
+    analysisCdf_ = std::move(analysed.cdf);
+    analysisCircles_ = analysed.circles;
+    if (closing_) {
+        return;  // the application ends: no windows for this analysis
+    }
     if (DataQualityForm) {
         DataQualityForm->SetQuality(&Analysis->dataQuality);
     }

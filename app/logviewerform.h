@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "log/Gpslog.h"
+#include "metrics/ErrorCdf.h"
+#include "metrics/ScatterCircles.h"
 
 class QAction;
 class QActionGroup;
@@ -157,7 +159,11 @@ private:
 
     Dialogs& dialogs_;
     std::unique_ptr<ErrorPlotView> errorPlotChoices_;  // none until a plot has gone
+    // Computed with the analysis, off the window thread.
+    ErrorCdf analysisCdf_;
+    ScatterCircles analysisCircles_;
     bool loading_ = false;
+    bool closing_ = false;  // closed: the application is ending
 };
 
 // The progress callback handed to the pipeline: forwards to FormProgress.

@@ -15,6 +15,11 @@ using namespace CdfWindowSize;
 }  // namespace
 
 TCdfPlotForm::TCdfPlotForm(const QString& caption, const GNSSLog* analysis)
+    : TCdfPlotForm(caption, analysis, analysis != nullptr ? computeErrorCdf(*analysis, kCdfBins) : ErrorCdf{})
+{
+}
+
+TCdfPlotForm::TCdfPlotForm(const QString& caption, const GNSSLog* analysis, const ErrorCdf& cdf)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowMinMaxButtonsHint)
 {
@@ -22,13 +27,18 @@ TCdfPlotForm::TCdfPlotForm(const QString& caption, const GNSSLog* analysis)
     Image1 = new TImage(this);
     setMinimumSize(SmallestClientWidth, SmallestClientHeight);
     resize(DesignedClientWidth, DesignedClientHeight);
-    SetAnalysis(analysis);
+    SetAnalysis(analysis, cdf);
 }
 
 void TCdfPlotForm::SetAnalysis(const GNSSLog* analysis)
 {
+    SetAnalysis(analysis, analysis != nullptr ? computeErrorCdf(*analysis, kCdfBins) : ErrorCdf{});
+}
+
+void TCdfPlotForm::SetAnalysis(const GNSSLog* analysis, const ErrorCdf& cdf)
+{
     Analysis = analysis;
-    Cdf = Analysis != nullptr ? computeErrorCdf(*Analysis, kCdfBins) : ErrorCdf{};
+    Cdf = Analysis != nullptr ? cdf : ErrorCdf{};
     DrawPlot();
 }
 

@@ -20,8 +20,11 @@ public:
     // No Qt parent: only the main window destroys it. The analysis (may be
     // null: an empty picture) must outlive the window.
     TCdfPlotForm(const QString& caption, const GNSSLog* analysis);
+    // With the analysis's distribution already computed (kCdfBins bins).
+    TCdfPlotForm(const QString& caption, const GNSSLog* analysis, const ErrorCdf& cdf);
 
     void SetAnalysis(const GNSSLog* analysis);
+    void SetAnalysis(const GNSSLog* analysis, const ErrorCdf& cdf);
     void DrawPlot();
 
     const GNSSLog* Analysis = nullptr;

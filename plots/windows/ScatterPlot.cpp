@@ -17,6 +17,11 @@ constexpr int GroupHeight = 116;
 }  // namespace
 
 TScatterPlotForm::TScatterPlotForm(const QString& caption, const GNSSLog* analysis)
+    : TScatterPlotForm(caption, analysis, analysis != nullptr ? rtkFixedCircles(*analysis) : ScatterCircles{})
+{
+}
+
+TScatterPlotForm::TScatterPlotForm(const QString& caption, const GNSSLog* analysis, const ScatterCircles& circles)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowMinMaxButtonsHint)
 {
@@ -34,13 +39,18 @@ TScatterPlotForm::TScatterPlotForm(const QString& caption, const GNSSLog* analys
     ScaleButtons[0]->setChecked(true);
     setMinimumSize(SmallestClientWidth, SmallestClientHeight);
     resize(DesignedClientWidth, DesignedClientHeight);
-    SetAnalysis(analysis);
+    SetAnalysis(analysis, circles);
 }
 
 void TScatterPlotForm::SetAnalysis(const GNSSLog* analysis)
 {
+    SetAnalysis(analysis, analysis != nullptr ? rtkFixedCircles(*analysis) : ScatterCircles{});
+}
+
+void TScatterPlotForm::SetAnalysis(const GNSSLog* analysis, const ScatterCircles& circles)
+{
     Analysis = analysis;
-    Circles = Analysis != nullptr ? rtkFixedCircles(*Analysis) : ScatterCircles{};
+    Circles = Analysis != nullptr ? circles : ScatterCircles{};
     DrawPlot();
 }
 

@@ -23,9 +23,12 @@ public:
     // No Qt parent: only the main window destroys it. The analysis (may be
     // null: an empty picture) must outlive the window.
     TScatterPlotForm(const QString& caption, const GNSSLog* analysis);
+    // With the analysis's circles already computed.
+    TScatterPlotForm(const QString& caption, const GNSSLog* analysis, const ScatterCircles& circles);
 
     // Shows another analysis; the scale choice stays.
     void SetAnalysis(const GNSSLog* analysis);
+    void SetAnalysis(const GNSSLog* analysis, const ScatterCircles& circles);
 
     PlotScale scale() const;
     void setScale(PlotScale scale);

@@ -198,7 +198,10 @@ TEST_F(MainWindowDesign, ExitAfterALoadEndsTheEventLoop)
     constexpr int kQuitTimeoutMs = 2000;
     constexpr int kHung = 7;
     QTimer::singleShot(0, form.get(), [this] { form->Exit1->trigger(); });
-    QTimer::singleShot(kQuitTimeoutMs, qApp, [] { QCoreApplication::exit(kHung); });
+    QTimer hung;  // gone with the test, so it cannot end a later test's loop
+    hung.setSingleShot(true);
+    QObject::connect(&hung, &QTimer::timeout, [] { QCoreApplication::exit(kHung); });
+    hung.start(kQuitTimeoutMs);
     EXPECT_EQ(QApplication::exec(), 0);
     EXPECT_EQ(plotWindowCount(), 0);
 }

@@ -2,7 +2,11 @@
 // through the reports of whole loads.
 #include <QLabel>
 #include <QProgressBar>
+#include <QTimer>
 
+#include <algorithm>
+
+#include "app/ProgressRelay.h"
 #include "platform/TickCounter.h"
 #include "tests/gui/app_support.h"
 
@@ -193,6 +197,77 @@ TEST_F(WholeLoad, MainWindowShowsTheWindowDuringTheLoadAndHidesItAfter)
     dialogs.fileNames.push_back(dir.write("a.bin", navcomLog()));
     main.Button1Click();
     EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(shownBy(form), (Shown{"All done!", true, "5 / 5", 0, 5, 5}));
+}
+
+// The relay between the analysing thread and the window: a phase cut
+// short by the throttle ends with a full bar, one that was full or never
+// moved gets nothing added, and each take stops after a phase's last
+// progress so that state is shown before the next phase replaces it.
+TEST(ProgressRelayTest, PhasesEndFullAndEachPhaseIsTakenOnItsOwn)
+{
+    ProgressRelay relay;
+    relay.add("Reading file", 0, 4096);
+    relay.add("Reading file", 0, 4096);  // the first block: one more phase start
+    relay.add("Reading file", 2048, 4096);
+    relay.add("Calculating", 0, 10);
+    relay.add("Sorting histograms", 0, 5);
+    relay.add("Sorting histograms", 1, 5);
+    relay.add("All done!", 5, 5);
+    using R = ProgressReport;
+    EXPECT_EQ(relay.take(), (std::vector<R>{{"Reading file", 0, 4096},
+                                            {"Reading file", 0, 4096},
+                                            {"Reading file", 2048, 4096},
+                                            {"Reading file", 4096, 4096}}));
+    EXPECT_EQ(relay.take(), (std::vector<R>{{"Calculating", 0, 10},
+                                            {"Sorting histograms", 0, 5},
+                                            {"Sorting histograms", 1, 5},
+                                            {"All done!", 5, 5}}));
+    EXPECT_TRUE(relay.take().empty());
+
+    relay.add("Reading file", 0, 0);  // an empty file: resets, no bar to fill
+    relay.add("Calculating", 0, 0);
+    EXPECT_EQ(relay.take(), (std::vector<R>{{"Reading file", 0, 0}, {"Calculating", 0, 0}}));
+}
+
+// The main window's load analyses on another thread while the window
+// thread shows the reports: watched from a timer on the window thread, the
+// window starts from zero however the last load ended, and the reading
+// bar moves while the window thread goes on running timers.
+TEST_F(WholeLoad, MainWindowLoadStartsFromZeroAndShowsReportsWhileItRuns)
+{
+    FakeDialogs dialogs;
+    TForm3 main(dialogs);
+    const QString file = dir.write("a.bin", navcomLog(6'000'000));
+    dialogs.fileNames.push_back(file);
+    main.Button1Click();  // leaves "All done!" 5 / 5 behind
+    ASSERT_EQ(shownBy(form).label, "5 / 5");
+
+    std::vector<Shown> seen;
+    QTimer watch;
+    watch.setInterval(1);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (main.loading()) {
+            seen.push_back(shownBy(form));
+        }
+    });
+    watch.start();
+    const TickSource before = setTickSource(&slowClock);
+    dialogs.fileNames.push_back(file);
+    main.Button1Click();
+    setTickSource(before);
+    watch.stop();
+
+    ASSERT_GT(seen.size(), 2u) << "the window thread ran no timers during the load";
+    EXPECT_EQ(seen.front().value, 0) << seen.front();
+    for (const Shown& s : seen) {
+        EXPECT_FALSE(s.labelVisible && s.label == "5 / 5") << "the last load's count: " << s;
+        if (s.caption == "Sorting histograms") {
+            break;
+        }
+    }
+    EXPECT_TRUE(std::any_of(seen.begin(), seen.end(),
+                            [](const Shown& s) { return s.caption == "Reading file" && s.value > 0; }));
     EXPECT_EQ(shownBy(form), (Shown{"All done!", true, "5 / 5", 0, 5, 5}));
 }
 

@@ -1,0 +1,38 @@
+// A log analysed off the window thread: the analysis and the figures the
+// scatter plot and error CDF draw from it are computed on a second thread
+// while the window thread keeps answering its menus and shows the
+// pipeline's progress reports in the progress window.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "log/Gpslog.h"
+#include "metrics/ErrorCdf.h"
+#include "metrics/ScatterCircles.h"
+
+namespace gnsslog {
+
+class TFormProgress;
+
+struct AnalysedLog {
+    std::unique_ptr<GNSSLog> analysis;
+    ErrorCdf cdf;            // of the records' errors
+    ScatterCircles circles;  // of the RTK-fixed records
+};
+
+struct AnalysisRequest {
+    const char* fileName = "";
+    const DecodeOptions* decodeOptions = nullptr;
+    const InputFormat* format = nullptr;
+    std::uint8_t truthMode = TruthMode::Averaged;
+    double manual[3] = {0, 0, 0};
+};
+
+// Runs the analysis on a second thread (on this one when none can be
+// started) and returns when it is done, processing window events meanwhile;
+// progress (may be null) is reset first and then shows every report. Rethrows
+// what the analysis threw.
+AnalysedLog analyseInBackground(const AnalysisRequest& request, TFormProgress* progress);
+
+}  // namespace gnsslog
