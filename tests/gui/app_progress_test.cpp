@@ -5,6 +5,9 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "app/ProgressRelay.h"
 #include "platform/TickCounter.h"
@@ -231,14 +234,28 @@ TEST(ProgressRelayTest, PhasesEndFullAndEachPhaseIsTakenOnItsOwn)
 }
 
 // The main window's load analyses on another thread while the window
-// thread shows the reports: watched from a timer on the window thread, the
-// window starts from zero however the last load ended, and the reading
-// bar moves while the window thread goes on running timers.
+// thread shows the reports. The analysing thread's clock holds it after
+// some blocks until the window thread has shown the reading bar moving (or
+// 10 s have passed), so the check cannot depend on how fast either runs.
+std::atomic<bool> readingShown{false};
+std::uint32_t clockWaitingForTheWindow()
+{
+    static std::uint32_t now = 0;
+    static int reads = 0;
+    if (++reads == 50) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!readingShown.load() && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    return now += 1000;
+}
+
 TEST_F(WholeLoad, MainWindowLoadStartsFromZeroAndShowsReportsWhileItRuns)
 {
     FakeDialogs dialogs;
     TForm3 main(dialogs);
-    const QString file = dir.write("a.bin", navcomLog(6'000'000));
+    const QString file = dir.write("a.bin", navcomLog(400'000));
     dialogs.fileNames.push_back(file);
     main.Button1Click();  // leaves "All done!" 5 / 5 behind
     ASSERT_EQ(shownBy(form).label, "5 / 5");
@@ -249,16 +266,19 @@ TEST_F(WholeLoad, MainWindowLoadStartsFromZeroAndShowsReportsWhileItRuns)
     QObject::connect(&watch, &QTimer::timeout, [&] {
         if (main.loading()) {
             seen.push_back(shownBy(form));
+            if (seen.back().caption == "Reading file" && seen.back().value > 0) {
+                readingShown.store(true);
+            }
         }
     });
     watch.start();
-    const TickSource before = setTickSource(&slowClock);
+    const TickSource before = setTickSource(&clockWaitingForTheWindow);
     dialogs.fileNames.push_back(file);
     main.Button1Click();
     setTickSource(before);
     watch.stop();
 
-    ASSERT_GT(seen.size(), 2u) << "the window thread ran no timers during the load";
+    ASSERT_FALSE(seen.empty()) << "the window thread ran no timers during the load";
     EXPECT_EQ(seen.front().value, 0) << seen.front();
     for (const Shown& s : seen) {
         EXPECT_FALSE(s.labelVisible && s.label == "5 / 5") << "the last load's count: " << s;
@@ -266,8 +286,7 @@ TEST_F(WholeLoad, MainWindowLoadStartsFromZeroAndShowsReportsWhileItRuns)
             break;
         }
     }
-    EXPECT_TRUE(std::any_of(seen.begin(), seen.end(),
-                            [](const Shown& s) { return s.caption == "Reading file" && s.value > 0; }));
+    EXPECT_TRUE(readingShown.load()) << "the reading bar never moved on the screen";
     EXPECT_EQ(shownBy(form), (Shown{"All done!", true, "5 / 5", 0, 5, 5}));
 }
 
