@@ -196,7 +196,7 @@ void TForm3::Button1Click()
     const QByteArray path = QFile::encodeName(*fileName);
     const InputFormat* format = &chosenFormat();
     if (Detectautomatically1->isChecked()) {
-        const InputFormat* detected = detectLogFileFormat(path.constData());
+        const InputFormat* detected = detectLogFileFormat(path.constData(), decodeOptions.verifyChecksum);
         format = detected != nullptr ? detected : &navcomFormat();
     }
     AnalysisRequest request;

@@ -98,6 +98,14 @@ public:
                                      std::int32_t length,
                                      const DecodeOptions& options) const noexcept = 0;
 
+    // Whether a frame the framer completed without checking its checksum
+    // carries the right one. Format detection asks it of the frames it
+    // does not decode; decodeFrame checks the others itself.
+    virtual bool frameIntact(const std::uint8_t* /*frame*/, std::int32_t /*length*/) const noexcept
+    {
+        return true;
+    }
+
     // Null when every valid decoded frame is a record of its own.
     virtual std::unique_ptr<RecordAssembler> makeAssembler() const { return nullptr; }
 };

@@ -41,6 +41,11 @@ public:
         return text.substr(0, text.find(']') + 1);
     }
 
+    bool frameIntact(const std::uint8_t* frame, std::int32_t length) const noexcept override
+    {
+        return NCTBINSniffer::crcMatches(frame, length);
+    }
+
     // The CRC is always checked: the framer would check it itself.
     FrameVerdict decodeFrame(GNSSRecord& record, const std::uint8_t* frame, std::int32_t length,
                              const DecodeOptions& options) const noexcept override

@@ -38,7 +38,7 @@ std::unique_ptr<GNSSLog> analyse(const std::string& file, const ComparisonSettin
     }
     const InputFormat* format = settings.format != nullptr ? settings.format : &navcomFormat();
     if (settings.detectFormat) {
-        const InputFormat* detected = detectLogFileFormat(file.c_str());
+        const InputFormat* detected = detectLogFileFormat(file.c_str(), decodeOptions.verifyChecksum);
         format = detected != nullptr ? detected : &navcomFormat();
     }
     runPipeline(*log, file.c_str(), nullptr, decodeOptions, *format, options);

@@ -14,6 +14,7 @@
 #include "log/Pipeline.h"
 #include "tests/support/Comparisons.h"
 #include "tools/samplegen/LogGenerator.h"
+#include "tools/samplegen/Pvt1bEncoder.h"
 
 namespace gnsslog {
 namespace {
@@ -82,6 +83,46 @@ TEST(FormatDetection, NothingValidIsNoFormat)
     EXPECT_EQ(countValidFrames(nmeaFormat(), bytesOf(bad), bad.size()), 0u);
     EXPECT_EQ(detectInputFormat(bytesOf(bad), bad.size()), nullptr);
     EXPECT_EQ(detectLogFileFormat("/nonexistent/gnsslog/log"), nullptr);
+}
+
+TEST(FormatDetection, ChecksumSwitchDecidesWhetherWrongNmeaChecksumsCount)
+{
+    // A receiver that writes wrong checksums throughout.
+    std::string log;
+    for (int second = 0; second < 5; ++second) {
+        log += "$GPGGA,12000" + std::to_string(second) +
+               ".00,6012.0,N,02454.0,E,1,08,1.0,10.0,M,17.0,M,,*00\r\n";
+    }
+    EXPECT_EQ(countValidFrames(nmeaFormat(), bytesOf(log), log.size(), true), 0u);
+    EXPECT_EQ(countValidFrames(nmeaFormat(), bytesOf(log), log.size(), false), 5u);
+    EXPECT_EQ(detectInputFormat(bytesOf(log), log.size(), true), nullptr);
+    EXPECT_EQ(detectInputFormat(bytesOf(log), log.size(), false), &nmeaFormat());
+
+    const fs::path path = fs::temp_directory_path() / "gnsslog_detection_wrong_checksums.nmea";
+    std::ofstream(path, std::ios::binary) << log;
+    EXPECT_EQ(detectLogFileFormat(path.string().c_str(), true), nullptr);
+    EXPECT_EQ(detectLogFileFormat(path.string().c_str(), false), &nmeaFormat());
+    fs::remove(path);
+}
+
+TEST(FormatDetection, NavcomFramesWithAWrongCrcAreNotValid)
+{
+    // Messages the analysis does not decode as well as PVT1B: each counts
+    // only with its CRC right.
+    std::string good;
+    for (const char* label : {"[MEAS1B]", "[EPHEM1B]", "[CHNLSTATUS1B]"}) {
+        good += encodeNavcomMessage(label, std::string(7, '\x01') + std::string(40, 'x'));
+    }
+    ASSERT_EQ(countValidFrames(navcomFormat(), bytesOf(good), good.size()), 3u);
+    EXPECT_EQ(detectInputFormat(bytesOf(good), good.size()), &navcomFormat());
+
+    // Each message ends "*hhhh\r": change the last CRC digit of each.
+    std::string bad = good;
+    for (std::size_t at = bad.find('\r'); at != std::string::npos; at = bad.find('\r', at + 1)) {
+        bad[at - 1] = bad[at - 1] == '0' ? '1' : '0';
+    }
+    EXPECT_EQ(countValidFrames(navcomFormat(), bytesOf(bad), bad.size()), 0u);
+    EXPECT_EQ(detectInputFormat(bytesOf(bad), bad.size()), nullptr);
 }
 
 TEST(GeneratedLogs, UbxAndPosLogsGiveWhatTheGeneratorWrote)

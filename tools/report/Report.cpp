@@ -54,7 +54,7 @@ std::string noRecordsMessage(const ReportOptions& options)
     if (options.format.empty()) {
         return message;
     }
-    const InputFormat* looksLike = detectLogFileFormat(options.logFile.c_str());
+    const InputFormat* looksLike = detectLogFileFormat(options.logFile.c_str(), options.verifyNmeaChecksum());
     if (looksLike == nullptr) {
         return message + " (the file looks like none of the log formats)";
     }

@@ -92,7 +92,7 @@ const InputFormat& ReportOptions::inputFormat() const
         return *chosen;
     }
     if (format == kAutoFormatName) {
-        const InputFormat* detected = detectLogFileFormat(logFile.c_str());
+        const InputFormat* detected = detectLogFileFormat(logFile.c_str(), verifyNmeaChecksum());
         return detected != nullptr ? *detected : navcomFormat();
     }
     return nmea ? nmeaFormat() : navcomFormat();
