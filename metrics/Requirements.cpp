@@ -95,6 +95,43 @@ const FigureInfo* figureInfo(Figure figure) noexcept
     return nullptr;
 }
 
+bool isAsciiLetter(char c) noexcept
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// The units a figure of kind takes, as an error message lists them.
+std::string unitsOf(Kind kind)
+{
+    std::string names;
+    for (const Unit& unit : kUnits) {
+        if (unit.kind == kind) {
+            names += names.empty() ? " (" : ", ";
+            names += unit.name;
+        }
+    }
+    return names.empty() ? " (a count takes no unit)" : names + ")";
+}
+
+// Why a limit no figure of kind can take is refused; empty when it can.
+std::string outOfRange(Kind kind, double value, const Unit* unit)
+{
+    switch (kind) {
+    case Kind::Share:
+        if (unit == nullptr && (value < 0 || value > 1)) {
+            return "a share is 0..1 or a percentage such as 95%";
+        }
+        if (unit != nullptr && (value < 0 || value > unit->divisor)) {
+            return "a share is 0% to 100%";
+        }
+        return {};
+    case Kind::Metres: return value < 0 ? "a distance is not negative" : std::string{};
+    case Kind::Seconds: return value < 0 ? "a time is not negative" : std::string{};
+    case Kind::Count: return {};
+    }
+    return {};
+}
+
 // One part "fix>=95%"; error names the part.
 std::string parseOne(std::string_view part, Requirement& out)
 {
@@ -125,7 +162,10 @@ std::string parseOne(std::string_view part, Requirement& out)
 
     const Unit* unitGiven = nullptr;
     for (const Unit& unit : kUnits) {
-        if (unit.kind == info->kind && rest.size() > unit.name.size() && rest.ends_with(unit.name)) {
+        // "km" ends in "m" but is no unit of ours.
+        const bool whole = rest.size() > unit.name.size() &&
+                           !isAsciiLetter(rest[rest.size() - unit.name.size() - 1]);
+        if (unit.kind == info->kind && whole && rest.ends_with(unit.name)) {
             unitGiven = &unit;
             rest = trim(rest.substr(0, rest.size() - unit.name.size()));
             break;
@@ -138,12 +178,17 @@ std::string parseOne(std::string_view part, Requirement& out)
         ++first;
     }
     const auto result = std::from_chars(first, last, value);
+    if (first != last && result.ec == std::errc() && result.ptr != last && !unitGiven) {
+        return "requirement " + quoted(part) + ": unknown unit " +
+               quoted(trim(std::string_view(result.ptr, static_cast<std::size_t>(last - result.ptr)))) +
+               " in " + quoted(rest) + " for " + info->name + unitsOf(info->kind);
+    }
     if (first == last || result.ec != std::errc() || result.ptr != last || !std::isfinite(value)) {
         return "requirement " + quoted(part) + ": " + quoted(rest) + " is not a limit for " +
                info->name;
     }
-    if (info->kind == Kind::Share && !unitGiven && (value < 0 || value > 1)) {
-        return "requirement " + quoted(part) + ": a share is 0..1 or a percentage such as 95%";
+    if (std::string range = outOfRange(info->kind, value, unitGiven); !range.empty()) {
+        return "requirement " + quoted(part) + ": " + range;
     }
     out.figure = info->figure;
     out.comparison = oper->comparison;

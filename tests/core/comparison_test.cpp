@@ -231,11 +231,27 @@ TEST(RequirementsTest, ErrorsNameThePartThatFailed)
                           Case{"h95<=abc", "'abc'"}, Case{"fix>=95", "percentage"},
                           Case{"h95<=2%", "'2%'"}, Case{"wrong<=0s", "'0s'"},
                           Case{"fix>=95%,,wrong<=0", "after 'fix>=95%'"}, Case{"", "no requirement"},
-                          Case{"ttff=<60", "'<60'"}, Case{"h95<=nan", "'nan'"}}) {
+                          Case{"ttff=<60", "'<60'"}, Case{"h95<=nan", "'nan'"},
+                          // Limits beyond the figure's range, and units it does not take.
+                          Case{"fix>=150%", "100%"}, Case{"avail>=-1%", "100%"},
+                          Case{"fix>=1.5", "percentage"}, Case{"h95<=-1cm", "negative"},
+                          Case{"v95<=-0.5", "negative"}, Case{"ttff<=-5s", "negative"},
+                          Case{"refix50<=-1", "negative"}, Case{"h95<=3km", "unknown unit 'km'"},
+                          Case{"ttff<=2days", "unknown unit 'days'"},
+                          Case{"wrong<=0s", "unknown unit 's'"}}) {
         const RequirementList list = parseRequirements(c.text);
         EXPECT_TRUE(list.requirements.empty()) << c.text;
         EXPECT_NE(list.error.find(c.mentions), std::string::npos) << c.text << ": " << list.error;
     }
+}
+
+TEST(RequirementsTest, LimitsAtTheEdgesOfTheirRangeAreTaken)
+{
+    for (const char* text : {"fix>=100%", "fix>=0%", "avail>=1", "h95<=0", "ttff<=0s", "wrong<=0"}) {
+        const RequirementList list = parseRequirements(text);
+        EXPECT_EQ(list.requirements.size(), 1u) << text << ": " << list.error;
+    }
+    EXPECT_EQ(parseRequirements("fix>=100%").requirements.at(0).limit, 1.0);
 }
 
 TEST(RequirementsTest, EveryOperatorAtJustBelowAndJustAboveItsLimit)

@@ -272,6 +272,12 @@ TEST_F(ComparisonReportTest, ABadRequirementIsAUsageErrorBeforeAnyLogIsRead)
     EXPECT_NE(r.err.find("'hz95'"), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find("cannot open"), std::string::npos) << "no log was read: " << r.err;
     EXPECT_TRUE(r.out.empty());
+    for (const char* term : {"fix>=150%", "h95<=-2cm", "ttff<=-1s", "v95<=3km"}) {
+        const ToolRun beyond = run({"--require", std::string("wrong<=0,") + term, a(), b()});
+        EXPECT_EQ(beyond.status, 2) << term;
+        EXPECT_NE(beyond.err.find(std::string("'") + term + "'"), std::string::npos) << beyond.err;
+        EXPECT_TRUE(beyond.out.empty()) << term;
+    }
     EXPECT_EQ(run({"--split", "1hour", a()}).status, 2);
     EXPECT_EQ(run({"--records-csv", dir_ + "x.csv", a(), b()}).status, 2);
 }
