@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 #include "log/FormatDetection.h"
@@ -207,7 +208,13 @@ LogComparison compareLogs(const std::vector<std::string>& files, const Compariso
     };
     std::vector<std::thread> helpers;
     for (std::size_t i = 1; i < atOnce; ++i) {
-        helpers.emplace_back(work);
+        try {
+            helpers.emplace_back(work);
+        } catch (const std::system_error&) {
+            // No more threads to be had: this thread and the helpers
+            // already started take the remaining logs.
+            break;
+        }
     }
     work();
     for (std::thread& helper : helpers) {
