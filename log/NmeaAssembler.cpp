@@ -87,11 +87,15 @@ void NmeaAssembler::addSolution(const GNSSRecord& frame, RecordSink& sink)
     lastTime_ = frame.time;
     lastTimeKnown_ = true;
     if (repeats) {
+        if (frame.framePart == FramePart::Solution && hasSolution_ && solutionFromGns_) {
+            takeGgaOverGns(frame);
+        }
         return;
     }
     emit(sink);
     solution_ = frame;
     solution_.framePart = FramePart::Solution;
+    solutionFromGns_ = frame.framePart == FramePart::OtherSolution;
     hasSolution_ = true;
     solutionCountsSatellites_ = frame.gpsSatellites != 0 || frame.glonassSatellites != 0;
     solutionSatellites_ = SatelliteCounts{};
@@ -107,6 +111,22 @@ void NmeaAssembler::addSolution(const GNSSRecord& frame, RecordSink& sink)
         solution_.glonassSatellites = held_.glonass;
     }
     hasHeld_ = false;
+}
+
+void NmeaAssembler::takeGgaOverGns(const GNSSRecord& gga) noexcept
+{
+    // The GGA's quality and satellites are the receiver's own figures for
+    // the epoch; the GNS only keeps what the epoch's GST and GSA gave it.
+    GNSSRecord record = gga;
+    record.framePart = FramePart::Solution;
+    if (!record.has(ValidFlag::ErrorEstimate) && solution_.has(ValidFlag::ErrorEstimate)) {
+        record.errorEstimate = solution_.errorEstimate;
+        record.validFlags |= ValidFlag::ErrorEstimate;
+    }
+    record.gpsSatellites = solution_.gpsSatellites;
+    record.glonassSatellites = solution_.glonassSatellites;
+    solution_ = record;
+    solutionFromGns_ = false;
 }
 
 void NmeaAssembler::addEstimate(const GNSSRecord& frame, RecordSink& sink)

@@ -6,7 +6,8 @@
 // position sentence, or a GST, RMC or ZDA of another time comes.
 //
 // A GNS of the same time as a GGA just before it (or the other way round)
-// tells the same solution again and makes no record. A GSA naming a system
+// tells the same solution again and makes no record of its own: the GGA
+// makes the epoch's record whatever their order. A GSA naming a system
 // that the epoch has counted already belongs to an epoch whose position
 // sentence is missing: the epoch takes no more GSA.
 //
@@ -44,12 +45,15 @@ private:
     void addSolution(const GNSSRecord& frame, RecordSink& sink);
     void addEstimate(const GNSSRecord& frame, RecordSink& sink);
     void addDate(const GNSSRecord& frame, RecordSink& sink);
+    // The pending record, made by a GNS, becomes the GGA of its epoch.
+    void takeGgaOverGns(const GNSSRecord& gga) noexcept;
     void addSatellites(const GNSSRecord& frame) noexcept;
     void emit(RecordSink& sink);
     void date(GNSSRecord& record) noexcept;
 
     GNSSRecord solution_;
     bool hasSolution_ = false;
+    bool solutionFromGns_ = false;
     bool solutionCountsSatellites_ = false;  // ORP: its own counts
     SatelliteCounts solutionSatellites_;
 

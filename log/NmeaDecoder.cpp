@@ -7,6 +7,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <limits>
+#include <string_view>
 
 #include "geodesy/Kkj.h"
 #include "log/NmeaEpochSentences.h"
@@ -239,24 +240,31 @@ bool decodeOrp(GNSSRecord& record, FieldReader& in, bool toKKJ) noexcept
     return true;
 }
 
-// The best of GNS's mode characters, one per satellite system.
+// GNS mode letters as the GGA quality each stands for: N 0, A 1, D 2,
+// P 3, R 4, F 5, E 6, M 7, S 8; a letter outside the list reads as A.
+std::uint8_t gnsModeQuality(char mode) noexcept
+{
+    constexpr std::string_view kModesByQuality = "NADPRFEMS";
+    const std::size_t quality = kModesByQuality.find(mode);
+    return quality == std::string_view::npos ? FixType::StandAlone
+                                             : static_cast<std::uint8_t>(quality);
+}
+
+// The best of GNS's mode letters, one per satellite system: RTK fixed,
+// then RTK float, precise, differential, autonomous; estimated, manual
+// and simulated positions rank below any measured one.
 std::uint8_t gnsFixType(const FieldReader& in) noexcept
 {
-    bool fixed = false;
-    bool floating = false;
-    bool position = false;
+    // Rank of each quality 0..8, higher is better.
+    constexpr std::uint8_t kRank[] = {0, 4, 5, 6, 8, 7, 3, 2, 1};
+    std::uint8_t best = FixType::NoPosition;
     for (std::size_t i = 0; i < in.size(); ++i) {
-        switch (in.text()[i]) {
-        case 'R': fixed = true; break;
-        case 'F': floating = true; break;
-        case 'N': break;
-        default: position = true; break;
+        const std::uint8_t quality = gnsModeQuality(in.text()[i]);
+        if (kRank[quality] > kRank[best]) {
+            best = quality;
         }
     }
-    return fixed      ? FixType::RtkFixed
-           : floating ? FixType::RtkFloat
-           : position ? FixType::StandAlone
-                      : FixType::NoPosition;
+    return best;
 }
 
 bool decodeGns(GNSSRecord& record, FieldReader& in, bool toKKJ) noexcept

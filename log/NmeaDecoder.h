@@ -13,9 +13,10 @@
 // fields that do not parse read 0 and reject nothing (see
 // log/NumberFields.h).
 //
-// GNS reads as GGA does, its mode characters (one per system) giving the
-// fixType: any "R" RTK fixed, else any "F" RTK float, else only "N" (or
-// none) no position, anything else 1.
+// GNS reads as GGA does, its mode letters (one per system) giving the
+// fixType as the GGA quality each stands for (N 0, A 1, D 2, P 3, R 4,
+// F 5, E 6, M 7, S 8; an unknown letter 1), the best of them counting:
+// R, then F, P, D, A, then E, M, S; only "N" (or none) is no position.
 //
 // Deliberate departures from a literal reading of the sentence tables, each
 // because the literal result would be plainly wrong or undefined:

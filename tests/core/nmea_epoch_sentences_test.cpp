@@ -173,11 +173,13 @@ TEST(NmeaGns, ReadsAsGgaWithModeCharactersForTheFixType)
         std::uint8_t fixType;
     };
     const Row modes[] = {
-        {"R", FixType::RtkFixed}, {"F", FixType::RtkFloat}, {"A", FixType::StandAlone},
-        {"D", FixType::StandAlone}, {"P", FixType::StandAlone}, {"E", FixType::StandAlone},
-        {"N", FixType::NoPosition}, {"", FixType::NoPosition}, {"NNNN", FixType::NoPosition},
-        {"AN", FixType::StandAlone}, {"NR", FixType::RtkFixed}, {"FA", FixType::RtkFloat},
-        {"FR", FixType::RtkFixed}, {"DFN", FixType::RtkFloat},
+        // Each letter is the GGA quality it stands for.
+        {"N", 0}, {"A", 1}, {"D", 2}, {"P", 3}, {"R", 4}, {"F", 5}, {"E", 6}, {"M", 7}, {"S", 8},
+        {"", FixType::NoPosition}, {"NNNN", FixType::NoPosition}, {"X", FixType::StandAlone},
+        // One letter per system: the best counts, a measured position
+        // above an estimated, manual or simulated one.
+        {"AN", 1}, {"NR", 4}, {"FA", 5}, {"FR", 4}, {"DFN", 5}, {"NDD", 2}, {"AD", 2},
+        {"PD", 3}, {"EA", 1}, {"SE", 6}, {"MS", 7}, {"PF", 5},
     };
     for (const Row& row : modes) {
         const GNSSRecord m = decode(std::string("$GPGNS,112257.00,3844.2,N,00908.4,W,") + row.mode +

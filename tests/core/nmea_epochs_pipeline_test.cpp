@@ -275,7 +275,7 @@ TEST(NmeaDates, GarbageDatesAreRefusedAndLeaveTheClockAlone)
 std::string gns(double time, const char* mode)
 {
     return nmeaSentence("GNGNS," + nmeaClock(time) + ",6010.0000,N,02450.0000,E," + mode +
-                        ",12,0.8,20.0,17.0,1.0,0001,V");
+                        ",09,0.8,20.0,17.0,1.0,0001,V");
 }
 
 TEST(NmeaEpochSolutions, GnsBesideGgaOfTheSameTimeMakesNoSecondRecord)
@@ -291,7 +291,9 @@ TEST(NmeaEpochSolutions, GnsBesideGgaOfTheSameTimeMakesNoSecondRecord)
          {FixType::RtkFixed, FixType::RtkFloat, FixType::StandAlone}},
         {"GGA then GNS", gga(10, 5) + gns(10, "RR") + gga(11, 5) + gns(11, "RR"), {10, 11},
          {FixType::RtkFloat, FixType::RtkFloat}},
-        {"GNS then GGA", gns(10, "RR") + gga(10, 5) + gst(10), {10}, {FixType::RtkFixed}},
+        {"GNS then GGA", gns(10, "RR") + gga(10, 5) + gst(10), {10}, {FixType::RtkFloat}},
+        {"GNS, GST, GGA", gns(10, "DD") + gst(10) + gga(10, 4) + gns(11, "DD") + gga(11, 2),
+         {10, 11}, {FixType::RtkFixed, 2}},
         {"GNS of another time", gga(10) + gns(11, "FF"), {10, 11},
          {FixType::RtkFixed, FixType::RtkFloat}},
         {"GGA repeated stays two records", gga(10) + gga(10), {10, 10},
@@ -312,6 +314,15 @@ TEST(NmeaEpochSolutions, GnsBesideGgaOfTheSameTimeMakesNoSecondRecord)
     const GNSSLog estimated = analyse(gga(10) + gns(10, "R") + gst(10));
     ASSERT_EQ(estimated.records.size(), 1u);
     EXPECT_TRUE(estimated.records[0].has(ValidFlag::ErrorEstimate));
+    // The GGA after its GNS keeps the GST and GSA that came between them,
+    // and its own satellite count.
+    const GNSSLog between = analyse(gns(10, "RR") + gst(10) + gsa(prns({1, 2, 3}), 1) + gga(10, 5));
+    ASSERT_EQ(between.records.size(), 1u);
+    const GNSSRecord& r = between.records[0];
+    EXPECT_EQ(r.fixType, FixType::RtkFloat);
+    EXPECT_TRUE(r.has(ValidFlag::ErrorEstimate));
+    EXPECT_EQ(r.gpsSatellites, 3);
+    EXPECT_EQ(r.satellites, 12);  // the GGA's; the GNS says 9
 }
 
 TEST(NmeaEpochSatellites, ASystemCountedTwiceEndsTheEpochsCounts)

@@ -14,6 +14,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -135,6 +137,16 @@ struct LastSolution {
     }
 };
 
+// Where a GGA repeats the GNS of its epoch, the GGA's record is the
+// epoch's: part is a sentence that tells the epoch of records' last again.
+void ggaOverGns(std::vector<GNSSRecord>& records, const GNSSRecord& part)
+{
+    if (part.framePart == FramePart::Solution && !records.empty() &&
+        records.back().framePart == FramePart::OtherSolution && records.back().time == part.time) {
+        records.back() = part;
+    }
+}
+
 ScanExpectation expectFromScan(const std::vector<std::uint8_t>& bytes, bool toKKJ)
 {
     ScanExpectation e;
@@ -164,6 +176,7 @@ ScanExpectation expectFromScan(const std::vector<std::uint8_t>& bytes, bool toKK
         if (accepted) {
             if (part) {
                 ++e.uncheckedParts;
+                ggaOverGns(e.uncheckedRecords, record);
             } else {
                 e.uncheckedRecords.push_back(record);
             }
@@ -173,6 +186,7 @@ ScanExpectation expectFromScan(const std::vector<std::uint8_t>& bytes, bool toKK
             if (checkedPart) {
                 ++e.checkedParts;
                 e.dated = e.dated || record.framePart == FramePart::Date;
+                ggaOverGns(e.checkedRecords, record);
             } else if (accepted) {
                 e.checkedRecords.push_back(record);
             }
@@ -526,6 +540,45 @@ TEST(RealLogs, NmeaModeKeepsExactlyTheSentencesAnIndependentScanFinds)
     // analysis that both found nothing would agree as well.
     ASSERT_GT(logsNamingGga, 0u);
     EXPECT_GT(logsWithRecords, logsNamingGga / 2);
+}
+
+// Where a log tells an epoch in a GGA and a GNS, the record carries the
+// GGA's quality and satellite count whatever their order (the Furuno log
+// writes the GNS first, with mode "D" for its DGPS quality 2).
+TEST(RealLogs, ARecordWithAGgaOfItsTimeHasTheGgasQualityAndSatellites)
+{
+    if (!fs::is_directory(realLogFolder())) {
+        GTEST_SKIP() << missingFolderMessage();
+    }
+    std::size_t checkedRecords = 0;
+    for (const fs::path& path : realLogs()) {
+        SCOPED_TRACE(path.filename().string());
+        const std::vector<std::uint8_t> bytes = readBytes(path);
+        // The GGA of each time of day that has exactly one.
+        std::map<double, GNSSRecord> ggaByTime;
+        std::set<double> repeated;
+        for (const ScannedSentence& s : testing::scanNmeaSentences(bytes.data(), bytes.size())) {
+            const GNSSRecord r = decodeScanned(s, false);
+            if (!s.checksumMatches || r.valid == 0 || s.text.substr(3, 3) != "GGA") {
+                continue;
+            }
+            if (!ggaByTime.emplace(r.time, r).second) {
+                repeated.insert(r.time);
+            }
+        }
+        const GNSSLog log = analyse(bytes, nmeaFormat(), true, false);
+        for (const GNSSRecord& record : log.records) {
+            const double timeOfDay = record.time - kDaySeconds * std::floor(record.time / kDaySeconds);
+            const auto gga = ggaByTime.find(timeOfDay);
+            if (gga == ggaByTime.end() || repeated.count(timeOfDay) != 0) {
+                continue;
+            }
+            ++checkedRecords;
+            ASSERT_EQ(record.fixType, gga->second.fixType) << "time " << record.time;
+            ASSERT_EQ(record.satellites, gga->second.satellites) << "time " << record.time;
+        }
+    }
+    EXPECT_GT(checkedRecords, 0u);
 }
 
 TEST(RealLogs, NavcomModeFinishesWithConsistentFiguresOnEveryLog)
