@@ -12,23 +12,42 @@
 # its View item, and the scatter plot and error CDF windows opening and
 # closing from View.
 #
-#   real_window.sh APP SAMPLEGEN SAMPLES_DIR WORK_DIR
+# It also checks that the application ends within 2 s of File > Exit and
+# of the main window's close button after a load, that a refused EPSG code
+# keeps the grid ticked before it for the next load, and (with the real
+# logs folder) that the UBX walk log's histogram shows its tallest bar.
+#
+#   real_window.sh APP SAMPLEGEN SAMPLES_DIR WORK_DIR [REALDATA_DIR]
+#   real_window.sh --huge APP SAMPLEGEN WORK_DIR
+#
+# --huge loads a 300 MB generated NMEA log and opens the View menu once a
+# second during and after the load: each must open within 200 ms.
 #
 # Every wait polls with a deadline; the whole run is bounded by timeout.
 set -eu
 
+if [ "${1:-}" = "--huge" ]; then
+  app=$2 samplegen=$3 work=$4
+  mkdir -p "$work"
+  log="$work/huge.nmea"
+  trap 'rm -f "$log"' EXIT
+  "$samplegen" --format nmea --size 300000000 --out "$log" >/dev/null
+  timeout -k 5 300 xvfb-run -a -s "-screen 0 1280x1024x24" sh "$0" --inside "$app" "$log" "$work" huge ""
+  exit $?
+fi
+
 if [ "${1:-}" != "--inside" ]; then
-  app=$1 samplegen=$2 samples=$3 work=$4
+  app=$1 samplegen=$2 samples=$3 work=$4 realdata=${5:-}
   mkdir -p "$work"
   log="$samples/static-rtk.pvt1b"
   if [ ! -f "$log" ]; then
     log="$work/static-rtk.pvt1b"
     "$samplegen" --format navcom --size 150000 --out "$log"
   fi
-  exec timeout -k 5 200 xvfb-run -a -s "-screen 0 1280x1024x24" sh "$0" --inside "$app" "$log" "$work"
+  exec timeout -k 5 230 xvfb-run -a -s "-screen 0 1280x1024x24" sh "$0" --inside "$app" "$log" "$work" normal "$realdata"
 fi
 
-app=$2 log=$3 work=$4
+app=$2 log=$3 work=$4 mode=$5 realdata=$6
 export QT_QPA_PLATFORM=xcb
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
@@ -45,8 +64,11 @@ if command -v openbox >/dev/null 2>&1; then
   done
 fi
 
-"$app" >"$work/gnsslog.out" 2>&1 &
-pid=$!
+start_app() {
+  "$app" >>"$work/gnsslog.out" 2>&1 &
+  pid=$!
+}
+start_app
 trap 'kill "$pid" 2>/dev/null || true; [ -z "$wm_pid" ] || kill "$wm_pid" 2>/dev/null || true' EXIT
 
 fail() {
@@ -137,8 +159,80 @@ colour_count() {
   convert "$1" txt:- | grep -ci " $2 " || true
 }
 
+# Opens the Transformations menu; its first item, "Geodetic-->KKJ", is selected.
+open_transformations_menu() {
+  open_file_menu
+  xdotool key Right Right Right Right  # View, Truth coordinates, Parsing mode, Transformations
+}
+
+# Loads the log through the menu and the file dialog.
+load_log() {
+  open_file_menu
+  xdotool key Down Return  # "Load log file"
+  dialog=$(wait_window "Open" 10) || true
+  [ -n "$dialog" ] || fail "the open-file dialog did not appear"
+  xdotool windowfocus --sync "$dialog"
+  xdotool type --delay 5 "$log"
+  xdotool key Return
+}
+
+# Loads the file $1 through the menu and the file dialog.
+load_file() {
+  open_file_menu
+  xdotool key Down Return  # "Load log file"
+  dialog=$(wait_window "Open" 10) || true
+  [ -n "$dialog" ] || fail "the open-file dialog did not appear"
+  xdotool windowfocus --sync "$dialog"
+  xdotool type --delay 5 "$1"
+  xdotool key Return
+}
+
+# Waits (up to 30 s) for the six plot windows of a load.
+wait_six_windows() {
+  for caption in "X histogram" "Y histogram" "Z histogram" "3D RTK-FIX position" "3D RTK-X position" \
+    "XYZ plotter window"; do
+    [ -n "$(wait_window "$caption" 30)" ] || fail "no window \"$caption\" $1"
+  done
+}
+
+# Fails unless the application's process ends within 2 s.
+expect_exit_within_2s() {
+  end=$(($(date +%s%N) / 1000000 + 2000))
+  while kill -0 "$pid" 2>/dev/null; do
+    [ "$(($(date +%s%N) / 1000000))" -lt "$end" ] || fail "the application did not end within 2 s of $1"
+    sleep 0.05
+  done
+  wait "$pid" || fail "the application exited with status $? after $1"
+}
+
+# Bars (runs of green) along the lowest row holding green in the
+# histogram picture $1.
+bar_count() {
+  convert "$1" txt:- | awk -F'[,: ]+' '
+    / #008000 / { green[$2] = green[$2] " " $1; if ($2 > low) low = $2 }
+    END {
+      n = split(green[low], xs, " ")
+      for (i = 1; i <= n; i++) { if (i == 1 || xs[i] != xs[i - 1] + 1) runs++ }
+      print runs + 0
+    }'
+}
+
+# Row of the topmost bar pixel and of the top grid line (the grey dotted
+# line of the axis's top value) in the histogram picture $1.
+bar_and_axis_top() {
+  convert "$1" txt:- | awk -F'[,:]' '
+    / #008000 / { if (bar == "" || $2 < bar) bar = $2 }
+    / #808080 / { if (grid == "" || $2 < grid) grid = $2 }
+    END { print bar, grid }'
+}
+
 main=$(wait_window "Pelomark GNSS log analyzer" 20) || true
 [ -n "$main" ] || fail "the main window did not appear"
+
+if [ "$mode" = huge ]; then
+  . "$(dirname "$0")/huge_window.sh"
+  exit 0
+fi
 
 open_file_menu
 xdotool key Down Return  # "Load log file"
@@ -174,24 +268,21 @@ wait_gone "X histogram" 10 || fail "\"X histogram\" stayed after its View item w
 toggle_x_histogram
 [ -n "$(wait_window "X histogram" 10)" ] || fail "\"X histogram\" did not come back"
 
-# Opens the Transformations menu; its first item, "Geodetic-->KKJ", is selected.
-open_transformations_menu() {
-  open_file_menu
-  xdotool key Right Right Right Right  # View, Truth coordinates, Parsing mode, Transformations
+# ETRS-TM35FIN, and the Transformations menu as it shows that choice.
+open_transformations_menu
+xdotool key Down Down Return  # local ENU, "Geodetic-->ETRS-TM35FIN"
+xdotool windowmove "$main" 0 0
+menu_shot() {
+  open_transformations_menu
+  sleep 0.5
+  import -window root -crop 460x330+180+0 +repage "$work/$1"
+  xdotool key Escape Escape
+  sleep 0.3
 }
+menu_shot transformations-before.png
 
-# Loads the log through the menu and the file dialog.
-load_log() {
-  open_file_menu
-  xdotool key Down Return  # "Load log file"
-  dialog=$(wait_window "Open" 10) || true
-  [ -n "$dialog" ] || fail "the open-file dialog did not appear"
-  xdotool windowfocus --sync "$dialog"
-  xdotool type --delay 5 "$log"
-  xdotool key Return
-}
-
-# A geographic system is refused at once with an error box.
+# A geographic system is refused at once with an error box, and the grid
+# chosen before stays ticked.
 open_transformations_menu
 xdotool key Down Down Down Down Return  # local ENU, ETRS-TM35FIN, ETRS-GK, "Geodetic-->EPSG code..."
 box=$(wait_window "EPSG code" 10) || true
@@ -204,16 +295,22 @@ error=$(wait_window "gnsslog" 20) || true
 xdotool windowfocus --sync "$error"
 xdotool key Return
 wait_gone "gnsslog" 10 || fail "the error box stayed"
+menu_shot transformations-after.png
+changed=$(compare -metric AE "$work/transformations-before.png" "$work/transformations-after.png" null: 2>&1) || true
+[ "$changed" = 0 ] || fail "the Transformations menu changed after a refused EPSG code ($changed pixels)"
 
-# ETRS-TM35FIN, then a load measured in it.
-open_transformations_menu
-xdotool key Down Down Return  # local ENU, "Geodetic-->ETRS-TM35FIN"
+# The next load is measured in TM35FIN: grid errors spread over several
+# centimetre bins (without a grid every error would be 0, one bar).
 load_log
 sleep 1
-for caption in "X histogram" "Y histogram" "Z histogram" "3D RTK-FIX position" "3D RTK-X position" \
-  "XYZ plotter window"; do
-  [ -n "$(wait_window "$caption" 30)" ] || fail "no window \"$caption\" after the TM35FIN load"
-done
+wait_six_windows "after the TM35FIN load"
+xhist=$(wait_window "X histogram" 5)
+xdotool windowmove "$xhist" 700 300 windowraise "$xhist"
+[ -z "$wm_pid" ] || xdotool windowactivate --sync "$xhist"
+sleep 0.5
+import -window "$xhist" "$work/x-histogram-tm35fin.png"
+bars=$(bar_count "$work/x-histogram-tm35fin.png")
+[ "$bars" -ge 2 ] || fail "the TM35FIN load has $bars X histogram bar(s): no grid coordinates"
 xdotool search --onlyvisible --name '^(Error|ERROR|gnsslog)$' >/dev/null 2>&1 && fail "an error box is showing after the TM35FIN load"
 xdotool windowraise "$main"
 sleep 0.5
@@ -293,15 +390,59 @@ if [ -n "$wm_pid" ]; then
   import -window root "$work/error-box.png"
   xdotool windowactivate --sync "$box" key Return
   wait_gone "gnsslog" 10 || fail "the error box did not close"
+
+  # The number mended, a load that opens every window again.
+  xdotool windowraise "$main"
+  xdotool mousemove --window "$main" 240 104 click 1
+  xdotool key ctrl+a
+  xdotool type --delay 5 "0"
+  load_log
+  wait_six_windows "after the mended number"
 fi
 
+# After a load with its windows open, Exit ends the process.
 open_file_menu
 xdotool key Down Down Return  # "Exit"
-end=$(($(date +%s) + 10))
-while kill -0 "$pid" 2>/dev/null; do
-  [ "$(date +%s)" -lt "$end" ] || fail "the application did not quit"
-  sleep 0.1
-done
+expect_exit_within_2s "File > Exit after a load"
+
+# A second run: the UBX walk log when the real logs are there, whose
+# thousand-odd 1-cm bins are at most a pixel wide each and whose tallest
+# must still reach the axis's top value (the top grid line); then the main
+# window's close button after the load.
+ubx="$realdata/rtklibexplorer-gnssimu-gnss_1730.ubx"
+checked_ubx=
+start_app
+main=$(wait_window "Pelomark GNSS log analyzer" 20) || fail "the main window did not appear again"
+if [ -n "$realdata" ] && [ -f "$ubx" ]; then
+  open_file_menu
+  xdotool key Right Right Right Down Down Return  # Parsing mode: NMEA, Navcom, "UBX"
+  load_file "$ubx"
+  wait_six_windows "for the UBX walk log"
+  for caption in "X histogram" "Y histogram" "3D RTK-FIX position"; do
+    hist=$(wait_window "$caption" 5)
+    xdotool windowmove "$hist" 700 300 windowraise "$hist"
+    [ -z "$wm_pid" ] || xdotool windowactivate --sync "$hist"
+    sleep 0.5
+    shot="$work/ubx-$(echo "$caption" | tr ' ' '-').png"
+    import -window "$hist" "$shot"
+    set -- $(bar_and_axis_top "$shot")
+    [ -n "${1:-}" ] && [ -n "${2:-}" ] || fail "\"$caption\" of the UBX log shows no bar or no grid"
+    [ "$1" -le $(($2 + 1)) ] || fail "\"$caption\" of the UBX log: tallest bar at row $1, axis top at row $2"
+  done
+  checked_ubx=", UBX histograms"
+else
+  echo "note: no real logs folder; the UBX histogram check is skipped" >&2
+  load_log
+  wait_six_windows "in the second run"
+fi
+if [ -n "$wm_pid" ]; then
+  # The window manager's close, as the title bar's close button sends it.
+  xdotool windowactivate --sync "$main" key alt+F4
+  expect_exit_within_2s "the main window's close button after a load"
+else
+  open_file_menu
+  xdotool key Down Down Return
+  expect_exit_within_2s "File > Exit in the second run"
+fi
 trap - EXIT
-wait "$pid" || fail "the application exited with status $?"
-echo "PASS: six windows, caption \"$name\", View toggles, EPSG:4326 refused, TM35FIN load${wm_pid:+, window manager checks}, screenshots in $work"
+echo "PASS: six windows, caption \"$name\", View toggles, EPSG:4326 refused keeping TM35FIN, TM35FIN load, exit within 2 s${checked_ubx}${wm_pid:+, window manager checks}, screenshots in $work"
