@@ -6,6 +6,7 @@
 
 #include <QImage>
 
+#include "plots/series/ColumnContents.h"
 #include "plots/series/ErrorSeries.h"
 
 namespace gnsslog {
@@ -25,7 +26,11 @@ unsigned curveColour(Curve curve) noexcept;
 
 // Repaints the whole image. A null series gives a white image only; an
 // empty one adds frame, grid and labels. Images that are not 32-bit RGB are
-// converted to QImage::Format_RGB32 first.
-void paintErrorPlot(QImage& image, const PointStore* series, const ErrorPlotView& view);
+// converted to QImage::Format_RGB32 first. With the window's dense columns
+// (may be null) curves break at gaps in the data, and where columns hold
+// more than one epoch each curve is drawn as its per-column span and the
+// strip as the share of each fix class.
+void paintErrorPlot(QImage& image, const PointStore* series, const ErrorPlotView& view,
+                    const DenseColumns* dense = nullptr);
 
 }  // namespace gnsslog

@@ -170,8 +170,10 @@ void TXYPlotForm::SetAnalysis(const GNSSLog* analysis)
 void TXYPlotForm::rebuildSeries()
 {
     Series.reset();
+    Columns = DenseColumns{};
     if (index_ != nullptr) {
         Series = PointStore::build(Image1->width() - 50, *index_, View.CentreTime, View.TimeSpan);
+        Columns = denseColumns(*Analysis, Image1->width() - 50, View.CentreTime, View.TimeSpan);
     }
 }
 
@@ -266,7 +268,7 @@ QString TXYPlotForm::panelText(int panel) const
 
 void TXYPlotForm::DrawPlot()
 {
-    paintErrorPlot(Image1->Bitmap, Series.get(), currentView());
+    paintErrorPlot(Image1->Bitmap, Series.get(), currentView(), &Columns);
     Image1->update();
 }
 

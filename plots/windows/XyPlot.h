@@ -17,6 +17,7 @@
 #include <QWidget>
 
 #include "plots/draw/ErrorPlotPainter.h"
+#include "plots/series/ColumnContents.h"
 #include "plots/series/ErrorSeries.h"
 #include "plots/windows/ImageControl.h"
 #include "plots/draw/PlotWindowSizes.h"
@@ -59,6 +60,7 @@ public:
 
     const GNSSLog* Analysis = nullptr;
     std::unique_ptr<PointStore> Series;
+    DenseColumns Columns;  // what every column of Series's window holds
     PlotViewState View;  // ZoomLevel, CentreTime, TimeSpan, HoveredTime
 
     TImage* Image1 = nullptr;

@@ -386,6 +386,91 @@ TEST_F(Painters, ErrorPlotFrameGridLabelsAndFixStrip)
     EXPECT_EQ(image.pixel(481, 238), White) << "no point in the last column";
 }
 
+// Ten epochs a second for 480 s on 480 columns: ten epochs to a column. In
+// every column three of four fixed epochs have the smallest errors, so the
+// PointStore's one epoch (the largest 3-D error) is always a float one.
+GNSSLog crowdedLog()
+{
+    GNSSLog log(TruthMode::Manual, 0, 0, 0);
+    for (int i = 0; i < 4800; ++i) {
+        GNSSRecord r;
+        r.time = i * 0.1;
+        const bool fixed = i % 4 != 3;
+        r.localX = fixed ? -0.01 : -0.045;  // X error 0.01 m or 0.045 m
+        r.fixType = fixed ? FixType::RtkFixed : FixType::RtkFloat;
+        r.valid = 1;
+        log.records.push_back(r);
+    }
+    log.startTime = 0;
+    log.endTime = 479.9;
+    log.maxErrorX = 0.045;
+    log.dataQuality.medianInterval = 0.1;
+    return log;
+}
+
+TEST_F(Painters, CrowdedColumnsShowTheirFixSharesAndTheirCurveSpans)
+{
+    // Image 530 x 248, 0.1 m scale: zero line y = 124, 1040 px/m; strip rows 233..242.
+    const GNSSLog log = crowdedLog();
+    const auto series = PointStore::build(480, log, 240, 480);
+    const DenseColumns dense = denseColumns(log, 480, 240, 480);
+    ASSERT_TRUE(dense.crowded());
+    QImage image = blank(530, 248);
+    paintErrorPlot(image, series.get(), only({Curve::XError}, PlotScale::M0_1, &log), &dense);
+    int green = 0;
+    int blue = 0;
+    for (int y = 233; y <= 242; ++y) {
+        green += image.pixel(200, y) == Green ? 1 : 0;
+        blue += image.pixel(200, y) == Blue ? 1 : 0;
+    }
+    EXPECT_GE(green, 7) << "a column of 75 % fixed epochs is mostly green";
+    EXPECT_GE(blue, 2);
+    // The X curve spans 0.01 m (y = 113) to 0.045 m (y = 77) in every column.
+    for (const int y : {113, 100, 80, 77}) {
+        EXPECT_EQ(image.pixel(200, y), Blue) << "row " << y;
+    }
+    EXPECT_NE(image.pixel(200, 114), Blue);
+    EXPECT_NE(image.pixel(200, 76), Blue);
+
+    // Without the columns: one epoch per column, a float one, so an
+    // all-blue strip, as before.
+    QImage sparse = blank(530, 248);
+    paintErrorPlot(sparse, series.get(), only({Curve::XError}, PlotScale::M0_1, &log));
+    EXPECT_EQ(sparse.pixel(200, 233), Blue);
+}
+
+TEST_F(Painters, CurvesBreakWhereTheDataHasAGap)
+{
+    // plotLog (one epoch a second) with the epochs of 150 s .. 249 s gone:
+    // a 101 s step against a 1 s median step.
+    GNSSLog log = plotLog();
+    log.records.erase(log.records.begin() + 150, log.records.begin() + 250);
+    log.dataQuality.medianInterval = 1;
+    const auto series = PointStore::build(480, log, 240, 480);
+    const DenseColumns dense = denseColumns(log, 480, 240, 480);
+    EXPECT_FALSE(dense.crowded());
+    QImage image = blank(530, 248);
+    paintErrorPlot(image, series.get(), only({Curve::XError}, PlotScale::M0_1, &log), &dense);
+    for (int x = 152; x < 248; ++x) {
+        for (int y = 20; y <= 228; ++y) {
+            ASSERT_NE(image.pixel(x, y), Blue) << "a line across the gap at " << x << ", " << y;
+        }
+    }
+    EXPECT_EQ(image.pixel(120, 228), Blue) << "before the gap";
+    EXPECT_EQ(image.pixel(260, 20), Blue) << "after the gap";
+
+    // Steps of the median's length or twice it are no gaps.
+    log.dataQuality.medianInterval = 60;
+    const DenseColumns slow = denseColumns(log, 480, 240, 480);
+    QImage joined = blank(530, 248);
+    paintErrorPlot(joined, series.get(), only({Curve::XError}, PlotScale::M0_1, &log), &slow);
+    bool crossed = false;
+    for (int y = 20; y <= 228; ++y) {
+        crossed = crossed || joined.pixel(200, y) == Blue;
+    }
+    EXPECT_TRUE(crossed) << "without a gap the line joins the points";
+}
+
 TEST_F(Painters, LaterCurvesLieOverEarlierOnes)
 {
     const GNSSLog log = plotLog();
