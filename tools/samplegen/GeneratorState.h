@@ -130,9 +130,27 @@ struct LogGenerator::State {
     double lastSigmaH = 0;
     double lastSigmaV = 0;
 
+    // Resets: the current session's plan in epochs from its start, and
+    // the stage (ResetStage) whose spell runs.
+    struct SessionPlan {
+        std::int64_t resetEpochs = 0;  // no position
+        std::int64_t floatEpoch = 0;   // first float (or fixed)
+        std::int64_t fixEpoch = 0;     // first fixed
+        std::int64_t wrongEpochs = 0;  // fixed but wrong, from fixEpoch
+        std::int64_t fixedEpochs = 0;  // right fixed after those, to the session's end
+    };
+    SessionPlan plan;
+    int stage = 0;
+    std::int64_t sessionsStarted = 0;
+    bool sessionPositioned = false;
+
     void start();
     void appendEpoch(std::string& out);
     void nextSpell();
+    void planSession();
+    void nextResetSpell();
+    bool resetsComplete() const noexcept;
+    void noteSessionRecord(std::uint8_t fixType, double time);
     void keepRecord(std::uint8_t fixType, double decodedTime);
 
     std::string navcomSolution(std::int64_t ms, double& decodedTime, bool& valid, std::uint8_t& fixType);

@@ -1,5 +1,6 @@
 #include "tools/samplegen/LogGenerator.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +17,18 @@
 namespace gnsslog {
 
 using namespace samplegen;
+
+namespace {
+
+// The spells of one session with resets, in order.
+enum ResetStage { kReset, kStandAlone, kFloat, kWrongFix, kFixed, kStageCount };
+constexpr double kWrongFixOffset = 0.5;        // metres north: well beyond any wrong-fix threshold in use
+constexpr std::int64_t kWrongFixEpochs = 5;
+constexpr std::int64_t kResetMs = 3000;        // shortest reset, milliseconds
+constexpr std::int64_t kFixedAfterFixMin = 30; // epochs fixed after the first fix
+constexpr std::int64_t kFixedAfterFixMax = 120;
+
+}  // namespace
 
 void LogGenerator::State::start()
 {
@@ -50,6 +63,10 @@ void LogGenerator::State::start()
     }
     spell = Spell::Single;
     spellLeft = 1 + rng.between(0, 15);
+    if (options.resets > 0) {
+        stage = kStageCount;  // the first epoch plans the first session
+        spellLeft = 0;
+    }
 }
 
 void LogGenerator::State::nextSpell()
@@ -69,6 +86,76 @@ void LogGenerator::State::nextSpell()
     biasN = m.biasSigma * rng.gauss();
     biasE = m.biasSigma * rng.gauss();
     biasU = m.biasSigma * rng.gauss();
+}
+
+
+void LogGenerator::State::planSession()
+{
+    const std::int64_t interval = options.epochIntervalMs;
+    plan = SessionPlan{};
+    if (sessionsStarted > 0) {
+        plan.resetEpochs = (kResetMs + interval - 1) / interval + rng.between(0, 2);
+    }
+    const auto lo = static_cast<std::int64_t>(std::ceil(options.timeToFixMinSeconds * 1000.0 / static_cast<double>(interval)));
+    const auto hi = static_cast<std::int64_t>(std::floor(options.timeToFixMaxSeconds * 1000.0 / static_cast<double>(interval)));
+    plan.fixEpoch = std::max(rng.between(std::max<std::int64_t>(lo, 0), std::max(lo, hi)), plan.resetEpochs);
+    plan.floatEpoch = plan.resetEpochs + rng.between(0, (plan.fixEpoch - plan.resetEpochs) / 2);
+    const bool wrong = rng.chance(options.wrongFirstFixShare);
+    plan.wrongEpochs = wrong ? kWrongFixEpochs : 0;
+    plan.fixedEpochs = rng.between(kFixedAfterFixMin, kFixedAfterFixMax);
+    ++sessionsStarted;
+    sessionPositioned = false;
+    GeneratedSession& g = stats.sessions.emplace_back();
+    const double seconds = static_cast<double>(interval) / 1000.0;
+    g.timeToFirstPosition = static_cast<double>(plan.resetEpochs) * seconds;
+    g.timeToFirstFloat = static_cast<double>(plan.floatEpoch) * seconds;
+    g.timeToFirstFix = static_cast<double>(plan.fixEpoch) * seconds;
+    g.firstFixWrong = wrong;
+    stage = -1;
+}
+
+void LogGenerator::State::nextResetSpell()
+{
+    while (true) {
+        ++stage;
+        if (stage >= kStageCount) {
+            planSession();
+            continue;
+        }
+        std::int64_t length = 0;
+        biasN = biasE = biasU = 0;
+        switch (stage) {
+        case kReset: spell = Spell::NoPosition; length = plan.resetEpochs; break;
+        case kStandAlone: spell = Spell::Single; length = plan.floatEpoch - plan.resetEpochs; break;
+        case kFloat: spell = Spell::Float; length = plan.fixEpoch - plan.floatEpoch; break;
+        case kWrongFix:
+            spell = Spell::Fixed;
+            length = plan.wrongEpochs;
+            biasN = kWrongFixOffset;
+            break;
+        default: spell = Spell::Fixed; length = plan.fixedEpochs; break;
+        }
+        if (length > 0) {
+            spellLeft = length;
+            return;
+        }
+    }
+}
+
+bool LogGenerator::State::resetsComplete() const noexcept
+{
+    return sessionsStarted >= options.resets && stage == kFixed && spellLeft <= 0;
+}
+
+// The session's start follows from its first position, whose time the
+// pipeline knows, and the plan's epochs before it.
+void LogGenerator::State::noteSessionRecord(std::uint8_t fixType, double time)
+{
+    GeneratedSession& g = stats.sessions.back();
+    if (!sessionPositioned && fixType != FixType::NoPosition) {
+        sessionPositioned = true;
+        g.start = time - g.timeToFirstPosition;
+    }
 }
 
 void LogGenerator::State::keepRecord(std::uint8_t fixType, double decodedTime)
@@ -101,6 +188,9 @@ void LogGenerator::State::keepRecord(std::uint8_t fixType, double decodedTime)
         }
     }
     prevTime = t;
+    if (options.resets > 0) {
+        noteSessionRecord(fixType, t);
+    }
     if (t > stats.endTime) {
         stats.endTime = t;
     }
@@ -172,7 +262,11 @@ void LogGenerator::State::appendPartial(std::string& out, const std::string& fra
 void LogGenerator::State::appendEpoch(std::string& out)
 {
     if (spellLeft <= 0) {
-        nextSpell();
+        if (options.resets > 0) {
+            nextResetSpell();
+        } else {
+            nextSpell();
+        }
     }
     --spellLeft;
     const std::int64_t ms = startMs + static_cast<std::int64_t>(stats.epochs) * options.epochIntervalMs;
@@ -255,7 +349,8 @@ bool LogGenerator::next(std::string& chunk)
         chunk = s.posHeader();
     }
     while (!s.done && chunk.size() < s.options.chunkBytes) {
-        if (s.stats.bytes + chunk.size() >= s.options.targetBytes) {
+        if (s.options.resets > 0 ? s.resetsComplete()
+                                 : s.stats.bytes + chunk.size() >= s.options.targetBytes) {
             s.done = true;
             break;
         }

@@ -27,6 +27,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace gnsslog {
 
@@ -73,6 +74,30 @@ struct GeneratorOptions {
     // 4.10 system IDs, GPS and GLONASS) and the ZDA of its epoch.
     bool nmeaEpochSentences = false;
     std::size_t chunkBytes = 1 << 16;  // approximate size of one next() chunk
+    // Receiver resets: with N > 0 the log is N sessions instead of the
+    // usual spells, and targetBytes is ignored. Each session after the
+    // first starts with a reset, no position for 3 s or more (0 to 2
+    // epochs beyond the 3 s); the log starts at the first session's first
+    // position. Then stand-alone, float and RTK fixed, fixed to the
+    // session's end. The time to fix, from the session's start, is drawn
+    // uniformly in whole epochs from timeToFixMinSeconds to
+    // timeToFixMaxSeconds, and is at least the reset's length. A share
+    // wrongFirstFixShare of sessions starts its fix 0.5 m north of the
+    // truth for 5 epochs.
+    std::int64_t resets = 0;
+    double timeToFixMinSeconds = 10;
+    double timeToFixMaxSeconds = 90;
+    double wrongFirstFixShare = 0;
+};
+
+// One session of a log with resets, as the generator wrote it. Times as
+// the pipeline computes them.
+struct GeneratedSession {
+    double start = 0;                // seconds: the reset's first epoch, or the log's first
+    double timeToFirstPosition = 0;  // seconds from start
+    double timeToFirstFloat = 0;     // first RTK float or fixed
+    double timeToFirstFix = 0;
+    bool firstFixWrong = false;
 };
 
 // Truth of the simulated receiver. The grid coordinates, used by LLK, LLQ
@@ -111,6 +136,7 @@ struct GeneratorStats {
     // largest. Both 0 without records.
     double startTime = 0;
     double endTime = 0;
+    std::vector<GeneratedSession> sessions;  // resets only
 };
 
 class LogGenerator {

@@ -37,7 +37,7 @@ int main(int argc, char** argv)
             {"gns", gnsslog::NmeaSolution::Gns}}));
     app.add_flag("--nmea-epoch-sentences", options.nmeaEpochSentences,
                  "NMEA: GST, GSA and ZDA after each solution");
-    app.add_option("--size", options.targetBytes, "approximate size in bytes")->required();
+    CLI::Option* size = app.add_option("--size", options.targetBytes, "approximate size in bytes");
     app.add_option("--seed", options.seed, "seed of the generator");
     app.add_option("--interval-ms", options.epochIntervalMs, "epoch interval, milliseconds");
     app.add_option("--start-ms", options.startMs,
@@ -48,8 +48,22 @@ int main(int argc, char** argv)
     app.add_option("--partial-share", options.partialShare, "truncated frames per epoch")->check(CLI::Range(0.0, 1.0));
     app.add_option("--bad-crc-share", options.badCrcShare, "corrupted NavCom solution frames per epoch")
         ->check(CLI::Range(0.0, 1.0));
+    app.add_option("--resets", options.resets,
+                   "a log of N sessions, each after a receiver reset (the size is then ignored)")
+        ->check(CLI::Range(std::int64_t{0}, std::int64_t{1000000}));
+    app.add_option("--ttf-min", options.timeToFixMinSeconds, "resets: shortest time to fix, seconds")
+        ->check(CLI::Range(0.0, 86400.0));
+    app.add_option("--ttf-max", options.timeToFixMaxSeconds, "resets: longest time to fix, seconds")
+        ->check(CLI::Range(0.0, 86400.0));
+    app.add_option("--wrong-first-fix-share", options.wrongFirstFixShare,
+                   "resets: share of sessions whose first fix is wrong")
+        ->check(CLI::Range(0.0, 1.0));
     app.add_option("--out", out, "output file")->required();
     CLI11_PARSE(app, argc, argv);
+    if (size->count() == 0 && options.resets == 0) {
+        std::fprintf(stderr, "gnsslog-samplegen: --size or --resets is required\n");
+        return 2;
+    }
 
     try {
         const gnsslog::GeneratorStats stats = gnsslog::writeLog(options, out);
