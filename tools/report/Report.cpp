@@ -21,6 +21,7 @@
 #include "tools/report/PngExport.h"
 #include "tools/report/QualityReport.h"
 #include "tools/report/ReportOptions.h"
+#include "tools/report/SessionsReport.h"
 #include "tools/report/StatsReport.h"
 
 namespace gnsslog {
@@ -105,6 +106,14 @@ void writeSummaryTexts(std::ostream& out, const SummaryTexts& texts)
     }
 }
 
+// The sessions against the analysis's truth.
+SessionAnalysis sessionsOf(const GNSSLog& analysis, const ReportOptions& options)
+{
+    return analyseSessions(analysis.records,
+                           {analysis.truthX(), analysis.truthY(), analysis.truthZ()},
+                           options.sessions.session);
+}
+
 }  // namespace
 
 std::string progressBarLine(const char* phase, std::int32_t position, std::int32_t total, int barWidth)
@@ -145,6 +154,8 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
     } catch (const CLI::ParseError& error) {
         return usageError(err, error.what());
     }
+    // A first fix is wrong by the same threshold as any fixed epoch.
+    options.sessions.session.wrongFixThreshold = options.stats.wrongFixThreshold;
     if (options.comparison.asked()) {
         return runComparisonReport(options, out, err);
     }
@@ -174,9 +185,15 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
         statistics =
             computeStatistics(*analysis, statsOptions.within, statsOptions.wrongFixThreshold);
     }
+    const SessionOptions& sessionOptions = options.sessions.session;
+    const bool sessionsAsked = options.sessions.asked(statsOptions.text);
+    const SessionAnalysis sessions = sessionsAsked ? sessionsOf(*analysis, options) : SessionAnalysis{};
     if (options.json) {
         nlohmann::ordered_json document = analysisJson(*analysis, texts);
         addStatisticsJson(document, statistics);
+        if (sessionsAsked) {
+            document["sessions"] = sessionsJson(sessions, sessionOptions);
+        }
         document["dataQuality"] = dataQualityJson(analysis->dataQuality);
         document["frame"] = frameJson(*analysis);
         out << document.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
@@ -185,6 +202,15 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
         if (statsOptions.text) {
             writeStatisticsText(out, statistics);
             writeDataQualityText(out, analysis->dataQuality);
+        }
+        if (sessionsAsked) {
+            writeSessionsText(out, sessions, sessionOptions);
+        }
+    }
+    if (const std::string& file = options.sessions.csvFile; !file.empty()) {
+        std::ofstream csv(file, std::ios::binary | std::ios::trunc);
+        if (!csv || !writeSessionsCsv(csv, sessions)) {
+            return failure(err, "cannot write " + file);
         }
     }
     if (!options.recordsCsv.empty()) {

@@ -165,6 +165,7 @@ void addReportOptions(CLI::App& app, ReportOptions& options)
         ->check(kThresholdMetres)
         ->capture_default_str();
     addComparisonOptions(app, options.comparison);
+    addSessionOptions(app, options.sessions);
     app.add_option("--html", stats.htmlFile,
                    "Write a self-contained HTML report (summary, statistics, pictures) to FILE");
 }
