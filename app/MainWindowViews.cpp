@@ -17,8 +17,20 @@
 
 namespace gnsslog {
 
+void TForm3::rememberPlaces()
+{
+    const QWidget* const windows[] = {XHistogramForm, YHistogramForm, ZHistogramForm, Fix3DHistogramForm,
+                                      Rtkx3DHistogramForm, ErrorPlotForm, ScatterPlotForm, CdfPlotForm};
+    for (const QWidget* window : windows) {
+        if (window != nullptr && window->isVisible()) {
+            places_[window->windowTitle()] = QRect(window->pos(), window->size());
+        }
+    }
+}
+
 void TForm3::destroyPlotWindows()
 {
+    rememberPlaces();
     destroyWindow(XHistogramForm);
     destroyWindow(YHistogramForm);
     destroyWindow(ZHistogramForm);
@@ -101,6 +113,12 @@ void TForm3::openCdfPlot()
 
 void TForm3::placeNewWindow(QWidget* window)
 {
+    // Where the user left the window of the same caption at the last load.
+    if (const auto place = places_.find(window->windowTitle()); place != places_.end()) {
+        window->move(place->second.topLeft());
+        window->resize(place->second.size());
+        return;
+    }
     // Only beside a main window on a screen; hidden (as in tests) the
     // window system decides.
     if (!isVisible() || screen() == nullptr) {

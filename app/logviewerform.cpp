@@ -5,9 +5,11 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QScreen>
 
 #include <algorithm>
 #include <exception>
@@ -105,6 +107,11 @@ TForm3::TForm3(Dialogs& dialogs, QWidget* parent)
     createMenus();
     // Fixed client area below the menu bar; the frame follows it.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    // Top left, so that the plot windows find room beside and below it
+    // rather than under the always-on-top window in the centre.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().topLeft());
+    }
 }
 
 TForm3::~TForm3()

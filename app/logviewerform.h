@@ -4,9 +4,12 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QRect>
+#include <QString>
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -154,14 +157,18 @@ private:
     // Destroys the error plot, keeping its scale and curve choices for the
     // next one.
     void destroyErrorPlot();
-    // Moves a window not yet shown to a free place beside the others.
+    // Moves a window not yet shown to where the window of its caption was
+    // at the last load, or else to a free place beside the others.
     void placeNewWindow(QWidget* window);
+    void rememberPlaces();  // of the plot windows shown, before a load destroys them
 
     Dialogs& dialogs_;
     std::unique_ptr<ErrorPlotView> errorPlotChoices_;  // none until a plot has gone
     // Computed with the analysis, off the window thread.
     ErrorCdf analysisCdf_;
     ScatterCircles analysisCircles_;
+    // Position (frame) and client size of each plot window, by caption.
+    std::map<QString, QRect> places_;
     bool loading_ = false;
     bool closing_ = false;  // closed: the application is ending
 };

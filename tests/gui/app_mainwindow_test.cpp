@@ -540,6 +540,24 @@ TEST_F(LoadCommand, DuringALoadOnlyCheckMarksChangeAndASecondLoadIsRefused)
                                                         "XYZ plotter window", "Y histogram", "Z histogram"}));
 }
 
+// A plot window the user moved or sized comes back there at the next load.
+TEST_F(LoadCommand, PlotWindowsKeepTheirPlaceAndSizeFromOneLoadToTheNext)
+{
+    const QString file = dir.write("a.bin", navcomLog());
+    load(file);
+    ASSERT_TRUE(form->XHistogramForm);
+    const QPoint moved(321, 234);
+    const QSize sized(410, 290);
+    form->XHistogramForm->move(moved);
+    form->XHistogramForm->resize(sized);
+    const QPoint plotPlace = form->ErrorPlotForm->pos();
+    load(file);
+    ASSERT_TRUE(form->XHistogramForm);
+    EXPECT_EQ(form->XHistogramForm->pos(), moved);
+    EXPECT_EQ(form->XHistogramForm->size(), sized);
+    EXPECT_EQ(form->ErrorPlotForm->pos(), plotPlace) << "an unmoved window stays too";
+}
+
 // ---- View toggles.
 
 using ViewToggles = MainWindowTest;
