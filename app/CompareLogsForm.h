@@ -5,7 +5,7 @@
 
 #include <QWidget>
 
-#include "metrics/ComparisonTable.h"
+#include "compare/ComparisonTable.h"
 
 class QLabel;
 class QTableWidget;

@@ -4,7 +4,7 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
-#include "log/DataQualityText.h"
+#include "log/quality/DataQualityText.h"
 
 namespace gnsslog {
 

@@ -4,7 +4,7 @@
 
 #include <QWidget>
 
-#include "log/DataQuality.h"
+#include "log/quality/DataQuality.h"
 
 class QPlainTextEdit;
 

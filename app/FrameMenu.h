@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "geodesy/GridFrame.h"
-#include "log/InputFormat.h"
+#include "log/formats/InputFormat.h"
 
 class QAction;
 class QActionGroup;

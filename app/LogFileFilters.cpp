@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "log/Formats.h"
+#include "log/formats/Formats.h"
 
 namespace gnsslog {
 

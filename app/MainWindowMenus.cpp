@@ -10,7 +10,7 @@
 
 #include "app/Dialogs.h"
 #include "app/FrameMenu.h"
-#include "log/Formats.h"
+#include "log/formats/Formats.h"
 
 namespace gnsslog {
 

@@ -26,10 +26,10 @@
 #include "app/LogFileFilters.h"
 #include "app/MainWindowParts.h"
 #include "app/ProgressBar.h"
-#include "log/FormatDetection.h"
-#include "log/Formats.h"
+#include "log/formats/FormatDetection.h"
+#include "log/formats/Formats.h"
 #include "log/Summary.h"
-#include "metrics/LogComparison.h"
+#include "compare/LogComparison.h"
 #include "plots/windows/XyPlot.h"
 
 gnsslog::TForm3* Form3 = nullptr;

@@ -14,7 +14,7 @@
 
 #include <unistd.h>
 
-#include "metrics/LogComparison.h"
+#include "compare/LogComparison.h"
 #include "tools/samplegen/LogGenerator.h"
 
 namespace {

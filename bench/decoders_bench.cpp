@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "log/NmeaDecoder.h"
-#include "log/NumberFields.h"
-#include "log/Pvt1bDecoder.h"
+#include "log/formats/nmea/NmeaDecoder.h"
+#include "log/formats/NumberFields.h"
+#include "log/formats/navcom/Pvt1bDecoder.h"
 
 namespace {
 

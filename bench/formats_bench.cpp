@@ -17,10 +17,10 @@
 
 #include <unistd.h>
 
-#include "log/Formats.h"
+#include "log/formats/Formats.h"
 #include "log/Gpslog.h"
-#include "log/PosDecoder.h"
-#include "log/PosFramer.h"
+#include "log/formats/pos/PosDecoder.h"
+#include "log/formats/pos/PosFramer.h"
 #include "tools/samplegen/LogGenerator.h"
 
 namespace {

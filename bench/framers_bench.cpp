@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "log/Crc16.h"
-#include "log/Packetsniffers.h"
+#include "log/formats/navcom/Crc16.h"
+#include "log/formats/Framers.h"
 
 namespace {
 

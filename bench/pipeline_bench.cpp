@@ -22,7 +22,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "log/Formats.h"
+#include "log/formats/Formats.h"
 #include "log/Gpslog.h"
 #include "tools/samplegen/LogGenerator.h"
 

@@ -19,8 +19,8 @@
 #include <string_view>
 #include <vector>
 
-#include "metrics/Requirements.h"
-#include "metrics/TimeSlices.h"
+#include "compare/Requirements.h"
+#include "compare/TimeSlices.h"
 #include "tests/support/FuzzCheck.h"
 
 namespace {

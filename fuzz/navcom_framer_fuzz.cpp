@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "log/Packetsniffers.h"
+#include "log/formats/Framers.h"
 #include "tests/support/FrameShapes.h"
 #include "tests/support/FramerFuzzing.h"
 #include "tests/support/FuzzCheck.h"

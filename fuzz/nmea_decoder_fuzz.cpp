@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "log/GnssRecord.h"
-#include "log/NmeaDecoder.h"
-#include "log/Packetsniffers.h"
+#include "log/formats/nmea/NmeaDecoder.h"
+#include "log/formats/Framers.h"
 #include "tests/support/Comparisons.h"
 #include "tests/support/FuzzCheck.h"
 

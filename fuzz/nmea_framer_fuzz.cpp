@@ -12,7 +12,7 @@
 #include <cstring>
 #include <vector>
 
-#include "log/Packetsniffers.h"
+#include "log/formats/Framers.h"
 #include "tests/support/FrameShapes.h"
 #include "tests/support/FramerFuzzing.h"
 #include "tests/support/FuzzCheck.h"

@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "log/GnssRecord.h"
-#include "log/PosDecoder.h"
-#include "log/PosFramer.h"
+#include "log/formats/pos/PosDecoder.h"
+#include "log/formats/pos/PosFramer.h"
 #include "tests/support/Comparisons.h"
 #include "tests/support/FrameShapes.h"
 #include "tests/support/FramerFuzzing.h"

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "log/GnssRecord.h"
-#include "log/Packetsniffers.h"
-#include "log/Pvt1bDecoder.h"
+#include "log/formats/Framers.h"
+#include "log/formats/navcom/Pvt1bDecoder.h"
 #include "tests/support/Comparisons.h"
 #include "tests/support/FuzzCheck.h"
 

@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "log/GnssRecord.h"
-#include "log/UbxDecoder.h"
-#include "log/UbxFramer.h"
+#include "log/formats/ubx/UbxDecoder.h"
+#include "log/formats/ubx/UbxFramer.h"
 #include "tests/support/Comparisons.h"
 #include "tests/support/FrameShapes.h"
 #include "tests/support/FramerFuzzing.h"

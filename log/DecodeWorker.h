@@ -21,7 +21,7 @@
 #include <thread>
 #include <vector>
 
-#include "log/InputFormat.h"
+#include "log/formats/InputFormat.h"
 #include "log/RecordCollector.h"
 #include "log/RecordGrid.h"
 

@@ -1,6 +1,6 @@
 #include "log/Gpslog.h"
 
-#include "log/Formats.h"
+#include "log/formats/Formats.h"
 #include "log/Pipeline.h"
 
 namespace gnsslog {

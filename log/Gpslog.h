@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "geodesy/GridFrame.h"
-#include "log/DataQuality.h"
+#include "log/quality/DataQuality.h"
 #include "log/GnssRecord.h"
-#include "log/InputFormat.h"
+#include "log/formats/InputFormat.h"
 #include "stats/Histogram.h"
 
 namespace gnsslog {
@@ -38,7 +38,7 @@ public:
             std::uint8_t truthMode, double manualX, double manualY, double manualZ,
             bool verifyNmeaChecksum = true);
 
-    // The analysis of a log in any format (log/Formats.h).
+    // The analysis of a log in any format (log/formats/Formats.h).
     GNSSLog(const char* fileName, ProgressCallback progress, const DecodeOptions& decodeOptions,
             const InputFormat& format, std::uint8_t truthMode, double manualX, double manualY,
             double manualZ);

@@ -24,7 +24,7 @@
 
 #include "log/DecodeWorker.h"
 #include "log/ErrorPass.h"
-#include "log/Formats.h"
+#include "log/formats/Formats.h"
 #include "log/RecordCollector.h"
 #include "platform/LogFile.h"
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "log/Gpslog.h"
-#include "log/InputFormat.h"
+#include "log/formats/InputFormat.h"
 #include "log/ProgressThrottle.h"
 
 namespace gnsslog {

@@ -9,8 +9,8 @@
 #include <memory>
 
 #include "log/Gpslog.h"
-#include "log/InputFormat.h"
-#include "log/QualityTally.h"
+#include "log/formats/InputFormat.h"
+#include "log/quality/QualityTally.h"
 #include "log/RecordGrid.h"
 
 namespace gnsslog {

@@ -8,7 +8,7 @@
 
 #include "geodesy/GridConverter.h"
 #include "log/GnssRecord.h"
-#include "log/InputFormat.h"
+#include "log/formats/InputFormat.h"
 
 namespace gnsslog {
 

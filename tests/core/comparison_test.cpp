@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "metrics/ComparisonTable.h"
-#include "metrics/LogComparison.h"
-#include "metrics/LogFigures.h"
-#include "metrics/Requirements.h"
-#include "metrics/TimeSlices.h"
+#include "compare/ComparisonTable.h"
+#include "compare/LogComparison.h"
+#include "compare/LogFigures.h"
+#include "compare/Requirements.h"
+#include "compare/TimeSlices.h"
 #include "tests/core/metrics_test_support.h"
 #include "tools/samplegen/LogGenerator.h"
 

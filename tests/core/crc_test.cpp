@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "log/Crc16.h"
+#include "log/formats/navcom/Crc16.h"
 
 namespace gnsslog {
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "log/FormatDetection.h"
-#include "log/Formats.h"
+#include "log/formats/FormatDetection.h"
+#include "log/formats/Formats.h"
 #include "log/Pipeline.h"
 #include "tests/support/Comparisons.h"
 #include "tools/samplegen/LogGenerator.h"

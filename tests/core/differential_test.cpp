@@ -30,8 +30,8 @@
 #include <vector>
 
 #include "log/Gpslog.h"
-#include "log/Packetsniffers.h"
-#include "log/Pvt1bDecoder.h"
+#include "log/formats/Framers.h"
+#include "log/formats/navcom/Pvt1bDecoder.h"
 #include "tests/core/pipeline_test_support.h"
 #include "tests/support/Comparisons.h"
 #include "tests/support/FrameShapes.h"

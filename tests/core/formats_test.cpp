@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "log/Formats.h"
+#include "log/formats/Formats.h"
 #include "log/Pipeline.h"
 
 namespace gnsslog {

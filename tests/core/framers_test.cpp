@@ -11,8 +11,8 @@
 #include <type_traits>
 #include <vector>
 
-#include "log/Crc16.h"
-#include "log/Packetsniffers.h"
+#include "log/formats/navcom/Crc16.h"
+#include "log/formats/Framers.h"
 
 namespace gnsslog {
 namespace {

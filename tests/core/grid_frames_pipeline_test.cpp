@@ -16,7 +16,7 @@
 
 #include "common/FormatNumber.h"
 #include "geodesy/LocalTangentPlane.h"
-#include "log/Formats.h"
+#include "log/formats/Formats.h"
 #include "log/Gpslog.h"
 #include "log/Pipeline.h"
 #include "pipeline_test_support.h"

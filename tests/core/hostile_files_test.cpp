@@ -23,7 +23,7 @@
 #include <unistd.h>
 
 #include "log/Gpslog.h"
-#include "log/Packetsniffers.h"
+#include "log/formats/Framers.h"
 #include "tests/core/pipeline_test_support.h"
 #include "tests/support/Comparisons.h"
 #include "tools/samplegen/LogGenerator.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "log/NmeaDecoder.h"
-#include "log/NmeaEpochSentences.h"
+#include "log/formats/nmea/NmeaDecoder.h"
+#include "log/formats/nmea/NmeaEpochSentences.h"
 
 namespace gnsslog {
 namespace {

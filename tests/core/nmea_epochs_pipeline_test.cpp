@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "log/DataQualityText.h"
-#include "log/Formats.h"
+#include "log/quality/DataQualityText.h"
+#include "log/formats/Formats.h"
 #include "log/Pipeline.h"
 #include "tests/core/pipeline_test_support.h"
 #include "tests/support/Comparisons.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "log/NmeaFieldReader.h"
+#include "log/formats/nmea/NmeaFieldReader.h"
 
 namespace gnsslog::nmea {
 namespace {

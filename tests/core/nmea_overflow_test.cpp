@@ -6,7 +6,7 @@
 #include <string>
 
 #include "log/GnssRecord.h"
-#include "log/NmeaDecoder.h"
+#include "log/formats/nmea/NmeaDecoder.h"
 #include "tests/support/Comparisons.h"
 
 namespace gnsslog {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "log/NmeaDecoder.h"
+#include "log/formats/nmea/NmeaDecoder.h"
 
 namespace gnsslog {
 namespace {

@@ -12,7 +12,7 @@
 #include <random>
 #include <string>
 
-#include "log/NumberFields.h"
+#include "log/formats/NumberFields.h"
 
 namespace gnsslog {
 namespace {

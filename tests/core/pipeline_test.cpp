@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "log/Formats.h"
+#include "log/formats/Formats.h"
 #include "log/Gpslog.h"
 #include "log/Pipeline.h"
 #include "tests/core/pipeline_test_support.h"

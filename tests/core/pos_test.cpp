@@ -19,10 +19,10 @@
 
 #include "common/FormatNumber.h"
 #include "geodesy/Ecef.h"
-#include "log/Formats.h"
+#include "log/formats/Formats.h"
 #include "log/Pipeline.h"
-#include "log/PosDecoder.h"
-#include "log/PosFramer.h"
+#include "log/formats/pos/PosDecoder.h"
+#include "log/formats/pos/PosFramer.h"
 #include "tests/support/Comparisons.h"
 #include "tests/support/FrameShapes.h"
 

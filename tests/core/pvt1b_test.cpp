@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "log/Pvt1bDecoder.h"
+#include "log/formats/navcom/Pvt1bDecoder.h"
 
 namespace gnsslog {
 namespace {

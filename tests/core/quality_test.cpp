@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "log/DataQualityText.h"
-#include "log/Formats.h"
-#include "log/NmeaChecksum.h"
-#include "log/QualityTally.h"
+#include "log/quality/DataQualityText.h"
+#include "log/formats/Formats.h"
+#include "log/formats/nmea/NmeaChecksum.h"
+#include "log/quality/QualityTally.h"
 #include "log/Pipeline.h"
 #include "tests/core/pipeline_test_support.h"
 #include "tools/samplegen/NmeaWriter.h"

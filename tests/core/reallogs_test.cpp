@@ -21,8 +21,8 @@
 #include <utility>
 #include <vector>
 
-#include "log/Formats.h"
-#include "log/NmeaDecoder.h"
+#include "log/formats/Formats.h"
+#include "log/formats/nmea/NmeaDecoder.h"
 #include "log/Pipeline.h"
 #include "plots/series/ErrorSeries.h"
 #include "tests/support/Comparisons.h"

@@ -19,10 +19,10 @@
 #include <vector>
 
 #include "geodesy/Kkj.h"
-#include "log/Formats.h"
+#include "log/formats/Formats.h"
 #include "log/Pipeline.h"
-#include "log/UbxDecoder.h"
-#include "log/UbxFramer.h"
+#include "log/formats/ubx/UbxDecoder.h"
+#include "log/formats/ubx/UbxFramer.h"
 #include "tests/support/Comparisons.h"
 #include "tests/support/FrameShapes.h"
 

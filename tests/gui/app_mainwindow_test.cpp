@@ -13,7 +13,7 @@
 
 #include "app/DataQualityForm.h"
 #include "app/LocaleNumber.h"
-#include "log/Formats.h"
+#include "log/formats/Formats.h"
 #include "log/Summary.h"
 #include "plots/windows/HistoPlot.h"
 #include "plots/windows/XyPlot.h"

@@ -7,7 +7,7 @@
 #include <QImage>
 
 #include "app/LogFileFilters.h"
-#include "log/Formats.h"
+#include "log/formats/Formats.h"
 #include "plots/windows/CdfPlot.h"
 #include "plots/windows/CurveCheckBox.h"
 #include "plots/draw/ErrorPlotPainter.h"

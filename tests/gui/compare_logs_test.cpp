@@ -9,8 +9,8 @@
 
 #include "app/CompareLogsForm.h"
 #include "plots/windows/HistoPlot.h"
-#include "log/Formats.h"
-#include "metrics/ComparisonTable.h"
+#include "log/formats/Formats.h"
+#include "compare/ComparisonTable.h"
 #include "tests/gui/app_support.h"
 
 namespace gnsslog::apptest {

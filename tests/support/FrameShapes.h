@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "log/Packetsniffers.h"
+#include "log/formats/Framers.h"
 
 namespace gnsslog::testing {
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "log/Packetsniffers.h"
+#include "log/formats/Framers.h"
 #include "tests/support/FrameShapes.h"
 #include "tests/support/FuzzCheck.h"
 

@@ -8,7 +8,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "log/Formats.h"
+#include "log/formats/Formats.h"
 #include "log/Gpslog.h"
 #include "tools/report/Report.h"
 #include "tools/report/ReportOptions.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "log/Formats.h"
+#include "log/formats/Formats.h"
 #include "tests/tools/ReportRun.h"
 #include "tools/report/ReportOptions.h"
 #include "tools/report/Report.h"

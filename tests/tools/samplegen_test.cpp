@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "log/GnssRecord.h"
-#include "log/NmeaDecoder.h"
-#include "log/Packetsniffers.h"
-#include "log/Pvt1bDecoder.h"
+#include "log/formats/nmea/NmeaDecoder.h"
+#include "log/formats/Framers.h"
+#include "log/formats/navcom/Pvt1bDecoder.h"
 #include "tools/samplegen/LogGenerator.h"
 #include "tools/samplegen/NmeaWriter.h"
 #include "tools/samplegen/Pvt1bEncoder.h"
@@ -19,7 +19,7 @@
 namespace gnsslog {
 namespace {
 
-// CRC-16/XMODEM bit by bit, independent of log/Crc16.h.
+// CRC-16/XMODEM bit by bit, independent of log/formats/navcom/Crc16.h.
 std::uint16_t referenceCrc(const std::string& bytes, std::size_t from, std::size_t to)
 {
     std::uint32_t crc = 0;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "metrics/ComparisonTable.h"
+#include "compare/ComparisonTable.h"
 #include "tools/report/HtmlReport.h"
 
 namespace gnsslog {

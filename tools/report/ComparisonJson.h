@@ -6,7 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "metrics/LogComparison.h"
+#include "compare/LogComparison.h"
 
 namespace gnsslog {
 

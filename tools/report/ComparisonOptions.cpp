@@ -2,7 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "metrics/TimeSlices.h"
+#include "compare/TimeSlices.h"
 
 namespace gnsslog {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "metrics/Requirements.h"
+#include "compare/Requirements.h"
 
 namespace CLI {
 class App;

@@ -6,8 +6,8 @@
 
 #include "log/Gpslog.h"
 #include "log/Summary.h"
-#include "metrics/ComparisonTable.h"
-#include "metrics/LogComparison.h"
+#include "compare/ComparisonTable.h"
+#include "compare/LogComparison.h"
 #include "tools/report/ComparisonHtml.h"
 #include "tools/report/ComparisonJson.h"
 #include "tools/report/FrameOptions.h"

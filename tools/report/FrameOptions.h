@@ -8,7 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "log/Gpslog.h"
-#include "log/InputFormat.h"
+#include "log/formats/InputFormat.h"
 #include "tools/report/ReportOptions.h"
 
 namespace gnsslog {

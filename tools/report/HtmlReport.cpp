@@ -6,7 +6,7 @@
 
 #include <QByteArray>
 
-#include "log/DataQualityText.h"
+#include "log/quality/DataQualityText.h"
 #include "log/FrameText.h"
 #include "log/Gpslog.h"
 #include "tools/report/PngExport.h"

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "log/DataQuality.h"
+#include "log/quality/DataQuality.h"
 #include "tools/report/StatsReport.h"
 
 namespace gnsslog {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <ostream>
 
-#include "log/DataQualityText.h"
+#include "log/quality/DataQualityText.h"
 
 namespace gnsslog {
 

@@ -8,7 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "log/DataQuality.h"
+#include "log/quality/DataQuality.h"
 
 namespace gnsslog {
 

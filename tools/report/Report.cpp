@@ -10,7 +10,7 @@
 #include <CLI/CLI.hpp>
 
 #include "common/FormatNumber.h"
-#include "log/FormatDetection.h"
+#include "log/formats/FormatDetection.h"
 #include "log/Gpslog.h"
 #include "log/Summary.h"
 #include "tools/report/ComparisonReport.h"

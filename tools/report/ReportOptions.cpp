@@ -6,8 +6,8 @@
 #include <CLI/CLI.hpp>
 
 #include "geodesy/GridFrame.h"
-#include "log/FormatDetection.h"
-#include "log/Formats.h"
+#include "log/formats/FormatDetection.h"
+#include "log/formats/Formats.h"
 #include "log/Gpslog.h"
 
 namespace gnsslog {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "log/InputFormat.h"
+#include "log/formats/InputFormat.h"
 #include "plots/draw/PlotWindowSizes.h"
 #include "tools/report/ComparisonOptions.h"
 #include "tools/report/SessionsReport.h"

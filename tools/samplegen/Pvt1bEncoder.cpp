@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "common/Saturate.h"
-#include "log/Crc16.h"
+#include "log/formats/navcom/Crc16.h"
 
 namespace gnsslog {
 

@@ -1,0 +1,229 @@
+#include "compare/LogComparison.h"
+
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <system_error>
+#include <thread>
+
+#include "log/formats/FormatDetection.h"
+#include "log/formats/Formats.h"
+#include "log/Pipeline.h"
+
+namespace gnsslog {
+
+namespace {
+
+struct AnalysisSettings {
+    std::uint8_t truthMode;
+    double x;
+    double y;
+    double z;
+    bool decodeWorker;
+    std::optional<GeodeticPosition> enuOrigin{};  // set: replaces the settings' origin
+};
+
+std::unique_ptr<GNSSLog> analyse(const std::string& file, const ComparisonSettings& settings,
+                                 const AnalysisSettings& analysis)
+{
+    auto log = std::make_unique<GNSSLog>(analysis.truthMode, analysis.x, analysis.y, analysis.z);
+    PipelineOptions options;
+    options.decodeWorker = analysis.decodeWorker;
+    DecodeOptions decodeOptions = settings.decodeOptions;
+    if (analysis.enuOrigin) {
+        decodeOptions.enuOrigin = analysis.enuOrigin;
+    }
+    const InputFormat* format = settings.format != nullptr ? settings.format : &navcomFormat();
+    if (settings.detectFormat) {
+        const InputFormat* detected = detectLogFileFormat(file.c_str(), decodeOptions.verifyChecksum);
+        format = detected != nullptr ? detected : &navcomFormat();
+    }
+    runPipeline(*log, file.c_str(), nullptr, decodeOptions, *format, options);
+    return log;
+}
+
+bool sameFile(const std::string& a, const std::string& b)
+{
+    if (a == b) {
+        return true;
+    }
+    std::error_code error;
+    return std::filesystem::equivalent(a, b, error) && !error;
+}
+
+std::vector<Verdict> verdictsOf(const ComparisonSettings& settings, const LogFigures& figures)
+{
+    return checkRequirements(settings.requirements, figures);
+}
+
+}  // namespace
+
+bool LogRow::passes() const noexcept
+{
+    if (!allPass(verdicts)) {
+        return false;
+    }
+    return std::all_of(slices.begin(), slices.end(),
+                       [](const SliceRow& slice) { return allPass(slice.verdicts); });
+}
+
+LogRow comparisonRow(const std::string& file, const GNSSLog& analysis,
+                     const ComparisonSettings& settings)
+{
+    LogRow row;
+    row.file = file;
+    row.truthX = analysis.truthX();
+    row.truthY = analysis.truthY();
+    row.truthZ = analysis.truthZ();
+    row.statistics = computeStatistics(analysis.records, row.truthX, row.truthY, row.truthZ,
+                                       settings.withinThresholds, settings.wrongFixThreshold);
+    row.figures = logFigures(row.statistics, static_cast<std::int64_t>(analysis.records.size()));
+    row.verdicts = verdictsOf(settings, row.figures);
+    if (settings.sliceSeconds > 0) {
+        // Each slice is measured as a log of its own records against the
+        // log's truth: a loss is counted in the slice where it starts, and
+        // its re-fix only when that falls in the same slice.
+        row.sliceError = forEachTimeSlice(
+            analysis.records, settings.sliceSeconds, row.statistics.continuity.nominalInterval,
+            [&](const TimeSlice& slice, std::span<const GNSSRecord> records) {
+                SliceRow sliceRow;
+                sliceRow.slice = slice;
+                sliceRow.figures = computeLogFigures(records, row.truthX, row.truthY, row.truthZ,
+                                                     settings.wrongFixThreshold);
+                sliceRow.verdicts = verdictsOf(settings, sliceRow.figures);
+                row.slices.push_back(std::move(sliceRow));
+            });
+    }
+    return row;
+}
+
+LogComparison compareLogs(const std::vector<std::string>& files, const ComparisonSettings& settings,
+                          const FinishedAnalysis& finished)
+{
+    LogComparison comparison;
+    comparison.rows.resize(files.size());
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const std::size_t atOnce =
+        std::min<std::size_t>(settings.concurrency > 0 ? settings.concurrency : cores,
+                              std::max<std::size_t>(files.size(), 1));
+    const bool decodeWorker = atOnce <= 1 || settings.decodeWorkerWhenConcurrent;
+
+    AnalysisSettings own{settings.truthMode, settings.manualX, settings.manualY, settings.manualZ,
+                         decodeWorker};
+    switch (settings.truthMode) {
+    case TruthMode::FirstFix: comparison.truth.source = TruthSource::EachLogFirstFix; break;
+    case TruthMode::Manual:
+        comparison.truth.source = TruthSource::Manual;
+        comparison.truth.x = settings.manualX;
+        comparison.truth.y = settings.manualY;
+        comparison.truth.z = settings.manualZ;
+        break;
+    default: comparison.truth.source = TruthSource::EachLogAveraged; break;
+    }
+
+    auto finish = [&](std::size_t index, const GNSSLog& analysis) {
+        LogRow& row = comparison.rows[index];
+        if (!analysis.openError.empty()) {
+            row.file = files[index];
+            row.openError = analysis.openError;
+            return;
+        }
+        row = comparisonRow(files[index], analysis, settings);
+        if (finished) {
+            finished(index, analysis, row);
+        }
+    };
+
+    // The truth log goes first, alone, with both cores; the others then
+    // take its truth as manual coordinates.
+    std::vector<bool> done(files.size(), false);
+    if (!settings.truthFrom.empty() && settings.truthMode != TruthMode::Manual) {
+        std::size_t truthIndex = files.size();
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            if (sameFile(files[i], settings.truthFrom)) {
+                truthIndex = i;
+                break;
+            }
+        }
+        AnalysisSettings first = own;
+        first.decodeWorker = true;
+        std::unique_ptr<GNSSLog> truthLog = analyse(settings.truthFrom, settings, first);
+        if (!truthLog->openError.empty()) {
+            comparison.truthError = truthLog->openError;
+            comparison.truthUnreadable = true;
+        } else if (truthLog->rtkFixCount <= 0) {
+            comparison.truthError = settings.truthFrom + ": no RTK-fixed position to take the truth from";
+        }
+        if (!comparison.truthError.empty()) {
+            comparison.rows.clear();
+            return comparison;
+        }
+        comparison.truth.source = TruthSource::FromLog;
+        comparison.truth.file = settings.truthFrom;
+        comparison.truth.fromMode = settings.truthMode;
+        comparison.truth.x = truthLog->truthX();
+        comparison.truth.y = truthLog->truthY();
+        comparison.truth.z = truthLog->truthZ();
+        if (truthIndex < files.size()) {
+            finish(truthIndex, *truthLog);
+            done[truthIndex] = true;
+        }
+        own = AnalysisSettings{TruthMode::Manual, comparison.truth.x, comparison.truth.y,
+                               comparison.truth.z, decodeWorker};
+        // A local plane of each log's own first position would put the
+        // shared truth somewhere else in every log: all take the truth log's.
+        if (settings.decodeOptions.frame.kind == GridKind::Enu && !settings.decodeOptions.enuOrigin) {
+            own.enuOrigin = truthLog->frameOrigin;
+        }
+    }
+
+    std::atomic<std::size_t> next{0};
+    std::mutex failureMutex;
+    std::exception_ptr failure;
+    auto work = [&] {
+        for (;;) {
+            const std::size_t index = next.fetch_add(1);
+            if (index >= files.size()) {
+                return;
+            }
+            if (done[index]) {
+                continue;
+            }
+            try {
+                std::unique_ptr<GNSSLog> analysis = analyse(files[index], settings, own);
+                finish(index, *analysis);
+            } catch (...) {
+                const std::lock_guard lock(failureMutex);
+                if (!failure) {
+                    failure = std::current_exception();
+                }
+                next.store(files.size());
+                return;
+            }
+        }
+    };
+    std::vector<std::thread> helpers;
+    for (std::size_t i = 1; i < atOnce; ++i) {
+        try {
+            helpers.emplace_back(work);
+        } catch (const std::system_error&) {
+            // No more threads to be had: this thread and the helpers
+            // already started take the remaining logs.
+            break;
+        }
+    }
+    work();
+    for (std::thread& helper : helpers) {
+        helper.join();
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+    return comparison;
+}
+
+}  // namespace gnsslog

@@ -1,0 +1,73 @@
+// NMEA logs: position sentences (GGA, GNS, LLK, LLQ, ORP) among any
+// others, one record each, completed by the epoch's GST, GSA and the
+// dates of RMC and ZDA.
+#include "log/formats/Formats.h"
+#include "log/formats/nmea/NmeaAssembler.h"
+#include "log/formats/nmea/NmeaChecksum.h"
+#include "log/formats/nmea/NmeaDecoder.h"
+
+namespace gnsslog {
+
+namespace {
+
+// "$", five address letters, "*" and two checksum characters.
+constexpr std::size_t kShortestSentenceBytes = 9;
+
+class NmeaFormat final : public InputFormat {
+public:
+    std::string_view name() const noexcept override { return "nmea"; }
+    std::string_view caption() const noexcept override { return "NMEA (ascii)"; }
+
+    // Sentences do not overlap.
+    std::size_t minimumRecordBytes() const noexcept override { return kShortestSentenceBytes; }
+
+    std::unique_ptr<PacketSniffer> makeFramer() const override
+    {
+        return std::make_unique<NMEASniffer>();
+    }
+
+    bool wantsFrame(const std::uint8_t* frame, std::int32_t length) const noexcept override
+    {
+        return frame != nullptr && length >= 0;
+    }
+
+    // The address: "$" and five letters.
+    std::string_view frameType(const std::uint8_t* frame,
+                               std::int32_t length) const noexcept override
+    {
+        return std::string_view(reinterpret_cast<const char*>(frame),
+                                static_cast<std::size_t>(length < 6 ? length : 6));
+    }
+
+    FrameVerdict decodeFrame(GNSSRecord& record, const std::uint8_t* frame, std::int32_t length,
+                             const DecodeOptions& options) const noexcept override
+    {
+        if (options.verifyChecksum && !nmeaChecksumMatches(frame, length)) {
+            return FrameVerdict::ChecksumFailed;
+        }
+        const char* sentence = reinterpret_cast<const char*>(frame);
+        // A sentence of another type would decode to the zeroed record it
+        // already is; one search for the types decides that.
+        const NmeaSolutionType type = nmeaSolutionType(sentence);
+        if (type == NmeaSolutionType::None) {
+            return FrameVerdict::Unread;
+        }
+        decodeNmeaSentence(record, sentence, type, options.toKKJ);
+        return record.valid != 0 ? FrameVerdict::Record : FrameVerdict::Rejected;
+    }
+
+    std::unique_ptr<RecordAssembler> makeAssembler() const override
+    {
+        return std::make_unique<NmeaAssembler>();
+    }
+};
+
+}  // namespace
+
+const InputFormat& nmeaFormat() noexcept
+{
+    static const NmeaFormat format;
+    return format;
+}
+
+}  // namespace gnsslog

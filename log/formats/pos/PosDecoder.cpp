@@ -1,0 +1,370 @@
+#include "log/formats/pos/PosDecoder.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <iterator>
+#include <string_view>
+
+#include "geodesy/Ecef.h"
+#include "geodesy/Kkj.h"
+#include "log/formats/pos/PosFramer.h"
+
+namespace gnsslog {
+
+namespace {
+
+// Enough for every column a writer puts before the velocities.
+constexpr int kMaxTokens = 48;
+constexpr int kKkjZone = 2;  // central meridian 24 degrees E
+
+constexpr double kSecondsPerMinute = 60.0;
+constexpr double kSecondsPerHour = 3600.0;
+constexpr double kMinutesPerDegree = 60.0;
+constexpr double kSecondsPerDegree = 3600.0;
+// A leap second makes 60.x a valid second.
+constexpr double kSecondsInMinuteLimit = 61.0;
+constexpr double kSecondsPerWeek = 604800.0;
+constexpr double kMaxLatitude = 90.0;
+constexpr double kMaxLongitude = 360.0;
+constexpr int kMaxWeek = 100000;  // far beyond any GPS week
+
+constexpr double kQualityFix = 1.0;
+constexpr double kQualityFloat = 2.0;
+// ns within a satellite count's range; a larger one is a corrupt line.
+constexpr double kMaxSatellites = 1000.0;
+
+// Left uninitialised on purpose: only the first count_ are ever read.
+struct Token {
+    const char* text;
+    std::size_t size;
+};
+
+class Tokens {
+public:
+    // The first `wanted` tokens at most (the columns after the last one the
+    // layout reads are not looked at).
+    Tokens(const char* text, std::size_t size, int wanted) noexcept
+    {
+        std::size_t i = 0;
+        const int limit = wanted < kMaxTokens ? wanted : kMaxTokens;
+        while (count_ < limit) {
+            while (i < size && isBlank(text[i])) {
+                ++i;
+            }
+            if (i == size) {
+                break;
+            }
+            const std::size_t start = i;
+            while (i < size && !isBlank(text[i])) {
+                ++i;
+            }
+            tokens_[count_++] = Token{text + start, i - start};
+        }
+    }
+
+    bool has(std::uint8_t index) const noexcept { return index < count_; }
+    const Token& operator[](std::uint8_t index) const noexcept { return tokens_[index]; }
+
+private:
+    // Blanks, tabs, carriage returns and every other control byte separate.
+    static bool isBlank(char c) noexcept { return static_cast<unsigned char>(c) <= ' '; }
+
+    Token tokens_[kMaxTokens];
+    int count_ = 0;
+};
+
+// Exact powers of ten as doubles.
+constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr int kMaxExactDigits = 15;  // 10^15 < 2^53
+
+// "-105.147247371" and the like: at most 15 significant digits make an
+// exact integer, divided once by an exact power of ten, which rounds
+// correctly and so gives the value from_chars gives. False for anything
+// else (exponents, more digits), which from_chars then reads.
+bool readPlainDecimal(const char* text, std::size_t size, double& value) noexcept
+{
+    std::size_t i = 0;
+    const bool negative = size > 0 && text[0] == '-';
+    if (negative) {
+        ++i;
+    }
+    std::uint64_t mantissa = 0;
+    int significant = 0;
+    int fraction = 0;
+    bool point = false;
+    bool digits = false;
+    for (; i < size; ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9') {
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+            significant += mantissa != 0 ? 1 : 0;
+            fraction += point ? 1 : 0;
+            digits = true;
+            if (significant > kMaxExactDigits) {
+                return false;
+            }
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    if (!digits || fraction >= static_cast<int>(std::size(kPowersOfTen))) {
+        return false;
+    }
+    const double magnitude = static_cast<double>(mantissa) / kPowersOfTen[fraction];
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
+// The whole of the text as a finite decimal; a "+" sign is allowed.
+bool readDecimal(const char* text, std::size_t size, double& value) noexcept
+{
+    if (size > 0 && text[0] == '+') {
+        ++text;
+        --size;
+    }
+    if (readPlainDecimal(text, size, value)) {
+        return true;
+    }
+    const auto [end, error] =
+        std::from_chars(text, text + size, value, std::chars_format::general);
+    return error == std::errc() && end == text + size && std::isfinite(value);
+}
+
+bool readDecimal(const Token& token, double& value) noexcept
+{
+    return readDecimal(token.text, token.size, value);
+}
+
+bool readInt(const char* text, std::size_t size, int& value) noexcept
+{
+    const auto [end, error] = std::from_chars(text, text + size, value);
+    return error == std::errc() && end == text + size;
+}
+
+// "yyyy/mm/dd" "hh:mm:ss.sss": seconds of the day.
+bool readCalendarTime(const Token& date, const Token& clock, double& seconds) noexcept
+{
+    const std::string_view d(date.text, date.size);
+    const std::size_t slash1 = d.find('/');
+    const std::size_t slash2 = d.find('/', slash1 + 1);
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    if (slash1 == std::string_view::npos || slash2 == std::string_view::npos ||
+        !readInt(d.data(), slash1, year) ||
+        !readInt(d.data() + slash1 + 1, slash2 - slash1 - 1, month) ||
+        !readInt(d.data() + slash2 + 1, d.size() - slash2 - 1, day) || month < 1 || month > 12 ||
+        day < 1 || day > 31 || year < 0) {
+        return false;
+    }
+    const std::string_view c(clock.text, clock.size);
+    const std::size_t colon1 = c.find(':');
+    const std::size_t colon2 = c.find(':', colon1 + 1);
+    int hour = 0;
+    int minute = 0;
+    double second = 0;
+    if (colon1 == std::string_view::npos || colon2 == std::string_view::npos ||
+        !readInt(c.data(), colon1, hour) ||
+        !readInt(c.data() + colon1 + 1, colon2 - colon1 - 1, minute) ||
+        !readDecimal(c.data() + colon2 + 1, c.size() - colon2 - 1, second) || hour < 0 ||
+        hour > 23 || minute < 0 || minute > 59 || !(second >= 0) ||
+        !(second < kSecondsInMinuteLimit)) {
+        return false;
+    }
+    seconds = hour * kSecondsPerHour + minute * kSecondsPerMinute + second;
+    return true;
+}
+
+// "week tow": seconds of the GPS week.
+bool readWeekTime(const Token& week, const Token& tow, double& seconds) noexcept
+{
+    int weekNumber = 0;
+    return readInt(week.text, week.size, weekNumber) && weekNumber >= 0 &&
+           weekNumber <= kMaxWeek && readDecimal(tow, seconds) && seconds >= 0 &&
+           seconds < kSecondsPerWeek + kSecondsInMinuteLimit;
+}
+
+// "dd mm ss.sss" from token first on; the sign is the degrees' own, "-0"
+// included.
+bool readDegreesMinutes(const Tokens& tokens, std::uint8_t first, double& degrees) noexcept
+{
+    if (first > PosLayout::kMissing - 3 || !tokens.has(static_cast<std::uint8_t>(first + 2))) {
+        return false;
+    }
+    double d = 0;
+    double m = 0;
+    double s = 0;
+    const Token& degreeToken = tokens[first];
+    if (!readDecimal(degreeToken, d) || !readDecimal(tokens[static_cast<std::uint8_t>(first + 1)], m) ||
+        !readDecimal(tokens[static_cast<std::uint8_t>(first + 2)], s) || m < 0 ||
+        m >= kMinutesPerDegree || s < 0 || s >= kSecondsInMinuteLimit) {
+        return false;
+    }
+    const bool negative = degreeToken.size > 0 && degreeToken.text[0] == '-';
+    const double magnitude = std::fabs(d) + m / kMinutesPerDegree + s / kSecondsPerDegree;
+    degrees = negative ? -magnitude : magnitude;
+    return true;
+}
+
+bool readAxis(const Tokens& tokens, std::uint8_t index, double& value) noexcept
+{
+    return tokens.has(index) && readDecimal(tokens[index], value);
+}
+
+bool readPosition(GNSSRecord& record, const Tokens& tokens, const PosLayout& layout) noexcept
+{
+    double a = 0;
+    double b = 0;
+    double c = 0;
+    switch (layout.style) {
+    case PosStyle::Degrees:
+        if (!readAxis(tokens, layout.axis[0], a) || !readAxis(tokens, layout.axis[1], b) ||
+            !readAxis(tokens, layout.axis[2], c)) {
+            return false;
+        }
+        break;
+    case PosStyle::DegreesMinutes:
+        if (!readDegreesMinutes(tokens, layout.axis[0], a) ||
+            !readDegreesMinutes(tokens, layout.axis[1], b) ||
+            !readAxis(tokens, layout.axis[2], c)) {
+            return false;
+        }
+        break;
+    case PosStyle::Ecef: {
+        Wgs84Position position;
+        if (!readAxis(tokens, layout.axis[0], a) || !readAxis(tokens, layout.axis[1], b) ||
+            !readAxis(tokens, layout.axis[2], c) || !ecefToWgs84(a, b, c, position)) {
+            return false;
+        }
+        a = position.latitude;
+        b = position.longitude;
+        c = position.height;
+        break;
+    }
+    case PosStyle::Baseline:
+        if (!readAxis(tokens, layout.axis[0], a) || !readAxis(tokens, layout.axis[1], b) ||
+            !readAxis(tokens, layout.axis[2], c)) {
+            return false;
+        }
+        // Grid north is x, grid east y: the baseline's own plane.
+        record.localX = b;
+        record.localY = a;
+        record.height = c;
+        record.validFlags = ValidFlag::Grid | ValidFlag::Height;
+        return true;
+    default:
+        return false;
+    }
+    if (std::fabs(a) > kMaxLatitude || std::fabs(b) > kMaxLongitude) {
+        return false;
+    }
+    record.latitude = a;
+    record.longitude = b;
+    record.height = c;
+    record.validFlags = ValidFlag::LatLon | ValidFlag::Height;
+    return true;
+}
+
+// Tokens up to the last column the layout reads (a degrees-minutes angle
+// is three).
+int tokensRead(const PosLayout& layout) noexcept
+{
+    int last = 1;  // the time
+    const std::uint8_t columns[] = {layout.axis[0],  layout.axis[1],     layout.axis[2],
+                                    layout.quality,  layout.satellites,  layout.sigma[0],
+                                    layout.sigma[1], layout.sigma[2],    layout.age};
+    for (const std::uint8_t column : columns) {
+        if (column != PosLayout::kMissing && column > last) {
+            last = column;
+        }
+    }
+    return last + 3;
+}
+
+std::uint8_t fixTypeOfQuality(double quality) noexcept
+{
+    if (quality == kQualityFix) {
+        return FixType::RtkFixed;
+    }
+    if (quality == kQualityFloat) {
+        return FixType::RtkFloat;
+    }
+    return FixType::StandAlone;
+}
+
+}  // namespace
+
+FrameVerdict decodePosFrame(GNSSRecord& record, const std::uint8_t* frame, std::int32_t length,
+                            bool toKKJ) noexcept
+{
+    if (frame == nullptr || length < kPosPrefixBytes) {
+        return FrameVerdict::Rejected;
+    }
+    const PosLayout layout = readPosPrefix(frame);
+    if (layout.kind == PosLineKind::Header) {
+        return FrameVerdict::Unread;
+    }
+    if (layout.kind != PosLineKind::Solution) {
+        return FrameVerdict::Rejected;
+    }
+    const Tokens tokens(reinterpret_cast<const char*>(frame) + kPosPrefixBytes,
+                        static_cast<std::size_t>(length - kPosPrefixBytes), tokensRead(layout));
+    double time = 0;
+    if (!tokens.has(1)) {
+        return FrameVerdict::Rejected;
+    }
+    const bool calendar = std::string_view(tokens[0].text, tokens[0].size).find('/') !=
+                          std::string_view::npos;
+    if (!(calendar ? readCalendarTime(tokens[0], tokens[1], time)
+                   : readWeekTime(tokens[0], tokens[1], time))) {
+        return FrameVerdict::Rejected;
+    }
+    double quality = 0;
+    double satellites = 0;
+    // A file without the ns column has no satellite counts; one with it
+    // needs a count on every line.
+    const bool hasSatellites = layout.satellites != PosLayout::kMissing;
+    if (!readAxis(tokens, layout.quality, quality) ||
+        (hasSatellites && (!readAxis(tokens, layout.satellites, satellites) || satellites < 0 ||
+                           satellites > kMaxSatellites)) ||
+        !readPosition(record, tokens, layout)) {
+        record = GNSSRecord{};
+        return FrameVerdict::Rejected;
+    }
+    record.time = time;
+    record.fixType = fixTypeOfQuality(quality);
+    record.satellites = static_cast<std::int32_t>(satellites);
+
+    double sumOfSquares = 0;
+    bool sigmas = true;
+    for (const std::uint8_t index : layout.sigma) {
+        double sigma = 0;
+        if (!readAxis(tokens, index, sigma)) {
+            sigmas = false;
+            break;
+        }
+        sumOfSquares += sigma * sigma;
+    }
+    if (sigmas && std::isfinite(sumOfSquares)) {
+        record.errorEstimate = std::sqrt(sumOfSquares);
+        record.validFlags |= ValidFlag::ErrorEstimate;
+    }
+    double age = 0;
+    if (readAxis(tokens, layout.age, age)) {
+        record.correctionAge = age;
+        record.validFlags |= ValidFlag::CorrectionAge;
+    }
+    if (toKKJ && record.has(ValidFlag::LatLon)) {
+        geodeticToKKJ(record.latitude, record.longitude, kKkjZone, record.localX, record.localY);
+        record.validFlags |= ValidFlag::Grid;
+    }
+    record.valid = 1;
+    return FrameVerdict::Record;
+}
+
+}  // namespace gnsslog

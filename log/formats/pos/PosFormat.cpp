@@ -1,0 +1,95 @@
+// RTKLIB-style solution files (.pos): one record per solution line, the
+// header's column line saying how the lines read.
+#include "log/formats/Formats.h"
+#include "log/formats/pos/PosDecoder.h"
+#include "log/formats/pos/PosFramer.h"
+#include "log/formats/WeekRollover.h"
+
+namespace gnsslog {
+
+namespace {
+
+// Week and seconds, position, Q and ns with one-digit fields and a line feed.
+constexpr std::size_t kShortestLineBytes = 16;
+
+constexpr std::string_view kHeaderType = "%";
+constexpr std::string_view kSolutionType = "solution";
+constexpr std::string_view kOverlongType = "overlong line";
+
+// Solution lines in file order, their week seconds made continuous across
+// the week's end (calendar times, seconds of the day, never step back that
+// far).
+class PosAssembler final : public RecordAssembler {
+public:
+    void add(const GNSSRecord& frame, RecordSink& sink) override
+    {
+        if (frame.valid == 0) {
+            return;
+        }
+        GNSSRecord record = frame;
+        record.time = week_.apply(frame.time);
+        sink.take(record);
+    }
+
+    void finish(RecordSink&) override {}
+
+private:
+    WeekRollover week_;
+};
+
+class PosFormat final : public InputFormat {
+public:
+    std::string_view name() const noexcept override { return "pos"; }
+    std::string_view caption() const noexcept override { return "Solution file (.pos)"; }
+
+    std::size_t minimumRecordBytes() const noexcept override { return kShortestLineBytes; }
+
+    std::unique_ptr<PacketSniffer> makeFramer() const override
+    {
+        return std::make_unique<PosSniffer>();
+    }
+
+    // Header lines have done their work in the framer.
+    bool wantsFrame(const std::uint8_t* frame, std::int32_t length) const noexcept override
+    {
+        return frame != nullptr && length >= kPosPrefixBytes &&
+               frame[0] != static_cast<std::uint8_t>(PosLineKind::Header);
+    }
+
+    std::string_view frameType(const std::uint8_t* frame,
+                               std::int32_t length) const noexcept override
+    {
+        if (frame == nullptr || length < kPosPrefixBytes) {
+            return kOverlongType;
+        }
+        switch (static_cast<PosLineKind>(frame[0])) {
+        case PosLineKind::Header:
+            return kHeaderType;
+        case PosLineKind::Solution:
+            return kSolutionType;
+        default:
+            return kOverlongType;
+        }
+    }
+
+    FrameVerdict decodeFrame(GNSSRecord& record, const std::uint8_t* frame, std::int32_t length,
+                             const DecodeOptions& options) const noexcept override
+    {
+        return decodePosFrame(record, frame, length, options.toKKJ);
+    }
+
+    std::unique_ptr<RecordAssembler> makeAssembler() const override
+    {
+        return std::make_unique<PosAssembler>();
+    }
+};
+
+}  // namespace
+
+const InputFormat& posFormat() noexcept
+{
+    static const PosFormat format;
+    return format;
+}
+
+}  // namespace gnsslog

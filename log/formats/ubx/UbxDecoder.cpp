@@ -1,0 +1,156 @@
+#include "log/formats/ubx/UbxDecoder.h"
+
+#include <cmath>
+
+#include "geodesy/Kkj.h"
+#include "log/formats/LittleEndian.h"
+#include "log/formats/ubx/UbxFramer.h"
+
+namespace gnsslog {
+
+namespace {
+
+constexpr std::size_t kPayloadOffset = 6;  // after sync, class, id and length
+constexpr std::size_t kClassOffset = 2;
+constexpr std::size_t kIdOffset = 3;
+
+// NAV-PVT payload; 92 bytes, 84 on receivers older than the fields from 84.
+constexpr std::int32_t kPvtLength = 92;
+constexpr std::int32_t kPvtShortLength = 84;
+constexpr std::size_t kPvtTimeOffset = 0;         // U4 iTOW, ms of the GPS week
+constexpr std::size_t kPvtFlagsOffset = 21;       // X1: bit 0 gnssFixOK, bits 6-7 carrSoln
+constexpr std::size_t kPvtSatellitesOffset = 23;  // U1 numSV
+constexpr std::size_t kPvtLongitudeOffset = 24;   // I4, 1e-7 deg
+constexpr std::size_t kPvtLatitudeOffset = 28;    // I4, 1e-7 deg
+constexpr std::size_t kPvtHeightOffset = 32;      // I4 above the ellipsoid, mm
+constexpr std::size_t kPvtHAccOffset = 40;        // U4, mm
+constexpr std::size_t kPvtVAccOffset = 44;        // U4, mm
+constexpr std::size_t kPvtPDopOffset = 76;        // U2, 0.01
+
+constexpr std::uint8_t kGnssFixOk = 0x01;
+constexpr unsigned kCarrSolnShift = 6;
+constexpr unsigned kCarrSolnFloat = 1;
+constexpr unsigned kCarrSolnFixed = 2;
+
+// NAV-HPPOSLLH payload, 36 bytes.
+constexpr std::int32_t kHpposllhLength = 36;
+constexpr std::size_t kHpFlagsOffset = 3;       // X1: bit 0 invalidLlh
+constexpr std::size_t kHpTimeOffset = 4;        // U4 iTOW, ms
+constexpr std::size_t kHpLongitudeOffset = 8;   // I4, 1e-7 deg
+constexpr std::size_t kHpLatitudeOffset = 12;   // I4, 1e-7 deg
+constexpr std::size_t kHpHeightOffset = 16;     // I4 above the ellipsoid, mm
+constexpr std::size_t kHpLonHpOffset = 24;      // I1, 1e-9 deg
+constexpr std::size_t kHpLatHpOffset = 25;      // I1, 1e-9 deg
+constexpr std::size_t kHpHeightHpOffset = 26;   // I1, 0.1 mm
+constexpr std::size_t kHpHAccOffset = 28;       // U4, 0.1 mm
+constexpr std::size_t kHpVAccOffset = 32;       // U4, 0.1 mm
+
+constexpr std::uint8_t kInvalidLlh = 0x01;
+
+constexpr double kSecondsPerMillisecond = 0.001;
+constexpr double kDegreesPerUnit = 1e-7;        // standard angles
+constexpr double kDegreesPerHpUnit = 1e-9;      // high-precision parts
+constexpr double kMetresPerMillimetre = 0.001;
+constexpr double kMetresPerTenthMillimetre = 0.0001;
+constexpr double kDopPerUnit = 0.01;
+
+constexpr int kKkjZone = 2;  // central meridian 24 degrees E
+
+std::int8_t getS8(const std::uint8_t* buf, std::size_t off) noexcept
+{
+    return static_cast<std::int8_t>(buf[off]);
+}
+
+double errorEstimate(double horizontal, double vertical) noexcept
+{
+    return std::sqrt(horizontal * horizontal + vertical * vertical);
+}
+
+void addGrid(GNSSRecord& record, bool toKKJ) noexcept
+{
+    if (toKKJ) {
+        geodeticToKKJ(record.latitude, record.longitude, kKkjZone, record.localX, record.localY);
+        record.validFlags |= ValidFlag::Grid;
+    }
+}
+
+std::uint8_t fixTypeOfCarrierSolution(std::uint8_t flags) noexcept
+{
+    switch (flags >> kCarrSolnShift) {
+    case kCarrSolnFixed:
+        return FixType::RtkFixed;
+    case kCarrSolnFloat:
+        return FixType::RtkFloat;
+    default:
+        return FixType::StandAlone;
+    }
+}
+
+FrameVerdict decodeNavPvt(GNSSRecord& record, const std::uint8_t* p, bool toKKJ) noexcept
+{
+    const std::uint8_t flags = getU8(p, kPvtFlagsOffset);
+    if ((flags & kGnssFixOk) == 0) {
+        return FrameVerdict::Rejected;
+    }
+    record.time = getLeU32(p, kPvtTimeOffset) * kSecondsPerMillisecond;
+    record.latitude = getLeS32(p, kPvtLatitudeOffset) * kDegreesPerUnit;
+    record.longitude = getLeS32(p, kPvtLongitudeOffset) * kDegreesPerUnit;
+    record.height = getLeS32(p, kPvtHeightOffset) * kMetresPerMillimetre;
+    record.errorEstimate = errorEstimate(getLeU32(p, kPvtHAccOffset) * kMetresPerMillimetre,
+                                         getLeU32(p, kPvtVAccOffset) * kMetresPerMillimetre);
+    record.dop = getLeU16(p, kPvtPDopOffset) * kDopPerUnit;
+    record.satellites = getU8(p, kPvtSatellitesOffset);
+    record.fixType = fixTypeOfCarrierSolution(flags);
+    record.validFlags =
+        ValidFlag::LatLon | ValidFlag::Height | ValidFlag::Dop | ValidFlag::ErrorEstimate;
+    addGrid(record, toKKJ);
+    record.valid = 1;
+    return FrameVerdict::Record;
+}
+
+FrameVerdict decodeNavHpposllh(GNSSRecord& record, const std::uint8_t* p, bool toKKJ) noexcept
+{
+    if ((getU8(p, kHpFlagsOffset) & kInvalidLlh) != 0) {
+        return FrameVerdict::Rejected;
+    }
+    record.time = getLeU32(p, kHpTimeOffset) * kSecondsPerMillisecond;
+    record.latitude = getLeS32(p, kHpLatitudeOffset) * kDegreesPerUnit +
+                      getS8(p, kHpLatHpOffset) * kDegreesPerHpUnit;
+    record.longitude = getLeS32(p, kHpLongitudeOffset) * kDegreesPerUnit +
+                       getS8(p, kHpLonHpOffset) * kDegreesPerHpUnit;
+    record.height = getLeS32(p, kHpHeightOffset) * kMetresPerMillimetre +
+                    getS8(p, kHpHeightHpOffset) * kMetresPerTenthMillimetre;
+    record.errorEstimate = errorEstimate(getLeU32(p, kHpHAccOffset) * kMetresPerTenthMillimetre,
+                                         getLeU32(p, kHpVAccOffset) * kMetresPerTenthMillimetre);
+    record.fixType = FixType::NoPosition;
+    record.validFlags = ValidFlag::LatLon | ValidFlag::Height | ValidFlag::ErrorEstimate;
+    addGrid(record, toKKJ);
+    record.valid = 1;
+    return FrameVerdict::Record;
+}
+
+}  // namespace
+
+FrameVerdict decodeUbxFrame(GNSSRecord& record, const std::uint8_t* frame, std::int32_t length,
+                            bool toKKJ) noexcept
+{
+    if (frame == nullptr || length < UBXSniffer::kOverheadBytes) {
+        return FrameVerdict::Unread;
+    }
+    const std::int32_t payloadLength = getLeU16(frame, 4);
+    if (payloadLength + UBXSniffer::kOverheadBytes != length ||
+        frame[kClassOffset] != kUbxClassNav) {
+        return FrameVerdict::Unread;
+    }
+    const std::uint8_t* payload = frame + kPayloadOffset;
+    const std::uint8_t id = frame[kIdOffset];
+    if (id == kUbxIdNavPvt && (payloadLength == kPvtLength || payloadLength == kPvtShortLength)) {
+        return decodeNavPvt(record, payload, toKKJ);
+    }
+    if (id == kUbxIdNavHpposllh && payloadLength == kHpposllhLength) {
+        return decodeNavHpposllh(record, payload, toKKJ);
+    }
+    return FrameVerdict::Unread;
+}
+
+}  // namespace gnsslog
