@@ -7,7 +7,7 @@
 #include <CLI/CLI.hpp>
 
 #include "common/FormatNumber.h"
-#include "metrics/TimeSlices.h"
+#include "compare/TimeSlices.h"
 #include "tools/report/ReportOptions.h"
 #include "tools/report/StatsReport.h"
 
