@@ -10,8 +10,15 @@ namespace gnsslog {
 namespace FixType {
 inline constexpr std::uint8_t NoPosition = 0;
 inline constexpr std::uint8_t StandAlone = 1;
+// Codes of the binary formats for what NMEA tells by its own quality
+// digits: the digit where NMEA has one, so both logs of a receiver agree.
+inline constexpr std::uint8_t Dgnss = 2;
 inline constexpr std::uint8_t RtkFixed = 4;
 inline constexpr std::uint8_t RtkFloat = 5;
+inline constexpr std::uint8_t DeadReckoning = 6;
+inline constexpr std::uint8_t FixedPosition = 7;  // a surveyed position held, as NMEA's manual
+inline constexpr std::uint8_t Sbas = 9;
+inline constexpr std::uint8_t Ppp = 10;
 inline constexpr std::uint8_t RtkX = 255;
 }  // namespace FixType
 
@@ -26,6 +33,9 @@ inline constexpr std::uint32_t ErrorEstimate = 0x20;  // errorEstimate
 // time counts from midnight of the log's first date (NMEA RMC or ZDA), so
 // days follow the date rather than the day-wrap rule
 inline constexpr std::uint32_t DatedTime = 0x40;
+// the receiver blended inertial measurements into the position; fixType
+// is the class of its satellite part
+inline constexpr std::uint32_t Inertial = 0x80;
 }  // namespace ValidFlag
 
 // What a decoded frame contributes when one epoch is told in several
@@ -41,6 +51,10 @@ inline constexpr std::uint8_t Satellites = 3;
 // a position like Solution, told by a second sentence type (GNS beside
 // GGA): where both tell one epoch, the first makes the record
 inline constexpr std::uint8_t OtherSolution = 4;
+// dop of the solution at time
+inline constexpr std::uint8_t Dop = 5;
+// fixType (and valid) of the solution at time; nothing else
+inline constexpr std::uint8_t FixState = 6;
 }  // namespace FramePart
 
 // RTK-fix transition marker written by the pipeline.

@@ -7,11 +7,13 @@ namespace gnsslog {
 namespace {
 
 // One line per format.
-const std::array<const InputFormat*, 4> kFormats = {
+const std::array<const InputFormat*, 6> kFormats = {
     &navcomFormat(),
     &nmeaFormat(),
     &ubxFormat(),
     &posFormat(),
+    &sbfFormat(),
+    &novatelFormat(),
 };
 
 }  // namespace

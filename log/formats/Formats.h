@@ -16,6 +16,10 @@ const InputFormat& nmeaFormat() noexcept;
 const InputFormat& ubxFormat() noexcept;
 // RTKLIB-style solution files (.pos).
 const InputFormat& posFormat() noexcept;
+// Septentrio SBF PVTGeodetic / PVTCartesian solutions.
+const InputFormat& sbfFormat() noexcept;
+// NovAtel OEM logs, ASCII and binary: BESTPOS, BESTGNSSPOS, BESTXYZ, INSPVAX.
+const InputFormat& novatelFormat() noexcept;
 
 // Every format, in the order the user is offered them.
 std::span<const InputFormat* const> inputFormats() noexcept;
