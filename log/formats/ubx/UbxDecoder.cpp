@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "geodesy/Ecef.h"
 #include "geodesy/Kkj.h"
 #include "log/formats/LittleEndian.h"
 #include "log/formats/ubx/UbxFramer.h"
@@ -47,6 +48,37 @@ constexpr std::size_t kHpVAccOffset = 32;       // U4, 0.1 mm
 
 constexpr std::uint8_t kInvalidLlh = 0x01;
 
+// NAV-SOL payload, 52 bytes.
+constexpr std::int32_t kSolLength = 52;
+constexpr std::size_t kSolTimeOffset = 0;        // U4 iTOW, ms
+constexpr std::size_t kSolFixOffset = 10;        // U1 gpsFix
+constexpr std::size_t kSolFlagsOffset = 11;      // X1: bit 0 gpsFixOk, bit 1 diffSoln
+constexpr std::size_t kSolEcefXOffset = 12;      // I4, cm
+constexpr std::size_t kSolEcefYOffset = 16;      // I4, cm
+constexpr std::size_t kSolEcefZOffset = 20;      // I4, cm
+constexpr std::size_t kSolPAccOffset = 24;       // U4 3-D accuracy, cm
+constexpr std::size_t kSolPDopOffset = 44;       // U2, 0.01
+constexpr std::size_t kSolSatellitesOffset = 47; // U1 numSV
+
+// NAV-POSLLH payload, 28 bytes.
+constexpr std::int32_t kPosllhLength = 28;
+constexpr std::size_t kPosllhTimeOffset = 0;       // U4 iTOW, ms
+constexpr std::size_t kPosllhLongitudeOffset = 4;  // I4, 1e-7 deg
+constexpr std::size_t kPosllhLatitudeOffset = 8;   // I4, 1e-7 deg
+constexpr std::size_t kPosllhHeightOffset = 12;    // I4 above the ellipsoid, mm
+constexpr std::size_t kPosllhHAccOffset = 20;      // U4, mm
+constexpr std::size_t kPosllhVAccOffset = 24;      // U4, mm
+
+// NAV-STATUS payload, 16 bytes.
+constexpr std::int32_t kStatusLength = 16;
+constexpr std::size_t kStatusTimeOffset = 0;   // U4 iTOW, ms
+constexpr std::size_t kStatusFixOffset = 4;    // U1 gpsFix
+constexpr std::size_t kStatusFlagsOffset = 5;  // X1: bit 0 gpsFixOk, bit 1 diffSoln
+
+constexpr std::uint8_t kGpsFixOk = 0x01;
+constexpr std::uint8_t kDiffSoln = 0x02;
+constexpr double kMetresPerCentimetre = 0.01;
+
 constexpr double kSecondsPerMillisecond = 0.001;
 constexpr double kDegreesPerUnit = 1e-7;        // standard angles
 constexpr double kDegreesPerHpUnit = 1e-9;      // high-precision parts
@@ -84,6 +116,81 @@ std::uint8_t fixTypeOfCarrierSolution(std::uint8_t flags) noexcept
     default:
         return FixType::StandAlone;
     }
+}
+
+// gpsFix with its flags: 0 none, 1 dead reckoning, 2 2-D, 3 3-D, 4 GNSS
+// and dead reckoning, 5 time only (a surveyed position held).
+std::uint8_t fixTypeOfGpsFix(std::uint8_t gpsFix, std::uint8_t flags) noexcept
+{
+    if ((flags & kGpsFixOk) == 0) {
+        return FixType::NoPosition;
+    }
+    switch (gpsFix) {
+    case 1: return FixType::DeadReckoning;
+    case 2:
+    case 3:
+    case 4: return (flags & kDiffSoln) != 0 ? FixType::Dgnss : FixType::StandAlone;
+    case 5: return FixType::FixedPosition;
+    default: return FixType::NoPosition;
+    }
+}
+
+FrameVerdict decodeNavSol(GNSSRecord& record, const std::uint8_t* p, bool toKKJ) noexcept
+{
+    const std::uint8_t fixType =
+        fixTypeOfGpsFix(getU8(p, kSolFixOffset), getU8(p, kSolFlagsOffset));
+    Wgs84Position position;
+    if (fixType == FixType::NoPosition ||
+        !ecefToWgs84(getLeS32(p, kSolEcefXOffset) * kMetresPerCentimetre,
+                     getLeS32(p, kSolEcefYOffset) * kMetresPerCentimetre,
+                     getLeS32(p, kSolEcefZOffset) * kMetresPerCentimetre, position)) {
+        return FrameVerdict::Rejected;
+    }
+    record.time = getLeU32(p, kSolTimeOffset) * kSecondsPerMillisecond;
+    record.latitude = position.latitude;
+    record.longitude = position.longitude;
+    record.height = position.height;
+    record.errorEstimate = getLeU32(p, kSolPAccOffset) * kMetresPerCentimetre;
+    record.dop = getLeU16(p, kSolPDopOffset) * kDopPerUnit;
+    record.satellites = getU8(p, kSolSatellitesOffset);
+    record.fixType = fixType;
+    record.validFlags =
+        ValidFlag::LatLon | ValidFlag::Height | ValidFlag::Dop | ValidFlag::ErrorEstimate;
+    addGrid(record, toKKJ);
+    record.framePart = FramePart::OtherSolution;
+    record.valid = 1;
+    return FrameVerdict::Record;
+}
+
+FrameVerdict decodeNavPosllh(GNSSRecord& record, const std::uint8_t* p, bool toKKJ) noexcept
+{
+    record.time = getLeU32(p, kPosllhTimeOffset) * kSecondsPerMillisecond;
+    record.latitude = getLeS32(p, kPosllhLatitudeOffset) * kDegreesPerUnit;
+    record.longitude = getLeS32(p, kPosllhLongitudeOffset) * kDegreesPerUnit;
+    record.height = getLeS32(p, kPosllhHeightOffset) * kMetresPerMillimetre;
+    record.errorEstimate =
+        errorEstimate(getLeU32(p, kPosllhHAccOffset) * kMetresPerMillimetre,
+                      getLeU32(p, kPosllhVAccOffset) * kMetresPerMillimetre);
+    record.fixType = FixType::NoPosition;
+    record.validFlags = ValidFlag::LatLon | ValidFlag::Height | ValidFlag::ErrorEstimate;
+    addGrid(record, toKKJ);
+    record.framePart = FramePart::Position;
+    record.valid = 1;
+    return FrameVerdict::Record;
+}
+
+FrameVerdict decodeNavStatus(GNSSRecord& record, const std::uint8_t* p) noexcept
+{
+    const std::uint8_t fixType =
+        fixTypeOfGpsFix(getU8(p, kStatusFixOffset), getU8(p, kStatusFlagsOffset));
+    if (fixType == FixType::NoPosition) {
+        return FrameVerdict::Rejected;
+    }
+    record.time = getLeU32(p, kStatusTimeOffset) * kSecondsPerMillisecond;
+    record.fixType = fixType;
+    record.framePart = FramePart::FixState;
+    record.valid = 1;
+    return FrameVerdict::Record;
 }
 
 FrameVerdict decodeNavPvt(GNSSRecord& record, const std::uint8_t* p, bool toKKJ) noexcept
@@ -149,6 +256,15 @@ FrameVerdict decodeUbxFrame(GNSSRecord& record, const std::uint8_t* frame, std::
     }
     if (id == kUbxIdNavHpposllh && payloadLength == kHpposllhLength) {
         return decodeNavHpposllh(record, payload, toKKJ);
+    }
+    if (id == kUbxIdNavSol && payloadLength == kSolLength) {
+        return decodeNavSol(record, payload, toKKJ);
+    }
+    if (id == kUbxIdNavPosllh && payloadLength == kPosllhLength) {
+        return decodeNavPosllh(record, payload, toKKJ);
+    }
+    if (id == kUbxIdNavStatus && payloadLength == kStatusLength) {
+        return decodeNavStatus(record, payload);
     }
     return FrameVerdict::Unread;
 }

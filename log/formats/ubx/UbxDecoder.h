@@ -1,11 +1,20 @@
 // Decoder of the u-blox UBX navigation messages the analysis reads:
 // NAV-PVT (the solution with its status) and NAV-HPPOSLLH (the same
-// position to a tenth of a millimetre).
+// position to a tenth of a millimetre); and, for receivers older than
+// NAV-PVT, NAV-SOL (an ECEF solution with its status), NAV-POSLLH (a
+// position without status) and NAV-STATUS (the status alone).
 //
 // A NAV-PVT with gnssFixOK set is a whole record. A NAV-HPPOSLLH carries
 // no fix status: its record holds the position, the time and the
 // accuracy, with fixType NoPosition, and is a record only once joined
-// with the NAV-PVT of the same epoch (see UbxFormat).
+// with the NAV-PVT of the same epoch (see UbxFormat). A NAV-SOL with
+// gpsFixOk set is a solution (framePart OtherSolution), a NAV-POSLLH a
+// position (framePart Position, fixType NoPosition), a NAV-STATUS with
+// gpsFixOk a fix state (framePart FixState); the assembler makes records
+// of them only in epochs without a NAV-PVT.
+//
+// errorEstimate: NAV-PVT, NAV-HPPOSLLH and NAV-POSLLH sqrt(hAcc^2 +
+// vAcc^2); NAV-SOL its pAcc, the receiver's own 3-D accuracy.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +27,14 @@ namespace gnsslog {
 inline constexpr std::uint8_t kUbxClassNav = 0x01;
 inline constexpr std::uint8_t kUbxIdNavPvt = 0x07;
 inline constexpr std::uint8_t kUbxIdNavHpposllh = 0x14;
+inline constexpr std::uint8_t kUbxIdNavSol = 0x06;
+inline constexpr std::uint8_t kUbxIdNavPosllh = 0x02;
+inline constexpr std::uint8_t kUbxIdNavStatus = 0x03;
+
+namespace FramePart {
+// A position without a fix state, coarser than NAV-HPPOSLLH's (NAV-POSLLH).
+inline constexpr std::uint8_t Position = 7;
+}  // namespace FramePart
 
 // Fills record (expected zeroed) from one whole UBX frame (sync bytes to
 // checksum, length bytes; the checksum is not looked at). Record: a
@@ -31,7 +48,8 @@ FrameVerdict decodeUbxFrame(GNSSRecord& record, const std::uint8_t* frame, std::
 // joined with its epoch's NAV-PVT) rather than a solution of its own.
 inline bool isUbxPositionOnly(const GNSSRecord& record) noexcept
 {
-    return record.valid != 0 && record.fixType == FixType::NoPosition;
+    return record.valid != 0 && record.fixType == FixType::NoPosition &&
+           record.framePart == FramePart::Solution;
 }
 
 }  // namespace gnsslog

@@ -1,6 +1,7 @@
 // u-blox UBX logs: NAV-PVT solutions, made more precise by the NAV-HPPOSLLH
-// of the same epoch where the receiver sends one, among the receiver's
-// other messages and whatever NMEA or RTCM shares the stream.
+// of the same epoch where the receiver sends one, or the NAV-SOL,
+// NAV-POSLLH and NAV-STATUS of older receivers, among the receiver's other
+// messages and whatever NMEA or RTCM shares the stream.
 #include <array>
 
 #include "log/formats/Formats.h"
@@ -20,8 +21,11 @@ constexpr char kHexDigits[] = "0123456789ABCDEF";
 // Joins the parts of one epoch, in whichever order they come: the
 // NAV-PVT's status, DOP, satellites and accuracy, the NAV-HPPOSLLH's
 // finer position. An epoch ends when a part of another time comes, and
-// is a record only if its NAV-PVT was. iTOW counts the week: a new week
-// moves the clock on instead of back.
+// is a record if its NAV-PVT was. Without a NAV-PVT (older receivers) the
+// epoch's NAV-SOL makes the record, or its NAV-STATUS with a position;
+// the position is the finest the epoch has (NAV-HPPOSLLH, NAV-POSLLH,
+// NAV-SOL's ECEF in centimetres). iTOW counts the week: a new week moves
+// the clock on instead of back.
 class UbxAssembler final : public RecordAssembler {
 public:
     void add(const GNSSRecord& frame, RecordSink& sink) override
@@ -29,16 +33,20 @@ public:
         if (frame.valid == 0) {
             return;
         }
-        if ((hasSolution_ || hasPosition_) && frame.time != epochTime_) {
+        if (open_ && frame.time != epochTime_) {
             finish(sink);
         }
+        open_ = true;
         epochTime_ = frame.time;
         if (isUbxPositionOnly(frame)) {
-            position_ = frame;
-            hasPosition_ = true;
-        } else {
-            solution_ = frame;
-            hasSolution_ = true;
+            take(position_, hasPosition_, frame);
+            return;
+        }
+        switch (frame.framePart) {
+        case FramePart::OtherSolution: take(oldSolution_, hasOldSolution_, frame); break;
+        case FramePart::Position: take(coarsePosition_, hasCoarsePosition_, frame); break;
+        case FramePart::FixState: take(fixState_, hasFixState_, frame); break;
+        default: take(solution_, hasSolution_, frame); break;
         }
     }
 
@@ -46,26 +54,71 @@ public:
     {
         if (hasSolution_) {
             if (hasPosition_) {
-                solution_.latitude = position_.latitude;
-                solution_.longitude = position_.longitude;
-                solution_.height = position_.height;
-                solution_.localX = position_.localX;
-                solution_.localY = position_.localY;
+                copyPosition(solution_, position_);
             }
-            solution_.time = week_.apply(solution_.time);
-            sink.take(solution_);
+            emit(solution_, sink);
+        } else if (hasOldSolution_ || (hasFixState_ && (hasPosition_ || hasCoarsePosition_))) {
+            emit(olderReceiverRecord(), sink);
         }
+        open_ = false;
         hasSolution_ = false;
         hasPosition_ = false;
+        hasOldSolution_ = false;
+        hasCoarsePosition_ = false;
+        hasFixState_ = false;
     }
 
 private:
-    GNSSRecord solution_;
-    GNSSRecord position_;
+    static void take(GNSSRecord& slot, bool& has, const GNSSRecord& frame) noexcept
+    {
+        slot = frame;
+        has = true;
+    }
+
+    static void copyPosition(GNSSRecord& to, const GNSSRecord& from) noexcept
+    {
+        to.latitude = from.latitude;
+        to.longitude = from.longitude;
+        to.height = from.height;
+        to.localX = from.localX;
+        to.localY = from.localY;
+    }
+
+    // An epoch of NAV-SOL, NAV-POSLLH and NAV-STATUS.
+    GNSSRecord olderReceiverRecord() const noexcept
+    {
+        const GNSSRecord* finest =
+            hasPosition_ ? &position_ : (hasCoarsePosition_ ? &coarsePosition_ : nullptr);
+        GNSSRecord record = hasOldSolution_ ? oldSolution_ : *finest;
+        if (!hasOldSolution_) {
+            record.fixType = fixState_.fixType;
+        }
+        if (finest != nullptr) {
+            copyPosition(record, *finest);
+        }
+        record.framePart = FramePart::Solution;
+        return record;
+    }
+
+    void emit(GNSSRecord record, RecordSink& sink)
+    {
+        record.time = week_.apply(record.time);
+        sink.take(record);
+    }
+
+    GNSSRecord solution_;        // NAV-PVT
+    GNSSRecord position_;        // NAV-HPPOSLLH
+    GNSSRecord oldSolution_;     // NAV-SOL
+    GNSSRecord coarsePosition_;  // NAV-POSLLH
+    GNSSRecord fixState_;        // NAV-STATUS
     WeekRollover week_;
     double epochTime_ = 0;
+    bool open_ = false;
     bool hasSolution_ = false;
     bool hasPosition_ = false;
+    bool hasOldSolution_ = false;
+    bool hasCoarsePosition_ = false;
+    bool hasFixState_ = false;
 };
 
 class UbxFormat final : public InputFormat {
@@ -85,7 +138,9 @@ public:
     {
         return frame != nullptr && length >= UBXSniffer::kOverheadBytes &&
                frame[2] == kUbxClassNav &&
-               (frame[3] == kUbxIdNavPvt || frame[3] == kUbxIdNavHpposllh);
+               (frame[3] == kUbxIdNavPvt || frame[3] == kUbxIdNavHpposllh ||
+                frame[3] == kUbxIdNavSol || frame[3] == kUbxIdNavPosllh ||
+                frame[3] == kUbxIdNavStatus);
     }
 
     // "UBX-" and class and id in hexadecimal, as "UBX-01-07". The text is
