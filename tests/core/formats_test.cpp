@@ -14,7 +14,7 @@ namespace {
 
 TEST(FormatRegistry, FindsEveryFormatByItsName)
 {
-    ASSERT_EQ(inputFormats().size(), 4u);
+    ASSERT_EQ(inputFormats().size(), 6u);
     for (const InputFormat* format : inputFormats()) {
         EXPECT_EQ(findInputFormat(format->name()), format);
         EXPECT_GT(format->minimumRecordBytes(), 0u);
@@ -23,6 +23,8 @@ TEST(FormatRegistry, FindsEveryFormatByItsName)
     EXPECT_EQ(findInputFormat("nmea"), &nmeaFormat());
     EXPECT_EQ(findInputFormat("ubx"), &ubxFormat());
     EXPECT_EQ(findInputFormat("pos"), &posFormat());
+    EXPECT_EQ(findInputFormat("sbf"), &sbfFormat());
+    EXPECT_EQ(findInputFormat("novatel"), &novatelFormat());
     EXPECT_EQ(findInputFormat("NMEA"), nullptr);
     EXPECT_EQ(findInputFormat(""), nullptr);
 }
