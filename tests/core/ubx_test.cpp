@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "geodesy/Ecef.h"
 #include "geodesy/Kkj.h"
 #include "log/formats/Formats.h"
 #include "log/Pipeline.h"
@@ -480,6 +481,77 @@ TEST(UbxAssembler, AnEpochNeedsItsNavPvt)
     EXPECT_DOUBLE_EQ(records[1].time, 345603.5);
 }
 
+Bytes solFrame(std::uint32_t iTowMs, std::uint8_t gpsFix, std::uint8_t flags)
+{
+    Bytes p(52, '\0');
+    putLe(p, 0, iTowMs, 4);
+    putLe(p, 10, gpsFix, 1);
+    putLe(p, 11, flags, 1);
+    // 60.1698 N 24.9385 E, 45 m above the ellipsoid, in cm.
+    putLe(p, 12, static_cast<std::uint32_t>(288416109), 4);
+    putLe(p, 16, static_cast<std::uint32_t>(134113934), 4);
+    putLe(p, 20, static_cast<std::uint32_t>(550995091), 4);
+    putLe(p, 24, 250, 4);  // pAcc, cm
+    putLe(p, 44, 180, 2);  // pDOP
+    putLe(p, 47, 9, 1);
+    return ubxFrame(0x01, 0x06, p);
+}
+
+Bytes posllhFrame(std::uint32_t iTowMs)
+{
+    Bytes p(28, '\0');
+    putLe(p, 0, iTowMs, 4);
+    putLe(p, 4, 249384000, 4);
+    putLe(p, 8, 601698000, 4);
+    putLe(p, 12, 45000, 4);
+    putLe(p, 20, 3000, 4);  // hAcc, mm
+    putLe(p, 24, 4000, 4);  // vAcc, mm
+    return ubxFrame(0x01, 0x02, p);
+}
+
+Bytes statusFrame(std::uint32_t iTowMs, std::uint8_t gpsFix, std::uint8_t flags)
+{
+    Bytes p(16, '\0');
+    putLe(p, 0, iTowMs, 4);
+    putLe(p, 4, gpsFix, 1);
+    putLe(p, 5, flags, 1);
+    return ubxFrame(0x01, 0x03, p);
+}
+
+TEST(UbxAssembler, OlderReceiversMessagesMakeRecordsOnlyWithoutANavPvt)
+{
+    Pvt pvt;
+    const std::uint32_t t = pvt.iTowMs;
+    const auto alone = assemble({pvtFrame(pvt)});
+    const auto withOld =
+        assemble({solFrame(t, 3, 0x0D), pvtFrame(pvt), posllhFrame(t), statusFrame(t, 3, 1)});
+    ASSERT_EQ(alone.size(), 1u);
+    ASSERT_EQ(withOld.size(), 1u);
+    EXPECT_TRUE(sameRecord(withOld[0], alone[0]));
+
+    const auto records = assemble({
+        solFrame(t, 3, 0x0F), posllhFrame(t),            // SOL's status, POSLLH's position
+        solFrame(t + 1000, 5, 0x0D),                      // time only: a held position
+        statusFrame(t + 2000, 3, 1), posllhFrame(t + 2000),
+        posllhFrame(t + 3000),                            // no fix state: no record
+        statusFrame(t + 4000, 3, 0), posllhFrame(t + 4000),  // gpsFixOk clear
+        solFrame(t + 5000, 0, 0x0C),                      // no fix
+    });
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[0].fixType, FixType::Dgnss);  // diffSoln
+    EXPECT_DOUBLE_EQ(records[0].latitude, 60.1698);
+    EXPECT_DOUBLE_EQ(records[0].errorEstimate, 2.5);  // pAcc
+    EXPECT_DOUBLE_EQ(records[0].dop, 1.8);
+    EXPECT_EQ(records[0].satellites, 9);
+    EXPECT_EQ(records[1].fixType, FixType::FixedPosition);
+    EXPECT_NEAR(records[1].latitude, 60.1698, 1e-6);  // from ECEF in cm
+    EXPECT_NEAR(records[1].height, 45.0, 0.02);
+    EXPECT_EQ(records[2].fixType, FixType::StandAlone);
+    EXPECT_DOUBLE_EQ(records[2].longitude, 24.9384);
+    EXPECT_DOUBLE_EQ(records[2].errorEstimate, 5.0);  // sqrt(3^2 + 4^2)
+    EXPECT_DOUBLE_EQ(records[2].time, (t + 2000) * 0.001);
+}
+
 TEST(UbxFormat, NamesFramesByClassAndId)
 {
     const InputFormat& format = ubxFormat();
@@ -599,29 +671,118 @@ std::vector<std::uint8_t> readBytes(const fs::path& path)
                                      std::istreambuf_iterator<char>());
 }
 
-// NAV-PVT messages of 92 bytes with a good checksum and gnssFixOK set, at
-// every offset (frames cannot overlap a good one by chance in practice).
-std::size_t navPvtWithFix(const std::vector<std::uint8_t>& bytes)
+// The epochs of a log as the format describes them, from a scan of its
+// frames here (checksums summed here; a good frame is skipped whole): the
+// NAV messages that carry something (NAV-PVT with gnssFixOK, NAV-HPPOSLLH
+// without invalidLlh, NAV-SOL and NAV-STATUS with gpsFixOk and a fix,
+// NAV-POSLLH) grouped while their iTOW stays the same. An epoch is a
+// record through its NAV-PVT, else through its NAV-SOL, else through its
+// NAV-STATUS with a position.
+struct ScannedEpoch {
+    std::uint32_t iTowMs = 0;
+    bool pvt = false;
+    std::uint8_t carrier = 0;  // NAV-PVT carrSoln
+    bool sol = false;
+    bool status = false;
+    std::uint8_t gpsFix = 0;   // of NAV-SOL, else NAV-STATUS
+    bool hp = false;
+    bool posllh = false;
+    double lat = 0;            // NAV-POSLLH, 1e-7 deg
+    double lon = 0;
+    double ecef[3] = {0, 0, 0};  // NAV-SOL, m
+
+    bool isRecord() const { return pvt || sol || (status && (hp || posllh)); }
+};
+
+std::uint32_t le32(const std::uint8_t* p)
 {
-    constexpr std::size_t kFrame = 100;
-    std::size_t count = 0;
-    for (std::size_t i = 0; i + kFrame <= bytes.size(); ++i) {
-        const std::uint8_t* f = bytes.data() + i;
-        if (f[0] != 0xB5 || f[1] != 0x62 || f[2] != 0x01 || f[3] != 0x07 || f[4] != 92 ||
-            f[5] != 0) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+std::vector<ScannedEpoch> scanEpochs(const std::vector<std::uint8_t>& bytes)
+{
+    std::vector<ScannedEpoch> epochs;
+    bool open = false;
+    std::size_t i = 0;
+    const std::size_t n = bytes.size();
+    while (i + 6 <= n) {
+        if (bytes[i] != 0xB5 || bytes[i + 1] != 0x62) {
+            ++i;
             continue;
+        }
+        const std::size_t payload = bytes[i + 4] | (bytes[i + 5] << 8);
+        const std::size_t length = 8 + payload;
+        if (i + length > n) {
+            break;
         }
         unsigned a = 0;
         unsigned b = 0;
-        for (std::size_t k = 2; k < kFrame - 2; ++k) {
-            a = (a + f[k]) & 0xFF;
+        for (std::size_t k = i + 2; k < i + length - 2; ++k) {
+            a = (a + bytes[k]) & 0xFF;
             b = (b + a) & 0xFF;
         }
-        if (f[kFrame - 2] == a && f[kFrame - 1] == b && (f[6 + 21] & 0x01) != 0) {
-            ++count;
+        if (bytes[i + length - 2] != a || bytes[i + length - 1] != b) {
+            ++i;
+            continue;
+        }
+        const std::uint8_t* f = bytes.data() + i;
+        const std::uint8_t* p = f + 6;
+        i += length;
+        if (f[2] != 0x01 || length > 127) {
+            continue;
+        }
+        const std::uint8_t id = f[3];
+        std::uint32_t tow = 0;
+        bool carries = false;
+        if (id == 0x07 && (payload == 92 || payload == 84)) {
+            tow = le32(p);
+            carries = (p[21] & 1) != 0;
+        } else if (id == 0x14 && payload == 36) {
+            tow = le32(p + 4);
+            carries = (p[3] & 1) == 0;
+        } else if (id == 0x06 && payload == 52) {
+            tow = le32(p);
+            carries = (p[11] & 1) != 0 && p[10] >= 1 && p[10] <= 5 &&
+                      (le32(p + 12) | le32(p + 16) | le32(p + 20)) != 0;
+        } else if (id == 0x03 && payload == 16) {
+            tow = le32(p);
+            carries = (p[5] & 1) != 0 && p[4] >= 1 && p[4] <= 5;
+        } else if (id == 0x02 && payload == 28) {
+            tow = le32(p);
+            carries = true;
+        }
+        if (!carries) {
+            continue;
+        }
+        if (!open || epochs.back().iTowMs != tow) {
+            epochs.emplace_back();
+            epochs.back().iTowMs = tow;
+            open = true;
+        }
+        ScannedEpoch& e = epochs.back();
+        switch (id) {
+        case 0x07: e.pvt = true; e.carrier = static_cast<std::uint8_t>(p[21] >> 6); break;
+        case 0x14: e.hp = true; break;
+        case 0x06:
+            e.sol = true;
+            e.gpsFix = p[10];
+            for (int k = 0; k < 3; ++k) {
+                e.ecef[k] = static_cast<std::int32_t>(le32(p + 12 + 4 * k)) * 0.01;
+            }
+            break;
+        case 0x03:
+            e.status = true;
+            e.gpsFix = e.sol ? e.gpsFix : p[4];
+            break;
+        case 0x02:
+            e.posllh = true;
+            e.lon = static_cast<std::int32_t>(le32(p + 4)) * 1e-7;
+            e.lat = static_cast<std::int32_t>(le32(p + 8)) * 1e-7;
+            break;
         }
     }
-    return count;
+    std::erase_if(epochs, [](const ScannedEpoch& e) { return !e.isRecord(); });
+    return epochs;
 }
 
 // Candidates in file order as the format describes them: a good frame is
@@ -690,23 +851,30 @@ TEST(UbxRealLogs, ChecksumFailuresAreThoseOfAScanOfTheWholeFile)
     EXPECT_GT(total, 0u);
 }
 
-TEST(UbxRealLogs, OneRecordPerNavPvtWithAFix)
+bool isUbxLog(const std::string& name)
+{
+    return name.ends_with(".ubx") || name.starts_with("gpsd-ublox") ||
+           name.starts_with("gpsd-u-blox") || name.starts_with("pyubx2") ||
+           name.starts_with("pygpsclient-ubx") || name == "gpsd-navisys-gr701w.log";
+}
+
+// Every u-blox log, NAV-PVT receivers and older ones alike, against the
+// scan: one record per epoch, the fix class its messages give, and an
+// older receiver's position where its NAV-POSLLH or NAV-SOL tells it.
+TEST(UbxRealLogs, OneRecordPerEpochOfTheScan)
 {
     std::vector<fs::path> logs;
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(realLogFolder(), error)) {
-        const std::string name = entry.path().filename().string();
-        if (name.starts_with("jdesbonnet-rover-") && name.ends_with(".ubx")) {
+        if (isUbxLog(entry.path().filename().string())) {
             logs.push_back(entry.path());
         }
-    }
-    if (fs::exists(realLogFolder() / "rtklibexplorer-gnssimu-gnss_1730.ubx")) {
-        logs.push_back(realLogFolder() / "rtklibexplorer-gnssimu-gnss_1730.ubx");
     }
     if (logs.empty()) {
         GTEST_SKIP() << "no UBX logs in " << realLogFolder();
     }
     std::size_t total = 0;
+    std::size_t older = 0;
     for (const fs::path& path : logs) {
         SCOPED_TRACE(path.filename().string());
         const std::vector<std::uint8_t> bytes = readBytes(path);
@@ -714,19 +882,46 @@ TEST(UbxRealLogs, OneRecordPerNavPvtWithAFix)
         runPipelineOnBytes(result, bytes.data(), bytes.size(), nullptr, DecodeOptions{},
                            ubxFormat(), PipelineOptions{});
         EXPECT_TRUE(result.openError.empty()) << result.openError;
-        // Logs of receivers that send NAV-SOL instead have none.
-        EXPECT_EQ(result.records.size(), navPvtWithFix(bytes));
-        total += result.records.size();
-        for (const GNSSRecord& r : result.records) {
+        const std::vector<ScannedEpoch> epochs = scanEpochs(bytes);
+        ASSERT_EQ(result.records.size(), epochs.size());
+        total += epochs.size();
+        for (std::size_t i = 0; i < epochs.size(); ++i) {
+            const GNSSRecord& r = result.records[i];
+            const ScannedEpoch& e = epochs[i];
             ASSERT_TRUE(allFinite(r));
             ASSERT_TRUE(r.has(ValidFlag::LatLon | ValidFlag::Height | ValidFlag::Grid));
-            ASSERT_TRUE(r.fixType == FixType::StandAlone || r.fixType == FixType::RtkFloat ||
-                        r.fixType == FixType::RtkFixed);
+            EXPECT_DOUBLE_EQ(std::fmod(r.time, 604800.0), e.iTowMs * 0.001) << i;
+            if (e.pvt) {
+                EXPECT_EQ(r.fixType, e.carrier == 2   ? FixType::RtkFixed
+                                     : e.carrier == 1 ? FixType::RtkFloat
+                                                      : FixType::StandAlone);
+                continue;
+            }
+            ++older;
+            // gpsFix 5 (time only) holds a surveyed position; 2-D and 3-D
+            // fixes are single or differential, never RTK.
+            if (e.gpsFix == 5) {
+                EXPECT_EQ(r.fixType, FixType::FixedPosition) << i;
+            } else {
+                EXPECT_TRUE(r.fixType == FixType::StandAlone || r.fixType == FixType::Dgnss ||
+                            r.fixType == FixType::DeadReckoning)
+                    << i;
+            }
+            if (e.posllh && !e.hp) {
+                EXPECT_NEAR(r.latitude, e.lat, 1e-12) << i;
+                EXPECT_NEAR(r.longitude, e.lon, 1e-12) << i;
+            } else if (e.sol && !e.hp) {
+                Wgs84Position expected;
+                ASSERT_TRUE(ecefToWgs84(e.ecef[0], e.ecef[1], e.ecef[2], expected));
+                EXPECT_NEAR(r.latitude, expected.latitude, 1e-9) << i;
+                EXPECT_NEAR(r.height, expected.height, 1e-4) << i;
+            }
         }
     }
     EXPECT_GT(total, 0u);
+    // The gpsd and pyubx2 logs of u-blox 4 to 8 receivers.
+    EXPECT_GT(older, 0u);
 }
-
 
 // GGA positions by UTC time of day in hundredths of a second, each with the
 // resolution its digits give (degrees, metres).
