@@ -19,6 +19,8 @@ constexpr FormatExtensions kExtensions[] = {
     {"nmea", "*.nmea *.nme *.gps *.txt *.log"},
     {"ubx", "*.ubx *.bin"},
     {"pos", "*.pos"},
+    {"sbf", "*.sbf"},
+    {"novatel", "*.gps *.asc *.bin *.dat"},
 };
 
 QString filterOf(const InputFormat& format)
