@@ -7,7 +7,8 @@
 //     frame, and a Fletcher checksum that holds when recomputed here,
 //     zero-terminated;
 //   - decoding any published frame, and the input itself as the payload of
-//     a NAV-PVT (92 and 84 bytes) and a NAV-HPPOSLLH, gives finite doubles;
+//     a NAV-PVT (92 and 84 bytes), NAV-HPPOSLLH, NAV-SOL, NAV-POSLLH and
+//     NAV-STATUS, gives finite doubles;
 //     an invalid record is the empty record, a valid one reads 0 in every
 //     field whose group bit is clear and has a fix type the format
 //     defines; the grid flag changes nothing but the grid.
@@ -70,7 +71,8 @@ void checkDecoded(const std::uint8_t* frame, std::int32_t length)
         FUZZ_CHECK(clearGroupsReadZero(*r));
         const std::uint8_t t = r->fixType;
         FUZZ_CHECK(t == FixType::NoPosition || t == FixType::StandAlone ||
-                   t == FixType::RtkFixed || t == FixType::RtkFloat);
+                   t == FixType::RtkFixed || t == FixType::RtkFloat || t == FixType::Dgnss ||
+                   t == FixType::DeadReckoning || t == FixType::FixedPosition);
         FUZZ_CHECK(r->satellites >= 0 && r->satellites <= 255);
         FUZZ_CHECK(r->errorEstimate >= 0);
     }
@@ -130,5 +132,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkAsPayload(kUbxIdNavPvt, 92, data, size);
     checkAsPayload(kUbxIdNavPvt, 84, data, size);
     checkAsPayload(kUbxIdNavHpposllh, 36, data, size);
+    checkAsPayload(kUbxIdNavSol, 52, data, size);
+    checkAsPayload(kUbxIdNavPosllh, 28, data, size);
+    checkAsPayload(kUbxIdNavStatus, 16, data, size);
     return 0;
 }

@@ -52,6 +52,8 @@ constexpr std::uint8_t kDoNotUseU1 = 255;
 
 constexpr double kMillisecondsPerWeek = 604800000.0;
 constexpr double kDegreesPerRadian = 180.0 / std::numbers::pi;
+constexpr double kMaxLatitude = 90.0;    // degrees
+constexpr double kMaxLongitude = 360.0;  // degrees
 constexpr double kMetresPerCentimetre = 0.01;
 constexpr double kDopPerUnit = 0.01;
 // HAccuracy is 2DRMS and VAccuracy 2 sigma: half of each is the RMS.
@@ -122,8 +124,8 @@ FrameVerdict decodePvt(GNSSRecord& record, const std::uint8_t* block, std::int32
         return FrameVerdict::Unread;
     }
     const std::uint8_t fixType = sbfFixTypeOfMode(getU8(block, kModeOffset));
-    if (fixType == FixType::NoPosition || !solutionUsable(block) ||
-        !readTime(block, record.time)) {
+    double time = 0;
+    if (fixType == FixType::NoPosition || !solutionUsable(block) || !readTime(block, time)) {
         return FrameVerdict::Rejected;
     }
     const double a = getLeF8(block, kPvtAxis1Offset);
@@ -135,6 +137,11 @@ FrameVerdict decodePvt(GNSSRecord& record, const std::uint8_t* block, std::int32
     if (geodetic) {
         record.latitude = a * kDegreesPerRadian;
         record.longitude = b * kDegreesPerRadian;
+        if (std::fabs(record.latitude) > kMaxLatitude ||
+            std::fabs(record.longitude) > kMaxLongitude) {
+            record = GNSSRecord{};
+            return FrameVerdict::Rejected;
+        }
         record.height = c;
     } else {
         Wgs84Position position;
@@ -145,6 +152,7 @@ FrameVerdict decodePvt(GNSSRecord& record, const std::uint8_t* block, std::int32
         record.longitude = position.longitude;
         record.height = position.height;
     }
+    record.time = time;
     const std::uint8_t satellites = getU8(block, kPvtNrSvOffset);
     record.satellites = satellites == kDoNotUseU1 ? 0 : satellites;
     record.fixType = fixType;
@@ -162,7 +170,8 @@ FrameVerdict decodeCovariance(GNSSRecord& record, const std::uint8_t* block,
     if (length < kCovMinLength) {
         return FrameVerdict::Unread;
     }
-    if (getU8(block, kErrorOffset) != 0 || !readTime(block, record.time)) {
+    double time = 0;
+    if (getU8(block, kErrorOffset) != 0 || !readTime(block, time)) {
         return FrameVerdict::Rejected;
     }
     const double a = getLeF4(block, kCov1Offset);
@@ -171,6 +180,7 @@ FrameVerdict decodeCovariance(GNSSRecord& record, const std::uint8_t* block,
     if (!usable(a) || !usable(b) || !usable(c) || a < 0 || b < 0 || c < 0) {
         return FrameVerdict::Rejected;
     }
+    record.time = time;
     record.errorEstimate = std::sqrt(a + b + c);
     record.validFlags = ValidFlag::ErrorEstimate;
     record.framePart = FramePart::ErrorEstimate;
@@ -183,7 +193,8 @@ FrameVerdict decodeDop(GNSSRecord& record, const std::uint8_t* block, std::int32
     if (length < kDopMinLength) {
         return FrameVerdict::Unread;
     }
-    if (!readTime(block, record.time)) {
+    double time = 0;
+    if (!readTime(block, time)) {
         return FrameVerdict::Rejected;
     }
     const std::uint16_t pdop = getLeU16(block, kDopPdopOffset);
@@ -191,6 +202,7 @@ FrameVerdict decodeDop(GNSSRecord& record, const std::uint8_t* block, std::int32
     if (pdop == 0 || pdop == kDoNotUseU2) {
         return FrameVerdict::Rejected;
     }
+    record.time = time;
     record.dop = pdop * kDopPerUnit;
     record.validFlags = ValidFlag::Dop;
     record.framePart = FramePart::Dop;
