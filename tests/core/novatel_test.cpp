@@ -21,7 +21,7 @@
 #include <string_view>
 #include <vector>
 
-#include "log/Formats.h"
+#include "log/formats/Formats.h"
 #include "log/Pipeline.h"
 #include "log/formats/novatel/NovatelDecoder.h"
 #include "log/formats/novatel/NovatelFramer.h"

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "log/Formats.h"
+#include "log/formats/Formats.h"
 #include "log/Pipeline.h"
 #include "log/formats/sbf/SbfDecoder.h"
 #include "log/formats/sbf/SbfFramer.h"
