@@ -82,6 +82,8 @@ LogRow comparisonRow(const std::string& file, const GNSSLog& analysis,
     row.statistics = computeStatistics(analysis.records, row.truthX, row.truthY, row.truthZ,
                                        settings.withinThresholds, settings.wrongFixThreshold);
     row.figures = logFigures(row.statistics, static_cast<std::int64_t>(analysis.records.size()));
+    addSessionFigures(row.figures, analysis.records, {row.truthX, row.truthY, row.truthZ},
+                      settings.wrongFixThreshold);
     row.verdicts = verdictsOf(settings, row.figures);
     if (settings.sliceSeconds > 0) {
         // Each slice is measured as a log of its own records against the

@@ -1,8 +1,10 @@
 #include "compare/LogFigures.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 
+#include "metrics/SessionSummary.h"
 #include "metrics/Share.h"
 
 namespace gnsslog {
@@ -58,7 +60,30 @@ LogFigures computeLogFigures(std::span<const GNSSRecord> records, double tx, dou
                              double wrongFixThreshold)
 {
     const Statistics statistics = computeStatistics(records, tx, ty, tz, {}, wrongFixThreshold);
-    return logFigures(statistics, static_cast<std::int64_t>(records.size()));
+    LogFigures f = logFigures(statistics, static_cast<std::int64_t>(records.size()));
+    addSessionFigures(f, records, {tx, ty, tz}, wrongFixThreshold);
+    return f;
+}
+
+void addSessionFigures(LogFigures& f, std::span<const GNSSRecord> records, const TruthPoint& truth,
+                       double wrongFixThreshold)
+{
+    SessionOptions options;
+    options.wrongFixThreshold = wrongFixThreshold;
+    const SessionAnalysis analysis = analyseSessions(records, truth, options);
+    f.sessions = static_cast<std::int64_t>(analysis.sessions.size());
+    f.sessionTimesToFix.clear();
+    for (const Session& s : analysis.sessions) {
+        if (s.timeToFirstFixed) {
+            f.sessionTimesToFix.push_back(*s.timeToFirstFixed);
+        }
+    }
+    std::sort(f.sessionTimesToFix.begin(), f.sessionTimesToFix.end());
+    f.timeToFix95 = analysis.summary.firstFixed.p95;
+    f.wrongFirstFixShare.reset();
+    if (analysis.summary.judgedFirstFixes > 0) {
+        f.wrongFirstFixShare = analysis.summary.wrongFirstFixShare;
+    }
 }
 
 }  // namespace gnsslog

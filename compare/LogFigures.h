@@ -8,8 +8,10 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "log/GnssRecord.h"
+#include "metrics/EpochErrors.h"
 #include "metrics/Statistics.h"
 
 namespace gnsslog {
@@ -26,7 +28,20 @@ struct LogFigures {
     std::optional<double> vertical95;      // metres, RTK fixed
     std::optional<double> availability;    // share 0..1 of the covered time spent fixed
     std::int64_t wrongFixes = 0;           // wrong RTK-fixed epochs
+    // Sessions (metrics/Sessions.h, default cutting): their count, the
+    // fixed ones' times to fix in ascending order, seconds, the 95th
+    // percentile time to fix (empty when it falls on a never-fixed
+    // session) and the share of wrong first fixes (empty without a judged
+    // first fix).
+    std::int64_t sessions = 0;
+    std::vector<double> sessionTimesToFix;
+    std::optional<double> timeToFix95;
+    std::optional<double> wrongFirstFixShare;
 };
+
+// Sets the session figures of f from the records against truth.
+void addSessionFigures(LogFigures& f, std::span<const GNSSRecord> records, const TruthPoint& truth,
+                       double wrongFixThreshold);
 
 // The figures of statistics computed over `records` records with every part.
 LogFigures logFigures(const Statistics& statistics, std::int64_t records);

@@ -1,7 +1,11 @@
 #include "compare/Requirements.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+
+#include "compare/TimeSlices.h"
+#include "metrics/Share.h"
 
 namespace gnsslog {
 
@@ -28,7 +32,12 @@ constexpr FigureInfo kFigures[] = {
     {Figure::Vertical95, "v95", Kind::Metres},
     {Figure::Availability, "avail", Kind::Share},
     {Figure::WrongFixes, "wrong", Kind::Count},
+    {Figure::TimeToFix95, "ttfix95", Kind::Seconds},
+    {Figure::FixedWithin, "fixed-within-DURATION", Kind::Share},
+    {Figure::WrongFirstFix, "wrong-first-fix", Kind::Share},
 };
+
+constexpr std::string_view kFixedWithinPrefix = "fixed-within-";
 
 struct Unit {
     Kind kind;
@@ -146,6 +155,14 @@ std::string parseOne(std::string_view part, Requirement& out)
             info = &candidate;
         }
     }
+    double withinSeconds = 0;
+    if (name.starts_with(kFixedWithinPrefix)) {
+        if (!parseDuration(name.substr(kFixedWithinPrefix.size()), withinSeconds)) {
+            return "requirement " + quoted(part) + ": " + quoted(name) +
+                   " needs a duration such as fixed-within-60s";
+        }
+        info = figureInfo(Figure::FixedWithin);
+    }
     if (info == nullptr) {
         return "requirement " + quoted(part) + ": unknown figure " + quoted(name) + " (known: " +
                knownFigures() + ")";
@@ -191,6 +208,7 @@ std::string parseOne(std::string_view part, Requirement& out)
         return "requirement " + quoted(part) + ": " + range;
     }
     out.figure = info->figure;
+    out.withinSeconds = withinSeconds;
     out.comparison = oper->comparison;
     out.limit = unitGiven != nullptr ? value * unitGiven->multiplier / unitGiven->divisor : value;
     out.text = std::string(part);
@@ -247,8 +265,24 @@ std::optional<double> figureValue(const LogFigures& f, Figure figure) noexcept
     case Figure::Vertical95: return f.vertical95;
     case Figure::Availability: return f.availability;
     case Figure::WrongFixes: return static_cast<double>(f.wrongFixes);
+    case Figure::TimeToFix95: return f.timeToFix95;
+    case Figure::FixedWithin: return std::nullopt;  // needs its duration
+    case Figure::WrongFirstFix: return f.wrongFirstFixShare;
     }
     return std::nullopt;
+}
+
+std::optional<double> figureValue(const LogFigures& f, const Requirement& requirement) noexcept
+{
+    if (requirement.figure != Figure::FixedWithin) {
+        return figureValue(f, requirement.figure);
+    }
+    if (f.sessions <= 0) {
+        return std::nullopt;
+    }
+    const auto& times = f.sessionTimesToFix;
+    const auto within = std::upper_bound(times.begin(), times.end(), requirement.withinSeconds) - times.begin();
+    return shareOf(within, f.sessions);
 }
 
 const char* figureName(Figure figure) noexcept
@@ -260,7 +294,7 @@ const char* figureName(Figure figure) noexcept
 Verdict checkRequirement(const Requirement& requirement, const LogFigures& figures) noexcept
 {
     Verdict verdict;
-    verdict.value = figureValue(figures, requirement.figure);
+    verdict.value = figureValue(figures, requirement);
     if (!verdict.value || std::isnan(*verdict.value)) {
         return verdict;
     }

@@ -1,5 +1,6 @@
 // Pass/fail requirements over the figures of a log comparison, e.g.
-// "fix>=95%,h95<=0.02,v95<=3cm,ttff<=60s,wrong<=0" (docs/requirements.md).
+// "fix>=95%,h95<=0.02,v95<=3cm,ttff<=60s,wrong<=0" (docs/requirements.md),
+// and over sessions "ttfix95<=60s,fixed-within-60s>=95%,wrong-first-fix<=1%".
 //
 // A requirement is FIGURE OPERATOR LIMIT: the figures are those of
 // LogFigures, the operators <, <=, >, >=, = (or ==), and the limit a
@@ -31,7 +32,10 @@ enum class Figure : std::uint8_t {
     Horizontal95,
     Vertical95,
     Availability,
-    WrongFixes
+    WrongFixes,
+    TimeToFix95,    // sessions' 95th percentile time to fix
+    FixedWithin,    // share of sessions fixed within Requirement::withinSeconds
+    WrongFirstFix   // share of sessions whose first fix was wrong
 };
 
 enum class Comparison : std::uint8_t { Less, LessOrEqual, Greater, GreaterOrEqual, Equal };
@@ -40,6 +44,7 @@ struct Requirement {
     Figure figure = Figure::Records;
     Comparison comparison = Comparison::Equal;
     double limit = 0;  // in the figure's base unit: share 0..1, metres, seconds, count
+    double withinSeconds = 0;  // FixedWithin: the DURATION of "fixed-within-DURATION"
     std::string text;  // as written, spaces trimmed
 };
 
@@ -53,7 +58,9 @@ struct RequirementList {
 RequirementList parseRequirements(std::string_view text);
 
 // The figure's value in its base unit; empty when it does not exist.
+// FixedWithin needs the requirement's duration: use the second form.
 std::optional<double> figureValue(const LogFigures& figures, Figure figure) noexcept;
+std::optional<double> figureValue(const LogFigures& figures, const Requirement& requirement) noexcept;
 
 // The figure's name in a requirement ("fix", "h95", ...).
 const char* figureName(Figure figure) noexcept;

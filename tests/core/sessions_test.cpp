@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "compare/LogFigures.h"
+#include "compare/Requirements.h"
 #include "metrics/BinomialInterval.h"
 #include "metrics/SessionSummary.h"
 #include "metrics/Sessions.h"
@@ -268,6 +270,49 @@ TEST(BinomialIntervals, WilsonScoreReferenceValues)
     const BinomialInterval nothing = wilsonInterval95(0, 0);
     EXPECT_EQ(nothing.lower, 0.0);
     EXPECT_EQ(nothing.upper, 1.0);
+}
+
+TEST(SessionRequirements, TermsJudgeTheSessionsOfALog)
+{
+    // Sessions from 0 (fixed at once), 3 (fixed at 7, 0.5 m off: wrong),
+    // 9 (never fixed) and, after the long step from 11 to 72, from 12, one
+    // interval after the last record (fixed at 72: 60 s).
+    std::vector<GNSSRecord> records =
+        timeline({{0, kFixed}, {1, kFixed}, {2, kFixed}, {3, kNo}, {4, kNo}, {5, kSingle}, {6, kFloat}});
+    GNSSRecord wrongFix = epoch(kFixed, 0.5, 0, 0);
+    wrongFix.time = 7;
+    records.push_back(wrongFix);
+    for (const auto& [time, type] : {std::pair{8.0, kFixed}, {9.0, kNo}, {10.0, kNo}, {11.0, kSingle},
+                                     {72.0, kFixed}}) {
+        records.push_back(epoch(type, 0, 0, 0));
+        records.back().time = time;
+    }
+    const LogFigures f = computeLogFigures(records, kTruthX, kTruthY, kTruthZ, 0.1);
+    ASSERT_EQ(f.sessions, 4);
+    EXPECT_EQ(f.sessionTimesToFix, (std::vector<double>{0, 4, 60}));
+    EXPECT_FALSE(f.timeToFix95);  // rank 4 of 4 is the never-fixed third session
+    EXPECT_EQ(f.wrongFirstFixShare, 1.0 / 3.0);
+
+    const RequirementList list =
+        parseRequirements("ttfix95<=60s, fixed-within-1min>=75%, fixed-within-59.5s>=75%, "
+                          "wrong-first-fix<=1%, wrong-first-fix<=0.34");
+    ASSERT_TRUE(list.error.empty()) << list.error;
+    ASSERT_EQ(list.requirements.size(), 5U);
+    EXPECT_EQ(list.requirements[1].figure, Figure::FixedWithin);
+    EXPECT_EQ(list.requirements[1].withinSeconds, 60.0);
+    const std::vector<Verdict> v = checkRequirements(list.requirements, f);
+    EXPECT_FALSE(v[0].pass);  // no 95th percentile: fails
+    EXPECT_FALSE(v[0].value);
+    EXPECT_TRUE(v[1].pass);   // 3 of 4 within 60 s, the last at the limit
+    EXPECT_EQ(v[1].value, 0.75);
+    EXPECT_FALSE(v[2].pass);  // 2 of 4 within 59.5 s
+    EXPECT_EQ(v[2].value, 0.5);
+    EXPECT_FALSE(v[3].pass);
+    EXPECT_TRUE(v[4].pass);
+
+    for (const char* bad : {"fixed-within-60>=95%", "fixed-within->=95%", "fixed-within-60s>=95"}) {
+        EXPECT_FALSE(parseRequirements(bad).error.empty()) << bad;
+    }
 }
 
 }  // namespace
