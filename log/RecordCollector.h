@@ -52,6 +52,7 @@ public:
 
 private:
     void take(const GNSSRecord& record) override;
+    void ignoreDate() noexcept override { quality_.countIgnoredDate(); }
     void commit(GNSSRecord& record) noexcept;
 
     GNSSLog& log_;

@@ -50,6 +50,9 @@ enum class FrameVerdict : std::uint8_t {
 class RecordSink {
 public:
     virtual void take(const GNSSRecord& record) = 0;
+    // A date the assembler did not follow: it would have moved the time by
+    // other than the whole days the time of day allows.
+    virtual void ignoreDate() noexcept {}
 
 protected:
     ~RecordSink() = default;

@@ -41,6 +41,9 @@ struct DataQuality {
     std::uint64_t backwardSteps = 0;
     std::uint64_t dayWraps = 0;
     std::uint64_t gaps = 0;
+    // Dates (NMEA RMC, ZDA) that would have moved the time by other than
+    // the whole days its time of day allows, and were not followed.
+    std::uint64_t datesIgnored = 0;
     double medianInterval = std::numeric_limits<double>::quiet_NaN();  // seconds
 
     CoordinateResolution resolution;

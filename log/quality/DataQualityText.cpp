@@ -40,6 +40,9 @@ std::vector<std::string> dataQualityLines(const DataQuality& q)
     if (!std::isnan(q.medianInterval)) {
         clock += " longer than twice the median interval of " + formatFixed(q.medianInterval, 3) + " s";
     }
+    if (q.datesIgnored != 0) {
+        clock += "; " + counted(q.datesIgnored, "date", "dates") + " ignored";
+    }
     lines.push_back(clock);
     const CoordinateResolution& r = q.resolution;
     lines.push_back("  resolution: " + step("north", r.north) + ", " + step("east", r.east) + ", " +

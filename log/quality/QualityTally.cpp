@@ -217,6 +217,7 @@ void RecordQuality::finish(DataQuality& quality) const
     quality.positionsOffGrid = counts_.positionsOffGrid;
     quality.backwardSteps = counts_.backwardSteps;
     quality.dayWraps = counts_.dayWraps;
+    quality.datesIgnored = counts_.datesIgnored;
 
     std::vector<std::pair<std::int64_t, std::uint64_t>> steps(stepCounts_.begin(),
                                                               stepCounts_.end());

@@ -38,6 +38,7 @@ public:
     void countChecksumFailures(std::uint64_t count) noexcept { counts_.rejectedChecksum += count; }
     // A kept record whose position the chosen grid could not place.
     void countOffGrid() noexcept { ++counts_.positionsOffGrid; }
+    void countIgnoredDate() noexcept { ++counts_.datesIgnored; }
     // A kept record in file order, its time already moved past midnight;
     // wrapped tells whether that took a new day. Records without a
     // position (fixType 0) count for the clock, not for the resolution.

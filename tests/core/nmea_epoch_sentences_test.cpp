@@ -206,8 +206,8 @@ TEST(NmeaDates, RmcAndZdaGiveSecondsSince1970)
     const Row rows[] = {
         {"RMC", "$GPRMC,120000,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A",
          days(1994, 3, 23) * kDay + noon},
-        {"RMC void still dates", "$GPRMC,120000.00,V,0000.0000,N,00000.0000,E,,,161206,,,N*45",
-         days(2006, 12, 16) * kDay + noon},
+        {"RMC void gives no date", "$GPRMC,120000.00,V,0000.0000,N,00000.0000,E,,,161206,,,N*45", -1},
+        {"RMC of unknown status", "$GPRMC,120000,X,,,,,,,010120,,*00", -1},
         {"RMC of NMEA 4.10", "$GNRMC,120000.00,A,4552.654,S,17030.006,E,0.025,,120419,,,A,V*07",
          days(2019, 4, 12) * kDay + noon},
         {"RMC year 79 is 2079", "$GPRMC,120000,A,,,,,,,010179,,*00", days(2079, 1, 1) * kDay + noon},

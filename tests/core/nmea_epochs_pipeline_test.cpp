@@ -212,13 +212,11 @@ TEST(NmeaDates, DateChangeAtMidnightContinuesTheClock)
 
 TEST(NmeaDates, DaysFollowTheDateNotTheClock)
 {
-    // Two days apart by date: the second record is two days on, whatever
-    // its time of day says.
-    const GNSSLog jump = analyse(rmc(100, "010120") + gga(100) + rmc(50, "030120") + gga(50));
-    EXPECT_EQ(times(jump), (std::vector<double>{100, 2 * kDay + 50}));
-    // Across a month, a year and a GPS week boundary (Saturday to Sunday).
-    const GNSSLog year = analyse(zda(86000, 31, 12, 2022) + gga(86000) + zda(10, 1, 1, 2023) + gga(10));
+    // Across a month, a year and a GPS week boundary (Saturday to Sunday):
+    // the date changes where the time of day passes midnight.
+    const GNSSLog year = analyse(gga(86000) + zda(86000, 31, 12, 2022) + gga(10) + zda(10, 1, 1, 2023));
     EXPECT_EQ(times(year), (std::vector<double>{86000, kDay + 10}));
+    EXPECT_EQ(year.dataQuality.datesIgnored, 0u);
     // Undated records before the first date keep the old rule, and the
     // dated ones continue them.
     const GNSSLog joined = analyse(gga(86390) + gga(5) + rmc(6, "020120") + gga(6) + gga(7));
@@ -226,6 +224,61 @@ TEST(NmeaDates, DaysFollowTheDateNotTheClock)
     EXPECT_FALSE(joined.records[1].has(ValidFlag::DatedTime));
     EXPECT_TRUE(joined.records[2].has(ValidFlag::DatedTime));
     EXPECT_EQ(joined.dataQuality.dayWraps, 1u);
+}
+
+TEST(NmeaDates, ADateThatJumpsWithoutPassingMidnightIsIgnoredAndCounted)
+{
+    struct Row {
+        const char* legend;
+        std::string log;
+        std::vector<double> times;
+        std::uint64_t ignored;
+    };
+    const Row rows[] = {
+        {"two days on at 50 s after 100 s", rmc(100, "010120") + gga(100) + rmc(150, "030120") + gga(150),
+         {100, 150}, 1},
+        {"28 years back", rmc(100, "010120") + gga(100) + rmc(101, "010192") + gga(101) +
+                              rmc(102, "010120") + gga(102),
+         {100, 101, 102}, 1},
+        {"a day on before midnight", gga(86000) + rmc(86000, "010120") + rmc(86100, "020120") +
+                                         gga(86100) + rmc(10, "020120") + gga(10),
+         {86000, 86100, kDay + 10}, 1},
+        {"a day back after midnight", rmc(86390, "010120") + gga(86390) + rmc(5, "010120") + gga(5),
+         {86390, kDay + 5}, 1},
+        {"the new day at midnight", rmc(86390, "010120") + gga(86390) + rmc(5, "020120") + gga(5),
+         {86390, kDay + 5}, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        const GNSSLog log = analyse(row.log);
+        EXPECT_EQ(times(log), row.times);
+        EXPECT_EQ(log.dataQuality.datesIgnored, row.ignored);
+        const std::vector<std::string> lines = dataQualityLines(log.dataQuality);
+        const bool said = std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+            return line.find("1 date ignored") != std::string::npos;
+        });
+        EXPECT_EQ(said, row.ignored == 1);
+    }
+}
+
+TEST(NmeaDates, OnlyAReceiverWithAFixGivesDates)
+{
+    // A void RMC is refused; a ZDA dates only while the latest position
+    // sentence has a position.
+    const GNSSLog voidRmc =
+        analyse(nmeaSentence("GPRMC,000010.00,V,0000.0000,N,00000.0000,E,,,161206,,,N") + gga(10));
+    ASSERT_EQ(voidRmc.records.size(), 1u);
+    EXPECT_FALSE(voidRmc.records[0].has(ValidFlag::DatedTime));
+    EXPECT_EQ(voidRmc.dataQuality.rejectedFrames, 1u);
+
+    const GNSSLog zdaFirst = analyse(zda(10, 22, 8, 1999) + gga(10) + gga(11, 0) + zda(12, 22, 8, 1999) +
+                                     gga(12, 0) + gga(13) + zda(13, 1, 1, 2020));
+    ASSERT_EQ(zdaFirst.records.size(), 4u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_FALSE(zdaFirst.records[i].has(ValidFlag::DatedTime)) << i;
+    }
+    EXPECT_TRUE(zdaFirst.records[3].has(ValidFlag::DatedTime));
+    EXPECT_EQ(zdaFirst.dataQuality.datesIgnored, 0u);
 }
 
 TEST(NmeaDates, StepBackWithoutDateChangeIsAnAnomalyNotANewDay)

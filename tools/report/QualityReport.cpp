@@ -36,6 +36,7 @@ json dataQualityJson(const DataQuality& q)
                 {"backwardSteps", q.backwardSteps},
                 {"dayWraps", q.dayWraps},
                 {"gaps", q.gaps},
+                {"datesIgnored", q.datesIgnored},
                 {"medianInterval_s", numberOrNull(q.medianInterval)},
                 {"resolution",
                  json{{"north_m", numberOrNull(r.north)},

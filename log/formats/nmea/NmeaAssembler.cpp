@@ -86,6 +86,7 @@ void NmeaAssembler::addSolution(const GNSSRecord& frame, RecordSink& sink)
     lastSolutionPart_ = frame.framePart;
     lastTime_ = frame.time;
     lastTimeKnown_ = true;
+    hasFix_ = frame.fixType != FixType::NoPosition;
     if (repeats) {
         if (frame.framePart == FramePart::Solution && hasSolution_ && solutionFromGns_) {
             takeGgaOverGns(frame);
@@ -161,7 +162,19 @@ void NmeaAssembler::addDate(const GNSSRecord& frame, RecordSink& sink)
     }
     lastTime_ = timeOfDay;
     lastTimeKnown_ = true;
-    anchorDay_ = static_cast<std::int64_t>(days);
+    // A ZDA does not say whether the receiver has a fix; without one its
+    // clock may be anything.
+    if (frame.fixType == FixType::NoPosition && !hasFix_) {
+        return;
+    }
+    // Once dated, a date may only change where the time of day passes
+    // midnight.
+    const auto day = static_cast<std::int64_t>(days);
+    if (dated_ && day != dayAfterAnchor(timeOfDay)) {
+        sink.ignoreDate();
+        return;
+    }
+    anchorDay_ = day;
     anchorTimeOfDay_ = timeOfDay;
     dated_ = true;
 }
@@ -202,18 +215,24 @@ void NmeaAssembler::emit(RecordSink& sink)
     sink.take(solution_);
 }
 
+std::int64_t NmeaAssembler::dayAfterAnchor(double timeOfDay) const noexcept
+{
+    const double step = timeOfDay - anchorTimeOfDay_;
+    if (step > kHalfDaySeconds) {
+        return anchorDay_ - 1;
+    }
+    if (step < -kHalfDaySeconds) {
+        return anchorDay_ + 1;
+    }
+    return anchorDay_;
+}
+
 void NmeaAssembler::date(GNSSRecord& record) noexcept
 {
     if (!dated_) {
         return;
     }
-    std::int64_t day = anchorDay_;
-    const double step = record.time - anchorTimeOfDay_;
-    if (step > kHalfDaySeconds) {
-        --day;
-    } else if (step < -kHalfDaySeconds) {
-        ++day;
-    }
+    const std::int64_t day = dayAfterAnchor(record.time);
     anchorDay_ = day;
     anchorTimeOfDay_ = record.time;
     if (!hasFirstDay_) {

@@ -11,6 +11,11 @@
 // that the epoch has counted already belongs to an epoch whose position
 // sentence is missing: the epoch takes no more GSA.
 //
+// Dates come from an RMC of status "A", and from a ZDA while the latest
+// position sentence has a position. Once dated, a date that is not the day
+// the time of day leads to (the date may only change where the time passes
+// midnight) is ignored and counted: receivers send garbage dates.
+//
 // Once an RMC or ZDA has given a date, each record's time counts from
 // midnight of the first dated record's day: the day is the one that puts
 // the time nearest to the last dated time (a GGA of 00:00:00 written just
@@ -50,9 +55,13 @@ private:
     void addSatellites(const GNSSRecord& frame) noexcept;
     void emit(RecordSink& sink);
     void date(GNSSRecord& record) noexcept;
+    // The day of a time of day after the latest dated time: the one that
+    // puts it nearest.
+    std::int64_t dayAfterAnchor(double timeOfDay) const noexcept;
 
     GNSSRecord solution_;
     bool hasSolution_ = false;
+    bool hasFix_ = false;  // the latest position sentence has a position
     bool solutionFromGns_ = false;
     bool solutionCountsSatellites_ = false;  // ORP: its own counts
     SatelliteCounts solutionSatellites_;

@@ -110,14 +110,20 @@ bool decodeRmc(GNSSRecord& record, FieldReader& in) noexcept
     if (!in.skip() || !in.next() || !readTime(in, timeOfDay)) {
         return false;
     }
-    // Status, position, speed and course.
-    if (!in.skip(7) || !in.nextOrLast() || !allDigits(in.text(), in.size(), 6)) {
+    // Status: a receiver without a fix writes "V" with whatever date its
+    // clock believes (a cold-started one, years off).
+    if (!in.next() || in.size() != 1 || in.text()[0] != 'A') {
+        return false;
+    }
+    // Position, speed and course.
+    if (!in.skip(6) || !in.nextOrLast() || !allDigits(in.text(), in.size(), 6)) {
         return false;
     }
     const int day = parseInt32(in.text(), 2);
     const int month = parseInt32(in.text() + 2, 2);
     const int twoDigitYear = parseInt32(in.text() + 4, 2);
     const int year = twoDigitYear + (twoDigitYear >= kFirstYearOfTwoDigitCentury % 100 ? 1900 : 2000);
+    record.fixType = FixType::StandAlone;  // told with a fix
     return setDate(record, year, month, day, timeOfDay);
 }
 

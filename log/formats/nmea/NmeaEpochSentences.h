@@ -16,9 +16,11 @@ bool decodeGst(GNSSRecord& record, FieldReader& in) noexcept;
 
 // RMC (date ddmmyy in field 9; years 80..99 are 1980..1999, 00..79 are
 // 2000..2079) and ZDA (day, month, four-digit year from 1980 to 2999):
-// time becomes the seconds since 1970-01-01 00:00 UTC. The RMC's status does not matter:
-// a receiver that has just restarted writes "V" with the date its clock
-// believes, and that date is what its times belong to.
+// time becomes the seconds since 1970-01-01 00:00 UTC. Only an RMC of
+// status "A" dates: one of status "V" comes from a receiver without a fix,
+// whose clock may be years off. fixType tells whether the sentence says
+// the receiver has a fix: StandAlone for the RMC, NoPosition for the ZDA,
+// which does not say.
 bool decodeRmc(GNSSRecord& record, FieldReader& in) noexcept;
 bool decodeZda(GNSSRecord& record, FieldReader& in) noexcept;
 
