@@ -54,9 +54,23 @@ TXYPlotForm::TXYPlotForm(QWidget* mainWindow, const QString& caption, const GNSS
         View.reset(*Analysis);
     }
     rebuildSeries();
+    showLastEpoch();
 }
 
 TXYPlotForm::~TXYPlotForm() = default;
+
+void TXYPlotForm::showLastEpoch()
+{
+    // Until the first read-out the status line shows the log's last epoch,
+    // not the design's placeholder zeros.
+    if (Analysis != nullptr && !Analysis->records.empty()) {
+        GNSSRecord last = Analysis->records.back();
+        last.localX = Analysis->truthX() - last.localX;
+        last.localY = Analysis->truthY() - last.localY;
+        last.height = Analysis->truthZ() - last.height;
+        showSample(last);
+    }
+}
 
 void TXYPlotForm::createControls()
 {
@@ -165,6 +179,7 @@ void TXYPlotForm::SetAnalysis(const GNSSLog* analysis)
     }
     rebuildSeries();
     DrawPlot();
+    showLastEpoch();
 }
 
 void TXYPlotForm::rebuildSeries()
@@ -281,6 +296,13 @@ void TXYPlotForm::Image1MouseMove(int x, int /*y*/)
     if (sample == nullptr) {
         return;
     }
+    showSample(*sample);
+    View.HoveredTime = sample->time;
+}
+
+void TXYPlotForm::showSample(const GNSSRecord& shown)
+{
+    const GNSSRecord* sample = &shown;
     // Panel texts are the read-out's, so they use Qt's locale-free printf.
     StatusPanels[0]->setText(QString::asprintf("Time: %0.2f s", sample->time - Analysis->startTime));
     StatusPanels[1]->setText(QString::asprintf("X-Err: %0.3f m", sample->localX));
@@ -290,7 +312,6 @@ void TXYPlotForm::Image1MouseMove(int x, int /*y*/)
     StatusPanels[5]->setText(QString::asprintf("DOP: %0.2f", sample->dop));
     StatusPanels[6]->setText(QString::asprintf("ErrEstimate: %0.3f m", sample->errorEstimate));
     StatusPanels[7]->setText(QString::fromLatin1(fixText(sample->fixType)));
-    View.HoveredTime = sample->time;
 }
 
 void TXYPlotForm::RadioButton2Click()

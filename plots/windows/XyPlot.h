@@ -108,6 +108,8 @@ private:
     void createCheckBoxes();
     void createPopupMenu();
     void rebuildSeries();
+    void showSample(const GNSSRecord& sample);  // in the status line
+    void showLastEpoch();
 
     QWidget* mainWindow_;
     QSize laidOutFrame_;  // the frame FormResize last worked with

@@ -152,8 +152,8 @@ TEST_F(PlotWindows, ErrorPlotAtTheSmallestSize)
 
 TEST_F(PlotWindows, ControlsAsDesigned)
 {
-    const GNSSLog log = plotLog();
-    auto form = std::make_unique<TXYPlotForm>(nullptr, QStringLiteral("XYZ plotter window"), &log);
+    // Without an analysis the status line shows the design's texts.
+    auto form = std::make_unique<TXYPlotForm>(nullptr, QStringLiteral("XYZ plotter window"), nullptr);
     const char* const starts[] = {"Time: 00000000.00 s", "X-Err:00.000 m", "Y-Err:-00.000 m",
                                   "Z-Err:-00.000 m",     "Sats: 00",       "DOP: 0.00",
                                   "ErrEstimate: 0.000 m", "UNK"};
@@ -177,6 +177,18 @@ TEST_F(PlotWindows, ControlsAsDesigned)
     EXPECT_EQ(actions[1]->text(), QStringLiteral("Zoom in"));
     EXPECT_EQ(actions[2]->text(), QStringLiteral("Zoom out"));
     EXPECT_EQ(actions[3]->text(), QStringLiteral("Reset zoom"));
+}
+
+// Before the first read-out, the last epoch rather than placeholder zeros.
+TEST_F(PlotWindows, StatusLineShowsTheLastEpochUntilTheFirstReadOut)
+{
+    const GNSSLog log = plotLog();
+    auto form = std::make_unique<TXYPlotForm>(nullptr, QStringLiteral("XYZ plotter window"), &log);
+    const GNSSRecord& last = log.records.back();
+    EXPECT_EQ(form->panelText(0), QString::asprintf("Time: %0.2f s", last.time - log.startTime));
+    EXPECT_EQ(form->panelText(1), QString::asprintf("X-Err: %0.3f m", log.truthX() - last.localX));
+    form->SetAnalysis(&log);
+    EXPECT_EQ(form->panelText(0), QString::asprintf("Time: %0.2f s", last.time - log.startTime));
 }
 
 TEST_F(PlotWindows, ReadOutZoomAndWheel)
