@@ -178,7 +178,19 @@ void TForm3::Button1Click()
     if (!fileName) {
         return;
     }
+    loadLogFile(*fileName, Detectautomatically1->isChecked());
+}
 
+void TForm3::openLogFile(const QString& fileName)
+{
+    if (loading_) {
+        return;
+    }
+    loadLogFile(fileName, true);
+}
+
+void TForm3::loadLogFile(const QString& fileName, bool detectFormat)
+{
     // The windows point into the analysis: they go first.
     destroyPlotWindows();
     Analysis.reset();
@@ -198,11 +210,11 @@ void TForm3::Button1Click()
     if (FormProgress) {
         FormProgress->show();
     }
-    setWindowTitle(QFileInfo(*fileName).fileName());
+    setWindowTitle(QFileInfo(fileName).fileName());
 
-    const QByteArray path = QFile::encodeName(*fileName);
+    const QByteArray path = QFile::encodeName(fileName);
     const InputFormat* format = &chosenFormat();
-    if (Detectautomatically1->isChecked()) {
+    if (detectFormat) {
         const InputFormat* detected = detectLogFileFormat(path.constData(), decodeOptions.verifyChecksum);
         format = detected != nullptr ? detected : &navcomFormat();
     }

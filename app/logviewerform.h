@@ -50,6 +50,10 @@ public:
     // standard error box.
     void Loadlogfile1Click();
     void Button1Click();  // the load command
+    // Loads fileName as the load command does after its dialog, in the
+    // format the log's start looks like (NavCom binary when none): a file
+    // named on the command line or by the desktop's "Open with".
+    void openLogFile(const QString& fileName);
     void N3Dpositionhistogram1Click();
     void XHistogram1Click();
     void YHistogram1Click();
@@ -151,6 +155,9 @@ private:
     void toggleViewItem(QAction* item, const std::function<void()>& destroyWindows,
                         const std::function<void()>& openMissingWindows);
     void hideProgress();
+    // The load command after its dialog; detectFormat: the format the log's
+    // start looks like rather than the Parsing mode menu's.
+    void loadLogFile(const QString& fileName, bool detectFormat);
     const InputFormat& chosenFormat() const;  // the Parsing mode menu's format
     std::uint8_t chosenTruthMode() const;     // the Truth coordinates menu's mode
 

@@ -4,6 +4,7 @@
 #include <QTimer>
 
 #include "app/About.h"
+#include "common/BuildVersion.h"
 #include "tests/core/elf_test_image.h"
 #include "tests/gui/app_support.h"
 
@@ -53,7 +54,7 @@ TEST_F(AboutBox, DesignAndTheVersionOfTheRunningExecutable)
     EXPECT_TRUE(about.windowFlags() & Qt::WindowCloseButtonHint);
     EXPECT_FALSE(about.windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(about.windowFlags() & Qt::WindowMaximizeButtonHint);
-    EXPECT_EQ(about.Label1->text(), "Pelomark GNSS log viewer V" GNSSLOG_FILE_VERSION);
+    EXPECT_EQ(about.Label1->text().toStdString(), "Pelomark GNSS log viewer V" + std::string(buildVersion()));
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_TRUE(about.isHidden());
 }

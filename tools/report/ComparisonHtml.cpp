@@ -1,5 +1,7 @@
 #include "tools/report/ComparisonHtml.h"
 
+#include "tools/report/HtmlReport.h"
+
 namespace gnsslog {
 
 namespace {
@@ -37,7 +39,9 @@ std::string renderComparisonHtml(const std::string& truthLine, const TextTable& 
 {
     std::string html =
         "<!DOCTYPE html>\n<html xmlns=\"http://www.w3.org/1999/xhtml\" lang=\"en\">\n<head>\n"
-        "<meta charset=\"utf-8\"/>\n<title>gnsslog comparison</title>\n<style>";
+        "<meta charset=\"utf-8\"/>\n";
+    html += generatorMeta();
+    html += "<title>gnsslog comparison</title>\n<style>";
     html += kStyle;
     html += "</style>\n</head>\n<body>\n<h1>gnsslog comparison</h1>\n";
     html += "<p>" + escapeHtml(truthLine) + "</p>\n<table>\n<tr>";

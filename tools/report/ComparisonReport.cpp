@@ -169,6 +169,7 @@ int runComparisonReport(const ReportOptions& options, std::ostream& out, std::os
         }
         document["logs"] = std::move(logs);
         document["comparison"] = comparisonJson(comparison, c.requirements, c.sliceSeconds);
+        document["generator"] = generatorJson();
         out << document.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
     } else {
         for (std::size_t i = 0; i < comparison.rows.size(); ++i) {

@@ -6,10 +6,12 @@
 
 #include <QByteArray>
 
+#include "common/BuildVersion.h"
 #include "log/quality/DataQualityText.h"
 #include "log/FrameText.h"
 #include "log/Gpslog.h"
 #include "tools/report/PngExport.h"
+#include "tools/report/Report.h"
 
 namespace gnsslog {
 
@@ -298,11 +300,17 @@ std::string base64Encode(std::string_view bytes)
     return raw.toBase64().toStdString();
 }
 
+std::string generatorMeta()
+{
+    return "<meta name=\"generator\" content=\"" + escapeHtml(versionLine(kReportProgramName)) + "\"/>\n";
+}
+
 std::string renderHtmlReport(const HtmlReportContent& content)
 {
     Page page;
     page.raw("<!DOCTYPE html>\n<html xmlns=\"http://www.w3.org/1999/xhtml\" lang=\"en\">\n<head>\n"
              "<meta charset=\"utf-8\"/>\n");
+    page.raw(generatorMeta());
     page.element("title", "gnsslog report: " + content.title);
     page.raw("\n<style>");
     page.raw(kStyle);

@@ -37,6 +37,10 @@ struct HtmlReportContent {
 // Text for element content or a quoted attribute value.
 std::string escapeHtml(std::string_view text);
 
+// <meta name="generator" .../> naming gnsslog-report and its version, so a
+// stored page says what made it; ends with a line end.
+std::string generatorMeta();
+
 // Standard base64 (RFC 4648) with padding, no line breaks.
 std::string base64Encode(std::string_view bytes);
 

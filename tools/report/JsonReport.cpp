@@ -1,5 +1,8 @@
 #include "tools/report/JsonReport.h"
 
+#include "common/BuildVersion.h"
+#include "tools/report/Report.h"
+
 namespace gnsslog {
 
 std::vector<std::string> summaryInWindowOrder(const SummaryTexts& t)
@@ -13,6 +16,14 @@ std::vector<std::string> shownSummary(const GNSSLog& log, const SummaryTexts& te
         return {kNoRecordsMessage};
     }
     return summaryInWindowOrder(texts);
+}
+
+nlohmann::ordered_json generatorJson()
+{
+    nlohmann::ordered_json j;
+    j["name"] = kReportProgramName;
+    j["version"] = std::string(buildVersion());
+    return j;
 }
 
 nlohmann::ordered_json histogramJson(const Histogram& histogram)

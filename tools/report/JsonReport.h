@@ -15,6 +15,9 @@ namespace gnsslog {
 // that reads back to the same value; NaN and infinities become null.
 nlohmann::ordered_json analysisJson(const GNSSLog& log, const SummaryTexts& texts);
 
+// What made a stored report: {"name": "gnsslog-report", "version": ...}.
+nlohmann::ordered_json generatorJson();
+
 // One histogram as {"sampleCount", "peakCount", "bins"}.
 nlohmann::ordered_json histogramJson(const Histogram& histogram);
 

@@ -139,9 +139,7 @@ std::string progressBarLine(const char* phase, std::int32_t position, std::int32
 int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
 {
     ReportOptions options;
-    CLI::App app{"Analyses a GNSS receiver log (NavCom [PVT1B] or NMEA GGA/LLK/LLQ/ORP) the way "
-                 "the analyser's main window does and prints its summary.",
-                 "gnsslog-report"};
+    CLI::App app{kReportDescription, kReportProgramName};
     addReportOptions(app, options);
     try {
         app.parse(argc, argv);
@@ -150,6 +148,9 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
         return ReportExit::Ok;
     } catch (const CLI::CallForAllHelp&) {
         out << app.help("", CLI::AppFormatMode::All);
+        return ReportExit::Ok;
+    } catch (const CLI::CallForVersion& version) {
+        out << version.what() << '\n';
         return ReportExit::Ok;
     } catch (const CLI::ParseError& error) {
         return usageError(err, error.what());
@@ -196,6 +197,7 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
         }
         document["dataQuality"] = dataQualityJson(analysis->dataQuality);
         document["frame"] = frameJson(*analysis);
+        document["generator"] = generatorJson();
         out << document.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
     } else if (hasRecords) {
         writeSummaryTexts(out, texts);

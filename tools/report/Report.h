@@ -8,6 +8,13 @@
 
 namespace gnsslog {
 
+// The tool's name, in --version and in the reports' "generator".
+inline constexpr const char* kReportProgramName = "gnsslog-report";
+// The first line of --help and of the manual page's description.
+inline constexpr const char* kReportDescription =
+    "Analyses a GNSS receiver log (NavCom [PVT1B] or NMEA GGA/LLK/LLQ/ORP) the way "
+    "the analyser's main window does and prints its summary.";
+
 // Exit statuses of the tool.
 namespace ReportExit {
 inline constexpr int Ok = 0;         // the log has records

@@ -5,10 +5,12 @@
 
 #include <CLI/CLI.hpp>
 
+#include "common/BuildVersion.h"
 #include "geodesy/GridFrame.h"
 #include "log/formats/FormatDetection.h"
 #include "log/formats/Formats.h"
 #include "log/Gpslog.h"
+#include "tools/report/Report.h"
 
 namespace gnsslog {
 
@@ -105,6 +107,7 @@ void addReportOptions(CLI::App& app, ReportOptions& options)
         formatNames.emplace_back(format->name());
     }
     formatNames.emplace_back(kAutoFormatName);
+    app.set_version_flag("--version", versionLine(kReportProgramName), "print the program's name and version and exit");
     CLI::Option* nmea =
         app.add_flag("--nmea", options.nmea, "parse NMEA (ascii) sentences instead of NavCom binary");
     app.add_option("--format", options.format, "log format (default navcom; auto: the format the log's start looks like)")
