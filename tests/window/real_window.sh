@@ -16,6 +16,8 @@
 # of the main window's close button after a load, that a refused EPSG code
 # keeps the grid ticked before it for the next load, and (with the real
 # logs folder) that the UBX walk log's histogram shows its tallest bar.
+# Last it starts the application with the log named on the command line,
+# and with a missing one.
 #
 #   real_window.sh APP SAMPLEGEN SAMPLES_DIR WORK_DIR [REALDATA_DIR]
 #   real_window.sh --huge APP SAMPLEGEN WORK_DIR
@@ -444,5 +446,24 @@ else
   xdotool key Down Down Return
   expect_exit_within_2s "File > Exit in the second run"
 fi
+
+# A log named on the command line (as "Open with" names it) is loaded at
+# start; a missing one gives the error box and an empty main window.
+"$app" "$log" >>"$work/gnsslog.out" 2>&1 &
+pid=$!
+wait_six_windows "for the log named on the command line"
+wait_window "$(basename "$log")" 10 >/dev/null || fail "main window caption is not the log named on the command line"
+kill "$pid"
+wait "$pid" 2>/dev/null || true
+"$app" "$work/no-such-log.pvt1b" >>"$work/gnsslog.out" 2>&1 &
+pid=$!
+box=$(wait_window "Error" 20) || fail "no error box for a missing log named on the command line"
+xdotool windowactivate --sync "$box" key Return
+wait_gone "Error" 10 || fail "the error box did not close"
+kill -0 "$pid" 2>/dev/null || fail "the application ended after a missing log"
+wait_window "no-such-log.pvt1b" 10 >/dev/null || fail "the main window is not there after a missing log"
+kill "$pid"
+wait "$pid" 2>/dev/null || true
+
 trap - EXIT
-echo "PASS: six windows, caption \"$name\", View toggles, EPSG:4326 refused keeping TM35FIN, TM35FIN load, exit within 2 s${checked_ubx}${wm_pid:+, window manager checks}, screenshots in $work"
+echo "PASS: six windows, caption \"$name\", View toggles, EPSG:4326 refused keeping TM35FIN, TM35FIN load, exit within 2 s${checked_ubx}${wm_pid:+, window manager checks}, a log named on the command line, screenshots in $work"
