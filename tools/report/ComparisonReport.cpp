@@ -126,6 +126,8 @@ int runComparisonReport(const ReportOptions& options, std::ostream& out, std::os
                 addStatisticsJson(output.document, row.statistics);
                 output.document["dataQuality"] = dataQualityJson(analysis.dataQuality);
                 output.document["frame"] = frameJson(analysis);
+                // Each log's document stays the one a single-log run prints.
+                output.document["generator"] = generatorJson();
             }
             if (html) {
                 // One painter at a time: the fonts are shared.
