@@ -6,6 +6,8 @@
 #include <regex>
 #include <set>
 
+#include "log/formats/Formats.h"
+#include "log/formats/InputFormat.h"
 #include "tools/docgen/BashCompletion.h"
 #include "tools/docgen/ManPage.h"
 #include "tools/report/Report.h"
@@ -93,7 +95,11 @@ TEST(BashCompletion, OffersChoicesFilesOrNothingAfterEachOption)
         std::smatch match;
         return std::regex_search(script, match, pattern) ? match[2].str() : std::string("<no case>");
     };
-    EXPECT_NE(caseOf("--format").find("compgen -W 'navcom nmea ubx pos auto'"), std::string::npos)
+    std::string formatWords;
+    for (const InputFormat* format : inputFormats()) {
+        formatWords += std::string(format->name()) + ' ';
+    }
+    EXPECT_NE(caseOf("--format").find("compgen -W '" + formatWords + "auto'"), std::string::npos)
         << caseOf("--format");
     EXPECT_NE(caseOf("--truth").find("compgen -W 'average first manual'"), std::string::npos);
     EXPECT_NE(caseOf("--html").find("_filedir"), std::string::npos);
