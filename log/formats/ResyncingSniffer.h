@@ -67,6 +67,18 @@ public:
         return resolve();
     }
 
+    // At the end of the bytes: publishes the next frame that already lies
+    // whole in the window behind a published one, counting the failed
+    // candidates before it; call until it returns anything but Complete.
+    // A candidate cut by the end stays unread.
+    std::uint8_t finish() noexcept
+    {
+        if (state_ != State::Published) {
+            return this->status_;
+        }
+        return resolve();
+    }
+
     // Feeds bytes from data[0..size) until a frame completes or the bytes
     // run out, and returns how many were consumed (at least one when size
     // is not 0): the frames and statuses of feedByte() byte by byte. data
