@@ -39,7 +39,12 @@ bool ecefToWgs84(double x, double y, double z, Wgs84Position& position) noexcept
     const double c = std::cos(latitude);
     normal = kSemiMajorAxisMetres / std::sqrt(1.0 - kEccentricitySquared * s * s);
     // Stable at every latitude, poles included (unlike p / cos - N).
-    position.height = p * c + z * s - kSemiMajorAxisMetres * kSemiMajorAxisMetres / normal;
+    const double height = p * c + z * s - kSemiMajorAxisMetres * kSemiMajorAxisMetres / normal;
+    // Coordinates near a double's limit give a distance beyond it: no position.
+    if (!std::isfinite(height)) {
+        return false;
+    }
+    position.height = height;
     position.latitude = latitude * kDegreesPerRadian;
     position.longitude = std::atan2(y, x) * kDegreesPerRadian;
     return true;

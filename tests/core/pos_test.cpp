@@ -413,7 +413,10 @@ TEST(EcefToWgs84, RoundTripsPositionsEverywhere)
     EXPECT_FALSE(ecefToWgs84(1000, -2000, 500, untouched));
     EXPECT_FALSE(ecefToWgs84(NAN, 0, 6.4e6, untouched));
     EXPECT_FALSE(ecefToWgs84(6.4e6, INFINITY, 0, untouched));
+    // Finite coordinates whose distance from the axis is beyond a double.
+    EXPECT_FALSE(ecefToWgs84(1.7e308, -1.7e308, 0, untouched));
     EXPECT_EQ(untouched.latitude, 1);
+    EXPECT_EQ(untouched.height, 3);
 }
 
 TEST(PosDecoder, EcefLinesBecomeGeodeticPositions)

@@ -119,12 +119,14 @@ FrameVerdict finishRecord(GNSSRecord& record, const Solution& s, bool toKKJ) noe
         record.longitude = position.longitude;
         record.height = position.height;
     } else {
-        if (!std::isfinite(s.undulation) || std::fabs(s.a) > 90 || std::fabs(s.b) > 360) {
+        // Two finite heights can still sum beyond a double's range.
+        const double ellipsoidHeight = s.c + s.undulation;
+        if (!std::isfinite(ellipsoidHeight) || std::fabs(s.a) > 90 || std::fabs(s.b) > 360) {
             return FrameVerdict::Rejected;
         }
         record.latitude = s.a;
         record.longitude = s.b;
-        record.height = s.c + s.undulation;
+        record.height = ellipsoidHeight;
     }
     record.time = s.week * kMillisecondsPerWeek + s.msOfWeek;
     record.fixType = fixType;
