@@ -92,32 +92,6 @@ void checkAsBody(unsigned number, std::size_t length, const std::uint8_t* data, 
     checkDecoded(block.data(), static_cast<std::int32_t>(block.size()));
 }
 
-// Frames that finish() publishes after the last byte (the same for every
-// feeding shape).
-std::size_t framesAtEnd = 0;
-
-std::uint64_t crcFailures(const std::uint8_t* data, std::size_t size, std::size_t chunk)
-{
-    SbfSniffer sniffer;
-    std::size_t offset = 0;
-    while (offset < size) {
-        if (chunk == 1) {
-            sniffer.feedByte(data[offset++]);
-            continue;
-        }
-        const std::size_t n = chunk == 0 ? size - offset : std::min(chunk, size - offset);
-        std::size_t done = 0;
-        while (done < n) {
-            done += sniffer.feed(data + offset + done, n - done);
-        }
-        offset += n;
-    }
-    while (sniffer.finish() == SnifferStatus::Complete) {
-        ++framesAtEnd;
-    }
-    return sniffer.checksumFailures();
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -128,12 +102,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         checkDecoded(sniffer.frameStart(), sniffer.frameLength());
         ++frames;
     });
-    framesAtEnd = 0;
-    const std::uint64_t failures = crcFailures(data, size, 1);
-    const std::size_t wholeAtEnd = framesAtEnd;
-    framesAtEnd = 0;
-    FUZZ_CHECK(crcFailures(data, size, 0) == failures);
-    FUZZ_CHECK(crcFailures(data, size, 1 + (size > 0 ? data[0] % 37 : 0)) == failures);
+    const CountToEnd byByte = countToEnd<SbfSniffer>(data, size, 1);
+    const std::uint64_t failures = byByte.checksumFailures;
+    const std::size_t wholeAtEnd = byByte.framesAtEnd;
+    FUZZ_CHECK(countToEnd<SbfSniffer>(data, size, 0).checksumFailures == failures);
+    FUZZ_CHECK(countToEnd<SbfSniffer>(data, size, 1 + (size > 0 ? data[0] % 37 : 0)).checksumFailures ==
+               failures);
     const SbfScan scan = scanSbfBlocks(data, size);
     FUZZ_CHECK(scan.blocks.size() == frames + wholeAtEnd);
     FUZZ_CHECK(scan.crcFailures == failures);

@@ -4,6 +4,7 @@
 // own checkFrame.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -13,6 +14,39 @@
 #include "tests/support/FuzzCheck.h"
 
 namespace gnsslog::testing {
+
+// What a resyncing framer finds in the bytes fed in chunks of `chunk`
+// bytes (1: byte by byte; 0: all at once), finish() included: its
+// checksum failures and the frames it publishes after the last byte.
+struct CountToEnd {
+    std::uint64_t checksumFailures = 0;
+    std::size_t framesAtEnd = 0;
+};
+
+template <class Sniffer>
+CountToEnd countToEnd(const std::uint8_t* data, std::size_t size, std::size_t chunk)
+{
+    Sniffer sniffer;
+    std::size_t offset = 0;
+    while (offset < size) {
+        if (chunk == 1) {
+            sniffer.feedByte(data[offset++]);
+            continue;
+        }
+        const std::size_t n = chunk == 0 ? size - offset : std::min(chunk, size - offset);
+        std::size_t done = 0;
+        while (done < n) {
+            done += sniffer.feed(data + offset + done, n - done);
+        }
+        offset += n;
+    }
+    CountToEnd count;
+    while (sniffer.finish() == SnifferStatus::Complete) {
+        ++count.framesAtEnd;
+    }
+    count.checksumFailures = sniffer.checksumFailures();
+    return count;
+}
 
 // Chunk sizes of 1 to 23 bytes taken from the data itself, so the fuzzer
 // explores the splits.
