@@ -12,6 +12,7 @@
 #include "app/ProgressBar.h"
 #include "app/ProgressRelay.h"
 #include "metrics/SideJob.h"
+#include "platform/BackgroundPriority.h"
 #include "plots/windows/CdfPlot.h"
 
 namespace gnsslog {
@@ -67,11 +68,13 @@ AnalysedLog analyseInBackground(const AnalysisRequest& request, TFormProgress* p
                 std::atomic<bool>& flag;
                 ~Finish() { flag.store(true); }
             } finish{finished};
+            lowerThisThreadsPriority();
             result.analysis = std::make_unique<GNSSLog>(request.fileName, relayProgress, *request.decodeOptions,
                                                         *request.format, request.truthMode, request.manual[0],
                                                         request.manual[1], request.manual[2]);
             result.cdf = computeErrorCdf(*result.analysis, kCdfBins);
             result.circles = rtkFixedCircles(*result.analysis);
+            result.plotIndex = std::make_shared<const ErrorPlotIndex>(*result.analysis);
         });
         QEventLoop loop;
         QTimer poll;

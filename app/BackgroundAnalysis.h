@@ -10,6 +10,7 @@
 #include "log/Gpslog.h"
 #include "metrics/ErrorCdf.h"
 #include "metrics/ScatterCircles.h"
+#include "plots/series/ErrorPlotIndex.h"
 
 namespace gnsslog {
 
@@ -19,6 +20,7 @@ struct AnalysedLog {
     std::unique_ptr<GNSSLog> analysis;
     ErrorCdf cdf;            // of the records' errors
     ScatterCircles circles;  // of the RTK-fixed records
+    std::shared_ptr<const ErrorPlotIndex> plotIndex;  // of analysis
 };
 
 struct AnalysisRequest {

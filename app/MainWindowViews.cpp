@@ -75,14 +75,14 @@ void TForm3::openHistogram(QPointer<TPlotForm>& field, const QString& caption, c
 void TForm3::openErrorPlot()
 {
     if (!ErrorPlotForm) {
-        ErrorPlotForm = new TXYPlotForm(this, kCaptionErrorPlot, Analysis.get());
+        ErrorPlotForm = new TXYPlotForm(this, kCaptionErrorPlot, Analysis.get(), analysisPlotIndex_);
         if (errorPlotChoices_) {
             ErrorPlotForm->applyChoices(*errorPlotChoices_);
         }
         closeThroughViewItem(ErrorPlotForm.data(), XYZplot1);
         placeNewWindow(ErrorPlotForm.data());
     } else {
-        ErrorPlotForm->SetAnalysis(Analysis.get());
+        ErrorPlotForm->SetAnalysis(Analysis.get(), analysisPlotIndex_);
     }
     ErrorPlotForm->show();
 }

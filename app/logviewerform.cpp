@@ -193,6 +193,7 @@ void TForm3::loadLogFile(const QString& fileName, bool detectFormat)
 {
     // The windows point into the analysis: they go first.
     destroyPlotWindows();
+    analysisPlotIndex_.reset();
     Analysis.reset();
 
     // Converted on every load, whatever the truth mode; a bad number stops
@@ -228,6 +229,7 @@ void TForm3::loadLogFile(const QString& fileName, bool detectFormat)
     Analysis = std::move(analysed.analysis);
     analysisCdf_ = std::move(analysed.cdf);
     analysisCircles_ = analysed.circles;
+    analysisPlotIndex_ = std::move(analysed.plotIndex);
     if (closing_) {
         return;  // the application ends: no windows for this analysis
     }

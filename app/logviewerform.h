@@ -17,6 +17,7 @@
 #include "log/Gpslog.h"
 #include "metrics/ErrorCdf.h"
 #include "metrics/ScatterCircles.h"
+#include "plots/series/ErrorPlotIndex.h"
 
 class QAction;
 class QActionGroup;
@@ -174,6 +175,7 @@ private:
     // Computed with the analysis, off the window thread.
     ErrorCdf analysisCdf_;
     ScatterCircles analysisCircles_;
+    std::shared_ptr<const ErrorPlotIndex> analysisPlotIndex_;  // of Analysis
     // Position (frame) and client size of each plot window, by caption.
     std::map<QString, QRect> places_;
     bool loading_ = false;

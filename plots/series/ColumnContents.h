@@ -48,10 +48,44 @@ struct DenseColumns {
     bool gapBetween(const ColumnContents& a, const ColumnContents& b) const noexcept;
 };
 
+// Summaries of runs of consecutive records, worked out once per analysis
+// (off the window thread), so that the columns of a log of millions of
+// epochs are found from a few thousand summaries on every resize and zoom:
+// a run that falls whole in one column is taken as a whole, and only the
+// runs that straddle a column's edge are walked record by record. The
+// result is exactly that of the walk over every record.
+class ColumnBlocks {
+public:
+    static constexpr std::size_t kRecordsPerBlock = 64;
+
+    struct Block {
+        double firstTime = 0;  // seconds
+        double lastTime = 0;
+        // Times finite and non-decreasing, every curve value finite: the
+        // block may be taken whole. Other blocks are walked.
+        bool wholeable = false;
+        std::array<std::int32_t, kStripClassCount> classEpochs{};
+        std::array<double, CurveCount> lowest{};  // metres, by Curve
+        std::array<double, CurveCount> highest{};
+    };
+
+    // The analysis must be complete and outlive the blocks.
+    explicit ColumnBlocks(const GNSSLog& analysis);
+
+    const GNSSLog& analysis() const noexcept { return *analysis_; }
+    const std::vector<Block>& blocks() const noexcept { return blocks_; }
+
+private:
+    const GNSSLog* analysis_;
+    std::vector<Block> blocks_;
+};
+
 // The columns of the window [centreTime - timeSpan/2, centreTime +
 // timeSpan/2] (seconds) for a plot plotWidth pixels wide, by the
 // PointStore's column rule; records past the window end stop the walk, as
 // they stop the PointStore's. The analysis must be complete.
 DenseColumns denseColumns(const GNSSLog& analysis, std::int32_t plotWidth, double centreTime, double timeSpan);
+// The same columns, from the blocks of the analysis.
+DenseColumns denseColumns(const ColumnBlocks& blocks, std::int32_t plotWidth, double centreTime, double timeSpan);
 
 }  // namespace gnsslog

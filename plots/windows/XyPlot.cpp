@@ -37,7 +37,8 @@ const char* fixText(std::uint8_t fixType)
 
 }  // namespace
 
-TXYPlotForm::TXYPlotForm(QWidget* mainWindow, const QString& caption, const GNSSLog* analysis)
+TXYPlotForm::TXYPlotForm(QWidget* mainWindow, const QString& caption, const GNSSLog* analysis,
+                         std::shared_ptr<const ErrorPlotIndex> index)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowMinMaxButtonsHint),
       Analysis(analysis),
@@ -50,7 +51,7 @@ TXYPlotForm::TXYPlotForm(QWidget* mainWindow, const QString& caption, const GNSS
     setMinimumSize(MinimumOuterWidth - DesignedFrame::Width, MinimumOuterHeight - DesignedFrame::Height);
     resize(DesignedClientWidth, DesignedClientHeight);
     if (Analysis != nullptr) {
-        index_ = std::make_unique<SeriesIndex>(*Analysis);
+        index_ = index != nullptr ? std::move(index) : std::make_shared<const ErrorPlotIndex>(*Analysis);
         View.reset(*Analysis);
     }
     rebuildSeries();
@@ -166,7 +167,7 @@ void TXYPlotForm::createPopupMenu()
             [this](const QPoint& at) { PopupMenu1->popup(Image1->mapToGlobal(at)); });
 }
 
-void TXYPlotForm::SetAnalysis(const GNSSLog* analysis)
+void TXYPlotForm::SetAnalysis(const GNSSLog* analysis, std::shared_ptr<const ErrorPlotIndex> index)
 {
     Analysis = analysis;
     Series.reset();
@@ -174,7 +175,7 @@ void TXYPlotForm::SetAnalysis(const GNSSLog* analysis)
     View.ZoomLevel = 1;
     View.HoveredTime.reset();
     if (Analysis != nullptr) {
-        index_ = std::make_unique<SeriesIndex>(*Analysis);
+        index_ = index != nullptr ? std::move(index) : std::make_shared<const ErrorPlotIndex>(*Analysis);
         View.reset(*Analysis);
     }
     rebuildSeries();
@@ -187,8 +188,8 @@ void TXYPlotForm::rebuildSeries()
     Series.reset();
     Columns = DenseColumns{};
     if (index_ != nullptr) {
-        Series = PointStore::build(Image1->width() - 50, *index_, View.CentreTime, View.TimeSpan);
-        Columns = denseColumns(*Analysis, Image1->width() - 50, View.CentreTime, View.TimeSpan);
+        Series = PointStore::build(Image1->width() - 50, index_->series, View.CentreTime, View.TimeSpan);
+        Columns = denseColumns(index_->columns, Image1->width() - 50, View.CentreTime, View.TimeSpan);
     }
 }
 

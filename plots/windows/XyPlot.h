@@ -18,6 +18,7 @@
 
 #include "plots/draw/ErrorPlotPainter.h"
 #include "plots/series/ColumnContents.h"
+#include "plots/series/ErrorPlotIndex.h"
 #include "plots/series/ErrorSeries.h"
 #include "plots/windows/ImageControl.h"
 #include "plots/draw/PlotWindowSizes.h"
@@ -30,13 +31,15 @@ class TXYPlotForm : public QWidget {
 public:
     // The window has no Qt parent: only the main window destroys it. Builds
     // the series for the full log; paints nothing until it is shown. The
-    // analysis (may be null: an empty plot) must outlive the window.
-    TXYPlotForm(QWidget* mainWindow, const QString& caption, const GNSSLog* analysis);
+    // analysis (may be null: an empty plot) must outlive the window. The
+    // index of the analysis is built here where none is given.
+    TXYPlotForm(QWidget* mainWindow, const QString& caption, const GNSSLog* analysis,
+                std::shared_ptr<const ErrorPlotIndex> index = nullptr);
     ~TXYPlotForm() override;
 
     // Shows another analysis: full-log view, no hovered time, repaint. The
     // caption, scale and check boxes stay.
-    void SetAnalysis(const GNSSLog* analysis);
+    void SetAnalysis(const GNSSLog* analysis, std::shared_ptr<const ErrorPlotIndex> index = nullptr);
 
     // Handlers, named after their controls and events.
     void FormResize();
@@ -113,7 +116,7 @@ private:
 
     QWidget* mainWindow_;
     QSize laidOutFrame_;  // the frame FormResize last worked with
-    std::unique_ptr<SeriesIndex> index_;  // of Analysis, for fast rebuilds
+    std::shared_ptr<const ErrorPlotIndex> index_;  // of Analysis, for fast rebuilds
 };
 
 }  // namespace gnsslog

@@ -7,9 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "common/Saturate.h"
+#include "plots/series/ColumnContents.h"
 #include "plots/series/ErrorSeries.h"
 
 namespace gnsslog {
@@ -546,6 +549,86 @@ TEST(SeriesBuild, MatchesThePlainWalkAtColumnEdges)
         EXPECT_EQ(summarise(*PointStore::build(width, SeriesIndex(log), centre, length)), plain);
         EXPECT_GT(plain.size(), static_cast<std::size_t>(width) - 2);
     }
+}
+
+}  // namespace
+}  // namespace gnsslog
+
+namespace gnsslog {
+namespace {
+
+void expectSameColumns(const DenseColumns& walked, const DenseColumns& blocked, const std::string& where)
+{
+    ASSERT_EQ(walked.columns.size(), blocked.columns.size()) << where;
+    EXPECT_EQ(walked.longestStep, blocked.longestStep) << where;
+    for (std::size_t i = 0; i < walked.columns.size(); ++i) {
+        const ColumnContents& a = walked.columns[i];
+        const ColumnContents& b = blocked.columns[i];
+        const std::string at = where + " column " + std::to_string(a.column);
+        EXPECT_EQ(a.column, b.column) << at;
+        EXPECT_EQ(a.epochs, b.epochs) << at;
+        EXPECT_EQ(a.classEpochs, b.classEpochs) << at;
+        EXPECT_EQ(a.firstTime, b.firstTime) << at;
+        EXPECT_EQ(a.lastTime, b.lastTime) << at;
+        for (std::size_t c = 0; c < CurveCount; ++c) {
+            // Bit for bit, NaN included.
+            EXPECT_EQ(std::memcmp(&a.lowest[c], &b.lowest[c], sizeof(double)), 0) << at << " curve " << c;
+            EXPECT_EQ(std::memcmp(&a.highest[c], &b.highest[c], sizeof(double)), 0) << at << " curve " << c;
+        }
+    }
+}
+
+TEST(ColumnBlocksBuild, GiveTheColumnsOfTheRecordWalkInEveryWindow)
+{
+    // Ten blocks' worth of irregular epochs: runs of many epochs per column,
+    // backward steps, equal times, NaN times and values and every fix type,
+    // seen through windows that cut blocks anywhere, hold a block whole,
+    // start or end inside the log, or lie beyond it.
+    GNSSLog log(TruthMode::Averaged, 0, 0, 0);
+    log.avgX = 1;
+    log.avgY = 2;
+    log.avgZ = 3;
+    log.dataQuality.medianInterval = 0.1;
+    unsigned seed = 777;
+    const auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<double>((seed >> 8) % 1000) / 1000.0;
+    };
+    double time = 0;
+    const std::size_t count = 10 * ColumnBlocks::kRecordsPerBlock + 17;
+    for (std::size_t i = 0; i < count; ++i) {
+        GNSSRecord r;
+        time += next() < 0.03 ? -2 * next() : (next() < 0.1 ? 0 : 0.1 * next());
+        r.time = i == 300 ? NAN : time;
+        r.localX = 1 + next() - 0.5;
+        r.localY = i == 500 ? NAN : 2 + next();
+        r.height = 3 - next();
+        r.fixType = static_cast<std::uint8_t>(i % 7 < 4 ? FixType::RtkFixed : i % 7);
+        r.satellites = static_cast<std::int32_t>(next() * 20);
+        r.dop = next() * 3;
+        log.records.push_back(r);
+    }
+    const ColumnBlocks blocks(log);
+    EXPECT_EQ(blocks.blocks().size(), 11u);
+    const struct {
+        int width;
+        double centre, span;
+    } windows[] = {{480, time / 2, time + 1}, {3, time / 2, time},  {1, 10, 2},     {37, 5, 4},
+                   {480, 20, 0},             {700, -50, 10},        {10, 1e6, 10}, {0, 10, 20},
+                   {1200, time / 3, time / 4}};
+    for (const auto& w : windows) {
+        const std::string where = "width " + std::to_string(w.width) + " centre " + std::to_string(w.centre);
+        expectSameColumns(denseColumns(log, w.width, w.centre, w.span),
+                          denseColumns(blocks, w.width, w.centre, w.span), where);
+    }
+    // The whole-log view takes blocks whole and still counts every epoch but
+    // the NaN-timed one.
+    const DenseColumns few = denseColumns(blocks, 3, time / 2, time + 1);
+    std::int64_t epochs = 0;
+    for (const ColumnContents& column : few.columns) {
+        epochs += column.epochs;
+    }
+    EXPECT_GT(epochs, static_cast<std::int64_t>(count) / 2);
 }
 
 }  // namespace

@@ -185,7 +185,7 @@ load_file() {
   dialog=$(wait_window "Open" 10) || true
   [ -n "$dialog" ] || fail "the open-file dialog did not appear"
   xdotool windowfocus --sync "$dialog"
-  xdotool type --delay 5 "$1"
+  xdotool type --delay 12 "$1"
   xdotool key Return
 }
 
