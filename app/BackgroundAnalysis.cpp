@@ -4,6 +4,7 @@
 #include <QTimer>
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -50,6 +51,37 @@ void showReports(TFormProgress* progress, ProgressRelay& relay)
 
 }  // namespace
 
+void runWhileAnswering(const std::function<void()>& job, const std::function<void()>& poll)
+{
+    std::atomic<bool> finished{false};
+    SideJob side(true, [&job, &finished] {
+        struct Finish {
+            std::atomic<bool>& flag;
+            ~Finish() { flag.store(true); }
+        } finish{finished};
+        lowerThisThreadsPriority();
+        job();
+    });
+    QEventLoop loop;
+    QTimer timer;
+    timer.setInterval(kPollIntervalMs);
+    QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
+        if (poll) {
+            poll();
+        }
+        if (finished.load()) {
+            loop.quit();
+        }
+    });
+    timer.start();
+    // A quit of the application ends this loop too, and every later one at
+    // once (-1): the job is then waited for without events, as the objects
+    // it writes live with the caller.
+    while (!finished.load() && loop.exec() != kLoopRefused) {
+    }
+    side.wait();
+}
+
 AnalysedLog analyseInBackground(const AnalysisRequest& request, TFormProgress* progress)
 {
     if (progress != nullptr) {
@@ -61,38 +93,16 @@ AnalysedLog analyseInBackground(const AnalysisRequest& request, TFormProgress* p
         ~Unhook() { activeRelay.store(nullptr); }
     } unhook;  // also when the analysis throws
     AnalysedLog result;
-    std::atomic<bool> finished{false};
-    {
-        SideJob job(true, [&request, &result, &finished] {
-            struct Finish {
-                std::atomic<bool>& flag;
-                ~Finish() { flag.store(true); }
-            } finish{finished};
-            lowerThisThreadsPriority();
+    runWhileAnswering(
+        [&request, &result] {
             result.analysis = std::make_unique<GNSSLog>(request.fileName, relayProgress, *request.decodeOptions,
                                                         *request.format, request.truthMode, request.manual[0],
                                                         request.manual[1], request.manual[2]);
             result.cdf = computeErrorCdf(*result.analysis, kCdfBins);
             result.circles = rtkFixedCircles(*result.analysis);
             result.plotIndex = std::make_shared<const ErrorPlotIndex>(*result.analysis);
-        });
-        QEventLoop loop;
-        QTimer poll;
-        poll.setInterval(kPollIntervalMs);
-        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-            showReports(progress, relay);
-            if (finished.load()) {
-                loop.quit();
-            }
-        });
-        poll.start();
-        // A quit of the application ends this loop too, and every later
-        // one at once (-1): the analysis is then waited for without events,
-        // as the objects it writes live here.
-        while (!finished.load() && loop.exec() != kLoopRefused) {
-        }
-        job.wait();
-    }
+        },
+        [progress, &relay] { showReports(progress, relay); });
     while (true) {
         const std::vector<ProgressReport> rest = relay.take();
         if (rest.empty()) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "log/Gpslog.h"
@@ -30,6 +31,12 @@ struct AnalysisRequest {
     std::uint8_t truthMode = TruthMode::Averaged;
     double manual[3] = {0, 0, 0};
 };
+
+// Runs job on a second thread (on this one when none can be started) at a
+// lower priority and returns when it is done, processing window events
+// meanwhile and calling poll (may be empty) on this thread every few tens
+// of milliseconds. Rethrows what the job threw.
+void runWhileAnswering(const std::function<void()>& job, const std::function<void()>& poll);
 
 // Runs the analysis on a second thread (on this one when none can be
 // started) and returns when it is done, processing window events meanwhile;

@@ -339,12 +339,16 @@ void TForm3::Comparelogs1Click()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     LogComparison comparison;
     try {
-        comparison = compareLogs(paths, settings);
+        // Off the window thread: the menus answer while many big logs are read.
+        runWhileAnswering([&comparison, &paths, &settings] { comparison = compareLogs(paths, settings); }, {});
     } catch (...) {
         QApplication::restoreOverrideCursor();
         throw;
     }
     QApplication::restoreOverrideCursor();
+    if (closing_) {
+        return;  // the application ends: no results window
+    }
 
     if (!CompareLogsForm) {
         CompareLogsForm = new TCompareLogsForm(this);

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableWidget>
+#include <QTimer>
 
 #include "app/CompareLogsForm.h"
 #include "plots/windows/HistoPlot.h"
@@ -69,6 +70,19 @@ TEST_F(CompareLogsTest, TableShowsEveryLogWithTheMenusTruthAndLeavesTheMainWindo
     EXPECT_EQ(form->Analysis, nullptr);
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_FALSE(form->XHistogramForm);
+}
+
+TEST_F(CompareLogsTest, WindowEventsAreHandledWhileTheLogsAreCompared)
+{
+    const QString a = dir.write("a.pvt1b", navcomLog(30000, 7));
+    const QString b = dir.write("b.pvt1b", navcomLog(30000, 8));
+    dialogs.fileLists.push_back({a, b});
+    bool handledDuringComparison = false;
+    QTimer::singleShot(0, form.get(), [&] { handledDuringComparison = !form->CompareLogsForm; });
+    form->Comparelogs1->trigger();
+    EXPECT_TRUE(handledDuringComparison) << "the window thread waited for the comparison";
+    ASSERT_TRUE(form->CompareLogsForm);
+    EXPECT_EQ(form->CompareLogsForm->Table->rowCount(), 2);
 }
 
 TEST_F(CompareLogsTest, CancelShowsNothingAndABadManualNumberStopsBeforeAnyLog)
