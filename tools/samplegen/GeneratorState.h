@@ -2,6 +2,7 @@
 // the random source, the solution spells and the generator's state.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <string>
 
@@ -94,8 +95,46 @@ inline constexpr double kMetresPerDegreeLat = 111412.0;  // near 60 N; good to 0
 inline const char* const kNavcomNoiseLabels[] = {"[CHNLSTATUS1B]", "[MEAS1B]", "[EPHEM1B]", "[RXSTATUS2B]",
                                                  "[ALM1B]"};
 
+// The GPS week of startMs 0 in SBF and NovAtel logs: the week of 8
+// December 2026, the NMEA logs' first day.
+inline constexpr std::int64_t kFirstGpsWeek = 2448;
+
 // A whole UBX frame: sync, class, id, length, payload and checksum.
 std::string ubxFrame(std::uint8_t messageClass, std::uint8_t id, const std::string& payload);
+
+// WGS84 latitude and longitude (degrees) and height above the ellipsoid
+// (metres) to ECEF X, Y, Z (metres); closed form, exact to rounding.
+void toEcef(double latitude, double longitude, double height, double xyz[3]);
+
+// Little-endian writers into a buffer already long enough.
+inline void putLe(std::string& bytes, std::size_t offset, std::uint64_t value, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        bytes[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    }
+}
+
+inline void putF8(std::string& bytes, std::size_t offset, double value)
+{
+    putLe(bytes, offset, std::bit_cast<std::uint64_t>(value), 8);
+}
+
+inline void putF4(std::string& bytes, std::size_t offset, float value)
+{
+    putLe(bytes, offset, std::bit_cast<std::uint32_t>(value), 4);
+}
+
+// One epoch of the simulated receiver, before a format writes it.
+struct EpochSolution {
+    double latitude = 0;   // degrees, WGS84
+    double longitude = 0;  // degrees
+    double height = 0;     // metres above the ellipsoid
+    double sigmaLatitude = 0;   // metres, 1 sigma, as the receiver estimates it
+    double sigmaLongitude = 0;
+    double sigmaHeight = 0;
+    double pdop = 0;
+    int satellites = 0;
+};
 
 }  // namespace samplegen
 
@@ -130,6 +169,11 @@ struct LogGenerator::State {
     double lastSigmaH = 0;
     double lastSigmaV = 0;
 
+    // Start of the GPS week of the first record (SBF, NovAtel), -1 before.
+    std::int64_t recordWeekStartMs = -1;
+    // The solution's record, noted by the formats that note one.
+    GeneratedRecord pendingRecord;
+
     // Resets: the current session's plan in epochs from its start, and
     // the stage (ResetStage) whose spell runs.
     struct SessionPlan {
@@ -158,11 +202,29 @@ struct LogGenerator::State {
     std::string navcomNoise(std::int64_t ms);
     std::string bootloaderMessage();
     std::string ubxSolution(std::int64_t ms, double& decodedTime, bool& valid, std::uint8_t& fixType);
+    std::string ubxOlderSolution(std::int64_t ms, double& decodedTime, bool& valid, std::uint8_t& fixType);
+    std::string sbfSolution(std::int64_t ms, double& decodedTime, bool& valid, std::uint8_t& fixType);
+    std::string sbfNoise(std::int64_t ms);
+    std::string novatelSolution(std::int64_t ms, double& decodedTime, bool& valid, std::uint8_t& fixType);
+    std::string novatelNoise(std::int64_t ms);
+    // The epoch's position, sigmas, DOP and satellites for a spell with a position.
+    samplegen::EpochSolution drawSolution();
+    // Seconds of a GPS time (ms from startMs 0's week) as the SBF and
+    // NovAtel assembler counts them: from the first record's week.
+    double gpsWeekSeconds(std::int64_t ms);
+    // What keepRecord notes when the options ask for records.
+    void noteRecord(double latitude, double longitude, double height, double errorEstimate, double dop,
+                    int satellites);
     std::string ubxNoise(std::int64_t ms);
     std::string posHeader() const;
     std::string posSolution(std::int64_t ms, double& decodedTime, int& outcome, std::uint8_t& fixType);
     std::string nmeaNoise(std::int64_t ms);
     std::string nmeaEpochSentences(std::int64_t ms);
+    // The solution frames of the format's epoch, and one noise frame.
+    std::string binarySolution(std::int64_t ms, double& decodedTime, bool& valid, std::uint8_t& fixType);
+    std::string noise(std::int64_t ms);
+    // Whether the format's framer starts a candidate at this byte.
+    bool startsFrame(char c) const noexcept;
     void appendGarbage(std::string& out);
     void appendPartial(std::string& out, const std::string& frame);
 };

@@ -188,6 +188,11 @@ void LogGenerator::State::keepRecord(std::uint8_t fixType, double decodedTime)
         }
     }
     prevTime = t;
+    if (options.keepRecords) {
+        GeneratedRecord& r = stats.records.emplace_back(pendingRecord);
+        r.time = t;
+        r.fixType = fixType;
+    }
     if (options.resets > 0) {
         noteSessionRecord(fixType, t);
     }
@@ -209,23 +214,38 @@ void LogGenerator::State::appendGarbage(std::string& out)
         stats.garbageBytes += static_cast<std::uint64_t>(length) + 2;
         return;
     }
-    const char forbidden = options.format == LogFormat::Ubx      ? '\xB5'
-                           : options.format == LogFormat::Navcom ? '['
-                                                                 : '$';
     const auto length = rng.between(1, 48);
     for (std::int64_t i = 0; i < length; ++i) {
         char c = static_cast<char>(rng.next() & 0xFF);
-        if (c == forbidden) {
-            c = '#';
+        if (startsFrame(c)) {
+            c = startsFrame('#') ? '!' : '#';
         }
         out.push_back(c);
     }
     stats.garbageBytes += static_cast<std::uint64_t>(length);
 }
 
+bool LogGenerator::State::startsFrame(char c) const noexcept
+{
+    switch (options.format) {
+    case LogFormat::Ubx: return c == '\xB5';
+    case LogFormat::Navcom: return c == '[';
+    case LogFormat::NovatelAscii:
+    case LogFormat::NovatelBinary: return c == '\xAA' || c == '#' || c == '%';
+    default: return c == '$';  // NMEA, SBF
+    }
+}
+
 void LogGenerator::State::appendPartial(std::string& out, const std::string& frame)
 {
-    if (options.format == LogFormat::Ubx) {
+    if (options.format == LogFormat::NovatelAscii) {
+        // A line cut short by its recorder: CR stops the framer's look at it.
+        const auto keep = static_cast<std::size_t>(rng.between(1, static_cast<std::int64_t>(frame.size()) - 4));
+        out.append(frame, 0, keep);
+        out += "\r\n";
+        stats.garbageBytes += keep + 2;
+    } else if (options.format == LogFormat::Ubx || options.format == LogFormat::Sbf ||
+               options.format == LogFormat::NovatelBinary) {
         // Any prefix: the framer's checksum fails once the bytes after it
         // fill the declared length, and it resumes one byte after the cut
         // frame's start, so the frames after it are still found.
@@ -285,9 +305,10 @@ void LogGenerator::State::appendEpoch(std::string& out)
         bool valid = false;
         solution = navcomSolution(ms, decodedTime, valid, fixType);
         outcome = valid ? 1 : 0;
-    } else if (options.format == LogFormat::Ubx) {
+    } else if (options.format == LogFormat::Ubx || options.format == LogFormat::Sbf ||
+               options.format == LogFormat::NovatelAscii || options.format == LogFormat::NovatelBinary) {
         bool valid = false;
-        solution = ubxSolution(ms, decodedTime, valid, fixType);
+        solution = binarySolution(ms, decodedTime, valid, fixType);
         outcome = valid ? 1 : 0;
     } else if (options.format == LogFormat::Pos) {
         solution = posSolution(ms, decodedTime, outcome, fixType);
@@ -323,15 +344,73 @@ void LogGenerator::State::appendEpoch(std::string& out)
     const double share =
         options.format == LogFormat::Pos ? 0.0 : std::fmin(std::fmax(options.noiseShare, 0.0), 0.95);
     while (rng.chance(share)) {
-        out += navcom                             ? navcomNoise(ms)
-               : options.format == LogFormat::Ubx ? ubxNoise(ms)
-                                                  : nmeaNoise(ms);
+        out += noise(ms);
         ++stats.noiseFrames;
     }
     if (navcom && rng.chance(options.bootloaderShare)) {
         out += bootloaderMessage();
         ++stats.bootloaderFrames;
     }
+}
+
+std::string LogGenerator::State::binarySolution(std::int64_t ms, double& decodedTime, bool& valid,
+                                                std::uint8_t& fixType)
+{
+    pendingRecord = GeneratedRecord{};
+    switch (options.format) {
+    case LogFormat::Sbf: return sbfSolution(ms, decodedTime, valid, fixType);
+    case LogFormat::NovatelAscii:
+    case LogFormat::NovatelBinary: return novatelSolution(ms, decodedTime, valid, fixType);
+    default:
+        return options.ubxMessages == UbxMessages::Sol ? ubxOlderSolution(ms, decodedTime, valid, fixType)
+                                                       : ubxSolution(ms, decodedTime, valid, fixType);
+    }
+}
+
+std::string LogGenerator::State::noise(std::int64_t ms)
+{
+    switch (options.format) {
+    case LogFormat::Navcom: return navcomNoise(ms);
+    case LogFormat::Ubx: return ubxNoise(ms);
+    case LogFormat::Sbf: return sbfNoise(ms);
+    case LogFormat::NovatelAscii:
+    case LogFormat::NovatelBinary: return novatelNoise(ms);
+    default: return nmeaNoise(ms);
+    }
+}
+
+samplegen::EpochSolution LogGenerator::State::drawSolution()
+{
+    const SpellModel m = model(spell);
+    EpochSolution e;
+    e.latitude = truth.latitude + (biasN + m.sigmaH * rng.gauss()) / kMetresPerDegreeLat;
+    e.longitude = truth.longitude + (biasE + m.sigmaH * rng.gauss()) / metresPerDegreeLon;
+    e.height = truth.height + biasU + m.sigmaV * rng.gauss();
+    e.sigmaLatitude = m.sigmaH * (1.0 + rng.uniform());
+    e.sigmaLongitude = m.sigmaH * (1.0 + rng.uniform());
+    e.sigmaHeight = m.sigmaV * (1.0 + rng.uniform());
+    e.pdop = static_cast<double>(rng.between(90, 250)) * 0.01;
+    e.satellites = static_cast<int>(rng.between(8, 30));
+    return e;
+}
+
+double LogGenerator::State::gpsWeekSeconds(std::int64_t ms)
+{
+    if (recordWeekStartMs < 0) {
+        recordWeekStartMs = ms - ms % kWeekMs;
+    }
+    return static_cast<double>(ms - recordWeekStartMs) * 0.001;
+}
+
+void LogGenerator::State::noteRecord(double latitude, double longitude, double height, double errorEstimate,
+                                     double dop, int satellites)
+{
+    pendingRecord.latitude = latitude;
+    pendingRecord.longitude = longitude;
+    pendingRecord.height = height;
+    pendingRecord.errorEstimate = errorEstimate;
+    pendingRecord.dop = dop;
+    pendingRecord.satellites = satellites;
 }
 
 LogGenerator::LogGenerator(const GeneratorOptions& options) : state_(std::make_unique<State>(options))

@@ -1,8 +1,12 @@
 // Deterministic generator of realistic receiver logs for samples, tests and
 // benchmarks.
 //
-// UBX logs carry NAV-PVT solutions (a NAV-HPPOSLLH beside half of them)
-// among other UBX messages and NMEA sentences; solution files (.pos) one
+// UBX logs carry NAV-PVT solutions (a NAV-HPPOSLLH beside half of them),
+// or for older receivers NAV-SOL, NAV-POSLLH and NAV-STATUS, among other
+// UBX messages and NMEA sentences; SBF logs PVTGeodetic, PosCovGeodetic
+// and DOP blocks among measurement and status blocks; NovAtel logs
+// BESTPOS (a BESTXYZ beside some) among other logs, all binary or all
+// ASCII; solution files (.pos) one
 // line per epoch with a position after a header naming the columns, and
 // bad lines for garbage.
 //
@@ -31,7 +35,13 @@
 
 namespace gnsslog {
 
-enum class LogFormat { Navcom, Nmea, Ubx, Pos };
+enum class LogFormat { Navcom, Nmea, Ubx, Pos, Sbf, NovatelAscii, NovatelBinary };
+
+// Which solution messages a UBX log carries.
+enum class UbxMessages {
+    Pvt,  // NAV-PVT, a NAV-HPPOSLLH beside half of them
+    Sol,  // NAV-SOL, NAV-POSLLH and NAV-STATUS, as receivers before NAV-PVT
+};
 
 // How a solution file (.pos) writes positions.
 enum class PosSolutionStyle {
@@ -55,12 +65,14 @@ enum class NmeaSolution {
 struct GeneratorOptions {
     LogFormat format = LogFormat::Navcom;
     NmeaSolution nmeaSolution = NmeaSolution::Gga;
+    UbxMessages ubxMessages = UbxMessages::Pvt;
     PosSolutionStyle posStyle = PosSolutionStyle::Degrees;
     bool posWeekTime = false;  // .pos times as GPS week and seconds, not a date
     std::uint64_t targetBytes = 100000;  // generation stops at the first epoch boundary at or past this
     std::uint64_t seed = 1;
     std::int64_t epochIntervalMs = 1000;  // 10 ms resolution for NMEA
-    // Start of the log: NavCom and UBX, GPS time of week; NMEA and .pos,
+    // Start of the log: NavCom, UBX, SBF and NovAtel, GPS time of week (SBF
+    // and NovAtel in GPS week 2448, from 6 December 2026); NMEA and .pos,
     // time of day (.pos in week time: time of week). A negative value lets
     // the generator choose: for NMEA and dated .pos about halfway through
     // the log falls on midnight, for the others Tuesday 10:00.
@@ -74,6 +86,9 @@ struct GeneratorOptions {
     // 4.10 system IDs, GPS and GLONASS) and the ZDA of its epoch.
     bool nmeaEpochSentences = false;
     std::size_t chunkBytes = 1 << 16;  // approximate size of one next() chunk
+    // UBX, SBF and NovAtel: note every kept record in GeneratorStats::records
+    // (for tests; a 100 MB log would hold a million of them).
+    bool keepRecords = false;
     // Receiver resets: with N > 0 the log is N sessions instead of the
     // usual spells, and targetBytes is ignored. Each session after the
     // first starts with a reset, no position for 3 s or more (0 to 2
@@ -112,6 +127,19 @@ struct GeneratorTruth {
     double gridY = 0;                // metres, grid easting
 };
 
+// A record the analysis must make, as the generator meant it before the
+// format's resolution rounded it.
+struct GeneratedRecord {
+    double time = 0;           // seconds, as the pipeline computes them
+    double latitude = 0;       // degrees, WGS84
+    double longitude = 0;      // degrees
+    double height = 0;         // metres above the ellipsoid
+    double errorEstimate = 0;  // metres, 0 where the epoch gives none
+    double dop = 0;            // PDOP, 0 where the epoch gives none
+    int satellites = 0;
+    std::uint8_t fixType = 0;
+};
+
 // What the generator wrote, in the terms of the analysis.
 struct GeneratorStats {
     std::uint64_t bytes = 0;
@@ -137,6 +165,7 @@ struct GeneratorStats {
     double startTime = 0;
     double endTime = 0;
     std::vector<GeneratedSession> sessions;  // resets only
+    std::vector<GeneratedRecord> records;    // keepRecords only
 };
 
 class LogGenerator {

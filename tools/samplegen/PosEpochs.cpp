@@ -82,7 +82,9 @@ std::string degreesMinutes(double degrees)
     return text;
 }
 
-void toEcef(double latitude, double longitude, double height, double xyz[3])
+}  // namespace
+
+void samplegen::toEcef(double latitude, double longitude, double height, double xyz[3])
 {
     const double e2 = kFlattening * (2.0 - kFlattening);
     const double phi = latitude * kPi / 180.0;
@@ -92,8 +94,6 @@ void toEcef(double latitude, double longitude, double height, double xyz[3])
     xyz[1] = (n + height) * std::cos(phi) * std::sin(lambda);
     xyz[2] = (n * (1.0 - e2) + height) * std::sin(phi);
 }
-
-}  // namespace
 
 std::string LogGenerator::State::posHeader() const
 {

@@ -17,7 +17,14 @@ void addSamplegenOptions(CLI::App& app, GeneratorOptions& options, std::string& 
             std::map<std::string, LogFormat>{{"navcom", LogFormat::Navcom},
                                                       {"nmea", LogFormat::Nmea},
                                                       {"ubx", LogFormat::Ubx},
-                                                      {"pos", LogFormat::Pos}}));
+                                                      {"pos", LogFormat::Pos},
+                                                      {"sbf", LogFormat::Sbf},
+                                                      {"novatel-ascii", LogFormat::NovatelAscii},
+                                                      {"novatel-binary", LogFormat::NovatelBinary}}));
+    app.add_option("--ubx-messages", options.ubxMessages,
+                   "solution messages of a UBX log: pvt (NAV-PVT), or sol (NAV-SOL, NAV-POSLLH and NAV-STATUS)")
+        ->transform(CLI::CheckedTransformer(
+            std::map<std::string, UbxMessages>{{"pvt", UbxMessages::Pvt}, {"sol", UbxMessages::Sol}}));
     app.add_option("--pos-style", options.posStyle, "positions of a .pos log")
         ->transform(CLI::CheckedTransformer(std::map<std::string, PosSolutionStyle>{
             {"degrees", PosSolutionStyle::Degrees},
@@ -40,7 +47,7 @@ void addSamplegenOptions(CLI::App& app, GeneratorOptions& options, std::string& 
     app.add_option("--seed", options.seed, "seed of the generator");
     app.add_option("--interval-ms", options.epochIntervalMs, "epoch interval, milliseconds");
     app.add_option("--start-ms", options.startMs,
-                   "start: NavCom time of week, NMEA time of day, milliseconds (default: chosen)");
+                   "start: NavCom, UBX, SBF and NovAtel time of week, NMEA time of day, milliseconds (default: chosen)");
     app.add_option("--noise-share", options.noiseShare, "share of non-solution frames")
         ->check(CLI::Range(0.0, 0.95));
     app.add_option("--garbage-share", options.garbageShare, "garbage runs per epoch")->check(CLI::Range(0.0, 1.0));

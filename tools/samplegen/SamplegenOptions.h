@@ -13,7 +13,8 @@ class App;
 namespace gnsslog {
 
 inline constexpr const char* kSamplegenDescription =
-    "Writes a deterministic NavCom PVT1B, NMEA, u-blox UBX or solution-file (.pos) receiver log.";
+    "Writes a deterministic NavCom PVT1B, NMEA, u-blox UBX, Septentrio SBF, NovAtel (ASCII or binary) or "
+    "solution-file (.pos) receiver log.";
 
 // Declares every option on app, bound to options and out (the output
 // file), which must outlive the parse; --version included.

@@ -1,5 +1,6 @@
 // The u-blox side of the generator: NAV-PVT solutions, a NAV-HPPOSLLH
-// for some epochs, and the receiver's other traffic around them (other
+// for some epochs, or the NAV-POSLLH, NAV-STATUS and NAV-SOL of receivers
+// older than NAV-PVT, and the receiver's other traffic around them (other
 // UBX messages, long raw-measurement messages the framer drops by their
 // length, NMEA sentences).
 #include <cmath>
@@ -22,7 +23,19 @@ constexpr std::uint8_t kIdSat = 0x35;
 constexpr std::uint8_t kClassRxm = 0x02;
 constexpr std::uint8_t kIdRawx = 0x15;
 
+constexpr std::uint8_t kIdPosllh = 0x02;
+constexpr std::uint8_t kIdStatus = 0x03;
+constexpr std::uint8_t kIdSol = 0x06;
+
 constexpr std::size_t kPvtPayload = 92;
+constexpr std::size_t kSolPayload = 52;
+constexpr std::size_t kPosllhPayload = 28;
+constexpr std::size_t kStatusPayload = 16;
+
+// NAV-SOL and NAV-STATUS flags: gpsFixOk, diffSoln, week and time of week set.
+constexpr std::uint8_t kGpsFixOk = 0x01;
+constexpr std::uint8_t kDiffSoln = 0x02;
+constexpr std::uint8_t kWeekAndTowSet = 0x0C;
 constexpr std::size_t kHpposllhPayload = 36;
 
 constexpr std::uint8_t kGnssFixOk = 0x01;
@@ -30,13 +43,6 @@ constexpr std::uint8_t kCarrierFloat = 1u << 6;
 constexpr std::uint8_t kCarrierFixed = 2u << 6;
 constexpr std::uint8_t kInvalidLlh = 0x01;
 constexpr std::uint8_t kFix3D = 3;
-
-void putLe(std::string& payload, std::size_t offset, std::uint64_t value, std::size_t bytes)
-{
-    for (std::size_t i = 0; i < bytes; ++i) {
-        payload[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-    }
-}
 
 std::uint32_t asU32(std::int64_t value)
 {
@@ -74,8 +80,10 @@ std::string LogGenerator::State::ubxSolution(std::int64_t ms, double& decodedTim
     std::string hp(kHpposllhPayload, '\0');
     putLe(pvt, 0, iTow, 4);
     putLe(hp, 4, iTow, 4);
-    putLe(pvt, 23, static_cast<std::uint64_t>(rng.between(8, 30)), 1);
-    putLe(pvt, 76, static_cast<std::uint64_t>(rng.between(90, 250)), 2);
+    const auto satellites = rng.between(8, 30);
+    const auto pdop = rng.between(90, 250);
+    putLe(pvt, 23, static_cast<std::uint64_t>(satellites), 1);
+    putLe(pvt, 76, static_cast<std::uint64_t>(pdop), 2);
     const bool withHp = rng.chance(0.5);
     if (spell == Spell::NoPosition) {
         // No fix: the receiver still writes its last position.
@@ -112,6 +120,8 @@ std::string LogGenerator::State::ubxSolution(std::int64_t ms, double& decodedTim
     putLe(pvt, 40, hAccMm, 4);
     putLe(pvt, 44, vAccMm, 4);
     valid = true;
+    noteRecord(latitude, longitude, height, std::hypot(hAccMm * 0.001, vAccMm * 0.001),
+               static_cast<double>(pdop) * 0.01, static_cast<int>(satellites));
     std::string frames = ubxFrame(kClassNav, kIdPvt, pvt);
     if (withHp) {
         putLe(hp, 8, asU32(lon7), 4);
@@ -126,6 +136,64 @@ std::string LogGenerator::State::ubxSolution(std::int64_t ms, double& decodedTim
                                  : ubxFrame(kClassNav, kIdHpposllh, hp) + frames;
     }
     return frames;
+}
+
+// Receivers before NAV-PVT tell no carrier solution: the RTK spells are
+// differential fixes, gpsFix 3 with diffSoln.
+std::string LogGenerator::State::ubxOlderSolution(std::int64_t ms, double& decodedTime, bool& valid,
+                                                  std::uint8_t& fixType)
+{
+    const auto iTow = static_cast<std::uint32_t>(ms % kWeekMs);
+    decodedTime = iTow * 0.001;
+    std::string sol(kSolPayload, '\0');
+    std::string posllh(kPosllhPayload, '\0');
+    std::string status(kStatusPayload, '\0');
+    putLe(sol, 0, iTow, 4);
+    putLe(posllh, 0, iTow, 4);
+    putLe(status, 0, iTow, 4);
+    putLe(sol, 8, static_cast<std::uint64_t>(kFirstGpsWeek + ms / kWeekMs), 2);
+    valid = spell != Spell::NoPosition;
+    const EpochSolution e = valid ? drawSolution() : EpochSolution{truth.latitude, truth.longitude, truth.height,
+                                                                   50.0, 50.0, 80.0, 99.99, 2};
+    std::uint8_t flags = kWeekAndTowSet;
+    std::uint8_t gpsFix = 0;
+    fixType = FixType::NoPosition;
+    if (valid) {
+        gpsFix = kFix3D;
+        flags |= kGpsFixOk;
+        fixType = FixType::StandAlone;
+        if (spell != Spell::Single) {
+            flags |= kDiffSoln;
+            fixType = FixType::Dgnss;
+        }
+    }
+    putLe(sol, 10, gpsFix, 1);
+    putLe(sol, 11, flags, 1);
+    putLe(status, 4, gpsFix, 1);
+    putLe(status, 5, flags, 1);
+    double xyz[3];
+    toEcef(e.latitude, e.longitude, e.height, xyz);
+    for (std::size_t axis = 0; axis < 3; ++axis) {
+        putLe(sol, 12 + 4 * axis, asU32(std::llround(xyz[axis] * 100.0)), 4);
+    }
+    const double horizontal = std::hypot(e.sigmaLatitude, e.sigmaLongitude);
+    const auto pAccCm = static_cast<std::uint32_t>(std::llround(100.0 * std::hypot(horizontal, e.sigmaHeight)));
+    putLe(sol, 24, pAccCm, 4);
+    const auto pdop = static_cast<std::uint16_t>(std::llround(e.pdop * 100.0));
+    putLe(sol, 44, pdop, 2);
+    putLe(sol, 47, static_cast<std::uint64_t>(e.satellites), 1);
+    const std::int64_t heightMm = std::llround(e.height * 1000.0);
+    putLe(posllh, 4, asU32(std::llround(e.longitude * 1e7)), 4);
+    putLe(posllh, 8, asU32(std::llround(e.latitude * 1e7)), 4);
+    putLe(posllh, 12, asU32(heightMm), 4);
+    putLe(posllh, 16, asU32(heightMm - std::llround(truth.geoidSeparation * 1000.0)), 4);
+    putLe(posllh, 20, static_cast<std::uint32_t>(std::llround(1000.0 * horizontal)), 4);
+    putLe(posllh, 24, static_cast<std::uint32_t>(std::llround(1000.0 * e.sigmaHeight)), 4);
+    if (valid) {
+        noteRecord(e.latitude, e.longitude, e.height, pAccCm * 0.01, pdop * 0.01, e.satellites);
+    }
+    return ubxFrame(kClassNav, kIdPosllh, posllh) + ubxFrame(kClassNav, kIdStatus, status) +
+           ubxFrame(kClassNav, kIdSol, sol);
 }
 
 std::string LogGenerator::State::ubxNoise(std::int64_t ms)
