@@ -42,6 +42,12 @@ std::vector<std::pair<std::string, GeneratorOptions>> generatedKinds()
         {"nmea", options(LogFormat::Nmea, 2)},
         {"ubx", options(LogFormat::Ubx, 3)},
     };
+    GeneratorOptions olderUbx = options(LogFormat::Ubx, 9);
+    olderUbx.ubxMessages = UbxMessages::Sol;
+    kinds.emplace_back("ubx", olderUbx);
+    kinds.emplace_back("sbf", options(LogFormat::Sbf, 10));
+    kinds.emplace_back("novatel", options(LogFormat::NovatelAscii, 11));
+    kinds.emplace_back("novatel", options(LogFormat::NovatelBinary, 12));
     GeneratorOptions llk = options(LogFormat::Nmea, 4);
     llk.nmeaSolution = NmeaSolution::Llk;
     kinds.emplace_back("nmea", llk);
@@ -125,14 +131,14 @@ TEST(FormatDetection, NavcomFramesWithAWrongCrcAreNotValid)
     EXPECT_EQ(detectInputFormat(bytesOf(bad), bad.size()), nullptr);
 }
 
-TEST(GeneratedLogs, UbxAndPosLogsGiveWhatTheGeneratorWrote)
+TEST(GeneratedLogs, UbxSbfNovatelAndPosLogsGiveWhatTheGeneratorWrote)
 {
     for (const auto& [name, generator] : generatedKinds()) {
-        if (name != "ubx" && name != "pos") {
+        if (name == "navcom" || name == "nmea") {
             continue;
         }
         SCOPED_TRACE(name + " style " + std::to_string(static_cast<int>(generator.posStyle)) +
-                     (generator.posWeekTime ? " week" : " date"));
+                     (generator.posWeekTime ? " week" : " date") + " seed " + std::to_string(generator.seed));
         GeneratorStats stats;
         const std::string log = generateLog(generator, &stats);
         const InputFormat& format = *findInputFormat(name);

@@ -27,7 +27,8 @@ protected:
         std::system(("mkdir -p '" + dir_ + "'").c_str());
         const std::pair<const char*, LogFormat> formats[] = {
             {"navcom", LogFormat::Navcom}, {"nmea", LogFormat::Nmea},
-            {"ubx", LogFormat::Ubx},       {"pos", LogFormat::Pos}};
+            {"ubx", LogFormat::Ubx},       {"pos", LogFormat::Pos},
+            {"sbf", LogFormat::Sbf},       {"novatel", LogFormat::NovatelBinary}};
         for (const auto& [name, format] : formats) {
             GeneratorOptions o;
             o.targetBytes = 100000;
