@@ -1,10 +1,15 @@
-// End-to-end throughput of the u-blox UBX and solution-file (.pos)
-// formats: GNSSLog over a generated log file in the page cache, grid
-// conversion on. Targets on the 2-core reference machine: UBX >= 500 MB/s,
-// .pos >= 200 MB/s (the 100 MB runs; 8 MB for quick checks). The UBX log
-// is the generator's: NAV-PVT with a NAV-HPPOSLLH beside half of them,
-// among other UBX messages (raw measurements up to 1.2 kB) and NMEA
-// sentences; the .pos log is lat/lon/height in degrees with dates.
+// End-to-end throughput of the u-blox UBX, Septentrio SBF, NovAtel and
+// solution-file (.pos) formats: GNSSLog over a generated log file in the
+// page cache, grid conversion on. Targets on the 2-core reference machine:
+// UBX >= 500 MB/s, .pos >= 200 MB/s (the 100 MB runs; 8 MB for quick
+// checks); SBF and NovAtel binary at least as fast as UBX, NovAtel ASCII
+// at least as fast as NMEA (BM_EndToEndNmeaKKJ, GGA among other
+// sentences), each pair compared in the same run. The logs are the
+// generator's: UBX NAV-PVT with a NAV-HPPOSLLH beside half of them, among
+// other UBX messages (raw measurements up to 1.2 kB) and NMEA sentences;
+// SBF PVTGeodetic, PosCovGeodetic and DOP among measurement blocks up to
+// 1.6 kB; NovAtel BESTPOS (and some BESTXYZ) among RANGE and other logs;
+// the .pos log is lat/lon/height in degrees with dates.
 // BM_PosDecode* time the decoder alone on one line of each style.
 #include <benchmark/benchmark.h>
 
@@ -57,7 +62,7 @@ public:
         GeneratedLog log;
         log.path = (std::filesystem::temp_directory_path() /
                     ("gnsslog-bench-" + std::to_string(::getpid()) + "-" +
-                     (format == LogFormat::Ubx ? "ubx-" : "pos-") + std::to_string(megabytes) + ".log"))
+                     std::to_string(static_cast<int>(format)) + "-" + std::to_string(megabytes) + ".log"))
                        .string();
         log.bytes = writeLog(options, log.path).bytes;
         return logs_.emplace(key, log).first->second;
@@ -91,6 +96,16 @@ void runPipeline(benchmark::State& state, LogFormat format, const InputFormat& i
 
 void BM_EndToEndUbxKKJ(benchmark::State& state) { runPipeline(state, LogFormat::Ubx, ubxFormat()); }
 void BM_EndToEndPosKKJ(benchmark::State& state) { runPipeline(state, LogFormat::Pos, posFormat()); }
+void BM_EndToEndSbfKKJ(benchmark::State& state) { runPipeline(state, LogFormat::Sbf, sbfFormat()); }
+void BM_EndToEndNovatelBinaryKKJ(benchmark::State& state)
+{
+    runPipeline(state, LogFormat::NovatelBinary, novatelFormat());
+}
+void BM_EndToEndNovatelAsciiKKJ(benchmark::State& state)
+{
+    runPipeline(state, LogFormat::NovatelAscii, novatelFormat());
+}
+void BM_EndToEndNmeaKKJ(benchmark::State& state) { runPipeline(state, LogFormat::Nmea, nmeaFormat()); }
 
 // One solution line of a style, framed, decoded over and over.
 void decodeLine(benchmark::State& state, const std::string& header, const std::string& line)
@@ -132,6 +147,10 @@ void BM_PosDecodeEcef(benchmark::State& state)
 
 BENCHMARK(BM_EndToEndUbxKKJ)->Arg(8)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_EndToEndPosKKJ)->Arg(8)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_EndToEndSbfKKJ)->Arg(8)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_EndToEndNovatelBinaryKKJ)->Arg(8)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_EndToEndNovatelAsciiKKJ)->Arg(8)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_EndToEndNmeaKKJ)->Arg(8)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PosDecodeDegrees);
 BENCHMARK(BM_PosDecodeEcef);
 
