@@ -3,10 +3,14 @@
 // ns per call here is ns per decoded record.
 #include "geodesy/Kkj.h"
 
+#include "geodesy/Ecef.h"
+
 #include "geodesy/GridConverter.h"
 
 #include <benchmark/benchmark.h>
 
+#include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -123,8 +127,43 @@ void BM_GeodeticToTm35finProj(benchmark::State& state)
     convertInFrame(state, gnsslog::GridFrame{gnsslog::GridKind::Projected, gnsslog::kEpsgTm35fin});
 }
 
+// ECEF of the Finnish positions at heights up to 1 km, back to WGS84:
+// the closed form against the iteration it replaced.
+void ecefBack(benchmark::State& state, bool (*convert)(double, double, double, gnsslog::Wgs84Position&) noexcept)
+{
+    static const std::vector<std::array<double, 3>> points = [] {
+        std::vector<std::array<double, 3>> out;
+        constexpr double a = 6378137.0;
+        constexpr double e2 = (2.0 - 1.0 / 298.257223563) / 298.257223563;
+        constexpr double radiansPerDegree = 3.14159265358979323846 / 180.0;
+        double height = 0.0;
+        for (const Position& p : finnishPositions()) {
+            const double phi = p.latitude * radiansPerDegree;
+            const double lambda = p.longitude * radiansPerDegree;
+            const double n = a / std::sqrt(1.0 - e2 * std::sin(phi) * std::sin(phi));
+            out.push_back({(n + height) * std::cos(phi) * std::cos(lambda),
+                           (n + height) * std::cos(phi) * std::sin(lambda), (n * (1.0 - e2) + height) * std::sin(phi)});
+            height = height >= 1000.0 ? 0.0 : height + 37.0;
+        }
+        return out;
+    }();
+    std::size_t i = 0;
+    for (auto _ : state) {
+        gnsslog::Wgs84Position position;
+        benchmark::DoNotOptimize(convert(points[i][0], points[i][1], points[i][2], position));
+        benchmark::DoNotOptimize(position);
+        i = (i + 1) % points.size();
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+}
+
+void BM_EcefToWgs84(benchmark::State& state) { ecefBack(state, gnsslog::ecefToWgs84); }
+void BM_EcefToWgs84Reference(benchmark::State& state) { ecefBack(state, gnsslog::ecefToWgs84Reference); }
+
 }  // namespace
 
+BENCHMARK(BM_EcefToWgs84);
+BENCHMARK(BM_EcefToWgs84Reference);
 BENCHMARK(BM_GeodeticToEnu);
 BENCHMARK(BM_GeodeticToTm35finProj);
 BENCHMARK(BM_GeodeticToKKJ);

@@ -16,10 +16,46 @@ constexpr double kSmallestRadiusMetres = 1.0e5;
 // double's resolution from the spherical first guess.
 constexpr int kLatitudeIterations = 5;
 constexpr double kDegreesPerRadian = 180.0 / std::numbers::pi;
+// Beyond this distance from the centre the closed form's squares could
+// overflow; no receiver is there.
+constexpr double kLargestClosedFormMetres = 1.0e9;
 
 }  // namespace
 
 bool ecefToWgs84(double x, double y, double z, Wgs84Position& position) noexcept
+{
+    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z)) {
+        return false;
+    }
+    const double axisDistance = std::hypot(x, y);
+    const double distance = std::hypot(axisDistance, z);
+    if (distance < kSmallestRadiusMetres) {
+        return false;
+    }
+    if (distance > kLargestClosedFormMetres) {
+        return ecefToWgs84Reference(x, y, z, position);
+    }
+    // Vermeille (2002), his names.
+    constexpr double e2 = kEccentricitySquared;
+    constexpr double e4 = e2 * e2;
+    const double p = (axisDistance / kSemiMajorAxisMetres) * (axisDistance / kSemiMajorAxisMetres);
+    const double q = (1.0 - e2) * (z / kSemiMajorAxisMetres) * (z / kSemiMajorAxisMetres);
+    const double r = (p + q - e4) / 6.0;
+    const double s = e4 * p * q / (4.0 * r * r * r);
+    const double t = std::cbrt(1.0 + s + std::sqrt(s * (2.0 + s)));
+    const double u = r * (1.0 + t + 1.0 / t);
+    const double v = std::sqrt(u * u + e4 * q);
+    const double w = e2 * (u + v - q) / (2.0 * v);
+    const double k = std::sqrt(u + v + w * w) - w;
+    const double d = k * axisDistance / (k + e2);
+    const double hypotenuse = std::hypot(d, z);
+    position.latitude = 2.0 * std::atan2(z, d + hypotenuse) * kDegreesPerRadian;
+    position.longitude = std::atan2(y, x) * kDegreesPerRadian;
+    position.height = (k + e2 - 1.0) / k * hypotenuse;
+    return true;
+}
+
+bool ecefToWgs84Reference(double x, double y, double z, Wgs84Position& position) noexcept
 {
     if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z)) {
         return false;

@@ -5,6 +5,7 @@
 // Provenance "worked example" means the published worked values of this
 // conversion (quoted to the millimetre and to 1e-10 degrees); tolerances are
 // in millimetres, or for angles the angle that spans 1 mm on the ground.
+#include "geodesy/Ecef.h"
 #include "geodesy/Kkj.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <climits>
 #include <cmath>
 #include <limits>
+#include <random>
 #include <string>
 
 namespace {
@@ -362,6 +364,81 @@ TEST(GeodeticToKkj, ExtremeZoneNumbersDoNotOverflow)
             EXPECT_NEAR(y / 1e6, static_cast<double>(zone), 5.0);
         }
     }
+}
+
+// --- ECEF to WGS84: closed form against the iteration -------------------
+
+// Largest differences of the closed form from the reference over points
+// whose distance from the centre is drawn from [fromMetres, toMetres] in
+// every direction (mt19937 is the same on every library; its bits are
+// scaled by hand).
+struct EcefDifferences {
+    double degrees = 0;
+    double metres = 0;
+};
+
+EcefDifferences compareEcef(double fromMetres, double toMetres, int points)
+{
+    std::mt19937_64 bits(2002);
+    const auto unit = [&bits] { return static_cast<double>(bits() >> 11) * 0x1.0p-53; };
+    EcefDifferences worst;
+    for (int i = 0; i < points; ++i) {
+        double xyz[3] = {unit() - 0.5, unit() - 0.5, unit() - 0.5};
+        const double norm = std::hypot(xyz[0], xyz[1], xyz[2]);
+        const double radius = fromMetres + (toMetres - fromMetres) * unit();
+        for (double& c : xyz) {
+            c *= radius / norm;
+        }
+        gnsslog::Wgs84Position fast;
+        gnsslog::Wgs84Position plain;
+        EXPECT_TRUE(gnsslog::ecefToWgs84(xyz[0], xyz[1], xyz[2], fast));
+        EXPECT_TRUE(gnsslog::ecefToWgs84Reference(xyz[0], xyz[1], xyz[2], plain));
+        const double degrees =
+            std::fmax(std::fabs(fast.latitude - plain.latitude), std::fabs(fast.longitude - plain.longitude));
+        const double metres = std::fabs(fast.height - plain.height);
+        worst.degrees = std::isnan(degrees) ? INFINITY : std::fmax(worst.degrees, degrees);
+        worst.metres = std::isnan(metres) ? INFINITY : std::fmax(worst.metres, metres);
+    }
+    return worst;
+}
+
+TEST(EcefToWgs84Fast, AgreesWithTheIterationFromBelowTheSurfaceToOrbits)
+{
+    // 10 km below the polar radius to 10^7 m above the equatorial one.
+    const EcefDifferences near = compareEcef(6356752.0 - 1e4, 6378137.0 + 1e4, 100000);
+    EXPECT_LE(near.degrees, 1e-13);
+    EXPECT_LE(near.metres, 1e-8);
+    const EcefDifferences far = compareEcef(6356752.0, 6378137.0 + 1e7, 100000);
+    EXPECT_LE(far.degrees, 1e-13);
+    EXPECT_LE(far.metres, 2e-8);
+}
+
+TEST(EcefToWgs84Fast, PolesEquatorAndTheLimitsOfTheClosedForm)
+{
+    const double points[][3] = {
+        {0, 0, 6356752.314245},   {0, 0, -6356752.314245 - 100}, {6378137.0, 0, 0},
+        {0, -6378137.0 - 5, 0},   {1e-3, 0, 6356752.3},          {1.0e5, 0, 0},
+        {0, 0, 1.0e5},            {7.0e8, 7.0e8, 1.0},           {7.1e8, 7.1e8, 1.0},
+        {-1e200, 1e200, 3e199},
+    };
+    for (const auto& p : points) {
+        SCOPED_TRACE(::testing::Message() << p[0] << " " << p[1] << " " << p[2]);
+        gnsslog::Wgs84Position fast;
+        gnsslog::Wgs84Position plain;
+        ASSERT_TRUE(gnsslog::ecefToWgs84(p[0], p[1], p[2], fast));
+        ASSERT_TRUE(gnsslog::ecefToWgs84Reference(p[0], p[1], p[2], plain));
+        EXPECT_NEAR(fast.latitude, plain.latitude, 1e-13);
+        EXPECT_NEAR(fast.longitude, plain.longitude, 1e-13);
+        EXPECT_NEAR(fast.height, plain.height, 1e-8 * std::fmax(1.0, std::fabs(plain.height) / 6378137.0));
+    }
+    gnsslog::Wgs84Position pole;
+    const double polarRadius = 6378137.0 * (1.0 - 1.0 / 298.257223563);
+    ASSERT_TRUE(gnsslog::ecefToWgs84(0, 0, polarRadius + 12.5, pole));
+    EXPECT_EQ(pole.latitude, 90.0);
+    EXPECT_NEAR(pole.height, 12.5, 1e-9);
+    gnsslog::Wgs84Position untouched{1, 2, 3};
+    EXPECT_FALSE(gnsslog::ecefToWgs84(0.99e5, 0, 0, untouched));
+    EXPECT_EQ(untouched.latitude, 1);
 }
 
 }  // namespace
