@@ -105,97 +105,124 @@ std::string asciiLog(std::string_view name, std::int64_t ms, std::uint16_t seque
     return log;
 }
 
+// A BESTPOS as the receiver fills it, before it is written.
+struct BestPos {
+    bool computed = false;
+    PositionType type = kNone;
+    EpochSolution solution;
+    float undulation = 0;     // metres, geoid above the ellipsoid
+    float sigmas[3] = {};     // metres, 1 sigma latitude, longitude, height
+    float differentialAge = 0;
+    int tracked = 0;
+};
+
+// The log and, in errorEstimate, the error estimate of the sigmas as written.
+std::string asciiBestPos(const BestPos& p, std::int64_t ms, std::uint16_t sequence, double& errorEstimate)
+{
+    const EpochSolution& e = p.solution;
+    std::string f = p.computed ? "SOL_COMPUTED," : "INSUFFICIENT_OBS,";
+    f += p.type.name;
+    for (const double degrees : {e.latitude, e.longitude}) {
+        f += ',';
+        appendFixed(f, degrees, 11);
+    }
+    f += ',';
+    appendFixed(f, e.height - p.undulation, 4);
+    f += ',';
+    appendFixed(f, p.undulation, 4);
+    f += ",WGS84";
+    double sum = 0;
+    for (const float sigma : p.sigmas) {
+        const std::string text = formatFixed(sigma, 4);
+        f += ',' + text;
+        double written = 0;
+        std::from_chars(text.data(), text.data() + text.size(), written);
+        sum += written * written;
+    }
+    errorEstimate = std::sqrt(sum);
+    f += ",\"0\",";
+    appendFixed(f, p.differentialAge, 3);
+    f += ",0.000,";
+    appendInt(f, p.tracked);
+    for (int i = 0; i < 3; ++i) {
+        f += ',';
+        appendInt(f, e.satellites);
+    }
+    f += ",00,0b,00,33";
+    return asciiLog("BESTPOS", ms, sequence, f);
+}
+
+std::string binaryBestPos(const BestPos& p, std::int64_t ms, std::uint16_t sequence, double& errorEstimate)
+{
+    const EpochSolution& e = p.solution;
+    std::string body(kBestPosBytes, '\0');
+    putLe(body, 0, p.computed ? kSolComputed : kInsufficientObs, 4);
+    putLe(body, 4, p.type.code, 4);
+    putF8(body, 8, e.latitude);
+    putF8(body, 16, e.longitude);
+    putF8(body, 24, e.height - p.undulation);
+    putF4(body, 32, p.undulation);
+    putLe(body, 36, kDatumWgs84, 4);
+    double sum = 0;
+    for (std::size_t i = 0; i < 3; ++i) {
+        putF4(body, 40 + 4 * i, p.sigmas[i]);
+        sum += static_cast<double>(p.sigmas[i]) * static_cast<double>(p.sigmas[i]);
+    }
+    errorEstimate = std::sqrt(sum);
+    body[52] = '0';
+    putF4(body, 56, p.differentialAge);
+    putLe(body, 64, static_cast<std::uint64_t>(p.tracked), 1);
+    for (std::size_t i = 65; i < 68; ++i) {
+        putLe(body, i, static_cast<std::uint64_t>(e.satellites), 1);
+    }
+    return binaryLog(kBestPos, ms, sequence, body);
+}
+
+std::string binaryBestXyz(const BestPos& p, std::int64_t ms, std::uint16_t sequence)
+{
+    std::string body(kBestXyzBytes, '\0');
+    putLe(body, 4, p.type.code, 4);
+    double xyz[3];
+    toEcef(p.solution.latitude, p.solution.longitude, p.solution.height, xyz);
+    for (std::size_t axis = 0; axis < 3; ++axis) {
+        putF8(body, 8 + 8 * axis, xyz[axis]);
+        putF4(body, 32 + 4 * axis, p.sigmas[axis]);
+    }
+    putLe(body, 105, static_cast<std::uint64_t>(p.solution.satellites), 1);
+    return binaryLog(kBestXyz, ms, sequence, body);
+}
+
 }  // namespace
 
 std::string LogGenerator::State::novatelSolution(std::int64_t ms, double& decodedTime, bool& valid,
                                                  std::uint8_t& fixType)
 {
-    const bool ascii = options.format == LogFormat::NovatelAscii;
     const auto sequence = static_cast<std::uint16_t>(rng.between(0, 2));
-    const PositionType type = positionTypeOf(spell, fixType);
-    valid = type.code != kNone.code;
-    EpochSolution e;
+    BestPos p;
+    p.type = positionTypeOf(spell, fixType);
+    p.computed = valid = p.type.code != kNone.code;
     if (valid) {
-        e = drawSolution();
+        p.solution = drawSolution();
         decodedTime = gpsWeekSeconds(ms);
     } else {
-        e.satellites = static_cast<int>(rng.between(0, 3));
+        p.solution.satellites = static_cast<int>(rng.between(0, 3));
     }
-    // Floats as the binary log carries them; ASCII writes them to 4 decimals.
-    const auto undulation = static_cast<float>(truth.geoidSeparation);
-    const float sigmas[3] = {static_cast<float>(e.sigmaLatitude), static_cast<float>(e.sigmaLongitude),
-                             static_cast<float>(e.sigmaHeight)};
-    const double heightMsl = e.height - undulation;
-    const auto differentialAge = static_cast<float>(valid && spell != Spell::Single ? rng.between(1, 3) : 0);
-    const auto tracked = static_cast<int>(e.satellites + rng.between(0, 4));
-    const std::uint32_t status = valid ? kSolComputed : kInsufficientObs;
-    std::string logs;
+    const EpochSolution& e = p.solution;
+    p.undulation = static_cast<float>(truth.geoidSeparation);
+    p.sigmas[0] = static_cast<float>(e.sigmaLatitude);
+    p.sigmas[1] = static_cast<float>(e.sigmaLongitude);
+    p.sigmas[2] = static_cast<float>(e.sigmaHeight);
+    p.differentialAge = static_cast<float>(valid && spell != Spell::Single ? rng.between(1, 3) : 0);
+    p.tracked = static_cast<int>(e.satellites + rng.between(0, 4));
     double errorEstimate = 0;
-    if (ascii) {
-        std::string f = valid ? "SOL_COMPUTED," : "INSUFFICIENT_OBS,";
-        f += type.name;
-        for (const double degrees : {e.latitude, e.longitude}) {
-            f += ',';
-            appendFixed(f, degrees, 11);
-        }
-        f += ',';
-        appendFixed(f, heightMsl, 4);
-        f += ',';
-        appendFixed(f, undulation, 4);
-        f += ",WGS84";
-        double sum = 0;
-        for (const float sigma : sigmas) {
-            const std::string text = formatFixed(sigma, 4);
-            f += ',' + text;
-            double written = 0;
-            std::from_chars(text.data(), text.data() + text.size(), written);
-            sum += written * written;
-        }
-        errorEstimate = std::sqrt(sum);
-        f += ",\"0\",";
-        appendFixed(f, differentialAge, 3);
-        f += ",0.000,";
-        appendInt(f, tracked);
-        for (int i = 0; i < 3; ++i) {
-            f += ',';
-            appendInt(f, e.satellites);
-        }
-        f += ",00,0b,00,33";
-        logs = asciiLog("BESTPOS", ms, sequence, f);
+    std::string logs;
+    if (options.format == LogFormat::NovatelAscii) {
+        logs = asciiBestPos(p, ms, sequence, errorEstimate);
     } else {
-        std::string body(kBestPosBytes, '\0');
-        putLe(body, 0, status, 4);
-        putLe(body, 4, type.code, 4);
-        putF8(body, 8, e.latitude);
-        putF8(body, 16, e.longitude);
-        putF8(body, 24, heightMsl);
-        putF4(body, 32, undulation);
-        putLe(body, 36, kDatumWgs84, 4);
-        double sum = 0;
-        for (std::size_t i = 0; i < 3; ++i) {
-            putF4(body, 40 + 4 * i, sigmas[i]);
-            sum += static_cast<double>(sigmas[i]) * static_cast<double>(sigmas[i]);
-        }
-        errorEstimate = std::sqrt(sum);
-        body[52] = '0';
-        putF4(body, 56, differentialAge);
-        putLe(body, 64, static_cast<std::uint64_t>(tracked), 1);
-        for (std::size_t i = 65; i < 68; ++i) {
-            putLe(body, i, static_cast<std::uint64_t>(e.satellites), 1);
-        }
-        logs = binaryLog(kBestPos, ms, sequence, body);
+        logs = binaryBestPos(p, ms, sequence, errorEstimate);
         if (valid && rng.chance(kBestXyzShare)) {
             // The same solution in ECEF: joined to the BESTPOS, which came first.
-            std::string xyzBody(kBestXyzBytes, '\0');
-            putLe(xyzBody, 4, type.code, 4);
-            double xyz[3];
-            toEcef(e.latitude, e.longitude, e.height, xyz);
-            for (std::size_t axis = 0; axis < 3; ++axis) {
-                putF8(xyzBody, 8 + 8 * axis, xyz[axis]);
-                putF4(xyzBody, 32 + 4 * axis, sigmas[axis]);
-            }
-            putLe(xyzBody, 105, static_cast<std::uint64_t>(e.satellites), 1);
-            logs += binaryLog(kBestXyz, ms, sequence, xyzBody);
+            logs += binaryBestXyz(p, ms, sequence);
         }
     }
     if (valid) {
