@@ -111,6 +111,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const SbfScan scan = scanSbfBlocks(data, size);
     FUZZ_CHECK(scan.blocks.size() == frames + wholeAtEnd);
     FUZZ_CHECK(scan.crcFailures == failures);
+    FUZZ_CHECK(scan.truncated == byByte.truncatedFrames);
+    FUZZ_CHECK(countToEnd<SbfSniffer>(data, size, 0).truncatedFrames == byByte.truncatedFrames);
 
     checkAsBody(SbfBlock::PvtGeodetic, 96, data, size);
     checkAsBody(SbfBlock::PvtCartesian, 96, data, size);

@@ -24,6 +24,7 @@
 
 #include "log/DecodeWorker.h"
 #include "log/ErrorPass.h"
+#include "log/formats/FrameFeed.h"
 #include "log/formats/Formats.h"
 #include "log/RecordCollector.h"
 #include "platform/LogFile.h"
@@ -96,29 +97,28 @@ bool needsEnuOrigin(const DecodeOptions& options) noexcept
     return options.frame.kind == GridKind::Enu && !options.enuOrigin;
 }
 
-// The framers' block path gives exactly the frames of a byte-by-byte feed;
-// it stops after each completed frame so the frame can be used before the
-// next byte overwrites it.
-void frameBlock(PacketSniffer& framer, const InputFormat& format, const std::uint8_t* bytes,
-                std::size_t count, FrameTypeTally& frameTypes, FrameRouter& router)
-{
-    while (count > 0) {
-        std::size_t used = framer.feed(bytes, count);
-        if (used == 0) {
-            framer.feedByte(*bytes);  // never expected; keeps the loop finite
-            used = 1;
-        }
-        bytes += used;
-        count -= used;
-        if (framer.status() != SnifferStatus::Complete) {
-            continue;
-        }
-        frameTypes.add(format.frameType(framer.frameStart(), framer.frameLength()));
-        if (format.wantsFrame(framer.frameStart(), framer.frameLength())) {
-            router.add(framer.frameStart(), framer.frameLength());
-        }
+// Every frame the framer completes is counted by type; the wanted ones
+// are decoded.
+class FrameTaker {
+public:
+    FrameTaker(const InputFormat& format, FrameTypeTally& frameTypes, FrameRouter& router)
+        : format_(format), frameTypes_(frameTypes), router_(router)
+    {
     }
-}
+    bool operator()(const std::uint8_t* frame, std::int32_t length)
+    {
+        frameTypes_.add(format_.frameType(frame, length));
+        if (format_.wantsFrame(frame, length)) {
+            router_.add(frame, length);
+        }
+        return true;
+    }
+
+private:
+    const InputFormat& format_;
+    FrameTypeTally& frameTypes_;
+    FrameRouter& router_;
+};
 
 // The geodetic position of the log's first frame that decodes into a
 // solution with one, from the chunks nextChunk() hands out (an empty one at
@@ -134,33 +134,29 @@ std::optional<GeodeticPosition> firstGeodeticPosition(NextChunk&& nextChunk,
     plain.toKKJ = false;
     const std::unique_ptr<PacketSniffer> framer = format.makeFramer();
     std::vector<std::uint8_t> scratch;
+    std::optional<GeodeticPosition> found;
+    // Returns false once a position is found.
+    auto lookAt = [&](const std::uint8_t* frame, std::int32_t length) {
+        if (!format.wantsFrame(frame, length)) {
+            return true;
+        }
+        scratch.assign(frame, frame + length);
+        scratch.push_back(0);
+        GNSSRecord record;
+        if (format.decodeFrame(record, scratch.data(), length, plain) == FrameVerdict::Record &&
+            record.has(ValidFlag::LatLon) && record.fixType != FixType::NoPosition) {
+            found = GeodeticPosition{record.latitude, record.longitude,
+                                     record.has(ValidFlag::Height) ? record.height : 0.0};
+        }
+        return !found;
+    };
     for (Chunk chunk = nextChunk(); chunk.size > 0; chunk = nextChunk()) {
-        const std::uint8_t* bytes = chunk.data;
-        std::size_t count = chunk.size;
-        while (count > 0) {
-            std::size_t used = framer->feed(bytes, count);
-            if (used == 0) {
-                framer->feedByte(*bytes);
-                used = 1;
-            }
-            bytes += used;
-            count -= used;
-            if (framer->status() != SnifferStatus::Complete ||
-                !format.wantsFrame(framer->frameStart(), framer->frameLength())) {
-                continue;
-            }
-            scratch.assign(framer->frameStart(), framer->frameStart() + framer->frameLength());
-            scratch.push_back(0);
-            GNSSRecord record;
-            if (format.decodeFrame(record, scratch.data(), framer->frameLength(), plain) ==
-                    FrameVerdict::Record &&
-                record.has(ValidFlag::LatLon) && record.fixType != FixType::NoPosition) {
-                return GeodeticPosition{record.latitude, record.longitude,
-                                        record.has(ValidFlag::Height) ? record.height : 0.0};
-            }
+        if (!feedFrames(*framer, chunk.data, chunk.size, lookAt)) {
+            return found;
         }
     }
-    return std::nullopt;
+    finishFrames(*framer, lookAt);
+    return found;
 }
 
 // The whole analysis over the chunks nextChunk() hands out in file order
@@ -183,19 +179,22 @@ void analyse(GNSSLog& log, std::uint64_t size, NextChunk&& nextChunk,
                                                            : recordCapacityFor(size, format));
     FrameRouter router(collector, format, decodeOptions, size, options);
     FrameTypeTally frameTypes;
+    FrameTaker take(format, frameTypes, router);
     const std::unique_ptr<PacketSniffer> framer = format.makeFramer();
     std::uint64_t offset = 0;
     for (Chunk chunk = nextChunk(); chunk.size > 0; chunk = nextChunk()) {
         for (std::size_t start = 0; start < chunk.size; start += kBlockSize) {
             const std::size_t n = std::min(kBlockSize, chunk.size - start);
-            frameBlock(*framer, format, chunk.data + start, n, frameTypes, router);
+            feedFrames(*framer, chunk.data + start, n, take);
             progress.timedReport("Reading file", scaledReadProgress(offset + start, size),
                                  reportedSize);
         }
         offset += chunk.size;
     }
+    finishFrames(*framer, take);
     router.finish();
     collector.countFramerChecksumFailures(framer->checksumFailures());
+    collector.countTruncatedFrames(framer->truncatedFrames());
     collector.finishReading(frameTypes);
 
     calculationPass(log, progress,

@@ -49,6 +49,11 @@ public:
     // Frames the framer dropped for a wrong checksum, counted with those
     // the decoder rejected for one.
     void countFramerChecksumFailures(std::uint64_t count) noexcept;
+    // Frames the end of the log cut short.
+    void countTruncatedFrames(std::uint64_t count) noexcept
+    {
+        quality_.countTruncatedFrames(count);
+    }
 
 private:
     void take(const GNSSRecord& record) override;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "log/formats/FrameFeed.h"
 #include "log/formats/Formats.h"
 #include "platform/LogFile.h"
 
@@ -30,22 +31,20 @@ bool isValid(const InputFormat& format, const std::uint8_t* frame, std::int32_t 
 std::uint64_t countValidFrames(const InputFormat& format, const std::uint8_t* bytes,
                                std::size_t size, bool verifyChecksum)
 {
+    // Shorter than the limit, the bytes are the whole log, so its end is
+    // the log's end; otherwise they stop anywhere.
+    const bool wholeLog = size < kDetectionBytes;
     size = std::min(size, kDetectionBytes);
     const std::unique_ptr<PacketSniffer> framer = format.makeFramer();
     std::vector<std::uint8_t> scratch;
     std::uint64_t valid = 0;
-    while (size > 0) {
-        std::size_t used = framer->feed(bytes, size);
-        if (used == 0) {
-            framer->feedByte(*bytes);
-            used = 1;
-        }
-        bytes += used;
-        size -= used;
-        if (framer->status() == SnifferStatus::Complete &&
-            isValid(format, framer->frameStart(), framer->frameLength(), verifyChecksum, scratch)) {
-            ++valid;
-        }
+    auto count = [&](const std::uint8_t* frame, std::int32_t length) {
+        valid += isValid(format, frame, length, verifyChecksum, scratch) ? 1 : 0;
+        return true;
+    };
+    feedFrames(*framer, bytes, size, count);
+    if (wholeLog) {
+        finishFrames(*framer, count);
     }
     return valid;
 }

@@ -12,7 +12,8 @@ namespace gnsslog {
 // Bytes from the start of a log that detection looks at.
 inline constexpr std::size_t kDetectionBytes = std::size_t{64} << 10;
 
-// Frames in bytes (the first kDetectionBytes at most) that format's framer
+// Frames in bytes (the first kDetectionBytes at most; fewer are the whole
+// log, and the framer's end-of-stream step runs) that format's framer
 // completes and that are valid: not asked for (a NavCom or UBX message the
 // analysis does not read, a .pos header) with their checksum right, or
 // decoded to a record or to a type the format knows but does not read.

@@ -218,6 +218,27 @@ std::uint8_t NCTBINSniffer::verifyAndPublish() noexcept
     return publish();
 }
 
+std::uint8_t NMEASniffer::finish() noexcept
+{
+    if (state_ == State::Body || state_ == State::Checksum) {
+        ++truncatedFrames_;
+    }
+    return drop();
+}
+
+std::uint8_t NCTBINSniffer::finish() noexcept
+{
+    if (state_ == State::Crc && counter_ == CrcDigits) {
+        // A failed CRC drops it, as the carriage return would.
+        return verifyAndPublish();
+    }
+    if (state_ == State::Header || state_ == State::Body || state_ == State::Star ||
+        state_ == State::Crc) {
+        ++truncatedFrames_;
+    }
+    return drop();
+}
+
 std::uint8_t NCTBINSniffer::publish() noexcept
 {
     buffer_[count_] = 0;  // not counted

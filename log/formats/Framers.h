@@ -56,12 +56,24 @@ public:
     // statuses of feeding them one by one through feedByte().
     virtual std::size_t feed(const std::uint8_t* data, std::size_t size);
 
+    // The end-of-stream step, after the last byte: publishes a frame that
+    // the bytes fed hold whole but the framer still waits on (a last line
+    // without its line end, frames held behind a candidate the end cut
+    // short) and counts a frame that the end cut short once its start was
+    // recognisable: sync bytes, a name (truncatedFrames()). Returns Complete for each frame it
+    // publishes: call it until it returns anything else; the framer is
+    // then in its ground state, ready for another stream.
+    virtual std::uint8_t finish() noexcept = 0;
+    // Frames cut short by the end of the stream, counted by finish().
+    std::uint64_t truncatedFrames() const noexcept { return truncatedFrames_; }
+
 protected:
     const std::uint8_t* frameStart_ = nullptr;
     std::int32_t frameLength_ = 0;
     std::uint16_t frameKind_ = 0;
     std::uint8_t status_ = SnifferStatus::Searching;
     std::uint64_t checksumFailures_ = 0;
+    std::uint64_t truncatedFrames_ = 0;
 };
 
 // The frame being gathered, shared by the framers: bytes are stored only
@@ -127,6 +139,10 @@ public:
     // and does not allocate.
     std::size_t feed(const std::uint8_t* data, std::size_t size) noexcept override;
 
+    // A sentence is published at its last checksum character, so none waits
+    // for a line end; one cut short after its address is counted.
+    std::uint8_t finish() noexcept override;
+
 private:
     enum class State : std::int8_t {
         Searching = 0,     // waiting for "$"
@@ -190,6 +206,11 @@ public:
     // completed a frame. data may be null when size is 0. Does not throw
     // and does not allocate.
     std::size_t feed(const std::uint8_t* data, std::size_t size) noexcept override;
+
+    // A message whose four CRC digits are in lacks only its carriage
+    // return: it is published as that byte would publish it. One cut short
+    // after its label is counted.
+    std::uint8_t finish() noexcept override;
 
 private:
     enum class State : std::int8_t {

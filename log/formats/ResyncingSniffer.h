@@ -23,6 +23,9 @@
 //       how many of the next n bytes can join the window before examine
 //       needs to look again (for a fast path; 0 is always right);
 //   void restart() noexcept: a new candidate begins at window[0];
+//   static constexpr std::int32_t kRecognisedBytes: from this many bytes
+//       on, a candidate examine() still accepts is recognisably a frame's
+//       start, and one the end of the bytes cuts is counted as truncated;
 //   static std::uint16_t frameKindOf(const std::uint8_t* frame).
 //
 // Frames longer than MaxFrame are no candidates: nothing the analysis
@@ -68,15 +71,16 @@ public:
     }
 
     // At the end of the bytes: publishes the next frame that already lies
-    // whole in the window behind a published one, counting the failed
-    // candidates before it; call until it returns anything but Complete.
-    // A candidate cut by the end stays unread.
-    std::uint8_t finish() noexcept
+    // whole in the window, counting the failed candidates before it. A
+    // candidate that still needs bytes gives way like a failed one, so the
+    // frames its declared length swallowed are read; it counts as
+    // truncated from kRecognisedBytes on (a lone start byte is no frame).
+    std::uint8_t finish() noexcept override
     {
-        if (state_ != State::Published) {
-            return this->status_;
-        }
-        return resolve();
+        ending_ = true;
+        const std::uint8_t status = resolve();
+        ending_ = false;
+        return status;
     }
 
     // Feeds bytes from data[0..size) until a frame completes or the bytes
@@ -204,7 +208,14 @@ private:
                 expected_ = 0;
                 switch (derived().examine(buffer_ + head_, windowBytes(), expected_)) {
                 case CandidateVerdict::NeedMore:
-                    return this->status_ = SnifferStatus::InFrame;
+                    if (!ending_) {
+                        return this->status_ = SnifferStatus::InFrame;
+                    }
+                    if (windowBytes() >= Derived::kRecognisedBytes) {
+                        ++this->truncatedFrames_;
+                    }
+                    giveWay();
+                    continue;
                 case CandidateVerdict::NoFrame:
                     giveWay();
                     continue;
@@ -230,6 +241,8 @@ private:
     std::int32_t expected_ = 0;
     // The window byte the published frame's terminating zero covers.
     std::uint8_t covered_ = 0;
+    // Inside finish(): no more bytes will come.
+    bool ending_ = false;
 };
 
 }  // namespace gnsslog

@@ -32,6 +32,7 @@ struct DataQuality {
     std::uint64_t unreadFrames = 0;      // of types the decoder does not read
     std::uint64_t rejectedFrames = 0;    // of types it reads, fields unusable
     std::uint64_t joinedFrames = 0;      // read, and joined to another frame's record
+    std::uint64_t truncatedFrames = 0;   // cut short by the end of the log
     // Kept records whose geodetic position the chosen grid (a projected
     // system through PROJ) cannot transform: they have no grid coordinates.
     std::uint64_t positionsOffGrid = 0;

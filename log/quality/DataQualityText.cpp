@@ -33,7 +33,10 @@ std::vector<std::string> dataQualityLines(const DataQuality& q)
     lines.push_back("  " + counted(q.recordsKept, "record", "records") + " kept" + joined + "; rejected: " +
                     std::to_string(q.rejectedChecksum) + " checksum, " +
                     std::to_string(q.unreadFrames) + " of types not read, " +
-                    std::to_string(q.rejectedFrames) + " unusable");
+                    std::to_string(q.rejectedFrames) + " unusable" +
+                    (q.truncatedFrames == 0 ? ""
+                                            : ", " + std::to_string(q.truncatedFrames) +
+                                                  " cut short by the end of the log"));
     std::string clock = "  clock: " + counted(q.backwardSteps, "step back", "steps back") + ", " +
                         counted(q.dayWraps, "day wrap", "day wraps") + ", " +
                         counted(q.gaps, "gap", "gaps");

@@ -214,6 +214,7 @@ void RecordQuality::finish(DataQuality& quality) const
     // a u-blox NAV-HPPOSLLH) or repeat one.
     quality.joinedFrames =
         readFrames_ > counts_.recordsKept ? readFrames_ - counts_.recordsKept : 0;
+    quality.truncatedFrames = counts_.truncatedFrames;
     quality.positionsOffGrid = counts_.positionsOffGrid;
     quality.backwardSteps = counts_.backwardSteps;
     quality.dayWraps = counts_.dayWraps;

@@ -36,6 +36,7 @@ class RecordQuality {
 public:
     void countVerdict(FrameVerdict verdict) noexcept;
     void countChecksumFailures(std::uint64_t count) noexcept { counts_.rejectedChecksum += count; }
+    void countTruncatedFrames(std::uint64_t count) noexcept { counts_.truncatedFrames += count; }
     // A kept record whose position the chosen grid could not place.
     void countOffGrid() noexcept { ++counts_.positionsOffGrid; }
     void countIgnoredDate() noexcept { ++counts_.datesIgnored; }

@@ -321,6 +321,34 @@ TEST(NovatelDecoder, BestxyzGoesThroughTheEcefConversionAndInspvaxIsFlagged)
               FrameVerdict::Rejected);
 }
 
+TEST(NovatelFormat, AtTheEndFramesBehindACutOneAreReadAndTheCutOneCounted)
+{
+    Pos first;
+    Pos second;
+    second.ms += 1000;
+    const Bytes cutLong = binaryFrame(NovatelLog::BestPos, 1687, 0, Bytes(1000, '\0')).substr(0, 40);
+    struct Row {
+        const char* legend;
+        Bytes log;
+        std::size_t records;
+    };
+    const std::vector<Row> rows = {
+        {"binary behind a cut one", bestposBinary(first) + cutLong + bestposBinary(second), 2},
+        {"ASCII behind a cut one", bestposBinary(first) + cutLong + bestposAscii(second), 2},
+        {"ASCII cut before its CRC", bestposAscii(first) + bestposAscii(second).substr(0, 60), 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        const std::vector<std::uint8_t> bytes(row.log.begin(), row.log.end());
+        GNSSLog result(TruthMode::Averaged, 0, 0, 0);
+        runPipelineOnBytes(result, bytes.data(), bytes.size(), nullptr, DecodeOptions{},
+                           novatelFormat(), PipelineOptions{});
+        EXPECT_EQ(result.records.size(), row.records);
+        EXPECT_EQ(result.dataQuality.truncatedFrames, 1u);
+        EXPECT_EQ(result.dataQuality.rejectedChecksum, 0u);
+    }
+}
+
 TEST(NovatelFormat, AnEpochSentAgainIsOneRecord)
 {
     Pos first;
@@ -683,6 +711,7 @@ TEST(NovatelRealLogs, ALogCutInsideAFrameKeepsEveryWholeFrameBeforeTheCut)
         EXPECT_EQ(result.dataQuality.frames, scan.frames.size());
         EXPECT_EQ(result.records.size(), expectedSolutions(bytes, scan).size());
         EXPECT_EQ(result.records.size() + 1, wholeExpected.size());
+        EXPECT_EQ(result.dataQuality.truncatedFrames, 1u);
     }
 }
 

@@ -495,15 +495,15 @@ TEST(PosFormat, BadLinesAreSkippedAndCounted)
                             "\r\n"
                             "2137 103.0 60.1 24.9 10.0 2 9\r\n" +
                             std::string(1200, '#') + "\n" +
-                            "2137 104.0 60.1 24.9";  // cut off: no line feed
+                            "2137 104.0 60.1 24.9";  // cut off: read, but too short
     const GNSSLog result = analyse(log);
     ASSERT_EQ(result.records.size(), 3u);
     EXPECT_EQ(result.rtkFixCount, 2);
-    EXPECT_EQ(result.dataQuality.rejectedFrames, 2u);
+    EXPECT_EQ(result.dataQuality.rejectedFrames, 3u);
     EXPECT_EQ(result.dataQuality.unreadFrames, 0u);
-    EXPECT_EQ(result.dataQuality.frames, 6u);
+    EXPECT_EQ(result.dataQuality.frames, 7u);
     EXPECT_EQ(result.dataQuality.framesByType,
-              (std::vector<std::pair<std::string, std::uint64_t>>{{"%", 1}, {"solution", 4}, {"overlong line", 1}}));
+              (std::vector<std::pair<std::string, std::uint64_t>>{{"%", 1}, {"solution", 5}, {"overlong line", 1}}));
 }
 
 TEST(PosFormat, WeekSecondsRunOnAcrossTheWeeksEnd)

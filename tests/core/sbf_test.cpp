@@ -299,6 +299,23 @@ TEST(SbfFormat, AnEpochJoinsItsCovarianceAndDop)
     EXPECT_DOUBLE_EQ(records[1].time, 212542.0);
 }
 
+TEST(SbfFormat, AtTheEndBlocksBehindACutOneAreReadAndTheCutOneCounted)
+{
+    Pvt first;
+    Pvt second;
+    second.towMs += 1000;
+    // The cut block's declared 400 bytes swallow the PVT behind it.
+    EXPECT_EQ(analyse(pvtBlock(first) + otherBlock(4027, 400).substr(0, 20) + pvtBlock(second)).size(),
+              2u);
+    GNSSLog cut(TruthMode::Averaged, 0, 0, 0);
+    const Bytes input = pvtBlock(first) + pvtBlock(second).substr(0, 50);
+    runPipelineOnBytes(cut, bytesOf(input), input.size(), nullptr, DecodeOptions{}, sbfFormat(),
+                       PipelineOptions{});
+    EXPECT_EQ(cut.records.size(), 1u);
+    EXPECT_EQ(cut.dataQuality.truncatedFrames, 1u);
+    EXPECT_EQ(cut.dataQuality.rejectedChecksum, 0u);
+}
+
 TEST(SbfFormat, TimeRunsOnAcrossTheWeeksEnd)
 {
     Pvt last;
@@ -489,6 +506,7 @@ TEST(SbfRealLogs, ALogCutInsideABlockKeepsEveryWholeBlockBeforeTheCut)
     EXPECT_EQ(result.records.size(), expectedSolutions(bytes, scan).size());
     EXPECT_EQ(result.records.size() + 1, expectedSolutions(readBytes(path), whole).size());
     EXPECT_EQ(result.dataQuality.rejectedChecksum, 0u);
+    EXPECT_EQ(result.dataQuality.truncatedFrames, 1u);
 }
 
 }  // namespace

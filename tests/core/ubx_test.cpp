@@ -628,6 +628,37 @@ TEST(UbxFormat, ChecksumFailuresAreCountedInTheDataQuality)
     EXPECT_EQ(result.dataQuality.warnings.back(), "2 frames rejected for a wrong checksum");
 }
 
+TEST(UbxFormat, AtTheEndFramesBehindACutOneAreReadAndTheCutOneCounted)
+{
+    Pvt first;
+    first.flags = 0x81;
+    Pvt second = first;
+    second.iTowMs += 1000;
+    struct Row {
+        const char* legend;
+        Bytes log;
+        std::size_t records;
+        std::uint64_t truncated;
+    };
+    const std::vector<Row> rows = {
+        // Its declared 127 bytes swallow the NAV-PVT behind it.
+        {"cut header before a whole frame", pvtFrame(first) + cutShort(119) + pvtFrame(second), 2, 1},
+        {"cut long message before a whole frame", cutShort(1200) + pvtFrame(second), 1, 1},
+        {"last frame cut in its payload", pvtFrame(first) + pvtFrame(second).substr(0, 50), 1, 1},
+        {"cut after its sync", pvtFrame(first) + "\xB5\x62"s, 1, 1},
+        {"a lone first sync byte is no frame", pvtFrame(first) + "\xB5"s, 1, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        GNSSLog result(TruthMode::Averaged, 0, 0, 0);
+        runPipelineOnBytes(result, bytesOf(row.log), row.log.size(), nullptr, DecodeOptions{},
+                           ubxFormat(), PipelineOptions{});
+        EXPECT_EQ(result.records.size(), row.records);
+        EXPECT_EQ(result.dataQuality.truncatedFrames, row.truncated);
+        EXPECT_EQ(result.dataQuality.rejectedChecksum, 0u);
+    }
+}
+
 TEST(UbxFormat, TimeRunsOnAcrossTheWeeksEndAndDays)
 {
     // iTOW counts the week: the day's end passes without a wrap, the

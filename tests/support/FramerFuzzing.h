@@ -21,6 +21,7 @@ namespace gnsslog::testing {
 struct CountToEnd {
     std::uint64_t checksumFailures = 0;
     std::size_t framesAtEnd = 0;
+    std::uint64_t truncatedFrames = 0;
 };
 
 template <class Sniffer>
@@ -45,6 +46,7 @@ CountToEnd countToEnd(const std::uint8_t* data, std::size_t size, std::size_t ch
         ++count.framesAtEnd;
     }
     count.checksumFailures = sniffer.checksumFailures();
+    count.truncatedFrames = sniffer.truncatedFrames();
     return count;
 }
 

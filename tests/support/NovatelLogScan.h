@@ -6,7 +6,8 @@
 // hexadecimal digits (ASCII). A candidate whose CRC holds is taken whole;
 // one whose CRC fails counts and the search goes on one byte after its
 // start; a candidate longer than the framer's cap or of the wrong shape is
-// none. A candidate cut by the end of the bytes ends the scan.
+// none. A candidate cut by the end of the bytes gives way as a failed one
+// does, uncounted.
 #pragma once
 
 #include <cstddef>
@@ -129,7 +130,8 @@ inline NovatelScan scanNovatelFrames(const std::uint8_t* bytes, std::size_t n)
             }
         }
         if (look == Look::Cut) {
-            break;
+            ++i;
+            continue;
         }
         if (look == Look::Good) {
             if (frame.ascii) {

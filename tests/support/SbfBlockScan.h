@@ -3,7 +3,8 @@
 // plain indices. At each "$@" whose length is a multiple of 4, at least
 // the 8 header bytes and at most the framer's cap, a block whose CRC holds
 // is taken whole; one whose CRC fails counts and the search goes on one
-// byte after its "$". A block cut by the end of the bytes ends the scan.
+// byte after its "$". A "$@" cut by the end of the bytes counts as
+// truncated and the search goes on one byte after its "$" too.
 #pragma once
 
 #include <cstddef>
@@ -25,6 +26,7 @@ struct ScannedSbfBlock {
 struct SbfScan {
     std::vector<ScannedSbfBlock> blocks;
     std::uint64_t crcFailures = 0;
+    std::uint64_t truncated = 0;
 };
 
 inline unsigned scanLe16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
@@ -46,8 +48,13 @@ inline SbfScan scanSbfBlocks(const std::uint8_t* bytes, std::size_t n)
 {
     SbfScan scan;
     std::size_t i = 0;
-    while (i + 8 <= n) {
+    while (i + 2 <= n) {
         if (bytes[i] != '$' || bytes[i + 1] != '@') {
+            ++i;
+            continue;
+        }
+        if (i + 8 > n) {
+            ++scan.truncated;
             ++i;
             continue;
         }
@@ -57,7 +64,9 @@ inline SbfScan scanSbfBlocks(const std::uint8_t* bytes, std::size_t n)
             continue;
         }
         if (i + length > n) {
-            break;
+            ++scan.truncated;
+            ++i;
+            continue;
         }
         if (plainCrc16(bytes + i + 4, length - 4) == scanLe16(bytes + i + 2)) {
             const unsigned id = scanLe16(bytes + i + 4);

@@ -32,6 +32,7 @@ json dataQualityJson(const DataQuality& q)
                 {"unreadFrames", q.unreadFrames},
                 {"rejectedFrames", q.rejectedFrames},
                 {"joinedFrames", q.joinedFrames},
+                {"truncatedFrames", q.truncatedFrames},
                 {"positionsOffGrid", q.positionsOffGrid},
                 {"backwardSteps", q.backwardSteps},
                 {"dayWraps", q.dayWraps},

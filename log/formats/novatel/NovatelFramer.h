@@ -41,6 +41,8 @@ public:
     static constexpr std::int32_t kShortHeaderBytes = 12;
     static constexpr std::int32_t kCrcBytes = 4;
     static constexpr std::int32_t kAsciiCrcDigits = 8;
+    // The binary sync, or "#" and two letters of a name.
+    static constexpr std::int32_t kRecognisedBytes = 3;
 
     // Whether a whole binary frame's last four bytes are the CRC-32 of the
     // bytes before them.

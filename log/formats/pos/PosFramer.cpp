@@ -188,6 +188,15 @@ std::uint8_t PosSniffer::endLine() noexcept
     return status_ = SnifferStatus::Complete;
 }
 
+std::uint8_t PosSniffer::finish() noexcept
+{
+    if (state_ == State::Published || count_ == kPosPrefixBytes) {
+        startLine();
+        return status_ = SnifferStatus::Searching;
+    }
+    return endLine();
+}
+
 std::uint8_t PosSniffer::feedByte(std::uint8_t byte) noexcept
 {
     if (state_ == State::Published) {

@@ -12,7 +12,8 @@
 // A frame is prefix plus line without its line feed (and carriage return).
 // Blank lines give no frame. A line longer than the buffer is published
 // at its end as an overlong frame, so it is counted, not lost unseen. A
-// last line without a line feed is not a frame: the file ended inside it.
+// last line without a line feed is a frame too, published by finish():
+// editors and scripts often leave the line feed off.
 #pragma once
 
 #include <cstddef>
@@ -89,6 +90,9 @@ public:
     // bytes at a time; returns the bytes consumed (up to and including a
     // completing line feed). data may be null when size is 0.
     std::size_t feed(const std::uint8_t* data, std::size_t size) noexcept override;
+
+    // Publishes a last line without its line feed as if one followed.
+    std::uint8_t finish() noexcept override;
 
 private:
     enum class State : std::int8_t {

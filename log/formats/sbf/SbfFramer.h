@@ -30,6 +30,8 @@ public:
     // Sync, CRC, ID and length.
     static constexpr std::int32_t kHeaderBytes = 8;
     static constexpr std::int32_t kLengthAlignment = 4;
+    // "$@".
+    static constexpr std::int32_t kRecognisedBytes = 2;
 
     // Whether a whole block's CRC field matches the CRC of its bytes from
     // the ID on.

@@ -68,6 +68,49 @@ void UBXSniffer::countFailure(std::uint64_t start, std::uint64_t count) noexcept
     checksumFailures_ += count;
 }
 
+void UBXSniffer::countCut() noexcept
+{
+    const std::uint64_t start = windowStartOffset();
+    for (const Span& good : recentGood_) {
+        if (good.start < start && start < good.end) {
+            return;
+        }
+    }
+    for (int i = 0; i < longCount_; ++i) {
+        if (long_[i].start < start && start < long_[i].end) {
+            return;
+        }
+    }
+    ++truncatedFrames_;
+}
+
+// The long candidates the end cut, outermost first (they are kept in the
+// order of their start): one inside another counted one is its payload.
+void UBXSniffer::countCutLongCandidates() noexcept
+{
+    std::uint64_t countedUntil = 0;
+    for (int i = 0; i < longCount_; ++i) {
+        const LongCandidate& candidate = long_[i];
+        if (candidate.coveredUntil != 0 || candidate.start < countedUntil) {
+            continue;
+        }
+        ++truncatedFrames_;
+        countedUntil = candidate.end;
+    }
+    longCount_ = 0;
+}
+
+std::uint8_t UBXSniffer::finish() noexcept
+{
+    ending_ = true;
+    const std::uint8_t status = resolve();
+    ending_ = false;
+    if (status != SnifferStatus::Complete) {
+        countCutLongCandidates();
+    }
+    return status;
+}
+
 void UBXSniffer::trackLong(std::int32_t payload) noexcept
 {
     if (longCount_ == kMaxLongCandidates) {
@@ -220,25 +263,28 @@ std::uint8_t UBXSniffer::resolve() noexcept
             continue;
         }
         case State::Sync:
-            if (have < 2) {
+            if (have < 2 && !ending_) {
                 return status_ = SnifferStatus::InFrame;
             }
-            if (window[1] != kSync2) {
-                ++head_;
-                state_ = State::Searching;
+            if (have < 2 || window[1] != kSync2) {
+                giveWay();
                 continue;
             }
             state_ = State::Header;
             continue;
         case State::Header: {
             if (have < kHeaderBytes) {
-                return status_ = SnifferStatus::InFrame;
+                if (!ending_) {
+                    return status_ = SnifferStatus::InFrame;
+                }
+                countCut();
+                giveWay();
+                continue;
             }
             const std::int32_t payload = window[4] | (window[5] << 8);
             if (payload > kMaxFrameBytes - kOverheadBytes) {
                 trackLong(payload);
-                ++head_;
-                state_ = State::Searching;
+                giveWay();
                 continue;
             }
             expected_ = payload + kOverheadBytes;
@@ -247,12 +293,16 @@ std::uint8_t UBXSniffer::resolve() noexcept
         }
         case State::Body:
             if (have < expected_) {
-                return status_ = SnifferStatus::InFrame;
+                if (!ending_) {
+                    return status_ = SnifferStatus::InFrame;
+                }
+                countCut();
+                giveWay();
+                continue;
             }
             if (!checksumMatches(window, expected_)) {
                 countFailure(windowStartOffset(), 1);
-                ++head_;
-                state_ = State::Searching;
+                giveWay();
                 continue;
             }
             return publish();

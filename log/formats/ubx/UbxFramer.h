@@ -71,6 +71,14 @@ public:
     // may be null when size is 0.
     std::size_t feed(const std::uint8_t* data, std::size_t size) noexcept override;
 
+    // A candidate that still needs bytes gives way like a failed one, so
+    // the frames its declared length swallowed are read; it counts as
+    // truncated once its two sync bytes are in, unless it lies inside a
+    // message too long for the buffer that the end cut too (whose payload
+    // it most likely is). Failures pending inside such a message are
+    // dropped.
+    std::uint8_t finish() noexcept override;
+
 private:
     // A candidate longer than the buffer, checked as its bytes pass.
     struct LongCandidate {
@@ -102,6 +110,11 @@ private:
     void audit(const std::uint8_t* bytes, std::size_t n) noexcept;
     void trackLong(std::int32_t payload) noexcept;
     void countFailure(std::uint64_t start, std::uint64_t count) noexcept;
+    // At the end: the candidate at the window's start, its sync whole, is
+    // cut short; counted unless it lies inside a long message that passed
+    // or that has not ended.
+    void countCut() noexcept;
+    void countCutLongCandidates() noexcept;
     std::uint64_t windowStartOffset() const noexcept
     {
         return consumed_ - static_cast<std::uint64_t>(windowBytes());
@@ -118,6 +131,13 @@ private:
     // Window: buffer_[head_..count_).
     std::int32_t windowBytes() const noexcept { return count_ - head_; }
     void release() noexcept;
+    // The candidate at the window's start fails: the search resumes one
+    // byte after its 0xB5.
+    void giveWay() noexcept
+    {
+        ++head_;
+        state_ = State::Searching;
+    }
     void appendToWindow(const std::uint8_t* bytes, std::int32_t n) noexcept;
     std::uint8_t resolve() noexcept;
     std::uint8_t publish() noexcept;
@@ -134,6 +154,8 @@ private:
     int longCount_ = 0;
     Span recentGood_[kRecentGoodSpans];
     int nextGood_ = 0;
+    // Inside finish(): no more bytes will come.
+    bool ending_ = false;
 };
 
 }  // namespace gnsslog
