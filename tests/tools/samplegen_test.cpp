@@ -3,6 +3,8 @@
 // written is framed, CRC-checked and decoded as it says.
 #include <gtest/gtest.h>
 
+#include <CLI/CLI.hpp>
+
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -15,6 +17,7 @@
 #include "tools/samplegen/LogGenerator.h"
 #include "tools/samplegen/NmeaWriter.h"
 #include "tools/samplegen/Pvt1bEncoder.h"
+#include "tools/samplegen/SamplegenOptions.h"
 
 namespace gnsslog {
 namespace {
@@ -264,7 +267,8 @@ GeneratorOptions options(LogFormat format, std::uint64_t bytes, std::uint64_t se
 
 TEST(LogGenerator, SameSeedSameBytesOtherSeedOtherBytes)
 {
-    for (const LogFormat format : {LogFormat::Navcom, LogFormat::Nmea}) {
+    for (const LogFormat format : {LogFormat::Navcom, LogFormat::Nmea, LogFormat::Sbf, LogFormat::NovatelAscii,
+                                   LogFormat::NovatelBinary}) {
         const std::string a = generateLog(options(format, 60000));
         EXPECT_EQ(a, generateLog(options(format, 60000)));
         EXPECT_NE(a, generateLog(options(format, 60000, 8)));
@@ -439,6 +443,52 @@ TEST(LogGenerator, EmptyTargetGivesEmptyLog)
     EXPECT_TRUE(generateLog(options(LogFormat::Navcom, 0), &s).empty());
     EXPECT_EQ(s.validRecords, 0u);
     EXPECT_EQ(s.bytes, 0u);
+}
+
+// --- Command line -------------------------------------------------------
+
+// The options gnsslog-samplegen reads from args (--out added); false when
+// CLI11 refuses them.
+bool parseSamplegen(std::vector<std::string> args, GeneratorOptions& options)
+{
+    args.insert(args.begin(), "gnsslog-samplegen");
+    args.insert(args.end(), {"--out", "x.log"});
+    std::vector<char*> argv;
+    for (std::string& a : args) {
+        argv.push_back(a.data());
+    }
+    CLI::App app;
+    std::string out;
+    addSamplegenOptions(app, options, out);
+    try {
+        app.parse(static_cast<int>(argv.size()), argv.data());
+    } catch (const CLI::ParseError&) {
+        return false;
+    }
+    return true;
+}
+
+TEST(SamplegenOptions, FormatAndUbxMessageNamesSelectWhatTheyName)
+{
+    const std::pair<const char*, LogFormat> formats[] = {
+        {"navcom", LogFormat::Navcom}, {"nmea", LogFormat::Nmea},
+        {"ubx", LogFormat::Ubx},       {"pos", LogFormat::Pos},
+        {"sbf", LogFormat::Sbf},       {"novatel-ascii", LogFormat::NovatelAscii},
+        {"novatel-binary", LogFormat::NovatelBinary}};
+    for (const auto& [name, format] : formats) {
+        GeneratorOptions o;
+        ASSERT_TRUE(parseSamplegen({"--format", name}, o)) << name;
+        EXPECT_EQ(o.format, format) << name;
+        EXPECT_EQ(o.ubxMessages, UbxMessages::Pvt) << name;
+    }
+    GeneratorOptions o;
+    ASSERT_TRUE(parseSamplegen({"--format", "ubx", "--ubx-messages", "sol"}, o));
+    EXPECT_EQ(o.ubxMessages, UbxMessages::Sol);
+    ASSERT_TRUE(parseSamplegen({"--ubx-messages", "pvt"}, o));
+    EXPECT_EQ(o.ubxMessages, UbxMessages::Pvt);
+    // The report's format name is no generator format: it writes one encoding.
+    EXPECT_FALSE(parseSamplegen({"--format", "novatel"}, o));
+    EXPECT_FALSE(parseSamplegen({"--ubx-messages", "posllh"}, o));
 }
 
 }  // namespace
