@@ -32,7 +32,7 @@ std::string bareName(const std::string& file)
 void addVerdicts(std::vector<std::string>& cells, const std::vector<Verdict>& verdicts)
 {
     for (const Verdict& verdict : verdicts) {
-        cells.emplace_back(verdict.pass ? "PASS" : "FAIL");
+        cells.emplace_back(verdictText(verdict));
     }
 }
 

@@ -55,9 +55,10 @@ bool sameFile(const std::string& a, const std::string& b)
     return std::filesystem::equivalent(a, b, error) && !error;
 }
 
-std::vector<Verdict> verdictsOf(const ComparisonSettings& settings, const LogFigures& figures)
+std::vector<Verdict> verdictsOf(const ComparisonSettings& settings, const LogFigures& figures,
+                                bool truthDefined)
 {
-    return checkRequirements(settings.requirements, figures);
+    return checkRequirements(settings.requirements, figures, truthDefined);
 }
 
 }  // namespace
@@ -84,7 +85,9 @@ LogRow comparisonRow(const std::string& file, const GNSSLog& analysis,
     row.figures = logFigures(row.statistics, static_cast<std::int64_t>(analysis.records.size()));
     addSessionFigures(row.figures, analysis.records, {row.truthX, row.truthY, row.truthZ},
                       settings.wrongFixThreshold);
-    row.verdicts = verdictsOf(settings, row.figures);
+    const bool truthDefined = !analysis.truthUndefined();
+    row.truthUndefined = !truthDefined;
+    row.verdicts = verdictsOf(settings, row.figures, truthDefined);
     if (settings.sliceSeconds > 0) {
         // Each slice is measured as a log of its own records against the
         // log's truth: a loss is counted in the slice where it starts, and
@@ -96,7 +99,7 @@ LogRow comparisonRow(const std::string& file, const GNSSLog& analysis,
                 sliceRow.slice = slice;
                 sliceRow.figures = computeLogFigures(records, row.truthX, row.truthY, row.truthZ,
                                                      settings.wrongFixThreshold);
-                sliceRow.verdicts = verdictsOf(settings, sliceRow.figures);
+                sliceRow.verdicts = verdictsOf(settings, sliceRow.figures, truthDefined);
                 row.slices.push_back(std::move(sliceRow));
             });
     }

@@ -69,6 +69,9 @@ struct LogRow {
     double truthX = 0;      // the truth this log was measured against, metres
     double truthY = 0;
     double truthZ = 0;
+    // Its own averaged truth, without RTK-fixed records: the errors mean
+    // nothing, and requirements on them are undecided.
+    bool truthUndefined = false;
     Statistics statistics;
     LogFigures figures;
     std::vector<Verdict> verdicts;  // one per requirement

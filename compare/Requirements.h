@@ -65,17 +65,30 @@ std::optional<double> figureValue(const LogFigures& figures, const Requirement& 
 // The figure's name in a requirement ("fix", "h95", ...).
 const char* figureName(Figure figure) noexcept;
 
+// Whether the figure is an error against the truth (h50, h95, v95, wrong,
+// wrong-first-fix), so that it means nothing without a truth.
+bool measuredAgainstTruth(Figure figure) noexcept;
+
 struct Verdict {
     std::optional<double> value;  // the figure's value; empty: it does not exist
     bool pass = false;
+    // Neither passed nor failed: the figure is measured against a truth
+    // the log does not define (its averaged truth without RTK-fixed records).
+    bool undecided = false;
 };
 
-Verdict checkRequirement(const Requirement& requirement, const LogFigures& figures) noexcept;
+// With truthDefined false, a requirement on a figure measuredAgainstTruth
+// is undecided, with no value.
+Verdict checkRequirement(const Requirement& requirement, const LogFigures& figures,
+                         bool truthDefined = true) noexcept;
 
 // One verdict per requirement, in order.
 std::vector<Verdict> checkRequirements(const std::vector<Requirement>& requirements,
-                                       const LogFigures& figures);
+                                       const LogFigures& figures, bool truthDefined = true);
 
+// Every verdict passes (an undecided one does not).
 bool allPass(const std::vector<Verdict>& verdicts) noexcept;
+// "PASS", "FAIL", or "-" for an undecided one.
+const char* verdictText(const Verdict& verdict) noexcept;
 
 }  // namespace gnsslog

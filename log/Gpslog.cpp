@@ -47,6 +47,11 @@ double GNSSLog::truthY() const noexcept
     }
 }
 
+bool GNSSLog::truthUndefined() const noexcept
+{
+    return truthMode == TruthMode::Averaged && rtkFixCount == 0 && !records.empty();
+}
+
 double GNSSLog::truthZ() const noexcept
 {
     switch (truthMode) {

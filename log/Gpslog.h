@@ -19,6 +19,10 @@
 
 namespace gnsslog {
 
+// What the data quality and the reports say where truthUndefined().
+inline constexpr const char* kAveragedTruthUndefined =
+    "averaged truth undefined: no RTK-fixed records; choose first fix, manual or a reference";
+
 // Progress report: phase text, position and total.
 using ProgressCallback = void (*)(const char* phase, std::int32_t position, std::int32_t total);
 
@@ -51,6 +55,9 @@ public:
     double truthX() const noexcept;
     double truthY() const noexcept;
     double truthZ() const noexcept;
+    // The averaged truth of a log with records but no RTK-fixed one: its
+    // coordinates are zeros, and errors against them mean nothing.
+    bool truthUndefined() const noexcept;
 
     std::int32_t rtkFixCount = 0;
     std::int32_t fixLostCount = 0;

@@ -192,6 +192,11 @@ void RecordCollector::finishReading(FrameTypeTally& frameTypes)
     if (height_.hasReference) {
         log_.firstFixZ = height_.reference[0];
     }
+    if (log_.truthUndefined()) {
+        // First: every error the analysis shows depends on it.
+        auto& warnings = log_.dataQuality.warnings;
+        warnings.emplace(warnings.begin(), kAveragedTruthUndefined);
+    }
 }
 
 }  // namespace gnsslog

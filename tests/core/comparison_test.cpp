@@ -310,6 +310,28 @@ TEST(RequirementsTest, AFigureThatDoesNotExistFailsWhateverTheOperator)
     }
 }
 
+TEST(RequirementsTest, WithoutATruthOnlyTheErrorRequirementsAreUndecided)
+{
+    LogFigures f;
+    f.records = 100;
+    f.horizontal95 = 0.01;
+    const RequirementList list =
+        parseRequirements("h50<=1m,h95<=1m,v95<=1m,wrong<=0,wrong-first-fix<=1%,records>=100,fix>=50%");
+    ASSERT_TRUE(list.error.empty()) << list.error;
+    const std::vector<Verdict> verdicts = checkRequirements(list.requirements, f, false);
+    ASSERT_EQ(verdicts.size(), 7u);
+    for (std::size_t i = 0; i < 5; ++i) {
+        EXPECT_TRUE(verdicts[i].undecided) << list.requirements[i].text;
+        EXPECT_FALSE(verdicts[i].pass) << list.requirements[i].text;
+        EXPECT_STREQ(verdictText(verdicts[i]), "-");
+    }
+    EXPECT_STREQ(verdictText(verdicts[5]), "PASS");
+    EXPECT_STREQ(verdictText(verdicts[6]), "FAIL");
+    EXPECT_FALSE(allPass({verdicts[1], verdicts[5]}));
+    // With a truth the same figures are judged.
+    EXPECT_STREQ(verdictText(checkRequirement(list.requirements[1], f)), "PASS");
+}
+
 // ------------------------------------------------------------------ table
 
 TEST(ComparisonTableTest, SliceRowsFollowTheirLogAndColumnsLineUp)

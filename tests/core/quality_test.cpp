@@ -1,6 +1,7 @@
 // NMEA checksums and the data-quality figures of an analysis.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -233,6 +234,35 @@ TEST(DataQuality, FinePositionsGiveNoWarningAndEmptyLogsNothing)
     EXPECT_TRUE(std::isnan(empty.medianInterval));
     EXPECT_TRUE(std::isnan(empty.resolution.north));
     EXPECT_TRUE(empty.warnings.empty());
+}
+
+TEST(DataQuality, AveragedTruthWithoutFixedRecordsIsUndefinedAndSaysSo)
+{
+    std::string floating;
+    for (int i = 0; i < 10; ++i) {
+        floating += gga(i, 60.2, 40.0, 5);
+    }
+    const std::string warning =
+        "averaged truth undefined: no RTK-fixed records; choose first fix, manual or a reference";
+    const GNSSLog undefined = analyse(floating, true);
+    EXPECT_TRUE(undefined.truthUndefined());
+    EXPECT_EQ(std::count(undefined.dataQuality.warnings.begin(),
+                         undefined.dataQuality.warnings.end(), warning),
+              1);
+    const std::vector<std::string> lines = dataQualityLines(undefined.dataQuality);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "  warning: " + warning), lines.end());
+
+    // One fixed record defines it; other truths and logs without records
+    // need none.
+    const GNSSLog fixed = analyse(floating + gga(10, 60.2, 40.0, 4), true);
+    EXPECT_FALSE(fixed.truthUndefined());
+    EXPECT_TRUE(fixed.dataQuality.warnings.empty());
+    GNSSLog firstFix(TruthMode::FirstFix, 0, 0, 0);
+    runPipelineOnBytes(firstFix, reinterpret_cast<const std::uint8_t*>(floating.data()),
+                       floating.size(), nullptr, DecodeOptions{}, nmeaFormat(), PipelineOptions{});
+    EXPECT_FALSE(firstFix.truthUndefined());
+    EXPECT_TRUE(firstFix.dataQuality.warnings.empty());
+    EXPECT_FALSE(analyse("", true).truthUndefined());
 }
 
 TEST(DataQualityText, EveryFigureInPlainWords)

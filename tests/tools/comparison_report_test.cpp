@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -78,6 +79,7 @@ protected:
         std::ofstream(empty()) << "no sentences here\n";
         writeGeodeticLog(dir_ + "geo-a.nmea", 0);
         writeGeodeticLog(dir_ + "geo-b.nmea", 5);
+        writeGridLog(floating(), 0, 0, kEpochs);
     }
     static void TearDownTestSuite() { std::system(("rm -rf '" + dir_ + "'").c_str()); }
 
@@ -85,6 +87,7 @@ protected:
     static std::string b() { return dir_ + "b.nmea"; }
     static std::string empty() { return dir_ + "empty.nmea"; }
     static std::string missing() { return dir_ + "missing.nmea"; }
+    static std::string floating() { return dir_ + "floating.nmea"; }
 
     static ToolRun run(std::vector<std::string> args)
     {
@@ -262,6 +265,56 @@ TEST_F(ComparisonReportTest, ExitStatusWhenSeveralFailuresComeTogether)
     EXPECT_EQ(both.status, 2);
     EXPECT_NE(both.err.find("missing.nmea"), std::string::npos);
     EXPECT_NE(both.out.find("== b.nmea =="), std::string::npos) << "the others are still analysed";
+}
+
+constexpr const char* kTruthUndefined =
+    "averaged truth undefined: no RTK-fixed records; choose first fix, manual or a reference";
+
+TEST_F(ComparisonReportTest, WithoutFixedRecordsTheAveragedTruthIsUndefinedAndErrorsUndecided)
+{
+    const nlohmann::json doc = json({"--require", "h95<=1m,wrong<=0,records>=100", floating(), a()});
+    const nlohmann::json& undefined = doc["comparison"]["logs"][0];
+    ASSERT_EQ(undefined["requirements"].size(), 3u);
+    EXPECT_EQ(undefined["requirements"][0]["verdict"], "-");
+    EXPECT_TRUE(undefined["requirements"][0]["value"].is_null());
+    EXPECT_EQ(undefined["requirements"][1]["verdict"], "-");
+    EXPECT_EQ(undefined["requirements"][2]["verdict"], "PASS");
+    EXPECT_FALSE(undefined["pass"]);
+    EXPECT_TRUE(doc["comparison"]["logs"][1]["pass"]);
+    EXPECT_EQ(doc["logs"][0]["truthWarning"], kTruthUndefined);
+    EXPECT_FALSE(doc["logs"][1].contains("truthWarning"));
+
+    const ToolRun text = run({"--require", "h95<=1m,records>=100", floating(), a()});
+    EXPECT_EQ(text.status, 3);
+    EXPECT_NE(text.out.find("Requirements: undecided (floating.nmea)"), std::string::npos)
+        << text.out;
+    const ToolRun both = run({"--require", "h95<=1m,records>=200", floating(), a()});
+    EXPECT_NE(both.out.find("Requirements: FAIL (floating.nmea, a.nmea)"), std::string::npos)
+        << both.out;
+}
+
+TEST_F(ComparisonReportTest, ASingleLogWithoutFixedRecordsSaysItsAveragedTruthIsUndefined)
+{
+    const nlohmann::json undefined = json({floating()});
+    EXPECT_EQ(undefined["truthWarning"], kTruthUndefined);
+    const auto& warnings = undefined["dataQuality"]["warnings"];
+    EXPECT_NE(std::find(warnings.begin(), warnings.end(), kTruthUndefined), warnings.end());
+    const nlohmann::json fixed = json({a()});
+    EXPECT_FALSE(fixed.contains("truthWarning"));
+    const auto& fixedWarnings = fixed["dataQuality"]["warnings"];
+    EXPECT_EQ(std::find(fixedWarnings.begin(), fixedWarnings.end(), kTruthUndefined),
+              fixedWarnings.end());
+    EXPECT_FALSE(json({"--truth", "first", floating()}).contains("truthWarning"));
+
+    for (const std::string& log : {floating(), a()}) {
+        const std::string page = dir_ + "truth.html";
+        const ToolRun r = run({"--html", page, log});
+        EXPECT_EQ(r.status, 0) << r.err;
+        std::ifstream in(page, std::ios::binary);
+        const std::string html((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const bool says = html.find(std::string("<p>") + kTruthUndefined + "</p>") != std::string::npos;
+        EXPECT_EQ(says, log == floating()) << log;
+    }
 }
 
 TEST_F(ComparisonReportTest, ABadRequirementIsAUsageErrorBeforeAnyLogIsRead)

@@ -50,7 +50,7 @@ nlohmann::ordered_json verdictsJson(const std::vector<Requirement>& requirements
         nlohmann::ordered_json j;
         j["requirement"] = requirements[i].text;
         j["value"] = optionalNumber(verdicts[i].value);
-        j["verdict"] = verdicts[i].pass ? "PASS" : "FAIL";
+        j["verdict"] = verdictText(verdicts[i]);
         list.push_back(std::move(j));
     }
     return list;

@@ -1,5 +1,6 @@
 #include "tools/report/ComparisonReport.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <mutex>
 #include <sstream>
@@ -77,15 +78,39 @@ ComparisonSettings settingsOf(const ReportOptions& options, const FrameSettings&
     return s;
 }
 
+bool anyFails(const std::vector<Verdict>& verdicts)
+{
+    return std::any_of(verdicts.begin(), verdicts.end(),
+                       [](const Verdict& v) { return !v.pass && !v.undecided; });
+}
+
+// A log none of whose requirements fails but some of which are undecided
+// is named apart: it did not pass either.
 std::string requirementsLine(const LogComparison& comparison)
 {
     std::string failing;
+    std::string undecided;
     for (const LogRow& row : comparison.rows) {
-        if (row.openError.empty() && !row.passes()) {
-            failing += (failing.empty() ? "" : ", ") + bareName(row.file);
+        if (!row.openError.empty() || row.passes()) {
+            continue;
         }
+        const bool fails = anyFails(row.verdicts) ||
+                           std::any_of(row.slices.begin(), row.slices.end(),
+                                       [](const SliceRow& s) { return anyFails(s.verdicts); });
+        std::string& names = fails ? failing : undecided;
+        names += (names.empty() ? "" : ", ") + bareName(row.file);
     }
-    return failing.empty() ? "Requirements: PASS" : "Requirements: FAIL (" + failing + ")";
+    if (failing.empty() && undecided.empty()) {
+        return "Requirements: PASS";
+    }
+    std::string line = "Requirements:";
+    if (!failing.empty()) {
+        line += " FAIL (" + failing + ")";
+    }
+    if (!undecided.empty()) {
+        line += (failing.empty() ? " " : "; ") + std::string("undecided (") + undecided + ")";
+    }
+    return line;
 }
 
 }  // namespace

@@ -326,6 +326,10 @@ std::string renderHtmlReport(const HtmlReportContent& content)
     }
     page.element("pre", summary);
     page.raw("\n");
+    if (!content.truthWarning.empty()) {
+        page.element("p", content.truthWarning);
+        page.raw("\n");
+    }
     if (!content.gridFrame.empty()) {
         page.element("p", "Grid of the errors: " + content.gridFrame);
         page.raw("\n");
@@ -445,6 +449,9 @@ std::string writeAnalysisHtml(const std::string& path, const std::string& logFil
     content.statistics = &statistics;
     content.dataQuality = &analysis.dataQuality;
     content.gridFrame = gridFrameDescription(analysis);
+    if (analysis.truthUndefined()) {
+        content.truthWarning = kAveragedTruthUndefined;
+    }
     std::string failure = renderReportPictures(analysis, content.pictures);
     if (failure.empty()) {
         failure = renderRequestedWindowPictures(analysis, content.pictures);

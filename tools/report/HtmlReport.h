@@ -31,6 +31,7 @@ struct HtmlReportContent {
     const Statistics* statistics = nullptr;  // may be null: no statistics tables
     const DataQuality* dataQuality = nullptr;  // may be null: no data-quality section
     std::string gridFrame;  // the grid of the errors, plain text; empty: not named
+    std::string truthWarning;  // why the errors mean nothing, plain text; empty: they do
     std::vector<HtmlPicture> pictures;
 };
 

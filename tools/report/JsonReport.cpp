@@ -62,6 +62,9 @@ nlohmann::ordered_json analysisJson(const GNSSLog& log, const SummaryTexts& text
     j["startTime"] = log.startTime;
     j["endTime"] = log.endTime;
     j["truthMode"] = log.truthMode;
+    if (log.truthUndefined()) {
+        j["truthWarning"] = kAveragedTruthUndefined;
+    }
     nlohmann::ordered_json histograms;
     histograms["histZ"] = histogramJson(log.histZ);
     histograms["histX"] = histogramJson(log.histX);
