@@ -216,8 +216,7 @@ void TForm3::loadLogFile(const QString& fileName, bool detectFormat)
     const QByteArray path = QFile::encodeName(fileName);
     const InputFormat* format = &chosenFormat();
     if (detectFormat) {
-        const InputFormat* detected = detectLogFileFormat(path.constData(), decodeOptions.verifyChecksum);
-        format = detected != nullptr ? detected : &navcomFormat();
+        format = &detectedFormatOrNavcom(path.constData(), decodeOptions.verifyChecksum);
     }
     AnalysisRequest request;
     request.fileName = path.constData();

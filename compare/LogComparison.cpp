@@ -39,8 +39,7 @@ std::unique_ptr<GNSSLog> analyse(const std::string& file, const ComparisonSettin
     }
     const InputFormat* format = settings.format != nullptr ? settings.format : &navcomFormat();
     if (settings.detectFormat) {
-        const InputFormat* detected = detectLogFileFormat(file.c_str(), decodeOptions.verifyChecksum);
-        format = detected != nullptr ? detected : &navcomFormat();
+        format = &detectedFormatOrNavcom(file.c_str(), decodeOptions.verifyChecksum);
     }
     runPipeline(*log, file.c_str(), nullptr, decodeOptions, *format, options);
     return log;

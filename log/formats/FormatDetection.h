@@ -31,4 +31,9 @@ const InputFormat* detectInputFormat(const std::uint8_t* bytes, std::size_t size
 // The same for the start of a file; null also when it cannot be read.
 const InputFormat* detectLogFileFormat(const char* fileName, bool verifyChecksum = true);
 
+// The format a file is read in when its format is to be detected: the
+// detected one, else NavCom binary, the format the application reads
+// unless told otherwise (the analysis then finds no records).
+const InputFormat& detectedFormatOrNavcom(const char* fileName, bool verifyChecksum = true);
+
 }  // namespace gnsslog

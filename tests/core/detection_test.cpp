@@ -108,7 +108,22 @@ TEST(FormatDetection, ChecksumSwitchDecidesWhetherWrongNmeaChecksumsCount)
     std::ofstream(path, std::ios::binary) << log;
     EXPECT_EQ(detectLogFileFormat(path.string().c_str(), true), nullptr);
     EXPECT_EQ(detectLogFileFormat(path.string().c_str(), false), &nmeaFormat());
+    // Where detection finds nothing, the file is read as NavCom.
+    EXPECT_EQ(&detectedFormatOrNavcom(path.string().c_str(), true), &navcomFormat());
+    EXPECT_EQ(&detectedFormatOrNavcom(path.string().c_str(), false), &nmeaFormat());
+    EXPECT_EQ(&detectedFormatOrNavcom("/nonexistent/gnsslog/log"), &navcomFormat());
     fs::remove(path);
+}
+
+TEST(FormatDetection, AWholeLogsLastLineCountsWithoutItsLineEnd)
+{
+    const std::string log =
+        "%  GPST  latitude(deg) longitude(deg)  height(m)   Q  ns\n"
+        "2137 100.0 60.1 24.9 10.0 1 9";
+    EXPECT_EQ(countValidFrames(posFormat(), bytesOf(log), log.size()), 2u);
+    // At the detection limit the bytes need not be the log's end.
+    const std::string longer = std::string(kDetectionBytes - log.size(), '\n') + log;
+    EXPECT_EQ(countValidFrames(posFormat(), bytesOf(longer), longer.size()), 1u);
 }
 
 TEST(FormatDetection, NavcomFramesWithAWrongCrcAreNotValid)

@@ -94,8 +94,7 @@ const InputFormat& ReportOptions::inputFormat() const
         return *chosen;
     }
     if (format == kAutoFormatName) {
-        const InputFormat* detected = detectLogFileFormat(logFile.c_str(), verifyNmeaChecksum());
-        return detected != nullptr ? *detected : navcomFormat();
+        return detectedFormatOrNavcom(logFile.c_str(), verifyNmeaChecksum());
     }
     return nmea ? nmeaFormat() : navcomFormat();
 }
