@@ -288,6 +288,15 @@ TEST_F(ComparisonReportTest, WithoutFixedRecordsTheAveragedTruthIsUndefinedAndEr
     EXPECT_EQ(text.status, 3);
     EXPECT_NE(text.out.find("Requirements: undecided (floating.nmea)"), std::string::npos)
         << text.out;
+    const std::string page = dir_ + "undefined.html";
+    EXPECT_EQ(run({"--html", page, floating(), a()}).status, 0);
+    std::ifstream in(page, std::ios::binary);
+    const std::string html((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::size_t said = html.find(std::string("<p>") + kTruthUndefined + "</p>");
+    EXPECT_NE(said, std::string::npos);
+    EXPECT_LT(said, html.find("<h3>a.nmea</h3>")) << "only under the floating log's summary";
+    EXPECT_EQ(html.find(kTruthUndefined, said + 4), std::string::npos) << "said once";
+
     const ToolRun both = run({"--require", "h95<=1m,records>=200", floating(), a()});
     EXPECT_NE(both.out.find("Requirements: FAIL (floating.nmea, a.nmea)"), std::string::npos)
         << both.out;

@@ -75,6 +75,9 @@ std::string renderComparisonHtml(const std::string& truthLine, const TextTable& 
             summary += line + '\n';
         }
         html += "<h3>" + escapeHtml(log.name) + "</h3>\n<pre>" + escapeHtml(summary) + "</pre>\n";
+        if (!log.truthWarning.empty()) {
+            html += "<p>" + escapeHtml(log.truthWarning) + "</p>\n";
+        }
     }
     html += "</body>\n</html>\n";
     return html;

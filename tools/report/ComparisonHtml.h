@@ -16,6 +16,7 @@ namespace gnsslog {
 struct ComparedLogPage {
     std::string name;                       // bare file name
     std::vector<std::string> summaryLines;  // or why the log has none
+    std::string truthWarning;               // why its errors mean nothing; empty: they do
     std::vector<HtmlPicture> pictures;      // as the single-log page draws them
 };
 

@@ -234,6 +234,9 @@ int runComparisonReport(const ReportOptions& options, std::ostream& out, std::os
                 page.summaryLines = {row.openError};
             } else {
                 page.summaryLines = std::move(outputs[i].summaryLines);
+                if (row.truthUndefined) {
+                    page.truthWarning = kAveragedTruthUndefined;
+                }
                 page.pictures = std::move(outputs[i].pictures);
                 if (!outputs[i].pictureProblem.empty()) {
                     err << "gnsslog-report: " << outputs[i].pictureProblem << '\n';
