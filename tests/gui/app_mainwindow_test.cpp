@@ -18,6 +18,7 @@
 #include "plots/windows/HistoPlot.h"
 #include "plots/windows/XyPlot.h"
 #include "tests/gui/app_support.h"
+#include "tools/samplegen/NmeaWriter.h"
 
 namespace gnsslog::apptest {
 namespace {
@@ -358,6 +359,34 @@ TEST_F(LoadCommand, ChecksumItemAndDataQualityWindow)
     EXPECT_EQ(form->Analysis->records.size(), verified + 1);
     EXPECT_EQ(form->Analysis->dataQuality.rejectedChecksum, 0u);
     EXPECT_TRUE(form->DataQualityForm->text().contains("0 checksum"));
+}
+
+TEST_F(LoadCommand, DataQualityWindowSaysWhenTheAveragedTruthIsUndefined)
+{
+    const std::string warning =
+        "averaged truth undefined: no RTK-fixed records; choose first fix, manual or a reference";
+    std::string floating;
+    for (int second = 0; second < 10; ++second) {
+        GgaFields f;
+        f.centiseconds = 36000 * 100 + second * 100;
+        f.latitude = 60.2;
+        f.longitude = 24.9;
+        f.quality = 5;  // RTK float only
+        f.satellites = 12;
+        f.hdop = 0.8;
+        f.heightMetres = 40.0;
+        floating += ggaSentence(f);
+    }
+    form->NMEAAscii->trigger();
+    load(dir.write("floating.log", floating));
+    ASSERT_EQ(form->Analysis->records.size(), 10u);
+    form->Dataquality1->trigger();
+    ASSERT_FALSE(form->DataQualityForm.isNull());
+    EXPECT_TRUE(form->DataQualityForm->text().contains(QString::fromStdString(warning)))
+        << form->DataQualityForm->text().toStdString();
+
+    load(dir.write("fixed.log", nmeaLog()));
+    EXPECT_FALSE(form->DataQualityForm->text().contains(QString::fromStdString(warning)));
 }
 
 TEST_F(LoadCommand, OnlyCheckedViewItemsOpenTheirWindows)
