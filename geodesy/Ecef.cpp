@@ -86,4 +86,39 @@ bool ecefToWgs84Reference(double x, double y, double z, Wgs84Position& position)
     return true;
 }
 
+EcefPosition wgs84ToEcef(double latitude, double longitude, double height) noexcept
+{
+    const double lat = latitude / kDegreesPerRadian;
+    const double lon = longitude / kDegreesPerRadian;
+    const double s = std::sin(lat);
+    const double c = std::cos(lat);
+    const double normal = kSemiMajorAxisMetres / std::sqrt(1.0 - kEccentricitySquared * s * s);
+    return {(normal + height) * c * std::cos(lon), (normal + height) * c * std::sin(lon),
+            (normal * (1.0 - kEccentricitySquared) + height) * s};
+}
+
+EnuAxes::EnuAxes(double latitude, double longitude) noexcept
+    : sinLat_(std::sin(latitude / kDegreesPerRadian)),
+      cosLat_(std::cos(latitude / kDegreesPerRadian)),
+      sinLon_(std::sin(longitude / kDegreesPerRadian)),
+      cosLon_(std::cos(longitude / kDegreesPerRadian))
+{
+}
+
+void EnuAxes::toEnu(double dx, double dy, double dz, double& east, double& north,
+                    double& up) const noexcept
+{
+    east = -sinLon_ * dx + cosLon_ * dy;
+    north = -sinLat_ * cosLon_ * dx - sinLat_ * sinLon_ * dy + cosLat_ * dz;
+    up = cosLat_ * cosLon_ * dx + cosLat_ * sinLon_ * dy + sinLat_ * dz;
+}
+
+void EnuAxes::toEcef(double east, double north, double up, double& dx, double& dy,
+                     double& dz) const noexcept
+{
+    dx = -sinLon_ * east - sinLat_ * cosLon_ * north + cosLat_ * cosLon_ * up;
+    dy = cosLon_ * east - sinLat_ * sinLon_ * north + cosLat_ * sinLon_ * up;
+    dz = cosLat_ * north + sinLat_ * up;
+}
+
 }  // namespace gnsslog

@@ -28,4 +28,33 @@ bool ecefToWgs84(double x, double y, double z, Wgs84Position& position) noexcept
 // form is tested against. Same contract.
 bool ecefToWgs84Reference(double x, double y, double z, Wgs84Position& position) noexcept;
 
+struct EcefPosition {
+    double x = 0;  // metres, towards latitude 0, longitude 0
+    double y = 0;  // metres, towards latitude 0, longitude 90 E
+    double z = 0;  // metres, towards the north pole
+};
+
+// WGS84 latitude, longitude (degrees) and ellipsoidal height (metres) to
+// earth-centred x, y, z in metres; exact to the double's rounding. Pure;
+// NaN in gives NaN out.
+EcefPosition wgs84ToEcef(double latitude, double longitude, double height) noexcept;
+
+// The east, north and up axes at a WGS84 latitude and longitude
+// (degrees), for turning small earth-centred differences into local ones
+// and back.
+class EnuAxes {
+public:
+    EnuAxes(double latitude, double longitude) noexcept;
+
+    // dx, dy, dz: an earth-centred difference, metres.
+    void toEnu(double dx, double dy, double dz, double& east, double& north,
+               double& up) const noexcept;
+    // The inverse rotation.
+    void toEcef(double east, double north, double up, double& dx, double& dy,
+                double& dz) const noexcept;
+
+private:
+    double sinLat_, cosLat_, sinLon_, cosLon_;
+};
+
 }  // namespace gnsslog

@@ -19,6 +19,7 @@
 #include "geodesy/GridFrame.h"
 #include "log/GnssRecord.h"
 #include "log/formats/Framers.h"
+#include "log/formats/RecordClock.h"
 
 namespace gnsslog {
 
@@ -108,6 +109,11 @@ public:
     {
         return true;
     }
+
+    // What the records' times count, judged from the log's first bytes
+    // (at most kDetectionBytes; a format whose header says it may read
+    // them, the others ignore them). Pure.
+    virtual RecordClock recordClock(const std::uint8_t* head, std::size_t size) const noexcept = 0;
 
     // Null when every valid decoded frame is a record of its own.
     virtual std::unique_ptr<RecordAssembler> makeAssembler() const { return nullptr; }

@@ -97,6 +97,10 @@ public:
         }
         return FrameVerdict::Record;
     }
+    RecordClock recordClock(const std::uint8_t*, std::size_t) const noexcept override
+    {
+        return {};
+    }
     std::unique_ptr<RecordAssembler> makeAssembler() const override
     {
         return std::make_unique<TwoSentenceAssembler>();

@@ -41,6 +41,12 @@ public:
         return text.substr(0, text.find(']') + 1);
     }
 
+    // The packet's millisecond count is GPS time of week.
+    RecordClock recordClock(const std::uint8_t*, std::size_t) const noexcept override
+    {
+        return {TimeScale::Gps, DateKnown::TimeOfWeek};
+    }
+
     bool frameIntact(const std::uint8_t* frame, std::int32_t length) const noexcept override
     {
         return NCTBINSniffer::crcMatches(frame, length);

@@ -56,6 +56,12 @@ public:
         return record.valid != 0 ? FrameVerdict::Record : FrameVerdict::Rejected;
     }
 
+    // UTC time of day; an RMC or ZDA date counts the days on but is not kept.
+    RecordClock recordClock(const std::uint8_t*, std::size_t) const noexcept override
+    {
+        return {TimeScale::Utc, DateKnown::TimeOfDay};
+    }
+
     std::unique_ptr<RecordAssembler> makeAssembler() const override
     {
         return std::make_unique<NmeaAssembler>();

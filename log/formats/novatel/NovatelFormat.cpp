@@ -92,6 +92,13 @@ public:
         return decodeNovatelFrame(record, frame, length, options.toKKJ);
     }
 
+    // GPS week and milliseconds; the assembler counts from the first
+    // record's week.
+    RecordClock recordClock(const std::uint8_t*, std::size_t) const noexcept override
+    {
+        return {TimeScale::Gps, DateKnown::TimeOfWeek};
+    }
+
     std::unique_ptr<RecordAssembler> makeAssembler() const override
     {
         return std::make_unique<GpsEpochAssembler>();

@@ -60,6 +60,13 @@ public:
         return decodeSbfBlock(record, frame, length, options.toKKJ);
     }
 
+    // Time of week and week number; the assembler counts from the first
+    // record's week.
+    RecordClock recordClock(const std::uint8_t*, std::size_t) const noexcept override
+    {
+        return {TimeScale::Gps, DateKnown::TimeOfWeek};
+    }
+
     std::unique_ptr<RecordAssembler> makeAssembler() const override
     {
         return std::make_unique<GpsEpochAssembler>();

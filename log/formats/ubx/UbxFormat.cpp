@@ -166,6 +166,12 @@ public:
         return decodeUbxFrame(record, frame, length, options.toKKJ);
     }
 
+    // iTOW: GPS milliseconds of the week.
+    RecordClock recordClock(const std::uint8_t*, std::size_t) const noexcept override
+    {
+        return {TimeScale::Gps, DateKnown::TimeOfWeek};
+    }
+
     std::unique_ptr<RecordAssembler> makeAssembler() const override
     {
         return std::make_unique<UbxAssembler>();

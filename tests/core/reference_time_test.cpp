@@ -1,0 +1,139 @@
+// Calendar seconds, ISO 8601 times, the leap-second table and the bridge
+// between a rover's clock and a reference's.
+#include <gtest/gtest.h>
+
+#include <string_view>
+
+#include "reference/CivilTime.h"
+#include "reference/ClockBridge.h"
+#include "reference/LeapSeconds.h"
+
+namespace gnsslog {
+namespace {
+
+constexpr double kHour = 3600;
+
+TEST(CivilTime, GpsWeekAndSecondsAgreeWithTheCalendar)
+{
+    // The MatRTKLIB car run's first epoch: week 2270, 194670 s is
+    // 2023-07-11 06:04:30 GPST (both written in its files).
+    EXPECT_EQ(secondsOfDate(2023, 7, 11) + 6 * kHour + 4 * 60 + 30, 2270 * kSecondsPerWeek + 194670);
+    EXPECT_EQ(secondsOfDate(1980, 1, 6), 0);
+    // 2000 is a leap year, 1900 is not.
+    EXPECT_EQ(daysFromCivil(2000, 3, 1) - daysFromCivil(2000, 2, 28), 2);
+    EXPECT_EQ(daysFromCivil(1900, 3, 1) - daysFromCivil(1900, 2, 28), 1);
+    EXPECT_EQ(daysFromCivil(1970, 1, 1), 0);
+}
+
+TEST(CivilTime, Iso8601TimesInTheirAcceptedForms)
+{
+    const double base = secondsOfDate(2023, 7, 11) + 6 * kHour;
+    const struct {
+        std::string_view text;
+        double seconds;
+    } good[] = {
+        {"2023-07-11T06:00:00", base},
+        {"2023-07-11 06:00:00Z", base},
+        {"2023-07-11T06:00:00.25", base + 0.25},
+        {"2023-07-11T06:00:00.123456789012345678901234567890", base + 0.123456789012345678},
+        {"2023-07-11T08:00:00+02:00", base},
+        {"2023-07-11T05:30:00-0030", base},
+        {"2024-02-29T06:00:00", secondsOfDate(2024, 2, 29) + 6 * kHour},
+    };
+    for (const auto& row : good) {
+        double seconds = -1;
+        EXPECT_TRUE(parseIso8601(row.text, seconds)) << row.text;
+        EXPECT_DOUBLE_EQ(seconds, row.seconds) << row.text;
+    }
+    for (const std::string_view bad :
+         {"", "2023-07-11", "2023-07-11T06:00", "2023-13-11T06:00:00", "2023-02-29T06:00:00",
+          "2023-07-11T24:00:00", "2023-07-11T06:60:00", "2023-07-11T06:00:60", "2023/07/11 06:00:00",
+          "2023-07-11T06:00:00.", "2023-07-11T06:00:00 junk", "2023-07-11T06:00:00+2", "2023-07-11T06:00:00+02:60",
+          "2023-07-1xT06:00:00", "+023-07-11T06:00:00"}) {
+        double seconds = -1;
+        EXPECT_FALSE(parseIso8601(bad, seconds)) << bad;
+        EXPECT_EQ(seconds, -1) << bad;
+    }
+}
+
+TEST(LeapSeconds, StepOnTheDatesOfIersBulletinC)
+{
+    const struct {
+        double utc;
+        int leaps;
+    } rows[] = {
+        {0, 0},
+        {secondsOfDate(1981, 7, 1) - 1, 0},
+        {secondsOfDate(1981, 7, 1), 1},
+        {secondsOfDate(1999, 1, 1), 13},
+        {secondsOfDate(2016, 12, 31) + 86399, 17},
+        {secondsOfDate(2017, 1, 1), 18},
+        {secondsOfDate(2026, 12, 9), 18},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(gpsMinusUtcSeconds(row.utc), row.leaps) << row.utc;
+    }
+}
+
+TEST(LeapSeconds, GpsToUtcUndoesUtcToGpsAcrossALeap)
+{
+    const double leap = secondsOfDate(2017, 1, 1);
+    for (double utc = leap - 3; utc <= leap + 3; utc += 0.5) {
+        EXPECT_EQ(gpsToUtcSeconds(utcToGpsSeconds(utc)), utc) << utc - leap;
+    }
+    EXPECT_EQ(utcToGpsSeconds(leap), leap + 18);
+    EXPECT_EQ(utcToGpsSeconds(leap - 1), leap - 1 + 17);
+}
+
+ReferenceTrajectory datedReference(double firstTime)
+{
+    ReferenceTrajectory reference;
+    reference.clock = {TimeScale::Gps, DateKnown::FullDate};
+    reference.epochs.resize(2);
+    reference.epochs[0].time = firstTime;
+    reference.epochs[1].time = firstTime + 1;
+    return reference;
+}
+
+TEST(ClockBridge, CompletesATimeOfWeekWithTheReferencesWeek)
+{
+    const double week2270 = 2270 * kSecondsPerWeek;
+    const ReferenceTrajectory reference = datedReference(week2270 + 194670);
+    const auto bridge = ClockBridge::make({TimeScale::Gps, DateKnown::TimeOfWeek}, 194672.2, reference, 0);
+    ASSERT_TRUE(bridge);
+    EXPECT_TRUE(bridge->completedDate());
+    EXPECT_EQ(bridge->toReference(194672.2), week2270 + 194672.2);
+    // A rover that starts late on Saturday while the reference starts
+    // after the week's end still meets it.
+    const ReferenceTrajectory monday = datedReference(week2270 + 100);
+    const auto late = ClockBridge::make({TimeScale::Gps, DateKnown::TimeOfWeek}, kSecondsPerWeek - 50, monday, 0);
+    ASSERT_TRUE(late);
+    EXPECT_EQ(late->toReference(kSecondsPerWeek - 50), week2270 - 50);
+}
+
+TEST(ClockBridge, UtcTimeOfDayGetsItsDateAndLeapSeconds)
+{
+    const double day = secondsOfDate(2023, 7, 11);
+    const ReferenceTrajectory reference = datedReference(day + 6 * kHour);
+    const auto bridge = ClockBridge::make({TimeScale::Utc, DateKnown::TimeOfDay}, 6 * kHour, reference, 0);
+    ASSERT_TRUE(bridge);
+    EXPECT_EQ(bridge->toReference(6 * kHour), day + 6 * kHour + 18);
+    // The time offset shifts the rover.
+    const auto shifted = ClockBridge::make({TimeScale::Utc, DateKnown::TimeOfDay}, 6 * kHour, reference, -2.5);
+    ASSERT_TRUE(shifted);
+    EXPECT_EQ(shifted->toReference(6 * kHour), day + 6 * kHour + 18 - 2.5);
+}
+
+TEST(ClockBridge, UndatedClocksMeetOnlyOnOneTimeScale)
+{
+    ReferenceTrajectory reference = datedReference(21870);
+    reference.clock = {TimeScale::Gps, DateKnown::TimeOfDay};
+    const auto week = ClockBridge::make({TimeScale::Gps, DateKnown::TimeOfWeek}, 2 * kSecondsPerDay + 21871, reference, 0);
+    ASSERT_TRUE(week);
+    EXPECT_FALSE(week->completedDate());
+    EXPECT_EQ(week->toReference(2 * kSecondsPerDay + 21871), 21871);
+    EXPECT_FALSE(ClockBridge::make({TimeScale::Utc, DateKnown::TimeOfDay}, 21871, reference, 0));
+}
+
+}  // namespace
+}  // namespace gnsslog
