@@ -4,6 +4,7 @@
 
 #include <string_view>
 
+#include "log/formats/Formats.h"
 #include "reference/CivilTime.h"
 #include "reference/ClockBridge.h"
 #include "reference/LeapSeconds.h"
@@ -133,6 +134,38 @@ TEST(ClockBridge, UndatedClocksMeetOnlyOnOneTimeScale)
     EXPECT_FALSE(week->completedDate());
     EXPECT_EQ(week->toReference(2 * kSecondsPerDay + 21871), 21871);
     EXPECT_FALSE(ClockBridge::make({TimeScale::Utc, DateKnown::TimeOfDay}, 21871, reference, 0));
+}
+
+RecordClock clockOf(const InputFormat& format, std::string_view head)
+{
+    return format.recordClock(reinterpret_cast<const std::uint8_t*>(head.data()), head.size());
+}
+
+TEST(RecordClock, FormatsStateTheirTimeScaleAndDate)
+{
+    const RecordClock gpsWeek{TimeScale::Gps, DateKnown::TimeOfWeek};
+    EXPECT_EQ(clockOf(nmeaFormat(), ""), (RecordClock{TimeScale::Utc, DateKnown::TimeOfDay}));
+    for (const InputFormat* format : {&ubxFormat(), &sbfFormat(), &novatelFormat(), &navcomFormat()}) {
+        EXPECT_EQ(clockOf(*format, ""), gpsWeek) << format->name();
+    }
+    // A .pos file says it in its header and its first solution line.
+    const struct {
+        std::string_view head;
+        RecordClock clock;
+    } rows[] = {
+        {"", gpsWeek},
+        {"% program : RTKLIB\n%  GPST  latitude(deg)\n2270 194670.000 35.1 136.8 41.3 1 9\n", gpsWeek},
+        {"% sol start : 2023/07/11 06:04:30.0 GPST\n%  UTC  latitude(deg)\n"
+         "2023/07/11 06:04:12.000 35.1 136.8 41.3 1 9\n",
+         {TimeScale::Utc, DateKnown::TimeOfDay}},
+        {"%  GPST  x-ecef(m)\r\n\r\n2023/07/11 06:04:30.000 1 2 3 1 9\r\n", {TimeScale::Gps, DateKnown::TimeOfDay}},
+        // Only the first solution line counts.
+        {"%  GPST\n2270 194670.000 1 2 3 1 9\n2023/07/11 06:04:30.000 1 2 3 1 9\n", gpsWeek},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(clockOf(posFormat(), row.head), row.clock) << row.head;
+    }
+    EXPECT_EQ(posFormat().recordClock(nullptr, 10), gpsWeek);
 }
 
 }  // namespace

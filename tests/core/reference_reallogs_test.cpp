@@ -1,0 +1,137 @@
+// Reference trajectories from the real rover and reference pairs, read in
+// place from ../shared/realdata/logs.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "log/Gpslog.h"
+#include "log/formats/Formats.h"
+#include "reference/ClockBridge.h"
+#include "reference/ReferenceFile.h"
+#include "reference/TrackError.h"
+
+namespace gnsslog {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path realLog(const char* name)
+{
+    return fs::path(GNSSLOG_SOURCE_DIR) / ".." / "shared" / "realdata" / "logs" / name;
+}
+
+#define SKIP_WITHOUT(path)                                                                  \
+    if (!fs::exists(path)) {                                                                \
+        GTEST_SKIP() << "no real log " << (path);                                           \
+    }
+
+struct Rover {
+    std::vector<GNSSRecord> records;
+    RecordClock clock;
+};
+
+Rover readRover(const fs::path& path, const InputFormat& format)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string head(4096, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    DecodeOptions options;
+    options.toKKJ = false;
+    const GNSSLog log(path.c_str(), nullptr, options, format, TruthMode::Averaged, 0, 0, 0);
+    return {log.records, format.recordClock(reinterpret_cast<const std::uint8_t*>(head.data()), head.size())};
+}
+
+TEST(ReferenceRealLogs, MatRtklibRoverIsMatchedAgainstTheCsvReferenceEverywhere)
+{
+    const fs::path rover = realLog("taroz-matrtklib-kinematic-rover_rtk.pos");
+    const fs::path csv = realLog("taroz-matrtklib-kinematic-reference.csv");
+    SKIP_WITHOUT(rover);
+    SKIP_WITHOUT(csv);
+    const ReferenceLoad reference = loadReference(csv.string(), "");
+    ASSERT_TRUE(reference.ok()) << reference.error;
+    const ReferenceTrajectory& t = reference.trajectory;
+    EXPECT_EQ(t.format, "csv");
+    EXPECT_TRUE(t.hasVelocity);
+    EXPECT_EQ(t.skipped, 0u);
+
+    const Rover r = readRover(rover, posFormat());
+    ASSERT_FALSE(r.records.empty());
+    EXPECT_EQ(r.clock, (RecordClock{TimeScale::Gps, DateKnown::TimeOfWeek}));
+    const auto bridge = ClockBridge::make(r.clock, r.records.front().time, t, 0);
+    ASSERT_TRUE(bridge);
+    EXPECT_TRUE(bridge->completedDate());
+    std::vector<double> fixedHorizontal;
+    std::size_t matched = 0;
+    for (const GNSSRecord& record : r.records) {
+        const TruthSample truth = truthAt(t.epochs, interpolationOf(t), bridge->toReference(record.time),
+                                          defaultMaxGap(t));
+        if (truth.cause != TruthCause::Matched) {
+            continue;
+        }
+        ++matched;
+        const TrackError error =
+            trackError(truth, wgs84ToEcef(record.latitude, record.longitude, record.height));
+        if (record.fixType == FixType::RtkFixed) {
+            fixedHorizontal.push_back(std::hypot(error.north, error.east));
+        }
+    }
+    EXPECT_EQ(matched, r.records.size());
+    // The independent count puts the fixed epochs' median within a decimetre;
+    // a clock off by a second (20 m at the car's speed) could not reach it.
+    ASSERT_FALSE(fixedHorizontal.empty());
+    std::nth_element(fixedHorizontal.begin(), fixedHorizontal.begin() + fixedHorizontal.size() / 2,
+                     fixedHorizontal.end());
+    EXPECT_LT(fixedHorizontal[fixedHorizontal.size() / 2], 0.2);
+}
+
+TEST(ReferenceRealLogs, TheTwoMatRtklibReferencesAgreeAtTheOneHertzEpochs)
+{
+    const fs::path pos = realLog("taroz-matrtklib-kinematic-reference_1Hz.pos");
+    const fs::path csv = realLog("taroz-matrtklib-kinematic-reference.csv");
+    SKIP_WITHOUT(pos);
+    SKIP_WITHOUT(csv);
+    const ReferenceLoad fine = loadReference(csv.string(), "");
+    const ReferenceLoad coarse = loadReference(pos.string(), "");
+    ASSERT_TRUE(fine.ok()) << fine.error;
+    ASSERT_TRUE(coarse.ok()) << coarse.error;
+    const ReferenceTrajectory& c = coarse.trajectory;
+    EXPECT_EQ(c.format, "pos");
+    EXPECT_EQ(c.clock, (RecordClock{TimeScale::Gps, DateKnown::TimeOfDay}));
+    EXPECT_FALSE(c.hasVelocity);
+
+    const auto bridge = ClockBridge::make(c.clock, c.epochs.front().time, fine.trajectory, 0);
+    ASSERT_TRUE(bridge);
+    double worst = 0;
+    for (const ReferenceEpoch& e : c.epochs) {
+        const TruthSample truth = truthAt(fine.trajectory.epochs, interpolationOf(fine.trajectory),
+                                          bridge->toReference(e.time), defaultMaxGap(fine.trajectory));
+        ASSERT_EQ(truth.cause, TruthCause::Matched) << e.time;
+        worst = std::max(worst, std::hypot(truth.position.x - e.position.x, truth.position.y - e.position.y,
+                                           truth.position.z - e.position.z));
+    }
+    EXPECT_LT(worst, 1e-3);
+}
+
+TEST(ReferenceFile, UnreadableAndUnknownFilesAreErrorsNamingThem)
+{
+    const ReferenceLoad missing = loadReference("/nonexistent/ref.csv", "");
+    EXPECT_FALSE(missing.ok());
+    EXPECT_NE(missing.error.find("/nonexistent/ref.csv"), std::string::npos) << missing.error;
+    const fs::path csv = realLog("taroz-matrtklib-kinematic-reference.csv");
+    SKIP_WITHOUT(csv);
+    const ReferenceLoad wrongFormat = loadReference(csv.string(), "ubx");
+    EXPECT_FALSE(wrongFormat.ok());
+    EXPECT_NE(wrongFormat.error.find(csv.string()), std::string::npos) << wrongFormat.error;
+    const ReferenceLoad unknown = loadReference(csv.string(), "gpx");
+    EXPECT_NE(unknown.error.find("unknown reference format 'gpx'"), std::string::npos) << unknown.error;
+}
+
+}  // namespace
+}  // namespace gnsslog
