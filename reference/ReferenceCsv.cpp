@@ -225,7 +225,7 @@ bool readTime(const std::array<std::string_view, kColumns>& fields, const Layout
 
 // The row's position (and velocity, heading); false when they do not read.
 bool readPlace(const std::array<std::string_view, kColumns>& fields, const Layout& layout,
-               ReferenceEpoch& epoch) noexcept
+               ReferenceEpoch& epoch, double& height) noexcept
 {
     const auto number = [&](Column c, double& v) {
         return readNumber(fields[static_cast<std::size_t>(c)], v);
@@ -251,8 +251,13 @@ bool readPlace(const std::array<std::string_view, kColumns>& fields, const Layou
         if (!number(Column::East, east) || !number(Column::North, north) || !number(Column::Up, up)) {
             return false;
         }
+        if (std::fabs(east) > kFastestReference || std::fabs(north) > kFastestReference ||
+            std::fabs(up) > kFastestReference) {
+            return false;
+        }
         EnuAxes(geodetic.latitude, geodetic.longitude).toEcef(east, north, up, epoch.vx, epoch.vy, epoch.vz);
     }
+    height = geodetic.height;
     double heading = 0;
     if (layout.heading) {
         if (!number(Column::Heading, heading)) {
@@ -308,9 +313,9 @@ ReferenceLoad readReferenceCsv(std::string_view text, const std::string& fileNam
             continue;
         }
         ReferenceEpoch epoch;
+        double height = 0;
         if (!splitRow(line, layout, fields) || !readTime(fields, layout, epoch.time) ||
-            !readPlace(fields, layout, epoch) ||
-            (!trajectory.epochs.empty() && !(epoch.time > trajectory.epochs.back().time))) {
+            !readPlace(fields, layout, epoch, height) || !fitsAfterLast(trajectory, epoch.time, height)) {
             ++trajectory.skipped;
             continue;
         }

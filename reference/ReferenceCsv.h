@@ -6,8 +6,9 @@
 // (UTC unless the column says GPS time; leap seconds are added); positions
 // from latitude, longitude and ellipsoidal height (WGS84), or from
 // earth-centred X, Y, Z. East, north and up velocities and a heading are
-// taken where all their columns are there. A row that does not read, or
-// that is not later than the row before, is skipped and counted.
+// taken where all their columns are there. A row that does not read, lies
+// beyond the limits of ReferenceTrajectory.h, or is not later than the row
+// before, is skipped and counted.
 #pragma once
 
 #include <string>

@@ -38,6 +38,14 @@ ReferenceLoad loadLog(const std::string& fileName, const InputFormat& format,
 
 }  // namespace
 
+RecordClock logRecordClock(const std::string& fileName, const InputFormat& format)
+{
+    LogFile file(fileName.c_str());
+    const std::string head =
+        file.isOpen() ? readBytes(file, std::min<std::uint64_t>(file.size(), kDetectionBytes)) : "";
+    return format.recordClock(reinterpret_cast<const std::uint8_t*>(head.data()), head.size());
+}
+
 ReferenceLoad trajectoryFromRecords(const std::vector<GNSSRecord>& records, RecordClock clock,
                                     const std::string& fileName, std::string_view formatName)
 {
@@ -49,7 +57,7 @@ ReferenceLoad trajectoryFromRecords(const std::vector<GNSSRecord>& records, Reco
     trajectory.epochs.reserve(records.size());
     for (const GNSSRecord& record : records) {
         if (!record.has(ValidFlag::LatLon | ValidFlag::Height) ||
-            (!trajectory.epochs.empty() && !(record.time > trajectory.epochs.back().time))) {
+            !fitsAfterLast(trajectory, record.time, record.height)) {
             ++trajectory.skipped;
             continue;
         }

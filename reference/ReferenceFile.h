@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "log/GnssRecord.h"
+#include "log/formats/InputFormat.h"
 #include "log/formats/RecordClock.h"
 #include "reference/ReferenceTrajectory.h"
 
@@ -21,6 +22,10 @@ inline constexpr std::string_view kCsvReferenceFormat = "csv";
 // unknown format, no format found, unknown columns, fewer than two usable
 // epochs) name the file.
 ReferenceLoad loadReference(const std::string& fileName, std::string_view formatName);
+
+// What the records of a log in that format count, from the log's start;
+// the format's default when the file cannot be read.
+RecordClock logRecordClock(const std::string& fileName, const InputFormat& format);
 
 // The epochs of a log's records: those with a latitude, longitude and
 // height, later than the one before. Records' times are kept as they are,

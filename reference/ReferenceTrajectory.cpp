@@ -1,6 +1,7 @@
 #include "reference/ReferenceTrajectory.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace gnsslog {
 
@@ -23,6 +24,13 @@ double medianInterval(const std::vector<ReferenceEpoch>& epochs)
     const double lower = *std::max_element(intervals.begin(),
                                            intervals.begin() + static_cast<std::ptrdiff_t>(middle));
     return (lower + upper) / 2;
+}
+
+bool fitsAfterLast(const ReferenceTrajectory& trajectory, double time, double height) noexcept
+{
+    return std::isfinite(time) && std::fabs(height) <= kHighestReference &&
+           (trajectory.epochs.empty() ||
+            time - trajectory.epochs.back().time >= kShortestReferenceInterval);
 }
 
 std::string tooFewEpochsError(const std::string& file, std::size_t epochs)

@@ -52,6 +52,15 @@ struct ReferenceLoad {
 // fewer than two epochs.
 double medianInterval(const std::vector<ReferenceEpoch>& epochs);
 
+// Limits of a usable epoch. Beyond them a value is a misread field, and
+// keeping them out keeps interpolation's sums finite.
+inline constexpr double kShortestReferenceInterval = 1e-6;  // seconds after the epoch before
+inline constexpr double kHighestReference = 1e7;            // metres above or below the ellipsoid
+inline constexpr double kFastestReference = 1e5;            // metres per second, each axis
+
+// Whether an epoch at height (metres) and time may follow the trajectory's last.
+bool fitsAfterLast(const ReferenceTrajectory& trajectory, double time, double height) noexcept;
+
 // The least usable reference: two epochs make an interval to interpolate in.
 inline constexpr std::size_t kMinimumReferenceEpochs = 2;
 

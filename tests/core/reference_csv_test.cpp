@@ -13,17 +13,18 @@ namespace {
 
 constexpr double kMillimetre = 1e-3;
 
-// The MatRTKLIB reference's header and first rows (taroz/MatRTKLIB
-// examples/data/kinematic/reference.csv), the third row changed to move.
+// The column line of the MatRTKLIB reference (taroz/MatRTKLIB
+// examples/data/kinematic/reference.csv) over made-up rows: ECEF X, Y, Z
+// are the latitude, longitude and height converted by the closed formula.
 constexpr std::string_view kMatRtklibRows =
     "GPS TOW (s),GPS Week,Latitude (deg),Longitude (deg),Ellipsoid Height (m),ECEF X (m),"
     "ECEF Y (m),ECEF Z (m),Roll (deg),Pitch (deg),Heading (deg),East Velocity (m/s),"
     "North Velocity (m/s),Up Velocity (m/s)\n"
-    "194670.0, 2270, 35.16536109, 136.88140866, 41.391, -3810228.582, 3567868.547, 3652903.300,  "
+    "194670.0, 2270, 35.20000000, 136.90000000, 50.000, -3809774.436, 3565123.862, 3656049.221,  "
     "0.329,  3.061, 270.141, -0.000,  0.000, -0.001\n"
-    "194670.2, 2270, 35.16536109, 136.88140866, 41.391, -3810228.582, 3567868.547, 3652903.300,  "
+    "194670.2, 2270, 35.20000000, 136.90000000, 50.000, -3809774.436, 3565123.862, 3656049.221,  "
     "0.331,  3.061, 270.142, -0.000, -0.000, -0.001\n"
-    "194670.4, 2270, 35.16536109, 136.88140866, 41.391, -3810228.582, 3567868.547, 3652903.300,  "
+    "194670.4, 2270, 35.20000000, 136.90000000, 50.000, -3809774.436, 3565123.862, 3656049.221,  "
     "0.329,  3.062, 90.5,  10.000,  0.000, 0.000\r\n";
 
 double distance(const EcefPosition& a, const EcefPosition& b)
@@ -44,8 +45,8 @@ TEST(ReferenceCsv, ReadsTheMatRtklibColumnSet)
     EXPECT_EQ(t.skipped, 0u);
     EXPECT_EQ(t.epochs[0].time, 2270 * kSecondsPerWeek + 194670.0);
     EXPECT_EQ(t.epochs[2].time, 2270 * kSecondsPerWeek + 194670.4);
-    // The file's own ECEF columns, to their millimetre of rounding.
-    EXPECT_LT(distance(t.epochs[0].position, {-3810228.582, 3567868.547, 3652903.300}), 2 * kMillimetre);
+    // The rows' own ECEF columns, to their millimetre of rounding.
+    EXPECT_LT(distance(t.epochs[0].position, {-3809774.436, 3565123.862, 3656049.221}), kMillimetre);
     EXPECT_FLOAT_EQ(t.epochs[2].heading, 90.5f);
     // 10 m/s east, turned into earth-centred axes, keeps its length and
     // has no part along the local vertical.
@@ -73,17 +74,17 @@ TEST(ReferenceCsv, EcefColumnsAloneMakeAPosition)
 {
     const ReferenceLoad load = readReferenceCsv(
         "# exported by a test\n\xEF\xBB\xBF" "gps_week,gps_tow,ecef_x,ecef_y,ecef_z\n"
-        "2270,10,-3810228.582,3567868.547,3652903.300\n2270,11,-3810228.582,3567868.547,3652904.300\n",
+        "2270,10,-3809774.436,3565123.862,3656049.221\n2270,11,-3809774.436,3565123.862,3656050.221\n",
         "ecef.csv");
     // The byte-order mark stands after a comment here, so it belongs to
     // the first name: that column is unknown and the set has no time.
     EXPECT_FALSE(load.ok());
     const ReferenceLoad clean = readReferenceCsv(
         "\xEF\xBB\xBF# exported by a test\ngps_week,gps_tow,ecef_x,ecef_y,ecef_z\n"
-        "2270,10,-3810228.582,3567868.547,3652903.300\n2270,11,-3810228.582,3567868.547,3652904.300\n",
+        "2270,10,-3809774.436,3565123.862,3656049.221\n2270,11,-3809774.436,3565123.862,3656050.221\n",
         "ecef.csv");
     ASSERT_TRUE(clean.ok()) << clean.error;
-    EXPECT_EQ(clean.trajectory.epochs[1].position.z, 3652904.300);
+    EXPECT_EQ(clean.trajectory.epochs[1].position.z, 3656050.221);
     EXPECT_EQ(clean.trajectory.epochs[1].time, 2270 * kSecondsPerWeek + 11);
 }
 
@@ -96,16 +97,19 @@ TEST(ReferenceCsv, RowsThatDoNotReadOrStepBackAreSkippedAndCounted)
         "2023-07-11T12:00:02,35.1,136.8x,40,junk after a number\n"
         "2023-07-11T12:00:03,95,136.8,40,latitude beyond the pole\n"
         "2023-07-11T12:00:04,35.1,136.8,nan,not finite\n"
+        "2023-07-11T12:00:04.5,35.1,136.8,2e7,beyond any orbit a reference flies\n"
+        "2023-07-11T12:00:04.7,35.1,136.8,-2e7,below the centre of the earth\n"
         "2023-07-11T12:00:05,35.1,136.8\n"
         "\n"
         "2023-07-11T12:00:06,35.1,136.8,40,second\n"
         "2023-07-11T12:00:06,35.1,136.8,41,same time\n"
+        "2023-07-11T12:00:06.0000001,35.1,136.8,41,within a microsecond\n"
         "2023-07-11T12:00:05,35.1,136.8,41,earlier\n"
         "2023-07-11T12:00:07,35.1,136.8,40,third\n",
         "gaps.csv");
     ASSERT_TRUE(load.ok()) << load.error;
     EXPECT_EQ(load.trajectory.epochs.size(), 3u);
-    EXPECT_EQ(load.trajectory.skipped, 7u);
+    EXPECT_EQ(load.trajectory.skipped, 10u);
 }
 
 TEST(ReferenceCsv, NoReferenceIsAnErrorNamingTheFile)

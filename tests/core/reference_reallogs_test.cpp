@@ -15,6 +15,7 @@
 #include "reference/ClockBridge.h"
 #include "reference/ReferenceFile.h"
 #include "reference/TrackError.h"
+#include "reference/TruthMatch.h"
 
 namespace gnsslog {
 namespace {
@@ -31,21 +32,11 @@ fs::path realLog(const char* name)
         GTEST_SKIP() << "no real log " << (path);                                           \
     }
 
-struct Rover {
-    std::vector<GNSSRecord> records;
-    RecordClock clock;
-};
-
-Rover readRover(const fs::path& path, const InputFormat& format)
+std::vector<GNSSRecord> roverRecords(const fs::path& path, const InputFormat& format)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::string head(4096, '\0');
-    in.read(head.data(), static_cast<std::streamsize>(head.size()));
-    head.resize(static_cast<std::size_t>(in.gcount()));
     DecodeOptions options;
     options.toKKJ = false;
-    const GNSSLog log(path.c_str(), nullptr, options, format, TruthMode::Averaged, 0, 0, 0);
-    return {log.records, format.recordClock(reinterpret_cast<const std::uint8_t*>(head.data()), head.size())};
+    return GNSSLog(path.c_str(), nullptr, options, format, TruthMode::Averaged, 0, 0, 0).records;
 }
 
 TEST(ReferenceRealLogs, MatRtklibRoverIsMatchedAgainstTheCsvReferenceEverywhere)
@@ -61,34 +52,37 @@ TEST(ReferenceRealLogs, MatRtklibRoverIsMatchedAgainstTheCsvReferenceEverywhere)
     EXPECT_TRUE(t.hasVelocity);
     EXPECT_EQ(t.skipped, 0u);
 
-    const Rover r = readRover(rover, posFormat());
-    ASSERT_FALSE(r.records.empty());
-    EXPECT_EQ(r.clock, (RecordClock{TimeScale::Gps, DateKnown::TimeOfWeek}));
-    const auto bridge = ClockBridge::make(r.clock, r.records.front().time, t, 0);
-    ASSERT_TRUE(bridge);
-    EXPECT_TRUE(bridge->completedDate());
+    const std::vector<GNSSRecord> records = roverRecords(rover, posFormat());
+    ASSERT_FALSE(records.empty());
+    const RecordClock clock = logRecordClock(rover.string(), posFormat());
+    EXPECT_EQ(clock, (RecordClock{TimeScale::Gps, DateKnown::TimeOfWeek}));
+    const TruthMatch match = matchRecords(records, clock, t, {});
+    EXPECT_TRUE(match.completedDate);
+    EXPECT_EQ(match.withPosition, records.size());
+    EXPECT_EQ(match.count(TruthCause::Matched), records.size());
+    EXPECT_EQ(match.coverage(), 1.0);
     std::vector<double> fixedHorizontal;
-    std::size_t matched = 0;
-    for (const GNSSRecord& record : r.records) {
-        const TruthSample truth = truthAt(t.epochs, interpolationOf(t), bridge->toReference(record.time),
-                                          defaultMaxGap(t));
-        if (truth.cause != TruthCause::Matched) {
-            continue;
-        }
-        ++matched;
-        const TrackError error =
-            trackError(truth, wgs84ToEcef(record.latitude, record.longitude, record.height));
-        if (record.fixType == FixType::RtkFixed) {
+    std::size_t withDirection = 0;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const TrackError& error = match.records[i].error;
+        withDirection += error.hasDirection ? 1 : 0;
+        if (records[i].fixType == FixType::RtkFixed) {
             fixedHorizontal.push_back(std::hypot(error.north, error.east));
         }
     }
-    EXPECT_EQ(matched, r.records.size());
+    // The car moves for most of the run and stands at its start.
+    EXPECT_GT(withDirection, records.size() / 2);
+    EXPECT_LT(withDirection, records.size());
     // The independent count puts the fixed epochs' median within a decimetre;
-    // a clock off by a second (20 m at the car's speed) could not reach it.
+    // a clock off by a second (metres at the car's speed) could not reach it.
     ASSERT_FALSE(fixedHorizontal.empty());
     std::nth_element(fixedHorizontal.begin(), fixedHorizontal.begin() + fixedHorizontal.size() / 2,
                      fixedHorizontal.end());
     EXPECT_LT(fixedHorizontal[fixedHorizontal.size() / 2], 0.2);
+    // Two seconds late, the rover's last epochs pass the reference's end.
+    const TruthMatch late = matchRecords(records, clock, t, {0, 2.0});
+    EXPECT_GT(late.count(TruthCause::OutsideSpan), 0u);
+    EXPECT_EQ(late.count(TruthCause::Matched) + late.count(TruthCause::OutsideSpan), records.size());
 }
 
 TEST(ReferenceRealLogs, TheTwoMatRtklibReferencesAgreeAtTheOneHertzEpochs)

@@ -13,6 +13,7 @@
 #include "log/formats/FormatDetection.h"
 #include "log/Gpslog.h"
 #include "log/Summary.h"
+#include "reference/ReferenceFile.h"
 #include "tools/report/ComparisonReport.h"
 #include "tools/report/CsvExport.h"
 #include "tools/report/FrameOptions.h"
@@ -114,6 +115,16 @@ SessionAnalysis sessionsOf(const GNSSLog& analysis, const ReportOptions& options
                            options.sessions.session);
 }
 
+// Every record of the analysis against the reference, on the clock its
+// log's format states.
+TruthMatch matchReference(const GNSSLog& analysis, const ReportOptions& options,
+                          const ReferenceTrajectory& reference)
+{
+    const RecordClock clock = logRecordClock(options.logFile, options.inputFormat());
+    return matchRecords(analysis.records, clock, reference,
+                        {options.reference.maxGap, options.reference.timeOffset});
+}
+
 }  // namespace
 
 std::string progressBarLine(const char* phase, std::int32_t position, std::int32_t total, int barWidth)
@@ -158,7 +169,17 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
     // A first fix is wrong by the same threshold as any fixed epoch.
     options.sessions.session.wrongFixThreshold = options.stats.wrongFixThreshold;
     if (options.comparison.asked()) {
+        if (options.reference.asked()) {
+            return usageError(err, "--reference takes one log file for now");
+        }
         return runComparisonReport(options, out, err);
+    }
+    ReferenceLoad reference;
+    if (options.reference.asked()) {
+        reference = loadReference(options.reference.file, options.reference.format);
+        if (!reference.ok()) {
+            return usageError(err, reference.error);
+        }
     }
 
     FrameSettings frame;
@@ -177,6 +198,9 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
     }
 
     const SummaryTexts texts = summaryTexts(*analysis);
+    const TruthMatch truthMatch = options.reference.asked()
+                                      ? matchReference(*analysis, options, reference.trajectory)
+                                      : TruthMatch{};
     const bool hasRecords = !analysis->records.empty();
     const StatsOptions& statsOptions = options.stats;
 
@@ -198,9 +222,15 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
         document["dataQuality"] = dataQualityJson(analysis->dataQuality);
         document["frame"] = frameJson(*analysis);
         document["generator"] = generatorJson();
+        if (options.reference.asked()) {
+            document["reference"] = referenceJson(reference.trajectory, truthMatch);
+        }
         out << document.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
     } else if (hasRecords) {
         writeSummaryTexts(out, texts);
+        if (options.reference.asked()) {
+            writeReferenceText(out, reference.trajectory, truthMatch);
+        }
         if (statsOptions.text) {
             writeStatisticsText(out, statistics);
             writeDataQualityText(out, analysis->dataQuality);

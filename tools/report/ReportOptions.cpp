@@ -168,6 +168,7 @@ void addReportOptions(CLI::App& app, ReportOptions& options)
         ->capture_default_str();
     addComparisonOptions(app, options.comparison);
     addSessionOptions(app, options.sessions);
+    addReferenceOptions(app, options.reference);
     app.add_option("--html", stats.htmlFile,
                    "Write a self-contained HTML report (summary, statistics, pictures) to FILE");
 }

@@ -13,6 +13,7 @@
 #include "log/formats/InputFormat.h"
 #include "plots/draw/PlotWindowSizes.h"
 #include "tools/report/ComparisonOptions.h"
+#include "tools/report/ReferenceReport.h"
 #include "tools/report/SessionsReport.h"
 #include "tools/report/StatsReport.h"
 
@@ -41,6 +42,7 @@ struct ReportOptions {
     StatsOptions stats;  // --stats, --within, --wrong-fix, --html
     ComparisonOptions comparison;  // every log file, --truth-from, --split, --require, --jobs
     SessionReportOptions sessions;  // --session-gap, --sessions, --converged..., --sessions-csv
+    ReferenceOptions reference;     // --reference, --reference-format, --max-gap, --time-offset
 
     // The log format of --format (with "auto", the one the start of the
     // log file looks like, NavCom binary when none), else of --nmea.

@@ -1,0 +1,53 @@
+#include "reference/TruthMatch.h"
+
+#include <optional>
+
+#include "reference/ClockBridge.h"
+
+namespace gnsslog {
+
+double TruthMatch::coverage() const noexcept
+{
+    return withPosition == 0 ? 0
+                             : static_cast<double>(count(TruthCause::Matched)) /
+                                   static_cast<double>(withPosition);
+}
+
+TruthMatch matchRecords(const std::vector<GNSSRecord>& records, RecordClock roverClock,
+                        const ReferenceTrajectory& reference, const TruthMatchOptions& options)
+{
+    TruthMatch match;
+    match.maxGap = options.maxGap > 0 ? options.maxGap : defaultMaxGap(reference);
+    match.timeOffset = options.timeOffset;
+    match.records.resize(records.size());
+    const std::optional<ClockBridge> bridge =
+        records.empty() ? std::nullopt
+                        : ClockBridge::make(roverClock, records.front().time, reference,
+                                            options.timeOffset);
+    match.completedDate = bridge && bridge->completedDate();
+    const InterpolationMethod method = interpolationOf(reference);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const GNSSRecord& record = records[i];
+        RecordTruth& outcome = match.records[i];
+        outcome.hasPosition = record.has(ValidFlag::LatLon | ValidFlag::Height);
+        if (!outcome.hasPosition) {
+            continue;
+        }
+        ++match.withPosition;
+        if (!bridge) {
+            outcome.cause = TruthCause::NoDate;
+        } else {
+            const TruthSample truth =
+                truthAt(reference.epochs, method, bridge->toReference(record.time), match.maxGap);
+            outcome.cause = truth.cause;
+            if (truth.cause == TruthCause::Matched) {
+                outcome.error = trackError(
+                    truth, wgs84ToEcef(record.latitude, record.longitude, record.height));
+            }
+        }
+        ++match.byCause[static_cast<std::size_t>(outcome.cause)];
+    }
+    return match;
+}
+
+}  // namespace gnsslog

@@ -1,0 +1,154 @@
+// gnsslog-report --reference: the reference block, the truth line, and the
+// references and options it refuses.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iomanip>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "tests/tools/ReportRun.h"
+#include "tools/report/Report.h"
+
+namespace gnsslog {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A rover standing still at 35.2 N 136.9 E for five epochs at 1 Hz, and a
+// reference at 5 Hz that ends after its third: two epochs without truth.
+class ReferenceReportTest : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        dir_ = fs::path(testing::TempDir()) / ("gnsslog-reference-" + std::to_string(getpid()));
+        fs::create_directories(dir_);
+        std::ofstream rover(roverPath());
+        rover << "%  GPST          latitude(deg) longitude(deg)  height(m)   Q  ns\n";
+        for (int i = 0; i < 5; ++i) {
+            rover << "2270 " << 194670 + i << ".000   35.200000000  136.900000000    50.0100   1   9\n";
+        }
+        std::ofstream reference(referencePath());
+        reference << std::fixed << std::setprecision(1);
+        reference << "GPS TOW (s),GPS Week,Latitude (deg),Longitude (deg),Ellipsoid Height (m)\n";
+        for (int i = 0; i <= 10; ++i) {
+            reference << 194670 + i * 0.2 << ",2270,35.2,136.9,50\n";
+        }
+        std::ofstream(onePointPath()) << "time,lat,lon,height\n2023-07-11T06:04:12Z,35.2,136.9,50\n";
+    }
+    static void TearDownTestSuite() { fs::remove_all(dir_); }
+
+    static std::string roverPath() { return (dir_ / "rover.pos").string(); }
+    static std::string referencePath() { return (dir_ / "reference.csv").string(); }
+    static std::string onePointPath() { return (dir_ / "one.csv").string(); }
+
+    static fs::path dir_;
+};
+fs::path ReferenceReportTest::dir_;
+
+TEST_F(ReferenceReportTest, JsonCarriesTheReferenceBlock)
+{
+    const ToolRun run = runReportTool({"--format", "pos", "--reference", referencePath(), "--json", roverPath()});
+    ASSERT_EQ(run.status, ReportExit::Ok) << run.err;
+    const auto document = nlohmann::json::parse(run.out);
+    ASSERT_TRUE(document.contains("reference"));
+    const auto& r = document["reference"];
+    EXPECT_EQ(r["file"], referencePath());
+    EXPECT_EQ(r["format"], "csv");
+    EXPECT_EQ(r["timeScale"], "GPS");
+    EXPECT_EQ(r["epochs"], 11);
+    EXPECT_DOUBLE_EQ(r["span"]["length_s"].get<double>(), 2.0);
+    // GPS seconds of 2023 resolve 0.24 microseconds.
+    EXPECT_NEAR(r["medianInterval_s"].get<double>(), 0.2, 1e-6);
+    EXPECT_EQ(r["interpolation"], "cubic");
+    EXPECT_NEAR(r["maxGap_s"].get<double>(), 0.5, 1e-6);
+    EXPECT_EQ(r["matched"], 3);
+    EXPECT_EQ(r["withoutTruth"]["outsideSpan"], 2);
+    EXPECT_EQ(r["withoutTruth"]["inGap"], 0);
+    EXPECT_EQ(r["withoutTruth"]["noDate"], 0);
+    EXPECT_DOUBLE_EQ(r["coverage"].get<double>(), 0.6);
+    EXPECT_EQ(r["dateCompleted"], true);
+    EXPECT_EQ(r["timeOffset_s"], 0);
+}
+
+TEST_F(ReferenceReportTest, OptionsMoveTheRoverAndWidenTheGap)
+{
+    // One second earlier, the rover's first epoch falls before the span.
+    const ToolRun early = runReportTool({"--format", "pos", "--reference", referencePath(), "--time-offset",
+                                         "-1", "--max-gap", "3", "--json", roverPath()});
+    ASSERT_EQ(early.status, ReportExit::Ok) << early.err;
+    const auto r = nlohmann::json::parse(early.out)["reference"];
+    EXPECT_EQ(r["matched"], 3);
+    EXPECT_EQ(r["withoutTruth"]["outsideSpan"], 2);
+    EXPECT_EQ(r["timeOffset_s"], -1);
+    EXPECT_EQ(r["maxGap_s"], 3);
+}
+
+TEST_F(ReferenceReportTest, TextReportNamesTheReferenceAfterTheSummary)
+{
+    const ToolRun run = runReportTool({"--format", "pos", "--reference", referencePath(), roverPath()});
+    ASSERT_EQ(run.status, ReportExit::Ok) << run.err;
+    const std::string truth = "Truth: reference trajectory " + referencePath() +
+                              " (csv, GPS time), 3 of 5 epochs matched (60.0 %)\n"
+                              "Without truth: outsideSpan 2 inGap 0 noDate 0\n";
+    EXPECT_NE(run.out.find(truth), std::string::npos) << run.out;
+    const ToolRun plain = runReportTool({"--format", "pos", roverPath()});
+    ASSERT_EQ(plain.status, ReportExit::Ok);
+    EXPECT_EQ(plain.out.find("reference"), std::string::npos);
+    // Without the reference the text is the same, less the truth lines.
+    EXPECT_EQ(run.out.substr(0, plain.out.size()), plain.out);
+    EXPECT_EQ(run.out.size(), plain.out.size() + truth.size());
+}
+
+TEST_F(ReferenceReportTest, UnusableReferencesAndOptionsAreUsageErrors)
+{
+    const struct {
+        const char* legend;
+        std::vector<std::string> args;
+        std::string mentions;
+    } rows[] = {
+        {"one epoch", {"--reference", onePointPath()}, onePointPath() + ": 1 usable reference epoch"},
+        {"a log as CSV", {"--reference", roverPath(), "--reference-format", "csv"}, roverPath() + ": the column names"},
+        {"missing file", {"--reference", onePointPath() + ".gone"}, onePointPath() + ".gone"},
+        {"unknown format", {"--reference", referencePath(), "--reference-format", "gpx"}, "--reference-format"},
+        {"zero gap", {"--reference", referencePath(), "--max-gap", "0"}, "--max-gap"},
+        {"offset not a number", {"--reference", referencePath(), "--time-offset", "1,5"}, "--time-offset"},
+        {"two logs", {"--reference", referencePath(), roverPath()}, "--reference takes one log file"},
+    };
+    for (const auto& row : rows) {
+        std::vector<std::string> args = {"--format", "pos"};
+        args.insert(args.end(), row.args.begin(), row.args.end());
+        args.push_back(roverPath());
+        const ToolRun run = runReportTool(args);
+        EXPECT_EQ(run.status, ReportExit::Usage) << row.legend;
+        EXPECT_NE(run.err.find(row.mentions), std::string::npos) << row.legend << ": " << run.err;
+        EXPECT_TRUE(run.out.empty()) << row.legend;
+    }
+}
+
+TEST(ReferenceReportRealLogs, MatRtklibRoverHasTruthAtEveryEpoch)
+{
+    const fs::path logs = fs::path(GNSSLOG_SOURCE_DIR) / ".." / "shared" / "realdata" / "logs";
+    const fs::path rover = logs / "taroz-matrtklib-kinematic-rover_rtk.pos";
+    const fs::path reference = logs / "taroz-matrtklib-kinematic-reference.csv";
+    if (!fs::exists(rover) || !fs::exists(reference)) {
+        GTEST_SKIP() << "no real logs in " << logs;
+    }
+    const ToolRun run = runReportTool({"--format", "pos", "--reference", reference.string(), "--stats", "--json",
+                                       rover.string()});
+    ASSERT_EQ(run.status, ReportExit::Ok) << run.err;
+    const auto document = nlohmann::json::parse(run.out);
+    const auto& r = document["reference"];
+    EXPECT_EQ(r["interpolation"], "hermite");
+    EXPECT_GT(r["matched"].get<int>(), 0);
+    EXPECT_EQ(r["coverage"], 1.0);
+    EXPECT_EQ(r["withoutTruth"]["outsideSpan"], 0);
+}
+
+}  // namespace
+}  // namespace gnsslog

@@ -1,0 +1,115 @@
+#include "tools/report/ReferenceReport.h"
+
+#include <cmath>
+#include <string_view>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include "common/FormatNumber.h"
+#include "log/formats/Formats.h"
+#include "reference/Interpolation.h"
+#include "reference/ReferenceFile.h"
+#include "tools/report/ReportOptions.h"
+
+namespace gnsslog {
+
+namespace {
+
+constexpr std::string_view kTimeScaleNames[] = {"GPS", "UTC"};
+constexpr std::string_view kDateNames[] = {"timeOfDay", "timeOfWeek", "fullDate"};
+constexpr TruthCause kWithoutTruth[] = {TruthCause::OutsideSpan, TruthCause::InGap,
+                                        TruthCause::NoDate};
+
+std::string_view timeScaleName(TimeScale scale) noexcept
+{
+    return kTimeScaleNames[static_cast<std::size_t>(scale)];
+}
+
+// Seconds given on the command line: finite, and within limits.
+CLI::Validator secondsValidator(bool positive)
+{
+    return CLI::Validator(
+        [positive](std::string& text) -> std::string {
+            double value = 0;
+            if (!parseCLocaleDouble(text, value) || !std::isfinite(value) ||
+                (positive && !(value > 0))) {
+                return (positive ? "must be a positive number of seconds: "
+                                 : "must be a finite number of seconds: ") +
+                       text;
+            }
+            return {};
+        },
+        "SECONDS");
+}
+
+}  // namespace
+
+void addReferenceOptions(CLI::App& app, ReferenceOptions& options)
+{
+    std::vector<std::string> formatNames{std::string(kCsvReferenceFormat)};
+    for (const InputFormat* format : inputFormats()) {
+        formatNames.emplace_back(format->name());
+    }
+    app.add_option("--reference", options.file,
+                   "measure against the reference trajectory in FILE (a CSV file naming its "
+                   "columns, or a log in any format)");
+    app.add_option("--reference-format", options.format,
+                   "format of the reference file: csv or a log format (default: detected)")
+        ->check(CLI::IsMember(formatNames));
+    app.add_option("--max-gap", options.maxGap,
+                   "longest reference gap to interpolate across, seconds (default 2.5 times the "
+                   "reference's median interval)")
+        ->check(secondsValidator(true));
+    app.add_option("--time-offset", options.timeOffset,
+                   "seconds added to the rover's times before matching (default 0)")
+        ->check(secondsValidator(false));
+}
+
+nlohmann::ordered_json referenceJson(const ReferenceTrajectory& reference, const TruthMatch& match)
+{
+    nlohmann::ordered_json json;
+    json["file"] = reference.file;
+    json["format"] = reference.format;
+    json["timeScale"] = timeScaleName(reference.clock.scale);
+    json["date"] = kDateNames[static_cast<std::size_t>(reference.clock.date)];
+    json["epochs"] = reference.epochs.size();
+    json["skipped"] = reference.skipped;
+    json["span"] = {{"start_s", reference.epochs.front().time},
+                    {"end_s", reference.epochs.back().time},
+                    {"length_s", reference.epochs.back().time - reference.epochs.front().time}};
+    json["medianInterval_s"] = medianInterval(reference.epochs);
+    json["interpolation"] = interpolationName(interpolationOf(reference));
+    json["maxGap_s"] = match.maxGap;
+    json["matched"] = match.count(TruthCause::Matched);
+    nlohmann::ordered_json without;
+    for (const TruthCause cause : kWithoutTruth) {
+        without[std::string(truthCauseName(cause))] = match.count(cause);
+    }
+    json["withoutTruth"] = without;
+    json["coverage"] = match.coverage();
+    json["dateCompleted"] = match.completedDate;
+    json["timeOffset_s"] = match.timeOffset;
+    return json;
+}
+
+void writeReferenceText(std::ostream& out, const ReferenceTrajectory& reference,
+                        const TruthMatch& match)
+{
+    out << "Truth: reference trajectory " << reference.file << " (" << reference.format << ", "
+        << timeScaleName(reference.clock.scale) << " time), "
+        << formatInt(static_cast<std::int64_t>(match.count(TruthCause::Matched))) << " of "
+        << formatInt(static_cast<std::int64_t>(match.withPosition)) << " epochs matched ("
+        << formatFixed(match.coverage() * 100, 1) << " %)\n";
+    if (match.count(TruthCause::Matched) == match.withPosition) {
+        return;
+    }
+    out << "Without truth:";
+    for (const TruthCause cause : kWithoutTruth) {
+        out << ' ' << truthCauseName(cause) << ' '
+            << formatInt(static_cast<std::int64_t>(match.count(cause)));
+    }
+    out << '\n';
+}
+
+}  // namespace gnsslog

@@ -1,0 +1,38 @@
+// gnsslog-report against a reference trajectory: its options, the JSON
+// "reference" block and the text report's truth line.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "reference/ReferenceTrajectory.h"
+#include "reference/TruthMatch.h"
+
+namespace CLI {
+class App;
+}
+
+namespace gnsslog {
+
+struct ReferenceOptions {
+    std::string file;    // --reference FILE
+    std::string format;  // --reference-format NAME: csv or a log format; empty: detected
+    double maxGap = 0;       // --max-gap S; 0: 2.5 times the median interval
+    double timeOffset = 0;   // --time-offset S, added to the rover's times
+
+    bool asked() const noexcept { return !file.empty(); }
+};
+
+void addReferenceOptions(CLI::App& app, ReferenceOptions& options);
+
+// The "reference" object of the JSON document.
+nlohmann::ordered_json referenceJson(const ReferenceTrajectory& reference, const TruthMatch& match);
+
+// "Truth: reference trajectory FILE (FORMAT), M of N epochs matched (P %)"
+// and, where epochs have no truth, their causes.
+void writeReferenceText(std::ostream& out, const ReferenceTrajectory& reference,
+                        const TruthMatch& match);
+
+}  // namespace gnsslog
