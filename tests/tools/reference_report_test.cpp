@@ -74,6 +74,16 @@ TEST_F(ReferenceReportTest, JsonCarriesTheReferenceBlock)
     EXPECT_DOUBLE_EQ(r["coverage"].get<double>(), 0.6);
     EXPECT_EQ(r["dateCompleted"], true);
     EXPECT_EQ(r["timeOffset_s"], 0);
+    // Every rover epoch is fixed; the reference stands still, so nothing
+    // has a direction of travel.
+    const auto& fixed = r["classes"]["rtkFixed"];
+    EXPECT_EQ(fixed["matched"], 3);
+    EXPECT_EQ(fixed["horizontal"]["count"], 3);
+    EXPECT_LT(fixed["horizontal"]["rms"].get<double>(), 1e-6);
+    EXPECT_EQ(fixed["along"]["count"], 0);
+    EXPECT_TRUE(fixed["along"]["rms"].is_null());
+    EXPECT_EQ(r["classes"]["all"]["matched"], 3);
+    EXPECT_EQ(r["classes"]["rtkFloat"]["matched"], 0);
 }
 
 TEST_F(ReferenceReportTest, OptionsMoveTheRoverAndWidenTheGap)
@@ -148,6 +158,18 @@ TEST(ReferenceReportRealLogs, MatRtklibRoverHasTruthAtEveryEpoch)
     EXPECT_GT(r["matched"].get<int>(), 0);
     EXPECT_EQ(r["coverage"], 1.0);
     EXPECT_EQ(r["withoutTruth"]["outsideSpan"], 0);
+    const auto& classes = r["classes"];
+    EXPECT_EQ(classes["all"]["matched"], r["matched"]);
+    int byClass = 0;
+    for (const char* c : {"rtkFixed", "rtkFloat", "rtkX", "other"}) {
+        byClass += classes[c]["matched"].get<int>();
+    }
+    EXPECT_EQ(byClass, r["matched"].get<int>());
+    // The car drives for most of the run: most fixed epochs have a direction.
+    const auto& fixed = classes["rtkFixed"];
+    EXPECT_GT(fixed["along"]["count"].get<int>(), fixed["matched"].get<int>() / 2);
+    EXPECT_LE(fixed["along"]["count"].get<int>(), fixed["matched"].get<int>());
+    EXPECT_EQ(fixed["along"]["count"], fixed["cross"]["count"]);
 }
 
 }  // namespace

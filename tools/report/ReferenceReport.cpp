@@ -10,6 +10,7 @@
 #include "log/formats/Formats.h"
 #include "reference/Interpolation.h"
 #include "reference/ReferenceFile.h"
+#include "reference/TrackFigures.h"
 #include "tools/report/ReportOptions.h"
 
 namespace gnsslog {
@@ -43,6 +44,35 @@ CLI::Validator secondsValidator(bool positive)
         "SECONDS");
 }
 
+nlohmann::ordered_json figuresJson(const ErrorFigures& figures)
+{
+    nlohmann::ordered_json json;
+    json["count"] = figures.count;
+    if (figures.count == 0) {
+        json["mean"] = json["rms"] = json["p95"] = nullptr;
+    } else {
+        json["mean"] = figures.mean;
+        json["rms"] = figures.rms;
+        json["p95"] = figures.p95;
+    }
+    return json;
+}
+
+nlohmann::ordered_json classesJson(const std::vector<GNSSRecord>& records, const TruthMatch& match)
+{
+    const auto figures = trackFiguresByClass(records, match);
+    nlohmann::ordered_json json;
+    for (std::size_t c = 0; c < kSolutionClassCount; ++c) {
+        nlohmann::ordered_json block;
+        block["matched"] = figures[c].matched;
+        block["horizontal"] = figuresJson(figures[c].horizontal);
+        block["along"] = figuresJson(figures[c].along);
+        block["cross"] = figuresJson(figures[c].cross);
+        json[solutionClassKey(static_cast<SolutionClass>(c))] = block;
+    }
+    return json;
+}
+
 }  // namespace
 
 void addReferenceOptions(CLI::App& app, ReferenceOptions& options)
@@ -66,7 +96,8 @@ void addReferenceOptions(CLI::App& app, ReferenceOptions& options)
         ->check(secondsValidator(false));
 }
 
-nlohmann::ordered_json referenceJson(const ReferenceTrajectory& reference, const TruthMatch& match)
+nlohmann::ordered_json referenceJson(const ReferenceTrajectory& reference,
+                                     const std::vector<GNSSRecord>& records, const TruthMatch& match)
 {
     nlohmann::ordered_json json;
     json["file"] = reference.file;
@@ -90,6 +121,7 @@ nlohmann::ordered_json referenceJson(const ReferenceTrajectory& reference, const
     json["coverage"] = match.coverage();
     json["dateCompleted"] = match.completedDate;
     json["timeOffset_s"] = match.timeOffset;
+    json["classes"] = classesJson(records, match);
     return json;
 }
 

@@ -4,6 +4,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -27,8 +28,10 @@ struct ReferenceOptions {
 
 void addReferenceOptions(CLI::App& app, ReferenceOptions& options);
 
-// The "reference" object of the JSON document.
-nlohmann::ordered_json referenceJson(const ReferenceTrajectory& reference, const TruthMatch& match);
+// The "reference" object of the JSON document; records: the rover's,
+// one to one with match.records.
+nlohmann::ordered_json referenceJson(const ReferenceTrajectory& reference,
+                                     const std::vector<GNSSRecord>& records, const TruthMatch& match);
 
 // "Truth: reference trajectory FILE (FORMAT), M of N epochs matched (P %)"
 // and, where epochs have no truth, their causes.

@@ -223,7 +223,7 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
         document["frame"] = frameJson(*analysis);
         document["generator"] = generatorJson();
         if (options.reference.asked()) {
-            document["reference"] = referenceJson(reference.trajectory, truthMatch);
+            document["reference"] = referenceJson(reference.trajectory, analysis->records, truthMatch);
         }
         out << document.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
     } else if (hasRecords) {
