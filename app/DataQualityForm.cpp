@@ -1,6 +1,9 @@
 #include "app/DataQualityForm.h"
 
+#include <algorithm>
+
 #include <QFontDatabase>
+#include <QResizeEvent>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
@@ -12,6 +15,7 @@ namespace {
 
 constexpr int kWidthPixels = 640;
 constexpr int kHeightPixels = 220;
+constexpr int kFewestColumns = 20;  // narrower windows scroll sideways
 
 }  // namespace
 
@@ -22,7 +26,8 @@ TDataQualityForm::TDataQualityForm(QWidget* owner) : QWidget(owner, Qt::Window)
     Text = new QPlainTextEdit(this);
     Text->setObjectName(QStringLiteral("Text"));
     Text->setReadOnly(true);
-    Text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // Cut between items by showLines(), not between any two words.
+    Text->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
@@ -34,14 +39,35 @@ TDataQualityForm::TDataQualityForm(QWidget* owner) : QWidget(owner, Qt::Window)
 void TDataQualityForm::SetQuality(const DataQuality* quality)
 {
     if (quality == nullptr) {
-        Text->setPlainText(QStringLiteral("No log has been analysed yet."));
-        return;
+        lines_ = {"No log has been analysed yet."};
+    } else {
+        lines_ = dataQualityLines(*quality);
     }
+    showLines();
+}
+
+void TDataQualityForm::showLines()
+{
+    // The font is fixed-width: the viewport's width in characters, less
+    // one for the text's margin.
+    const int advance = std::max(1, Text->fontMetrics().horizontalAdvance(QLatin1Char('0')));
+    const int width = Text->viewport()->width() - 2 * static_cast<int>(Text->document()->documentMargin());
+    const auto columns = static_cast<std::size_t>(std::max(kFewestColumns, width / advance - 1));
     QString text;
-    for (const std::string& line : dataQualityLines(*quality)) {
-        text += QString::fromStdString(line) + QLatin1Char('\n');
+    for (const std::string& line : lines_) {
+        for (const std::string& part : wrapBetweenItems(line, columns)) {
+            text += QString::fromStdString(part) + QLatin1Char('\n');
+        }
     }
-    Text->setPlainText(text);
+    if (text != Text->toPlainText()) {
+        Text->setPlainText(text);
+    }
+}
+
+void TDataQualityForm::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    showLines();
 }
 
 QString TDataQualityForm::text() const

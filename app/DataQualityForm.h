@@ -2,6 +2,9 @@
 // log itself. It opens only when the user asks for it.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include <QWidget>
 
 #include "log/quality/DataQuality.h"
@@ -20,8 +23,15 @@ public:
     void SetQuality(const DataQuality* quality);
     QString text() const;
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    // Fills Text with the lines cut between items to the window's width.
+    void showLines();
+
     QPlainTextEdit* Text = nullptr;
+    std::vector<std::string> lines_;
 };
 
 }  // namespace gnsslog

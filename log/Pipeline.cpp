@@ -193,6 +193,9 @@ void analyse(GNSSLog& log, std::uint64_t size, NextChunk&& nextChunk,
     }
     finishFrames(*framer, take);
     router.finish();
+    for (const UnpublishedFrames& passed : framer->unpublishedFrames()) {
+        frameTypes.add(format.frameType(passed.head.data(), UnpublishedFrames::kHeadBytes), passed.count);
+    }
     collector.countFramerChecksumFailures(framer->checksumFailures());
     collector.countTruncatedFrames(framer->truncatedFrames());
     collector.finishReading(frameTypes);

@@ -18,9 +18,11 @@
 // that feeding the same bytes one by one through feedByte() would give.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <span>
 
 namespace gnsslog {
 
@@ -36,6 +38,15 @@ inline constexpr std::uint16_t Nmea = 2;
 inline constexpr std::uint16_t NavcomBinary = 8;
 }  // namespace FrameKind
 
+// Frames that passed their checks but were too long for the framer to
+// publish, of one type: the frame's first bytes (enough for a format's
+// frameType() to name it) and how many passed.
+struct UnpublishedFrames {
+    static constexpr std::int32_t kHeadBytes = 4;
+    std::array<std::uint8_t, kHeadBytes> head{};
+    std::uint64_t count = 0;
+};
+
 class PacketSniffer {
 public:
     virtual std::uint8_t feedByte(std::uint8_t byte) = 0;
@@ -50,6 +61,10 @@ public:
     // Candidates dropped because their checksum did not match, for a framer
     // that checks checksums itself (and so never publishes such a frame).
     std::uint64_t checksumFailures() const noexcept { return checksumFailures_; }
+    // Good frames passed over for their length, by type in order of first
+    // appearance, for a framer that checks such frames without keeping
+    // them; valid until the next byte is fed.
+    virtual std::span<const UnpublishedFrames> unpublishedFrames() const noexcept { return {}; }
 
     // Feeds bytes up to and including the next completed frame (status()
     // is then Complete) and returns how many were used: the frames and

@@ -129,6 +129,18 @@ void FrameTypeTally::add(std::string_view type)
     slot = static_cast<std::uint32_t>(types.size());
 }
 
+void FrameTypeTally::add(std::string_view type, std::uint64_t count)
+{
+    if (count == 0) {
+        return;
+    }
+    add(type);
+    // add() left the type's slot pointing at it.
+    auto& types = counts_.framesByType;
+    types[indexBySlot_[slotOf(type)] - 1].second += count - 1;
+    counts_.frames += count - 1;
+}
+
 void FrameTypeTally::moveInto(DataQuality& quality)
 {
     quality.framesByType = std::move(counts_.framesByType);

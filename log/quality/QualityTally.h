@@ -18,6 +18,9 @@ namespace gnsslog {
 class FrameTypeTally {
 public:
     void add(std::string_view type);
+    // count frames of a type at once (frames the framer checked but did
+    // not publish); count 0 adds nothing.
+    void add(std::string_view type, std::uint64_t count);
     // Moves the counts into quality.framesByType and quality.frames.
     void moveInto(DataQuality& quality);
 

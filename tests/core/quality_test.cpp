@@ -297,5 +297,47 @@ TEST(DataQualityText, EveryFigureInPlainWords)
     EXPECT_EQ(empty[3], "  clock: 0 steps back, 0 day wraps, 0 gaps");
 }
 
+// The window cuts long lines between items only: a count never leaves
+// the name it counts.
+TEST(DataQualityText, LinesAreCutBetweenItemsOnly)
+{
+    const std::string line =
+        "  1709 frames (NAV-PVT 536, RXM-RAWX 536, RXM-SFRBX 2328, $GNGGA 536, UBX-7F-01 3)";
+    const auto joined = [](const std::vector<std::string>& parts) {
+        std::string text;
+        for (const std::string& part : parts) {
+            const std::size_t start = part.find_first_not_of(' ');
+            text += (text.empty() ? part.substr(0, start) : std::string(" ")) + part.substr(start);
+        }
+        return text;
+    };
+    for (const std::size_t columns : {21u, 30u, 37u, 45u, 60u}) {
+        SCOPED_TRACE(columns);
+        const std::vector<std::string> parts = wrapBetweenItems(line, columns);
+        EXPECT_GT(parts.size(), 1u);
+        EXPECT_EQ(joined(parts), line) << "nothing lost, nothing added";
+        for (std::size_t i = 0; i < parts.size(); ++i) {
+            EXPECT_LE(parts[i].size(), columns) << parts[i];
+            if (i > 0) {
+                EXPECT_TRUE(parts[i].starts_with("      ") && parts[i][6] != ' ') << parts[i];
+                // Each cut follows a comma or comes before the parenthesis.
+                EXPECT_TRUE(parts[i - 1].back() == ',' || parts[i][6] == '(') << parts[i - 1] << "|" << parts[i];
+            }
+        }
+    }
+    EXPECT_EQ(wrapBetweenItems(line, 200), std::vector<std::string>{line});
+    EXPECT_EQ(wrapBetweenItems("", 20), std::vector<std::string>{""});
+
+    // An item longer than a line is cut between its words, a word longer
+    // than a line stays whole.
+    const std::vector<std::string> warning =
+        wrapBetweenItems("  warning: positions are written to 0.1 mm only", 22);
+    const std::vector<std::string> expected = {"  warning: positions", "      are written to",
+                                               "      0.1 mm only"};
+    EXPECT_EQ(warning, expected);
+    EXPECT_EQ(wrapBetweenItems("  abcdefghijklmnop, q", 8),
+              (std::vector<std::string>{"  abcdefghijklmnop,", "      q"}));
+}
+
 }  // namespace
 }  // namespace gnsslog

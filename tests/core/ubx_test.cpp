@@ -12,6 +12,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <numeric>
 #include <optional>
 #include <random>
 #include <string>
@@ -552,18 +553,52 @@ TEST(UbxAssembler, OlderReceiversMessagesMakeRecordsOnlyWithoutANavPvt)
     EXPECT_DOUBLE_EQ(records[2].time, (t + 2000) * 0.001);
 }
 
-TEST(UbxFormat, NamesFramesByClassAndId)
+TEST(UbxFormat, NamesFramesByTheirMessageNames)
 {
     const InputFormat& format = ubxFormat();
-    EXPECT_EQ(format.frameType(bytesOf(kPvt), static_cast<std::int32_t>(kPvt.size())),
-              "UBX-01-07");
-    EXPECT_EQ(format.frameType(bytesOf(kSmall), static_cast<std::int32_t>(kSmall.size())),
-              "UBX-05-01");
+    const auto typeOf = [&](const Bytes& frame) {
+        return std::string(format.frameType(bytesOf(frame), static_cast<std::int32_t>(frame.size())));
+    };
+    EXPECT_EQ(typeOf(kPvt), "NAV-PVT");
+    EXPECT_EQ(typeOf(kHp), "NAV-HPPOSLLH");
+    EXPECT_EQ(typeOf(kSmall), "ACK-ACK");
+    EXPECT_EQ(typeOf(ubxFrame(0x01, 0x06, "x")), "NAV-SOL");
+    EXPECT_EQ(typeOf(ubxFrame(0x01, 0x02, "x")), "NAV-POSLLH");
+    EXPECT_EQ(typeOf(ubxFrame(0x01, 0x03, "x")), "NAV-STATUS");
+    EXPECT_EQ(typeOf(ubxFrame(0x02, 0x13, "x")), "RXM-SFRBX");
+    EXPECT_EQ(typeOf(ubxFrame(0x28, 0x00, "x")), "HNR-PVT") << "the table's last entry";
+    EXPECT_EQ(typeOf(ubxFrame(0x01, 0x01, "x")), "NAV-POSECEF") << "the table's first entry";
+    // Without a name: class and id in hexadecimal.
+    EXPECT_EQ(typeOf(ubxFrame(0x7F, 0xA2, "x")), "UBX-7F-A2");
+    EXPECT_EQ(typeOf(ubxFrame(0x01, 0x08, "x")), "UBX-01-08");
+    EXPECT_EQ(typeOf(ubxFrame(0x00, 0x00, "")), "UBX-00-00");
     const Bytes rawx = ubxFrame(0x02, 0x15, "x");
-    EXPECT_EQ(format.frameType(bytesOf(rawx), static_cast<std::int32_t>(rawx.size())),
-              "UBX-02-15");
+    EXPECT_EQ(typeOf(rawx), "RXM-RAWX");
     EXPECT_TRUE(format.wantsFrame(bytesOf(kHp), static_cast<std::int32_t>(kHp.size())));
     EXPECT_FALSE(format.wantsFrame(bytesOf(rawx), static_cast<std::int32_t>(rawx.size())));
+}
+
+// Raw measurements are longer than anything the framer publishes; they
+// still count in the frames by type, once each, and only when they pass.
+TEST(UbxFormat, LongMessagesCountInTheFramesByType)
+{
+    Pvt pvt;
+    pvt.flags = 0x81;
+    const Bytes rawx = ubxFrame(0x02, 0x15, Bytes(900, '\x03'));
+    const Bytes sfrbx = ubxFrame(0x02, 0x13, Bytes(400, '\x07'));
+    const Bytes unnamed = ubxFrame(0x7E, 0x01, Bytes(200, '\x09'));
+    const Bytes log = pvtFrame(pvt) + rawx + sfrbx + withBadChecksum(rawx) + Bytes(40, '\0') + kSmall + rawx +
+                      unnamed + cutShort(1200) + kSmall;
+    GNSSLog result(TruthMode::Averaged, 0, 0, 0);
+    runPipelineOnBytes(result, bytesOf(log), log.size(), nullptr, DecodeOptions{}, ubxFormat(),
+                       PipelineOptions{});
+    const std::map<std::string, std::uint64_t> byType(result.dataQuality.framesByType.begin(),
+                                                      result.dataQuality.framesByType.end());
+    const std::map<std::string, std::uint64_t> expected = {
+        {"NAV-PVT", 1}, {"RXM-RAWX", 2}, {"RXM-SFRBX", 1}, {"ACK-ACK", 2}, {"UBX-7E-01", 1}};
+    EXPECT_EQ(byType, expected);
+    EXPECT_EQ(result.dataQuality.frames, 7u);
+    EXPECT_EQ(result.dataQuality.rejectedChecksum, 1u) << "the RAWX with the bad checksum";
 }
 
 TEST(UbxFormat, PipelineGivesOneRecordPerEpoch)
@@ -819,7 +854,10 @@ std::vector<ScannedEpoch> scanEpochs(const std::vector<std::uint8_t>& bytes)
 // Candidates in file order as the format describes them: a good frame is
 // skipped whole, a failed one gives way one byte after its 0xB5; a frame
 // cut by the end of the file is no verdict.
-std::uint64_t checksumFailuresByScan(const std::vector<std::uint8_t>& bytes)
+// longByClassAndId, where given, gets the good frames too long for the
+// framer's buffer by class (high byte) and id.
+std::uint64_t checksumFailuresByScan(const std::vector<std::uint8_t>& bytes,
+                                     std::map<std::uint16_t, std::uint64_t>* longByClassAndId = nullptr)
 {
     std::uint64_t failures = 0;
     std::size_t i = 0;
@@ -840,6 +878,9 @@ std::uint64_t checksumFailuresByScan(const std::vector<std::uint8_t>& bytes)
             b = (b + a) & 0xFF;
         }
         if (bytes[i + length - 2] == a && bytes[i + length - 1] == b) {
+            if (longByClassAndId != nullptr && length > UBXSniffer::kMaxFrameBytes) {
+                ++(*longByClassAndId)[static_cast<std::uint16_t>(bytes[i + 2] << 8 | bytes[i + 3])];
+            }
             i += length;
         } else {
             ++failures;
@@ -849,7 +890,7 @@ std::uint64_t checksumFailuresByScan(const std::vector<std::uint8_t>& bytes)
     return failures;
 }
 
-TEST(UbxRealLogs, ChecksumFailuresAreThoseOfAScanOfTheWholeFile)
+TEST(UbxRealLogs, ChecksumFailuresAndLongFramesAreThoseOfAScanOfTheWholeFile)
 {
     std::vector<fs::path> logs;
     std::error_code error;
@@ -863,13 +904,18 @@ TEST(UbxRealLogs, ChecksumFailuresAreThoseOfAScanOfTheWholeFile)
         GTEST_SKIP() << "no UBX logs in " << realLogFolder();
     }
     std::uint64_t total = 0;
+    std::uint64_t longTotal = 0;
     for (const fs::path& path : logs) {
         SCOPED_TRACE(path.filename().string());
         const std::vector<std::uint8_t> bytes = readBytes(path);
-        const std::uint64_t expected = checksumFailuresByScan(bytes);
+        std::map<std::uint16_t, std::uint64_t> longFrames;
+        const std::uint64_t expected = checksumFailuresByScan(bytes, &longFrames);
         UBXSniffer byteByByte;
+        std::map<std::string, std::uint64_t> published;
         for (const std::uint8_t byte : bytes) {
-            byteByByte.feedByte(byte);
+            if (byteByByte.feedByte(byte) == SnifferStatus::Complete) {
+                ++published[std::string(ubxFormat().frameType(byteByByte.frameStart(), byteByByte.frameLength()))];
+            }
         }
         EXPECT_EQ(byteByByte.checksumFailures(), expected);
         GNSSLog result(TruthMode::Averaged, 0, 0, 0);
@@ -877,9 +923,36 @@ TEST(UbxRealLogs, ChecksumFailuresAreThoseOfAScanOfTheWholeFile)
                            PipelineOptions{});
         EXPECT_EQ(result.dataQuality.rejectedChecksum, expected);
         total += expected;
+        // The long frames (raw measurements) the framer passes over are
+        // those of the scan, by type; the frame counts hold them beside
+        // the published ones. (A short frame can pass inside a long one
+        // that the scan skips whole; the framer cannot take back what it
+        // published then, so short frames are compared with the framer.)
+        std::map<std::string, std::uint64_t> longScanned;
+        for (const auto& [classAndId, count] : longFrames) {
+            const std::uint8_t head[] = {0xB5, 0x62, static_cast<std::uint8_t>(classAndId >> 8),
+                                         static_cast<std::uint8_t>(classAndId & 0xFF)};
+            longScanned[std::string(ubxFormat().frameType(head, 4))] += count;
+        }
+        std::map<std::string, std::uint64_t> longPassed;
+        for (const UnpublishedFrames& type : byteByByte.unpublishedFrames()) {
+            longPassed[std::string(ubxFormat().frameType(type.head.data(), UnpublishedFrames::kHeadBytes))] +=
+                type.count;
+        }
+        EXPECT_EQ(longPassed, longScanned);
+        std::map<std::string, std::uint64_t> everyFrame = published;
+        for (const auto& [type, count] : longPassed) {
+            everyFrame[type] += count;
+        }
+        const std::map<std::string, std::uint64_t> counted(result.dataQuality.framesByType.begin(),
+                                                           result.dataQuality.framesByType.end());
+        EXPECT_EQ(counted, everyFrame);
+        longTotal += std::accumulate(longFrames.begin(), longFrames.end(), std::uint64_t{0},
+                                     [](std::uint64_t sum, const auto& entry) { return sum + entry.second; });
     }
     // The cut-short raw measurements of the 2019 rover logs.
     EXPECT_GT(total, 0u);
+    EXPECT_GT(longTotal, 0u) << "some logs hold raw measurements";
 }
 
 bool isUbxLog(const std::string& name)

@@ -7,6 +7,7 @@
 #include "log/formats/Formats.h"
 #include "log/formats/ubx/UbxDecoder.h"
 #include "log/formats/ubx/UbxFramer.h"
+#include "log/formats/ubx/UbxMessageNames.h"
 #include "log/formats/WeekRollover.h"
 
 namespace gnsslog {
@@ -143,14 +144,19 @@ public:
                 frame[3] == kUbxIdNavStatus);
     }
 
-    // "UBX-" and class and id in hexadecimal, as "UBX-01-07". The text is
-    // the calling thread's own, valid until its next call.
+    // The message's name ("NAV-PVT"), or "UBX-" and class and id in
+    // hexadecimal for one without a name ("UBX-7F-01"). Only sync, class
+    // and id are read. The hexadecimal text is the calling thread's own,
+    // valid until its next call.
     std::string_view frameType(const std::uint8_t* frame,
                                std::int32_t length) const noexcept override
     {
         thread_local std::array<char, 9> text = {'U', 'B', 'X', '-', '0', '0', '-', '0', '0'};
         if (frame == nullptr || length < 4) {
             return std::string_view(text.data(), 3);
+        }
+        if (const char* name = ubxMessageName(frame[2], frame[3])) {
+            return name;
         }
         text[4] = kHexDigits[frame[2] >> 4];
         text[5] = kHexDigits[frame[2] & 0xF];

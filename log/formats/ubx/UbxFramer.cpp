@@ -97,6 +97,12 @@ void UBXSniffer::countCutLongCandidates() noexcept
         ++truncatedFrames_;
         countedUntil = candidate.end;
     }
+    // A cut candidate was never a frame: what passed inside it was.
+    for (int i = 0; i < longCount_; ++i) {
+        for (int k = 0; k < long_[i].pendingCount; ++k) {
+            addUnpublished(long_[i].pending[k].messageClass, long_[i].pending[k].messageId);
+        }
+    }
     longCount_ = 0;
 }
 
@@ -111,6 +117,44 @@ std::uint8_t UBXSniffer::finish() noexcept
     return status;
 }
 
+void UBXSniffer::countUnpublished(const PendingFrame& frame) noexcept
+{
+    for (const Span& good : recentGood_) {
+        if (good.start < frame.start && frame.start < good.end) {
+            return;
+        }
+    }
+    for (int i = longCount_ - 1; i >= 0; --i) {
+        LongCandidate& candidate = long_[i];
+        if (candidate.start < frame.start && frame.start < candidate.end) {
+            if (frame.start < candidate.coveredUntil) {
+                return;
+            }
+            // Rarely more than one; beyond the room the frame just counts.
+            if (candidate.pendingCount < kMaxPendingFrames) {
+                candidate.pending[candidate.pendingCount++] = frame;
+                return;
+            }
+            break;
+        }
+    }
+    addUnpublished(frame.messageClass, frame.messageId);
+}
+
+void UBXSniffer::addUnpublished(std::uint8_t messageClass, std::uint8_t messageId) noexcept
+{
+    for (int i = 0; i < unpublishedTypes_; ++i) {
+        UnpublishedFrames& type = unpublished_[i];
+        if (type.head[2] == messageClass && type.head[3] == messageId) {
+            ++type.count;
+            return;
+        }
+    }
+    if (unpublishedTypes_ < kMaxUnpublishedTypes) {
+        unpublished_[unpublishedTypes_++] = UnpublishedFrames{{kSync1, kSync2, messageClass, messageId}, 1};
+    }
+}
+
 void UBXSniffer::trackLong(std::int32_t payload) noexcept
 {
     if (longCount_ == kMaxLongCandidates) {
@@ -122,6 +166,8 @@ void UBXSniffer::trackLong(std::int32_t payload) noexcept
     candidate.end = candidate.start + static_cast<std::uint64_t>(payload + kOverheadBytes);
     candidate.next = candidate.start;
     const std::uint8_t* window = buffer_ + head_;
+    candidate.messageClass = window[2];  // the header is in the window
+    candidate.messageId = window[3];
     for (std::int32_t i = 0; i < windowBytes(); ++i) {
         takeIn(candidate, window[i]);  // the window is shorter than the candidate
     }
@@ -182,25 +228,32 @@ void UBXSniffer::audit(const std::uint8_t* bytes, std::size_t n) noexcept
         }
         --longCount_;
         const bool reached = resolved.coveredUntil == 0;
-        if (resolved.failed && reached) {
-            countFailure(resolved.start, resolved.inner + 1);
-        } else if (!reached) {
-            // Never a candidate itself; what failed inside it after the
-            // frame around it ended still counts.
-            if (resolved.inner > 0) {
+        if (resolved.failed || !reached) {
+            if (reached) {
+                countFailure(resolved.start, resolved.inner + 1);
+            } else if (resolved.inner > 0) {
+                // Never a candidate itself; what failed inside it after
+                // the frame around it ended still counts.
                 countFailure(resolved.firstInner, resolved.inner);
             }
+            // Frames that passed inside it were frames after all, unless
+            // the frame around it holds them.
+            for (int k = 0; k < resolved.pendingCount; ++k) {
+                countUnpublished(resolved.pending[k]);
+            }
         } else {
-            // A frame: nothing inside it was a candidate.
+            // A frame: nothing inside it was a candidate or a frame.
             recentGood_[nextGood_] = Span{resolved.start, resolved.end};
             nextGood_ = (nextGood_ + 1) % kRecentGoodSpans;
             for (int i = 0; i < longCount_; ++i) {
                 LongCandidate& inside = long_[i];
                 if (resolved.start < inside.start && inside.start < resolved.end) {
                     inside.inner = 0;
+                    inside.pendingCount = 0;
                     inside.coveredUntil = std::max(inside.coveredUntil, resolved.end);
                 }
             }
+            countUnpublished(PendingFrame{resolved.start, resolved.messageClass, resolved.messageId});
         }
     }
 }

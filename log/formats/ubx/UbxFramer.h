@@ -17,7 +17,9 @@
 // checksum is checked here, not by the decoder: only a checked frame may
 // move the search past its bytes.
 //
-// Failed checksums are counted (checksumFailures()) for the data-quality
+// Long frames whose checksum matches are counted by class and id
+// (unpublishedFrames()), so the data-quality figures show every message
+// the receiver sent. Failed checksums are counted (checksumFailures()) for the data-quality
 // figures, those of messages too long for the buffer included: such a
 // candidate is followed on the side (its Fletcher sums gathered as its
 // bytes pass, at most kMaxLongCandidates at a time) while the search goes
@@ -79,7 +81,21 @@ public:
     // dropped.
     std::uint8_t finish() noexcept override;
 
+    // Long messages (raw measurements, subframes) whose checksum matched.
+    std::span<const UnpublishedFrames> unpublishedFrames() const noexcept override
+    {
+        return {unpublished_, static_cast<std::size_t>(unpublishedTypes_)};
+    }
+
 private:
+    // A long frame that passed inside a long candidate not yet resolved:
+    // it counts only if that candidate fails.
+    struct PendingFrame {
+        std::uint64_t start = 0;
+        std::uint8_t messageClass = 0;
+        std::uint8_t messageId = 0;
+    };
+    static constexpr int kMaxPendingFrames = 4;
     // A candidate longer than the buffer, checked as its bytes pass.
     struct LongCandidate {
         std::uint64_t start = 0;  // stream offset of its 0xB5
@@ -95,6 +111,10 @@ private:
         // before there were inside that frame, never candidates.
         std::uint64_t coveredUntil = 0;
         bool failed = false;      // known once next == end
+        std::uint8_t messageClass = 0;
+        std::uint8_t messageId = 0;
+        PendingFrame pending[kMaxPendingFrames];
+        int pendingCount = 0;
     };
     static constexpr int kMaxLongCandidates = 32;
     // Long frames that passed lately: a short candidate that starts inside
@@ -115,6 +135,11 @@ private:
     // or that has not ended.
     void countCut() noexcept;
     void countCutLongCandidates() noexcept;
+
+    // A long frame that passed: counted, kept pending with the innermost
+    // unresolved long candidate around it, or dropped inside a frame.
+    void countUnpublished(const PendingFrame& frame) noexcept;
+    void addUnpublished(std::uint8_t messageClass, std::uint8_t messageId) noexcept;
     std::uint64_t windowStartOffset() const noexcept
     {
         return consumed_ - static_cast<std::uint64_t>(windowBytes());
@@ -156,6 +181,12 @@ private:
     int nextGood_ = 0;
     // Inside finish(): no more bytes will come.
     bool ending_ = false;
+
+    // A receiver sends a handful of long message types; types beyond
+    // these go uncounted rather than make the framer allocate.
+    static constexpr int kMaxUnpublishedTypes = 32;
+    UnpublishedFrames unpublished_[kMaxUnpublishedTypes];
+    int unpublishedTypes_ = 0;
 };
 
 }  // namespace gnsslog
