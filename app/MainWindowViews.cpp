@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/DataQualityForm.h"
+#include "app/EmptyHistogramNote.h"
 #include "app/MainWindowParts.h"
 #include "plots/windows/CdfPlot.h"
 #include "plots/windows/HistoPlot.h"
@@ -62,11 +63,14 @@ void TForm3::Dataquality1Click()
 void TForm3::openHistogram(QPointer<TPlotForm>& field, const QString& caption, const Histogram* histogram,
                            QAction* viewItem)
 {
+    const QString note = Analysis ? emptyHistogramNote(*Analysis, histogram) : QString();
     if (!field) {
         field = new TPlotForm(this, caption, histogram);
+        field->EmptyNote = note;
         closeThroughViewItem(field.data(), viewItem);
         placeNewWindow(field.data());
     } else {
+        field->EmptyNote = note;
         field->SetHistogram(caption, histogram);
     }
     field->show();

@@ -179,4 +179,14 @@ void Canvas::drawText(int x, int y, const QString& text, const QFont& font)
     painter.drawText(x, y + metrics.ascent(), text);
 }
 
+void Canvas::textCentred(int x1, int y1, int x2, int y2, const QString& text)
+{
+    QPainter painter(&image_);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setRenderHint(QPainter::TextAntialiasing, false);
+    painter.setFont(canvasFont());
+    painter.setPen(QColor(0, 0, 0));
+    painter.drawText(QRect(QPoint(x1, y1), QPoint(x2 - 1, y2 - 1)), Qt::AlignCenter | Qt::TextWordWrap, text);
+}
+
 }  // namespace gnsslog

@@ -43,6 +43,9 @@ public:
     // As textOut, in a smaller size of the font where the text would be
     // wider than maxWidth pixels (not below 5 points or 7 pixels).
     void textOut(int x, int y, const QString& text, int maxWidth);
+    // Text centred in the rectangle x1..x2-1, y1..y2-1 and cut into lines
+    // between its words where it is wider, on the image as it is.
+    void textCentred(int x1, int y1, int x2, int y2, const QString& text);
     // Width in pixels of the cell textOut fills for text.
     int textWidth(const QString& text) const;
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "common/Saturate.h"
 #include "plots/draw/CanvasPainter.h"
@@ -86,15 +87,33 @@ void paintHistogram(QImage& image, const Histogram& histogram)
             : static_cast<std::size_t>(std::clamp(std::ceil(labelPitch / barWidth), 1.0, 1e6));
     double x = 0;
     std::size_t index = 0;
+    int labelsEnd = std::numeric_limits<int>::min();  // right of the last label drawn
     for (const ErrorRecord& bin : histogram.bins()) {
         drawBar(canvas, x, barWidth, h - 20, bin.count * pixelsPerSample);
         if (index % labelEvery == 0) {
-            // Kept inside the image so a leading minus sign stays readable.
-            canvas.textOut(std::max(0, toInt32(x + 0.5 * barWidth - 5)), h - 15, QString::asprintf("%d", bin.key));
+            // Kept inside the image so a leading minus sign stays readable;
+            // a label so moved may come near the next one, which then
+            // gives way.
+            const int left = std::max(0, toInt32(x + 0.5 * barWidth - 5));
+            const QString label = QString::asprintf("%d", bin.key);
+            if (left >= labelsEnd + LabelGap) {
+                canvas.textOut(left, h - 15, label);
+                labelsEnd = left + canvas.textWidth(label);
+            }
         }
         x += barWidth;
         ++index;
     }
+}
+
+void paintEmptyHistogram(QImage& image, const QString& note)
+{
+    if (image.isNull()) {
+        return;
+    }
+    Canvas canvas(image);
+    canvas.fillRect(0, 0, canvas.width(), canvas.height(), White);
+    canvas.textCentred(0, 0, canvas.width(), canvas.height(), note);
 }
 
 }  // namespace gnsslog

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QImage>
+#include <QString>
 
 #include "stats/Histogram.h"
 
@@ -13,5 +14,9 @@ namespace gnsslog {
 // samples (peakCount 0) leaves the image untouched. Images that are not
 // 32-bit RGB are converted to QImage::Format_RGB32 first.
 void paintHistogram(QImage& image, const Histogram& histogram);
+
+// What a window shows for a histogram without samples: the note (why
+// there are none) centred on white.
+void paintEmptyHistogram(QImage& image, const QString& note);
 
 }  // namespace gnsslog

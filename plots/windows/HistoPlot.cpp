@@ -57,7 +57,10 @@ void TPlotForm::FormResize()
 
 void TPlotForm::DrawHistogram()
 {
-    if (ShownHistogram != nullptr) {
+    const bool empty = ShownHistogram == nullptr || ShownHistogram->peakCount() == 0;
+    if (empty && !EmptyNote.isEmpty()) {
+        paintEmptyHistogram(Image1->Bitmap, EmptyNote);
+    } else if (ShownHistogram != nullptr) {
         paintHistogram(Image1->Bitmap, *ShownHistogram);
     }
     Image1->update();

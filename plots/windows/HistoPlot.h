@@ -28,6 +28,9 @@ public:
     void DrawHistogram();
 
     const Histogram* ShownHistogram = nullptr;
+    // Shown centred when the histogram has no samples (why it has none);
+    // without one such a window keeps its picture.
+    QString EmptyNote;
     TImage* Image1 = nullptr;
 
 signals:

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QImage>
 
+#include "app/EmptyHistogramNote.h"
 #include "app/LogFileFilters.h"
 #include "log/formats/Formats.h"
 #include "plots/windows/CdfPlot.h"
@@ -107,6 +108,41 @@ TEST_F(PlotWindowFrames, ScatterKeepsItsScaleAndRepaintsOnAChoice)
     EXPECT_NE(scatter.Image1->Bitmap, autoscaled) << "a 1 m scale draws another picture";
     scatter.SetAnalysis(form->Analysis.get());
     EXPECT_EQ(scatter.scale(), PlotScale::M1_0);
+}
+
+// An empty histogram window says why it is empty; the others draw bars.
+TEST_F(PlotWindowFrames, EmptyHistogramWindowsSayTheLogHasNoSuchEpochs)
+{
+    load(dir.write("a.bin", navcomLog()));
+    ASSERT_TRUE(form->Rtkx3DHistogramForm);
+    ASSERT_EQ(form->Analysis->hist3DRtkx.peakCount(), 0) << "the sample log has no RTK-X epochs";
+    ASSERT_GT(form->Analysis->histX.peakCount(), 0);
+    const auto blackPixels = [](const QImage& image) {
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                count += image.pixel(x, y) == 0xFF000000u ? 1 : 0;
+            }
+        }
+        return count;
+    };
+    TPlotForm& rtkx = *form->Rtkx3DHistogramForm;
+    rtkx.show();
+    settle();
+    EXPECT_EQ(rtkx.EmptyNote, "This log has no RTK-X epochs.");
+    EXPECT_GT(blackPixels(rtkx.Image1->Bitmap), 20) << "the note is on the picture";
+    EXPECT_TRUE(form->XHistogramForm->EmptyNote.isEmpty());
+
+    GNSSLog noFix(TruthMode::Averaged, 0, 0, 0);
+    EXPECT_EQ(emptyHistogramNote(noFix, &noFix.histX), "This log has no RTK-fixed epochs.");
+    EXPECT_EQ(emptyHistogramNote(noFix, &noFix.hist3DFix), "This log has no RTK-fixed epochs.");
+    noFix.rtkFixCount = 3;
+    EXPECT_EQ(emptyHistogramNote(noFix, &noFix.histZ), "No RTK-fixed epoch of this log has a height.");
+    GNSSRecord rtkxRecord;
+    rtkxRecord.fixType = FixType::RtkX;
+    noFix.records.push_back(rtkxRecord);
+    EXPECT_EQ(emptyHistogramNote(noFix, &noFix.hist3DRtkx),
+              "No RTK-X epoch of this log has a grid position and a height.");
 }
 
 TEST_F(PlotWindowFrames, ErrorPlotKeepsScaleAndCurvesWhenRecreated)

@@ -7,6 +7,7 @@
 #include "plots/draw/HistogramPainter.h"
 #include "stats/Histogram.h"
 #include "tests/gui/GuiTestApp.h"
+#include "tests/gui/LabelPixels.h"
 
 namespace gnsslog {
 namespace {
@@ -73,6 +74,65 @@ TEST_F(HistogramLabels, NarrowBarsLabelEveryKthBinFromTheFirst)
     }
     for (std::size_t j = 2; j < at.size(); ++j) {
         EXPECT_EQ(at[j] - at[j - 1], at[1] - at[0]) << "label " << j << " at bin " << at[j];
+    }
+}
+
+// A walking receiver's log: two far outliers first, then hundreds of
+// 1-cm bins, so that bars are a fraction of a pixel and the first label,
+// moved right to keep its minus sign, comes near the next. No key's text
+// is part of another's, so a label found whole is one drawn.
+Histogram outliersAndManyBins()
+{
+    Histogram h;
+    h.addSample(-9.99 + 0.004);
+    h.addSample(-8.88 + 0.004);
+    for (int key = 100; key < 700; ++key) {
+        h.addSample(key / 100.0 + 0.004);
+    }
+    h.sortBins();
+    return h;
+}
+
+// Every label drawn is whole, no two touch, and no black pixel under the
+// bars belongs to anything but them.
+TEST_F(HistogramLabels, LabelsNeverRunIntoEachOther)
+{
+    const Histogram fewWide = nineteenBins();
+    const Histogram many = outliersAndManyBins();
+    struct Case {
+        const char* legend;
+        const Histogram& histogram;
+        int width;
+        std::size_t fewestLabels;
+    };
+    // At the smallest size the second label would touch the first.
+    for (const Case& c : {Case{"many bins, designed size", many, 312, 4}, Case{"many bins, smallest", many, 100, 1},
+                          Case{"many bins, wide", many, 1000, 10}, Case{"nineteen bins, narrow", fewWide, 180, 4},
+                          Case{"nineteen bins, designed", fewWide, 312, 6}}) {
+        SCOPED_TRACE(c.legend);
+        QImage image(c.width, 294, QImage::Format_RGB32);
+        paintHistogram(image, c.histogram);
+        const int h = image.height();
+        const int labelTop = h - 15;
+        const double barWidth = (c.width - 50) / static_cast<double>(c.histogram.binCount());
+        std::vector<plottest::FoundLabel> found;
+        int foundInk = 0;
+        double x = 0;
+        for (const ErrorRecord& bin : c.histogram.bins()) {
+            const QImage label = plottest::labelAlone(QString::number(bin.key));
+            const int left = std::max(0, static_cast<int>(x + 0.5 * barWidth - 5));
+            if (plottest::labelWholeAt(image, label, left, labelTop)) {
+                found.push_back({left, left + label.width()});
+                foundInk += plottest::inkIn(label, 0, 0, label.width(), label.height());
+            }
+            x += barWidth;
+        }
+        ASSERT_GE(found.size(), c.fewestLabels) << "labels are drawn, thinned only as far as needed";
+        for (std::size_t i = 1; i < found.size(); ++i) {
+            EXPECT_GT(found[i].left, found[i - 1].right) << "label " << i << " touches the one before";
+        }
+        EXPECT_EQ(plottest::inkIn(image, 0, labelTop, c.width, h), foundInk)
+            << "ink of a label another one covered";
     }
 }
 

@@ -281,6 +281,37 @@ TEST_F(Painters, EmptyHistogramLeavesTheImageUntouched)
     EXPECT_EQ(image, before);
 }
 
+TEST_F(Painters, EmptyHistogramNoteIsCentredOnWhite)
+{
+    for (const QSize size : {QSize(312, 294), QSize(100, 100)}) {
+        SCOPED_TRACE(size.width());
+        QImage image = blank(size.width(), size.height(), Green);
+        paintEmptyHistogram(image, QStringLiteral("This log has no RTK-X epochs."));
+        int left = size.width();
+        int right = -1;
+        int top = size.height();
+        int bottom = -1;
+        for (int y = 0; y < size.height(); ++y) {
+            for (int x = 0; x < size.width(); ++x) {
+                const QRgb pixel = image.pixel(x, y);
+                ASSERT_TRUE(pixel == White || pixel == Black) << x << "," << y;
+                if (pixel == Black) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+            }
+        }
+        ASSERT_GE(right, 0) << "the note is written";
+        // Centred to a few pixels (glyphs' side bearings), and whole.
+        EXPECT_NEAR(left, size.width() - 1 - right, 4);
+        EXPECT_NEAR(top, size.height() - 1 - bottom, 4);
+        EXPECT_GT(left, 0);
+        EXPECT_LT(right, size.width() - 1);
+    }
+}
+
 TEST_F(Painters, SingleBinFillsTheBarAreaAtTheSmallestImage)
 {
     Histogram h;
