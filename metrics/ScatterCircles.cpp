@@ -1,6 +1,11 @@
 #include "metrics/ScatterCircles.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include "log/Gpslog.h"
 #include "metrics/AccuracyStats.h"
+#include "metrics/EpochErrors.h"
 
 namespace gnsslog {
 
@@ -14,6 +19,13 @@ ScatterCircles rtkFixedCircles(const GNSSLog& log)
         circles.cep50 = fixed.horizontalPercentiles[0];  // 50 %
         circles.r95 = fixed.horizontalPercentiles[2];    // 95 %
         circles.twoDrms = fixed.twoDrms;
+    }
+    const TruthPoint truth{log.truthX(), log.truthY(), log.truthZ()};
+    for (const GNSSRecord& record : log.records) {
+        const EpochErrors e = epochErrorsOf(record, truth);
+        if (e.haveXY) {
+            circles.pointsExtent = std::max({circles.pointsExtent, std::fabs(e.dx), std::fabs(e.dy)});
+        }
     }
     return circles;
 }

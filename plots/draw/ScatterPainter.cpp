@@ -21,6 +21,7 @@ constexpr int LegendWidth = 120;    // pixels right of the square
 constexpr int LabelHeight = 16;     // pixels below the square for the scale labels
 constexpr int LegendLineHeight = 16;
 constexpr int DotHalf = 1;  // a dot is 3 x 3 pixels
+constexpr int LabelGap = 4;  // pixels between two scale labels
 
 QString metres(double value)
 {
@@ -66,7 +67,41 @@ int radiusPixels(double metresValue, double pixelsPerMetre) noexcept
     return toInt32(std::round(std::clamp(pixels, 0.0, 1e6)));
 }
 
+// The range under the square's left and right edges and "E 0" under its
+// centre, each within the square's width; where they would touch, the
+// centre one goes first, then the left one (the right one tells the
+// scale).
+void drawScaleLabels(Canvas& canvas, const ScatterGeometry& g, double range)
+{
+    const int top = g.top + g.side + 3;
+    const QString low = metres(-range);
+    const QString high = metres(range);
+    const QString centre = QStringLiteral("E 0");
+    const int highLeft = std::max(g.left, g.left + g.side - canvas.textWidth(high));
+    const int lowRight = g.left + canvas.textWidth(low);
+    const int centreLeft = g.centreX - canvas.textWidth(centre) / 2;
+    const int centreRight = centreLeft + canvas.textWidth(centre);
+    canvas.textOut(highLeft, top, high);
+    if (lowRight + LabelGap <= highLeft) {
+        canvas.textOut(g.left, top, low);
+        if (lowRight + LabelGap <= centreLeft && centreRight + LabelGap <= highLeft) {
+            canvas.textOut(centreLeft, top, centre);
+        }
+    }
+}
+
 }  // namespace
+
+double scatterAutoscaleRange(const GNSSLog& analysis, const ScatterCircles& circles) noexcept
+{
+    // A dot is drawn whole up to the square's edge.
+    constexpr double kRoomToSpare = 1.05;
+    const double range = circles.pointsExtent * kRoomToSpare;
+    if (range > 0 && std::isfinite(range)) {
+        return range;
+    }
+    return scaleRange(PlotScale::Autoscale, analysis);
+}
 
 ScatterGeometry scatterGeometry(int imageWidth, int imageHeight, double range) noexcept
 {
@@ -119,11 +154,7 @@ void paintScatterPlot(QImage& image, const GNSSLog& analysis, const ScatterCircl
         }
     }
 
-    // Scale: the range at the right and top edges, north up.
-    const int labelTop = g.top + g.side + 3;
-    canvas.textOut(g.left, labelTop, metres(-range));
-    canvas.textOut(g.centreX - 10, labelTop, QStringLiteral("E 0"));
-    canvas.textOut(g.left + g.side - 50, labelTop, metres(range));
+    drawScaleLabels(canvas, g, range);
 
     int legendTop = g.top;
     const int legendLeft = g.left + g.side + Margin;

@@ -29,6 +29,11 @@ inline constexpr unsigned kCep50Colour = 0x000000;   // black
 inline constexpr unsigned kR95Colour = 0xFF00FF;     // fuchsia
 inline constexpr unsigned kTwoDrmsColour = 0x008080;  // teal
 
+// The range Autoscale gives the scatter plot, metres: every record with a
+// horizontal error inside the square, a little room to spare; the error
+// plot's autoscale where no record has one away from the truth.
+double scatterAutoscaleRange(const GNSSLog& analysis, const ScatterCircles& circles) noexcept;
+
 // Repaints the whole image for a range in metres (> 0; the scale choice's
 // scaleRange). Records without a grid position, and those beyond the
 // range, are not drawn; circles only when circles.count > 0. Images that

@@ -81,7 +81,9 @@ void TScatterPlotForm::DrawPlot()
     if (Analysis == nullptr) {
         Image1->Bitmap.fill(Qt::white);
     } else {
-        paintScatterPlot(Image1->Bitmap, *Analysis, Circles, scaleRange(scale(), *Analysis));
+        const double range = scale() == PlotScale::Autoscale ? scatterAutoscaleRange(*Analysis, Circles)
+                                                            : scaleRange(scale(), *Analysis);
+        paintScatterPlot(Image1->Bitmap, *Analysis, Circles, range);
     }
     Image1->update();
 }

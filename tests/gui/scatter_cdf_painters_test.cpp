@@ -11,7 +11,9 @@
 #include "metrics/ScatterCircles.h"
 #include "plots/draw/CdfPainter.h"
 #include "plots/draw/ScatterPainter.h"
+#include "plots/draw/PlotWindowSizes.h"
 #include "tests/gui/GuiTestApp.h"
+#include "tests/gui/LabelPixels.h"
 
 namespace gnsslog {
 namespace {
@@ -98,6 +100,87 @@ TEST_F(ScatterCdfPainters, ScatterCirclesHaveTheStatisticsAsRadii)
     paintScatterPlot(image, log, circles, 0.2);  // 500 px/m
     const int twoDrms = static_cast<int>(std::lround(circles.twoDrms * 500));
     EXPECT_EQ(image.pixel(110, 110 - twoDrms), QRgb(0xFF000000 | kTwoDrmsColour));
+}
+
+// Autoscale fits every point, not only the fixed ones: a float point far
+// out and a stand-alone one further still are both on the picture.
+TEST_F(ScatterCdfPainters, ScatterAutoscaleFitsEveryPoint)
+{
+    GNSSLog log = truthLog();
+    log.records.push_back(at(FixType::RtkFixed, 0.01, 0.01));
+    log.records.push_back(at(FixType::RtkFloat, 0.4, 0.3));
+    log.records.push_back(at(FixType::StandAlone, -0.1, -0.7));
+    GNSSRecord noGrid = at(FixType::StandAlone, 0, 0);
+    noGrid.validFlags = 0;
+    noGrid.localY = kTruthY + 50;  // not measured: does not count
+    log.records.push_back(noGrid);
+    const ScatterCircles circles = rtkFixedCircles(log);
+    EXPECT_NEAR(circles.pointsExtent, 0.7, 1e-6);
+    const double range = scatterAutoscaleRange(log, circles);
+    EXPECT_GE(range, 0.7);
+    EXPECT_LE(range, 0.75) << "and no larger than it needs";
+
+    QImage image(340, 236, QImage::Format_RGB32);
+    paintScatterPlot(image, log, circles, range);
+    const auto has = [&](QRgb colour) {
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                if (image.pixel(x, y) == colour) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    };
+    EXPECT_TRUE(has(Blue)) << "the float point";
+    EXPECT_TRUE(has(Red)) << "the stand-alone point";
+
+    // Every record at the truth: the error plot's choice, 1 m.
+    GNSSLog still = truthLog();
+    still.records.push_back(at(FixType::RtkFixed, 0, 0));
+    EXPECT_EQ(scatterAutoscaleRange(still, rtkFixedCircles(still)), 1.0);
+}
+
+// At the window's smallest size the scale labels that are drawn are whole
+// and apart; the range of the right edge is always there.
+TEST_F(ScatterCdfPainters, ScatterScaleLabelsNeverOverlap)
+{
+    using namespace ScatterWindowSize;
+    GNSSLog log = truthLog();
+    log.records.push_back(at(FixType::RtkFixed, 0, 0.02));
+    for (const QSize size : {QSize(SmallestClientWidth - WidthAroundImage, SmallestClientHeight - HeightAroundImage),
+                             QSize(PictureWidth, PictureHeight), QSize(260, 400)}) {
+        for (const double range : {0.05, 12.5, 1234.5}) {
+            SCOPED_TRACE(std::to_string(size.width()) + " x " + std::to_string(size.height()) + ", range " +
+                         std::to_string(range));
+            QImage image(size, QImage::Format_RGB32);
+            paintScatterPlot(image, log, ScatterCircles{}, range);
+            const ScatterGeometry g = scatterGeometry(size.width(), size.height(), range);
+            const int top = g.top + g.side + 3;
+            std::vector<plottest::FoundLabel> found;
+            int ink = 0;
+            for (const QString& text : {QString::asprintf("%0.3f m", -range), QStringLiteral("E 0"),
+                                        QString::asprintf("%0.3f m", range)}) {
+                const QImage label = plottest::labelAlone(text);
+                for (int x = 0; x + label.width() <= g.left + g.side + 1; ++x) {
+                    if (plottest::labelWholeAt(image, label, x, top)) {
+                        found.push_back({x, x + label.width()});
+                        ink += plottest::inkIn(label, 0, 0, label.width(), label.height());
+                        break;
+                    }
+                }
+            }
+            ASSERT_FALSE(found.empty());
+            EXPECT_EQ(found.back().right, g.left + g.side) << "the range ends under the right edge";
+            std::sort(found.begin(), found.end(),
+                      [](const auto& a, const auto& b) { return a.left < b.left; });
+            for (std::size_t i = 1; i < found.size(); ++i) {
+                EXPECT_GT(found[i].left, found[i - 1].right);
+            }
+            EXPECT_EQ(plottest::inkIn(image, 0, top, g.left + g.side + 1, image.height()), ink)
+                << "ink of a label cut by another";
+        }
+    }
 }
 
 TEST_F(ScatterCdfPainters, ScatterOfNothingOrAbsurdValuesDrawsTheFrameOnly)

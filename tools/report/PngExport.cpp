@@ -86,7 +86,8 @@ QImage drawErrorPlot(const GNSSLog& analysis, int width, int height)
 QImage drawScatter(const GNSSLog& analysis)
 {
     QImage image(ScatterPictureWidth, ScatterPictureHeight, QImage::Format_RGB32);
-    paintScatterPlot(image, analysis, rtkFixedCircles(analysis), scaleRange(PlotScale::Autoscale, analysis));
+    const ScatterCircles circles = rtkFixedCircles(analysis);
+    paintScatterPlot(image, analysis, circles, scatterAutoscaleRange(analysis, circles));
     return image;
 }
 
