@@ -1,6 +1,7 @@
 #include "app/CompareLogsForm.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -16,7 +17,9 @@ QString text(const std::string& s) { return QString::fromUtf8(s.data(), static_c
 
 }  // namespace
 
-TCompareLogsForm::TCompareLogsForm(QWidget* owner) : QWidget(owner, Qt::Window)
+// Above the always-on-top main window: a window manager keeps a window
+// out of that layer unless it asks for it too.
+TCompareLogsForm::TCompareLogsForm(QWidget* owner) : QWidget(owner, Qt::Window | Qt::WindowStaysOnTopHint)
 {
     setObjectName(QStringLiteral("CompareLogsForm"));
     setWindowTitle(QStringLiteral("Compare logs"));
@@ -27,11 +30,32 @@ TCompareLogsForm::TCompareLogsForm(QWidget* owner) : QWidget(owner, Qt::Window)
     Table->setObjectName(QStringLiteral("Table"));
     Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Table->verticalHeader()->setVisible(false);
+    // Columns as wide as their texts; a wide table scrolls sideways.
+    Table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    Table->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    Table->setWordWrap(false);
+    Table->setTextElideMode(Qt::ElideNone);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(TruthLabel);
     layout->addWidget(Table);
     resize(kWidthPixels, kHeightPixels);
+}
+
+void TCompareLogsForm::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void TCompareLogsForm::ShowInFront()
+{
+    show();
+    raise();
+    activateWindow();
 }
 
 void TCompareLogsForm::SetComparison(const LogComparison& comparison,
@@ -49,7 +73,12 @@ void TCompareLogsForm::SetComparison(const LogComparison& comparison,
     Table->setHorizontalHeaderLabels(header);
     for (std::size_t r = 0; r < table.rows.size(); ++r) {
         for (std::size_t c = 0; c < table.rows[r].size(); ++c) {
-            auto* item = new QTableWidgetItem(text(table.rows[r][c]));
+            const std::string& cell = table.rows[r][c];
+            const std::string note = r < table.notes.size() && c < table.notes[r].size() ? table.notes[r][c] : "";
+            // A figure that does not exist says why in its cell.
+            auto* item = new QTableWidgetItem(note.empty() || cell != "-" ? text(cell)
+                                                                         : text(cell + " (" + note + ")"));
+            item->setToolTip(text(note));
             item->setTextAlignment(c == 0 ? Qt::AlignLeft | Qt::AlignVCenter
                                           : Qt::AlignRight | Qt::AlignVCenter);
             Table->setItem(static_cast<int>(r), static_cast<int>(c), item);

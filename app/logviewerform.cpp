@@ -353,8 +353,7 @@ void TForm3::Comparelogs1Click()
         CompareLogsForm = new TCompareLogsForm(this);
     }
     CompareLogsForm->SetComparison(comparison, settings.requirements);
-    CompareLogsForm->show();
-    CompareLogsForm->raise();
+    CompareLogsForm->ShowInFront();
 }
 
 void TForm3::GeodeticKKJ1Click()

@@ -53,6 +53,27 @@ std::vector<std::string> figureCells(const LogFigures& f)
             formatInt(f.wrongFixes)};
 }
 
+std::vector<std::string> figureNotes(const LogFigures& f)
+{
+    const std::string noRecords = "no records";
+    const std::string noFix = f.records == 0 ? noRecords : "no RTK-fixed epochs";
+    const bool fixed = f.fixShare > 0;
+    const auto unless = [](bool present, const std::string& why) { return present ? std::string() : why; };
+    const std::string noRefix = !fixed ? noFix : f.fixLosses == 0 ? "no fix lost" : "no lost fix regained";
+    const std::string noGrid = fixed ? "no RTK-fixed epoch with a grid position" : noFix;
+    return {"",
+            "",
+            "",
+            unless(f.timeToFirstFix.has_value(), noFix),
+            unless(f.refixMedian.has_value(), noRefix),
+            unless(f.refix95.has_value(), noRefix),
+            unless(f.horizontal50.has_value(), noGrid),
+            unless(f.horizontal95.has_value(), noGrid),
+            unless(f.vertical95.has_value(), fixed ? "no RTK-fixed epoch with a height" : noFix),
+            unless(f.availability.has_value(), noRecords),
+            ""};
+}
+
 TextTable comparisonTable(const LogComparison& comparison,
                           const std::vector<Requirement>& requirements)
 {
@@ -64,31 +85,42 @@ TextTable comparisonTable(const LogComparison& comparison,
         table.header.push_back(requirement.text);
     }
     const std::size_t width = table.header.size();
+    // A row of cells and the notes of its figure cells.
+    const auto addRow = [&](std::vector<std::string> cells, std::vector<std::string> notes) {
+        cells.resize(width, "-");
+        notes.resize(width, "");
+        table.rows.push_back(std::move(cells));
+        table.notes.push_back(std::move(notes));
+    };
+    const auto withNotesOf = [](const LogFigures& figures) {
+        std::vector<std::string> notes{""};
+        const std::vector<std::string> figureNoteCells = figureNotes(figures);
+        notes.insert(notes.end(), figureNoteCells.begin(), figureNoteCells.end());
+        return notes;
+    };
     for (const LogRow& row : comparison.rows) {
         std::vector<std::string> cells{bareName(row.file)};
         if (!row.openError.empty()) {
             cells.emplace_back("unreadable");
-            cells.resize(width, "-");
-            table.rows.push_back(std::move(cells));
+            addRow(std::move(cells), {"", row.openError});
             continue;
         }
         const std::vector<std::string> figures = figureCells(row.figures);
         cells.insert(cells.end(), figures.begin(), figures.end());
         addVerdicts(cells, row.verdicts);
-        cells.resize(width, "-");
-        table.rows.push_back(std::move(cells));
+        addRow(std::move(cells), withNotesOf(row.figures));
         for (const SliceRow& slice : row.slices) {
             std::vector<std::string> sliceCells{"  " + sliceLabel(slice.slice)};
             const std::vector<std::string> sliceFigures = figureCells(slice.figures);
             sliceCells.insert(sliceCells.end(), sliceFigures.begin(), sliceFigures.end());
             addVerdicts(sliceCells, slice.verdicts);
-            sliceCells.resize(width, "-");
-            table.rows.push_back(std::move(sliceCells));
+            addRow(std::move(sliceCells), withNotesOf(slice.figures));
         }
         if (!row.sliceError.empty()) {
             std::vector<std::string> note{"  not sliced: " + row.sliceError};
             note.resize(width, "");
             table.rows.push_back(std::move(note));
+            table.notes.emplace_back(width, "");
         }
     }
     return table;

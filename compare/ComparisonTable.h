@@ -14,6 +14,10 @@ namespace gnsslog {
 struct TextTable {
     std::vector<std::string> header;
     std::vector<std::vector<std::string>> rows;  // each as long as the header
+    // Why a cell says what it says, for a reader who asks (a window's
+    // tooltip): rows of the same shape, "" where there is nothing to add.
+    // Text output leaves them out.
+    std::vector<std::vector<std::string>> notes;
 };
 
 // The figure columns, then one per requirement (its text).
@@ -22,6 +26,10 @@ TextTable comparisonTable(const LogComparison& comparison,
 
 // The cells of one set of figures (the figure columns only).
 std::vector<std::string> figureCells(const LogFigures& figures);
+
+// Why each of those cells is "-" ("no RTK-fixed epochs", "no fix lost"),
+// "" for a cell with a figure.
+std::vector<std::string> figureNotes(const LogFigures& figures);
 
 // Which truth the rows were measured against, e.g. "Truth: averaged
 // RTK-fixed position of a.nmea (6672000.0000, 2550000.0000, 50.0000)".

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -95,6 +96,67 @@ TEST(LogFiguresTest, NeverFixedHasNoFixFiguresAndNoRecordsHasNothing)
     const std::vector<std::string> cells = figureCells(none);
     EXPECT_EQ(cells[0], "0");
     EXPECT_EQ(cells[3], "-");  // time to first fix
+}
+
+// A missing figure carries its reason, a present one none.
+TEST(LogFiguresTest, EveryDashSaysWhy)
+{
+    std::vector<GNSSRecord> fixedOnce;
+    for (int t = 0; t < 6; ++t) {
+        fixedOnce.push_back(at(t, t < 3 ? FixType::RtkFixed : FixType::RtkFloat));  // lost at 3, never regained
+    }
+    std::vector<GNSSRecord> fixedWithoutGrid = fixedOnce;
+    for (GNSSRecord& r : fixedWithoutGrid) {
+        r.validFlags = ValidFlag::Height;
+    }
+    struct Case {
+        const char* legend;
+        std::vector<GNSSRecord> records;
+        std::map<int, std::string> notes;  // by figure cell
+    };
+    const std::string noFix = "no RTK-fixed epochs";
+    const std::vector<Case> cases = {
+        {"no records", {}, {{3, "no records"}, {4, "no records"}, {5, "no records"}, {6, "no records"},
+                            {7, "no records"}, {8, "no records"}, {9, "no records"}}},
+        {"never fixed", {at(0, FixType::RtkFloat), at(1, FixType::RtkFloat)},
+         {{3, noFix}, {4, noFix}, {5, noFix}, {6, noFix}, {7, noFix}, {8, noFix}}},
+        {"fix lost, not regained", fixedOnce, {{4, "no lost fix regained"}, {5, "no lost fix regained"}}},
+        {"fixed throughout", {at(0, FixType::RtkFixed), at(1, FixType::RtkFixed)},
+         {{4, "no fix lost"}, {5, "no fix lost"}}},
+        {"fixed without a grid position", fixedWithoutGrid,
+         {{4, "no lost fix regained"}, {5, "no lost fix regained"},
+          {6, "no RTK-fixed epoch with a grid position"}, {7, "no RTK-fixed epoch with a grid position"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.legend);
+        const LogFigures f = computeLogFigures(c.records, kTruthX, kTruthY, kTruthZ, 0.1);
+        const std::vector<std::string> cells = figureCells(f);
+        const std::vector<std::string> notes = figureNotes(f);
+        ASSERT_EQ(notes.size(), cells.size());
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            const auto expected = c.notes.find(static_cast<int>(i));
+            EXPECT_EQ(notes[i], expected == c.notes.end() ? "" : expected->second) << "cell " << i;
+            EXPECT_EQ(cells[i] == "-", !notes[i].empty()) << "cell " << i << " " << cells[i];
+        }
+    }
+
+    // The table carries them beside its cells; an unreadable log's cell
+    // says what went wrong.
+    LogComparison comparison;
+    LogRow never;
+    never.file = "never.nmea";
+    never.figures = computeLogFigures(cases[1].records, kTruthX, kTruthY, kTruthZ, 0.1);
+    LogRow bad;
+    bad.file = "bad.nmea";
+    bad.openError = "cannot open 'bad.nmea'";
+    comparison.rows = {never, bad};
+    const TextTable table = comparisonTable(comparison, {});
+    ASSERT_EQ(table.notes.size(), table.rows.size());
+    EXPECT_EQ(table.notes[0][0], "");
+    EXPECT_EQ(table.notes[0][4], noFix) << "figure cell 3 is the table's column 4";
+    EXPECT_EQ(table.rows[0][4], "-");
+    EXPECT_EQ(table.notes[1][1], "cannot open 'bad.nmea'");
+    EXPECT_EQ(formatTextTable(table)[1].find("no RTK"), std::string::npos) << "text output without notes";
 }
 
 // ----------------------------------------------------------------- slices

@@ -3,7 +3,11 @@
 // analysis, labels and windows stay as they were.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QScrollBar>
 #include <QLineEdit>
 #include <QTableWidget>
 #include <QTimer>
@@ -12,6 +16,7 @@
 #include "plots/windows/HistoPlot.h"
 #include "log/formats/Formats.h"
 #include "compare/ComparisonTable.h"
+#include "compare/Requirements.h"
 #include "tests/gui/app_support.h"
 
 namespace gnsslog::apptest {
@@ -115,6 +120,51 @@ TEST_F(CompareLogsTest, AnotherComparisonReplacesTheTableInTheSameWindow)
     EXPECT_EQ(form->CompareLogsForm, first);
     EXPECT_EQ(first->Table->rowCount(), 1);
     EXPECT_EQ(rowOf(*first->Table, 0)[0], "b.pvt1b");
+}
+
+// Every column as wide as its widest text, a missing figure with its
+// reason, Escape to close.
+TEST_F(CompareLogsTest, ResultsWindowShowsWholeCellsWithReasonsAndClosesWithEscape)
+{
+    LogComparison comparison;
+    LogRow never;
+    never.file = "a-rather-long-log-file-name-from-a-field-test.nmea";
+    never.figures.records = 20;
+    never.figures.availability = 0.0;
+    LogRow fixed = never;
+    fixed.file = "b.nmea";
+    fixed.figures.fixShare = 1.0;
+    fixed.figures.timeToFirstFix = 1.0;
+    fixed.figures.horizontal50 = fixed.figures.horizontal95 = fixed.figures.vertical95 = 0.0123;
+    comparison.rows = {never, fixed};
+    TCompareLogsForm window(nullptr);
+    window.SetComparison(comparison, parseRequirements("ttff<=60s").requirements);
+    window.resize(400, 200);  // narrower than the table
+    window.show();
+    QApplication::processEvents();
+
+    const std::vector<std::string> first = rowOf(*window.Table, 0);
+    EXPECT_EQ(first[4], "- (no RTK-fixed epochs)");  // time to first fix
+    EXPECT_EQ(first[7], "- (no RTK-fixed epochs)");  // H50
+    EXPECT_EQ(window.Table->item(0, 4)->toolTip(), "no RTK-fixed epochs");
+    const std::vector<std::string> second = rowOf(*window.Table, 1);
+    EXPECT_EQ(second[5], "- (no fix lost)");
+    EXPECT_EQ(second[4], "1.0");
+    EXPECT_TRUE(window.Table->item(1, 4)->toolTip().isEmpty());
+
+    const QFontMetrics metrics(window.Table->font());
+    for (int c = 0; c < window.Table->columnCount(); ++c) {
+        const QString heading = window.Table->horizontalHeaderItem(c)->text();
+        for (int r = 0; r < window.Table->rowCount(); ++r) {
+            EXPECT_GE(window.Table->columnWidth(c), metrics.horizontalAdvance(window.Table->item(r, c)->text()))
+                << "column \"" << heading.toStdString() << "\" cuts row " << r;
+        }
+    }
+    EXPECT_TRUE(window.Table->horizontalScrollBar()->maximum() > 0) << "the rest is a scroll away";
+
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(window.Table, &escape);
+    EXPECT_FALSE(window.isVisible());
 }
 
 }  // namespace

@@ -6,8 +6,9 @@
 # and loads again, and quits through the menu.
 #
 # Under a window manager (openbox, when installed) it also checks, from the
-# X server's stacking order and from pixels: the about box and an error box
-# above the always-on-top main window, the error plot's client size and
+# X server's stacking order and from pixels: the about box, an error box and
+# the Compare logs results (which Escape closes) above the always-on-top
+# main window, the error plot's client size and
 # check-box colours, a plot window closed from its frame coming back from
 # its View item, and the scatter plot and error CDF windows opening and
 # closing from View.
@@ -374,6 +375,27 @@ if [ -n "$wm_pid" ]; then
   import -window root "$work/about.png"
   xdotool windowactivate --sync "$info" key Escape
   wait_gone "Info" 10 || fail "the about box did not close"
+
+  # File > Compare logs...: the results open above the always-on-top main
+  # window (the file dialog before them has the same caption), and Escape
+  # closes them.
+  open_file_menu
+  xdotool key Down Down Down Return  # Load log file, Exit, (separator), "Compare logs..."
+  chooser=$(wait_window "Compare logs" 10) || fail "the Compare logs file dialog did not appear"
+  xdotool windowfocus --sync "$chooser"
+  xdotool type --delay 12 "\"$log\" \"$log\""
+  xdotool key Return
+  end=$(($(date +%s) + 30))
+  results=
+  while [ -z "$results" ]; do
+    [ "$(date +%s)" -lt "$end" ] || fail "the Compare logs results did not open"
+    sleep 0.2
+    results=$(xdotool search --onlyvisible --name '^Compare logs$' 2>/dev/null | grep -vx "$chooser" | head -n 1) || true
+  done
+  expect_above_main "$results" "the Compare logs window"
+  import -window root "$work/compare-logs.png"
+  xdotool windowactivate --sync "$results" key Escape
+  wait_gone "Compare logs" 10 || fail "Escape did not close the Compare logs window"
 
   # A number that does not convert: the error box.
   # The X edit box, below the menu bar at client (157..326, 72..93).
