@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include <QFontDatabase>
-#include <QResizeEvent>
+#include <QEvent>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
@@ -29,6 +29,7 @@ TDataQualityForm::TDataQualityForm(QWidget* owner) : QWidget(owner, Qt::Window)
     // Cut between items by showLines(), not between any two words.
     Text->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    Text->viewport()->installEventFilter(this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(Text);
@@ -64,10 +65,13 @@ void TDataQualityForm::showLines()
     }
 }
 
-void TDataQualityForm::resizeEvent(QResizeEvent* event)
+bool TDataQualityForm::eventFilter(QObject* watched, QEvent* event)
 {
-    QWidget::resizeEvent(event);
-    showLines();
+    // The text's own width, set by the layout once the window is shown.
+    if (watched == Text->viewport() && event->type() == QEvent::Resize) {
+        showLines();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 QString TDataQualityForm::text() const

@@ -24,7 +24,7 @@ public:
     QString text() const;
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Fills Text with the lines cut between items to the window's width.

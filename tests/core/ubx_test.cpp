@@ -21,6 +21,7 @@
 
 #include "geodesy/Ecef.h"
 #include "geodesy/Kkj.h"
+#include "log/formats/FrameFeed.h"
 #include "log/formats/Formats.h"
 #include "log/Pipeline.h"
 #include "log/formats/ubx/UbxDecoder.h"
@@ -912,12 +913,17 @@ TEST(UbxRealLogs, ChecksumFailuresAndLongFramesAreThoseOfAScanOfTheWholeFile)
         const std::uint64_t expected = checksumFailuresByScan(bytes, &longFrames);
         UBXSniffer byteByByte;
         std::map<std::string, std::uint64_t> published;
+        const auto take = [&](const std::uint8_t* frame, std::int32_t length) {
+            ++published[std::string(ubxFormat().frameType(frame, length))];
+            return true;
+        };
         for (const std::uint8_t byte : bytes) {
             if (byteByByte.feedByte(byte) == SnifferStatus::Complete) {
-                ++published[std::string(ubxFormat().frameType(byteByByte.frameStart(), byteByByte.frameLength()))];
+                take(byteByByte.frameStart(), byteByByte.frameLength());
             }
         }
         EXPECT_EQ(byteByByte.checksumFailures(), expected);
+        finishFrames(byteByByte, take);
         GNSSLog result(TruthMode::Averaged, 0, 0, 0);
         runPipelineOnBytes(result, bytes.data(), bytes.size(), nullptr, DecodeOptions{}, ubxFormat(),
                            PipelineOptions{});

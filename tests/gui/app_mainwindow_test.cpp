@@ -352,6 +352,17 @@ TEST_F(LoadCommand, ChecksumItemAndDataQualityWindow)
     EXPECT_TRUE(form->DataQualityForm->isVisible());
     EXPECT_EQ(form->DataQualityForm->windowTitle(), "Data quality");
     EXPECT_TRUE(form->DataQualityForm->text().contains("1 checksum")) << form->DataQualityForm->text().toStdString();
+    // Shown, its lines are cut to the window's width: few lines at 640
+    // pixels, more in a narrow window, and a count stays beside its name.
+    const auto lineCount = [&] {
+        QApplication::processEvents();
+        return form->DataQualityForm->text().count(QLatin1Char('\n'));
+    };
+    const auto wide = lineCount();
+    EXPECT_LE(wide, 8) << form->DataQualityForm->text().toStdString();
+    form->DataQualityForm->resize(260, 220);
+    EXPECT_GT(lineCount(), wide);
+    EXPECT_TRUE(form->DataQualityForm->text().contains("1 checksum"));
 
     form->VerifyNMEAchecksums1->trigger();
     EXPECT_FALSE(form->VerifyNMEAchecksums1->isChecked());

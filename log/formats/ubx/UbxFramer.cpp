@@ -210,8 +210,13 @@ void UBXSniffer::audit(const std::uint8_t* bytes, std::size_t n) noexcept
             takeIn(candidate, bytes[offset - first]);
         }
     }
-    // Resolve the complete ones, the earliest end first, so that a
-    // candidate inside another hands its count to it before it resolves.
+    resolveLongCandidates();
+}
+
+// Resolves the complete long candidates, the earliest end first, so that
+// a candidate inside another hands its counts to it before it resolves.
+void UBXSniffer::resolveLongCandidates() noexcept
+{
     for (;;) {
         int done = -1;
         for (int i = 0; i < longCount_; ++i) {

@@ -128,6 +128,7 @@ private:
     void takeIn(LongCandidate& candidate, std::uint8_t byte) noexcept;
     // The next n consumed bytes, before the framer looks at them.
     void audit(const std::uint8_t* bytes, std::size_t n) noexcept;
+    void resolveLongCandidates() noexcept;
     void trackLong(std::int32_t payload) noexcept;
     void countFailure(std::uint64_t start, std::uint64_t count) noexcept;
     // At the end: the candidate at the window's start, its sync whole, is
