@@ -76,7 +76,11 @@ bool TDataQualityForm::eventFilter(QObject* watched, QEvent* event)
 
 QString TDataQualityForm::text() const
 {
-    return Text->toPlainText();
+    QString text;
+    for (const std::string& line : lines_) {
+        text += QString::fromStdString(line) + QLatin1Char('\n');
+    }
+    return text;
 }
 
 }  // namespace gnsslog

@@ -21,6 +21,7 @@ public:
 
     // Shows quality's figures; null: no log has been analysed yet.
     void SetQuality(const DataQuality* quality);
+    // The lines shown, each whole however the window cuts it.
     QString text() const;
 
 protected:

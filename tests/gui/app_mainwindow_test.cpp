@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QTimer>
 
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include "log/Summary.h"
 #include "plots/windows/HistoPlot.h"
 #include "plots/windows/XyPlot.h"
+#include "log/quality/DataQualityText.h"
 #include "tests/gui/app_support.h"
 #include "tools/samplegen/NmeaWriter.h"
 
@@ -354,15 +356,20 @@ TEST_F(LoadCommand, ChecksumItemAndDataQualityWindow)
     EXPECT_TRUE(form->DataQualityForm->text().contains("1 checksum")) << form->DataQualityForm->text().toStdString();
     // Shown, its lines are cut to the window's width: few lines at 640
     // pixels, more in a narrow window, and a count stays beside its name.
+    const auto* shown = form->DataQualityForm->findChild<QPlainTextEdit*>(QStringLiteral("Text"));
+    ASSERT_NE(shown, nullptr);
     const auto lineCount = [&] {
         QApplication::processEvents();
-        return form->DataQualityForm->text().count(QLatin1Char('\n'));
+        return shown->toPlainText().count(QLatin1Char('\n'));
     };
     const auto wide = lineCount();
-    EXPECT_LE(wide, 8) << form->DataQualityForm->text().toStdString();
+    EXPECT_LE(wide, 8) << shown->toPlainText().toStdString();
     form->DataQualityForm->resize(260, 220);
     EXPECT_GT(lineCount(), wide);
-    EXPECT_TRUE(form->DataQualityForm->text().contains("1 checksum"));
+    EXPECT_TRUE(shown->toPlainText().contains("1 checksum"));
+    EXPECT_EQ(form->DataQualityForm->text().count(QLatin1Char('\n')),
+              static_cast<qsizetype>(dataQualityLines(form->Analysis->dataQuality).size()))
+        << "the lines themselves stay whole";
 
     form->VerifyNMEAchecksums1->trigger();
     EXPECT_FALSE(form->VerifyNMEAchecksums1->isChecked());
