@@ -83,7 +83,7 @@ LogRow comparisonRow(const std::string& file, const GNSSLog& analysis,
                                        settings.withinThresholds, settings.wrongFixThreshold);
     row.figures = logFigures(row.statistics, static_cast<std::int64_t>(analysis.records.size()));
     addSessionFigures(row.figures, analysis.records, {row.truthX, row.truthY, row.truthZ},
-                      settings.wrongFixThreshold);
+                      settings.wrongFixThreshold, analysis.restarts);
     const bool truthDefined = !analysis.truthUndefined();
     row.truthUndefined = !truthDefined;
     row.verdicts = verdictsOf(settings, row.figures, truthDefined);

@@ -66,11 +66,11 @@ LogFigures computeLogFigures(std::span<const GNSSRecord> records, double tx, dou
 }
 
 void addSessionFigures(LogFigures& f, std::span<const GNSSRecord> records, const TruthPoint& truth,
-                       double wrongFixThreshold)
+                       double wrongFixThreshold, std::span<const std::size_t> restarts)
 {
     SessionOptions options;
     options.wrongFixThreshold = wrongFixThreshold;
-    const SessionAnalysis analysis = analyseSessions(records, truth, options);
+    const SessionAnalysis analysis = analyseSessions(records, truth, options, restarts);
     f.sessions = static_cast<std::int64_t>(analysis.sessions.size());
     f.sessionTimesToFix.clear();
     for (const Session& s : analysis.sessions) {

@@ -39,9 +39,10 @@ struct LogFigures {
     std::optional<double> wrongFirstFixShare;
 };
 
-// Sets the session figures of f from the records against truth.
+// Sets the session figures of f from the records against truth;
+// restarts: the records' marked restarts (GNSSLog::restarts).
 void addSessionFigures(LogFigures& f, std::span<const GNSSRecord> records, const TruthPoint& truth,
-                       double wrongFixThreshold);
+                       double wrongFixThreshold, std::span<const std::size_t> restarts = {});
 
 // The figures of statistics computed over `records` records with every part.
 LogFigures logFigures(const Statistics& statistics, std::int64_t records);

@@ -55,6 +55,8 @@ inline constexpr std::uint8_t OtherSolution = 4;
 inline constexpr std::uint8_t Dop = 5;
 // fixType (and valid) of the solution at time; nothing else
 inline constexpr std::uint8_t FixState = 6;
+// the receiver restarted (a start-up banner); nothing else. 7 is UBX's own.
+inline constexpr std::uint8_t Restart = 8;
 }  // namespace FramePart
 
 // RTK-fix transition marker written by the pipeline.

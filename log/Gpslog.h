@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cfloat>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -79,6 +80,10 @@ public:
     double endTime = 0;
     std::uint8_t truthMode = 0;
     std::vector<GNSSRecord> records;
+    // Receiver restarts the log marks (a start-up banner, an uptime or a
+    // date going back): the index of the first record after each, rising,
+    // each in 1 .. records.size() - 1.
+    std::vector<std::size_t> restarts;
     // Members are destroyed in reverse order: the histograms from
     // hist3DRtkx to histZ, then the records declared before them.
     Histogram histZ;

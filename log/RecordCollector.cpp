@@ -67,6 +67,7 @@ RecordCollector::RecordCollector(GNSSLog& log, const InputFormat& format,
       assembler_(format.makeAssembler())
 {
     log_.records.clear();
+    log_.restarts.clear();
     log_.records.reserve(reservedRecords);
 }
 
@@ -168,6 +169,21 @@ void RecordCollector::commit(GNSSRecord& record) noexcept
     }
 }
 
+void RecordCollector::markRestart() noexcept
+{
+    // A restart before the first record, or two before one record, cuts
+    // nothing more.
+    const std::size_t next = log_.records.size();
+    if (next == 0 || (!log_.restarts.empty() && log_.restarts.back() == next)) {
+        return;
+    }
+    try {
+        log_.restarts.push_back(next);
+    } catch (...) {
+        // Without room for the marker the log is read as if it had none.
+    }
+}
+
 void RecordCollector::countFramerChecksumFailures(std::uint64_t count) noexcept
 {
     quality_.countChecksumFailures(count);
@@ -177,6 +193,10 @@ void RecordCollector::finishReading(FrameTypeTally& frameTypes)
 {
     if (assembler_) {
         assembler_->finish(*this);
+    }
+    // A restart after the last record starts nothing.
+    if (!log_.restarts.empty() && log_.restarts.back() == log_.records.size()) {
+        log_.restarts.pop_back();
     }
     frameTypes.moveInto(log_.dataQuality);
     quality_.finish(log_.dataQuality);

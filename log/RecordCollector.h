@@ -58,6 +58,7 @@ public:
 private:
     void take(const GNSSRecord& record) override;
     void ignoreDate() noexcept override { quality_.countIgnoredDate(); }
+    void markRestart() noexcept override;
     void commit(GNSSRecord& record) noexcept;
 
     GNSSLog& log_;

@@ -72,11 +72,13 @@ SessionSummary summariseSessions(std::span<const Session> sessions,
 }
 
 SessionAnalysis analyseSessions(std::span<const GNSSRecord> records, const TruthPoint& truth,
-                                const SessionOptions& options)
+                                const SessionOptions& options,
+                                std::span<const std::size_t> restarts)
 {
     SessionAnalysis analysis;
     analysis.nominalInterval = nominalEpochInterval(records);
-    const std::vector<SessionStart> starts = findSessionStarts(records, options, analysis.nominalInterval);
+    const std::vector<SessionStart> starts =
+        findSessionStarts(records, options, analysis.nominalInterval, restarts);
     analysis.sessions = measureSessions(records, starts, truth, options);
     analysis.summary = summariseSessions(analysis.sessions, options.fixedWithinSeconds);
     return analysis;

@@ -51,7 +51,9 @@ struct SessionAnalysis {
     SessionSummary summary;
 };
 
+// restarts: the log's marked restarts (GNSSLog::restarts).
 SessionAnalysis analyseSessions(std::span<const GNSSRecord> records, const TruthPoint& truth,
-                                const SessionOptions& options);
+                                const SessionOptions& options,
+                                std::span<const std::size_t> restarts = {});
 
 }  // namespace gnsslog

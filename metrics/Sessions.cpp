@@ -29,6 +29,15 @@ public:
         }
     }
 
+    // A marked restart at record i: the pending outage stays with the
+    // session it ends.
+    void restartAt(std::size_t i)
+    {
+        starts_.push_back({i, records_[i].time});
+        lastPositioned_ = hasPosition(records_[i]) ? i : kNone;
+        longStep_ = false;
+    }
+
     void add(std::size_t i)
     {
         // NaN steps compare false and so count as long ones.
@@ -78,6 +87,18 @@ private:
     std::size_t lastPositioned_ = kNone;  // in the current session
     bool longStep_ = false;               // a long step since lastPositioned_
 };
+
+std::vector<SessionStart> startsAtMarkers(std::span<const GNSSRecord> records,
+                                          std::span<const std::size_t> restarts)
+{
+    std::vector<SessionStart> starts{{0, records.front().time}};
+    for (const std::size_t i : restarts) {
+        if (i > starts.back().firstIndex && i < records.size()) {
+            starts.push_back({i, records[i].time});
+        }
+    }
+    return starts;
+}
 
 std::vector<SessionStart> startsByClock(std::span<const GNSSRecord> records, double window)
 {
@@ -180,20 +201,34 @@ double nominalEpochInterval(std::span<const GNSSRecord> records)
 }
 
 std::vector<SessionStart> findSessionStarts(std::span<const GNSSRecord> records,
-                                            const SessionOptions& options, double nominalInterval)
+                                            const SessionOptions& options, double nominalInterval,
+                                            std::span<const std::size_t> restarts)
 {
     if (records.empty()) {
         return {};
     }
-    if (options.cutting == SessionCutting::Every) {
+    switch (options.cutting) {
+    case SessionCutting::Every:
         if (options.everySeconds > 0 && std::isfinite(options.everySeconds)) {
             return startsByClock(records, options.everySeconds);
         }
         return {{0, records.front().time}};
+    case SessionCutting::Markers: return startsAtMarkers(records, restarts);
+    case SessionCutting::Gaps: break;
     }
     GapCutter cutter(records, options.gapSeconds, nominalInterval);
+    std::size_t nextRestart = 0;  // into restarts
     for (std::size_t i = 1; i < records.size(); ++i) {
-        cutter.add(i);
+        bool restart = false;
+        while (nextRestart < restarts.size() && restarts[nextRestart] <= i) {
+            restart = restart || restarts[nextRestart] == i;
+            ++nextRestart;
+        }
+        if (restart) {
+            cutter.restartAt(i);
+        } else {
+            cutter.add(i);
+        }
     }
     return std::move(cutter).finish();
 }

@@ -15,6 +15,12 @@
 // any position belong to the session they start, so a log of no-position
 // records only is one session that never had a position.
 //
+// Receiver restarts the log marks (GNSSLog::restarts: the index of the
+// first record after each) also cut: the session starts at that record,
+// and an outage just before the restart stays with the session it ends,
+// so a rig's resets are not doubled by the silence before them. Cutting
+// by markers cuts there only.
+//
 // Cutting by the clock (every): session k holds the records with times in
 // [t0 + k D, t0 + (k + 1) D), t0 the first record's time; windows without
 // records are no session.
@@ -36,7 +42,7 @@
 
 namespace gnsslog {
 
-enum class SessionCutting : std::uint8_t { Gaps, Every };
+enum class SessionCutting : std::uint8_t { Gaps, Every, Markers };
 
 inline constexpr double kDefaultSessionGap = 2.0;          // seconds
 inline constexpr double kDefaultConvergedMetres = 0.05;    // horizontal error, metres
@@ -90,9 +96,12 @@ struct SessionStart {
 double nominalEpochInterval(std::span<const GNSSRecord> records);
 
 // nominalInterval: nominalEpochInterval(records), passed in so a caller
-// that needs it too reads the records once for it.
+// that needs it too reads the records once for it. restarts: marked
+// restarts, rising record indices; others (0, out of range, out of
+// order) are passed over.
 std::vector<SessionStart> findSessionStarts(std::span<const GNSSRecord> records,
-                                            const SessionOptions& options, double nominalInterval);
+                                            const SessionOptions& options, double nominalInterval,
+                                            std::span<const std::size_t> restarts = {});
 
 // Each session's figures against a fixed truth point.
 std::vector<Session> measureSessions(std::span<const GNSSRecord> records,

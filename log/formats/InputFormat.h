@@ -54,6 +54,8 @@ public:
     // A date the assembler did not follow: it would have moved the time by
     // other than the whole days the time of day allows.
     virtual void ignoreDate() noexcept {}
+    // The receiver restarted: the next record taken is the first after it.
+    virtual void markRestart() noexcept {}
 
 protected:
     ~RecordSink() = default;

@@ -462,5 +462,61 @@ TEST(NmeaGeneratedEpochs, GnsLogsKeepTheGeneratorsCounts)
     }
 }
 
+// An RMC of a receiver without a fix, with the date its clock believes.
+std::string voidRmc(double time, const char* date)
+{
+    return nmeaSentence("GNRMC," + nmeaClock(time) + ",V,,,,,,," + date + ",,,N");
+}
+
+const std::string kBanner = nmeaSentence("GNTXT,01,01,02,u-blox AG - www.u-blox.com");
+
+TEST(NmeaRestartMarkers, BannerAndColdStartDateMarkTheFirstRecordAfterThem)
+{
+    struct Row {
+        const char* legend;
+        std::string log;
+        std::vector<std::size_t> restarts;
+    };
+    const std::string dated = rmc(0, "070419") + gga(0) + gga(1);
+    const Row rows[] = {
+        {"a banner between epochs", gga(0) + gga(1) + kBanner + gga(2, 0) + gga(3, 1), {2}},
+        {"a banner in lower case",
+         gga(0) + nmeaSentence("GPTXT,01,01,02,U-BLOX ag - www.u-blox.com") + gga(1), {1}},
+        {"other texts mark nothing",
+         gga(0) + nmeaSentence("GNTXT,01,01,01,NMEA unknown msg") +
+             nmeaSentence("GNTXT,01,01,02,u-blox") + gga(1),
+         {}},
+        {"a banner before the first record or after the last", kBanner + gga(0) + kBanner, {}},
+        {"two banners before one record mark it once", gga(0) + kBanner + kBanner + gga(1), {1}},
+        {"a void RMC years back after a dated fix, before its GGA",
+         dated + voidRmc(2, "161206") + gga(2, 0) + voidRmc(3, "300910") + gga(3, 0), {2}},
+        {"the same after its GGA",
+         dated + gga(2, 0) + voidRmc(2, "161206") + gga(3, 0) + voidRmc(3, "250910"), {2}},
+        {"a void RMC of the day the clock reached marks nothing",
+         dated + voidRmc(2, "070419") + gga(2, 0), {}},
+        {"a void RMC far back before any date with a fix marks nothing",
+         gga(0, 0) + voidRmc(0, "161206") + gga(1), {}},
+        {"a second cold start after the next date with a fix",
+         dated + voidRmc(2, "161206") + gga(2, 0) + rmc(3, "070419") + gga(3) +
+             voidRmc(4, "010180") + gga(4, 0),
+         {2, 4}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        for (const bool worker : {false, true}) {
+            const GNSSLog log = analyse(row.log, worker);
+            EXPECT_EQ(log.restarts, row.restarts) << "worker " << worker;
+        }
+    }
+    // The banner and the void RMC count in the data quality as they did
+    // before they marked anything: a text unread, the RMC unusable.
+    const GNSSLog counted = analyse(dated + kBanner + rmc(2, "070419") + gga(2) +
+                                    voidRmc(3, "161206") + gga(3, 0));
+    EXPECT_EQ(counted.restarts, (std::vector<std::size_t>{2, 3}));
+    EXPECT_EQ(counted.dataQuality.unreadFrames, 1u);
+    EXPECT_EQ(counted.dataQuality.rejectedFrames, 1u);
+    EXPECT_EQ(counted.dataQuality.recordsKept, 4u);
+}
+
 }  // namespace
 }  // namespace gnsslog

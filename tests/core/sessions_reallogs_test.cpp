@@ -25,7 +25,8 @@ SessionAnalysis sessionsOfLog(const fs::path& path)
     const InputFormat* format = detectLogFileFormat(path.c_str());
     const InputFormat& chosen = format != nullptr ? *format : nmeaFormat();
     const GNSSLog log(path.c_str(), nullptr, DecodeOptions{}, chosen, TruthMode::Averaged, 0, 0, 0);
-    return analyseSessions(log.records, {log.truthX(), log.truthY(), log.truthZ()}, {});
+    return analyseSessions(log.records, {log.truthX(), log.truthY(), log.truthZ()}, {},
+                           log.restarts);
 }
 
 #define SKIP_WITHOUT(path)                                                 \
@@ -51,6 +52,39 @@ TEST(SessionsOfRealLogs, ColdBootIsARestartWithoutAPosition)
     EXPECT_LT(a.sessions[1].startTime - a.sessions[0].startTime, 60.0);
     EXPECT_FALSE(a.sessions[1].timeToFirstPosition);
     EXPECT_EQ(a.summary.neverFixed, 2U);
+}
+
+TEST(SessionsOfRealLogs, ColdBootMarksItsRestartWhereItsDateJumpsBack)
+{
+    // Checked by hand: the RMC of 00:03:45 (status A) dates 2019-04-07;
+    // after the $PLCS line of the reboot the RMC of 23:59:48 (status V)
+    // says 2006-12-16, years back, and later void RMCs wander (2010-09-30,
+    // 2010-09-25, 1999-08-22) without a date with a fix between. So one
+    // restart, after the two positioned GGA, before the first GGA of
+    // quality 0 (23:59:52); every GGA after it is of quality 0.
+    const fs::path path = realLog("gpsd-gp-320fw-2019-04-07-coldboot.log");
+    SKIP_WITHOUT(path);
+    const GNSSLog log(path.c_str(), nullptr, DecodeOptions{}, nmeaFormat(), TruthMode::Averaged,
+                      0, 0, 0);
+    ASSERT_EQ(log.restarts.size(), 1U);
+    const std::size_t r = log.restarts[0];
+    ASSERT_GT(r, 0U);
+    ASSERT_LT(r, log.records.size());
+    EXPECT_NE(log.records[r - 1].fixType, FixType::NoPosition);
+    for (std::size_t i = r; i < log.records.size(); ++i) {
+        EXPECT_EQ(log.records[i].fixType, FixType::NoPosition) << i;
+    }
+
+    // The marker alone cuts the log where the gap rule does.
+    SessionOptions markers;
+    markers.cutting = SessionCutting::Markers;
+    const TruthPoint truth{log.truthX(), log.truthY(), log.truthZ()};
+    const SessionAnalysis byMarkers = analyseSessions(log.records, truth, markers, log.restarts);
+    const SessionAnalysis byGaps = analyseSessions(log.records, truth, {}, log.restarts);
+    ASSERT_EQ(byMarkers.sessions.size(), 2U);
+    ASSERT_EQ(byGaps.sessions.size(), 2U);
+    EXPECT_EQ(byMarkers.sessions[1].firstIndex, r);
+    EXPECT_EQ(byGaps.sessions[1].firstIndex, r);
 }
 
 TEST(SessionsOfRealLogs, RoversThatLoseTheFixButNotThePositionAreOneSession)

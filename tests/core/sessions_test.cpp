@@ -115,6 +115,58 @@ TEST(SessionCutting, GapOptionAndClockWindows)
     EXPECT_EQ(byClock[2].startTime, 90.0);
 }
 
+TEST(SessionCutting, MarkedRestartsCutInBothGapAndMarkerModes)
+{
+    // 1 Hz; a restart marked at record 3 after an outage too short for
+    // the gap rule, and an outage of 4 s from record 5 that the gap rule
+    // cuts; record 9 is marked as the restart after it.
+    const std::vector<GNSSRecord> records =
+        timeline({{0, kFixed}, {1, kFixed}, {2, kNo}, {3, kSingle}, {4, kFixed}, {5, kNo},
+                  {6, kNo}, {7, kNo}, {8, kNo}, {9, kSingle}, {10, kFixed}});
+    const std::vector<std::size_t> restarts = {3, 9};
+    const double interval = nominalEpochInterval(records);
+
+    const std::vector<SessionStart> byGaps = findSessionStarts(records, {}, interval, restarts);
+    // The outage 5..8 ends at the restart at 9, so it stays with the
+    // session before it instead of making one of its own.
+    ASSERT_EQ(byGaps.size(), 3U);
+    EXPECT_EQ(byGaps[1].firstIndex, 3U);
+    EXPECT_EQ(byGaps[1].startTime, 3.0);
+    EXPECT_EQ(byGaps[2].firstIndex, 9U);
+    EXPECT_EQ(byGaps[2].startTime, 9.0);
+    // Without the markers the gap rule alone cuts at 5 only.
+    const std::vector<SessionStart> gapsOnly = findSessionStarts(records, {}, interval);
+    ASSERT_EQ(gapsOnly.size(), 2U);
+    EXPECT_EQ(gapsOnly[1].firstIndex, 5U);
+
+    SessionOptions markers;
+    markers.cutting = SessionCutting::Markers;
+    const std::vector<SessionStart> byMarkers =
+        findSessionStarts(records, markers, interval, restarts);
+    ASSERT_EQ(byMarkers.size(), 3U);
+    EXPECT_EQ(byMarkers[0].firstIndex, 0U);
+    EXPECT_EQ(byMarkers[1].firstIndex, 3U);
+    EXPECT_EQ(byMarkers[2].firstIndex, 9U);
+
+    // Markers that cut nothing: at the first record, repeated, out of
+    // order or past the end.
+    const std::vector<std::size_t> odd = {0, 4, 4, 2, 11, 99};
+    const std::vector<SessionStart> oddMarkers = findSessionStarts(records, markers, interval, odd);
+    ASSERT_EQ(oddMarkers.size(), 2U);
+    EXPECT_EQ(oddMarkers[1].firstIndex, 4U);
+    const std::vector<SessionStart> oddGaps = findSessionStarts(records, {}, interval, odd);
+    ASSERT_EQ(oddGaps.size(), 3U);
+    EXPECT_EQ(oddGaps[1].firstIndex, 4U);
+    EXPECT_EQ(oddGaps[2].firstIndex, 5U);
+
+    // Times count from the restart's record.
+    const SessionAnalysis a = analyseSessions(records, kTruth, markers, restarts);
+    ASSERT_EQ(a.sessions.size(), 3U);
+    EXPECT_EQ(a.sessions[1].timeToFirstFixed, 1.0);
+    EXPECT_EQ(a.sessions[2].timeToFirstPosition, 0.0);
+    EXPECT_EQ(a.sessions[2].timeToFirstFixed, 1.0);
+}
+
 TEST(SessionFigures, TimesToTheEpochFromTheSessionStart)
 {
     // Session 2 starts at 3 (the first no-position epoch): position at 5,

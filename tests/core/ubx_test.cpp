@@ -511,12 +511,14 @@ Bytes posllhFrame(std::uint32_t iTowMs)
     return ubxFrame(0x01, 0x02, p);
 }
 
-Bytes statusFrame(std::uint32_t iTowMs, std::uint8_t gpsFix, std::uint8_t flags)
+Bytes statusFrame(std::uint32_t iTowMs, std::uint8_t gpsFix, std::uint8_t flags,
+                  std::uint32_t msss = 0)
 {
     Bytes p(16, '\0');
     putLe(p, 0, iTowMs, 4);
     putLe(p, 4, gpsFix, 1);
     putLe(p, 5, flags, 1);
+    putLe(p, 12, msss, 4);
     return ubxFrame(0x01, 0x03, p);
 }
 
@@ -552,6 +554,57 @@ TEST(UbxAssembler, OlderReceiversMessagesMakeRecordsOnlyWithoutANavPvt)
     EXPECT_DOUBLE_EQ(records[2].longitude, 24.9384);
     EXPECT_DOUBLE_EQ(records[2].errorEstimate, 5.0);  // sqrt(3^2 + 4^2)
     EXPECT_DOUBLE_EQ(records[2].time, (t + 2000) * 0.001);
+}
+
+TEST(UbxFormat, NavStatusUptimeGoingBackMarksARestart)
+{
+    // Epochs of a NAV-PVT each, with a NAV-STATUS before or after it whose
+    // msss (ms since start-up) is given; 0: no NAV-STATUS.
+    struct Epoch {
+        std::uint32_t msss;
+        bool statusFirst;
+        bool fixOk;
+    };
+    struct Row {
+        const char* legend;
+        std::vector<Epoch> epochs;
+        std::vector<std::size_t> restarts;
+    };
+    const Row rows[] = {
+        {"uptime running on", {{5000, false, true}, {6000, false, true}, {7000, true, true}}, {}},
+        {"back in the third epoch, status first",
+         {{5000, false, true}, {6000, false, true}, {100, true, false}, {1100, true, true}},
+         {2}},
+        {"back in the third epoch, status after the NAV-PVT",
+         {{5000, false, true}, {6000, false, true}, {100, false, false}, {1100, false, true}},
+         {2}},
+        {"back twice, across epochs without a NAV-STATUS",
+         {{5000, false, true}, {100, false, true}, {0, false, true}, {50, true, true}},
+         {1, 3}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        Bytes log;
+        Pvt pvt;
+        const std::uint32_t t0 = pvt.iTowMs;
+        for (std::size_t i = 0; i < row.epochs.size(); ++i) {
+            const Epoch& e = row.epochs[i];
+            pvt.iTowMs = t0 + 1000 * static_cast<std::uint32_t>(i);
+            pvt.flags = e.fixOk ? 0x81 : 0x80;
+            const Bytes status =
+                e.msss == 0 ? Bytes() : statusFrame(pvt.iTowMs, e.fixOk ? 3 : 0, e.fixOk, e.msss);
+            log += e.statusFirst ? status + pvtFrame(pvt) : pvtFrame(pvt) + status;
+        }
+        GNSSLog result(TruthMode::Averaged, 0, 0, 0);
+        runPipelineOnBytes(result, bytesOf(log), log.size(), nullptr, DecodeOptions{},
+                           ubxFormat(), PipelineOptions{});
+        EXPECT_EQ(result.restarts, row.restarts);
+        // Epochs without gnssFixOK make no record, so a restart marks the
+        // first record after it.
+        for (const std::size_t r : result.restarts) {
+            ASSERT_LT(r, result.records.size());
+        }
+    }
 }
 
 TEST(UbxFormat, NamesFramesByTheirMessageNames)

@@ -161,6 +161,14 @@ TEST_F(SessionsReport, CuttingOptions)
         EXPECT_EQ(std::fmod(sinceFirst, 60.0), 0.0) << "session " << k;
     }
 
+    // The generated log marks no restart: by markers it is one session.
+    const ToolRun byMarkers = runReportTool({"--nmea", "--json", "--sessions", "markers", path});
+    ASSERT_EQ(byMarkers.status, 0) << byMarkers.err;
+    const json markers = json::parse(byMarkers.out).at("sessions");
+    EXPECT_EQ(markers.at("cutting"), "markers");
+    EXPECT_TRUE(markers.at("gapSeconds").is_null());
+    EXPECT_EQ(markers.at("list").size(), 1U);
+
     for (const std::vector<std::string>& bad :
          {std::vector<std::string>{"--sessions", "every:"}, {"--sessions", "hourly"},
           {"--session-gap", "0"}, {"--converged", "-1"}, {"--fixed-within", "30,x"}}) {

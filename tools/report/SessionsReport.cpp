@@ -54,6 +54,10 @@ void setCutting(SessionOptions& options, const std::string& text)
         options.cutting = SessionCutting::Gaps;
         return;
     }
+    if (text == "markers") {
+        options.cutting = SessionCutting::Markers;
+        return;
+    }
     double seconds = 0;
     if (text.starts_with(kEveryPrefix) &&
         parseDuration(std::string_view(text).substr(kEveryPrefix.size()), seconds)) {
@@ -62,7 +66,8 @@ void setCutting(SessionOptions& options, const std::string& text)
         return;
     }
     throw CLI::ValidationError("--sessions",
-                               "'" + text + "' is not gaps or every:DURATION (e.g. every:5min)");
+                               "'" + text +
+                                   "' is not gaps, markers or every:DURATION (e.g. every:5min)");
 }
 
 void timeLine(std::ostream& out, const char* name, const SessionTimeFigures& f)
@@ -142,7 +147,8 @@ void addSessionOptions(CLI::App& app, SessionReportOptions& options)
             setCutting(options.session, text);
             options.given = true;
         },
-        "how a log is cut into sessions: gaps (default) or every:DURATION (e.g. every:5min)");
+        "how a log is cut into sessions: gaps (default; restarts the log marks cut too), "
+        "markers (only those restarts) or every:DURATION (e.g. every:5min)");
     app.add_option_function<std::string>(
         "--converged",
         [&options](const std::string& text) {
@@ -185,6 +191,8 @@ void writeSessionsText(std::ostream& out, const SessionAnalysis& analysis,
     out << "Sessions (";
     if (options.cutting == SessionCutting::Every) {
         out << "every " << formatSeconds(options.everySeconds) << " s";
+    } else if (options.cutting == SessionCutting::Markers) {
+        out << "at the receiver restarts the log marks";
     } else {
         out << "cut after " << formatSeconds(options.gapSeconds) << " s without a position";
     }
@@ -240,8 +248,9 @@ json sessionsJson(const SessionAnalysis& analysis, const SessionOptions& options
     for (const Session& s : analysis.sessions) {
         list.push_back(sessionJson(s));
     }
-    return json{{"cutting", every ? "every" : "gaps"},
-                {"gapSeconds", every ? json() : json(options.gapSeconds)},
+    const bool gaps = options.cutting == SessionCutting::Gaps;
+    return json{{"cutting", every ? "every" : (gaps ? "gaps" : "markers")},
+                {"gapSeconds", gaps ? json(options.gapSeconds) : json()},
                 {"everySeconds", every ? json(options.everySeconds) : json()},
                 {"epochInterval", analysis.nominalInterval > 0 ? json(analysis.nominalInterval) : json()},
                 {"summary", summaryJson(analysis.summary, options)},

@@ -56,7 +56,13 @@ bool NmeaAssembler::SatelliteCounts::add(const GNSSRecord& frame) noexcept
 
 void NmeaAssembler::add(const GNSSRecord& frame, RecordSink& sink)
 {
+    // Rejected and unread frames that still tell a date or a restart.
     if (frame.valid == 0) {
+        if (frame.framePart == FramePart::Date) {
+            addVoidDate(frame, sink);
+        } else if (frame.framePart == FramePart::Restart) {
+            restart(sink);
+        }
         return;
     }
     switch (frame.framePart) {
@@ -177,6 +183,33 @@ void NmeaAssembler::addDate(const GNSSRecord& frame, RecordSink& sink)
     anchorDay_ = day;
     anchorTimeOfDay_ = timeOfDay;
     dated_ = true;
+    coldStartArmed_ = true;
+}
+
+void NmeaAssembler::addVoidDate(const GNSSRecord& frame, RecordSink& sink)
+{
+    if (!coldStartArmed_ || !dated_) {
+        return;
+    }
+    const double days = std::floor(frame.time / kDaySeconds);
+    const double timeOfDay = frame.time - days * kDaySeconds;
+    if (!(static_cast<std::int64_t>(days) < dayAfterAnchor(timeOfDay))) {
+        return;
+    }
+    // The pending epoch is the restart's own when it has the RMC's time.
+    if (hasSolution_ && !sameTimeOfDay(solution_.time, timeOfDay)) {
+        emit(sink);
+    }
+    sink.markRestart();
+    coldStartArmed_ = false;
+}
+
+void NmeaAssembler::restart(RecordSink& sink)
+{
+    // The banner follows the last epoch before the restart.
+    emit(sink);
+    sink.markRestart();
+    coldStartArmed_ = false;
 }
 
 void NmeaAssembler::addSatellites(const GNSSRecord& frame) noexcept

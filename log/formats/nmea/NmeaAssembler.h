@@ -16,6 +16,12 @@
 // the time of day leads to (the date may only change where the time passes
 // midnight) is ignored and counted: receivers send garbage dates.
 //
+// A restart is marked at a start-up banner (TXT), and at an RMC of status
+// "V" whose date lies days before the day the time of day leads to after
+// a date with a fix: a cold-started receiver's clock begins again at a
+// default of its own. Only the first such date after a date with a fix
+// marks one; later ones are the same start-up's.
+//
 // Once an RMC or ZDA has given a date, each record's time counts from
 // midnight of the first dated record's day: the day is the one that puts
 // the time nearest to the last dated time (a GGA of 00:00:00 written just
@@ -50,6 +56,9 @@ private:
     void addSolution(const GNSSRecord& frame, RecordSink& sink);
     void addEstimate(const GNSSRecord& frame, RecordSink& sink);
     void addDate(const GNSSRecord& frame, RecordSink& sink);
+    // The date of an RMC of status "V" (a rejected frame).
+    void addVoidDate(const GNSSRecord& frame, RecordSink& sink);
+    void restart(RecordSink& sink);
     // The pending record, made by a GNS, becomes the GGA of its epoch.
     void takeGgaOverGns(const GNSSRecord& gga) noexcept;
     void addSatellites(const GNSSRecord& frame) noexcept;
@@ -93,6 +102,9 @@ private:
     double anchorTimeOfDay_ = 0;
     bool hasFirstDay_ = false;
     std::int64_t firstDay_ = 0;
+    // A date with a fix came since the last restart: a void date far back
+    // would be a cold start.
+    bool coldStartArmed_ = false;
 };
 
 }  // namespace gnsslog

@@ -342,6 +342,9 @@ NmeaSolutionType nmeaAddressType(const char* sentence) noexcept
     if (is("ZDA")) {
         return NmeaSolutionType::Zda;
     }
+    if (is("TXT")) {
+        return NmeaSolutionType::Txt;
+    }
     return NmeaSolutionType::None;
 }
 
@@ -438,6 +441,10 @@ void decodeNmeaSentence(GNSSRecord& record, const char* sentence, NmeaSolutionTy
     case NmeaSolutionType::Rmc: decoded = nmea::decodeRmc(record, in); break;
     case NmeaSolutionType::Zda: decoded = nmea::decodeZda(record, in); break;
     case NmeaSolutionType::Gsa: decoded = nmea::decodeGsa(record, in, sentence); break;
+    case NmeaSolutionType::Txt:
+        // Never a record; a banner only marks its framePart.
+        nmea::decodeTxt(record, in);
+        break;
     case NmeaSolutionType::None: break;
     }
     // Finite fields can still give an infinite sum or square (an altitude

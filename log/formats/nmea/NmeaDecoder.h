@@ -49,7 +49,7 @@ inline constexpr std::size_t kNmeaFieldCapacity = 64;
 // The sentence type the decoder reads sentence as: the first of "GGA",
 // "LLK", "LLQ", "ORP" found anywhere in it, else the type its address
 // names among GNS, GST, RMC, ZDA and GSA.
-enum class NmeaSolutionType : std::uint8_t { None, Gga, Llk, Llq, Orp, Gns, Gst, Rmc, Zda, Gsa };
+enum class NmeaSolutionType : std::uint8_t { None, Gga, Llk, Llq, Orp, Gns, Gst, Rmc, Zda, Gsa, Txt };
 NmeaSolutionType nmeaSolutionType(const char* sentence) noexcept;
 
 // Fills record from sentence: a zero-terminated text starting with '$' and

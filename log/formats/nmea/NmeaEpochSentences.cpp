@@ -112,9 +112,10 @@ bool decodeRmc(GNSSRecord& record, FieldReader& in) noexcept
     }
     // Status: a receiver without a fix writes "V" with whatever date its
     // clock believes (a cold-started one, years off).
-    if (!in.next() || in.size() != 1 || in.text()[0] != 'A') {
+    if (!in.next() || in.size() != 1 || (in.text()[0] != 'A' && in.text()[0] != 'V')) {
         return false;
     }
+    const bool withFix = in.text()[0] == 'A';
     // Position, speed and course.
     if (!in.skip(6) || !in.nextOrLast() || !allDigits(in.text(), in.size(), 6)) {
         return false;
@@ -123,8 +124,31 @@ bool decodeRmc(GNSSRecord& record, FieldReader& in) noexcept
     const int month = parseInt32(in.text() + 2, 2);
     const int twoDigitYear = parseInt32(in.text() + 4, 2);
     const int year = twoDigitYear + (twoDigitYear >= kFirstYearOfTwoDigitCentury % 100 ? 1900 : 2000);
-    record.fixType = FixType::StandAlone;  // told with a fix
-    return setDate(record, year, month, day, timeOfDay);
+    record.fixType = withFix ? FixType::StandAlone : FixType::NoPosition;
+    return setDate(record, year, month, day, timeOfDay) && withFix;
+}
+
+bool decodeTxt(GNSSRecord& record, FieldReader& in) noexcept
+{
+    // Sentence count, number and message type, then the text.
+    if (!in.skip(4) || !in.nextOrLast()) {
+        return false;
+    }
+    // The first line u-blox receivers write after every start.
+    constexpr char kUbloxBanner[] = "u-blox ag";
+    constexpr std::size_t kBannerLength = sizeof kUbloxBanner - 1;
+    if (in.size() < kBannerLength) {
+        return false;
+    }
+    for (std::size_t i = 0; i < kBannerLength; ++i) {
+        const char c = in.text()[i];
+        const char lower = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        if (lower != kUbloxBanner[i]) {
+            return false;
+        }
+    }
+    record.framePart = FramePart::Restart;
+    return true;
 }
 
 bool decodeZda(GNSSRecord& record, FieldReader& in) noexcept

@@ -1,6 +1,6 @@
 // The NMEA sentences that complete an epoch rather than make a record of
 // their own: GST (error estimate), RMC and ZDA (date), GSA (satellites
-// used). Each fills the record's framePart and the fields that part
+// used), and TXT (a start-up banner). Each fills the record's framePart and the fields that part
 // carries; the NMEA format's assembler joins them to the epoch's position.
 #pragma once
 
@@ -20,9 +20,16 @@ bool decodeGst(GNSSRecord& record, FieldReader& in) noexcept;
 // status "A" dates: one of status "V" comes from a receiver without a fix,
 // whose clock may be years off. fixType tells whether the sentence says
 // the receiver has a fix: StandAlone for the RMC, NoPosition for the ZDA,
-// which does not say.
+// which does not say. An RMC of status "V" is rejected, but its record
+// still holds its date (framePart Date, fixType NoPosition) when the date
+// reads: a date far back there tells a cold start.
 bool decodeRmc(GNSSRecord& record, FieldReader& in) noexcept;
 bool decodeZda(GNSSRecord& record, FieldReader& in) noexcept;
+
+// TXT: true, framePart Restart, for a receiver's start-up banner (u-blox's
+// "u-blox AG - www.u-blox.com", in any case); false for any other text.
+// The sentence is never a record (valid 0): only its framePart tells.
+bool decodeTxt(GNSSRecord& record, FieldReader& in) noexcept;
 
 // GSA: the used-satellite PRNs counted per system into gpsSatellites and
 // glonassSatellites. The system ID (NMEA 4.10) decides; without it the

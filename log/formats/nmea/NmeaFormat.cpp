@@ -53,7 +53,12 @@ public:
             return FrameVerdict::Unread;
         }
         decodeNmeaSentence(record, sentence, type, options.toKKJ);
-        return record.valid != 0 ? FrameVerdict::Record : FrameVerdict::Rejected;
+        if (record.valid != 0) {
+            return FrameVerdict::Record;
+        }
+        // A text stays unread in the data quality even when it is a
+        // start-up banner (framePart Restart), which the assembler marks.
+        return type == NmeaSolutionType::Txt ? FrameVerdict::Unread : FrameVerdict::Rejected;
     }
 
     // UTC time of day; an RMC or ZDA date counts the days on but is not kept.

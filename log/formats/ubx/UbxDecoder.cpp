@@ -74,6 +74,7 @@ constexpr std::int32_t kStatusLength = 16;
 constexpr std::size_t kStatusTimeOffset = 0;   // U4 iTOW, ms
 constexpr std::size_t kStatusFixOffset = 4;    // U1 gpsFix
 constexpr std::size_t kStatusFlagsOffset = 5;  // X1: bit 0 gpsFixOk, bit 1 diffSoln
+constexpr std::size_t kStatusUptimeOffset = 12;  // U4 msss, ms since start-up or reset
 
 constexpr std::uint8_t kGpsFixOk = 0x01;
 constexpr std::uint8_t kDiffSoln = 0x02;
@@ -183,12 +184,14 @@ FrameVerdict decodeNavStatus(GNSSRecord& record, const std::uint8_t* p) noexcept
 {
     const std::uint8_t fixType =
         fixTypeOfGpsFix(getU8(p, kStatusFixOffset), getU8(p, kStatusFlagsOffset));
+    // Without a fix too, for the uptime.
+    record.time = getLeU32(p, kStatusTimeOffset) * kSecondsPerMillisecond;
+    record.framePart = FramePart::FixState;
+    record.correctionAge = getLeU32(p, kStatusUptimeOffset) * kSecondsPerMillisecond;
     if (fixType == FixType::NoPosition) {
         return FrameVerdict::Rejected;
     }
-    record.time = getLeU32(p, kStatusTimeOffset) * kSecondsPerMillisecond;
     record.fixType = fixType;
-    record.framePart = FramePart::FixState;
     record.valid = 1;
     return FrameVerdict::Record;
 }

@@ -13,6 +13,11 @@
 // gpsFixOk a fix state (framePart FixState); the assembler makes records
 // of them only in epochs without a NAV-PVT.
 //
+// A NAV-STATUS, with or without gpsFixOk, carries the receiver's time
+// since its start (msss, seconds) in correctionAge, which NAV-STATUS has
+// no other use for: the time going back tells a restart. Without gpsFixOk
+// it is rejected, valid 0.
+//
 // errorEstimate: NAV-PVT, NAV-HPPOSLLH and NAV-POSLLH sqrt(hAcc^2 +
 // vAcc^2); NAV-SOL its pAcc, the receiver's own 3-D accuracy.
 #pragma once
@@ -46,6 +51,12 @@ FrameVerdict decodeUbxFrame(GNSSRecord& record, const std::uint8_t* frame, std::
 
 // Whether a record decodeUbxFrame made is a NAV-HPPOSLLH position (to be
 // joined with its epoch's NAV-PVT) rather than a solution of its own.
+// A NAV-STATUS frame's time since the receiver's start, seconds.
+inline double ubxUptimeSeconds(const GNSSRecord& navStatus) noexcept
+{
+    return navStatus.correctionAge;
+}
+
 inline bool isUbxPositionOnly(const GNSSRecord& record) noexcept
 {
     return record.valid != 0 && record.fixType == FixType::NoPosition &&

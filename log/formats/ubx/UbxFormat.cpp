@@ -26,11 +26,19 @@ constexpr char kHexDigits[] = "0123456789ABCDEF";
 // epoch's NAV-SOL makes the record, or its NAV-STATUS with a position;
 // the position is the finest the epoch has (NAV-HPPOSLLH, NAV-POSLLH,
 // NAV-SOL's ECEF in centimetres). iTOW counts the week: a new week moves
-// the clock on instead of back.
+// the clock on instead of back. A NAV-STATUS whose time since start-up
+// (msss) is less than the one before marks a restart; the epoch it comes
+// in is the first after it.
 class UbxAssembler final : public RecordAssembler {
 public:
     void add(const GNSSRecord& frame, RecordSink& sink) override
     {
+        if (frame.framePart == FramePart::FixState && restarted(frame)) {
+            if (open_ && frame.time != epochTime_) {
+                finish(sink);
+            }
+            sink.markRestart();
+        }
         if (frame.valid == 0) {
             return;
         }
@@ -70,6 +78,15 @@ public:
     }
 
 private:
+    bool restarted(const GNSSRecord& navStatus) noexcept
+    {
+        const double uptime = ubxUptimeSeconds(navStatus);
+        const bool back = hasUptime_ && uptime < uptime_;
+        uptime_ = uptime;
+        hasUptime_ = true;
+        return back;
+    }
+
     static void take(GNSSRecord& slot, bool& has, const GNSSRecord& frame) noexcept
     {
         slot = frame;
@@ -114,6 +131,8 @@ private:
     GNSSRecord fixState_;        // NAV-STATUS
     WeekRollover week_;
     double epochTime_ = 0;
+    double uptime_ = 0;  // msss of the last NAV-STATUS, seconds
+    bool hasUptime_ = false;
     bool open_ = false;
     bool hasSolution_ = false;
     bool hasPosition_ = false;
