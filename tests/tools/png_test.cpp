@@ -92,6 +92,42 @@ TEST_F(PngExportTest, AddsTheScatterPlotAndTheCdfAtTheirWindowSizes)
     EXPECT_GT(countOf(cdf, 0xFF008000u), 100);
 }
 
+TEST_F(PngExportTest, AddsTheSessionsLanesAndTimeToFixCdf)
+{
+    GeneratorOptions o;
+    o.format = LogFormat::Nmea;
+    o.resets = 8;
+    o.seed = 3;
+    writeLog(o, dir_ + "resets.nmea");
+    const std::string out = dir_ + "sessions";
+    const ToolRun run = runTool({"--nmea", "--png", out, dir_ + "resets.nmea"});
+    ASSERT_EQ(run.status, ReportExit::Ok) << run.err;
+    const QImage lanes(QString::fromStdString(out + "/sessions.png"));
+    const QImage cdf(QString::fromStdString(out + "/ttf-cdf.png"));
+    ASSERT_EQ(lanes.size(), QSize(SessionsPictureWidth, SessionsPictureHeight));
+    ASSERT_EQ(cdf.size(), QSize(SessionsPictureWidth, SessionsPictureHeight));
+    // Eight sessions that each end fixed: eight rows with green in them,
+    // and a green curve.
+    int rowsWithGreen = 0;
+    bool inRow = false;
+    for (int y = 0; y < lanes.height(); ++y) {
+        bool green = false;
+        for (int x = 0; x < lanes.width() && !green; ++x) {
+            green = lanes.pixel(x, y) == 0xFF008000u;
+        }
+        rowsWithGreen += green && !inRow ? 1 : 0;
+        inRow = green;
+    }
+    EXPECT_EQ(rowsWithGreen, 8 + 1) << "eight lanes and the legend's swatch";
+    int curve = 0;
+    for (int y = 0; y < cdf.height(); ++y) {
+        for (int x = 0; x < cdf.width(); ++x) {
+            curve += cdf.pixel(x, y) == 0xFF008000u ? 1 : 0;
+        }
+    }
+    EXPECT_GT(curve, 100);
+}
+
 TEST_F(PngExportTest, PngSizeSetsTheErrorPlotPicture)
 {
     const std::string out = dir_ + "sized";

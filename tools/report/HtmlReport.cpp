@@ -441,7 +441,7 @@ std::string writeRenderedPage(const std::string& path, const std::function<std::
 
 std::string writeAnalysisHtml(const std::string& path, const std::string& logFile,
                               const GNSSLog& analysis, const std::vector<std::string>& summaryLines,
-                              const Statistics& statistics)
+                              const Statistics& statistics, const SessionAnalysis& sessions)
 {
     HtmlReportContent content;
     content.title = std::filesystem::path(logFile).filename().string();
@@ -455,6 +455,13 @@ std::string writeAnalysisHtml(const std::string& path, const std::string& logFil
     std::string failure = renderReportPictures(analysis, content.pictures);
     if (failure.empty()) {
         failure = renderRequestedWindowPictures(analysis, content.pictures);
+    }
+    if (failure.empty()) {
+        std::vector<ReportPicture> drawn;
+        failure = drawSessionPictures(analysis, sessions, drawn);
+        if (failure.empty()) {
+            failure = encodeAll(drawn, content.pictures);
+        }
     }
     if (failure.empty()) {
         failure = writeHtmlReport(path, content);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "log/quality/DataQuality.h"
+#include "metrics/SessionSummary.h"
 #include "tools/report/StatsReport.h"
 
 namespace gnsslog {
@@ -66,9 +67,10 @@ std::string writeRenderedPage(const std::string& path, const std::function<std::
 
 // The report tool's --html step: the page of one analysis of logFile (its
 // bare file name is the title), with the six pictures drawn here, then the
-// scatter plot and the error CDF.
+// scatter plot and the error CDF, then the sessions' lane chart and
+// time-to-fix CDF.
 std::string writeAnalysisHtml(const std::string& path, const std::string& logFile,
                               const GNSSLog& analysis, const std::vector<std::string>& summaryLines,
-                              const Statistics& statistics);
+                              const Statistics& statistics, const SessionAnalysis& sessions);
 
 }  // namespace gnsslog

@@ -21,6 +21,7 @@
 #include "plots/series/ErrorSeries.h"
 #include "plots/draw/HistogramPainter.h"
 #include "plots/draw/ScatterPainter.h"
+#include "plots/draw/SessionsPainter.h"
 
 namespace gnsslog {
 
@@ -149,8 +150,27 @@ std::string drawRequestedWindowPictures(const GNSSLog& analysis, std::vector<Rep
     return {};
 }
 
+std::string drawSessionPictures(const GNSSLog& analysis, const SessionAnalysis& sessions,
+                                std::vector<ReportPicture>& pictures)
+{
+    try {
+        if (!ensureGuiApplication()) {
+            return "pictures need a QGuiApplication, and another kind of application exists";
+        }
+        QImage lanes(SessionsPictureWidth, SessionsPictureHeight, QImage::Format_RGB32);
+        paintSessionLanes(lanes, analysis.records, sessions.sessions);
+        pictures.push_back({"sessions.png", "Sessions by fix class", std::move(lanes)});
+        QImage cdf(SessionsPictureWidth, SessionsPictureHeight, QImage::Format_RGB32);
+        paintTimeToFixCdf(cdf, sessions.sessions);
+        pictures.push_back({"ttf-cdf.png", "Time to first fix, share of sessions", std::move(cdf)});
+    } catch (const std::exception& exception) {
+        return std::string("drawing the pictures failed: ") + exception.what();
+    }
+    return {};
+}
+
 std::string exportPictures(const GNSSLog& analysis, const std::string& dir, int plotWidth,
-                           int plotHeight)
+                           int plotHeight, const SessionAnalysis& sessions)
 {
     if (std::string problem = sizeProblem(plotWidth, plotHeight); !problem.empty()) {
         return problem;
@@ -168,6 +188,9 @@ std::string exportPictures(const GNSSLog& analysis, const std::string& dir, int 
         return problem;
     }
     if (std::string problem = drawRequestedWindowPictures(analysis, pictures); !problem.empty()) {
+        return problem;
+    }
+    if (std::string problem = drawSessionPictures(analysis, sessions, pictures); !problem.empty()) {
         return problem;
     }
     try {

@@ -9,6 +9,7 @@
 #include <QImage>
 
 #include "log/Gpslog.h"
+#include "metrics/SessionSummary.h"
 #include "plots/draw/PlotWindowSizes.h"
 
 namespace gnsslog {
@@ -22,6 +23,8 @@ inline constexpr int ScatterPictureWidth = ScatterWindowSize::PictureWidth;
 inline constexpr int ScatterPictureHeight = ScatterWindowSize::PictureHeight;
 inline constexpr int CdfPictureWidth = CdfWindowSize::PictureWidth;
 inline constexpr int CdfPictureHeight = CdfWindowSize::PictureHeight;
+inline constexpr int SessionsPictureWidth = CdfWindowSize::PictureWidth;
+inline constexpr int SessionsPictureHeight = CdfWindowSize::PictureHeight;
 
 struct ReportPicture {
     const char* file;   // PNG file name in the export folder
@@ -43,14 +46,19 @@ std::string drawReportPictures(const GNSSLog& analysis, int plotWidth, int plotH
 // sizes. As drawReportPictures otherwise.
 std::string drawRequestedWindowPictures(const GNSSLog& analysis, std::vector<ReportPicture>& pictures);
 
+// Appends the sessions' lane chart and their time-to-fix CDF (sessions
+// measured on analysis.records). As drawReportPictures otherwise.
+std::string drawSessionPictures(const GNSSLog& analysis, const SessionAnalysis& sessions,
+                                std::vector<ReportPicture>& pictures);
+
 // Writes the six pictures as x-histogram.png, y-histogram.png,
 // z-histogram.png, 3d-rtk-fix-position.png, 3d-rtk-x-position.png and
-// xyz-plot.png, then scatter.png and cdf.png, into dir, creating it if
-// needed. Returns an empty string on
+// xyz-plot.png, then scatter.png and cdf.png, then sessions.png and
+// ttf-cdf.png, into dir, creating it if needed. Returns an empty string on
 // success, else a message naming the directory or file that failed. Does
 // not throw.
 std::string exportPictures(const GNSSLog& analysis, const std::string& dir, int plotWidth,
-                           int plotHeight);
+                           int plotHeight, const SessionAnalysis& sessions);
 
 // Makes the offscreen QGuiApplication the pictures need, if no
 // application object exists; call it on the main thread before drawing on

@@ -112,7 +112,7 @@ SessionAnalysis sessionsOf(const GNSSLog& analysis, const ReportOptions& options
 {
     return analyseSessions(analysis.records,
                            {analysis.truthX(), analysis.truthY(), analysis.truthZ()},
-                           options.sessions.session);
+                           options.sessions.session, analysis.restarts);
 }
 
 // Every record of the analysis against the reference, on the clock its
@@ -212,7 +212,10 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
     }
     const SessionOptions& sessionOptions = options.sessions.session;
     const bool sessionsAsked = options.sessions.asked(statsOptions.text);
-    const SessionAnalysis sessions = sessionsAsked ? sessionsOf(*analysis, options) : SessionAnalysis{};
+    // The pictures show the sessions too.
+    const bool sessionsDrawn = !options.pngDir.empty() || !statsOptions.htmlFile.empty();
+    const SessionAnalysis sessions =
+        sessionsAsked || sessionsDrawn ? sessionsOf(*analysis, options) : SessionAnalysis{};
     if (options.json) {
         nlohmann::ordered_json document = analysisJson(*analysis, texts);
         addStatisticsJson(document, statistics);
@@ -253,14 +256,15 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
     }
     if (!options.pngDir.empty()) {
         const std::string problem =
-            exportPictures(*analysis, options.pngDir, options.pngWidth, options.pngHeight);
+            exportPictures(*analysis, options.pngDir, options.pngWidth, options.pngHeight, sessions);
         if (!problem.empty()) {
             return failure(err, problem);
         }
     }
     if (!statsOptions.htmlFile.empty()) {
         const std::string problem = writeAnalysisHtml(statsOptions.htmlFile, options.logFile, *analysis,
-                                                      shownSummary(*analysis, texts), statistics);
+                                                      shownSummary(*analysis, texts), statistics,
+                                                      sessions);
         if (!problem.empty()) {
             return failure(err, problem);
         }
