@@ -194,8 +194,11 @@ TEST(ReportTool, HtmlOptionWritesThePageAndReportsAnUnwritablePath)
          at = html.find("data:image/png;base64,", at + 1)) {
         ++images;
     }
-    EXPECT_EQ(images, 8U) << "the six window pictures, the scatter plot and the CDF";
+    EXPECT_EQ(images, 10U)
+        << "the six window pictures, the scatter plot, the CDF and the two of the sessions";
     EXPECT_NE(html.find("Cumulative share of the errors"), std::string::npos);
+    EXPECT_LT(html.find("Cumulative share of the errors"), html.find("Sessions by fix class"));
+    EXPECT_LT(html.find("Sessions by fix class"), html.find("Time to first fix, share of sessions"));
     std::filesystem::remove(path);
 
     EXPECT_EQ(run({kSample, "--html", "/nonexistent-dir-for-gnsslog/r.html"}, out, err), 2);
