@@ -19,7 +19,7 @@ constexpr int kFewestColumns = 20;  // narrower windows scroll sideways
 
 }  // namespace
 
-TDataQualityForm::TDataQualityForm(QWidget* owner) : QWidget(owner, Qt::Window)
+TDataQualityForm::TDataQualityForm(QWidget* owner) : QWidget(owner, Qt::Window | Qt::WindowStaysOnTopHint)
 {
     setObjectName(QStringLiteral("DataQualityForm"));
     setWindowTitle(QStringLiteral("Data quality"));

@@ -57,7 +57,9 @@ void TForm3::Dataquality1Click()
     }
     DataQualityForm->SetQuality(Analysis ? &Analysis->dataQuality : nullptr);
     DataQualityForm->show();
+    // In front of the always-on-top main window, as the comparison is.
     DataQualityForm->raise();
+    DataQualityForm->activateWindow();
 }
 
 void TForm3::openHistogram(QPointer<TPlotForm>& field, const QString& caption, const Histogram* histogram,

@@ -131,7 +131,7 @@ toggle_x_histogram() {
 }
 
 # Chooses the View item $1 steps below the first one (the separator is
-# skipped): 4 "XYZ-plot", 6 "Scatter plot", 7 "Error CDF".
+# skipped): 4 "XYZ-plot", 5 "Data quality...", 6 "Scatter plot", 7 "Error CDF".
 choose_view_item() {
   open_file_menu
   xdotool key Right
@@ -375,6 +375,14 @@ if [ -n "$wm_pid" ]; then
   import -window root "$work/about.png"
   xdotool windowactivate --sync "$info" key Escape
   wait_gone "Info" 10 || fail "the about box did not close"
+
+  # View > Data quality...: above the always-on-top main window too.
+  choose_view_item 5
+  quality=$(wait_window "Data quality" 10) || fail "View did not open \"Data quality\""
+  expect_above_main "$quality" "the Data quality window"
+  import -window root "$work/data-quality.png"
+  xdotool windowactivate --sync "$quality" key alt+F4
+  wait_gone "Data quality" 10 || fail "the Data quality window did not close from its frame"
 
   # File > Compare logs...: the results open above the always-on-top main
   # window (the file dialog before them has the same caption), and Escape
