@@ -39,6 +39,7 @@ struct ColumnName {
 constexpr std::array kColumnNames = {
     ColumnName{"gps tow", Column::Tow},        ColumnName{"tow", Column::Tow},
     ColumnName{"gps week", Column::Week},      ColumnName{"week", Column::Week},
+    ColumnName{"wnc", Column::Week},
     ColumnName{"time", Column::Time},          ColumnName{"utc", Column::Time},
     ColumnName{"utc time", Column::Time},      ColumnName{"gps time", Column::GpsTime},
     ColumnName{"gpst", Column::GpsTime},       ColumnName{"lat", Column::Latitude},
@@ -58,6 +59,7 @@ constexpr int kNoColumn = -1;
 constexpr double kLargestWeek = 9000;
 constexpr double kLargestLatitude = 90;    // degrees
 constexpr double kLargestLongitude = 360;  // degrees, either sign
+constexpr double kDegreesPerRadian = 180.0 / 3.14159265358979323846;
 
 struct Layout {
     std::array<int, kColumns> index{};
@@ -68,6 +70,9 @@ struct Layout {
     bool geodetic = false;
     bool velocity = false;
     bool heading = false;
+    double towUnitsPerSecond = 1;  // 1000 for Septentrio's "TOW [0.001 s]"
+    bool latitudeInRadians = false;  // "Latitude [rad]"
+    bool longitudeInRadians = false;
 
     int at(Column c) const noexcept { return index[static_cast<std::size_t>(c)]; }
     bool has(Column c) const noexcept { return at(c) != kNoColumn; }
@@ -83,14 +88,15 @@ std::string_view trim(std::string_view s) noexcept
 }
 
 // "GPS TOW (s)" -> name "gps tow", unit "s"; '_' and '-' count as spaces.
+// Septentrio's text exports put the unit in brackets: "TOW [0.001 s]".
 void normalizeName(std::string_view field, std::string& name, std::string& unit)
 {
     name.clear();
     unit.clear();
     field = trim(field);
-    const std::size_t open = field.find('(');
+    const std::size_t open = field.find_first_of("([");
     if (open != std::string_view::npos) {
-        const std::size_t close = field.find(')', open);
+        const std::size_t close = field.find(field[open] == '(' ? ')' : ']', open);
         const std::string_view inside = field.substr(open + 1, close == std::string_view::npos
                                                                    ? std::string_view::npos
                                                                    : close - open - 1);
@@ -136,7 +142,17 @@ Layout layoutOf(std::string_view header)
                 column = Column::GpsTime;
             }
             int& slot = layout.index[static_cast<std::size_t>(column)];
-            slot = slot == kNoColumn ? i : slot;  // the first of a repeated name
+            if (slot != kNoColumn) {
+                continue;  // the first of a repeated name
+            }
+            slot = i;
+            if (column == Column::Tow && (unit == "0.001 s" || unit == "ms")) {
+                layout.towUnitsPerSecond = 1000;
+            }
+            if (unit == "rad") {
+                layout.latitudeInRadians |= column == Column::Latitude;
+                layout.longitudeInRadians |= column == Column::Longitude;
+            }
         }
     }
     layout.weekTime = layout.has(Column::Tow) && layout.has(Column::Week);
@@ -206,8 +222,11 @@ bool readTime(const std::array<std::string_view, kColumns>& fields, const Layout
     if (layout.weekTime) {
         double week = 0;
         double tow = 0;
-        if (!readNumber(field(Column::Week), week) || !readNumber(field(Column::Tow), tow) ||
-            week < 0 || week > kLargestWeek || week != std::floor(week) || tow < 0 ||
+        if (!readNumber(field(Column::Week), week) || !readNumber(field(Column::Tow), tow)) {
+            return false;
+        }
+        tow /= layout.towUnitsPerSecond;  // a division keeps whole milliseconds exact
+        if (week < 0 || week > kLargestWeek || week != std::floor(week) || tow < 0 ||
             tow > kSecondsPerWeek) {
             return false;
         }
@@ -233,8 +252,12 @@ bool readPlace(const std::array<std::string_view, kColumns>& fields, const Layou
     Wgs84Position geodetic;
     if (layout.geodetic) {
         if (!number(Column::Latitude, geodetic.latitude) ||
-            !number(Column::Longitude, geodetic.longitude) || !number(Column::Height, geodetic.height) ||
-            std::fabs(geodetic.latitude) > kLargestLatitude ||
+            !number(Column::Longitude, geodetic.longitude) || !number(Column::Height, geodetic.height)) {
+            return false;
+        }
+        geodetic.latitude *= layout.latitudeInRadians ? kDegreesPerRadian : 1;
+        geodetic.longitude *= layout.longitudeInRadians ? kDegreesPerRadian : 1;
+        if (std::fabs(geodetic.latitude) > kLargestLatitude ||
             std::fabs(geodetic.longitude) > kLargestLongitude) {
             return false;
         }
@@ -267,6 +290,12 @@ bool readPlace(const std::array<std::string_view, kColumns>& fields, const Layou
     }
     return std::isfinite(epoch.position.x) && std::isfinite(epoch.position.y) &&
            std::isfinite(epoch.position.z);
+}
+
+// The line of dashes Septentrio's exports put under the column names.
+bool isRule(std::string_view line) noexcept
+{
+    return line.find_first_not_of('-') == std::string_view::npos;
 }
 
 std::string missingColumnsError(const std::string& fileName, const Layout& layout)
@@ -309,7 +338,7 @@ ReferenceLoad readReferenceCsv(std::string_view text, const std::string& fileNam
         const std::size_t end = std::min(text.find('\n', at), text.size());
         const std::string_view line = trim(text.substr(at, end - at));
         at = end + 1;
-        if (line.empty()) {
+        if (line.empty() || isRule(line)) {
             continue;
         }
         ReferenceEpoch epoch;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string>
 
+#include "geodesy/Ecef.h"
 #include "reference/CivilTime.h"
 #include "reference/ReferenceCsv.h"
 
@@ -54,6 +55,43 @@ TEST(ReferenceCsv, ReadsTheMatRtklibColumnSet)
     EXPECT_NEAR(std::hypot(moving.vx, moving.vy, moving.vz), 10.0, 1e-9);
     EXPECT_NEAR(moving.vx * moving.position.x + moving.vy * moving.position.y, 0, 1e-3);
     EXPECT_NEAR(moving.vz, 0, 1e-12);
+}
+
+// Septentrio's text export of PVTGeodetic blocks (the head of the
+// Schaffen rover's file): units in brackets, times of week in
+// milliseconds, angles in radians, a line of dashes under the names, "NaN"
+// course over ground, and a row holding the do-not-use values of a block
+// without a position.
+constexpr std::string_view kSeptentrioRows =
+    "TOW [0.001 s],WNc [w],Type,AutoBase,Flag2D,Error,Latitude [rad],Longitude [rad],Height [m],"
+    "Undulation [m],Vn [m/s],Ve [m/s],Vu [m/s],COG [\xC2\xB0],RxClkBias [ms],NrSV\r\n"
+    "------------------------------------------------------------------\r\n"
+    "378448200,2345,4,0,0,0,0.890170804875,0.088481588483,68.563,47.410,-0.010,0.004,0.010,NaN,0.43,16\r\n"
+    "378448300,2345,0,0,0,1,-20000000000,-20000000000,-20000000000,-20000000000,-20000000000,"
+    "-20000000000,-20000000000,-20000000000,0.43,255\r\n"
+    "378448400,2345,5,0,0,0,0.890170805107,0.088481588028,68.564,47.410,0.011,-0.007,0.004,1.71,0.43,16\r\n";
+
+TEST(ReferenceCsv, ReadsSeptentriosPvtGeodeticExport)
+{
+    const ReferenceLoad load = readReferenceCsv(kSeptentrioRows, "rover-PVTGeodetic2.txt");
+    ASSERT_TRUE(load.ok()) << load.error;
+    const ReferenceTrajectory& t = load.trajectory;
+    EXPECT_TRUE(t.hasVelocity);
+    EXPECT_FALSE(t.hasHeading);  // course over ground is not a heading
+    ASSERT_EQ(t.epochs.size(), 2u);
+    EXPECT_EQ(t.skipped, 1u);  // the do-not-use row; the dashes are no row
+    // Whole milliseconds stay exact.
+    EXPECT_EQ(t.epochs[0].time, 2345 * kSecondsPerWeek + 378448.2);
+    EXPECT_EQ(t.epochs[1].time, 2345 * kSecondsPerWeek + 378448.4);
+    // Schaffen, Belgium: 51.0030 N 5.0696 E, so the angles were radians.
+    Wgs84Position place;
+    ASSERT_TRUE(ecefToWgs84(t.epochs[0].position.x, t.epochs[0].position.y, t.epochs[0].position.z, place));
+    EXPECT_NEAR(place.latitude, 51.0030, 1e-4);
+    EXPECT_NEAR(place.longitude, 5.0696, 1e-4);
+    EXPECT_NEAR(place.height, 68.563, kMillimetre);
+    EXPECT_NEAR(std::hypot(t.epochs[0].vx, t.epochs[0].vy, t.epochs[0].vz), std::hypot(0.010, 0.004, 0.010),
+                1e-9);
+    EXPECT_TRUE(looksLikeReferenceCsv(kSeptentrioRows));
 }
 
 TEST(ReferenceCsv, IsoTimesAreUtcUnlessTheColumnSaysGpsTime)
