@@ -140,17 +140,19 @@ CandidateVerdict NovatelSniffer::examine(const std::uint8_t* window, std::int32_
     return ascii_ ? examineAscii(window, have, expected) : examineBinary(window, have, expected);
 }
 
-std::size_t NovatelSniffer::takeBlindly(const std::uint8_t* data, std::size_t n) const noexcept
+std::size_t NovatelSniffer::takeBlindly(const std::uint8_t* data, std::size_t n) noexcept
 {
     if (ascii_) {
-        // Printable bytes before the "*" need no look of their own.
-        if (star_ != 0 || have_ < 2) {
+        // Printable bytes before the "*" need no look of their own, and the
+        // next examine need not look at them again.
+        if (star_ != 0 || have_ < 2 || scanned_ != have_) {
             return 0;
         }
         std::size_t run = 0;
         while (run < n && printable(data[run]) && data[run] != '*') {
             ++run;
         }
+        scanned_ += static_cast<std::int32_t>(run);
         return run;
     }
     if (length_ == 0 || have_ >= length_) {

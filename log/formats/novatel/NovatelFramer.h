@@ -66,7 +66,7 @@ public:
     }
     CandidateVerdict examine(const std::uint8_t* window, std::int32_t have,
                              std::int32_t& expected) noexcept;
-    std::size_t takeBlindly(const std::uint8_t* data, std::size_t n) const noexcept;
+    std::size_t takeBlindly(const std::uint8_t* data, std::size_t n) noexcept;
     void restart() noexcept
     {
         length_ = 0;
