@@ -458,8 +458,8 @@ bool parseSamplegen(std::vector<std::string> args, GeneratorOptions& options)
         argv.push_back(a.data());
     }
     CLI::App app;
-    std::string out;
-    addSamplegenOptions(app, options, out);
+    SamplegenFiles files;
+    addSamplegenOptions(app, options, files);
     try {
         app.parse(static_cast<int>(argv.size()), argv.data());
     } catch (const CLI::ParseError&) {

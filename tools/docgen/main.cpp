@@ -85,7 +85,7 @@ const std::map<std::string, Program>& programs()
     static gnsslog::ViewerOptions viewer;
     static gnsslog::ReportOptions report;
     static gnsslog::GeneratorOptions generator;
-    static std::string generatorOut;
+    static gnsslog::SamplegenFiles generatorFiles;
     static const std::map<std::string, Program> table = {
         {"gnsslog",
          {gnsslog::kViewerDescription, [](CLI::App& app) { gnsslog::addViewerOptions(app, viewer); }, viewerText}},
@@ -93,7 +93,7 @@ const std::map<std::string, Program>& programs()
          {gnsslog::kReportDescription, [](CLI::App& app) { gnsslog::addReportOptions(app, report); }, reportText}},
         {"gnsslog-samplegen",
          {gnsslog::kSamplegenDescription,
-          [](CLI::App& app) { gnsslog::addSamplegenOptions(app, generator, generatorOut); }, samplegenText}},
+          [](CLI::App& app) { gnsslog::addSamplegenOptions(app, generator, generatorFiles); }, samplegenText}},
     };
     return table;
 }

@@ -142,7 +142,9 @@ struct LogGenerator::State {
     explicit State(const GeneratorOptions& o) : options(o), rng(o.seed) {}
 
     GeneratorOptions options;
+    // The epoch's truth; on a trajectory it moves, round centre.
     GeneratorTruth truth;
+    GeneratorTruth centre;
     GeneratorStats stats;
     samplegen::Rng rng;
     bool done = false;
@@ -190,6 +192,8 @@ struct LogGenerator::State {
 
     void start();
     void appendEpoch(std::string& out);
+    // On a trajectory, truth to where the antenna is at ms.
+    void moveTruth(std::int64_t ms);
     void nextSpell();
     void planSession();
     void nextResetSpell();

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <limits>
 #include <stdexcept>
 
 #include "common/Saturate.h"
@@ -35,6 +36,7 @@ void LogGenerator::State::start()
     // The grid receiver reports the same point as the geodetic one would
     // after the system's own conversion.
     geodeticToKKJ(truth.latitude, truth.longitude, 2, truth.gridX, truth.gridY);
+    centre = truth;
     metresPerDegreeLon = kMetresPerDegreeLat * std::cos(truth.latitude * 3.14159265358979323846 / 180.0);
     if (options.epochIntervalMs < 10) {
         options.epochIntervalMs = 10;
@@ -67,6 +69,18 @@ void LogGenerator::State::start()
         stage = kStageCount;  // the first epoch plans the first session
         spellLeft = 0;
     }
+    if (options.trajectory.allFixed) {
+        spell = Spell::Fixed;
+        spellLeft = std::numeric_limits<std::int64_t>::max();
+    }
+}
+
+void LogGenerator::State::moveTruth(std::int64_t ms)
+{
+    const PathPoint p = antennaAt(options.trajectory, static_cast<double>(ms - startMs) * 0.001);
+    pathToGeodetic(centre.latitude, centre.longitude, centre.height, p.east, p.north, truth.latitude,
+                   truth.longitude);
+    geodeticToKKJ(truth.latitude, truth.longitude, 2, truth.gridX, truth.gridY);
 }
 
 void LogGenerator::State::nextSpell()
@@ -291,6 +305,9 @@ void LogGenerator::State::appendEpoch(std::string& out)
     --spellLeft;
     const std::int64_t ms = startMs + static_cast<std::int64_t>(stats.epochs) * options.epochIntervalMs;
     ++stats.epochs;
+    if (options.trajectory.kind != TrajectoryKind::None) {
+        moveTruth(ms);
+    }
     const bool navcom = options.format == LogFormat::Navcom;
 
     if (rng.chance(options.garbageShare)) {
@@ -441,7 +458,7 @@ bool LogGenerator::next(std::string& chunk)
 
 const GeneratorStats& LogGenerator::stats() const noexcept { return state_->stats; }
 
-const GeneratorTruth& LogGenerator::truth() const noexcept { return state_->truth; }
+const GeneratorTruth& LogGenerator::truth() const noexcept { return state_->centre; }
 
 std::string generateLog(const GeneratorOptions& options, GeneratorStats* stats)
 {
@@ -457,7 +474,30 @@ std::string generateLog(const GeneratorOptions& options, GeneratorStats* stats)
     return log;
 }
 
+namespace {
+
+void writeFile(const std::string& path, const std::string& text)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    if (!file) {
+        throw std::runtime_error("cannot open " + path + " for writing");
+    }
+    file.write(text.data(), static_cast<std::streamsize>(text.size()));
+    file.close();
+    if (!file) {
+        throw std::runtime_error("cannot write " + path);
+    }
+}
+
+}  // namespace
+
 GeneratorStats writeLog(const GeneratorOptions& options, const std::string& path)
+{
+    return writeLogAndReference(options, path, {});
+}
+
+GeneratorStats writeLogAndReference(const GeneratorOptions& options, const std::string& path,
+                                    const std::string& referencePath)
 {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     if (!file) {
@@ -474,6 +514,9 @@ GeneratorStats writeLog(const GeneratorOptions& options, const std::string& path
     file.close();
     if (!file) {
         throw std::runtime_error("cannot write " + path);
+    }
+    if (!referencePath.empty() && options.trajectory.kind != TrajectoryKind::None) {
+        writeFile(referencePath, generator.referenceCsv());
     }
     return generator.stats();
 }

@@ -33,6 +33,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/samplegen/Trajectory.h"
+
 namespace gnsslog {
 
 enum class LogFormat { Navcom, Nmea, Ubx, Pos, Sbf, NovatelAscii, NovatelBinary };
@@ -103,6 +105,9 @@ struct GeneratorOptions {
     double timeToFixMinSeconds = 10;
     double timeToFixMaxSeconds = 90;
     double wrongFirstFixShare = 0;
+    // A moving receiver: the truth drives the path round the truth point,
+    // with the injected errors; referenceCsv() writes the path.
+    TrajectoryOptions trajectory;
 };
 
 // One session of a log with resets, as the generator wrote it. Times as
@@ -181,7 +186,15 @@ public:
 
     // Counts so far; final once next() has returned false.
     const GeneratorStats& stats() const noexcept;
+    // The truth point; on a trajectory, the path's centre.
     const GeneratorTruth& truth() const noexcept;
+
+    // On a trajectory, once next() has returned false: the reference
+    // trajectory of the log's span as CSV (GPS week and seconds, latitude,
+    // longitude, ellipsoidal height, heading and, if asked for, east,
+    // north and up velocity), on GPS time, so a UTC log meets it 18 s
+    // after its own times. Empty without a trajectory.
+    std::string referenceCsv() const;
 
 private:
     struct State;
@@ -194,5 +207,10 @@ std::string generateLog(const GeneratorOptions& options, GeneratorStats* stats =
 // Writes the log to path; throws std::runtime_error naming the file when it
 // cannot be written.
 GeneratorStats writeLog(const GeneratorOptions& options, const std::string& path);
+
+// writeLog, and on a trajectory the reference to referencePath (not
+// written when empty); throws as writeLog does.
+GeneratorStats writeLogAndReference(const GeneratorOptions& options, const std::string& path,
+                                    const std::string& referencePath);
 
 }  // namespace gnsslog

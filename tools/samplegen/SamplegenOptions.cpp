@@ -9,7 +9,58 @@
 
 namespace gnsslog {
 
-void addSamplegenOptions(CLI::App& app, GeneratorOptions& options, std::string& out)
+namespace {
+
+void addTrajectoryOptions(CLI::App& app, TrajectoryOptions& path, std::string& reference)
+{
+    app.add_option("--trajectory", path.kind, "a receiver on the move, round the truth point")
+        ->transform(CLI::CheckedTransformer(std::map<std::string, TrajectoryKind>{
+            {"circle", TrajectoryKind::Circle},
+            {"figure8", TrajectoryKind::Figure8},
+            {"straight", TrajectoryKind::Straight}}));
+    app.add_option("--speed", path.speed, "trajectory: speed, metres per second (a figure 8's slowest)")
+        ->check(CLI::Range(0.0, 1000.0));
+    app.add_option("--radius", path.radius, "trajectory: circle radius or half the figure 8's width, metres")
+        ->check(CLI::Range(1.0, 100000.0));
+    app.add_option("--latency-ms", path.latencyMs,
+                   "trajectory: the receiver's positions are where it was this long before their times")
+        ->check(CLI::Range(-10000.0, 10000.0));
+    app.add_option("--lever-arm-right", path.leverArmRight,
+                   "trajectory: the receiver's antenna this many metres right of the reference's")
+        ->check(CLI::Range(-100.0, 100.0));
+    app.add_option("--time-offset", path.timeOffset,
+                   "trajectory: seconds the receiver's clock runs ahead of the reference's")
+        ->check(CLI::Range(-86400.0, 86400.0));
+    app.add_flag("--all-fixed", path.allFixed, "every epoch RTK fixed");
+    app.add_option("--reference-out", reference, "trajectory: write the reference trajectory (CSV) to this file");
+    app.add_option("--reference-interval-ms", path.referenceIntervalMs,
+                   "trajectory: the reference's epoch interval, milliseconds (default: the log's)")
+        ->check(CLI::Range(1LL, 86400000LL));
+    app.add_flag("!--no-reference-velocity", path.referenceVelocities, "trajectory: a reference without velocities");
+    app.add_option("--reference-gap", path.referenceGap,
+                   "trajectory: seconds of reference left out from the middle of the run")
+        ->check(CLI::Range(0.0, 86400.0));
+}
+
+}  // namespace
+
+std::string samplegenUsageError(const CLI::App& app, const GeneratorOptions& options, const SamplegenFiles& files)
+{
+    if (app.get_option("--size")->count() == 0 && options.resets == 0) {
+        return "--size or --resets is required";
+    }
+    const bool moving = options.trajectory.kind != TrajectoryKind::None;
+    if (!moving && !files.reference.empty()) {
+        return "--reference-out needs --trajectory";
+    }
+    // A baseline from a moving truth would hide the motion.
+    if (moving && options.format == LogFormat::Pos && options.posStyle == PosSolutionStyle::Baseline) {
+        return "--trajectory does not go with --pos-style enu";
+    }
+    return {};
+}
+
+void addSamplegenOptions(CLI::App& app, GeneratorOptions& options, SamplegenFiles& files)
 {
     app.set_version_flag("--version", versionLine("gnsslog-samplegen"), "print the program's name and version and exit");
     app.add_option("--format", options.format, "log format")
@@ -64,7 +115,8 @@ void addSamplegenOptions(CLI::App& app, GeneratorOptions& options, std::string& 
     app.add_option("--wrong-first-fix-share", options.wrongFirstFixShare,
                    "resets: share of sessions whose first fix is wrong")
         ->check(CLI::Range(0.0, 1.0));
-    app.add_option("--out", out, "output file")->required();
+    addTrajectoryOptions(app, options.trajectory, files.reference);
+    app.add_option("--out", files.out, "output file")->required();
 }
 
 }  // namespace gnsslog

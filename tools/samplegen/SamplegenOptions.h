@@ -16,8 +16,17 @@ inline constexpr const char* kSamplegenDescription =
     "Writes a deterministic NavCom PVT1B, NMEA, u-blox UBX, Septentrio SBF, NovAtel (ASCII or binary) or "
     "solution-file (.pos) receiver log.";
 
-// Declares every option on app, bound to options and out (the output
-// file), which must outlive the parse; --version included.
-void addSamplegenOptions(CLI::App& app, GeneratorOptions& options, std::string& out);
+// The files gnsslog-samplegen writes.
+struct SamplegenFiles {
+    std::string out;        // the log
+    std::string reference;  // a trajectory's reference; empty: none
+};
+
+// Declares every option on app, bound to options and files, which must
+// outlive the parse; --version included.
+void addSamplegenOptions(CLI::App& app, GeneratorOptions& options, SamplegenFiles& files);
+
+// Why the parsed options cannot make a log; empty when they can.
+std::string samplegenUsageError(const CLI::App& app, const GeneratorOptions& options, const SamplegenFiles& files);
 
 }  // namespace gnsslog

@@ -11,17 +11,18 @@
 int main(int argc, char** argv)
 {
     gnsslog::GeneratorOptions options;
-    std::string out;
+    gnsslog::SamplegenFiles files;
     CLI::App app{gnsslog::kSamplegenDescription, "gnsslog-samplegen"};
-    gnsslog::addSamplegenOptions(app, options, out);
+    gnsslog::addSamplegenOptions(app, options, files);
     CLI11_PARSE(app, argc, argv);
-    if (app.get_option("--size")->count() == 0 && options.resets == 0) {
-        std::fprintf(stderr, "gnsslog-samplegen: --size or --resets is required\n");
+    const std::string usage = gnsslog::samplegenUsageError(app, options, files);
+    if (!usage.empty()) {
+        std::fprintf(stderr, "gnsslog-samplegen: %s\n", usage.c_str());
         return 2;
     }
 
     try {
-        const gnsslog::GeneratorStats stats = gnsslog::writeLog(options, out);
+        const gnsslog::GeneratorStats stats = gnsslog::writeLogAndReference(options, files.out, files.reference);
         std::printf("%llu bytes, %llu records (%llu RTK fixed, %llu RTK-X), fix lost %llu times\n",
                     static_cast<unsigned long long>(stats.bytes), static_cast<unsigned long long>(stats.validRecords),
                     static_cast<unsigned long long>(stats.fixedRecords),
