@@ -27,6 +27,88 @@ FloatConversionError::FloatConversionError(const QString& text)
 {
 }
 
+namespace {
+
+// A number rebuilt in C notation for std::from_chars, which ignores the
+// process locale (Qt sets LC_NUMERIC from the environment).
+struct CNotation {
+    std::string text;
+    bool negative = false;
+    int firstNonZeroPower = 0;  // decimal power of the first non-zero digit
+    long exponent = 0;
+};
+
+// Sign, integer digits and the fraction after the locale's decimal point;
+// false without any digit.
+bool readMantissa(const QString& text, qsizetype& at, qsizetype end, const QString& decimalPoint,
+                  CNotation& number)
+{
+    if (at < end && (text[at] == u'+' || text[at] == u'-')) {
+        number.negative = text[at] == u'-';
+        ++at;
+    }
+    int integerDigits = 0;
+    int fractionDigits = 0;
+    int leadingZeros = 0;  // zeros before the first non-zero digit
+    bool seenNonZero = false;
+    while (at < end && isDigit(text[at])) {
+        number.text.push_back(static_cast<char>(text[at].unicode()));
+        if (text[at] != u'0') {
+            seenNonZero = true;
+        } else if (!seenNonZero) {
+            ++leadingZeros;
+        }
+        ++integerDigits;
+        ++at;
+    }
+    if (seenNonZero) {
+        number.firstNonZeroPower = integerDigits - 1 - leadingZeros;
+    }
+    if (!decimalPoint.isEmpty() && QStringView(text).sliced(at, end - at).startsWith(decimalPoint)) {
+        at += decimalPoint.size();
+        number.text.push_back('.');
+        while (at < end && isDigit(text[at])) {
+            number.text.push_back(static_cast<char>(text[at].unicode()));
+            ++fractionDigits;
+            if (!seenNonZero && text[at] != u'0') {
+                seenNonZero = true;
+                number.firstNonZeroPower = -fractionDigits;
+            }
+            ++at;
+        }
+    }
+    return integerDigits + fractionDigits > 0;
+}
+
+// An optional "e" exponent; false when its digits are missing.
+bool readExponent(const QString& text, qsizetype& at, qsizetype end, CNotation& number)
+{
+    if (at == end || (text[at] != u'e' && text[at] != u'E')) {
+        return true;
+    }
+    ++at;
+    number.text.push_back('e');
+    bool negativeExponent = false;
+    if (at < end && (text[at] == u'+' || text[at] == u'-')) {
+        negativeExponent = text[at] == u'-';
+        number.text.push_back(static_cast<char>(text[at].unicode()));
+        ++at;
+    }
+    const qsizetype digitsStart = at;
+    long exponent = 0;
+    while (at < end && isDigit(text[at])) {
+        number.text.push_back(static_cast<char>(text[at].unicode()));
+        if (exponent < 100000) {
+            exponent = exponent * 10 + (text[at].unicode() - u'0');
+        }
+        ++at;
+    }
+    number.exponent = negativeExponent ? -exponent : exponent;
+    return at != digitsStart;
+}
+
+}  // namespace
+
 double textToFloat(const QString& text, const QString& decimalPoint)
 {
     qsizetype begin = 0;
@@ -37,92 +119,26 @@ double textToFloat(const QString& text, const QString& decimalPoint)
     while (end > begin && isBlank(text[end - 1])) {
         --end;
     }
-
-    // Rebuild the number in C notation for std::from_chars, which ignores
-    // the process locale (Qt sets LC_NUMERIC from the environment).
-    std::string c;
+    CNotation number;
     qsizetype at = begin;
-    bool negative = false;
-    if (at < end && (text[at] == u'+' || text[at] == u'-')) {
-        negative = text[at] == u'-';
-        ++at;
-    }
-    int integerDigits = 0;
-    int fractionDigits = 0;
-    int leadingZeros = 0;       // zeros before the first non-zero digit
-    bool seenNonZero = false;
-    int firstNonZeroPower = 0;  // decimal power of the first non-zero digit
-    while (at < end && isDigit(text[at])) {
-        c.push_back(static_cast<char>(text[at].unicode()));
-        if (text[at] != u'0') {
-            seenNonZero = true;
-        } else if (!seenNonZero) {
-            ++leadingZeros;
-        }
-        ++integerDigits;
-        ++at;
-    }
-    if (seenNonZero) {
-        firstNonZeroPower = integerDigits - 1 - leadingZeros;
-    }
-    if (!decimalPoint.isEmpty() && QStringView(text).sliced(at, end - at).startsWith(decimalPoint)) {
-        at += decimalPoint.size();
-        c.push_back('.');
-        while (at < end && isDigit(text[at])) {
-            c.push_back(static_cast<char>(text[at].unicode()));
-            ++fractionDigits;
-            if (!seenNonZero && text[at] != u'0') {
-                seenNonZero = true;
-                firstNonZeroPower = -fractionDigits;
-            }
-            ++at;
-        }
-    }
-    if (integerDigits + fractionDigits == 0) {
+    if (!readMantissa(text, at, end, decimalPoint, number) || !readExponent(text, at, end, number) ||
+        at != end) {
         throw FloatConversionError(text);
     }
-    long exponent = 0;
-    bool negativeExponent = false;
-    if (at < end && (text[at] == u'e' || text[at] == u'E')) {
-        ++at;
-        c.push_back('e');
-        if (at < end && (text[at] == u'+' || text[at] == u'-')) {
-            negativeExponent = text[at] == u'-';
-            c.push_back(static_cast<char>(text[at].unicode()));
-            ++at;
-        }
-        const qsizetype digitsStart = at;
-        while (at < end && isDigit(text[at])) {
-            c.push_back(static_cast<char>(text[at].unicode()));
-            if (exponent < 100000) {
-                exponent = exponent * 10 + (text[at].unicode() - u'0');
-            }
-            ++at;
-        }
-        if (at == digitsStart) {
-            throw FloatConversionError(text);
-        }
-        if (negativeExponent) {
-            exponent = -exponent;
-        }
-    }
-    if (at != end) {
-        throw FloatConversionError(text);
-    }
-
+    const std::string& c = number.text;
     double value = 0;
     const auto [ptr, ec] = std::from_chars(c.data(), c.data() + c.size(), value);
     if (ec == std::errc::result_out_of_range) {
         // Too small reads as zero; too large is not a usable coordinate.
-        if (firstNonZeroPower + exponent < 0) {
-            return negative ? -0.0 : 0.0;
+        if (number.firstNonZeroPower + number.exponent < 0) {
+            return number.negative ? -0.0 : 0.0;
         }
         throw FloatConversionError(text);
     }
     if (ec != std::errc() || ptr != c.data() + c.size()) {
         throw FloatConversionError(text);
     }
-    return negative ? -value : value;
+    return number.negative ? -value : value;
 }
 
 double textToFloat(const QString& text)

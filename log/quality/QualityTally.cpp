@@ -215,25 +215,14 @@ void RecordQuality::addRecord(const GNSSRecord& record, bool wrapped)
     }
 }
 
-void RecordQuality::finish(DataQuality& quality) const
-{
-    const double latitude = firstLatitude_;
-    quality.recordsKept = counts_.recordsKept;
-    quality.rejectedChecksum = counts_.rejectedChecksum;
-    quality.unreadFrames = counts_.unreadFrames;
-    quality.rejectedFrames = counts_.rejectedFrames;
-    // Frames that complete a record told in several (an NMEA epoch's GST,
-    // a u-blox NAV-HPPOSLLH) or repeat one.
-    quality.joinedFrames =
-        readFrames_ > counts_.recordsKept ? readFrames_ - counts_.recordsKept : 0;
-    quality.truncatedFrames = counts_.truncatedFrames;
-    quality.positionsOffGrid = counts_.positionsOffGrid;
-    quality.backwardSteps = counts_.backwardSteps;
-    quality.dayWraps = counts_.dayWraps;
-    quality.datesIgnored = counts_.datesIgnored;
+namespace {
 
-    std::vector<std::pair<std::int64_t, std::uint64_t>> steps(stepCounts_.begin(),
-                                                              stepCounts_.end());
+// The median epoch interval and the gaps longer than twice it.
+void tallyIntervals(const std::unordered_map<std::int64_t, std::uint64_t>& stepCounts,
+                    DataQuality& quality)
+{
+    std::vector<std::pair<std::int64_t, std::uint64_t>> steps(stepCounts.begin(),
+                                                              stepCounts.end());
     std::sort(steps.begin(), steps.end());
     std::uint64_t total = 0;
     for (const auto& step : steps) {
@@ -258,16 +247,11 @@ void RecordQuality::finish(DataQuality& quality) const
             }
         }
     }
+}
 
-    CoordinateResolution& r = quality.resolution;
-    if (std::isfinite(latitude)) {
-        r.north = latitude_.smallest * metresPerDegreeNorth(latitude);
-        r.east = longitude_.smallest * metresPerDegreeEast(latitude);
-    }
-    r.height = height_.smallest;
-    r.gridX = gridX_.smallest;
-    r.gridY = gridY_.smallest;
-
+void addWarnings(DataQuality& quality)
+{
+    const CoordinateResolution& r = quality.resolution;
     std::string coarse;
     const std::pair<const char*, double> axes[] = {
         {"north", r.north}, {"east", r.east}, {"height", r.height},
@@ -304,6 +288,39 @@ void RecordQuality::finish(DataQuality& quality) const
                                         : " positions lie outside the grid and have") +
                                    " no grid coordinates");
     }
+}
+
+}  // namespace
+
+void RecordQuality::finish(DataQuality& quality) const
+{
+    const double latitude = firstLatitude_;
+    quality.recordsKept = counts_.recordsKept;
+    quality.rejectedChecksum = counts_.rejectedChecksum;
+    quality.unreadFrames = counts_.unreadFrames;
+    quality.rejectedFrames = counts_.rejectedFrames;
+    // Frames that complete a record told in several (an NMEA epoch's GST,
+    // a u-blox NAV-HPPOSLLH) or repeat one.
+    quality.joinedFrames =
+        readFrames_ > counts_.recordsKept ? readFrames_ - counts_.recordsKept : 0;
+    quality.truncatedFrames = counts_.truncatedFrames;
+    quality.positionsOffGrid = counts_.positionsOffGrid;
+    quality.backwardSteps = counts_.backwardSteps;
+    quality.dayWraps = counts_.dayWraps;
+    quality.datesIgnored = counts_.datesIgnored;
+
+    tallyIntervals(stepCounts_, quality);
+
+    CoordinateResolution& r = quality.resolution;
+    if (std::isfinite(latitude)) {
+        r.north = latitude_.smallest * metresPerDegreeNorth(latitude);
+        r.east = longitude_.smallest * metresPerDegreeEast(latitude);
+    }
+    r.height = height_.smallest;
+    r.gridX = gridX_.smallest;
+    r.gridY = gridY_.smallest;
+
+    addWarnings(quality);
 }
 
 }  // namespace gnsslog

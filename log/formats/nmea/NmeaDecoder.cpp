@@ -149,12 +149,13 @@ bool decodeLlkLlq(GNSSRecord& record, FieldReader& in, bool isLlq) noexcept
     return true;
 }
 
-bool decodeOrp(GNSSRecord& record, FieldReader& in, bool toKKJ) noexcept
+// The sentence's coordinate system (0 and 4 geodetic, 1 to 3 plane grid)
+// and solution state; false for a state that gives no record.
+bool readOrpKinds(GNSSRecord& record, FieldReader& in, bool& geodetic) noexcept
 {
     if (!in.skip(3) || !in.next()) {
         return false;
     }
-    bool geodetic = false;
     switch (in.integer()) {
     case 0:
     case 4:
@@ -163,6 +164,7 @@ bool decodeOrp(GNSSRecord& record, FieldReader& in, bool toKKJ) noexcept
     case 1:
     case 2:
     case 3:
+        geodetic = false;
         break;
     default:
         return false;
@@ -173,30 +175,27 @@ bool decodeOrp(GNSSRecord& record, FieldReader& in, bool toKKJ) noexcept
     switch (in.integer()) {
     case 254:
         record.fixType = FixType::RtkFixed;
-        break;
+        return true;
     case 0:
     case 4:
         return false;
     default:
         record.fixType = FixType::NoPosition;
-        break;
+        return true;
     }
-    if (!in.next() || !readTime(in, record.time)) {
-        return false;
+}
+
+// The three sigmas (as one 3-D estimate), the DOP and the satellites.
+bool readOrpQuality(GNSSRecord& record, FieldReader& in) noexcept
+{
+    double sigma[3];
+    for (double& value : sigma) {
+        if (!in.next()) {
+            return false;
+        }
+        value = in.decimal();
     }
-    if (!in.skip(2) || !in.next()) {
-        return false;
-    }
-    const double a = in.decimal();
-    if (!in.next()) {
-        return false;
-    }
-    const double b = in.decimal();
-    if (!in.next()) {
-        return false;
-    }
-    const double c = in.decimal();
-    record.errorEstimate = std::sqrt(a * a + b * b + c * c);
+    record.errorEstimate = std::sqrt(sigma[0] * sigma[0] + sigma[1] * sigma[1] + sigma[2] * sigma[2]);
     record.validFlags |= ValidFlag::ErrorEstimate;
     if (!in.next()) {
         return false;
@@ -215,7 +214,16 @@ bool decodeOrp(GNSSRecord& record, FieldReader& in, bool toKKJ) noexcept
     constexpr std::int64_t lowest = std::numeric_limits<std::int32_t>::min();
     constexpr std::int64_t highest = std::numeric_limits<std::int32_t>::max();
     record.satellites = static_cast<std::int32_t>(sum < lowest ? lowest : sum > highest ? highest : sum);
+    return true;
+}
 
+bool decodeOrp(GNSSRecord& record, FieldReader& in, bool toKKJ) noexcept
+{
+    bool geodetic = false;
+    if (!readOrpKinds(record, in, geodetic) || !in.next() || !readTime(in, record.time) ||
+        !in.skip(2) || !readOrpQuality(record, in)) {
+        return false;
+    }
     double position[3];
     for (double& value : position) {
         if (!in.next()) {
