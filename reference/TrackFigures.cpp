@@ -1,6 +1,8 @@
 #include "reference/TrackFigures.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "metrics/Percentiles.h"
 
@@ -42,7 +44,36 @@ struct ClassErrors {
     std::vector<double> cross;
 };
 
+bool hasTruth(const RecordTruth& truth) noexcept
+{
+    return truth.hasPosition && truth.cause == TruthCause::Matched;
+}
+
 }  // namespace
+
+std::array<SpeedBandFigures, kSpeedBandStarts.size()> speedBandFigures(const TruthMatch& match)
+{
+    constexpr std::size_t kBands = kSpeedBandStarts.size();
+    std::array<std::vector<double>, kBands> horizontal;
+    for (const RecordTruth& truth : match.records) {
+        const TrackError& e = truth.error;
+        const double error = std::hypot(e.north, e.east);
+        if (!hasTruth(truth) || std::isnan(error) || !(e.speed >= 0)) {
+            continue;
+        }
+        // The last band whose start the speed reaches.
+        const auto above = std::upper_bound(kSpeedBandStarts.begin(), kSpeedBandStarts.end(), e.speed);
+        horizontal[static_cast<std::size_t>(above - kSpeedBandStarts.begin()) - 1].push_back(error);
+    }
+    std::array<SpeedBandFigures, kBands> bands;
+    for (std::size_t b = 0; b < kBands; ++b) {
+        bands[b].from = kSpeedBandStarts[b];
+        bands[b].to = b + 1 < kBands ? kSpeedBandStarts[b + 1]
+                                     : std::numeric_limits<double>::infinity();
+        bands[b].horizontal = figuresOf(horizontal[b]);
+    }
+    return bands;
+}
 
 std::array<TrackFigures, kSolutionClassCount> trackFiguresByClass(
     const std::vector<GNSSRecord>& records, const TruthMatch& match)
@@ -52,7 +83,7 @@ std::array<TrackFigures, kSolutionClassCount> trackFiguresByClass(
         const RecordTruth& truth = match.records[i];
         const TrackError& e = truth.error;
         const double horizontal = std::hypot(e.north, e.east);
-        if (!truth.hasPosition || truth.cause != TruthCause::Matched || std::isnan(horizontal)) {
+        if (!hasTruth(truth) || std::isnan(horizontal)) {
             continue;
         }
         for (const std::size_t c : {std::size_t{kClassIndexOfFixType[records[i].fixType]}, kAllClassIndex}) {

@@ -27,6 +27,20 @@ struct TrackFigures {
     ErrorFigures cross;
 };
 
+// Reference speed bands, metres per second: each from its start up to the
+// next band's start, the last without end.
+inline constexpr std::array<double, 5> kSpeedBandStarts{0, 1, 5, 15, 30};
+
+struct SpeedBandFigures {
+    double from = 0;  // metres per second, included
+    double to = 0;    // metres per second, excluded; infinity for the last
+    ErrorFigures horizontal;
+};
+
+// Horizontal figures of every matched epoch, by the reference's
+// horizontal speed at the epoch.
+std::array<SpeedBandFigures, kSpeedBandStarts.size()> speedBandFigures(const TruthMatch& match);
+
 // Indexed by SolutionClass; All holds every matched epoch. records and
 // match.records correspond one to one.
 std::array<TrackFigures, kSolutionClassCount> trackFiguresByClass(

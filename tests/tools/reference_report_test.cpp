@@ -4,6 +4,8 @@
 
 #include <unistd.h>
 
+#include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
@@ -110,9 +112,90 @@ TEST_F(ReferenceReportTest, TextReportNamesTheReferenceAfterTheSummary)
     const ToolRun plain = runReportTool({"--format", "pos", roverPath()});
     ASSERT_EQ(plain.status, ReportExit::Ok);
     EXPECT_EQ(plain.out.find("reference"), std::string::npos);
-    // Without the reference the text is the same, less the truth lines.
-    EXPECT_EQ(run.out.substr(0, plain.out.size()), plain.out);
-    EXPECT_EQ(run.out.size(), plain.out.size() + truth.size());
+    // Without the reference the text is the same, less the truth lines and
+    // for the largest errors: the rover stands 1 cm above the reference
+    // and on its own average.
+    const std::string ownMax = "Max errors: X: 0.00 Y: 0.00 Z: 0.00 \n";
+    const std::string referenceMax = "Max errors: X: 0.00 Y: 0.00 Z: 0.01 \n";
+    std::string expected = plain.out;
+    ASSERT_NE(expected.find(ownMax), std::string::npos) << plain.out;
+    expected.replace(expected.find(ownMax), ownMax.size(), referenceMax);
+    EXPECT_EQ(run.out, expected + truth);
+}
+
+TEST_F(ReferenceReportTest, StatisticsMeasureAgainstTheReferenceAndLeaveEpochsWithoutTruthOut)
+{
+    const ToolRun run = runReportTool({"--format", "pos", "--reference", referencePath(), "--json", roverPath()});
+    ASSERT_EQ(run.status, ReportExit::Ok) << run.err;
+    const auto document = nlohmann::json::parse(run.out);
+    const auto& fixed = document["statistics"]["classes"]["rtkFixed"];
+    // Five fixed epochs, three with truth: 1 cm above the reference.
+    EXPECT_EQ(fixed["epochs"], 5);
+    EXPECT_EQ(fixed["horizontal"]["count"], 3);
+    EXPECT_EQ(fixed["z"]["count"], 3);
+    EXPECT_NEAR(fixed["z"]["mean"].get<double>(), 0.01, 1e-4);
+    EXPECT_NEAR(document["maxErrorZ"].get<double>(), 0.01, 1e-4);
+    EXPECT_EQ(document["histograms"]["hist3DFix"]["sampleCount"], 3);
+    // The standing reference gives no along or cross errors, and puts every
+    // epoch in the slowest speed band.
+    EXPECT_EQ(fixed["along"]["count"], 0);
+    EXPECT_EQ(fixed["cross"]["count"], 0);
+    const auto& bands = document["statistics"]["speedBands"];
+    ASSERT_EQ(bands.size(), 5u);
+    EXPECT_EQ(bands[0]["from_mps"], 0);
+    EXPECT_EQ(bands[0]["to_mps"], 1);
+    EXPECT_EQ(bands[0]["horizontal"]["count"], 3);
+    EXPECT_TRUE(bands[4]["to_mps"].is_null());
+    EXPECT_EQ(bands[4]["horizontal"]["count"], 0);
+
+    const ToolRun plain = runReportTool({"--format", "pos", "--json", roverPath()});
+    const auto own = nlohmann::json::parse(plain.out);
+    EXPECT_EQ(own["statistics"]["classes"]["rtkFixed"]["horizontal"]["count"], 5);
+    EXPECT_FALSE(own["statistics"].contains("speedBands"));
+    EXPECT_FALSE(own["statistics"]["classes"]["rtkFixed"].contains("along"));
+}
+
+TEST_F(ReferenceReportTest, RecordsCsvGainsTheErrorsAgainstTheReference)
+{
+    const std::string csvPath = (dir_ / "records.csv").string();
+    const ToolRun run = runReportTool(
+        {"--format", "pos", "--reference", referencePath(), "--records-csv", csvPath, roverPath()});
+    ASSERT_EQ(run.status, ReportExit::Ok) << run.err;
+    std::ifstream in(csvPath);
+    std::string header;
+    std::getline(in, header);
+    const std::string added = ",errorNorth,errorEast,errorUp,errorAlong,errorCross,truthAvailable";
+    ASSERT_GE(header.size(), added.size());
+    EXPECT_EQ(header.substr(header.size() - added.size()), added);
+    std::vector<std::string> tails;
+    for (std::string row; std::getline(in, row);) {
+        // The last six fields.
+        std::size_t at = row.size();
+        for (int field = 0; field < 6 && at != std::string::npos; ++field) {
+            at = row.rfind(',', at - 1);
+        }
+        ASSERT_NE(at, std::string::npos) << row;
+        tails.push_back(row.substr(at));
+    }
+    ASSERT_EQ(tails.size(), 5u);
+    // Matched epochs: north, east and up, no direction; then two without truth.
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(tails[i].substr(tails[i].size() - 4), ",,,1") << tails[i];
+        double north = 1, east = 1, up = 0;
+        ASSERT_EQ(std::sscanf(tails[i].c_str(), ",%lf,%lf,%lf", &north, &east, &up), 3) << tails[i];
+        EXPECT_NEAR(std::hypot(north, east), 0, 1e-6);
+        EXPECT_NEAR(up, 0.01, 1e-4);
+    }
+    EXPECT_EQ(tails[3], ",,,,,,0");
+    EXPECT_EQ(tails[4], ",,,,,,0");
+
+    const std::string plainPath = (dir_ / "plain.csv").string();
+    ASSERT_EQ(runReportTool({"--format", "pos", "--records-csv", plainPath, roverPath()}).status,
+              ReportExit::Ok);
+    std::ifstream plain(plainPath);
+    std::string plainHeader;
+    std::getline(plain, plainHeader);
+    EXPECT_EQ(plainHeader + added, header);
 }
 
 TEST_F(ReferenceReportTest, UnusableReferencesAndOptionsAreUsageErrors)

@@ -41,6 +41,12 @@ nlohmann::ordered_json histogramJson(const Histogram& histogram)
 
 nlohmann::ordered_json analysisJson(const GNSSLog& log, const SummaryTexts& texts)
 {
+    return analysisJson(log, texts, log);
+}
+
+nlohmann::ordered_json analysisJson(const GNSSLog& log, const SummaryTexts& texts,
+                                    const GNSSLog& errors)
+{
     nlohmann::ordered_json j;
     j["records"] = log.records.size();
     j["rtkFixCount"] = log.rtkFixCount;
@@ -56,9 +62,9 @@ nlohmann::ordered_json analysisJson(const GNSSLog& log, const SummaryTexts& text
     j["manualX"] = log.manualX;
     j["manualY"] = log.manualY;
     j["manualZ"] = log.manualZ;
-    j["maxErrorX"] = log.maxErrorX;
-    j["maxErrorY"] = log.maxErrorY;
-    j["maxErrorZ"] = log.maxErrorZ;
+    j["maxErrorX"] = errors.maxErrorX;
+    j["maxErrorY"] = errors.maxErrorY;
+    j["maxErrorZ"] = errors.maxErrorZ;
     j["startTime"] = log.startTime;
     j["endTime"] = log.endTime;
     j["truthMode"] = log.truthMode;
@@ -66,11 +72,11 @@ nlohmann::ordered_json analysisJson(const GNSSLog& log, const SummaryTexts& text
         j["truthWarning"] = kAveragedTruthUndefined;
     }
     nlohmann::ordered_json histograms;
-    histograms["histZ"] = histogramJson(log.histZ);
-    histograms["histX"] = histogramJson(log.histX);
-    histograms["histY"] = histogramJson(log.histY);
-    histograms["hist3DFix"] = histogramJson(log.hist3DFix);
-    histograms["hist3DRtkx"] = histogramJson(log.hist3DRtkx);
+    histograms["histZ"] = histogramJson(errors.histZ);
+    histograms["histX"] = histogramJson(errors.histX);
+    histograms["histY"] = histogramJson(errors.histY);
+    histograms["hist3DFix"] = histogramJson(errors.hist3DFix);
+    histograms["hist3DRtkx"] = histogramJson(errors.hist3DRtkx);
     j["histograms"] = std::move(histograms);
     j["summary"] = shownSummary(log, texts);
     return j;

@@ -14,6 +14,10 @@ namespace gnsslog {
 // [[key, count], ...]} in list order) and "summary" (shownSummary). Doubles are dumped in their shortest form
 // that reads back to the same value; NaN and infinities become null.
 nlohmann::ordered_json analysisJson(const GNSSLog& log, const SummaryTexts& texts);
+// The same with the maxima and histograms of errors, the error analysis of
+// log against a reference.
+nlohmann::ordered_json analysisJson(const GNSSLog& log, const SummaryTexts& texts,
+                                    const GNSSLog& errors);
 
 // What made a stored report: {"name": "gnsslog-report", "version": ...}.
 nlohmann::ordered_json generatorJson();

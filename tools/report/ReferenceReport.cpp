@@ -58,6 +58,19 @@ nlohmann::ordered_json figuresJson(const ErrorFigures& figures)
     return json;
 }
 
+nlohmann::ordered_json speedBandsJson(const TruthMatch& match)
+{
+    nlohmann::ordered_json bands = nlohmann::ordered_json::array();
+    for (const SpeedBandFigures& band : speedBandFigures(match)) {
+        nlohmann::ordered_json json;
+        json["from_mps"] = band.from;
+        json["to_mps"] = std::isfinite(band.to) ? nlohmann::ordered_json(band.to) : nullptr;
+        json["horizontal"] = figuresJson(band.horizontal);
+        bands.push_back(std::move(json));
+    }
+    return bands;
+}
+
 nlohmann::ordered_json classesJson(const std::vector<GNSSRecord>& records, const TruthMatch& match)
 {
     const auto figures = trackFiguresByClass(records, match);
@@ -123,6 +136,19 @@ nlohmann::ordered_json referenceJson(const ReferenceTrajectory& reference,
     json["timeOffset_s"] = match.timeOffset;
     json["classes"] = classesJson(records, match);
     return json;
+}
+
+void addTrackStatisticsJson(nlohmann::ordered_json& document,
+                            const std::vector<GNSSRecord>& records, const TruthMatch& match)
+{
+    nlohmann::ordered_json& statistics = document["statistics"];
+    const auto figures = trackFiguresByClass(records, match);
+    for (std::size_t c = 0; c < kSolutionClassCount; ++c) {
+        nlohmann::ordered_json& block = statistics["classes"][solutionClassKey(static_cast<SolutionClass>(c))];
+        block["along"] = figuresJson(figures[c].along);
+        block["cross"] = figuresJson(figures[c].cross);
+    }
+    statistics["speedBands"] = speedBandsJson(match);
 }
 
 void writeReferenceText(std::ostream& out, const ReferenceTrajectory& reference,

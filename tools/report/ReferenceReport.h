@@ -33,6 +33,12 @@ void addReferenceOptions(CLI::App& app, ReferenceOptions& options);
 nlohmann::ordered_json referenceJson(const ReferenceTrajectory& reference,
                                      const std::vector<GNSSRecord>& records, const TruthMatch& match);
 
+// Adds to the "statistics" object of a JSON document what only a reference
+// can tell: per class "along" and "cross" figures beside the horizontal
+// ones, and "speedBands", the horizontal figures by the reference's speed.
+void addTrackStatisticsJson(nlohmann::ordered_json& document,
+                            const std::vector<GNSSRecord>& records, const TruthMatch& match);
+
 // "Truth: reference trajectory FILE (FORMAT), M of N epochs matched (P %)"
 // and, where epochs have no truth, their causes.
 void writeReferenceText(std::ostream& out, const ReferenceTrajectory& reference,

@@ -13,6 +13,7 @@
 #include "log/formats/FormatDetection.h"
 #include "log/Gpslog.h"
 #include "log/Summary.h"
+#include "reference/ErrorAnalysis.h"
 #include "reference/ReferenceFile.h"
 #include "tools/report/ComparisonReport.h"
 #include "tools/report/CsvExport.h"
@@ -117,12 +118,12 @@ SessionAnalysis sessionsOf(const GNSSLog& analysis, const ReportOptions& options
 
 // Every record of the analysis against the reference, on the clock its
 // log's format states.
-TruthMatch matchReference(const GNSSLog& analysis, const ReportOptions& options,
-                          const ReferenceTrajectory& reference)
+ReferenceMeasurement measureReference(const GNSSLog& analysis, const ReportOptions& options,
+                                      const ReferenceTrajectory& reference)
 {
     const RecordClock clock = logRecordClock(options.logFile, options.inputFormat());
-    return matchRecords(analysis.records, clock, reference,
-                        {options.reference.maxGap, options.reference.timeOffset});
+    return measureAgainstReference(analysis, clock, reference,
+                                   {options.reference.maxGap, options.reference.timeOffset});
 }
 
 }  // namespace
@@ -197,10 +198,18 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
         return failure(err, analysis->openError);
     }
 
-    const SummaryTexts texts = summaryTexts(*analysis);
-    const TruthMatch truthMatch = options.reference.asked()
-                                      ? matchReference(*analysis, options, reference.trajectory)
-                                      : TruthMatch{};
+    const ReferenceMeasurement measurement =
+        options.reference.asked() ? measureReference(*analysis, options, reference.trajectory)
+                                  : ReferenceMeasurement{};
+    const TruthMatch& truthMatch = measurement.match;
+    // Every statistic and picture measures against the reference where
+    // there is one; the summary describes the log itself but for its
+    // largest errors.
+    const GNSSLog& measured = measurement.errors ? *measurement.errors : *analysis;
+    SummaryTexts texts = summaryTexts(*analysis);
+    if (measurement.errors) {
+        texts.label3 = summaryTexts(measured).label3;
+    }
     const bool hasRecords = !analysis->records.empty();
     const StatsOptions& statsOptions = options.stats;
 
@@ -208,17 +217,20 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
     Statistics statistics;
     if (options.json || statsOptions.text || !statsOptions.htmlFile.empty()) {
         statistics =
-            computeStatistics(*analysis, statsOptions.within, statsOptions.wrongFixThreshold);
+            computeStatistics(measured, statsOptions.within, statsOptions.wrongFixThreshold);
     }
     const SessionOptions& sessionOptions = options.sessions.session;
     const bool sessionsAsked = options.sessions.asked(statsOptions.text);
     // The pictures show the sessions too.
     const bool sessionsDrawn = !options.pngDir.empty() || !statsOptions.htmlFile.empty();
     const SessionAnalysis sessions =
-        sessionsAsked || sessionsDrawn ? sessionsOf(*analysis, options) : SessionAnalysis{};
+        sessionsAsked || sessionsDrawn ? sessionsOf(measured, options) : SessionAnalysis{};
     if (options.json) {
-        nlohmann::ordered_json document = analysisJson(*analysis, texts);
+        nlohmann::ordered_json document = analysisJson(*analysis, texts, measured);
         addStatisticsJson(document, statistics);
+        if (options.reference.asked()) {
+            addTrackStatisticsJson(document, analysis->records, truthMatch);
+        }
         if (sessionsAsked) {
             document["sessions"] = sessionsJson(sessions, sessionOptions);
         }
@@ -250,19 +262,22 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
     }
     if (!options.recordsCsv.empty()) {
         std::ofstream csv(options.recordsCsv, std::ios::binary | std::ios::trunc);
-        if (!csv || !writeRecordsCsv(csv, analysis->records)) {
+        const bool written = options.reference.asked()
+                                 ? writeRecordsCsv(csv, analysis->records, truthMatch)
+                                 : writeRecordsCsv(csv, analysis->records);
+        if (!csv || !written) {
             return failure(err, "cannot write " + options.recordsCsv);
         }
     }
     if (!options.pngDir.empty()) {
         const std::string problem =
-            exportPictures(*analysis, options.pngDir, options.pngWidth, options.pngHeight, sessions);
+            exportPictures(measured, options.pngDir, options.pngWidth, options.pngHeight, sessions);
         if (!problem.empty()) {
             return failure(err, problem);
         }
     }
     if (!statsOptions.htmlFile.empty()) {
-        const std::string problem = writeAnalysisHtml(statsOptions.htmlFile, options.logFile, *analysis,
+        const std::string problem = writeAnalysisHtml(statsOptions.htmlFile, options.logFile, measured,
                                                       shownSummary(*analysis, texts), statistics,
                                                       sessions);
         if (!problem.empty()) {
