@@ -131,20 +131,13 @@ void checkAsAsciiFields(const char* header, const std::uint8_t* data, std::size_
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     std::size_t frames = 0;
-    checkFeedingShapesAgree<NovatelSniffer>(data, size, [&](const NovatelSniffer& sniffer) {
+    const CountToEnd byByte = checkResyncingFeeds<NovatelSniffer>(data, size, frames, [](const NovatelSniffer& sniffer) {
         checkFrame(sniffer);
         checkDecoded(sniffer.frameStart(), sniffer.frameLength());
-        ++frames;
     });
-    const CountToEnd byByte = countToEnd<NovatelSniffer>(data, size, 1);
-    const std::uint64_t failures = byByte.checksumFailures;
-    const std::size_t wholeAtEnd = byByte.framesAtEnd;
-    FUZZ_CHECK(countToEnd<NovatelSniffer>(data, size, 0).checksumFailures == failures);
-    FUZZ_CHECK(countToEnd<NovatelSniffer>(data, size, 1 + (size > 0 ? data[0] % 37 : 0)).checksumFailures ==
-               failures);
     const NovatelScan scan = scanNovatelFrames(data, size);
-    FUZZ_CHECK(scan.frames.size() == frames + wholeAtEnd);
-    FUZZ_CHECK(scan.crcFailures == failures);
+    FUZZ_CHECK(scan.frames.size() == frames + byByte.framesAtEnd);
+    FUZZ_CHECK(scan.crcFailures == byByte.checksumFailures);
 
     checkAsBinaryBody(NovatelLog::BestPos, 72, data, size);
     checkAsBinaryBody(NovatelLog::BestXyz, 112, data, size);

@@ -83,4 +83,26 @@ void checkFeedingShapesAgree(const std::uint8_t* data, std::size_t size, CheckFr
     FUZZ_CHECK(size == 0 || wholeStatus == lastStatus);
 }
 
+// For the resyncing framers: feeding shapes agree on the frames (each
+// passed to onFrame once, from the byte-by-byte run) and on the checksum
+// failures and cut frames counted to the end; returns the byte-by-byte
+// count and, in frames, how many frames came out before finish().
+template <typename Sniffer, typename OnFrame>
+CountToEnd checkResyncingFeeds(const std::uint8_t* data, std::size_t size, std::size_t& frames,
+                               OnFrame onFrame)
+{
+    frames = 0;
+    checkFeedingShapesAgree<Sniffer>(data, size, [&](const Sniffer& sniffer) {
+        onFrame(sniffer);
+        ++frames;
+    });
+    const CountToEnd byByte = countToEnd<Sniffer>(data, size, 1);
+    const CountToEnd whole = countToEnd<Sniffer>(data, size, 0);
+    const CountToEnd chunked = countToEnd<Sniffer>(data, size, 1 + (size > 0 ? data[0] % 37 : 0));
+    FUZZ_CHECK(whole.checksumFailures == byByte.checksumFailures);
+    FUZZ_CHECK(chunked.checksumFailures == byByte.checksumFailures);
+    FUZZ_CHECK(whole.truncatedFrames == byByte.truncatedFrames);
+    return byByte;
+}
+
 }  // namespace gnsslog::testing
