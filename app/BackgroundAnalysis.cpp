@@ -12,7 +12,7 @@
 
 #include "app/ProgressBar.h"
 #include "app/ProgressRelay.h"
-#include "metrics/SideJob.h"
+#include "common/SideJob.h"
 #include "platform/BackgroundPriority.h"
 #include "plots/windows/CdfPlot.h"
 

@@ -1,9 +1,9 @@
 #include "log/ErrorPass.h"
 
 #include <cmath>
-#include <exception>
-#include <system_error>
-#include <thread>
+#include <optional>
+
+#include "common/SideJob.h"
 
 namespace gnsslog {
 
@@ -46,17 +46,6 @@ double error3D(double dz, double dx, double dy) noexcept
     return sum == 0 ? 0.0 : std::sqrt(sum);
 }
 
-// Joins the helper on every way out, exceptions included.
-struct Joiner {
-    std::thread& thread;
-    ~Joiner()
-    {
-        if (thread.joinable()) {
-            thread.join();
-        }
-    }
-};
-
 }  // namespace
 
 void calculationPass(GNSSLog& log, ProgressThrottle& progress, bool splitWork)
@@ -70,22 +59,12 @@ void calculationPass(GNSSLog& log, ProgressThrottle& progress, bool splitWork)
 
     double maxZ = 0;
     double maxX = 0;
-    std::exception_ptr helperError;
-    std::thread helper;
+    // Split: heights and grid x on a second thread (or first, here, when
+    // no thread can be had), grid y and the 3-D errors in this loop.
+    std::optional<SideJob> helper;
     if (splitWork) {
-        try {
-            helper = std::thread([&] {
-                try {
-                    accumulateZX(log.records, truth, log.histZ, log.histX, maxZ, maxX);
-                } catch (...) {
-                    helperError = std::current_exception();
-                }
-            });
-        } catch (const std::system_error&) {
-            splitWork = false;
-        }
+        helper.emplace(true, [&] { accumulateZX(log.records, truth, log.histZ, log.histX, maxZ, maxX); });
     }
-    const Joiner joiner{helper};
 
     double maxY = 0;
     std::uint64_t index = 1;
@@ -117,11 +96,8 @@ void calculationPass(GNSSLog& log, ProgressThrottle& progress, bool splitWork)
         progress.timedReport("Calculating...", clampedProgressCount(index), total);
         ++index;
     }
-    if (helper.joinable()) {
-        helper.join();
-    }
-    if (helperError) {
-        std::rethrow_exception(helperError);
+    if (helper) {
+        helper->wait();
     }
     log.maxErrorZ = maxZ;
     log.maxErrorX = maxX;

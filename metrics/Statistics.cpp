@@ -11,7 +11,7 @@
 #include "metrics/EstimateCheck.h"
 #include "metrics/FixLossTracker.h"
 #include "metrics/Share.h"
-#include "metrics/SideJob.h"
+#include "common/SideJob.h"
 #include "metrics/WrongFixFinder.h"
 
 namespace gnsslog {
