@@ -141,6 +141,29 @@ double parseDecimal(const char* text, std::size_t length) noexcept
     return negative ? -value : value;
 }
 
+bool readWholeDecimal(const char* text, std::size_t length, double& value) noexcept
+{
+    const char* p = text;
+    const char* const end = text + length;
+    bool negative = false;
+    if (p != end && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
+    }
+    if (p == end || *p == '+' || *p == '-') {
+        return false;
+    }
+    double magnitude = 0.0;
+    if (plainDecimalEnd(p, end, magnitude) != end) {
+        const auto [last, error] = std::from_chars(p, end, magnitude, std::chars_format::general);
+        if (error != std::errc{} || last != end || !std::isfinite(magnitude)) {
+            return false;
+        }
+    }
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
 const char* scanPlainDecimal(const char* text, double& value) noexcept
 {
     // The most a plain number takes is its digits, the point and the

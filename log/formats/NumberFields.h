@@ -31,6 +31,10 @@ std::int32_t parseInt32(const char* text, std::size_t length) noexcept;
 // give a 0 with the text's sign (strtod does so for underflow).
 double parseDecimal(const char* text, std::size_t length) noexcept;
 
+// The whole of the text as a finite decimal (one optional sign, digits, an
+// optional point and exponent); false, value untouched, for anything else.
+bool readWholeDecimal(const char* text, std::size_t length, double& value) noexcept;
+
 // The common field forms in one pass over a zero-terminated text, for
 // readers that find a field's end from its number: the text's start must
 // be a digit. Return the end of the number, having set value to what

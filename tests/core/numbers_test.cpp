@@ -223,5 +223,45 @@ TEST(ParseDecimal, PlainDecimalsRoundLikeStrtod)
     EXPECT_EQ(decimal("1.5e3"), 1500.0);  // the exponent is not dropped
 }
 
+// Whole-text decimals (the .pos columns): the value strtod gives where the
+// whole text is one finite number with at most one sign, nothing otherwise.
+TEST(ReadWholeDecimal, AcceptsExactlyOneFiniteNumberAndReadsItLikeStrtod)
+{
+    ASSERT_NE(std::setlocale(LC_ALL, "C"), nullptr);
+    const char* const pieces[] = {"0", "1", "7", "00", "123", "4567890123", ".", "e", "E", "+", "-",
+                                  " ", "x", "inf", "nan", "e3", "e-3", "e400", "e-400", "99999999999"};
+    std::mt19937 random(4521u);
+    std::uniform_int_distribution<int> pieceCount(0, 6);
+    std::uniform_int_distribution<std::size_t> pick(0, std::size(pieces) - 1);
+    for (int round = 0; round < 20000; ++round) {
+        std::string s;
+        for (int n = pieceCount(random); n > 0; --n) {
+            s += pieces[pick(random)];
+        }
+        char* end = nullptr;
+        errno = 0;
+        const double expected = std::strtod(s.c_str(), &end);
+        const bool signs = s.size() > 1 && (s[0] == '+' || s[0] == '-') && (s[1] == '+' || s[1] == '-');
+        const bool whole = !s.empty() && end == s.c_str() + s.size() && std::isfinite(expected) &&
+                           errno != ERANGE && s[0] != ' ' && s.find_first_of("xXnN") == std::string::npos &&
+                           !signs;
+        double value = -12345;
+        const bool read = readWholeDecimal(s.data(), s.size(), value);
+        if (whole) {
+            ASSERT_TRUE(read) << '"' << s << '"';
+            ASSERT_EQ(value, expected) << '"' << s << '"';
+            ASSERT_EQ(std::signbit(value), std::signbit(expected)) << '"' << s << '"';
+        } else if (errno != ERANGE) {
+            ASSERT_FALSE(read) << '"' << s << '"';
+            ASSERT_EQ(value, -12345) << '"' << s << '"';
+        }
+    }
+    double value = 0;
+    EXPECT_TRUE(readWholeDecimal("-105.147247371", 14, value));
+    EXPECT_EQ(value, -105.147247371);
+    EXPECT_FALSE(readWholeDecimal("1.5 ", 4, value));  // nothing may follow
+    EXPECT_FALSE(readWholeDecimal("", 0, value));
+}
+
 }  // namespace
 }  // namespace gnsslog

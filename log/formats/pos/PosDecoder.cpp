@@ -8,6 +8,7 @@
 
 #include "geodesy/Ecef.h"
 #include "geodesy/Kkj.h"
+#include "log/formats/NumberFields.h"
 #include "log/formats/pos/PosFramer.h"
 
 namespace gnsslog {
@@ -74,70 +75,9 @@ private:
     int count_ = 0;
 };
 
-// Exact powers of ten as doubles.
-constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-constexpr int kMaxExactDigits = 15;  // 10^15 < 2^53
-
-// "-105.147247371" and the like: at most 15 significant digits make an
-// exact integer, divided once by an exact power of ten, which rounds
-// correctly and so gives the value from_chars gives. False for anything
-// else (exponents, more digits), which from_chars then reads.
-bool readPlainDecimal(const char* text, std::size_t size, double& value) noexcept
-{
-    std::size_t i = 0;
-    const bool negative = size > 0 && text[0] == '-';
-    if (negative) {
-        ++i;
-    }
-    std::uint64_t mantissa = 0;
-    int significant = 0;
-    int fraction = 0;
-    bool point = false;
-    bool digits = false;
-    for (; i < size; ++i) {
-        const char c = text[i];
-        if (c >= '0' && c <= '9') {
-            mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
-            significant += mantissa != 0 ? 1 : 0;
-            fraction += point ? 1 : 0;
-            digits = true;
-            if (significant > kMaxExactDigits) {
-                return false;
-            }
-        } else if (c == '.' && !point) {
-            point = true;
-        } else {
-            return false;
-        }
-    }
-    if (!digits || fraction >= static_cast<int>(std::size(kPowersOfTen))) {
-        return false;
-    }
-    const double magnitude = static_cast<double>(mantissa) / kPowersOfTen[fraction];
-    value = negative ? -magnitude : magnitude;
-    return true;
-}
-
-// The whole of the text as a finite decimal; a "+" sign is allowed.
-bool readDecimal(const char* text, std::size_t size, double& value) noexcept
-{
-    if (size > 0 && text[0] == '+') {
-        ++text;
-        --size;
-    }
-    if (readPlainDecimal(text, size, value)) {
-        return true;
-    }
-    const auto [end, error] =
-        std::from_chars(text, text + size, value, std::chars_format::general);
-    return error == std::errc() && end == text + size && std::isfinite(value);
-}
-
 bool readDecimal(const Token& token, double& value) noexcept
 {
-    return readDecimal(token.text, token.size, value);
+    return readWholeDecimal(token.text, token.size, value);
 }
 
 bool readInt(const char* text, std::size_t size, int& value) noexcept
@@ -171,7 +111,7 @@ bool readCalendarTime(const Token& date, const Token& clock, double& seconds) no
     if (colon1 == std::string_view::npos || colon2 == std::string_view::npos ||
         !readInt(c.data(), colon1, hour) ||
         !readInt(c.data() + colon1 + 1, colon2 - colon1 - 1, minute) ||
-        !readDecimal(c.data() + colon2 + 1, c.size() - colon2 - 1, second) || hour < 0 ||
+        !readWholeDecimal(c.data() + colon2 + 1, c.size() - colon2 - 1, second) || hour < 0 ||
         hour > 23 || minute < 0 || minute > 59 || !(second >= 0) ||
         !(second < kSecondsInMinuteLimit)) {
         return false;
