@@ -1,45 +1,15 @@
 #include "log/Summary.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstddef>
-#include <system_error>
+#include <cstdint>
 
+#include "common/FormatNumber.h"
 #include "common/Saturate.h"
 
 namespace gnsslog {
 
 namespace {
-
-// Numbers are formatted with to_chars, which matches printf's "%.Nf" and
-// "%d" digit for digit but never takes the decimal point from the process
-// locale (a Qt application sets the user's locale at start-up).
-void appendFixed(std::string& out, double value, int decimals)
-{
-    char buffer[400];  // %f of the largest double has 309 integer digits
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    if (result.ec == std::errc()) {
-        out.append(buffer, result.ptr);
-    }
-}
-
-template <typename Int>
-void appendInt(std::string& out, Int value, int minDigits = 1)
-{
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    std::size_t length = static_cast<std::size_t>(result.ptr - buffer);
-    const bool negative = value < 0;
-    const std::size_t digits = length - (negative ? 1 : 0);
-    if (negative) {
-        out.push_back('-');
-    }
-    for (std::size_t i = digits; i < static_cast<std::size_t>(minDigits); ++i) {
-        out.push_back('0');
-    }
-    out.append(buffer + (negative ? 1 : 0), result.ptr);
-}
 
 // U+00BA MASCULINE ORDINAL INDICATOR, the summary's degree sign.
 constexpr const char* kDegreeSign = "\xC2\xBA";
@@ -99,7 +69,7 @@ SummaryTexts summaryTexts(const GNSSLog& log)
                                        static_cast<double>(recordCount) * 100;
         std::string& t = texts.label1;
         t = "Log file loaded, ";
-        appendInt(t, recordCount);
+        appendInt(t, static_cast<std::int64_t>(recordCount));
         t += " records readed,RTK fix ";
         appendFixed(t, share, 2);
         t += "%. Fix lost ";
