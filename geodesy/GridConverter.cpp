@@ -5,7 +5,6 @@
 namespace gnsslog {
 
 namespace {
-constexpr int kSystemKkjZone = 2;  // the zone every decoder converts into: central meridian 24 degrees E
 }  // namespace
 
 GridConverter::GridConverter(const GridFrame& frame, const GeodeticPosition& enuOrigin)

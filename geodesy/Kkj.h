@@ -33,8 +33,11 @@
 
 namespace gnsslog {
 
+// The zone every decoder converts into: central meridian 24 degrees E.
+inline constexpr int kSystemKkjZone = 2;
+
 // latitude, longitude: WGS84, decimal degrees, north and east positive.
-// zone: KKJ zone number (the system uses 2: central meridian 24 degrees E).
+// zone: KKJ zone number (the system uses kSystemKkjZone).
 // x: KKJ northing (metres); y: KKJ easting (metres) with zone * 1000000 m
 // and the 500000 m false easting added. Pure; no validation.
 // Agrees with kkj::detail::geodeticToKKJReference within 0.1 mm wherever

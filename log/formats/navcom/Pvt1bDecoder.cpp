@@ -40,7 +40,6 @@ constexpr double kErrorUnitsPerMetre = 1024.0;           // error components, 2^
 constexpr double kErrorEstimateScale = 0.56;             // applied to the plain sum, dimensionless
 constexpr double kDopPerUnit = 0.1;                      // DOP component resolution
 
-constexpr int kKkjZone = 2;  // central meridian 24 degrees E
 
 // Solution mode nibble to fixType: 0-2 stand-alone, 3/5/6 RTK float,
 // 4 RTK-X, 7 RTK fixed, 8-15 no usable position.
@@ -114,7 +113,7 @@ GNSSRecord& decodePVT1B(GNSSRecord& record, const std::uint8_t* frame, std::int3
                     signExtend24(getLeU24(frame, kHeightFineOffset)) * kMetresPerFineUnit;
 
     if (toKKJ) {
-        geodeticToKKJ(record.latitude, record.longitude, kKkjZone, record.localX, record.localY);
+        geodeticToKKJ(record.latitude, record.longitude, kSystemKkjZone, record.localX, record.localY);
         record.validFlags |= ValidFlag::Grid;
     }
 

@@ -22,11 +22,10 @@ using nmea::cutField;
 using nmea::FieldReader;
 using nmea::readTime;
 
-constexpr int kKkjZone = 2;  // central meridian 24 degrees E
 
 void toGrid(GNSSRecord& record) noexcept
 {
-    geodeticToKKJ(record.latitude, record.longitude, kKkjZone, record.localX, record.localY);
+    geodeticToKKJ(record.latitude, record.longitude, kSystemKkjZone, record.localX, record.localY);
     record.validFlags |= ValidFlag::Grid;
 }
 

@@ -62,7 +62,6 @@ constexpr std::array<std::uint32_t, 4> kInsSolutionStatuses = {2, 3, 6, 7};
 
 constexpr double kMillisecondsPerWeek = 604800000.0;
 constexpr double kMillisecondsPerSecond = 1000.0;
-constexpr int kKkjZone = 2;  // central meridian 24 degrees E
 
 // One position log, from either encoding, before it becomes a record.
 struct Solution {
@@ -145,7 +144,7 @@ FrameVerdict finishRecord(GNSSRecord& record, const Solution& s, bool toKKJ) noe
     }
     record.satellites = s.satellites < 0 ? 0 : s.satellites;
     if (toKKJ) {
-        geodeticToKKJ(record.latitude, record.longitude, kKkjZone, record.localX, record.localY);
+        geodeticToKKJ(record.latitude, record.longitude, kSystemKkjZone, record.localX, record.localY);
         record.validFlags |= ValidFlag::Grid;
     }
     record.framePart = FramePart::Solution;

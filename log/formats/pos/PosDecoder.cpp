@@ -17,7 +17,6 @@ namespace {
 
 // Enough for every column a writer puts before the velocities.
 constexpr int kMaxTokens = 48;
-constexpr int kKkjZone = 2;  // central meridian 24 degrees E
 
 constexpr double kSecondsPerMinute = 60.0;
 constexpr double kSecondsPerHour = 3600.0;
@@ -300,7 +299,7 @@ FrameVerdict decodePosFrame(GNSSRecord& record, const std::uint8_t* frame, std::
         record.validFlags |= ValidFlag::CorrectionAge;
     }
     if (toKKJ && record.has(ValidFlag::LatLon)) {
-        geodeticToKKJ(record.latitude, record.longitude, kKkjZone, record.localX, record.localY);
+        geodeticToKKJ(record.latitude, record.longitude, kSystemKkjZone, record.localX, record.localY);
         record.validFlags |= ValidFlag::Grid;
     }
     record.valid = 1;

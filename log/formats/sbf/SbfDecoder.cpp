@@ -59,7 +59,6 @@ constexpr double kDopPerUnit = 0.01;
 // HAccuracy is 2DRMS and VAccuracy 2 sigma: half of each is the RMS.
 constexpr double kTwoSigmaToOne = 0.5;
 
-constexpr int kKkjZone = 2;  // central meridian 24 degrees E
 
 double getLeF8(const std::uint8_t* buf, std::size_t off) noexcept
 {
@@ -94,7 +93,7 @@ bool solutionUsable(const std::uint8_t* block) noexcept
 void addGrid(GNSSRecord& record, bool toKKJ) noexcept
 {
     if (toKKJ) {
-        geodeticToKKJ(record.latitude, record.longitude, kKkjZone, record.localX, record.localY);
+        geodeticToKKJ(record.latitude, record.longitude, kSystemKkjZone, record.localX, record.localY);
         record.validFlags |= ValidFlag::Grid;
     }
 }

@@ -87,7 +87,6 @@ constexpr double kMetresPerMillimetre = 0.001;
 constexpr double kMetresPerTenthMillimetre = 0.0001;
 constexpr double kDopPerUnit = 0.01;
 
-constexpr int kKkjZone = 2;  // central meridian 24 degrees E
 
 std::int8_t getS8(const std::uint8_t* buf, std::size_t off) noexcept
 {
@@ -102,7 +101,7 @@ double errorEstimate(double horizontal, double vertical) noexcept
 void addGrid(GNSSRecord& record, bool toKKJ) noexcept
 {
     if (toKKJ) {
-        geodeticToKKJ(record.latitude, record.longitude, kKkjZone, record.localX, record.localY);
+        geodeticToKKJ(record.latitude, record.longitude, kSystemKkjZone, record.localX, record.localY);
         record.validFlags |= ValidFlag::Grid;
     }
 }
