@@ -2,10 +2,23 @@
 
 #include <cmath>
 #include <limits>
+#include <numbers>
 
 namespace gnsslog {
 
+namespace {
+
+constexpr double kRadiansPerDegree = std::numbers::pi / 180.0;
+
+}  // namespace
+
 TrackError trackError(const TruthSample& truth, const EcefPosition& rover) noexcept
+{
+    return trackError(truth, rover, LeverArm{}, std::numeric_limits<double>::quiet_NaN());
+}
+
+TrackError trackError(const TruthSample& truth, const EcefPosition& rover, const LeverArm& lever,
+                      double headingDegrees) noexcept
 {
     TrackError error;
     Wgs84Position at;
@@ -22,7 +35,19 @@ TrackError trackError(const TruthSample& truth, const EcefPosition& rover) noexc
     double velocityUp = 0;
     axes.toEnu(truth.vx, truth.vy, truth.vz, velocityEast, velocityNorth, velocityUp);
     error.speed = std::hypot(velocityEast, velocityNorth);
-    if (error.speed >= kSlowestDirectionSpeed) {
+    const bool moving = error.speed >= kSlowestDirectionSpeed;
+    error.up -= lever.up;
+    if (lever.horizontal() && (moving || !std::isnan(headingDegrees))) {
+        const double heading = !std::isnan(headingDegrees)
+                                   ? headingDegrees
+                                   : std::atan2(velocityEast, velocityNorth) / kRadiansPerDegree;
+        double leverEast = 0;
+        double leverNorth = 0;
+        leverArmEastNorth(lever, heading, leverEast, leverNorth);
+        error.east -= leverEast;
+        error.north -= leverNorth;
+    }
+    if (moving) {
         const double e = velocityEast / error.speed;
         const double n = velocityNorth / error.speed;
         error.hasDirection = true;

@@ -9,6 +9,7 @@
 
 #include "geodesy/Ecef.h"
 #include "reference/Interpolation.h"
+#include "reference/LeverArm.h"
 
 namespace gnsslog {
 
@@ -28,5 +29,12 @@ struct TrackError {
 
 // truth: a matched sample. Pure; non-finite positions give NaN errors.
 TrackError trackError(const TruthSample& truth, const EcefPosition& rover) noexcept;
+
+// The same against the rover antenna's place on the vehicle: the
+// reference point plus lever turned by headingDegrees (clockwise from
+// north; NaN: the direction of travel). Where the heading is NaN and the
+// reference too slow for a direction, only the lever's up is taken off.
+TrackError trackError(const TruthSample& truth, const EcefPosition& rover, const LeverArm& lever,
+                      double headingDegrees) noexcept;
 
 }  // namespace gnsslog

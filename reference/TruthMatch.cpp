@@ -1,5 +1,6 @@
 #include "reference/TruthMatch.h"
 
+#include <limits>
 #include <optional>
 
 #include "reference/ClockBridge.h"
@@ -19,6 +20,8 @@ TruthMatch matchRecords(const std::vector<GNSSRecord>& records, RecordClock rove
     TruthMatch match;
     match.maxGap = options.maxGap > 0 ? options.maxGap : defaultMaxGap(reference);
     match.timeOffset = options.timeOffset;
+    match.leverArm = options.leverArm;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
     match.records.resize(records.size());
     const std::optional<ClockBridge> bridge =
         records.empty() ? std::nullopt
@@ -37,12 +40,17 @@ TruthMatch matchRecords(const std::vector<GNSSRecord>& records, RecordClock rove
         if (!bridge) {
             outcome.cause = TruthCause::NoDate;
         } else {
-            const TruthSample truth =
-                truthAt(reference.epochs, method, bridge->toReference(record.time), match.maxGap);
+            const double time = bridge->toReference(record.time);
+            const TruthSample truth = truthAt(reference.epochs, method, time, match.maxGap);
             outcome.cause = truth.cause;
             if (truth.cause == TruthCause::Matched) {
-                outcome.error = trackError(
-                    truth, wgs84ToEcef(record.latitude, record.longitude, record.height));
+                const double heading =
+                    reference.hasHeading && options.leverArm.horizontal()
+                        ? headingAt(reference.epochs, time)
+                        : nan;
+                outcome.error =
+                    trackError(truth, wgs84ToEcef(record.latitude, record.longitude, record.height),
+                               options.leverArm, heading);
             }
         }
         ++match.byCause[static_cast<std::size_t>(outcome.cause)];

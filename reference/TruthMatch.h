@@ -16,6 +16,7 @@ namespace gnsslog {
 struct TruthMatchOptions {
     double maxGap = 0;      // seconds; 0: the reference's default
     double timeOffset = 0;  // seconds added to every rover time
+    LeverArm leverArm{};    // the rover antenna on the vehicle
 };
 
 // One rover record's outcome. Records without a latitude, longitude and
@@ -31,6 +32,7 @@ struct TruthMatch {
     std::vector<RecordTruth> records;  // one per rover record, in order
     double maxGap = 0;                 // seconds, as used
     double timeOffset = 0;             // seconds
+    LeverArm leverArm;
     bool completedDate = false;        // a day or week was chosen for one side
     std::size_t withPosition = 0;      // records with a position
     // Records with a position by cause, indexed by TruthCause.

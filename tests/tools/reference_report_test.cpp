@@ -198,6 +198,24 @@ TEST_F(ReferenceReportTest, RecordsCsvGainsTheErrorsAgainstTheReference)
     EXPECT_EQ(plainHeader + added, header);
 }
 
+TEST_F(ReferenceReportTest, LeverArmLatencyAndWarningsInTheReferenceBlock)
+{
+    const ToolRun run = runReportTool({"--format", "pos", "--reference", referencePath(), "--lever-arm",
+                                       "0.5", "-0.25", "0.01", "--json", roverPath()});
+    ASSERT_EQ(run.status, ReportExit::Ok) << run.err;
+    const auto r = nlohmann::json::parse(run.out)["reference"];
+    EXPECT_EQ(r["leverArm"]["forward_m"], 0.5);
+    EXPECT_EQ(r["leverArm"]["right_m"], -0.25);
+    EXPECT_EQ(r["leverArm"]["up_m"], 0.01);
+    // A standing reference tells no latency; the antenna's 1 cm up is the
+    // rover's 1 cm above the reference.
+    EXPECT_TRUE(r["latency_s"].is_null());
+    EXPECT_TRUE(r["latencyStdErr_s"].is_null());
+    EXPECT_EQ(r["warnings"], nlohmann::json::array());
+    const auto fixed = nlohmann::json::parse(run.out)["statistics"]["classes"]["rtkFixed"];
+    EXPECT_NEAR(fixed["z"]["mean"].get<double>(), 0, 1e-4);
+}
+
 TEST_F(ReferenceReportTest, UnusableReferencesAndOptionsAreUsageErrors)
 {
     const struct {
@@ -212,6 +230,7 @@ TEST_F(ReferenceReportTest, UnusableReferencesAndOptionsAreUsageErrors)
         {"zero gap", {"--reference", referencePath(), "--max-gap", "0"}, "--max-gap"},
         {"offset not a number", {"--reference", referencePath(), "--time-offset", "1,5"}, "--time-offset"},
         {"two logs", {"--reference", referencePath(), roverPath()}, "--reference takes one log file"},
+        {"lever arm of two", {"--reference", referencePath(), "--lever-arm", "1", "2"}, "--lever-arm"},
     };
     for (const auto& row : rows) {
         std::vector<std::string> args = {"--format", "pos"};

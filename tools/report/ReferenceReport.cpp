@@ -9,6 +9,7 @@
 #include "common/FormatNumber.h"
 #include "log/formats/Formats.h"
 #include "reference/Interpolation.h"
+#include "reference/Latency.h"
 #include "reference/ReferenceFile.h"
 #include "reference/TrackFigures.h"
 #include "tools/report/ReportOptions.h"
@@ -16,6 +17,10 @@
 namespace gnsslog {
 
 namespace {
+
+constexpr double kMillisecondsPerSecond = 1000;
+// Longer is a typing error: no vehicle is a kilometre long.
+constexpr double kLongestLeverArm = 1000;  // metres
 
 constexpr std::string_view kTimeScaleNames[] = {"GPS", "UTC"};
 constexpr std::string_view kDateNames[] = {"timeOfDay", "timeOfWeek", "fullDate"};
@@ -86,6 +91,26 @@ nlohmann::ordered_json classesJson(const std::vector<GNSSRecord>& records, const
     return json;
 }
 
+// "Truth: ..." and "Without truth: ..." where epochs have none.
+void writeTruthLines(std::ostream& out, const ReferenceTrajectory& reference,
+                     const TruthMatch& match)
+{
+    out << "Truth: reference trajectory " << reference.file << " (" << reference.format << ", "
+        << timeScaleName(reference.clock.scale) << " time), "
+        << formatInt(static_cast<std::int64_t>(match.count(TruthCause::Matched))) << " of "
+        << formatInt(static_cast<std::int64_t>(match.withPosition)) << " epochs matched ("
+        << formatFixed(match.coverage() * 100, 1) << " %)\n";
+    if (match.count(TruthCause::Matched) == match.withPosition) {
+        return;
+    }
+    out << "Without truth:";
+    for (const TruthCause cause : kWithoutTruth) {
+        out << ' ' << truthCauseName(cause) << ' '
+            << formatInt(static_cast<std::int64_t>(match.count(cause)));
+    }
+    out << '\n';
+}
+
 }  // namespace
 
 void addReferenceOptions(CLI::App& app, ReferenceOptions& options)
@@ -107,10 +132,25 @@ void addReferenceOptions(CLI::App& app, ReferenceOptions& options)
     app.add_option("--time-offset", options.timeOffset,
                    "seconds added to the rover's times before matching (default 0)")
         ->check(secondsValidator(false));
+    app.add_option("--lever-arm", options.leverArm,
+                   "metres from the reference point to the rover antenna: forward, right and up "
+                   "in the vehicle frame (default 0 0 0)")
+        ->expected(3)
+        ->check(CLI::Range(-kLongestLeverArm, kLongestLeverArm));
+}
+
+TruthMatchOptions truthMatchOptions(const ReferenceOptions& options)
+{
+    TruthMatchOptions match{options.maxGap, options.timeOffset, {}};
+    if (options.leverArm.size() == 3) {
+        match.leverArm = {options.leverArm[0], options.leverArm[1], options.leverArm[2]};
+    }
+    return match;
 }
 
 nlohmann::ordered_json referenceJson(const ReferenceTrajectory& reference,
-                                     const std::vector<GNSSRecord>& records, const TruthMatch& match)
+                                     const std::vector<GNSSRecord>& records, const TruthMatch& match,
+                                     const std::vector<std::string>& warnings)
 {
     nlohmann::ordered_json json;
     json["file"] = reference.file;
@@ -134,6 +174,14 @@ nlohmann::ordered_json referenceJson(const ReferenceTrajectory& reference,
     json["coverage"] = match.coverage();
     json["dateCompleted"] = match.completedDate;
     json["timeOffset_s"] = match.timeOffset;
+    json["leverArm"] = {{"forward_m", match.leverArm.forward},
+                        {"right_m", match.leverArm.right},
+                        {"up_m", match.leverArm.up}};
+    const LatencyEstimate latency = estimateLatency(records, match);
+    json["latency_s"] = latency.estimated ? nlohmann::ordered_json(latency.seconds) : nullptr;
+    json["latencyStdErr_s"] = latency.estimated ? nlohmann::ordered_json(latency.stdErr) : nullptr;
+    json["latencyEpochs"] = latency.epochs;
+    json["warnings"] = warnings;
     json["classes"] = classesJson(records, match);
     return json;
 }
@@ -152,22 +200,19 @@ void addTrackStatisticsJson(nlohmann::ordered_json& document,
 }
 
 void writeReferenceText(std::ostream& out, const ReferenceTrajectory& reference,
-                        const TruthMatch& match)
+                        const std::vector<GNSSRecord>& records, const TruthMatch& match,
+                        const std::vector<std::string>& warnings)
 {
-    out << "Truth: reference trajectory " << reference.file << " (" << reference.format << ", "
-        << timeScaleName(reference.clock.scale) << " time), "
-        << formatInt(static_cast<std::int64_t>(match.count(TruthCause::Matched))) << " of "
-        << formatInt(static_cast<std::int64_t>(match.withPosition)) << " epochs matched ("
-        << formatFixed(match.coverage() * 100, 1) << " %)\n";
-    if (match.count(TruthCause::Matched) == match.withPosition) {
-        return;
+    writeTruthLines(out, reference, match);
+    const LatencyEstimate latency = estimateLatency(records, match);
+    if (latency.estimated) {
+        out << "Latency: " << formatFixed(latency.seconds * kMillisecondsPerSecond, 1) << " ms +- "
+            << formatFixed(latency.stdErr * kMillisecondsPerSecond, 1) << " ms ("
+            << formatInt(static_cast<std::int64_t>(latency.epochs)) << " epochs)\n";
     }
-    out << "Without truth:";
-    for (const TruthCause cause : kWithoutTruth) {
-        out << ' ' << truthCauseName(cause) << ' '
-            << formatInt(static_cast<std::int64_t>(match.count(cause)));
+    for (const std::string& warning : warnings) {
+        out << "Warning: " << warning << '\n';
     }
-    out << '\n';
 }
 
 }  // namespace gnsslog

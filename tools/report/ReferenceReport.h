@@ -22,16 +22,21 @@ struct ReferenceOptions {
     std::string format;  // --reference-format NAME: csv or a log format; empty: detected
     double maxGap = 0;       // --max-gap S; 0: 2.5 times the median interval
     double timeOffset = 0;   // --time-offset S, added to the rover's times
+    std::vector<double> leverArm;  // --lever-arm FORWARD RIGHT UP, metres; empty: none
 
     bool asked() const noexcept { return !file.empty(); }
 };
 
 void addReferenceOptions(CLI::App& app, ReferenceOptions& options);
 
+// The matching options the command line asked for.
+TruthMatchOptions truthMatchOptions(const ReferenceOptions& options);
+
 // The "reference" object of the JSON document; records: the rover's,
-// one to one with match.records.
+// one to one with match.records; warnings: what the checks found.
 nlohmann::ordered_json referenceJson(const ReferenceTrajectory& reference,
-                                     const std::vector<GNSSRecord>& records, const TruthMatch& match);
+                                     const std::vector<GNSSRecord>& records, const TruthMatch& match,
+                                     const std::vector<std::string>& warnings);
 
 // Adds to the "statistics" object of a JSON document what only a reference
 // can tell: per class "along" and "cross" figures beside the horizontal
@@ -40,8 +45,10 @@ void addTrackStatisticsJson(nlohmann::ordered_json& document,
                             const std::vector<GNSSRecord>& records, const TruthMatch& match);
 
 // "Truth: reference trajectory FILE (FORMAT), M of N epochs matched (P %)"
-// and, where epochs have no truth, their causes.
+// and, where epochs have no truth, their causes; the latency where it can
+// be estimated, and each warning.
 void writeReferenceText(std::ostream& out, const ReferenceTrajectory& reference,
-                        const TruthMatch& match);
+                        const std::vector<GNSSRecord>& records, const TruthMatch& match,
+                        const std::vector<std::string>& warnings);
 
 }  // namespace gnsslog

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include <CLI/CLI.hpp>
@@ -15,6 +16,7 @@
 #include "log/Summary.h"
 #include "reference/ErrorAnalysis.h"
 #include "reference/ReferenceFile.h"
+#include "reference/TimeShiftCheck.h"
 #include "tools/report/ComparisonReport.h"
 #include "tools/report/CsvExport.h"
 #include "tools/report/FrameOptions.h"
@@ -123,7 +125,20 @@ ReferenceMeasurement measureReference(const GNSSLog& analysis, const ReportOptio
 {
     const RecordClock clock = logRecordClock(options.logFile, options.inputFormat());
     return measureAgainstReference(analysis, clock, reference,
-                                   {options.reference.maxGap, options.reference.timeOffset});
+                                   truthMatchOptions(options.reference));
+}
+
+// What the checks of a rover against its reference found.
+std::vector<std::string> referenceWarnings(const GNSSLog& analysis, const ReportOptions& options,
+                                           const ReferenceTrajectory& reference)
+{
+    const RecordClock clock = logRecordClock(options.logFile, options.inputFormat());
+    std::vector<std::string> warnings;
+    if (const std::optional<int> shift = findTimeShift(analysis.records, clock, reference,
+                                                        truthMatchOptions(options.reference))) {
+        warnings.push_back(timeShiftWarning(*shift));
+    }
+    return warnings;
 }
 
 }  // namespace
@@ -202,6 +217,9 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
         options.reference.asked() ? measureReference(*analysis, options, reference.trajectory)
                                   : ReferenceMeasurement{};
     const TruthMatch& truthMatch = measurement.match;
+    const std::vector<std::string> warnings =
+        options.reference.asked() ? referenceWarnings(*analysis, options, reference.trajectory)
+                                  : std::vector<std::string>{};
     // Every statistic and picture measures against the reference where
     // there is one; the summary describes the log itself but for its
     // largest errors.
@@ -238,13 +256,13 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
         document["frame"] = frameJson(*analysis);
         document["generator"] = generatorJson();
         if (options.reference.asked()) {
-            document["reference"] = referenceJson(reference.trajectory, analysis->records, truthMatch);
+            document["reference"] = referenceJson(reference.trajectory, analysis->records, truthMatch, warnings);
         }
         out << document.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
     } else if (hasRecords) {
         writeSummaryTexts(out, texts);
         if (options.reference.asked()) {
-            writeReferenceText(out, reference.trajectory, truthMatch);
+            writeReferenceText(out, reference.trajectory, analysis->records, truthMatch, warnings);
         }
         if (statsOptions.text) {
             writeStatisticsText(out, statistics);
