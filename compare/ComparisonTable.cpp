@@ -139,6 +139,7 @@ std::string describeTruth(const SharedTruth& truth)
         return std::string("Truth: ") +
                (truth.fromMode == TruthMode::FirstFix ? "first" : "averaged") +
                " RTK-fixed position of " + bareName(truth.file) + coordinates;
+    case TruthSource::Reference: return "Truth: reference trajectory " + truth.file;
     }
     return "Truth: ?";
 }

@@ -13,6 +13,9 @@
 #include "log/formats/FormatDetection.h"
 #include "log/formats/Formats.h"
 #include "log/Pipeline.h"
+#include "reference/ErrorAnalysis.h"
+#include "reference/ReferenceFile.h"
+#include "reference/TimeShiftCheck.h"
 
 namespace gnsslog {
 
@@ -27,6 +30,14 @@ struct AnalysisSettings {
     std::optional<GeodeticPosition> enuOrigin{};  // set: replaces the settings' origin
 };
 
+const InputFormat& formatOf(const std::string& file, const ComparisonSettings& settings)
+{
+    if (settings.detectFormat) {
+        return detectedFormatOrNavcom(file.c_str(), settings.decodeOptions.verifyChecksum);
+    }
+    return settings.format != nullptr ? *settings.format : navcomFormat();
+}
+
 std::unique_ptr<GNSSLog> analyse(const std::string& file, const ComparisonSettings& settings,
                                  const AnalysisSettings& analysis)
 {
@@ -37,12 +48,26 @@ std::unique_ptr<GNSSLog> analyse(const std::string& file, const ComparisonSettin
     if (analysis.enuOrigin) {
         decodeOptions.enuOrigin = analysis.enuOrigin;
     }
-    const InputFormat* format = settings.format != nullptr ? settings.format : &navcomFormat();
-    if (settings.detectFormat) {
-        format = &detectedFormatOrNavcom(file.c_str(), decodeOptions.verifyChecksum);
-    }
-    runPipeline(*log, file.c_str(), nullptr, decodeOptions, *format, options);
+    runPipeline(*log, file.c_str(), nullptr, decodeOptions, formatOf(file, settings), options);
     return log;
+}
+
+// The row of a log measured against the settings' reference.
+LogRow referenceRow(const std::string& file, const GNSSLog& analysis,
+                    const ComparisonSettings& settings)
+{
+    const ReferenceTrajectory& reference = *settings.reference;
+    const RecordClock clock = logRecordClock(file, formatOf(file, settings));
+    ReferenceMeasurement measured =
+        measureAgainstReference(analysis, clock, reference, settings.referenceMatch);
+    LogRow row = comparisonRow(file, *measured.errors, settings);
+    row.referenceMatch = std::move(measured.match);
+    row.errors = std::move(measured.errors);
+    if (const std::optional<int> shift =
+            findTimeShift(analysis.records, clock, reference, settings.referenceMatch)) {
+        row.referenceWarnings.push_back(timeShiftWarning(*shift));
+    }
+    return row;
 }
 
 bool sameFile(const std::string& a, const std::string& b)
@@ -128,6 +153,11 @@ LogComparison compareLogs(const std::vector<std::string>& files, const Compariso
         break;
     default: comparison.truth.source = TruthSource::EachLogAveraged; break;
     }
+    if (settings.reference != nullptr) {
+        comparison.truth = SharedTruth{};
+        comparison.truth.source = TruthSource::Reference;
+        comparison.truth.file = settings.reference->file;
+    }
 
     auto finish = [&](std::size_t index, const GNSSLog& analysis) {
         LogRow& row = comparison.rows[index];
@@ -136,16 +166,22 @@ LogComparison compareLogs(const std::vector<std::string>& files, const Compariso
             row.openError = analysis.openError;
             return;
         }
-        row = comparisonRow(files[index], analysis, settings);
+        row = settings.reference != nullptr ? referenceRow(files[index], analysis, settings)
+                                            : comparisonRow(files[index], analysis, settings);
         if (finished) {
             finished(index, analysis, row);
+        }
+        row.errors.reset();
+        if (row.referenceMatch) {
+            row.referenceMatch->records = {};
         }
     };
 
     // The truth log goes first, alone, with both cores; the others then
     // take its truth as manual coordinates.
     std::vector<bool> done(files.size(), false);
-    if (!settings.truthFrom.empty() && settings.truthMode != TruthMode::Manual) {
+    if (!settings.truthFrom.empty() && settings.truthMode != TruthMode::Manual &&
+        settings.reference == nullptr) {
         std::size_t truthIndex = files.size();
         for (std::size_t i = 0; i < files.size(); ++i) {
             if (sameFile(files[i], settings.truthFrom)) {

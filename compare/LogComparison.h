@@ -11,6 +11,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,8 @@
 #include "metrics/Statistics.h"
 #include "compare/TimeSlices.h"
 #include "metrics/WrongFixes.h"
+#include "reference/ReferenceTrajectory.h"
+#include "reference/TruthMatch.h"
 
 namespace gnsslog {
 
@@ -44,13 +48,17 @@ struct ComparisonSettings {
     // logs are analysed at once the cores are busy already (see
     // bench/comparison_bench.cpp), so it is off by default then.
     bool decodeWorkerWhenConcurrent = false;
+    // Not null: every log is measured against this reference trajectory
+    // instead of a truth point (truthMode and truthFrom are not used).
+    const ReferenceTrajectory* reference = nullptr;
+    TruthMatchOptions referenceMatch{};
 };
 
-enum class TruthSource : std::uint8_t { EachLogAveraged, EachLogFirstFix, Manual, FromLog };
+enum class TruthSource : std::uint8_t { EachLogAveraged, EachLogFirstFix, Manual, FromLog, Reference };
 
 struct SharedTruth {
     TruthSource source = TruthSource::EachLogAveraged;
-    std::string file;          // FromLog: the log the truth came from
+    std::string file;          // FromLog: the log the truth came from; Reference: its file
     std::uint8_t fromMode = TruthMode::Averaged;  // FromLog: averaged or first fix of it
     double x = 0;              // Manual and FromLog: the coordinates, metres
     double y = 0;
@@ -77,6 +85,13 @@ struct LogRow {
     std::vector<Verdict> verdicts;  // one per requirement
     std::vector<SliceRow> slices;
     std::string sliceError;  // why the log could not be sliced
+    // Against a reference: how the log's epochs matched it, what the checks
+    // found, and the analysis of its errors that the figures come from.
+    // The match's per-record outcomes and the error analysis are there for
+    // the finished callback only and are released after it.
+    std::optional<TruthMatch> referenceMatch;
+    std::vector<std::string> referenceWarnings;
+    std::shared_ptr<const GNSSLog> errors;
 
     bool hasRecords() const noexcept { return openError.empty() && figures.records > 0; }
     // Every requirement of the log and of its slices passes.

@@ -216,6 +216,44 @@ TEST_F(ReferenceReportTest, LeverArmLatencyAndWarningsInTheReferenceBlock)
     EXPECT_NEAR(fixed["z"]["mean"].get<double>(), 0, 1e-4);
 }
 
+TEST_F(ReferenceReportTest, EveryComparedLogIsMeasuredAgainstTheReference)
+{
+    const std::string copy = (dir_ / "rover-copy.pos").string();
+    fs::copy_file(roverPath(), copy, fs::copy_options::overwrite_existing);
+    const ToolRun run =
+        runReportTool({"--format", "pos", "--reference", referencePath(), "--json", roverPath(), copy});
+    ASSERT_EQ(run.status, ReportExit::Ok) << run.err;
+    const auto document = nlohmann::json::parse(run.out);
+    const auto& truth = document["comparison"]["truth"];
+    EXPECT_EQ(truth["source"], "reference");
+    EXPECT_EQ(truth["file"], referencePath());
+    ASSERT_EQ(document["logs"].size(), 2u);
+    for (const auto& log : document["logs"]) {
+        EXPECT_EQ(log["reference"]["matched"], 3);
+        EXPECT_EQ(log["reference"]["withoutTruth"]["outsideSpan"], 2);
+        const auto& fixed = log["statistics"]["classes"]["rtkFixed"];
+        EXPECT_EQ(fixed["epochs"], 5);
+        EXPECT_EQ(fixed["horizontal"]["count"], 3);
+        EXPECT_NEAR(fixed["z"]["mean"].get<double>(), 0.01, 1e-4);
+        EXPECT_TRUE(log["statistics"].contains("speedBands"));
+    }
+
+    const ToolRun text =
+        runReportTool({"--format", "pos", "--reference", referencePath(), "--stats", roverPath(), copy});
+    ASSERT_EQ(text.status, ReportExit::Ok) << text.err;
+    EXPECT_NE(text.out.find("Truth: reference trajectory " + referencePath() + "\n"), std::string::npos)
+        << text.out;
+    const std::string matched = "3 of 5 epochs matched (60.0 %)";
+    const std::size_t first = text.out.find(matched);
+    ASSERT_NE(first, std::string::npos) << text.out;
+    EXPECT_NE(text.out.find(matched, first + 1), std::string::npos) << text.out;
+
+    const ToolRun both = runReportTool({"--format", "pos", "--reference", referencePath(), "--truth-from",
+                                        roverPath(), roverPath(), copy});
+    EXPECT_EQ(both.status, ReportExit::Usage);
+    EXPECT_NE(both.err.find("--truth-from"), std::string::npos) << both.err;
+}
+
 TEST_F(ReferenceReportTest, UnusableReferencesAndOptionsAreUsageErrors)
 {
     const struct {
@@ -229,7 +267,6 @@ TEST_F(ReferenceReportTest, UnusableReferencesAndOptionsAreUsageErrors)
         {"unknown format", {"--reference", referencePath(), "--reference-format", "gpx"}, "--reference-format"},
         {"zero gap", {"--reference", referencePath(), "--max-gap", "0"}, "--max-gap"},
         {"offset not a number", {"--reference", referencePath(), "--time-offset", "1,5"}, "--time-offset"},
-        {"two logs", {"--reference", referencePath(), roverPath()}, "--reference takes one log file"},
         {"lever arm of two", {"--reference", referencePath(), "--lever-arm", "1", "2"}, "--lever-arm"},
     };
     for (const auto& row : rows) {

@@ -22,6 +22,7 @@ const char* truthSourceKey(TruthSource source)
     case TruthSource::EachLogFirstFix: return "eachLogFirstFix";
     case TruthSource::Manual: return "manual";
     case TruthSource::FromLog: return "log";
+    case TruthSource::Reference: return "reference";
     }
     return "unknown";
 }
@@ -30,6 +31,9 @@ nlohmann::ordered_json truthJson(const SharedTruth& truth)
 {
     nlohmann::ordered_json j;
     j["source"] = truthSourceKey(truth.source);
+    if (truth.source == TruthSource::Reference) {
+        j["file"] = truth.file;
+    }
     if (truth.source == TruthSource::FromLog) {
         j["file"] = truth.file;
         j["mode"] = truth.fromMode == TruthMode::FirstFix ? "firstFix" : "averaged";

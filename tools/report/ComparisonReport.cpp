@@ -9,12 +9,14 @@
 #include "log/Summary.h"
 #include "compare/ComparisonTable.h"
 #include "compare/LogComparison.h"
+#include "reference/ReferenceFile.h"
 #include "tools/report/ComparisonHtml.h"
 #include "tools/report/ComparisonJson.h"
 #include "tools/report/FrameOptions.h"
 #include "tools/report/JsonReport.h"
 #include "tools/report/PngExport.h"
 #include "tools/report/QualityReport.h"
+#include "tools/report/ReferenceReport.h"
 #include "tools/report/Report.h"
 #include "tools/report/StatsReport.h"
 
@@ -113,6 +115,58 @@ std::string requirementsLine(const LogComparison& comparison)
     return line;
 }
 
+// What a log adds to the outputs asked for; reference: the trajectory the
+// row was measured against, or null.
+LogOutput logOutputOf(const ReportOptions& options, const GNSSLog& analysis, const LogRow& row,
+                      const ReferenceTrajectory* reference, std::mutex& pictureMutex)
+{
+    LogOutput output;
+    const StatsOptions& statsOptions = options.stats;
+    // The figures and pictures are of the errors against the reference
+    // where there is one; the summary is of the log itself.
+    const GNSSLog& measured = row.errors ? *row.errors : analysis;
+    SummaryTexts texts = summaryTexts(analysis);
+    if (row.errors) {
+        texts.label3 = summaryTexts(measured).label3;
+    }
+    output.summaryLines = shownSummary(analysis, texts);
+    const bool withReference = reference != nullptr && row.referenceMatch;
+    if (statsOptions.text) {
+        std::ostringstream block;
+        if (withReference) {
+            writeReferenceText(block, *reference, analysis.records, *row.referenceMatch,
+                               row.referenceWarnings);
+        }
+        writeStatisticsText(block, row.statistics);
+        writeDataQualityText(block, analysis.dataQuality);
+        output.statisticsText = block.str();
+    }
+    if (options.json) {
+        output.document = analysisJson(analysis, texts, measured);
+        addStatisticsJson(output.document, row.statistics);
+        if (withReference) {
+            addTrackStatisticsJson(output.document, analysis.records, *row.referenceMatch);
+        }
+        output.document["dataQuality"] = dataQualityJson(analysis.dataQuality);
+        output.document["frame"] = frameJson(analysis);
+        // Each log's document stays the one a single-log run prints.
+        output.document["generator"] = generatorJson();
+        if (withReference) {
+            output.document["reference"] = referenceJson(*reference, analysis.records,
+                                                         *row.referenceMatch, row.referenceWarnings);
+        }
+    }
+    if (!statsOptions.htmlFile.empty()) {
+        // One painter at a time: the fonts are shared.
+        const std::lock_guard lock(pictureMutex);
+        output.pictureProblem = renderReportPictures(measured, output.pictures);
+        if (output.pictureProblem.empty()) {
+            output.pictureProblem = renderRequestedWindowPictures(measured, output.pictures);
+        }
+    }
+    return output;
+}
+
 }  // namespace
 
 int runComparisonReport(const ReportOptions& options, std::ostream& out, std::ostream& err)
@@ -134,34 +188,22 @@ int runComparisonReport(const ReportOptions& options, std::ostream& out, std::os
 
     std::vector<LogOutput> outputs(c.logFiles.size());
     std::mutex pictureMutex;
-    const ComparisonSettings settings = settingsOf(options, frame);
+    ComparisonSettings settings = settingsOf(options, frame);
+    ReferenceLoad reference;
+    if (options.reference.asked()) {
+        if (!c.truthFrom.empty()) {
+            return usageError(err, "--reference and --truth-from do not go together");
+        }
+        reference = loadReference(options.reference.file, options.reference.format);
+        if (!reference.ok()) {
+            return usageError(err, reference.error);
+        }
+        settings.reference = &reference.trajectory;
+        settings.referenceMatch = truthMatchOptions(options.reference);
+    }
     const LogComparison comparison = compareLogs(
         c.logFiles, settings, [&](std::size_t index, const GNSSLog& analysis, const LogRow& row) {
-            LogOutput& output = outputs[index];
-            const SummaryTexts texts = summaryTexts(analysis);
-            output.summaryLines = shownSummary(analysis, texts);
-            if (statsOptions.text) {
-                std::ostringstream block;
-                writeStatisticsText(block, row.statistics);
-                writeDataQualityText(block, analysis.dataQuality);
-                output.statisticsText = block.str();
-            }
-            if (options.json) {
-                output.document = analysisJson(analysis, texts);
-                addStatisticsJson(output.document, row.statistics);
-                output.document["dataQuality"] = dataQualityJson(analysis.dataQuality);
-                output.document["frame"] = frameJson(analysis);
-                // Each log's document stays the one a single-log run prints.
-                output.document["generator"] = generatorJson();
-            }
-            if (html) {
-                // One painter at a time: the fonts are shared.
-                const std::lock_guard lock(pictureMutex);
-                output.pictureProblem = renderReportPictures(analysis, output.pictures);
-                if (output.pictureProblem.empty()) {
-                    output.pictureProblem = renderRequestedWindowPictures(analysis, output.pictures);
-                }
-            }
+            outputs[index] = logOutputOf(options, analysis, row, settings.reference, pictureMutex);
         });
 
     if (!comparison.truthError.empty()) {

@@ -185,9 +185,6 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
     // A first fix is wrong by the same threshold as any fixed epoch.
     options.sessions.session.wrongFixThreshold = options.stats.wrongFixThreshold;
     if (options.comparison.asked()) {
-        if (options.reference.asked()) {
-            return usageError(err, "--reference takes one log file for now");
-        }
         return runComparisonReport(options, out, err);
     }
     ReferenceLoad reference;
