@@ -88,7 +88,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case FramePart::Solution:
         case FramePart::OtherSolution: break;
         case FramePart::ErrorEstimate:
-            FUZZ_CHECK(plain.validFlags == ValidFlag::ErrorEstimate && plain.errorEstimate >= 0);
+            FUZZ_CHECK((plain.validFlags & ~ValidFlag::AxisSigmas) == ValidFlag::ErrorEstimate &&
+                       plain.errorEstimate >= 0);
             break;
         case FramePart::Date:
             // 1980..2999, give or take the time of day's hours.

@@ -36,6 +36,10 @@ inline constexpr std::uint32_t DatedTime = 0x40;
 // the receiver blended inertial measurements into the position; fixType
 // is the class of its satellite part
 inline constexpr std::uint32_t Inertial = 0x80;
+// sigmaNorth, sigmaEast, sigmaUp: the log's own accuracy, per axis
+inline constexpr std::uint32_t AxisSigmas = 0x100;
+// protectionHorizontal, protectionVertical
+inline constexpr std::uint32_t ProtectionLevels = 0x200;
 }  // namespace ValidFlag
 
 // What a decoded frame contributes when one epoch is told in several
@@ -53,6 +57,8 @@ inline constexpr std::uint8_t Satellites = 3;
 inline constexpr std::uint8_t OtherSolution = 4;
 // dop of the solution at time
 inline constexpr std::uint8_t Dop = 5;
+// protection levels of the solution at time; nothing else
+inline constexpr std::uint8_t ProtectionLevels = 9;
 // fixType (and valid) of the solution at time; nothing else
 inline constexpr std::uint8_t FixState = 6;
 // the receiver restarted (a start-up banner); nothing else. 7 is UBX's own.
@@ -77,16 +83,51 @@ struct GNSSRecord {
     double dop = 0;                // dilution of precision, dimensionless
     double correctionAge = 0;      // age of differential corrections, as logged
     double errorEstimate = 0;      // receiver's own error estimate, metres
-    std::uint8_t fixType = 0;      // FixType code
     std::int32_t gpsSatellites = 0;
     std::int32_t glonassSatellites = 0;
     std::int32_t satellites = 0;
     std::uint32_t validFlags = 0;  // ValidFlag bits
+    std::uint8_t fixType = 0;      // FixType code
     std::uint8_t fixChange = 0;    // FixChange marker
     std::uint8_t valid = 0;        // 1: usable solution; 0: the pipeline drops it
-    std::uint8_t framePart = 0;    // FramePart code (in the padding: the size stays)
+    std::uint8_t framePart = 0;    // FramePart code
+    // The log's accuracy as 1 sigma per axis, metres, however the format
+    // states it (docs/statistics.md). Floats: a sigma needs no more than
+    // 7 digits, and five of them fit where the record had 4 bytes free.
+    float sigmaNorth = 0;
+    float sigmaEast = 0;
+    float sigmaUp = 0;
+    // Protection levels, metres, as the receiver states them.
+    float protectionHorizontal = 0;
+    float protectionVertical = 0;
 
     bool has(std::uint32_t flags) const noexcept { return (validFlags & flags) == flags; }
+
+    // Sets nothing unless all three are at least 0 and fit a float (a
+    // larger double would not convert).
+    void setSigmas(double north, double east, double up) noexcept
+    {
+        constexpr double kLargestSigma = 1e30;  // metres
+        if (!(north >= 0 && east >= 0 && up >= 0 && north <= kLargestSigma &&
+              east <= kLargestSigma && up <= kLargestSigma)) {
+            return;
+        }
+        sigmaNorth = static_cast<float>(north);
+        sigmaEast = static_cast<float>(east);
+        sigmaUp = static_cast<float>(up);
+        validFlags |= ValidFlag::AxisSigmas;
+    }
+    // Takes the sigmas of another frame of the same epoch, where it has them.
+    void takeSigmas(const GNSSRecord& other) noexcept
+    {
+        if (other.has(ValidFlag::AxisSigmas)) {
+            setSigmas(other.sigmaNorth, other.sigmaEast, other.sigmaUp);
+        }
+    }
 };
+
+// 112 bytes: the record grew by 16 for the sigmas and protection levels;
+// growing it again needs the pipeline benchmark to show no loss.
+static_assert(sizeof(GNSSRecord) == 112);
 
 }  // namespace gnsslog

@@ -42,7 +42,7 @@ public:
             }
             break;
         case FramePart::ErrorEstimate:
-            errorEstimate_ = frame.errorEstimate;
+            errorEstimate_ = frame;
             hasErrorEstimate_ = true;
             break;
         case FramePart::Dop:
@@ -60,8 +60,11 @@ public:
             lastEmitted_ = solution_.time;
             hasEmitted_ = true;
             if (hasErrorEstimate_) {
-                solution_.errorEstimate = errorEstimate_;
+                // The covariance's sigmas replace the solution's own, as
+                // its estimate does.
+                solution_.errorEstimate = errorEstimate_.errorEstimate;
                 solution_.validFlags |= ValidFlag::ErrorEstimate;
+                solution_.takeSigmas(errorEstimate_);
             }
             if (hasDop_) {
                 solution_.dop = dop_;
@@ -86,7 +89,7 @@ public:
 private:
     GNSSRecord solution_;
     double epochTime_ = 0;
-    double errorEstimate_ = 0;
+    GNSSRecord errorEstimate_;  // the covariance frame
     double dop_ = 0;
     double weekStart_ = 0;
     double lastEmitted_ = 0;  // ms, as decoded

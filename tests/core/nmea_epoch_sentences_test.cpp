@@ -109,7 +109,10 @@ TEST(NmeaGst, SigmasGiveTheRootOfTheirSquares)
     EXPECT_EQ(r.framePart, FramePart::ErrorEstimate);
     EXPECT_DOUBLE_EQ(r.time, 39 * 60 + 56.0);
     EXPECT_DOUBLE_EQ(r.errorEstimate, std::sqrt(2.3 * 2.3 + 3.5 * 3.5 + 4.0 * 4.0));
-    EXPECT_EQ(r.validFlags, ValidFlag::ErrorEstimate);
+    EXPECT_EQ(r.validFlags, ValidFlag::ErrorEstimate | ValidFlag::AxisSigmas);
+    EXPECT_FLOAT_EQ(r.sigmaNorth, 2.3f);  // latitude
+    EXPECT_FLOAT_EQ(r.sigmaEast, 3.5f);   // longitude
+    EXPECT_FLOAT_EQ(r.sigmaUp, 4.0f);
     EXPECT_EQ(r.fixType, FixType::NoPosition);
 
     struct Row {

@@ -224,6 +224,9 @@ TEST(NovatelDecoder, BinaryAndAsciiBestposGiveTheSameSolution)
         EXPECT_EQ(r.satellites, 14);
         // 1-sigma axes 0.012, 0.016, 0.021 m: sqrt of the summed squares.
         EXPECT_NEAR(r.errorEstimate, 0.029, 1e-6);
+        EXPECT_FLOAT_EQ(r.sigmaNorth, 0.012f);  // latitude
+        EXPECT_FLOAT_EQ(r.sigmaEast, 0.016f);   // longitude
+        EXPECT_FLOAT_EQ(r.sigmaUp, 0.021f);
         EXPECT_DOUBLE_EQ(r.time, 1687 * 604800000.0 + 419234000);
         EXPECT_FALSE(r.has(ValidFlag::Inertial));
     }
@@ -301,6 +304,7 @@ TEST(NovatelDecoder, BestxyzGoesThroughTheEcefConversionAndInspvaxIsFlagged)
               FrameVerdict::Record);
     EXPECT_NEAR(r.latitude, 53.45, 0.01);
     EXPECT_NEAR(r.errorEstimate, 3.0, 1e-9);
+    EXPECT_FALSE(r.has(ValidFlag::AxisSigmas)) << "X, Y, Z are no local axes";
     EXPECT_EQ(r.satellites, 9);
 
     Bytes ins(120, '\0');

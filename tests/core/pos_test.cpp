@@ -219,9 +219,12 @@ TEST(PosDecoder, ReadsADegreesLineWithEveryField)
     EXPECT_EQ(r.fixType, FixType::RtkFloat);
     EXPECT_EQ(r.satellites, 11);
     EXPECT_DOUBLE_EQ(r.errorEstimate, 1.3);
+    EXPECT_FLOAT_EQ(r.sigmaNorth, 0.3f);
+    EXPECT_FLOAT_EQ(r.sigmaEast, 0.4f);
+    EXPECT_FLOAT_EQ(r.sigmaUp, 1.2f);
     EXPECT_DOUBLE_EQ(r.correctionAge, 1.5);
     EXPECT_EQ(r.validFlags, ValidFlag::LatLon | ValidFlag::Height | ValidFlag::ErrorEstimate |
-                                ValidFlag::CorrectionAge);
+                                ValidFlag::CorrectionAge | ValidFlag::AxisSigmas);
     EXPECT_EQ(r.valid, 1);
     EXPECT_TRUE(clearGroupsReadZero(r));
 
@@ -435,6 +438,7 @@ TEST(PosDecoder, EcefLinesBecomeGeodeticPositions)
     EXPECT_NEAR(r.longitude, 2.5123456, 1e-8);
     EXPECT_NEAR(r.height, 123.456, 1e-3);
     EXPECT_DOUBLE_EQ(r.errorEstimate, 0.007);
+    EXPECT_FALSE(r.has(ValidFlag::AxisSigmas)) << "x/y/z sigmas are along no local axis";
     EXPECT_EQ(r.fixType, FixType::RtkFixed);
     // A solution at the earth's centre is no position.
     EXPECT_EQ(decode(r, header, "2018/01/21 21:35:05.200 0 0 0 1 4"), FrameVerdict::Rejected);
@@ -456,8 +460,12 @@ TEST(PosDecoder, BaselinesAreGridNorthAndEast)
         EXPECT_DOUBLE_EQ(r.localY, -0.6970);
         EXPECT_DOUBLE_EQ(r.height, -2.5211);
         EXPECT_DOUBLE_EQ(r.errorEstimate, 2.0);
+        // sde comes first beside e/n/u.
+        EXPECT_FLOAT_EQ(r.sigmaNorth, 1.6f);
+        EXPECT_FLOAT_EQ(r.sigmaEast, 1.2f);
+        EXPECT_EQ(r.sigmaUp, 0.0f);
         EXPECT_EQ(r.validFlags, ValidFlag::Grid | ValidFlag::Height | ValidFlag::ErrorEstimate |
-                                    ValidFlag::CorrectionAge);
+                                    ValidFlag::CorrectionAge | ValidFlag::AxisSigmas);
     }
 }
 

@@ -372,6 +372,9 @@ void expectQualityConsistent(const GNSSLog& log, std::uint64_t wantedFrames)
             want.errorEstimate = got.errorEstimate;
             want.validFlags |= ValidFlag::ErrorEstimate;
         }
+        if (!want.has(ValidFlag::AxisSigmas)) {
+            want.takeSigmas(got);  // the GST's, checked below
+        }
         if (want.gpsSatellites == 0 && want.glonassSatellites == 0) {
             want.gpsSatellites = got.gpsSatellites;
             want.glonassSatellites = got.glonassSatellites;
@@ -729,7 +732,10 @@ TEST(RealLogs, GstEstimatesLandOnTheRecordsOfTheirTime)
             }
             ++estimated;
             EXPECT_TRUE(std::any_of(gsts.begin(), gsts.end(), [&](const GNSSRecord& g) {
-                return std::fabs(g.time - t) < 1e-6 && g.errorEstimate == r.errorEstimate;
+                return std::fabs(g.time - t) < 1e-6 && g.errorEstimate == r.errorEstimate &&
+                       g.has(ValidFlag::AxisSigmas) == r.has(ValidFlag::AxisSigmas) &&
+                       g.sigmaNorth == r.sigmaNorth && g.sigmaEast == r.sigmaEast &&
+                       g.sigmaUp == r.sigmaUp;
             })) << "estimate " << r.errorEstimate << " at " << r.time;
         }
         EXPECT_LE(estimated, gsts.size());

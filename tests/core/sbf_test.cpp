@@ -291,9 +291,16 @@ TEST(SbfFormat, AnEpochJoinsItsCovarianceAndDop)
     const auto records = analyse(input);
     ASSERT_EQ(records.size(), 2u);
     EXPECT_NEAR(records[0].errorEstimate, 0.3, 1e-7);  // the covariance replaces HAccuracy
+    EXPECT_NEAR(records[0].sigmaNorth, 0.1, 1e-7);     // and its sigmas replace the PVT's
+    EXPECT_NEAR(records[0].sigmaEast, 0.2, 1e-7);
+    EXPECT_NEAR(records[0].sigmaUp, 0.2, 1e-7);
     EXPECT_DOUBLE_EQ(records[0].dop, 1.5);
     EXPECT_DOUBLE_EQ(records[0].time, 212541.0);
     EXPECT_NEAR(records[1].errorEstimate, 1.5, 1e-12);
+    // 2DRMS 1.8 m is a horizontal RMS of 0.9 m, 0.9/sqrt(2) per axis; 2 sigma 2.4 m up.
+    EXPECT_NEAR(records[1].sigmaNorth, 0.9 / std::sqrt(2.0), 1e-7);
+    EXPECT_NEAR(records[1].sigmaEast, 0.9 / std::sqrt(2.0), 1e-7);
+    EXPECT_NEAR(records[1].sigmaUp, 1.2, 1e-7);
     EXPECT_FALSE(records[1].has(ValidFlag::Dop));
     EXPECT_NEAR(records[1].latitude, 50.849, 1e-12);
     EXPECT_DOUBLE_EQ(records[1].time, 212542.0);

@@ -321,7 +321,8 @@ TEST(UbxDecoder, NavPvtMakesARecordWithItsFields)
     EXPECT_EQ(r.satellites, 17);
     EXPECT_EQ(r.fixType, FixType::StandAlone);
     EXPECT_EQ(r.validFlags, ValidFlag::LatLon | ValidFlag::Height | ValidFlag::Dop |
-                                ValidFlag::ErrorEstimate | ValidFlag::Grid);
+                                ValidFlag::ErrorEstimate | ValidFlag::Grid |
+                                ValidFlag::AxisSigmas);
     double x = 0;
     double y = 0;
     geodeticToKKJ(r.latitude, r.longitude, 2, x, y);
@@ -1199,6 +1200,108 @@ TEST(UbxRealLogs, PositionsAgreeWithTheGgaOfTheSameEpoch)
         }
         EXPECT_GT(compared, result.records.size() / 2);
     }
+}
+
+}  // namespace
+}  // namespace gnsslog
+
+namespace gnsslog {
+namespace {
+
+// NAV-PL, laid out by hand from the byte table: version, tmir, validity
+// and frame, then iTOW at 12 and the three position levels at 16, 20, 24.
+Bytes plFrame(std::uint32_t iTowMs, std::uint8_t valid, std::uint8_t frame, std::uint32_t pl1Mm,
+              std::uint32_t pl2Mm, std::uint32_t pl3Mm)
+{
+    Bytes p(52, '\0');
+    p[0] = 1;     // version
+    p[1] = 1;     // tmirCoeff
+    p[2] = '\xF9';  // tmirExp -7: 1e-7 per epoch
+    p[3] = static_cast<char>(valid);
+    p[4] = static_cast<char>(frame);
+    putLe(p, 12, iTowMs, 4);
+    putLe(p, 16, pl1Mm, 4);
+    putLe(p, 20, pl2Mm, 4);
+    putLe(p, 24, pl3Mm, 4);
+    putLe(p, 28, 999999, 4);  // a velocity level, which is not a position's
+    return ubxFrame(0x01, 0x62, p);
+}
+
+TEST(UbxDecoder, NavPlGivesLevelsOnlyWhenValidAndInAFrame)
+{
+    struct Row {
+        const char* legend;
+        std::uint8_t valid;
+        std::uint8_t frame;
+        FrameVerdict verdict;
+        double horizontal;  // m
+    };
+    const Row rows[] = {
+        {"north-east-up: root sum of the two", 1, 1, FrameVerdict::Record, 5.0},
+        {"along-across-up: root sum of the two", 1, 2, FrameVerdict::Record, 5.0},
+        {"ellipse: the semi-major axis", 1, 3, FrameVerdict::Record, 3.0},
+        {"valid but frame 0 (invalid)", 1, 0, FrameVerdict::Rejected, 0},
+        {"a frame beyond the table", 1, 4, FrameVerdict::Rejected, 0},
+        {"not valid", 0, 1, FrameVerdict::Rejected, 0},
+        {"validity other than 1", 2, 1, FrameVerdict::Rejected, 0},
+    };
+    for (const Row& row : rows) {
+        GNSSRecord r;
+        ASSERT_EQ(decode(r, plFrame(345600500, row.valid, row.frame, 3000, 4000, 7500)),
+                  row.verdict)
+            << row.legend;
+        if (row.verdict != FrameVerdict::Record) {
+            EXPECT_EQ(r.valid, 0) << row.legend;
+            continue;
+        }
+        EXPECT_DOUBLE_EQ(r.time, 345600.5) << row.legend;
+        EXPECT_FLOAT_EQ(r.protectionHorizontal, static_cast<float>(row.horizontal)) << row.legend;
+        EXPECT_FLOAT_EQ(r.protectionVertical, 7.5f) << row.legend;
+        EXPECT_EQ(r.validFlags, ValidFlag::ProtectionLevels) << row.legend;
+        EXPECT_EQ(r.framePart, FramePart::ProtectionLevels) << row.legend;
+    }
+    GNSSRecord shortOne;
+    EXPECT_EQ(decode(shortOne, ubxFrame(0x01, 0x62, Bytes(51, '\x01'))), FrameVerdict::Unread);
+}
+
+TEST(UbxDecoder, AccuracyBecomesOneSigmaPerAxis)
+{
+    Pvt pvt;
+    pvt.hAccMm = 1414;  // horizontal RMS: 1 m per axis
+    pvt.vAccMm = 2000;
+    GNSSRecord r;
+    ASSERT_EQ(decode(r, pvtFrame(pvt)), FrameVerdict::Record);
+    EXPECT_TRUE(r.has(ValidFlag::AxisSigmas));
+    EXPECT_NEAR(r.sigmaNorth, 1.414 / std::sqrt(2.0), 1e-6);
+    EXPECT_NEAR(r.sigmaEast, 1.414 / std::sqrt(2.0), 1e-6);
+    EXPECT_NEAR(r.sigmaUp, 2.0, 1e-6);
+    Hp hp;
+    hp.hAcc = 14142;  // 0.1 mm
+    hp.vAcc = 5;
+    GNSSRecord h;
+    ASSERT_EQ(decode(h, hpFrame(hp)), FrameVerdict::Record);
+    EXPECT_NEAR(h.sigmaNorth, 1.0, 1e-5);
+    EXPECT_NEAR(h.sigmaUp, 0.0005, 1e-9);
+    GNSSRecord sol;
+    ASSERT_EQ(decode(sol, solFrame(1000, 3, 0x01)), FrameVerdict::Record);
+    EXPECT_FALSE(sol.has(ValidFlag::AxisSigmas)) << "pAcc is 3-D only";
+}
+
+TEST(UbxAssembler, ProtectionLevelsJoinTheirEpochOnly)
+{
+    Pvt first;
+    Pvt second;
+    second.iTowMs = first.iTowMs + 1000;
+    const auto records =
+        assemble({plFrame(first.iTowMs, 1, 3, 2500, 1000, 4000), pvtFrame(first),
+                  pvtFrame(second), plFrame(second.iTowMs, 0, 3, 1, 1, 1)});
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_TRUE(records[0].has(ValidFlag::ProtectionLevels));
+    EXPECT_FLOAT_EQ(records[0].protectionHorizontal, 2.5f);
+    EXPECT_FLOAT_EQ(records[0].protectionVertical, 4.0f);
+    EXPECT_TRUE(records[0].has(ValidFlag::AxisSigmas));
+    EXPECT_FALSE(records[1].has(ValidFlag::ProtectionLevels)) << "its level is not valid";
+    EXPECT_EQ(records[1].protectionHorizontal, 0.0f);
 }
 
 }  // namespace

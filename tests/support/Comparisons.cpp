@@ -25,7 +25,11 @@ bool sameRecord(const GNSSRecord& a, const GNSSRecord& b) noexcept
            sameBits(a.errorEstimate, b.errorEstimate) && a.fixType == b.fixType &&
            a.gpsSatellites == b.gpsSatellites && a.glonassSatellites == b.glonassSatellites &&
            a.satellites == b.satellites && a.validFlags == b.validFlags &&
-           a.fixChange == b.fixChange && a.valid == b.valid && a.framePart == b.framePart;
+           a.fixChange == b.fixChange && a.valid == b.valid && a.framePart == b.framePart &&
+           sameBits(a.sigmaNorth, b.sigmaNorth) && sameBits(a.sigmaEast, b.sigmaEast) &&
+           sameBits(a.sigmaUp, b.sigmaUp) &&
+           sameBits(a.protectionHorizontal, b.protectionHorizontal) &&
+           sameBits(a.protectionVertical, b.protectionVertical);
 }
 
 bool sameApartFromGrid(const GNSSRecord& a, const GNSSRecord& b) noexcept
@@ -143,7 +147,12 @@ bool clearGroupsReadZero(const GNSSRecord& r) noexcept
            zeroUnless(ValidFlag::Grid, r.localX) && zeroUnless(ValidFlag::Grid, r.localY) &&
            zeroUnless(ValidFlag::Height, r.height) && zeroUnless(ValidFlag::Dop, r.dop) &&
            zeroUnless(ValidFlag::CorrectionAge, r.correctionAge) &&
-           zeroUnless(ValidFlag::ErrorEstimate, r.errorEstimate);
+           zeroUnless(ValidFlag::ErrorEstimate, r.errorEstimate) &&
+           zeroUnless(ValidFlag::AxisSigmas, r.sigmaNorth) &&
+           zeroUnless(ValidFlag::AxisSigmas, r.sigmaEast) &&
+           zeroUnless(ValidFlag::AxisSigmas, r.sigmaUp) &&
+           zeroUnless(ValidFlag::ProtectionLevels, r.protectionHorizontal) &&
+           zeroUnless(ValidFlag::ProtectionLevels, r.protectionVertical);
 }
 
 }  // namespace gnsslog::testing

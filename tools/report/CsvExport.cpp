@@ -22,8 +22,12 @@ void appendRecord(std::string& buffer, const GNSSRecord& r)
         appendGeneral(buffer, value, kRoundTripDigits);
         buffer += ',';
     }
+    // The flags of the groups these columns hold: the sigmas and
+    // protection levels have no column here.
+    const std::uint32_t flags =
+        r.validFlags & ~(ValidFlag::AxisSigmas | ValidFlag::ProtectionLevels);
     const std::int64_t integers[] = {r.fixType,    r.gpsSatellites, r.glonassSatellites,
-                                     r.satellites, r.validFlags,    r.fixChange,
+                                     r.satellites, flags,           r.fixChange,
                                      r.valid};
     for (std::size_t i = 0; i < std::size(integers); ++i) {
         appendInt(buffer, integers[i]);

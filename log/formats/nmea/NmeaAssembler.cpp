@@ -106,9 +106,12 @@ void NmeaAssembler::addSolution(const GNSSRecord& frame, RecordSink& sink)
     hasSolution_ = true;
     solutionCountsSatellites_ = frame.gpsSatellites != 0 || frame.glonassSatellites != 0;
     solutionSatellites_ = SatelliteCounts{};
-    if (hasEstimate_ && estimateTime_ == frame.time && !solution_.has(ValidFlag::ErrorEstimate)) {
-        solution_.errorEstimate = estimate_;
-        solution_.validFlags |= ValidFlag::ErrorEstimate;
+    if (hasEstimate_ && estimateTime_ == frame.time) {
+        if (!solution_.has(ValidFlag::ErrorEstimate)) {
+            solution_.errorEstimate = estimate_.errorEstimate;
+            solution_.validFlags |= ValidFlag::ErrorEstimate;
+        }
+        solution_.takeSigmas(estimate_);
     }
     hasEstimate_ = false;
     if (hasHeld_ && !solutionCountsSatellites_ &&
@@ -130,6 +133,7 @@ void NmeaAssembler::takeGgaOverGns(const GNSSRecord& gga) noexcept
         record.errorEstimate = solution_.errorEstimate;
         record.validFlags |= ValidFlag::ErrorEstimate;
     }
+    record.takeSigmas(solution_);
     record.gpsSatellites = solution_.gpsSatellites;
     record.glonassSatellites = solution_.glonassSatellites;
     solution_ = record;
@@ -146,11 +150,12 @@ void NmeaAssembler::addEstimate(const GNSSRecord& frame, RecordSink& sink)
             solution_.errorEstimate = frame.errorEstimate;
             solution_.validFlags |= ValidFlag::ErrorEstimate;
         }
+        solution_.takeSigmas(frame);
         return;
     }
     // The GST of the next epoch, ahead of its position sentence.
     emit(sink);
-    estimate_ = frame.errorEstimate;
+    estimate_ = frame;
     estimateTime_ = frame.time;
     hasEstimate_ = true;
 }

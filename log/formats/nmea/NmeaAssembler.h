@@ -82,7 +82,7 @@ private:
     std::uint8_t lastSolutionPart_ = 0;
 
     // A GST that came before its position sentence.
-    double estimate_ = 0;
+    GNSSRecord estimate_;  // the GST ahead of its epoch's position
     double estimateTime_ = 0;
     bool hasEstimate_ = false;
 

@@ -91,12 +91,17 @@ bool decodeGst(GNSSRecord& record, FieldReader& in) noexcept
         return false;
     }
     double sumOfSquares = 0;
+    double sigma[3] = {};
     for (int i = 0; i < 3; ++i) {
         if (!(i < 2 ? in.next() : in.nextOrLast()) || in.empty()) {
             return false;
         }
-        const double sigma = in.decimal();
-        sumOfSquares += sigma * sigma;
+        sigma[i] = in.decimal();
+        sumOfSquares += sigma[i] * sigma[i];
+    }
+    // Latitude and longitude sigmas are north and east, in metres.
+    if (std::isfinite(sumOfSquares) && sigma[0] >= 0 && sigma[1] >= 0 && sigma[2] >= 0) {
+        record.setSigmas(sigma[0], sigma[1], sigma[2]);
     }
     record.errorEstimate = std::sqrt(sumOfSquares);
     record.validFlags |= ValidFlag::ErrorEstimate;

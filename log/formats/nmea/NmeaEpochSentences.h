@@ -10,7 +10,8 @@
 namespace gnsslog::nmea {
 
 // GST: time and sqrt(sigma latitude^2 + sigma longitude^2 + sigma
-// altitude^2) as errorEstimate. All three sigmas must be written (real
+// altitude^2) as errorEstimate, the three as sigmaNorth, sigmaEast and
+// sigmaUp. All three sigmas must be written (real
 // receivers leave them empty before they have a solution).
 bool decodeGst(GNSSRecord& record, FieldReader& in) noexcept;
 

@@ -137,6 +137,11 @@ FrameVerdict finishRecord(GNSSRecord& record, const Solution& s, bool toKKJ) noe
     if (s.hasSigma && std::isfinite(sum)) {
         record.errorEstimate = std::sqrt(sum);
         record.validFlags |= ValidFlag::ErrorEstimate;
+        // Latitude, longitude and height sigmas are north, east and up;
+        // X, Y, Z sigmas are along no local axis.
+        if (!s.ecef && s.sigma[0] >= 0 && s.sigma[1] >= 0 && s.sigma[2] >= 0) {
+            record.setSigmas(s.sigma[0], s.sigma[1], s.sigma[2]);
+        }
     }
     if (s.differentialAge > 0 && std::isfinite(s.differentialAge)) {
         record.correctionAge = s.differentialAge;

@@ -155,6 +155,22 @@ bool readAxis(const Tokens& tokens, std::uint8_t index, double& value) noexcept
     return tokens.has(index) && readDecimal(tokens[index], value);
 }
 
+// The sigmas in the order the style writes them: sdn sde sdu beside a
+// latitude, sde sdn sdu beside east/north/up. The x/y/z sigmas are not
+// along north, east and up, and their cross terms are not read: none.
+void setAxisSigmas(GNSSRecord& record, PosStyle style, const double (&sigma)[3]) noexcept
+{
+    if (!(sigma[0] >= 0 && sigma[1] >= 0 && sigma[2] >= 0)) {
+        return;
+    }
+    switch (style) {
+    case PosStyle::Degrees:
+    case PosStyle::DegreesMinutes: record.setSigmas(sigma[0], sigma[1], sigma[2]); break;
+    case PosStyle::Baseline: record.setSigmas(sigma[1], sigma[0], sigma[2]); break;
+    case PosStyle::Ecef: break;
+    }
+}
+
 bool readPosition(GNSSRecord& record, const Tokens& tokens, const PosLayout& layout) noexcept
 {
     double a = 0;
@@ -281,17 +297,18 @@ FrameVerdict decodePosFrame(GNSSRecord& record, const std::uint8_t* frame, std::
 
     double sumOfSquares = 0;
     bool sigmas = true;
-    for (const std::uint8_t index : layout.sigma) {
-        double sigma = 0;
-        if (!readAxis(tokens, index, sigma)) {
+    double sigma[3] = {};
+    for (std::size_t i = 0; i < 3; ++i) {
+        if (!readAxis(tokens, layout.sigma[i], sigma[i])) {
             sigmas = false;
             break;
         }
-        sumOfSquares += sigma * sigma;
+        sumOfSquares += sigma[i] * sigma[i];
     }
     if (sigmas && std::isfinite(sumOfSquares)) {
         record.errorEstimate = std::sqrt(sumOfSquares);
         record.validFlags |= ValidFlag::ErrorEstimate;
+        setAxisSigmas(record, layout.style, sigma);
     }
     double age = 0;
     if (readAxis(tokens, layout.age, age)) {

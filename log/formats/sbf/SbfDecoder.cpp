@@ -114,6 +114,9 @@ void addOwnAccuracy(GNSSRecord& record, const std::uint8_t* block, std::int32_t 
     const double vertical = v * kMetresPerCentimetre * kTwoSigmaToOne;
     record.errorEstimate = std::sqrt(horizontal * horizontal + vertical * vertical);
     record.validFlags |= ValidFlag::ErrorEstimate;
+    // The horizontal RMS shared equally by north and east.
+    const double perAxis = horizontal / std::numbers::sqrt2;
+    record.setSigmas(perAxis, perAxis, vertical);
 }
 
 FrameVerdict decodePvt(GNSSRecord& record, const std::uint8_t* block, std::int32_t length,
@@ -164,7 +167,7 @@ FrameVerdict decodePvt(GNSSRecord& record, const std::uint8_t* block, std::int32
 }
 
 FrameVerdict decodeCovariance(GNSSRecord& record, const std::uint8_t* block,
-                              std::int32_t length) noexcept
+                              std::int32_t length, bool geodetic) noexcept
 {
     if (length < kCovMinLength) {
         return FrameVerdict::Unread;
@@ -182,6 +185,10 @@ FrameVerdict decodeCovariance(GNSSRecord& record, const std::uint8_t* block,
     record.time = time;
     record.errorEstimate = std::sqrt(a + b + c);
     record.validFlags = ValidFlag::ErrorEstimate;
+    if (geodetic) {
+        // Latitude, longitude and height variances: north, east and up.
+        record.setSigmas(std::sqrt(a), std::sqrt(b), std::sqrt(c));
+    }
     record.framePart = FramePart::ErrorEstimate;
     record.valid = 1;
     return FrameVerdict::Record;
@@ -253,8 +260,8 @@ FrameVerdict decodeSbfBlock(GNSSRecord& record, const std::uint8_t* block, std::
     switch (sbfBlockNumber(block)) {
     case SbfBlock::PvtGeodetic: return decodePvt(record, block, length, true, toKKJ);
     case SbfBlock::PvtCartesian: return decodePvt(record, block, length, false, toKKJ);
-    case SbfBlock::PosCovGeodetic:
-    case SbfBlock::PosCovCartesian: return decodeCovariance(record, block, length);
+    case SbfBlock::PosCovGeodetic: return decodeCovariance(record, block, length, true);
+    case SbfBlock::PosCovCartesian: return decodeCovariance(record, block, length, false);
     case SbfBlock::Dop: return decodeDop(record, block, length);
     default: return FrameVerdict::Unread;
     }

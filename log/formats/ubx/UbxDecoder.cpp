@@ -1,6 +1,7 @@
 #include "log/formats/ubx/UbxDecoder.h"
 
 #include <cmath>
+#include <numbers>
 
 #include "geodesy/Ecef.h"
 #include "geodesy/Kkj.h"
@@ -77,6 +78,19 @@ constexpr std::size_t kStatusFlagsOffset = 5;  // X1: bit 0 gpsFixOk, bit 1 diff
 constexpr std::size_t kStatusUptimeOffset = 12;  // U4 msss, ms since start-up or reset
 
 constexpr std::uint8_t kGpsFixOk = 0x01;
+
+// NAV-PL, version 1.
+constexpr std::int32_t kPlLength = 52;
+constexpr std::size_t kPlPosValidOffset = 3;  // U1, 1 valid
+constexpr std::size_t kPlPosFrameOffset = 4;  // U1, 0 invalid, 1 NEU, 2 LLV, 3 ellipse + vertical
+constexpr std::size_t kPlTimeOffset = 12;     // U4 iTOW, ms
+constexpr std::size_t kPlPos1Offset = 16;     // U4, mm
+constexpr std::size_t kPlPos2Offset = 20;     // U4, mm
+constexpr std::size_t kPlPos3Offset = 24;     // U4, mm
+constexpr std::uint8_t kPlValid = 1;
+constexpr std::uint8_t kPlFrameNorthEastUp = 1;
+constexpr std::uint8_t kPlFrameAlongAcrossUp = 2;
+constexpr std::uint8_t kPlFrameEllipse = 3;
 constexpr std::uint8_t kDiffSoln = 0x02;
 constexpr double kMetresPerCentimetre = 0.01;
 
@@ -96,6 +110,34 @@ std::int8_t getS8(const std::uint8_t* buf, std::size_t off) noexcept
 double errorEstimate(double horizontal, double vertical) noexcept
 {
     return std::sqrt(horizontal * horizontal + vertical * vertical);
+}
+
+// hAcc as the horizontal RMS, shared equally by north and east.
+void setSigmas(GNSSRecord& record, double horizontal, double vertical) noexcept
+{
+    const double perAxis = horizontal / std::numbers::sqrt2;
+    record.setSigmas(perAxis, perAxis, vertical);
+}
+
+FrameVerdict decodeNavPl(GNSSRecord& record, const std::uint8_t* p) noexcept
+{
+    const std::uint8_t frame = getU8(p, kPlPosFrameOffset);
+    if (getU8(p, kPlPosValidOffset) != kPlValid ||
+        (frame != kPlFrameNorthEastUp && frame != kPlFrameAlongAcrossUp &&
+         frame != kPlFrameEllipse)) {
+        return FrameVerdict::Rejected;
+    }
+    const double first = getLeU32(p, kPlPos1Offset) * kMetresPerMillimetre;
+    const double second = getLeU32(p, kPlPos2Offset) * kMetresPerMillimetre;
+    record.time = getLeU32(p, kPlTimeOffset) * kSecondsPerMillisecond;
+    record.protectionHorizontal =
+        static_cast<float>(frame == kPlFrameEllipse ? first : std::hypot(first, second));
+    record.protectionVertical =
+        static_cast<float>(getLeU32(p, kPlPos3Offset) * kMetresPerMillimetre);
+    record.validFlags = ValidFlag::ProtectionLevels;
+    record.framePart = FramePart::ProtectionLevels;
+    record.valid = 1;
+    return FrameVerdict::Record;
 }
 
 void addGrid(GNSSRecord& record, bool toKKJ) noexcept
@@ -173,6 +215,8 @@ FrameVerdict decodeNavPosllh(GNSSRecord& record, const std::uint8_t* p, bool toK
                       getLeU32(p, kPosllhVAccOffset) * kMetresPerMillimetre);
     record.fixType = FixType::NoPosition;
     record.validFlags = ValidFlag::LatLon | ValidFlag::Height | ValidFlag::ErrorEstimate;
+    setSigmas(record, getLeU32(p, kPosllhHAccOffset) * kMetresPerMillimetre,
+              getLeU32(p, kPosllhVAccOffset) * kMetresPerMillimetre);
     addGrid(record, toKKJ);
     record.framePart = FramePart::Position;
     record.valid = 1;
@@ -212,6 +256,8 @@ FrameVerdict decodeNavPvt(GNSSRecord& record, const std::uint8_t* p, bool toKKJ)
     record.fixType = fixTypeOfCarrierSolution(flags);
     record.validFlags =
         ValidFlag::LatLon | ValidFlag::Height | ValidFlag::Dop | ValidFlag::ErrorEstimate;
+    setSigmas(record, getLeU32(p, kPvtHAccOffset) * kMetresPerMillimetre,
+              getLeU32(p, kPvtVAccOffset) * kMetresPerMillimetre);
     addGrid(record, toKKJ);
     record.valid = 1;
     return FrameVerdict::Record;
@@ -233,6 +279,8 @@ FrameVerdict decodeNavHpposllh(GNSSRecord& record, const std::uint8_t* p, bool t
                                          getLeU32(p, kHpVAccOffset) * kMetresPerTenthMillimetre);
     record.fixType = FixType::NoPosition;
     record.validFlags = ValidFlag::LatLon | ValidFlag::Height | ValidFlag::ErrorEstimate;
+    setSigmas(record, getLeU32(p, kHpHAccOffset) * kMetresPerTenthMillimetre,
+              getLeU32(p, kHpVAccOffset) * kMetresPerTenthMillimetre);
     addGrid(record, toKKJ);
     record.valid = 1;
     return FrameVerdict::Record;
@@ -267,6 +315,9 @@ FrameVerdict decodeUbxFrame(GNSSRecord& record, const std::uint8_t* frame, std::
     }
     if (id == kUbxIdNavStatus && payloadLength == kStatusLength) {
         return decodeNavStatus(record, payload);
+    }
+    if (id == kUbxIdNavPl && payloadLength == kPlLength) {
+        return decodeNavPl(record, payload);
     }
     return FrameVerdict::Unread;
 }

@@ -19,7 +19,15 @@
 // it is rejected, valid 0.
 //
 // errorEstimate: NAV-PVT, NAV-HPPOSLLH and NAV-POSLLH sqrt(hAcc^2 +
-// vAcc^2); NAV-SOL its pAcc, the receiver's own 3-D accuracy.
+// vAcc^2); NAV-SOL its pAcc, the receiver's own 3-D accuracy. The same
+// three give per-axis sigmas: hAcc / sqrt(2) north and east (hAcc is
+// taken as the horizontal RMS), vAcc up.
+//
+// NAV-PL (protection levels) is a frame of framePart ProtectionLevels
+// where its position level is valid and names its frame: horizontal the
+// semi-major axis (frame 3) or the root sum of squares of the two
+// horizontal levels (frames 1 and 2, which bound each axis alone),
+// vertical the third level. Otherwise Rejected.
 #pragma once
 
 #include <cstdint>
@@ -35,6 +43,7 @@ inline constexpr std::uint8_t kUbxIdNavHpposllh = 0x14;
 inline constexpr std::uint8_t kUbxIdNavSol = 0x06;
 inline constexpr std::uint8_t kUbxIdNavPosllh = 0x02;
 inline constexpr std::uint8_t kUbxIdNavStatus = 0x03;
+inline constexpr std::uint8_t kUbxIdNavPl = 0x62;
 
 namespace FramePart {
 // A position without a fix state, coarser than NAV-HPPOSLLH's (NAV-POSLLH).

@@ -55,6 +55,7 @@ public:
         case FramePart::OtherSolution: take(oldSolution_, hasOldSolution_, frame); break;
         case FramePart::Position: take(coarsePosition_, hasCoarsePosition_, frame); break;
         case FramePart::FixState: take(fixState_, hasFixState_, frame); break;
+        case FramePart::ProtectionLevels: take(levels_, hasLevels_, frame); break;
         default: take(solution_, hasSolution_, frame); break;
         }
     }
@@ -65,10 +66,11 @@ public:
             if (hasPosition_) {
                 copyPosition(solution_, position_);
             }
-            emit(solution_, sink);
+            emit(withLevels(solution_), sink);
         } else if (hasOldSolution_ || (hasFixState_ && (hasPosition_ || hasCoarsePosition_))) {
-            emit(olderReceiverRecord(), sink);
+            emit(withLevels(olderReceiverRecord()), sink);
         }
+        hasLevels_ = false;
         open_ = false;
         hasSolution_ = false;
         hasPosition_ = false;
@@ -93,6 +95,16 @@ private:
         has = true;
     }
 
+    GNSSRecord withLevels(GNSSRecord record) const noexcept
+    {
+        if (hasLevels_) {
+            record.protectionHorizontal = levels_.protectionHorizontal;
+            record.protectionVertical = levels_.protectionVertical;
+            record.validFlags |= ValidFlag::ProtectionLevels;
+        }
+        return record;
+    }
+
     static void copyPosition(GNSSRecord& to, const GNSSRecord& from) noexcept
     {
         to.latitude = from.latitude;
@@ -113,6 +125,9 @@ private:
         }
         if (finest != nullptr) {
             copyPosition(record, *finest);
+            if (!record.has(ValidFlag::AxisSigmas)) {
+                record.takeSigmas(*finest);
+            }
         }
         record.framePart = FramePart::Solution;
         return record;
@@ -129,6 +144,7 @@ private:
     GNSSRecord oldSolution_;     // NAV-SOL
     GNSSRecord coarsePosition_;  // NAV-POSLLH
     GNSSRecord fixState_;        // NAV-STATUS
+    GNSSRecord levels_;          // NAV-PL
     WeekRollover week_;
     double epochTime_ = 0;
     double uptime_ = 0;  // msss of the last NAV-STATUS, seconds
@@ -139,6 +155,7 @@ private:
     bool hasOldSolution_ = false;
     bool hasCoarsePosition_ = false;
     bool hasFixState_ = false;
+    bool hasLevels_ = false;
 };
 
 class UbxFormat final : public InputFormat {
@@ -160,7 +177,7 @@ public:
                frame[2] == kUbxClassNav &&
                (frame[3] == kUbxIdNavPvt || frame[3] == kUbxIdNavHpposllh ||
                 frame[3] == kUbxIdNavSol || frame[3] == kUbxIdNavPosllh ||
-                frame[3] == kUbxIdNavStatus);
+                frame[3] == kUbxIdNavStatus || frame[3] == kUbxIdNavPl);
     }
 
     // The message's name ("NAV-PVT"), or "UBX-" and class and id in
