@@ -17,6 +17,7 @@
 #include "reference/ErrorAnalysis.h"
 #include "reference/ReferenceFile.h"
 #include "reference/TimeShiftCheck.h"
+#include "tools/report/HonestyReport.h"
 #include "tools/report/ComparisonReport.h"
 #include "tools/report/CsvExport.h"
 #include "tools/report/FrameOptions.h"
@@ -230,9 +231,11 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
 
     // Outputs, each independent of the others.
     Statistics statistics;
+    NormalisedErrors normalised;
     if (options.json || statsOptions.text || !statsOptions.htmlFile.empty()) {
         statistics =
             computeStatistics(measured, statsOptions.within, statsOptions.wrongFixThreshold);
+        normalised = normalisedErrorsOf(measured);
     }
     const SessionOptions& sessionOptions = options.sessions.session;
     const bool sessionsAsked = options.sessions.asked(statsOptions.text);
@@ -245,6 +248,9 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
         addStatisticsJson(document, statistics);
         if (options.reference.asked()) {
             addTrackStatisticsJson(document, analysis->records, truthMatch);
+        }
+        if (normalised.epochs > 0) {
+            document["normalisedError"] = normalisedErrorJson(normalised);
         }
         if (sessionsAsked) {
             document["sessions"] = sessionsJson(sessions, sessionOptions);
@@ -263,6 +269,7 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
         }
         if (statsOptions.text) {
             writeStatisticsText(out, statistics);
+            writeNormalisedErrorText(out, normalised);
             writeDataQualityText(out, analysis->dataQuality);
         }
         if (sessionsAsked) {
