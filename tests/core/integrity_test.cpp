@@ -90,9 +90,10 @@ TEST(Integrity, RateBoundsFollowClopperPearson)
     // No events: 1 - 0.05^(1/n), the "rule of three" 3/n for large n.
     EXPECT_NEAR(clopperPearsonUpper95(0, 1000), 1 - std::pow(0.05, 1e-3), 1e-15);
     EXPECT_NEAR(clopperPearsonUpper95(0, 1e6) * 1e6, 2.9957, 1e-3);
-    // One event in 10: the p with P(X <= 1) = 0.05 (R: qbeta(0.95, 2, 9)).
+    // The p with P(X <= x) = 0.05, found by bisection over the exact
+    // binomial sum in integers (Python's math.comb), outside this code.
     EXPECT_NEAR(clopperPearsonUpper95(1, 10), 0.3941633, 1e-6);
-    EXPECT_NEAR(clopperPearsonUpper95(5, 100), 0.1023340, 1e-6);
+    EXPECT_NEAR(clopperPearsonUpper95(5, 100), 0.1022534, 1e-6);
     EXPECT_EQ(clopperPearsonUpper95(10, 10), 1.0);
     EXPECT_EQ(clopperPearsonUpper95(0, 0), 1.0);
 }
