@@ -213,6 +213,11 @@ struct LogGenerator::State {
     std::string novatelNoise(std::int64_t ms);
     // The epoch's position, sigmas, DOP and satellites for a spell with a position.
     samplegen::EpochSolution drawSolution();
+    // drawSolution under sigmaHonesty.
+    samplegen::EpochSolution drawScaledSolution(const samplegen::SpellModel& m);
+    // One axis's error: the spell's offset plus Gaussian noise of sigma, or
+    // under sigmaHonesty that multiple of sigma alone.
+    double axisError(double bias, double sigma);
     // Seconds of a GPS time (ms from startMs 0's week) as the SBF and
     // NovAtel assembler counts them: from the first record's week.
     double gpsWeekSeconds(std::int64_t ms);

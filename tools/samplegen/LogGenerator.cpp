@@ -400,6 +400,9 @@ samplegen::EpochSolution LogGenerator::State::drawSolution()
 {
     const SpellModel m = model(spell);
     EpochSolution e;
+    if (options.sigmaHonesty > 0) {
+        return drawScaledSolution(m);
+    }
     e.latitude = truth.latitude + (biasN + m.sigmaH * rng.gauss()) / kMetresPerDegreeLat;
     e.longitude = truth.longitude + (biasE + m.sigmaH * rng.gauss()) / metresPerDegreeLon;
     e.height = truth.height + biasU + m.sigmaV * rng.gauss();
@@ -409,6 +412,30 @@ samplegen::EpochSolution LogGenerator::State::drawSolution()
     e.pdop = static_cast<double>(rng.between(90, 250)) * 0.01;
     e.satellites = static_cast<int>(rng.between(8, 30));
     return e;
+}
+
+samplegen::EpochSolution LogGenerator::State::drawScaledSolution(const SpellModel& m)
+{
+    EpochSolution e;
+    const double sigma = m.sigmaH * (1.0 + rng.uniform());
+    e.sigmaLatitude = sigma;
+    e.sigmaLongitude = sigma;
+    e.sigmaHeight = m.sigmaV * (1.0 + rng.uniform());
+    const double h = options.sigmaHonesty;
+    e.latitude = truth.latitude + h * sigma * rng.gauss() / kMetresPerDegreeLat;
+    e.longitude = truth.longitude + h * sigma * rng.gauss() / metresPerDegreeLon;
+    e.height = truth.height + h * e.sigmaHeight * rng.gauss();
+    e.pdop = static_cast<double>(rng.between(90, 250)) * 0.01;
+    e.satellites = static_cast<int>(rng.between(8, 30));
+    return e;
+}
+
+double LogGenerator::State::axisError(double bias, double sigma)
+{
+    if (options.sigmaHonesty > 0) {
+        return options.sigmaHonesty * sigma * rng.gauss();
+    }
+    return bias + sigma * rng.gauss();
 }
 
 double LogGenerator::State::gpsWeekSeconds(std::int64_t ms)

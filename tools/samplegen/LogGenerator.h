@@ -108,6 +108,11 @@ struct GeneratorOptions {
     // A moving receiver: the truth drives the path round the truth point,
     // with the injected errors; referenceCsv() writes the path.
     TrajectoryOptions trajectory;
+    // > 0: NMEA, .pos, UBX, SBF and NovAtel errors are Gaussian of this
+    // multiple of the sigma the log states, without the spells' offsets
+    // (1 an honest receiver, 2 an optimistic one, 0.5 a pessimistic one);
+    // the stated sigma is the same north and east. 0: the usual model.
+    double sigmaHonesty = 0;
 };
 
 // One session of a log with resets, as the generator wrote it. Times as

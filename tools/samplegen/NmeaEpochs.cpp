@@ -29,9 +29,9 @@ std::string LogGenerator::State::nmeaSolution(std::int64_t ms, double& decodedTi
     decodedTime = seconds
                   + std::atoi(timeText.substr(2, 2).c_str()) * 60
                   + std::atoi(timeText.substr(0, 2).c_str()) * 3600;
-    const double dn = biasN + m.sigmaH * rng.gauss();
-    const double de = biasE + m.sigmaH * rng.gauss();
-    const double du = biasU + m.sigmaV * rng.gauss();
+    const double dn = axisError(biasN, m.sigmaH);
+    const double de = axisError(biasE, m.sigmaH);
+    const double du = axisError(biasU, m.sigmaV);
     const int gps = static_cast<int>(rng.between(7, 12));
     const int glonass = static_cast<int>(rng.between(4, 8));
     const double dop = 0.7 + 0.8 * rng.uniform();

@@ -129,9 +129,9 @@ std::string LogGenerator::State::posSolution(std::int64_t ms, double& decodedTim
     const SpellModel m = model(spell);
     decodedTime = options.posWeekTime ? static_cast<double>(ms % kWeekMs) / 1000.0
                                       : static_cast<double>(ms % kDayMs) / 1000.0;
-    const double dn = biasN + m.sigmaH * rng.gauss();
-    const double de = biasE + m.sigmaH * rng.gauss();
-    const double du = biasU + m.sigmaV * rng.gauss();
+    const double dn = axisError(biasN, m.sigmaH);
+    const double de = axisError(biasE, m.sigmaH);
+    const double du = axisError(biasU, m.sigmaV);
     const double latitude = truth.latitude + dn / kMetresPerDegreeLat;
     const double longitude = truth.longitude + de / metresPerDegreeLon;
     const double height = truth.height + du;
@@ -164,7 +164,8 @@ std::string LogGenerator::State::posSolution(std::int64_t ms, double& decodedTim
     line += "   " + std::string(quality) + ' ' + formatInt(rng.between(5, 30));
     const double sigmas[] = {m.sigmaH, m.sigmaH, m.sigmaV};
     for (const double sigma : sigmas) {
-        line += ' ' + formatFixed(sigma * (0.8 + 0.4 * rng.uniform()), 4);
+        const double jitter = 0.8 + 0.4 * rng.uniform();
+        line += ' ' + formatFixed(options.sigmaHonesty > 0 ? sigma : sigma * jitter, 4);
     }
     for (int i = 0; i < 3; ++i) {
         line += ' ' + formatFixed(m.sigmaH * (rng.uniform() - 0.5), 4);

@@ -96,6 +96,10 @@ void addSamplegenOptions(CLI::App& app, GeneratorOptions& options, SamplegenFile
                  "NMEA: GST, GSA and ZDA after each solution");
     app.add_option("--size", options.targetBytes, "approximate size in bytes");
     app.add_option("--seed", options.seed, "seed of the generator");
+    app.add_option("--sigma-honesty", options.sigmaHonesty,
+                   "errors as this multiple of the sigma the log states (1 honest, 2 optimistic, "
+                   "0.5 pessimistic); 0: the usual model")
+        ->check(CLI::Range(0.0, 100.0));
     app.add_option("--interval-ms", options.epochIntervalMs, "epoch interval, milliseconds");
     app.add_option("--start-ms", options.startMs,
                    "start: NavCom, UBX, SBF and NovAtel time of week, NMEA time of day, milliseconds (default: chosen)");

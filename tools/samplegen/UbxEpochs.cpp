@@ -4,6 +4,7 @@
 // UBX messages, long raw-measurement messages the framer drops by their
 // length, NMEA sentences).
 #include <cmath>
+#include <numbers>
 #include <cstdint>
 #include <string>
 
@@ -96,9 +97,9 @@ std::string LogGenerator::State::ubxSolution(std::int64_t ms, double& decodedTim
         const std::string frame = ubxFrame(kClassNav, kIdPvt, pvt);
         return withHp ? ubxFrame(kClassNav, kIdHpposllh, hp) + frame : frame;
     }
-    const double latitude = truth.latitude + (biasN + m.sigmaH * rng.gauss()) / kMetresPerDegreeLat;
-    const double longitude = truth.longitude + (biasE + m.sigmaH * rng.gauss()) / metresPerDegreeLon;
-    const double height = truth.height + biasU + m.sigmaV * rng.gauss();
+    const double latitude = truth.latitude + axisError(biasN, m.sigmaH) / kMetresPerDegreeLat;
+    const double longitude = truth.longitude + axisError(biasE, m.sigmaH) / metresPerDegreeLon;
+    const double height = truth.height + axisError(biasU, m.sigmaV);
     std::uint8_t flags = kGnssFixOk;
     switch (spell) {
     case Spell::Fixed: flags |= kCarrierFixed; fixType = FixType::RtkFixed; break;
@@ -115,8 +116,13 @@ std::string LogGenerator::State::ubxSolution(std::int64_t ms, double& decodedTim
     putLe(pvt, 28, asU32(lat7), 4);
     putLe(pvt, 32, asU32(heightMm), 4);
     putLe(pvt, 36, asU32(heightMm - std::llround(truth.geoidSeparation * 1000.0)), 4);
-    const auto hAccMm = static_cast<std::uint32_t>(std::llround(1000.0 * m.sigmaH * (1.0 + rng.uniform())));
-    const auto vAccMm = static_cast<std::uint32_t>(std::llround(1000.0 * m.sigmaV * (1.0 + rng.uniform())));
+    auto hAccMm = static_cast<std::uint32_t>(std::llround(1000.0 * m.sigmaH * (1.0 + rng.uniform())));
+    auto vAccMm = static_cast<std::uint32_t>(std::llround(1000.0 * m.sigmaV * (1.0 + rng.uniform())));
+    if (options.sigmaHonesty > 0) {
+        // The horizontal RMS of the per-axis noise, as the decoder reads hAcc.
+        hAccMm = static_cast<std::uint32_t>(std::llround(1000.0 * m.sigmaH * std::numbers::sqrt2));
+        vAccMm = static_cast<std::uint32_t>(std::llround(1000.0 * m.sigmaV));
+    }
     putLe(pvt, 40, hAccMm, 4);
     putLe(pvt, 44, vAccMm, 4);
     valid = true;
