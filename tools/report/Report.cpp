@@ -200,6 +200,15 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
     if (const std::string problem = resolveFrameSettings(options, frame); !problem.empty()) {
         return usageError(err, problem);
     }
+    IntegrityOptions integrityOptions;
+    const bool integrityAsked = !options.alertLimit.empty();
+    if (integrityAsked) {
+        const std::string problem =
+            readIntegrityOptions(options.alertLimit, options.protection, integrityOptions);
+        if (!problem.empty()) {
+            return usageError(err, problem);
+        }
+    }
     std::unique_ptr<GNSSLog> analysis;
     {
         ProgressScope progress(err);
@@ -237,6 +246,8 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
             computeStatistics(measured, statsOptions.within, statsOptions.wrongFixThreshold);
         normalised = normalisedErrorsOf(measured);
     }
+    const Integrity integrity =
+        integrityAsked ? integrityOf(measured, integrityOptions) : Integrity{};
     const SessionOptions& sessionOptions = options.sessions.session;
     const bool sessionsAsked = options.sessions.asked(statsOptions.text);
     // The pictures show the sessions too.
@@ -251,6 +262,9 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
         }
         if (normalised.epochs > 0) {
             document["normalisedError"] = normalisedErrorJson(normalised);
+        }
+        if (integrityAsked) {
+            document["integrity"] = integrityJson(integrity, integrityOptions);
         }
         if (sessionsAsked) {
             document["sessions"] = sessionsJson(sessions, sessionOptions);
@@ -270,6 +284,9 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
         if (statsOptions.text) {
             writeStatisticsText(out, statistics);
             writeNormalisedErrorText(out, normalised);
+            if (integrityAsked) {
+                writeIntegrityText(out, integrity);
+            }
             writeDataQualityText(out, analysis->dataQuality);
         }
         if (sessionsAsked) {

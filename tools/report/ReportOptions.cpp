@@ -166,6 +166,13 @@ void addReportOptions(CLI::App& app, ReportOptions& options)
                    "A fixed epoch whose horizontal or vertical error exceeds this (metres) is wrong")
         ->check(kThresholdMetres)
         ->capture_default_str();
+    app.add_option("--alert-limit", options.alertLimit,
+                   "Integrity against this horizontal[,vertical] alert limit (metres): each epoch "
+                   "nominal, misleading, hazardously misleading or unavailable");
+    app.add_option("--protection", options.protection,
+                   "Protection levels of the integrity: K-sigma (K times the log's own sigma, "
+                   "e.g. 5.33-sigma) or pl (the receiver's own levels)")
+        ->capture_default_str();
     addComparisonOptions(app, options.comparison);
     addSessionOptions(app, options.sessions);
     addReferenceOptions(app, options.reference);

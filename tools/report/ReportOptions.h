@@ -40,6 +40,8 @@ struct ReportOptions {
     int pngWidth = ErrorPlotWindowSize::PictureWidth;
     int pngHeight = ErrorPlotWindowSize::PictureHeight;
     StatsOptions stats;  // --stats, --within, --wrong-fix, --html
+    std::string alertLimit;                // --alert-limit H[,V] (metres); empty: no integrity
+    std::string protection = "5.33-sigma";  // --protection K-sigma|pl
     ComparisonOptions comparison;  // every log file, --truth-from, --split, --require, --jobs
     SessionReportOptions sessions;  // --session-gap, --sessions, --converged..., --sessions-csv
     ReferenceOptions reference;     // --reference, --reference-format, --max-gap, --time-offset
