@@ -17,7 +17,7 @@
 namespace gnsslog {
 
 inline constexpr int kLargestShiftTried = 20;        // seconds, either way
-inline constexpr std::size_t kShiftCheckEpochs = 2000;  // rover epochs tried at most
+inline constexpr std::size_t kShiftCheckEpochs = 500;  // rover epochs tried at most
 // A shift counts where it leaves the RMS below this share of the unshifted.
 inline constexpr double kShiftRmsShare = 0.5;
 

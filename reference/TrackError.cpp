@@ -17,17 +17,32 @@ TrackError trackError(const TruthSample& truth, const EcefPosition& rover) noexc
     return trackError(truth, rover, LeverArm{}, std::numeric_limits<double>::quiet_NaN());
 }
 
+std::optional<EnuAxes> enuAxesAt(const EcefPosition& position) noexcept
+{
+    Wgs84Position at;
+    if (!ecefToWgs84(position.x, position.y, position.z, at)) {
+        return std::nullopt;
+    }
+    return EnuAxes(at.latitude, at.longitude);
+}
+
 TrackError trackError(const TruthSample& truth, const EcefPosition& rover, const LeverArm& lever,
                       double headingDegrees) noexcept
 {
-    TrackError error;
-    Wgs84Position at;
-    if (!ecefToWgs84(truth.position.x, truth.position.y, truth.position.z, at)) {
+    const std::optional<EnuAxes> axes = enuAxesAt(truth.position);
+    if (!axes) {
+        TrackError error;
         const double nan = std::numeric_limits<double>::quiet_NaN();
         error.north = error.east = error.up = nan;
         return error;
     }
-    const EnuAxes axes(at.latitude, at.longitude);
+    return trackError(truth, rover, *axes, lever, headingDegrees);
+}
+
+TrackError trackError(const TruthSample& truth, const EcefPosition& rover, const EnuAxes& axes,
+                      const LeverArm& lever, double headingDegrees) noexcept
+{
+    TrackError error;
     axes.toEnu(rover.x - truth.position.x, rover.y - truth.position.y, rover.z - truth.position.z,
                error.east, error.north, error.up);
     double velocityEast = 0;

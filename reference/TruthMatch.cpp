@@ -14,6 +14,36 @@ double TruthMatch::coverage() const noexcept
                                    static_cast<double>(withPosition);
 }
 
+namespace {
+
+// Local axes kept while the reference stays near where they were made:
+// working them out is most of an epoch's cost.
+struct LocalAxes {
+    EcefPosition origin;
+    std::optional<EnuAxes> axes;
+};
+
+TrackError errorOf(const TruthSample& truth, const EcefPosition& rover, LocalAxes& local,
+                   const LeverArm& lever, double heading) noexcept
+{
+    const EcefPosition& p = truth.position;
+    const double dx = p.x - local.origin.x;
+    const double dy = p.y - local.origin.y;
+    const double dz = p.z - local.origin.z;
+    // Written so that a NaN distance makes new axes.
+    if (!local.axes ||
+        !(dx * dx + dy * dy + dz * dz <= kAxesReuseDistance * kAxesReuseDistance)) {
+        local.axes = enuAxesAt(p);
+        local.origin = p;
+        if (!local.axes) {
+            return trackError(truth, rover, lever, heading);  // the NaN errors
+        }
+    }
+    return trackError(truth, rover, *local.axes, lever, heading);
+}
+
+}  // namespace
+
 TruthMatch matchRecords(const std::vector<GNSSRecord>& records, RecordClock roverClock,
                         const ReferenceTrajectory& reference, const TruthMatchOptions& options)
 {
@@ -29,6 +59,7 @@ TruthMatch matchRecords(const std::vector<GNSSRecord>& records, RecordClock rove
                                             options.timeOffset);
     match.completedDate = bridge && bridge->completedDate();
     const InterpolationMethod method = interpolationOf(reference);
+    LocalAxes axes;
     for (std::size_t i = 0; i < records.size(); ++i) {
         const GNSSRecord& record = records[i];
         RecordTruth& outcome = match.records[i];
@@ -49,8 +80,8 @@ TruthMatch matchRecords(const std::vector<GNSSRecord>& records, RecordClock rove
                         ? headingAt(reference.epochs, time)
                         : nan;
                 outcome.error =
-                    trackError(truth, wgs84ToEcef(record.latitude, record.longitude, record.height),
-                               options.leverArm, heading);
+                    errorOf(truth, wgs84ToEcef(record.latitude, record.longitude, record.height),
+                            axes, options.leverArm, heading);
             }
         }
         ++match.byCause[static_cast<std::size_t>(outcome.cause)];
