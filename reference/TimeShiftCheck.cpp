@@ -61,6 +61,8 @@ std::optional<int> findTimeShift(const std::vector<GNSSRecord>& records, RecordC
 {
     const std::vector<GNSSRecord> sample = subsample(records);
     TruthMatchOptions tried = options;
+    // The default gap needs the median of every reference interval: once.
+    tried.maxGap = options.maxGap > 0 ? options.maxGap : defaultMaxGap(reference);
     tried.leverArm = {};  // a lever arm moves every epoch alike, shifted or not
     const ShiftFit unshifted = fitOf(matchRecords(sample, roverClock, reference, tried));
     if (unshifted.matched == 0 || !(unshifted.rms > 0)) {

@@ -161,6 +161,49 @@ TEST(ErrorAnalysis, ARoverWithoutPositionsHasNoErrorsAndNothingMatched)
     EXPECT_EQ(stats.of(SolutionClass::All).epochs, static_cast<std::int64_t>(log.records.size()));
 }
 
+TEST(ErrorAnalysis, ALongRoverIsMatchedWholeThoughTwoThreadsShareIt)
+{
+    // 70 000 epochs at 5 Hz: enough for the match to split them.
+    ReferenceTrajectory reference;
+    reference.format = "csv";
+    constexpr int kSeconds = 14001;
+    for (int s = 0; s <= kSeconds; ++s) {
+        ReferenceEpoch epoch;
+        epoch.time = kStart + s;
+        epoch.position = pointAt(s, 0, 0, 0);
+        reference.epochs.push_back(epoch);
+    }
+    std::vector<GNSSRecord> records;
+    for (int k = 0; k < 70000; ++k) {
+        const double t = 0.5 + k * 0.2;
+        const EcefPosition at = pointAt(t, kEastError, kNorthError, kUpError);
+        Wgs84Position p;
+        ASSERT_TRUE(ecefToWgs84(at.x, at.y, at.z, p));
+        GNSSRecord r;
+        r.time = kStart + t;
+        r.latitude = p.latitude;
+        r.longitude = p.longitude;
+        r.height = p.height;
+        r.validFlags = ValidFlag::LatLon | ValidFlag::Height;
+        records.push_back(r);
+    }
+    const TruthMatch match = matchRecords(records, RecordClock{}, reference, {});
+    EXPECT_EQ(match.withPosition, records.size());
+    EXPECT_EQ(match.count(TruthCause::Matched), records.size());
+    // The line runs 140 km straight in the first epoch's tangent plane, so
+    // the local axes turn along it: only the error's length stays.
+    const double length = std::sqrt(kNorthError * kNorthError + kEastError * kEastError +
+                                    kUpError * kUpError);
+    std::size_t wrong = 0;
+    for (const RecordTruth& truth : match.records) {
+        const TrackError& e = truth.error;
+        wrong += !truth.hasPosition || truth.cause != TruthCause::Matched ||
+                 !(std::fabs(std::sqrt(e.north * e.north + e.east * e.east + e.up * e.up) - length) <
+                   kMillimetre);
+    }
+    EXPECT_EQ(wrong, 0u);
+}
+
 namespace fs = std::filesystem;
 
 fs::path realLog(const char* name)
