@@ -79,7 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const GNSSRecord* r : {&plain, &grid}) {
         FUZZ_CHECK(allFinite(*r));
         FUZZ_CHECK(r->valid == 0 || r->valid == 1);
-        FUZZ_CHECK((r->validFlags & ~0x3Fu) == 0);
+        FUZZ_CHECK((r->validFlags & ~(0x3Fu | ValidFlag::AxisSigmas)) == 0);
+        FUZZ_CHECK(!r->has(ValidFlag::AxisSigmas) || (r->sigmaNorth >= 0 && r->sigmaEast >= 0 && r->sigmaUp >= 0));
         FUZZ_CHECK(r->fixChange == 0);
         FUZZ_CHECK(r->valid == 0 || clearGroupsReadZero(*r));
     }
