@@ -1,6 +1,7 @@
 #include "app/BackgroundAnalysis.h"
 
 #include <QEventLoop>
+#include <QFile>
 #include <QTimer>
 
 #include <atomic>
@@ -15,6 +16,7 @@
 #include "common/SideJob.h"
 #include "platform/BackgroundPriority.h"
 #include "plots/windows/CdfPlot.h"
+#include "reference/ReferenceFile.h"
 
 namespace gnsslog {
 
@@ -101,6 +103,10 @@ AnalysedLog analyseInBackground(const AnalysisRequest& request, TFormProgress* p
             result.cdf = computeErrorCdf(*result.analysis, kCdfBins);
             result.circles = rtkFixedCircles(*result.analysis);
             result.plotIndex = std::make_shared<const ErrorPlotIndex>(*result.analysis);
+            if (request.reference) {
+                const RecordClock clock = logRecordClock(request.fileName, *request.format);
+                result.truthMatch = matchRecords(result.analysis->records, clock, *request.reference, {});
+            }
         },
         [progress, &relay] { showReports(progress, relay); });
     while (true) {
@@ -115,6 +121,14 @@ AnalysedLog analyseInBackground(const AnalysisRequest& request, TFormProgress* p
         }
     }
     return result;
+}
+
+ReferenceLoad loadReferenceInBackground(const QString& fileName)
+{
+    const std::string path = QFile::encodeName(fileName).toStdString();
+    ReferenceLoad load;
+    runWhileAnswering([&load, &path] { load = loadReference(path, {}); }, {});
+    return load;
 }
 
 }  // namespace gnsslog

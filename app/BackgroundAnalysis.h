@@ -7,11 +7,16 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+
+#include <QString>
 
 #include "log/Gpslog.h"
 #include "metrics/ErrorCdf.h"
 #include "metrics/ScatterCircles.h"
 #include "plots/series/ErrorPlotIndex.h"
+#include "reference/ReferenceTrajectory.h"
+#include "reference/TruthMatch.h"
 
 namespace gnsslog {
 
@@ -22,6 +27,7 @@ struct AnalysedLog {
     ErrorCdf cdf;            // of the records' errors
     ScatterCircles circles;  // of the RTK-fixed records
     std::shared_ptr<const ErrorPlotIndex> plotIndex;  // of analysis
+    std::optional<TruthMatch> truthMatch;  // against the request's reference, where it has one
 };
 
 struct AnalysisRequest {
@@ -30,7 +36,13 @@ struct AnalysisRequest {
     const InputFormat* format = nullptr;
     std::uint8_t truthMode = TruthMode::Averaged;
     double manual[3] = {0, 0, 0};
+    // Every record is matched against it; may be null.
+    std::shared_ptr<const ReferenceTrajectory> reference;
 };
+
+// The reference trajectory in fileName (format detected), read on a
+// second thread while the window thread answers; what loadReference gives.
+ReferenceLoad loadReferenceInBackground(const QString& fileName);
 
 // Runs job on a second thread (on this one when none can be started) at a
 // lower priority and returns when it is done, processing window events

@@ -89,7 +89,9 @@ void TForm3::createMenus()
     Usefirstfixposition1 =
         makeItem(ruthcoordinates1, "Usefirstfixposition1", QStringLiteral("Use first fix position"), true, false);
     Manualinput1 = makeItem(ruthcoordinates1, "Manualinput1", QStringLiteral("Manual input"), true, false);
-    for (QAction* item : {Useaverageposition1, Usefirstfixposition1, Manualinput1}) {
+    Referencetrajectory1 = makeItem(ruthcoordinates1, "Referencetrajectory1",
+                                    QStringLiteral("Reference trajectory..."), true, false);
+    for (QAction* item : {Useaverageposition1, Usefirstfixposition1, Manualinput1, Referencetrajectory1}) {
         TruthGroup->addAction(item);
     }
 
@@ -142,6 +144,7 @@ void TForm3::createMenus()
     connectSelfChecked(Scatterplot1, &TForm3::Scatterplot1Click);
     connectSelfChecked(ErrorCdf1, &TForm3::ErrorCdf1Click);
     connectSelfChecked(GeodeticKKJ1, &TForm3::GeodeticKKJ1Click);
+    connectSelfChecked(Referencetrajectory1, &TForm3::Referencetrajectory1Click);
     connectHandler(About1, &TForm3::About1Click);
 }
 

@@ -29,6 +29,7 @@
 #include "log/formats/FormatDetection.h"
 #include "log/formats/Formats.h"
 #include "log/Summary.h"
+#include "reference/TruthLine.h"
 #include "compare/LogComparison.h"
 #include "plots/windows/XyPlot.h"
 
@@ -194,6 +195,7 @@ void TForm3::loadLogFile(const QString& fileName, bool detectFormat)
     // The windows point into the analysis: they go first.
     destroyPlotWindows();
     analysisPlotIndex_.reset();
+    truthMatch_.reset();
     Analysis.reset();
 
     // Converted on every load, whatever the truth mode; a bad number stops
@@ -223,12 +225,16 @@ void TForm3::loadLogFile(const QString& fileName, bool detectFormat)
     request.decodeOptions = &decodeOptions;
     request.format = format;
     request.truthMode = truthMode;
+    if (Referencetrajectory1->isChecked()) {
+        request.reference = reference_;
+    }
     std::copy(std::begin(manual), std::end(manual), std::begin(request.manual));
     AnalysedLog analysed = analyseInBackground(request, FormProgress);
     Analysis = std::move(analysed.analysis);
     analysisCdf_ = std::move(analysed.cdf);
     analysisCircles_ = analysed.circles;
     analysisPlotIndex_ = std::move(analysed.plotIndex);
+    truthMatch_ = std::move(analysed.truthMatch);
     if (closing_) {
         return;  // the application ends: no windows for this analysis
     }
@@ -248,13 +254,7 @@ void TForm3::loadLogFile(const QString& fileName, bool detectFormat)
         return;
     }
 
-    const SummaryTexts texts = summaryTexts(*Analysis);
-    setLabelText(Label1, texts.label1);
-    setLabelText(Label2, texts.label2);
-    setLabelText(Label3, texts.label3);
-    setLabelText(Label4, texts.label4);
-    setLabelText(Label5, texts.label5);
-    setLabelText(Label6, texts.label6);
+    showSummary(request.reference.get());
     hideProgress();
 
     if (XHistogram1->isChecked()) {
@@ -281,6 +281,22 @@ void TForm3::loadLogFile(const QString& fileName, bool detectFormat)
     }
 }
 
+void TForm3::showSummary(const ReferenceTrajectory* reference)
+{
+    const SummaryTexts texts = summaryTexts(*Analysis);
+    setLabelText(Label1, texts.label1);
+    if (truthMatch_ && reference != nullptr) {
+        const QString name = QFileInfo(QFile::decodeName(QByteArray::fromStdString(reference->file))).fileName();
+        setLabelText(Label2, referenceTruthLine(name.toStdString(), *reference, *truthMatch_));
+    } else {
+        setLabelText(Label2, texts.label2);
+    }
+    setLabelText(Label3, texts.label3);
+    setLabelText(Label4, texts.label4);
+    setLabelText(Label5, texts.label5);
+    setLabelText(Label6, texts.label6);
+}
+
 const InputFormat& TForm3::chosenFormat() const
 {
     // Neither designed item checked means NMEA, as the designed load does.
@@ -295,6 +311,11 @@ const InputFormat& TForm3::chosenFormat() const
 
 std::uint8_t TForm3::chosenTruthMode() const
 {
+    // Against a reference the figures not yet matched epoch by epoch keep
+    // to the averaged truth, as the report's do.
+    if (Referencetrajectory1->isChecked()) {
+        return TruthMode::Averaged;
+    }
     if (Useaverageposition1->isChecked()) {
         return TruthMode::Averaged;
     }
@@ -354,6 +375,33 @@ void TForm3::Comparelogs1Click()
     }
     CompareLogsForm->SetComparison(comparison, settings.requirements);
     CompareLogsForm->ShowInFront();
+}
+
+void TForm3::Referencetrajectory1Click()
+{
+    if (loading_) {
+        return;
+    }
+    dialogs_.setFileFilters({QStringLiteral("Reference trajectories (*.csv *.pos *.txt)"),
+                             QStringLiteral("All files (*)")});
+    const std::optional<QString> fileName = dialogs_.openFileName(this);
+    if (!fileName) {
+        return;
+    }
+    ReferenceLoad load;
+    {
+        const LoadScope scope(loading_, Loadlogfile1);
+        load = loadReferenceInBackground(*fileName);
+    }
+    if (closing_) {
+        return;
+    }
+    if (!load.ok()) {
+        dialogs_.message(QStringLiteral("Error"), QString::fromStdString(load.error));
+        return;
+    }
+    reference_ = std::make_shared<const ReferenceTrajectory>(std::move(load.trajectory));
+    Referencetrajectory1->setChecked(true);
 }
 
 void TForm3::GeodeticKKJ1Click()

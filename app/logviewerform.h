@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -18,6 +19,8 @@
 #include "metrics/ErrorCdf.h"
 #include "metrics/ScatterCircles.h"
 #include "plots/series/ErrorPlotIndex.h"
+#include "reference/ReferenceTrajectory.h"
+#include "reference/TruthMatch.h"
 
 class QAction;
 class QActionGroup;
@@ -65,11 +68,20 @@ public:
     void Scatterplot1Click();
     void ErrorCdf1Click();
     void GeodeticKKJ1Click();
+    // Asks for a reference trajectory; once one is read the item is the
+    // truth mode, else the mode stays and an error box names the file.
+    void Referencetrajectory1Click();
     void About1Click();
     void FormDestroy();
 
     // True while the load command runs; a second load is refused then.
     bool loading() const noexcept { return loading_; }
+
+    // The reference trajectory last chosen (null before any); the loads
+    // use it while its item is the truth mode.
+    const ReferenceTrajectory* reference() const noexcept { return reference_.get(); }
+    // Every record of the analysis against it; empty without one.
+    const std::optional<TruthMatch>& truthMatch() const noexcept { return truthMatch_; }
 
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
@@ -101,6 +113,7 @@ public:
     QAction* Useaverageposition1 = nullptr;
     QAction* Usefirstfixposition1 = nullptr;
     QAction* Manualinput1 = nullptr;
+    QAction* Referencetrajectory1 = nullptr;
     QMenu* Mode = nullptr;
     QActionGroup* ModeGroup = nullptr;
     QAction* NMEAAscii = nullptr;
@@ -159,6 +172,9 @@ private:
     // The load command after its dialog; detectFormat: the format the log's
     // start looks like rather than the Parsing mode menu's.
     void loadLogFile(const QString& fileName, bool detectFormat);
+    // The labels' texts; the truth line names the reference the analysis
+    // was matched against (null: none).
+    void showSummary(const ReferenceTrajectory* reference);
     const InputFormat& chosenFormat() const;  // the Parsing mode menu's format
     std::uint8_t chosenTruthMode() const;     // the Truth coordinates menu's mode
 
@@ -176,6 +192,8 @@ private:
     ErrorCdf analysisCdf_;
     ScatterCircles analysisCircles_;
     std::shared_ptr<const ErrorPlotIndex> analysisPlotIndex_;  // of Analysis
+    std::shared_ptr<const ReferenceTrajectory> reference_;
+    std::optional<TruthMatch> truthMatch_;  // of Analysis against reference_
     // Position (frame) and client size of each plot window, by caption.
     std::map<QString, QRect> places_;
     bool loading_ = false;

@@ -1,0 +1,21 @@
+#include "reference/TruthLine.h"
+
+#include <cstdint>
+
+#include "common/FormatNumber.h"
+
+namespace gnsslog {
+
+std::string referenceTruthLine(std::string_view name, const ReferenceTrajectory& reference,
+                               const TruthMatch& match)
+{
+    std::string line = "Truth: reference trajectory ";
+    line += name;
+    line += " (" + reference.format + (reference.clock.scale == TimeScale::Utc ? ", UTC time), " : ", GPS time), ");
+    line += formatInt(static_cast<std::int64_t>(match.count(TruthCause::Matched))) + " of " +
+            formatInt(static_cast<std::int64_t>(match.withPosition)) + " epochs matched (" +
+            formatFixed(match.coverage() * 100, 1) + " %)";
+    return line;
+}
+
+}  // namespace gnsslog
