@@ -94,6 +94,15 @@ void TForm3::createMenus()
     for (QAction* item : {Useaverageposition1, Usefirstfixposition1, Manualinput1, Referencetrajectory1}) {
         TruthGroup->addAction(item);
     }
+    // Qt has unchecked the mode before the reference's handler runs; a
+    // cancelled or unusable reference gives it back.
+    for (QAction* item : {Useaverageposition1, Usefirstfixposition1, Manualinput1}) {
+        connect(item, &QAction::toggled, this, [this, item](bool checked) {
+            if (!checked && Referencetrajectory1->isChecked()) {
+                displacedTruth_ = item;
+            }
+        });
+    }
 
     Mode = MainMenu1->addMenu(QStringLiteral("Parsing mode"));
     Mode->setObjectName(QStringLiteral("Mode"));

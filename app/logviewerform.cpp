@@ -15,6 +15,7 @@
 #include <exception>
 #include <iterator>
 #include <string>
+#include <utility>
 
 #include "app/About.h"
 #include "app/BackgroundAnalysis.h"
@@ -379,13 +380,21 @@ void TForm3::Comparelogs1Click()
 
 void TForm3::Referencetrajectory1Click()
 {
+    QAction* const previous = std::exchange(displacedTruth_, nullptr);
+    const auto keepPrevious = [previous] {
+        if (previous != nullptr) {
+            previous->setChecked(true);
+        }
+    };
     if (loading_) {
+        keepPrevious();
         return;
     }
     dialogs_.setFileFilters({QStringLiteral("Reference trajectories (*.csv *.pos *.txt)"),
                              QStringLiteral("All files (*)")});
     const std::optional<QString> fileName = dialogs_.openFileName(this);
     if (!fileName) {
+        keepPrevious();
         return;
     }
     ReferenceLoad load;
@@ -397,6 +406,7 @@ void TForm3::Referencetrajectory1Click()
         return;
     }
     if (!load.ok()) {
+        keepPrevious();
         dialogs_.message(QStringLiteral("Error"), QString::fromStdString(load.error));
         return;
     }

@@ -194,6 +194,7 @@ private:
     std::shared_ptr<const ErrorPlotIndex> analysisPlotIndex_;  // of Analysis
     std::shared_ptr<const ReferenceTrajectory> reference_;
     std::optional<TruthMatch> truthMatch_;  // of Analysis against reference_
+    QAction* displacedTruth_ = nullptr;      // the truth mode the reference's item took over from
     // Position (frame) and client size of each plot window, by caption.
     std::map<QString, QRect> places_;
     bool loading_ = false;
