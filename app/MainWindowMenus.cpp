@@ -77,6 +77,7 @@ void TForm3::createMenus()
     Dataquality1 = makeItem(View1, "Dataquality1", QStringLiteral("Data quality..."), false, false);
     Scatterplot1 = makeItem(View1, "Scatterplot1", QStringLiteral("Scatter plot"), true, false);
     ErrorCdf1 = makeItem(View1, "ErrorCdf1", QStringLiteral("Error CDF"), true, false);
+    Track1 = makeItem(View1, "Track1", QStringLiteral("Track"), true, false);
 
     // Radio items: choosing the checked one unchecks it, leaving the menu
     // with no checked item (ExclusiveOptional).
@@ -89,6 +90,7 @@ void TForm3::createMenus()
     Usefirstfixposition1 =
         makeItem(ruthcoordinates1, "Usefirstfixposition1", QStringLiteral("Use first fix position"), true, false);
     Manualinput1 = makeItem(ruthcoordinates1, "Manualinput1", QStringLiteral("Manual input"), true, false);
+    ruthcoordinates1->addSeparator();
     Referencetrajectory1 = makeItem(ruthcoordinates1, "Referencetrajectory1",
                                     QStringLiteral("Reference trajectory..."), true, false);
     for (QAction* item : {Useaverageposition1, Usefirstfixposition1, Manualinput1, Referencetrajectory1}) {
@@ -152,6 +154,7 @@ void TForm3::createMenus()
     connectHandler(Comparelogs1, &TForm3::Comparelogs1Click);
     connectSelfChecked(Scatterplot1, &TForm3::Scatterplot1Click);
     connectSelfChecked(ErrorCdf1, &TForm3::ErrorCdf1Click);
+    connectSelfChecked(Track1, &TForm3::Track1Click);
     connectSelfChecked(GeodeticKKJ1, &TForm3::GeodeticKKJ1Click);
     connectSelfChecked(Referencetrajectory1, &TForm3::Referencetrajectory1Click);
     connectHandler(About1, &TForm3::About1Click);

@@ -17,6 +17,7 @@ inline const QString kCaption3DRtkx = QStringLiteral("3D RTK-X position");
 inline const QString kCaptionErrorPlot = QStringLiteral("XYZ plotter window");
 inline const QString kCaptionScatter = QStringLiteral("Scatter plot");
 inline const QString kCaptionCdf = QStringLiteral("Error CDF");
+inline const QString kCaptionTrack = QStringLiteral("Track");
 
 template <typename Window>
 void destroyWindow(QPointer<Window>& field)

@@ -13,6 +13,7 @@
 #include "plots/windows/CdfPlot.h"
 #include "plots/windows/HistoPlot.h"
 #include "plots/windows/ScatterPlot.h"
+#include "plots/windows/TrackPlot.h"
 #include "plots/windows/WindowPlacement.h"
 #include "plots/windows/XyPlot.h"
 
@@ -21,7 +22,8 @@ namespace gnsslog {
 void TForm3::rememberPlaces()
 {
     const QWidget* const windows[] = {XHistogramForm, YHistogramForm, ZHistogramForm, Fix3DHistogramForm,
-                                      Rtkx3DHistogramForm, ErrorPlotForm, ScatterPlotForm, CdfPlotForm};
+                                      Rtkx3DHistogramForm, ErrorPlotForm, ScatterPlotForm, CdfPlotForm,
+                                      TrackForm};
     for (const QWidget* window : windows) {
         if (window != nullptr && window->isVisible()) {
             places_[window->windowTitle()] = QRect(window->pos(), window->size());
@@ -40,6 +42,7 @@ void TForm3::destroyPlotWindows()
     destroyErrorPlot();
     destroyWindow(ScatterPlotForm);
     destroyWindow(CdfPlotForm);
+    destroyWindow(TrackForm);
 }
 
 void TForm3::destroyErrorPlot()
@@ -117,6 +120,18 @@ void TForm3::openCdfPlot()
     CdfPlotForm->show();
 }
 
+void TForm3::openTrack()
+{
+    if (!TrackForm) {
+        TrackForm = new TTrackForm(kCaptionTrack, Analysis.get(), analysisReference_.get());
+        closeThroughViewItem(TrackForm.data(), Track1);
+        placeNewWindow(TrackForm.data());
+    } else {
+        TrackForm->SetAnalysis(Analysis.get(), analysisReference_.get());
+    }
+    TrackForm->show();
+}
+
 void TForm3::placeNewWindow(QWidget* window)
 {
     // Where the user left the window of the same caption at the last load.
@@ -136,7 +151,8 @@ void TForm3::placeNewWindow(QWidget* window)
     std::vector<QRect> taken{frameGeometry()};
     int others = 0;
     const QWidget* const windows[] = {XHistogramForm, YHistogramForm, ZHistogramForm, Fix3DHistogramForm,
-                                      Rtkx3DHistogramForm, ErrorPlotForm, ScatterPlotForm, CdfPlotForm};
+                                      Rtkx3DHistogramForm, ErrorPlotForm, ScatterPlotForm, CdfPlotForm,
+                                      TrackForm};
     for (const QWidget* other : windows) {
         if (other != nullptr && other != window && other->isVisible()) {
             taken.push_back(other->frameGeometry());
@@ -239,6 +255,17 @@ void TForm3::ErrorCdf1Click()
         });
 }
 
+void TForm3::Track1Click()
+{
+    toggleViewItem(
+        Track1, [this] { destroyWindow(TrackForm); },
+        [this] {
+            if (!TrackForm) {
+                openTrack();
+            }
+        });
+}
+
 void TForm3::FormDestroy()
 {
     destroyWindow(ZHistogramForm);
@@ -249,6 +276,7 @@ void TForm3::FormDestroy()
     destroyWindow(ErrorPlotForm);
     destroyWindow(ScatterPlotForm);
     destroyWindow(CdfPlotForm);
+    destroyWindow(TrackForm);
 }
 
 }  // namespace gnsslog

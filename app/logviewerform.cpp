@@ -197,6 +197,7 @@ void TForm3::loadLogFile(const QString& fileName, bool detectFormat)
     destroyPlotWindows();
     analysisPlotIndex_.reset();
     truthMatch_.reset();
+    analysisReference_.reset();
     Analysis.reset();
 
     // Converted on every load, whatever the truth mode; a bad number stops
@@ -236,6 +237,7 @@ void TForm3::loadLogFile(const QString& fileName, bool detectFormat)
     analysisCircles_ = analysed.circles;
     analysisPlotIndex_ = std::move(analysed.plotIndex);
     truthMatch_ = std::move(analysed.truthMatch);
+    analysisReference_ = request.reference;
     if (closing_) {
         return;  // the application ends: no windows for this analysis
     }
@@ -279,6 +281,9 @@ void TForm3::loadLogFile(const QString& fileName, bool detectFormat)
     }
     if (ErrorCdf1->isChecked()) {
         openCdfPlot();
+    }
+    if (Track1->isChecked()) {
+        openTrack();
     }
 }
 

@@ -38,6 +38,7 @@ class TDataQualityForm;
 class TCompareLogsForm;
 class TScatterPlotForm;
 class TCdfPlotForm;
+class TTrackForm;
 struct ErrorPlotView;
 class FrameMenu;
 
@@ -67,6 +68,7 @@ public:
     void Comparelogs1Click();
     void Scatterplot1Click();
     void ErrorCdf1Click();
+    void Track1Click();
     void GeodeticKKJ1Click();
     // Asks for a reference trajectory; once one is read the item is the
     // truth mode, else the mode stays and an error box names the file.
@@ -108,6 +110,7 @@ public:
     QAction* Dataquality1 = nullptr;
     QAction* Scatterplot1 = nullptr;  // unchecked at start
     QAction* ErrorCdf1 = nullptr;     // unchecked at start
+    QAction* Track1 = nullptr;        // unchecked at start
     QMenu* ruthcoordinates1 = nullptr;
     QActionGroup* TruthGroup = nullptr;
     QAction* Useaverageposition1 = nullptr;
@@ -139,6 +142,7 @@ public:
     QPointer<TCompareLogsForm> CompareLogsForm;
     QPointer<TScatterPlotForm> ScatterPlotForm;
     QPointer<TCdfPlotForm> CdfPlotForm;
+    QPointer<TTrackForm> TrackForm;
     // Declared after the windows' fields and freed only after they are gone.
     std::unique_ptr<GNSSLog> Analysis;
 
@@ -163,6 +167,7 @@ private:
     void openErrorPlot();
     void openScatterPlot();
     void openCdfPlot();
+    void openTrack();
     void openMissingHistogram(QPointer<TPlotForm>& field, const QString& caption, const Histogram* histogram,
                               QAction* viewItem);
     // The View items' common handler: see logviewerform.cpp.
@@ -193,7 +198,8 @@ private:
     ScatterCircles analysisCircles_;
     std::shared_ptr<const ErrorPlotIndex> analysisPlotIndex_;  // of Analysis
     std::shared_ptr<const ReferenceTrajectory> reference_;
-    std::optional<TruthMatch> truthMatch_;  // of Analysis against reference_
+    std::optional<TruthMatch> truthMatch_;  // of Analysis against analysisReference_
+    std::shared_ptr<const ReferenceTrajectory> analysisReference_;  // the load's; null: none
     QAction* displacedTruth_ = nullptr;      // the truth mode the reference's item took over from
     // Position (frame) and client size of each plot window, by caption.
     std::map<QString, QRect> places_;

@@ -73,4 +73,16 @@ inline constexpr int PictureWidth = DesignedClientWidth - WidthAroundImage;
 inline constexpr int PictureHeight = DesignedClientHeight - HeightAroundImage;
 }  // namespace CdfWindowSize
 
+// Track window: the image fills the client but for a 10-pixel margin.
+namespace TrackWindowSize {
+inline constexpr int DesignedClientWidth = 600;
+inline constexpr int DesignedClientHeight = 500;
+inline constexpr int WidthAroundImage = 20;
+inline constexpr int HeightAroundImage = 20;
+inline constexpr int SmallestClientWidth = 300;
+inline constexpr int SmallestClientHeight = 250;
+inline constexpr int PictureWidth = DesignedClientWidth - WidthAroundImage;
+inline constexpr int PictureHeight = DesignedClientHeight - HeightAroundImage;
+}  // namespace TrackWindowSize
+
 }  // namespace gnsslog

@@ -109,9 +109,13 @@ TEST_F(MainWindowDesign, MenusItemsKindsAndCheckMarks)
     // The designed items, then the additions after a separator.
     EXPECT_EQ(captionsOf(form->View1), (std::vector<QString>{"3D-position histogram", "X-Histogram", "Y-Histogram",
                                                             "Z-Histogram", "XYZ-plot", "", "Data quality...",
-                                                            "Scatter plot", "Error CDF"}));
+                                                            "Scatter plot", "Error CDF", "Track"}));
+    EXPECT_TRUE(form->Track1->isCheckable() && !form->Track1->isChecked());
     EXPECT_EQ(captionsOf(form->ruthcoordinates1),
-              (std::vector<QString>{"Use average position", "Use first fix position", "Manual input"}));
+              (std::vector<QString>{"Use average position", "Use first fix position", "Manual input", "",
+                                    "Reference trajectory..."}));
+    EXPECT_EQ(form->Referencetrajectory1->actionGroup(), form->TruthGroup);
+    EXPECT_FALSE(form->Referencetrajectory1->isChecked());
     // The designed two, then every further log format, then the check.
     std::vector<QString> modes{"NMEA (ascii)", "Navcom binary"};
     for (const InputFormat* format : inputFormats()) {
