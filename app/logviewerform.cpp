@@ -293,7 +293,7 @@ void TForm3::showSummary(const ReferenceTrajectory* reference)
     setLabelText(Label1, texts.label1);
     if (truthMatch_ && reference != nullptr) {
         const QString name = QFileInfo(QFile::decodeName(QByteArray::fromStdString(reference->file))).fileName();
-        setLabelText(Label2, referenceTruthLine(name.toStdString(), *reference, *truthMatch_));
+        setLabelText(Label2, referenceTruthLine(name.toStdString(), *truthMatch_));
     } else {
         setLabelText(Label2, texts.label2);
     }

@@ -6,12 +6,11 @@
 
 namespace gnsslog {
 
-std::string referenceTruthLine(std::string_view name, const ReferenceTrajectory& reference,
-                               const TruthMatch& match)
+std::string referenceTruthLine(std::string_view name, const TruthMatch& match)
 {
-    std::string line = "Truth: reference trajectory ";
+    std::string line = "Truth: reference ";
     line += name;
-    line += " (" + reference.format + (reference.clock.scale == TimeScale::Utc ? ", UTC time), " : ", GPS time), ");
+    line += ", ";
     line += formatInt(static_cast<std::int64_t>(match.count(TruthCause::Matched))) + " of " +
             formatInt(static_cast<std::int64_t>(match.withPosition)) + " epochs matched (" +
             formatFixed(match.coverage() * 100, 1) + " %)";

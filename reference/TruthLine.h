@@ -4,14 +4,12 @@
 #include <string>
 #include <string_view>
 
-#include "reference/ReferenceTrajectory.h"
 #include "reference/TruthMatch.h"
 
 namespace gnsslog {
 
-// "Truth: reference trajectory NAME (FORMAT, SCALE time), M of N epochs
-// matched (P %)", numbers without the locale.
-std::string referenceTruthLine(std::string_view name, const ReferenceTrajectory& reference,
-                               const TruthMatch& match);
+// "Truth: reference NAME, M of N epochs matched (P %)", numbers without
+// the locale; short enough for the main window's width with a long name.
+std::string referenceTruthLine(std::string_view name, const TruthMatch& match);
 
 }  // namespace gnsslog

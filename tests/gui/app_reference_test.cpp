@@ -50,7 +50,7 @@ TEST_F(ReferenceTruth, AChosenReferenceIsTheTruthUntilAnotherModeIsPicked)
     EXPECT_TRUE(dialogs.messages.empty());
     ASSERT_TRUE(form->truthMatch().has_value());
     const std::string count = std::to_string(log.records);
-    EXPECT_EQ(form->Label2->text().toStdString(), "Truth: reference trajectory circle.csv (csv, GPS time), " + count +
+    EXPECT_EQ(form->Label2->text().toStdString(), "Truth: reference circle.csv, " + count +
                                                       " of " + count + " epochs matched (100.0 %)");
 
     // A second load keeps the reference without asking for it again.

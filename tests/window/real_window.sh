@@ -17,6 +17,8 @@
 # of the main window's close button after a load, that a refused EPSG code
 # keeps the grid ticked before it for the next load, and (with the real
 # logs folder) that the UBX walk log's histogram shows its tallest bar.
+# With the real logs it loads the MatRTKLIB rover against its reference
+# chosen through the Truth coordinates menu and looks at View > Track.
 # Last it starts the application with the log named on the command line,
 # and with a missing one.
 #
@@ -477,6 +479,47 @@ else
   expect_exit_within_2s "File > Exit in the second run"
 fi
 
+# With the real logs: the MatRTKLIB rover against its reference, chosen
+# through Truth coordinates > Reference trajectory..., in View > Track: the
+# summary names the reference, the picture shows its line (black) and the
+# fixed positions (green).
+rover="$realdata/taroz-matrtklib-kinematic-rover_rtk.pos"
+reference="$realdata/taroz-matrtklib-kinematic-reference.csv"
+checked_track=
+if [ -n "$realdata" ] && [ -f "$rover" ] && [ -f "$reference" ]; then
+  start_app
+  main=$(wait_window "Pelomark GNSS log analyzer" 20) || fail "the main window did not appear for the track"
+  open_file_menu
+  # Truth coordinates: average, first fix, manual, (separator), "Reference trajectory..."
+  xdotool key Right Right Down Down Down Return
+  dialog=$(wait_window "Open" 10) || fail "the reference's file dialog did not appear"
+  xdotool windowfocus --sync "$dialog"
+  xdotool type --delay 12 "$reference"
+  xdotool key Return
+  wait_gone "Open" 20 || fail "the reference's file dialog did not close"
+  xdotool search --onlyvisible --name '^(Error|ERROR)$' >/dev/null 2>&1 && fail "an error box for the reference"
+  choose_view_item 8  # "Track"
+  open_file_menu
+  xdotool key Right Right Right Down Down Down Return  # Parsing mode: NMEA, Navcom, UBX, ".pos"
+  load_file "$rover"
+  track=$(wait_window "Track" 30) || fail "the Track window did not open"
+  # Clear of the always-on-top main window.
+  xdotool windowmove "$track" 660 300 windowraise "$track"
+  [ -z "$wm_pid" ] || xdotool windowactivate --sync "$track"
+  sleep 0.5
+  import -window "$track" "$work/track.png"
+  [ "$(colour_count "$work/track.png" '#000000')" -gt 200 ] || fail "the Track window shows no reference line"
+  [ "$(colour_count "$work/track.png" '#008000')" -gt 200 ] || fail "the Track window shows no fixed positions"
+  xdotool windowraise "$main"
+  import -window root "$work/track-screen.png"
+  open_file_menu
+  xdotool key Down Down Return  # "Exit"
+  expect_exit_within_2s "File > Exit after the track"
+  checked_track=", the MatRTKLIB track against its reference"
+else
+  echo "note: no real logs folder; the reference and Track check is skipped" >&2
+fi
+
 # A log named on the command line (as "Open with" names it) is loaded at
 # start; a missing one gives the error box and an empty main window.
 "$app" "$log" >>"$work/gnsslog.out" 2>&1 &
@@ -496,4 +539,4 @@ kill "$pid"
 wait "$pid" 2>/dev/null || true
 
 trap - EXIT
-echo "PASS: six windows, caption \"$name\", View toggles, EPSG:4326 refused keeping TM35FIN, TM35FIN load, exit within 2 s${checked_ubx}${wm_pid:+, window manager checks}, a log named on the command line, screenshots in $work"
+echo "PASS: six windows, caption \"$name\", View toggles, EPSG:4326 refused keeping TM35FIN, TM35FIN load, exit within 2 s${checked_ubx}${checked_track}${wm_pid:+, window manager checks}, a log named on the command line, screenshots in $work"

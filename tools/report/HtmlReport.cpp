@@ -441,7 +441,8 @@ std::string writeRenderedPage(const std::string& path, const std::function<std::
 
 std::string writeAnalysisHtml(const std::string& path, const std::string& logFile,
                               const GNSSLog& analysis, const std::vector<std::string>& summaryLines,
-                              const Statistics& statistics, const SessionAnalysis& sessions)
+                              const Statistics& statistics, const SessionAnalysis& sessions,
+                              const ReferenceTrajectory* reference)
 {
     HtmlReportContent content;
     content.title = std::filesystem::path(logFile).filename().string();
@@ -459,6 +460,9 @@ std::string writeAnalysisHtml(const std::string& path, const std::string& logFil
     if (failure.empty()) {
         std::vector<ReportPicture> drawn;
         failure = drawSessionPictures(analysis, sessions, drawn);
+        if (failure.empty() && reference != nullptr) {
+            failure = drawTrackPicture(analysis, *reference, drawn);
+        }
         if (failure.empty()) {
             failure = encodeAll(drawn, content.pictures);
         }

@@ -22,6 +22,8 @@
 #include "plots/draw/HistogramPainter.h"
 #include "plots/draw/ScatterPainter.h"
 #include "plots/draw/SessionsPainter.h"
+#include "plots/draw/TrackPainter.h"
+#include "plots/series/TrackSeries.h"
 
 namespace gnsslog {
 
@@ -169,8 +171,25 @@ std::string drawSessionPictures(const GNSSLog& analysis, const SessionAnalysis& 
     return {};
 }
 
+std::string drawTrackPicture(const GNSSLog& analysis, const ReferenceTrajectory& reference,
+                             std::vector<ReportPicture>& pictures)
+{
+    try {
+        if (!ensureGuiApplication()) {
+            return "pictures need a QGuiApplication, and another kind of application exists";
+        }
+        const TrackSeries series = trackSeries(analysis.records, &reference);
+        QImage track(TrackPictureWidth, TrackPictureHeight, QImage::Format_RGB32);
+        paintTrack(track, series, fitTrackView(series, TrackPictureWidth, TrackPictureHeight));
+        pictures.push_back({"track.png", "Track against the reference", std::move(track)});
+    } catch (const std::exception& exception) {
+        return std::string("drawing the pictures failed: ") + exception.what();
+    }
+    return {};
+}
+
 std::string exportPictures(const GNSSLog& analysis, const std::string& dir, int plotWidth,
-                           int plotHeight, const SessionAnalysis& sessions)
+                           int plotHeight, const SessionAnalysis& sessions, const ReferenceTrajectory* reference)
 {
     if (std::string problem = sizeProblem(plotWidth, plotHeight); !problem.empty()) {
         return problem;
@@ -192,6 +211,11 @@ std::string exportPictures(const GNSSLog& analysis, const std::string& dir, int 
     }
     if (std::string problem = drawSessionPictures(analysis, sessions, pictures); !problem.empty()) {
         return problem;
+    }
+    if (reference != nullptr) {
+        if (std::string problem = drawTrackPicture(analysis, *reference, pictures); !problem.empty()) {
+            return problem;
+        }
     }
     try {
         for (const ReportPicture& picture : pictures) {

@@ -11,6 +11,7 @@
 #include "log/Gpslog.h"
 #include "metrics/SessionSummary.h"
 #include "plots/draw/PlotWindowSizes.h"
+#include "reference/ReferenceTrajectory.h"
 
 namespace gnsslog {
 
@@ -25,6 +26,8 @@ inline constexpr int CdfPictureWidth = CdfWindowSize::PictureWidth;
 inline constexpr int CdfPictureHeight = CdfWindowSize::PictureHeight;
 inline constexpr int SessionsPictureWidth = CdfWindowSize::PictureWidth;
 inline constexpr int SessionsPictureHeight = CdfWindowSize::PictureHeight;
+inline constexpr int TrackPictureWidth = TrackWindowSize::PictureWidth;
+inline constexpr int TrackPictureHeight = TrackWindowSize::PictureHeight;
 
 struct ReportPicture {
     const char* file;   // PNG file name in the export folder
@@ -51,14 +54,21 @@ std::string drawRequestedWindowPictures(const GNSSLog& analysis, std::vector<Rep
 std::string drawSessionPictures(const GNSSLog& analysis, const SessionAnalysis& sessions,
                                 std::vector<ReportPicture>& pictures);
 
+// Appends the Track window's picture of the records' positions over the
+// reference's line, the whole track in view. As drawReportPictures otherwise.
+std::string drawTrackPicture(const GNSSLog& analysis, const ReferenceTrajectory& reference,
+                             std::vector<ReportPicture>& pictures);
+
 // Writes the six pictures as x-histogram.png, y-histogram.png,
 // z-histogram.png, 3d-rtk-fix-position.png, 3d-rtk-x-position.png and
 // xyz-plot.png, then scatter.png and cdf.png, then sessions.png and
-// ttf-cdf.png, into dir, creating it if needed. Returns an empty string on
+// ttf-cdf.png, and against a reference (may be null) track.png, into dir,
+// creating it if needed. Returns an empty string on
 // success, else a message naming the directory or file that failed. Does
 // not throw.
 std::string exportPictures(const GNSSLog& analysis, const std::string& dir, int plotWidth,
-                           int plotHeight, const SessionAnalysis& sessions);
+                           int plotHeight, const SessionAnalysis& sessions,
+                           const ReferenceTrajectory* reference = nullptr);
 
 // Makes the offscreen QGuiApplication the pictures need, if no
 // application object exists; call it on the main thread before drawing on

@@ -310,7 +310,8 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
     }
     if (!options.pngDir.empty()) {
         const std::string problem =
-            exportPictures(measured, options.pngDir, options.pngWidth, options.pngHeight, sessions);
+            exportPictures(measured, options.pngDir, options.pngWidth, options.pngHeight, sessions,
+                           options.reference.asked() ? &reference.trajectory : nullptr);
         if (!problem.empty()) {
             return failure(err, problem);
         }
@@ -318,7 +319,8 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
     if (!statsOptions.htmlFile.empty()) {
         const std::string problem = writeAnalysisHtml(statsOptions.htmlFile, options.logFile, measured,
                                                       shownSummary(*analysis, texts), statistics,
-                                                      sessions);
+                                                      sessions,
+                                                      options.reference.asked() ? &reference.trajectory : nullptr);
         if (!problem.empty()) {
             return failure(err, problem);
         }
