@@ -16,6 +16,7 @@
 #include "common/SideJob.h"
 #include "platform/BackgroundPriority.h"
 #include "plots/windows/CdfPlot.h"
+#include "reference/ErrorAnalysis.h"
 #include "reference/ReferenceFile.h"
 
 namespace gnsslog {
@@ -100,13 +101,20 @@ AnalysedLog analyseInBackground(const AnalysisRequest& request, TFormProgress* p
             result.analysis = std::make_unique<GNSSLog>(request.fileName, relayProgress, *request.decodeOptions,
                                                         *request.format, request.truthMode, request.manual[0],
                                                         request.manual[1], request.manual[2]);
+            // A log that could not be read keeps its own message.
+            if (request.reference && result.analysis->openError.empty() && !result.analysis->records.empty()) {
+                const RecordClock clock = logRecordClock(request.fileName, *request.format);
+                ReferenceMeasurement measured = measureAgainstReference(*result.analysis, clock,
+                                                                        *request.reference, {});
+                result.truthMatch = std::move(measured.match);
+                if (measured.errors) {
+                    result.positions = std::move(result.analysis);
+                    result.analysis = std::move(measured.errors);
+                }
+            }
             result.cdf = computeErrorCdf(*result.analysis, kCdfBins);
             result.circles = rtkFixedCircles(*result.analysis);
             result.plotIndex = std::make_shared<const ErrorPlotIndex>(*result.analysis);
-            if (request.reference) {
-                const RecordClock clock = logRecordClock(request.fileName, *request.format);
-                result.truthMatch = matchRecords(result.analysis->records, clock, *request.reference, {});
-            }
         },
         [progress, &relay] { showReports(progress, relay); });
     while (true) {

@@ -23,7 +23,10 @@ namespace gnsslog {
 class TFormProgress;
 
 struct AnalysedLog {
+    // Against a reference, the error analysis (reference/ErrorAnalysis.h)
+    // that every window measures with; otherwise the log's own.
     std::unique_ptr<GNSSLog> analysis;
+    std::unique_ptr<GNSSLog> positions;  // against a reference: the log's own analysis
     ErrorCdf cdf;            // of the records' errors
     ScatterCircles circles;  // of the RTK-fixed records
     std::shared_ptr<const ErrorPlotIndex> plotIndex;  // of analysis

@@ -123,11 +123,12 @@ void TForm3::openCdfPlot()
 void TForm3::openTrack()
 {
     if (!TrackForm) {
-        TrackForm = new TTrackForm(kCaptionTrack, Analysis.get(), analysisReference_.get());
+        TrackForm = new TTrackForm(kCaptionTrack, PositionsAnalysis ? PositionsAnalysis.get() : Analysis.get(),
+                                   analysisReference_.get());
         closeThroughViewItem(TrackForm.data(), Track1);
         placeNewWindow(TrackForm.data());
     } else {
-        TrackForm->SetAnalysis(Analysis.get(), analysisReference_.get());
+        TrackForm->SetAnalysis(PositionsAnalysis ? PositionsAnalysis.get() : Analysis.get(), analysisReference_.get());
     }
     TrackForm->show();
 }

@@ -199,6 +199,7 @@ void TForm3::loadLogFile(const QString& fileName, bool detectFormat)
     truthMatch_.reset();
     analysisReference_.reset();
     Analysis.reset();
+    PositionsAnalysis.reset();
 
     // Converted on every load, whatever the truth mode; a bad number stops
     // the load here with its message.
@@ -233,6 +234,7 @@ void TForm3::loadLogFile(const QString& fileName, bool detectFormat)
     std::copy(std::begin(manual), std::end(manual), std::begin(request.manual));
     AnalysedLog analysed = analyseInBackground(request, FormProgress);
     Analysis = std::move(analysed.analysis);
+    PositionsAnalysis = std::move(analysed.positions);
     analysisCdf_ = std::move(analysed.cdf);
     analysisCircles_ = analysed.circles;
     analysisPlotIndex_ = std::move(analysed.plotIndex);
@@ -289,7 +291,11 @@ void TForm3::loadLogFile(const QString& fileName, bool detectFormat)
 
 void TForm3::showSummary(const ReferenceTrajectory* reference)
 {
-    const SummaryTexts texts = summaryTexts(*Analysis);
+    // The log described as it is but for its largest errors, as the report does.
+    SummaryTexts texts = summaryTexts(PositionsAnalysis ? *PositionsAnalysis : *Analysis);
+    if (PositionsAnalysis) {
+        texts.label3 = summaryTexts(*Analysis).label3;
+    }
     setLabelText(Label1, texts.label1);
     if (truthMatch_ && reference != nullptr) {
         const QString name = QFileInfo(QFile::decodeName(QByteArray::fromStdString(reference->file))).fileName();

@@ -145,6 +145,9 @@ public:
     QPointer<TTrackForm> TrackForm;
     // Declared after the windows' fields and freed only after they are gone.
     std::unique_ptr<GNSSLog> Analysis;
+    // Against a reference Analysis holds the errors; this the log's own
+    // positions (null otherwise).
+    std::unique_ptr<GNSSLog> PositionsAnalysis;
 
 signals:
     void closed();  // the window was closed: the application ends

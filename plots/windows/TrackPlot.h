@@ -24,6 +24,7 @@ public:
     void setSeries(TrackSeries series);
     void fit();
     const TrackView& view() const noexcept { return view_; }
+    const TrackSeries& series() const noexcept { return series_; }
     const QImage& picture() const noexcept { return picture_; }
 
     // Each wheel notch zooms by this factor.

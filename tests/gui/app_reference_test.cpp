@@ -4,6 +4,10 @@
 #include <QAction>
 #include <QLabel>
 
+#include <cmath>
+
+#include "plots/windows/TrackPlot.h"
+
 #include "tests/gui/app_support.h"
 
 namespace gnsslog::apptest {
@@ -53,6 +57,25 @@ TEST_F(ReferenceTruth, AChosenReferenceIsTheTruthUntilAnotherModeIsPicked)
     EXPECT_EQ(form->Label2->text().toStdString(), "Truth: reference circle.csv, " + count +
                                                       " of " + count + " epochs matched (100.0 %)");
 
+    // The windows measure against the reference: a fixed record's north
+    // error is centimetres, where its position moves round a 100 m circle.
+    ASSERT_NE(form->PositionsAnalysis, nullptr);
+    int fixed = 0;
+    for (const GNSSRecord& r : form->Analysis->records) {
+        if (r.fixType == FixType::RtkFixed && r.has(ValidFlag::Grid)) {
+            EXPECT_LT(std::fabs(r.localX), 0.1);
+            ++fixed;
+        }
+    }
+    EXPECT_GT(fixed, 10);
+    // The Track draws the log's own positions over the reference.
+    form->Track1->trigger();
+    ASSERT_FALSE(form->TrackForm.isNull());
+    const TrackSeries& series = form->TrackForm->Image1->series();
+    EXPECT_EQ(series.reference.size(), form->reference()->epochs.size());
+    EXPECT_EQ(series.rover.size(), log.records);
+    EXPECT_GT(series.maxNorth - series.minNorth, 90.0);
+
     // A second load keeps the reference without asking for it again.
     form->openLogFile(dir.write("again.nmea", log.rover));
     EXPECT_EQ(dialogs.openCount, 1);
@@ -62,6 +85,9 @@ TEST_F(ReferenceTruth, AChosenReferenceIsTheTruthUntilAnotherModeIsPicked)
     EXPECT_FALSE(form->Referencetrajectory1->isChecked());
     form->openLogFile(dir.write("averaged.nmea", log.rover));
     EXPECT_FALSE(form->truthMatch().has_value());
+    EXPECT_EQ(form->PositionsAnalysis, nullptr);
+    ASSERT_FALSE(form->TrackForm.isNull());
+    EXPECT_TRUE(form->TrackForm->Image1->series().reference.empty());
     EXPECT_TRUE(form->Label2->text().startsWith("Truth coordinates(averaged)")) << form->Label2->text().toStdString();
 }
 

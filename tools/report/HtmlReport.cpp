@@ -442,7 +442,7 @@ std::string writeRenderedPage(const std::string& path, const std::function<std::
 std::string writeAnalysisHtml(const std::string& path, const std::string& logFile,
                               const GNSSLog& analysis, const std::vector<std::string>& summaryLines,
                               const Statistics& statistics, const SessionAnalysis& sessions,
-                              const ReferenceTrajectory* reference)
+                              const TrackSource* track)
 {
     HtmlReportContent content;
     content.title = std::filesystem::path(logFile).filename().string();
@@ -460,8 +460,8 @@ std::string writeAnalysisHtml(const std::string& path, const std::string& logFil
     if (failure.empty()) {
         std::vector<ReportPicture> drawn;
         failure = drawSessionPictures(analysis, sessions, drawn);
-        if (failure.empty() && reference != nullptr) {
-            failure = drawTrackPicture(analysis, *reference, drawn);
+        if (failure.empty() && track != nullptr) {
+            failure = drawTrackPicture(*track, drawn);
         }
         if (failure.empty()) {
             failure = encodeAll(drawn, content.pictures);

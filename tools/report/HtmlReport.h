@@ -15,7 +15,7 @@
 
 #include "log/quality/DataQuality.h"
 #include "metrics/SessionSummary.h"
-#include "reference/ReferenceTrajectory.h"
+#include "tools/report/PngExport.h"
 #include "tools/report/StatsReport.h"
 
 namespace gnsslog {
@@ -69,10 +69,10 @@ std::string writeRenderedPage(const std::string& path, const std::function<std::
 // The report tool's --html step: the page of one analysis of logFile (its
 // bare file name is the title), with the six pictures drawn here, then the
 // scatter plot and the error CDF, then the sessions' lane chart and
-// time-to-fix CDF, and against a reference (may be null) the track.
+// time-to-fix CDF, and with a track (may be null) its picture.
 std::string writeAnalysisHtml(const std::string& path, const std::string& logFile,
                               const GNSSLog& analysis, const std::vector<std::string>& summaryLines,
                               const Statistics& statistics, const SessionAnalysis& sessions,
-                              const ReferenceTrajectory* reference = nullptr);
+                              const TrackSource* track = nullptr);
 
 }  // namespace gnsslog

@@ -171,17 +171,16 @@ std::string drawSessionPictures(const GNSSLog& analysis, const SessionAnalysis& 
     return {};
 }
 
-std::string drawTrackPicture(const GNSSLog& analysis, const ReferenceTrajectory& reference,
-                             std::vector<ReportPicture>& pictures)
+std::string drawTrackPicture(const TrackSource& track, std::vector<ReportPicture>& pictures)
 {
     try {
         if (!ensureGuiApplication()) {
             return "pictures need a QGuiApplication, and another kind of application exists";
         }
-        const TrackSeries series = trackSeries(analysis.records, &reference);
-        QImage track(TrackPictureWidth, TrackPictureHeight, QImage::Format_RGB32);
-        paintTrack(track, series, fitTrackView(series, TrackPictureWidth, TrackPictureHeight));
-        pictures.push_back({"track.png", "Track against the reference", std::move(track)});
+        const TrackSeries series = trackSeries(track.positions, &track.reference);
+        QImage image(TrackPictureWidth, TrackPictureHeight, QImage::Format_RGB32);
+        paintTrack(image, series, fitTrackView(series, TrackPictureWidth, TrackPictureHeight));
+        pictures.push_back({"track.png", "Track against the reference", std::move(image)});
     } catch (const std::exception& exception) {
         return std::string("drawing the pictures failed: ") + exception.what();
     }
@@ -189,7 +188,7 @@ std::string drawTrackPicture(const GNSSLog& analysis, const ReferenceTrajectory&
 }
 
 std::string exportPictures(const GNSSLog& analysis, const std::string& dir, int plotWidth,
-                           int plotHeight, const SessionAnalysis& sessions, const ReferenceTrajectory* reference)
+                           int plotHeight, const SessionAnalysis& sessions, const TrackSource* track)
 {
     if (std::string problem = sizeProblem(plotWidth, plotHeight); !problem.empty()) {
         return problem;
@@ -212,8 +211,8 @@ std::string exportPictures(const GNSSLog& analysis, const std::string& dir, int 
     if (std::string problem = drawSessionPictures(analysis, sessions, pictures); !problem.empty()) {
         return problem;
     }
-    if (reference != nullptr) {
-        if (std::string problem = drawTrackPicture(analysis, *reference, pictures); !problem.empty()) {
+    if (track != nullptr) {
+        if (std::string problem = drawTrackPicture(*track, pictures); !problem.empty()) {
             return problem;
         }
     }

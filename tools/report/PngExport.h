@@ -29,6 +29,13 @@ inline constexpr int SessionsPictureHeight = CdfWindowSize::PictureHeight;
 inline constexpr int TrackPictureWidth = TrackWindowSize::PictureWidth;
 inline constexpr int TrackPictureHeight = TrackWindowSize::PictureHeight;
 
+// What the track picture draws: the log's own positions (not its errors)
+// over the reference's line.
+struct TrackSource {
+    const std::vector<GNSSRecord>& positions;
+    const ReferenceTrajectory& reference;
+};
+
 struct ReportPicture {
     const char* file;   // PNG file name in the export folder
     const char* title;  // caption in the HTML report
@@ -56,19 +63,18 @@ std::string drawSessionPictures(const GNSSLog& analysis, const SessionAnalysis& 
 
 // Appends the Track window's picture of the records' positions over the
 // reference's line, the whole track in view. As drawReportPictures otherwise.
-std::string drawTrackPicture(const GNSSLog& analysis, const ReferenceTrajectory& reference,
-                             std::vector<ReportPicture>& pictures);
+std::string drawTrackPicture(const TrackSource& track, std::vector<ReportPicture>& pictures);
 
 // Writes the six pictures as x-histogram.png, y-histogram.png,
 // z-histogram.png, 3d-rtk-fix-position.png, 3d-rtk-x-position.png and
 // xyz-plot.png, then scatter.png and cdf.png, then sessions.png and
-// ttf-cdf.png, and against a reference (may be null) track.png, into dir,
+// ttf-cdf.png, and with a track (may be null) track.png, into dir,
 // creating it if needed. Returns an empty string on
 // success, else a message naming the directory or file that failed. Does
 // not throw.
 std::string exportPictures(const GNSSLog& analysis, const std::string& dir, int plotWidth,
                            int plotHeight, const SessionAnalysis& sessions,
-                           const ReferenceTrajectory* reference = nullptr);
+                           const TrackSource* track = nullptr);
 
 // Makes the offscreen QGuiApplication the pictures need, if no
 // application object exists; call it on the main thread before drawing on

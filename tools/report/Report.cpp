@@ -237,6 +237,8 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
     }
     const bool hasRecords = !analysis->records.empty();
     const StatsOptions& statsOptions = options.stats;
+    const TrackSource track{analysis->records, reference.trajectory};
+    const TrackSource* const trackShown = options.reference.asked() ? &track : nullptr;
 
     // Outputs, each independent of the others.
     Statistics statistics;
@@ -311,7 +313,7 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
     if (!options.pngDir.empty()) {
         const std::string problem =
             exportPictures(measured, options.pngDir, options.pngWidth, options.pngHeight, sessions,
-                           options.reference.asked() ? &reference.trajectory : nullptr);
+                           trackShown);
         if (!problem.empty()) {
             return failure(err, problem);
         }
@@ -320,7 +322,7 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
         const std::string problem = writeAnalysisHtml(statsOptions.htmlFile, options.logFile, measured,
                                                       shownSummary(*analysis, texts), statistics,
                                                       sessions,
-                                                      options.reference.asked() ? &reference.trajectory : nullptr);
+                                                      trackShown);
         if (!problem.empty()) {
             return failure(err, problem);
         }
