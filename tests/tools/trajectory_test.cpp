@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -177,6 +178,35 @@ TEST_F(TrajectoryTest, LeverArmAndLatencyShowAcrossAndAlongTheTrack)
     // arc's sag (0.6^2 / 100 m, 3.6 mm) to the inside, the right.
     EXPECT_NEAR(lateFixed["along"]["mean"].get<double>(), -0.600, 0.005);
     EXPECT_NEAR(lateFixed["cross"]["mean"].get<double>(), 0.0036, 0.002);
+}
+
+// What the report estimates from the errors: the latency from the along
+// error against speed, the lever arm taken off, the whole-second shift.
+TEST_F(TrajectoryTest, TheReportRecoversTheInjectedLatencyLeverArmAndOffset)
+{
+    GeneratorOptions o = circle(LogFormat::Pos);
+    o.posWeekTime = true;
+    o.trajectory.latencyMs = 30;
+    const Analysis late = analyse(o, "pos");
+    ASSERT_FALSE(late.reference.is_null());
+    EXPECT_NEAR(late.reference["latency_s"].get<double>(), 0.030, 0.002);
+
+    o.trajectory.latencyMs = 0;
+    o.trajectory.leverArmRight = 1.0;
+    const Analysis arm = analyse(o, "pos", {"--lever-arm", "0", "1", "0"});
+    ASSERT_FALSE(arm.reference.is_null());
+    EXPECT_LT(std::fabs(arm.reference["classes"]["rtkFixed"]["cross"]["mean"].get<double>()), 0.005);
+
+    o.trajectory.leverArmRight = 0;
+    o.trajectory.timeOffset = 18;
+    const Analysis apart = analyse(o, "pos");
+    ASSERT_FALSE(apart.reference.is_null());
+    const auto& warnings = apart.reference["warnings"];
+    ASSERT_TRUE(warnings.is_array());
+    EXPECT_NE(std::find(warnings.begin(), warnings.end(),
+                        "the rover and the reference look 18 s apart (UTC against GPS time?)"),
+              warnings.end())
+        << warnings.dump();
 }
 
 }  // namespace
