@@ -115,6 +115,10 @@ AnalysedLog analyseInBackground(const AnalysisRequest& request, TFormProgress* p
             result.cdf = computeErrorCdf(*result.analysis, kCdfBins);
             result.circles = rtkFixedCircles(*result.analysis);
             result.plotIndex = std::make_shared<const ErrorPlotIndex>(*result.analysis);
+            const GNSSLog& log = *result.analysis;
+            result.sessions = std::make_shared<const SessionAnalysis>(
+                analyseSessions(log.records, {log.truthX(), log.truthY(), log.truthZ()}, SessionOptions{},
+                                log.restarts));
         },
         [progress, &relay] { showReports(progress, relay); });
     while (true) {

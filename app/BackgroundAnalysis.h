@@ -1,5 +1,5 @@
 // A log analysed off the window thread: the analysis and the figures the
-// scatter plot and error CDF draw from it are computed on a second thread
+// scatter plot, error CDF and sessions windows draw from it are computed on a second thread
 // while the window thread keeps answering its menus and shows the
 // pipeline's progress reports in the progress window.
 #pragma once
@@ -14,6 +14,7 @@
 #include "log/Gpslog.h"
 #include "metrics/ErrorCdf.h"
 #include "metrics/ScatterCircles.h"
+#include "metrics/SessionSummary.h"
 #include "plots/series/ErrorPlotIndex.h"
 #include "reference/ReferenceTrajectory.h"
 #include "reference/TruthMatch.h"
@@ -31,6 +32,8 @@ struct AnalysedLog {
     ScatterCircles circles;  // of the RTK-fixed records
     std::shared_ptr<const ErrorPlotIndex> plotIndex;  // of analysis
     std::optional<TruthMatch> truthMatch;  // against the request's reference, where it has one
+    // Against the analysis's truth and its marked restarts, default cutting.
+    std::shared_ptr<const SessionAnalysis> sessions;
 };
 
 struct AnalysisRequest {

@@ -78,6 +78,7 @@ void TForm3::createMenus()
     Scatterplot1 = makeItem(View1, "Scatterplot1", QStringLiteral("Scatter plot"), true, false);
     ErrorCdf1 = makeItem(View1, "ErrorCdf1", QStringLiteral("Error CDF"), true, false);
     Track1 = makeItem(View1, "Track1", QStringLiteral("Track"), true, false);
+    Sessions1 = makeItem(View1, "Sessions1", QStringLiteral("Sessions"), true, false);
 
     // Radio items: choosing the checked one unchecks it, leaving the menu
     // with no checked item (ExclusiveOptional).
@@ -155,6 +156,7 @@ void TForm3::createMenus()
     connectSelfChecked(Scatterplot1, &TForm3::Scatterplot1Click);
     connectSelfChecked(ErrorCdf1, &TForm3::ErrorCdf1Click);
     connectSelfChecked(Track1, &TForm3::Track1Click);
+    connectSelfChecked(Sessions1, &TForm3::Sessions1Click);
     connectSelfChecked(GeodeticKKJ1, &TForm3::GeodeticKKJ1Click);
     connectSelfChecked(Referencetrajectory1, &TForm3::Referencetrajectory1Click);
     connectHandler(About1, &TForm3::About1Click);

@@ -18,6 +18,7 @@ inline const QString kCaptionErrorPlot = QStringLiteral("XYZ plotter window");
 inline const QString kCaptionScatter = QStringLiteral("Scatter plot");
 inline const QString kCaptionCdf = QStringLiteral("Error CDF");
 inline const QString kCaptionTrack = QStringLiteral("Track");
+inline const QString kCaptionSessions = QStringLiteral("Sessions");
 
 template <typename Window>
 void destroyWindow(QPointer<Window>& field)

@@ -14,6 +14,7 @@
 #include "plots/windows/HistoPlot.h"
 #include "plots/windows/ScatterPlot.h"
 #include "plots/windows/TrackPlot.h"
+#include "plots/windows/SessionsPlot.h"
 #include "plots/windows/WindowPlacement.h"
 #include "plots/windows/XyPlot.h"
 
@@ -23,7 +24,7 @@ void TForm3::rememberPlaces()
 {
     const QWidget* const windows[] = {XHistogramForm, YHistogramForm, ZHistogramForm, Fix3DHistogramForm,
                                       Rtkx3DHistogramForm, ErrorPlotForm, ScatterPlotForm, CdfPlotForm,
-                                      TrackForm};
+                                      TrackForm, SessionsForm};
     for (const QWidget* window : windows) {
         if (window != nullptr && window->isVisible()) {
             places_[window->windowTitle()] = QRect(window->pos(), window->size());
@@ -43,6 +44,7 @@ void TForm3::destroyPlotWindows()
     destroyWindow(ScatterPlotForm);
     destroyWindow(CdfPlotForm);
     destroyWindow(TrackForm);
+    destroyWindow(SessionsForm);
 }
 
 void TForm3::destroyErrorPlot()
@@ -131,6 +133,16 @@ void TForm3::openTrack()
         TrackForm->SetAnalysis(PositionsAnalysis ? PositionsAnalysis.get() : Analysis.get(), analysisReference_.get());
     }
     TrackForm->show();
+void TForm3::openSessionsWindow()
+{
+    if (!SessionsForm) {
+        SessionsForm = new TSessionsForm(kCaptionSessions, Analysis.get(), analysisSessions_);
+        closeThroughViewItem(SessionsForm.data(), Sessions1);
+        placeNewWindow(SessionsForm.data());
+    } else {
+        SessionsForm->SetAnalysis(Analysis.get(), analysisSessions_);
+    }
+    SessionsForm->show();
 }
 
 void TForm3::placeNewWindow(QWidget* window)
@@ -153,7 +165,7 @@ void TForm3::placeNewWindow(QWidget* window)
     int others = 0;
     const QWidget* const windows[] = {XHistogramForm, YHistogramForm, ZHistogramForm, Fix3DHistogramForm,
                                       Rtkx3DHistogramForm, ErrorPlotForm, ScatterPlotForm, CdfPlotForm,
-                                      TrackForm};
+                                      TrackForm, SessionsForm};
     for (const QWidget* other : windows) {
         if (other != nullptr && other != window && other->isVisible()) {
             taken.push_back(other->frameGeometry());
@@ -263,6 +275,13 @@ void TForm3::Track1Click()
         [this] {
             if (!TrackForm) {
                 openTrack();
+void TForm3::Sessions1Click()
+{
+    toggleViewItem(
+        Sessions1, [this] { destroyWindow(SessionsForm); },
+        [this] {
+            if (!SessionsForm) {
+                openSessionsWindow();
             }
         });
 }
@@ -278,6 +297,7 @@ void TForm3::FormDestroy()
     destroyWindow(ScatterPlotForm);
     destroyWindow(CdfPlotForm);
     destroyWindow(TrackForm);
+    destroyWindow(SessionsForm);
 }
 
 }  // namespace gnsslog

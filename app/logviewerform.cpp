@@ -198,6 +198,7 @@ void TForm3::loadLogFile(const QString& fileName, bool detectFormat)
     analysisPlotIndex_.reset();
     truthMatch_.reset();
     analysisReference_.reset();
+    analysisSessions_.reset();
     Analysis.reset();
     PositionsAnalysis.reset();
 
@@ -240,6 +241,7 @@ void TForm3::loadLogFile(const QString& fileName, bool detectFormat)
     analysisPlotIndex_ = std::move(analysed.plotIndex);
     truthMatch_ = std::move(analysed.truthMatch);
     analysisReference_ = request.reference;
+    analysisSessions_ = std::move(analysed.sessions);
     if (closing_) {
         return;  // the application ends: no windows for this analysis
     }
@@ -286,6 +288,9 @@ void TForm3::loadLogFile(const QString& fileName, bool detectFormat)
     }
     if (Track1->isChecked()) {
         openTrack();
+    }
+    if (Sessions1->isChecked()) {
+        openSessionsWindow();
     }
 }
 

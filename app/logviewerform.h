@@ -18,6 +18,7 @@
 #include "log/Gpslog.h"
 #include "metrics/ErrorCdf.h"
 #include "metrics/ScatterCircles.h"
+#include "metrics/SessionSummary.h"
 #include "plots/series/ErrorPlotIndex.h"
 #include "reference/ReferenceTrajectory.h"
 #include "reference/TruthMatch.h"
@@ -39,6 +40,7 @@ class TCompareLogsForm;
 class TScatterPlotForm;
 class TCdfPlotForm;
 class TTrackForm;
+class TSessionsForm;
 struct ErrorPlotView;
 class FrameMenu;
 
@@ -69,6 +71,7 @@ public:
     void Scatterplot1Click();
     void ErrorCdf1Click();
     void Track1Click();
+    void Sessions1Click();
     void GeodeticKKJ1Click();
     // Asks for a reference trajectory; once one is read the item is the
     // truth mode, else the mode stays and an error box names the file.
@@ -111,6 +114,7 @@ public:
     QAction* Scatterplot1 = nullptr;  // unchecked at start
     QAction* ErrorCdf1 = nullptr;     // unchecked at start
     QAction* Track1 = nullptr;        // unchecked at start
+    QAction* Sessions1 = nullptr;     // unchecked at start
     QMenu* ruthcoordinates1 = nullptr;
     QActionGroup* TruthGroup = nullptr;
     QAction* Useaverageposition1 = nullptr;
@@ -143,6 +147,7 @@ public:
     QPointer<TScatterPlotForm> ScatterPlotForm;
     QPointer<TCdfPlotForm> CdfPlotForm;
     QPointer<TTrackForm> TrackForm;
+    QPointer<TSessionsForm> SessionsForm;
     // Declared after the windows' fields and freed only after they are gone.
     std::unique_ptr<GNSSLog> Analysis;
     // Against a reference Analysis holds the errors; this the log's own
@@ -171,6 +176,7 @@ private:
     void openScatterPlot();
     void openCdfPlot();
     void openTrack();
+    void openSessionsWindow();
     void openMissingHistogram(QPointer<TPlotForm>& field, const QString& caption, const Histogram* histogram,
                               QAction* viewItem);
     // The View items' common handler: see logviewerform.cpp.
@@ -204,6 +210,7 @@ private:
     std::optional<TruthMatch> truthMatch_;  // of Analysis against analysisReference_
     std::shared_ptr<const ReferenceTrajectory> analysisReference_;  // the load's; null: none
     QAction* displacedTruth_ = nullptr;      // the truth mode the reference's item took over from
+    std::shared_ptr<const SessionAnalysis> analysisSessions_;  // of Analysis
     // Position (frame) and client size of each plot window, by caption.
     std::map<QString, QRect> places_;
     bool loading_ = false;

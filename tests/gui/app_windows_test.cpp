@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QImage>
+#include <QLabel>
+#include <QTableWidget>
 
 #include "app/EmptyHistogramNote.h"
 #include "app/LogFileFilters.h"
@@ -14,6 +16,7 @@
 #include "plots/draw/ErrorPlotPainter.h"
 #include "plots/windows/HistoPlot.h"
 #include "plots/windows/ScatterPlot.h"
+#include "plots/windows/SessionsPlot.h"
 #include "plots/windows/XyPlot.h"
 #include "tests/gui/app_support.h"
 
@@ -91,6 +94,84 @@ TEST_F(PlotWindowFrames, ScatterAndCdfOpenOnlyFromViewAndFollowLoads)
     EXPECT_FALSE(form->Scatterplot1->isChecked());
     form->ErrorCdf1->trigger();
     EXPECT_TRUE(form->CdfPlotForm.isNull());
+}
+
+// Colours other than the background: something was painted.
+int paintedPixels(const QImage& image)
+{
+    const QRgb background = image.pixel(0, 0);
+    int painted = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            painted += image.pixel(x, y) != background ? 1 : 0;
+        }
+    }
+    return painted;
+}
+
+TEST_F(PlotWindowFrames, SessionsOpenOnlyFromViewShowTheGeneratedSessionsAndFollowLoads)
+{
+    GeneratorOptions options;
+    options.format = LogFormat::Navcom;
+    options.seed = 3;
+    options.resets = 6;
+    GeneratorStats generated;
+    const std::string log = generateLog(options, &generated);
+    ASSERT_EQ(generated.sessions.size(), 6u);
+
+    EXPECT_FALSE(form->Sessions1->isChecked());
+    load(dir.write("resets.bin", log));
+    EXPECT_TRUE(form->SessionsForm.isNull()) << "a default load opens the six windows only";
+    form->Sessions1->trigger();
+    ASSERT_FALSE(form->SessionsForm.isNull());
+    TSessionsForm& sessions = *form->SessionsForm;
+    EXPECT_TRUE(form->Sessions1->isChecked());
+    EXPECT_EQ(sessions.windowTitle(), "Sessions");
+    EXPECT_TRUE(sessions.isVisible());
+    EXPECT_EQ(sessions.Analysis, form->Analysis.get());
+
+    // One row per generated session, its time to fix to the epoch.
+    ASSERT_EQ(sessions.Table->rowCount(), 6);
+    int fixColumn = -1;
+    for (int c = 0; c < sessions.Table->columnCount(); ++c) {
+        if (sessions.Table->horizontalHeaderItem(c)->text() == "fix (s)") {
+            fixColumn = c;
+        }
+    }
+    ASSERT_GE(fixColumn, 0);
+    for (int r = 0; r < 6; ++r) {
+        const auto& expected = generated.sessions[static_cast<std::size_t>(r)];
+        EXPECT_EQ(sessions.Table->item(r, 0)->text().toInt(), r + 1);
+        EXPECT_NEAR(sessions.Table->item(r, fixColumn)->text().toDouble(), expected.timeToFirstFix, 0.05) << r;
+    }
+    EXPECT_TRUE(sessions.SummaryLabel->text().startsWith("6 sessions, never fixed 0\n"))
+        << sessions.SummaryLabel->text().toStdString();
+
+    settle();
+    EXPECT_GT(paintedPixels(sessions.LanesImage->Bitmap), 1000) << "the lanes are drawn";
+    EXPECT_GT(paintedPixels(sessions.CdfImage->Bitmap), 1000) << "the curve and its axes are drawn";
+    // The table stays below the pictures and the summary, inside the window.
+    EXPECT_GE(sessions.Table->y(), sessions.SummaryLabel->geometry().bottom());
+    EXPECT_GE(sessions.SummaryLabel->y(), sessions.LanesImage->geometry().bottom());
+    EXPECT_LE(sessions.Table->geometry().bottom(), sessions.height());
+    EXPECT_LE(sessions.CdfImage->geometry().right(), sessions.width());
+
+    // Checked, it comes back with the next load, on that load's sessions.
+    load(dir.write("b.bin", navcomLog(20000, 5)));
+    ASSERT_FALSE(form->SessionsForm.isNull());
+    EXPECT_EQ(form->SessionsForm->Analysis, form->Analysis.get());
+    EXPECT_EQ(form->SessionsForm->Table->rowCount(),
+              static_cast<int>(form->SessionsForm->Sessions->sessions.size()));
+
+    form->SessionsForm->close();
+    settle();
+    EXPECT_TRUE(form->SessionsForm.isNull());
+    EXPECT_FALSE(form->Sessions1->isChecked());
+    form->Sessions1->trigger();
+    EXPECT_FALSE(form->SessionsForm.isNull()) << "chosen again, it opens again";
+    form->Sessions1->trigger();
+    EXPECT_TRUE(form->SessionsForm.isNull());
+    EXPECT_TRUE(dialogs.errors.empty());
 }
 
 TEST_F(PlotWindowFrames, ScatterKeepsItsScaleAndRepaintsOnAChoice)

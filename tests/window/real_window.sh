@@ -11,7 +11,7 @@
 # main window, the error plot's client size and
 # check-box colours, a plot window closed from its frame coming back from
 # its View item, and the scatter plot and error CDF windows opening and
-# closing from View.
+# closing from View, and the Sessions window painting its pictures.
 #
 # It also checks that the application ends within 2 s of File > Exit and
 # of the main window's close button after a load, that a refused EPSG code
@@ -133,7 +133,8 @@ toggle_x_histogram() {
 }
 
 # Chooses the View item $1 steps below the first one (the separator is
-# skipped): 4 "XYZ-plot", 5 "Data quality...", 6 "Scatter plot", 7 "Error CDF".
+# skipped): 4 "XYZ-plot", 5 "Data quality...", 6 "Scatter plot", 7 "Error CDF",
+# 8 "Sessions".
 choose_view_item() {
   open_file_menu
   xdotool key Right
@@ -321,10 +322,19 @@ xdotool windowraise "$main"
 sleep 0.5
 import -window root "$work/gnsslog-tm35fin.png"
 
-for item in "6 Scatter plot" "7 Error CDF"; do
+for item in "6 Scatter plot" "7 Error CDF" "8 Sessions"; do
   steps=${item%% *} caption=${item#* }
   choose_view_item "$steps"
-  [ -n "$(wait_window "$caption" 10)" ] || fail "View did not open \"$caption\""
+  shown=$(wait_window "$caption" 10)
+  [ -n "$shown" ] || fail "View did not open \"$caption\""
+  if [ "$caption" = "Sessions" ]; then
+    # The lane chart's RTK-fixed green shows: the pictures are painted.
+    xdotool windowmove "$shown" 0 100 windowraise "$shown"
+    sleep 0.5
+    import -window "$shown" "$work/sessions.png"
+    n=$(colour_count "$work/sessions.png" "#008000")
+    [ "$n" -gt 500 ] || fail "the Sessions window shows $n RTK-fixed pixels"
+  fi
   choose_view_item "$steps"
   wait_gone "$caption" 10 || fail "View did not close \"$caption\""
 done
