@@ -23,6 +23,18 @@ std::string seconds(const std::optional<double>& value)
 }
 std::string percent(double share) { return formatFixed(share * 100.0, kPercentDecimals) + " %"; }
 
+// The share of sessions fixed within this is the comparison's own column.
+constexpr double kComparedFixedWithinSeconds = 60;
+
+// Why a time to fix over the sessions does not exist.
+std::string sessionNotFixed(const LogFigures& f)
+{
+    if (f.sessions <= 0) {
+        return "no records";
+    }
+    return f.sessionTimesToFix.empty() ? "no session fixed" : "falls on a session never fixed";
+}
+
 std::string bareName(const std::string& file)
 {
     const std::string name = std::filesystem::path(file).filename().string();
@@ -50,7 +62,12 @@ std::vector<std::string> figureCells(const LogFigures& f)
             metres(f.horizontal95),
             metres(f.vertical95),
             f.availability ? percent(*f.availability) : "-",
-            formatInt(f.wrongFixes)};
+            formatInt(f.wrongFixes),
+            formatInt(f.sessions),
+            seconds(f.timeToFixMedian),
+            seconds(f.timeToFix95),
+            f.sessions > 0 ? percent(*sessionsFixedWithin(f, kComparedFixedWithinSeconds)) : "-",
+            f.judgedFirstFixes > 0 ? formatInt(f.wrongFirstFixes) + " of " + formatInt(f.judgedFirstFixes) : "-"};
 }
 
 std::vector<std::string> figureNotes(const LogFigures& f)
@@ -71,7 +88,13 @@ std::vector<std::string> figureNotes(const LogFigures& f)
             unless(f.horizontal95.has_value(), noGrid),
             unless(f.vertical95.has_value(), fixed ? "no RTK-fixed epoch with a height" : noFix),
             unless(f.availability.has_value(), noRecords),
-            ""};
+            "",
+            "",
+            unless(f.timeToFixMedian.has_value(), sessionNotFixed(f)),
+            unless(f.timeToFix95.has_value(), sessionNotFixed(f)),
+            unless(f.sessions > 0, noRecords),
+            unless(f.judgedFirstFixes > 0, f.sessionTimesToFix.empty() ? sessionNotFixed(f)
+                                                                       : "no first fix with a measured error")};
 }
 
 TextTable comparisonTable(const LogComparison& comparison,
@@ -80,7 +103,8 @@ TextTable comparisonTable(const LogComparison& comparison,
     TextTable table;
     table.header = {"log",     "records", "RTK fix", "fix losses",   "TTFF (s)",
                     "re-fix median (s)",  "re-fix 95 % (s)", "H50 (m)", "H95 (m)",
-                    "V95 (m)", "availability", "wrong fixes"};
+                    "V95 (m)", "availability", "wrong fixes", "sessions", "time to fix median (s)",
+                    "time to fix 95 % (s)", "fixed within 60 s", "wrong first fixes"};
     for (const Requirement& requirement : requirements) {
         table.header.push_back(requirement.text);
     }

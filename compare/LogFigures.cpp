@@ -79,11 +79,24 @@ void addSessionFigures(LogFigures& f, std::span<const GNSSRecord> records, const
         }
     }
     std::sort(f.sessionTimesToFix.begin(), f.sessionTimesToFix.end());
+    f.timeToFixMedian = analysis.summary.firstFixed.median;
     f.timeToFix95 = analysis.summary.firstFixed.p95;
+    f.judgedFirstFixes = static_cast<std::int64_t>(analysis.summary.judgedFirstFixes);
+    f.wrongFirstFixes = static_cast<std::int64_t>(analysis.summary.wrongFirstFixes);
     f.wrongFirstFixShare.reset();
     if (analysis.summary.judgedFirstFixes > 0) {
         f.wrongFirstFixShare = analysis.summary.wrongFirstFixShare;
     }
+}
+
+std::optional<double> sessionsFixedWithin(const LogFigures& f, double seconds)
+{
+    if (f.sessions <= 0) {
+        return std::nullopt;
+    }
+    const auto& times = f.sessionTimesToFix;
+    const auto within = std::upper_bound(times.begin(), times.end(), seconds) - times.begin();
+    return shareOf(within, f.sessions);
 }
 
 }  // namespace gnsslog

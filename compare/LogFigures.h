@@ -29,15 +29,22 @@ struct LogFigures {
     std::optional<double> availability;    // share 0..1 of the covered time spent fixed
     std::int64_t wrongFixes = 0;           // wrong RTK-fixed epochs
     // Sessions (metrics/Sessions.h, default cutting): their count, the
-    // fixed ones' times to fix in ascending order, seconds, the 95th
-    // percentile time to fix (empty when it falls on a never-fixed
-    // session) and the share of wrong first fixes (empty without a judged
-    // first fix).
+    // fixed ones' times to fix in ascending order, seconds, the median and
+    // 95th percentile time to fix (empty when it falls on a never-fixed
+    // session), the first fixes judged against the truth, the wrong ones
+    // among them and their share (empty without a judged first fix).
     std::int64_t sessions = 0;
     std::vector<double> sessionTimesToFix;
+    std::optional<double> timeToFixMedian;
     std::optional<double> timeToFix95;
+    std::int64_t judgedFirstFixes = 0;
+    std::int64_t wrongFirstFixes = 0;
     std::optional<double> wrongFirstFixShare;
 };
+
+// Share 0..1 of the sessions fixed at or before `seconds` from their
+// start; empty without sessions.
+std::optional<double> sessionsFixedWithin(const LogFigures& f, double seconds);
 
 // Sets the session figures of f from the records against truth;
 // restarts: the records' marked restarts (GNSSLog::restarts).

@@ -277,12 +277,7 @@ std::optional<double> figureValue(const LogFigures& f, const Requirement& requir
     if (requirement.figure != Figure::FixedWithin) {
         return figureValue(f, requirement.figure);
     }
-    if (f.sessions <= 0) {
-        return std::nullopt;
-    }
-    const auto& times = f.sessionTimesToFix;
-    const auto within = std::upper_bound(times.begin(), times.end(), requirement.withinSeconds) - times.begin();
-    return shareOf(within, f.sessions);
+    return sessionsFixedWithin(f, requirement.withinSeconds);
 }
 
 const char* figureName(Figure figure) noexcept

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@
 #include "compare/LogFigures.h"
 #include "compare/Requirements.h"
 #include "compare/TimeSlices.h"
+#include "log/formats/Formats.h"
 #include "tests/core/metrics_test_support.h"
 #include "tools/samplegen/LogGenerator.h"
 
@@ -579,6 +581,69 @@ TEST_F(CompareLogsTest, TruthFromOneLogIsEveryLogsTruth)
     const LogComparison unreadable = compareLogs(files_, settings);
     EXPECT_TRUE(unreadable.truthUnreadable);
     EXPECT_TRUE(unreadable.rows.empty());
+}
+
+// Each log's sessions in its row: as many as the generator reset the
+// receiver, their median and 95 % time to fix by nearest rank, the share
+// fixed within 60 s and the wrong first fixes, as generated.
+TEST(ComparisonSessions, EachLogsRowCarriesItsGeneratedSessions)
+{
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("gnsslog-compare-sessions-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    std::vector<std::string> files;
+    std::vector<GeneratorStats> generated;
+    for (const std::int64_t resets : {7, 20}) {
+        GeneratorOptions options;
+        options.format = LogFormat::Nmea;
+        options.resets = resets;
+        options.seed = static_cast<std::uint64_t>(resets);
+        options.timeToFixMinSeconds = 20;
+        options.timeToFixMaxSeconds = 100;
+        options.wrongFirstFixShare = 0.3;
+        files.push_back((dir / ("resets" + std::to_string(resets) + ".nmea")).string());
+        generated.push_back(writeLog(options, files.back()));
+    }
+    ComparisonSettings settings;
+    settings.format = &nmeaFormat();
+    const LogComparison comparison = compareLogs(files, settings);
+    const TextTable table = comparisonTable(comparison, {});
+    std::filesystem::remove_all(dir);
+    const auto column = [&](const std::string& heading) {
+        const auto at = std::find(table.header.begin(), table.header.end(), heading);
+        EXPECT_NE(at, table.header.end()) << heading;
+        return static_cast<std::size_t>(at - table.header.begin());
+    };
+    ASSERT_EQ(table.rows.size(), 2U);
+    int logsWithWrongFirstFixes = 0;
+    for (std::size_t k = 0; k < files.size(); ++k) {
+        SCOPED_TRACE(files[k]);
+        std::vector<double> times;
+        int wrong = 0;
+        for (const GeneratedSession& g : generated[k].sessions) {
+            times.push_back(g.timeToFirstFix);
+            wrong += g.firstFixWrong ? 1 : 0;
+        }
+        std::sort(times.begin(), times.end());
+        const auto rank = [&](double percent) {
+            return times[static_cast<std::size_t>(std::ceil(percent / 100.0 * static_cast<double>(times.size()))) - 1];
+        };
+        const auto within60 = std::count_if(times.begin(), times.end(), [](double t) { return t <= 60; });
+        const LogFigures& f = comparison.rows[k].figures;
+        EXPECT_EQ(f.sessions, static_cast<std::int64_t>(times.size()));
+        EXPECT_EQ(f.timeToFixMedian, rank(50));
+        EXPECT_EQ(f.timeToFix95, rank(95));
+        const std::vector<std::string>& row = table.rows[k];
+        EXPECT_EQ(row[column("sessions")], std::to_string(times.size()));
+        EXPECT_DOUBLE_EQ(std::stod(row[column("time to fix median (s)")]), rank(50));
+        EXPECT_DOUBLE_EQ(std::stod(row[column("time to fix 95 % (s)")]), rank(95));
+        EXPECT_NEAR(std::stod(row[column("fixed within 60 s")]),
+                    100.0 * static_cast<double>(within60) / static_cast<double>(times.size()), 0.05);
+        EXPECT_EQ(row[column("wrong first fixes")],
+                  std::to_string(wrong) + " of " + std::to_string(times.size()));
+        logsWithWrongFirstFixes += wrong > 0 ? 1 : 0;
+    }
+    EXPECT_GT(logsWithWrongFirstFixes, 0) << "the seeds exercise a wrong first fix";
 }
 
 }  // namespace

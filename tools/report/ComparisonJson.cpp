@@ -76,6 +76,12 @@ nlohmann::ordered_json figuresJson(const LogFigures& f)
     j["vertical95"] = optionalNumber(f.vertical95);
     j["availability"] = optionalNumber(f.availability);
     j["wrongFixes"] = f.wrongFixes;
+    j["sessions"] = f.sessions;
+    j["timeToFixMedian"] = optionalNumber(f.timeToFixMedian);
+    j["timeToFix95"] = optionalNumber(f.timeToFix95);
+    j["fixedWithin60s"] = optionalNumber(sessionsFixedWithin(f, 60));
+    j["judgedFirstFixes"] = f.judgedFirstFixes;
+    j["wrongFirstFixes"] = f.wrongFirstFixes;
     return j;
 }
 
