@@ -1,7 +1,7 @@
 // A log analysed off the window thread: the analysis and the figures the
-// scatter plot, error CDF and sessions windows draw from it are computed on a second thread
-// while the window thread keeps answering its menus and shows the
-// pipeline's progress reports in the progress window.
+// scatter plot, error CDF and sessions windows draw from it are computed
+// on a second thread while the window thread keeps answering its menus
+// and shows the pipeline's progress reports in the progress window.
 #pragma once
 
 #include <cstdint>

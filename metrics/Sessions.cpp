@@ -15,6 +15,16 @@ constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
 
 bool hasPosition(const GNSSRecord& r) noexcept { return r.fixType != FixType::NoPosition; }
 
+// A restart marked at record i (> 0) came after record i - 1: the session
+// starts one interval after that record, or at record i when sooner. A
+// receiver that writes nothing until its first position still counts its
+// start-up from the restart.
+SessionStart restartStart(std::span<const GNSSRecord> records, std::size_t i, double interval)
+{
+    const double after = records[i - 1].time + interval;
+    return {i, after < records[i].time ? after : records[i].time};  // NaN: record i's time
+}
+
 // The gap rule, one record at a time. An outage is the stretch after the
 // last record with a position of the current session; it is judged when
 // the next record with a position arrives, or at the log's end.
@@ -33,7 +43,7 @@ public:
     // session it ends.
     void restartAt(std::size_t i)
     {
-        starts_.push_back({i, records_[i].time});
+        starts_.push_back(restartStart(records_, i, interval_));
         lastPositioned_ = hasPosition(records_[i]) ? i : kNone;
         longStep_ = false;
     }
@@ -89,12 +99,12 @@ private:
 };
 
 std::vector<SessionStart> startsAtMarkers(std::span<const GNSSRecord> records,
-                                          std::span<const std::size_t> restarts)
+                                          std::span<const std::size_t> restarts, double interval)
 {
     std::vector<SessionStart> starts{{0, records.front().time}};
     for (const std::size_t i : restarts) {
         if (i > starts.back().firstIndex && i < records.size()) {
-            starts.push_back({i, records[i].time});
+            starts.push_back(restartStart(records, i, interval));
         }
     }
     return starts;
@@ -213,7 +223,7 @@ std::vector<SessionStart> findSessionStarts(std::span<const GNSSRecord> records,
             return startsByClock(records, options.everySeconds);
         }
         return {{0, records.front().time}};
-    case SessionCutting::Markers: return startsAtMarkers(records, restarts);
+    case SessionCutting::Markers: return startsAtMarkers(records, restarts, nominalInterval);
     case SessionCutting::Gaps: break;
     }
     GapCutter cutter(records, options.gapSeconds, nominalInterval);

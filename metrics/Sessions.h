@@ -16,10 +16,13 @@
 // records only is one session that never had a position.
 //
 // Receiver restarts the log marks (GNSSLog::restarts: the index of the
-// first record after each) also cut: the session starts at that record,
-// and an outage just before the restart stays with the session it ends,
-// so a rig's resets are not doubled by the silence before them. Cutting
-// by markers cuts there only.
+// first record after each) also cut: the session holds that record and
+// the ones after it, and starts one nominal interval after the record
+// before it, or at the restart's record when that is sooner (a receiver
+// that writes no epoch until its first position still counts its
+// start-up). Records of an outage just before the restart stay with the
+// session they end, so a rig's resets are not doubled by the silence
+// before them. Cutting by markers cuts there only.
 //
 // Cutting by the clock (every): session k holds the records with times in
 // [t0 + k D, t0 + (k + 1) D), t0 the first record's time; windows without

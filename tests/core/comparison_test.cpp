@@ -119,9 +119,11 @@ TEST(LogFiguresTest, EveryDashSaysWhy)
     const std::string noFix = "no RTK-fixed epochs";
     const std::vector<Case> cases = {
         {"no records", {}, {{3, "no records"}, {4, "no records"}, {5, "no records"}, {6, "no records"},
-                            {7, "no records"}, {8, "no records"}, {9, "no records"}}},
+                            {7, "no records"}, {8, "no records"}, {9, "no records"}, {12, "no records"},
+                            {13, "no records"}, {14, "no records"}, {15, "no records"}}},
         {"never fixed", {at(0, FixType::RtkFloat), at(1, FixType::RtkFloat)},
-         {{3, noFix}, {4, noFix}, {5, noFix}, {6, noFix}, {7, noFix}, {8, noFix}}},
+         {{3, noFix}, {4, noFix}, {5, noFix}, {6, noFix}, {7, noFix}, {8, noFix}, {12, "no session fixed"},
+          {13, "no session fixed"}, {15, "no session fixed"}}},
         {"fix lost, not regained", fixedOnce, {{4, "no lost fix regained"}, {5, "no lost fix regained"}}},
         {"fixed throughout", {at(0, FixType::RtkFixed), at(1, FixType::RtkFixed)},
          {{4, "no fix lost"}, {5, "no fix lost"}}},

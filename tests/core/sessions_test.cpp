@@ -12,6 +12,7 @@
 #include "metrics/BinomialInterval.h"
 #include "metrics/SessionSummary.h"
 #include "metrics/Sessions.h"
+#include "plots/series/SessionTable.h"
 #include "tests/core/metrics_test_support.h"
 
 namespace gnsslog {
@@ -165,6 +166,33 @@ TEST(SessionCutting, MarkedRestartsCutInBothGapAndMarkerModes)
     EXPECT_EQ(a.sessions[1].timeToFirstFixed, 1.0);
     EXPECT_EQ(a.sessions[2].timeToFirstPosition, 0.0);
     EXPECT_EQ(a.sessions[2].timeToFirstFixed, 1.0);
+}
+
+TEST(SessionCutting, RestartBeforeASilentStartUpStartsOneEpochAfterTheLastRecord)
+{
+    // 1 Hz; the receiver restarts after record 2 and writes nothing until
+    // its first position at 7: its start-up counts from 3, in both modes,
+    // as the gap rule alone would count it.
+    const std::vector<GNSSRecord> records =
+        timeline({{0, kFixed}, {1, kFixed}, {2, kFixed}, {7, kSingle}, {8, kFloat}, {9, kFixed}, {10, kFixed}});
+    const std::vector<std::size_t> restarts = {3};
+    SessionOptions markers;
+    markers.cutting = SessionCutting::Markers;
+    for (const SessionOptions& options : {SessionOptions{}, markers}) {
+        const SessionAnalysis a = analyseSessions(records, kTruth, options, restarts);
+        ASSERT_EQ(a.sessions.size(), 2U);
+        EXPECT_EQ(a.sessions[1].firstIndex, 3U);
+        EXPECT_EQ(a.sessions[1].startTime, 3.0);
+        EXPECT_EQ(a.sessions[1].timeToFirstPosition, 4.0);
+        EXPECT_EQ(a.sessions[1].timeToFirstFixed, 6.0);
+    }
+    // A clock that steps back at the restart: the restart's record starts it.
+    const std::vector<GNSSRecord> back = timeline({{100, kFixed}, {101, kFixed}, {5, kSingle}, {6, kFixed}});
+    const std::vector<std::size_t> atTwo = {2};
+    const SessionAnalysis a = analyseSessions(back, kTruth, markers, atTwo);
+    ASSERT_EQ(a.sessions.size(), 2U);
+    EXPECT_EQ(a.sessions[1].startTime, 5.0);
+    EXPECT_EQ(a.sessions[1].timeToFirstPosition, 0.0);
 }
 
 TEST(SessionFigures, TimesToTheEpochFromTheSessionStart)
@@ -365,6 +393,48 @@ TEST(SessionRequirements, TermsJudgeTheSessionsOfALog)
     for (const char* bad : {"fixed-within-60>=95%", "fixed-within->=95%", "fixed-within-60s>=95"}) {
         EXPECT_FALSE(parseRequirements(bad).error.empty()) << bad;
     }
+}
+
+// The Sessions window's texts: a figure that does not exist is "-", never
+// a number made up for it, and the summary of no sessions has no shares.
+TEST(SessionTableTexts, MissingFiguresAreDashesAndRowsFollowTheSessions)
+{
+    SessionAnalysis a;
+    Session fixed;
+    fixed.startTime = 36000.25;
+    fixed.timeToFirstPosition = 0.0;
+    fixed.timeToFirstFloat = 4.0;
+    fixed.timeToFirstFixed = 12.5;
+    fixed.firstFixHorizontal = 0.6;
+    fixed.firstFixWrong = true;
+    fixed.fixedShare = 0.875;
+    fixed.horizontal95 = 0.0123;
+    Session never;
+    never.startTime = 36100.0;
+    never.timeToFirstPosition = 3.0;
+    a.sessions = {fixed, never};
+    a.summary = summariseSessions(a.sessions, kDefaultFixedWithinSeconds);
+
+    const std::vector<std::vector<std::string>> rows = sessionRows(a);
+    ASSERT_EQ(rows.size(), 2U);
+    ASSERT_EQ(rows[0].size(), sessionTableHeader().size());
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"1", "36000.2", "0.0", "4.0", "12.5", "0.600", "yes", "-",
+                                                 "87.5 %", "0.012"}));
+    EXPECT_EQ(rows[1], (std::vector<std::string>{"2", "36100.0", "3.0", "-", "-", "-", "-", "-", "0.0 %", "-"}));
+
+    const std::vector<std::string> lines = sessionSummaryLines(a.summary, 0.5);
+    ASSERT_EQ(lines.size(), 7U);
+    EXPECT_EQ(lines[0], "2 sessions, never fixed 1");
+    // Rank 1 of 2 is the fixed session; rank 2 the one never fixed.
+    EXPECT_EQ(lines[3], "Time to first fix: median 12.5 s, 95 % - s, reached in 1 session");
+    EXPECT_EQ(lines[5], "Fixed within 30 s: 50.0 %, 60 s: 50.0 %, 120 s: 50.0 %, 300 s: 50.0 %");
+    EXPECT_EQ(lines[6].rfind("Wrong first fixes (error > 0.500 m): 1 of 1 (100.0 %, 95 % interval ", 0), 0U)
+        << lines[6];
+
+    const std::vector<std::string> none = sessionSummaryLines(summariseSessions({}, kDefaultFixedWithinSeconds), 0.5);
+    EXPECT_EQ(none[0], "0 sessions, never fixed 0");
+    EXPECT_EQ(none[5], "Fixed within 30 s: -, 60 s: -, 120 s: -, 300 s: -");
+    EXPECT_EQ(none[6], "Wrong first fixes (error > 0.500 m): 0 of 0");
 }
 
 }  // namespace

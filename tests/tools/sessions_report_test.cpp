@@ -42,54 +42,91 @@ const std::vector<std::string> kGeneratedTruth = {"--manual-geodetic", "60.20512
 struct FormatCase {
     const char* legend;
     LogFormat format;
-    const char* option;  // --format value of the report
+    UbxMessages ubxMessages;
+    std::vector<std::string> formatArgs;  // the report's options naming the format
+    bool marksRestarts;  // the format can carry the receiver's restarts
 };
 
 TEST_F(SessionsReport, GeneratedResetsComeOutAsGeneratedToTheEpoch)
 {
-    const FormatCase cases[] = {{"NMEA GGA", LogFormat::Nmea, "nmea"},
-                                {"u-blox UBX", LogFormat::Ubx, "ubx"},
-                                {"NavCom PVT1B", LogFormat::Navcom, "navcom"}};
+    const FormatCase cases[] = {
+        {"NMEA GGA", LogFormat::Nmea, UbxMessages::Pvt, {"--nmea"}, true},
+        {"u-blox UBX NAV-PVT", LogFormat::Ubx, UbxMessages::Pvt, {"--format", "ubx"}, true},
+        {"NavCom PVT1B", LogFormat::Navcom, UbxMessages::Pvt, {"--format", "navcom"}, false}};
+    int caseNumber = 0;
     for (const FormatCase& c : cases) {
         SCOPED_TRACE(c.legend);
         GeneratorOptions options;
         options.format = c.format;
+        options.ubxMessages = c.ubxMessages;
         options.resets = 100;
         options.timeToFixMinSeconds = 5;
         options.timeToFixMaxSeconds = 150;
         options.wrongFirstFixShare = 0.1;
         options.seed = 25;
-        const std::string path = dir_ + "resets." + c.option;
+        const std::string path = dir_ + "resets." + std::to_string(++caseNumber);
         const GeneratorStats generated = writeLog(options, path);
         ASSERT_EQ(generated.sessions.size(), 100U);
 
-        std::vector<std::string> args = {"--format", c.option, "--stats", "--json"};
-        args.insert(args.end(), kGeneratedTruth.begin(), kGeneratedTruth.end());
-        args.push_back(path);
-        const ToolRun run = runReportTool(args);
-        ASSERT_EQ(run.status, 0) << run.err;
-        const json sessions = json::parse(run.out).at("sessions");
-        const json& list = sessions.at("list");
-        ASSERT_EQ(list.size(), 100U);
-        EXPECT_EQ(sessions.at("summary").at("count"), 100);
-        EXPECT_EQ(sessions.at("summary").at("neverFixed"), 0);
-
-        int wrong = 0;
-        for (std::size_t k = 0; k < list.size(); ++k) {
-            const GeneratedSession& g = generated.sessions[k];
-            const json& s = list[k];
-            // Whole epochs of 1 s: the times are integers, exact in a double.
-            EXPECT_EQ(s.at("start").get<double>(), g.start) << "session " << k;
-            EXPECT_EQ(s.at("timeToFirstPosition").get<double>(), g.timeToFirstPosition) << "session " << k;
-            EXPECT_EQ(s.at("timeToFirstFloat").get<double>(), g.timeToFirstFloat) << "session " << k;
-            EXPECT_EQ(s.at("timeToFirstFix").get<double>(), g.timeToFirstFix) << "session " << k;
-            EXPECT_EQ(s.at("firstFixWrong").get<bool>(), g.firstFixWrong) << "session " << k;
-            wrong += g.firstFixWrong ? 1 : 0;
+        // Cut by the gaps, and where the format marks restarts by those
+        // alone: the same sessions either way.
+        std::vector<std::vector<std::string>> cuttings = {{}};
+        if (c.marksRestarts) {
+            cuttings.push_back({"--sessions", "markers"});
         }
-        // The seed gives some of each, so both verdicts are exercised.
-        EXPECT_GT(wrong, 0);
-        EXPECT_LT(wrong, 100);
-        EXPECT_EQ(sessions.at("summary").at("wrongFirstFix").at("count"), wrong);
+        for (const std::vector<std::string>& cutting : cuttings) {
+            SCOPED_TRACE(cutting.empty() ? "gaps" : "markers");
+            std::vector<std::string> args = c.formatArgs;
+            args.insert(args.end(), {"--stats", "--json"});
+            args.insert(args.end(), cutting.begin(), cutting.end());
+            args.insert(args.end(), kGeneratedTruth.begin(), kGeneratedTruth.end());
+            args.push_back(path);
+            const ToolRun run = runReportTool(args);
+            ASSERT_EQ(run.status, 0) << run.err;
+            const json sessions = json::parse(run.out).at("sessions");
+            const json& list = sessions.at("list");
+            ASSERT_EQ(list.size(), 100U);
+            EXPECT_EQ(sessions.at("summary").at("count"), 100);
+            EXPECT_EQ(sessions.at("summary").at("neverFixed"), 0);
+
+            int wrong = 0;
+            for (std::size_t k = 0; k < list.size(); ++k) {
+                const GeneratedSession& g = generated.sessions[k];
+                const json& s = list[k];
+                // Whole epochs of 1 s: the times are integers, exact in a double.
+                EXPECT_EQ(s.at("start").get<double>(), g.start) << "session " << k;
+                EXPECT_EQ(s.at("timeToFirstPosition").get<double>(), g.timeToFirstPosition) << "session " << k;
+                EXPECT_EQ(s.at("timeToFirstFloat").get<double>(), g.timeToFirstFloat) << "session " << k;
+                EXPECT_EQ(s.at("timeToFirstFix").get<double>(), g.timeToFirstFix) << "session " << k;
+                EXPECT_EQ(s.at("firstFixWrong").get<bool>(), g.firstFixWrong) << "session " << k;
+                wrong += g.firstFixWrong ? 1 : 0;
+            }
+            // The seed gives some of each, so both verdicts are exercised.
+            EXPECT_GT(wrong, 0);
+            EXPECT_LT(wrong, 100);
+            EXPECT_EQ(sessions.at("summary").at("wrongFirstFix").at("count"), wrong);
+        }
+    }
+}
+
+// Receivers before NAV-PVT tell no carrier solution, so no session of
+// theirs fixes; their NAV-STATUS uptime still marks every reset.
+TEST_F(SessionsReport, OlderUbloxReceiversMarkTheirResetsByUptime)
+{
+    GeneratorOptions options;
+    options.format = LogFormat::Ubx;
+    options.ubxMessages = UbxMessages::Sol;
+    options.resets = 12;
+    const std::string path = dir_ + "resets-sol.ubx";
+    const GeneratorStats generated = writeLog(options, path);
+    const ToolRun run = runReportTool({"--format", "ubx", "--json", "--sessions", "markers", path});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const json list = json::parse(run.out).at("sessions").at("list");
+    ASSERT_EQ(list.size(), generated.sessions.size());
+    for (std::size_t k = 0; k < list.size(); ++k) {
+        EXPECT_EQ(list[k].at("start").get<double>(), generated.sessions[k].start) << "session " << k;
+        EXPECT_EQ(list[k].at("timeToFirstPosition").get<double>(), generated.sessions[k].timeToFirstPosition)
+            << "session " << k;
     }
 }
 
@@ -144,10 +181,18 @@ TEST_F(SessionsReport, CuttingOptions)
     const std::string path = dir_ + "five.nmea";
     writeLog(options, path);
 
-    // A gap longer than every reset joins the sessions into one.
-    const ToolRun wide = runReportTool({"--nmea", "--json", "--session-gap", "30", path});
+    // A gap longer than every reset joins the sessions of a log that marks
+    // no restart into one; the NMEA log's start-up banners still cut.
+    GeneratorOptions unmarked = options;
+    unmarked.format = LogFormat::Navcom;
+    const std::string navcomPath = dir_ + "five.pvt1b";
+    writeLog(unmarked, navcomPath);
+    const ToolRun wide = runReportTool({"--format", "navcom", "--json", "--session-gap", "30", navcomPath});
     ASSERT_EQ(wide.status, 0) << wide.err;
     EXPECT_EQ(json::parse(wide.out).at("sessions").at("list").size(), 1U);
+    const ToolRun wideMarked = runReportTool({"--nmea", "--json", "--session-gap", "30", path});
+    ASSERT_EQ(wideMarked.status, 0) << wideMarked.err;
+    EXPECT_EQ(json::parse(wideMarked.out).at("sessions").at("list").size(), 5U);
 
     const ToolRun byClock = runReportTool({"--nmea", "--json", "--sessions", "every:1min", path});
     ASSERT_EQ(byClock.status, 0) << byClock.err;
@@ -161,13 +206,15 @@ TEST_F(SessionsReport, CuttingOptions)
         EXPECT_EQ(std::fmod(sinceFirst, 60.0), 0.0) << "session " << k;
     }
 
-    // The generated log marks no restart: by markers it is one session.
-    const ToolRun byMarkers = runReportTool({"--nmea", "--json", "--sessions", "markers", path});
+    // The generated log marks each reset with a start-up banner: by
+    // markers it is the five sessions, however long the gap.
+    const ToolRun byMarkers =
+        runReportTool({"--nmea", "--json", "--sessions", "markers", "--session-gap", "30", path});
     ASSERT_EQ(byMarkers.status, 0) << byMarkers.err;
     const json markers = json::parse(byMarkers.out).at("sessions");
     EXPECT_EQ(markers.at("cutting"), "markers");
     EXPECT_TRUE(markers.at("gapSeconds").is_null());
-    EXPECT_EQ(markers.at("list").size(), 1U);
+    EXPECT_EQ(markers.at("list").size(), 5U);
 
     for (const std::vector<std::string>& bad :
          {std::vector<std::string>{"--sessions", "every:"}, {"--sessions", "hourly"},

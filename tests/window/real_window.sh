@@ -329,7 +329,8 @@ for item in "6 Scatter plot" "7 Error CDF" "8 Sessions"; do
   [ -n "$shown" ] || fail "View did not open \"$caption\""
   if [ "$caption" = "Sessions" ]; then
     # The lane chart's RTK-fixed green shows: the pictures are painted.
-    xdotool windowmove "$shown" 0 100 windowraise "$shown"
+    # Below the always-on-top main window, which would hide their top.
+    xdotool windowmove "$shown" 0 200 windowraise "$shown"
     sleep 0.5
     import -window "$shown" "$work/sessions.png"
     n=$(colour_count "$work/sessions.png" "#008000")

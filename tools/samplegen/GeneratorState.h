@@ -189,6 +189,10 @@ struct LogGenerator::State {
     int stage = 0;
     std::int64_t sessionsStarted = 0;
     bool sessionPositioned = false;
+    // The receiver restarts at this epoch: the first of a session after
+    // the first; its format writes the restart where it can.
+    bool restartPending = false;
+    std::int64_t bootMs = 0;  // the receiver's start, for the UBX uptime (msss)
 
     void start();
     void appendEpoch(std::string& out);
@@ -225,6 +229,9 @@ struct LogGenerator::State {
     void noteRecord(double latitude, double longitude, double height, double errorEstimate, double dop,
                     int satellites);
     std::string ubxNoise(std::int64_t ms);
+    // Resets: a NAV-STATUS beside a NAV-PVT, for the receiver's uptime.
+    std::string ubxUptimeStatus(std::int64_t ms, bool positioned);
+    std::uint32_t uptimeMs(std::int64_t ms) const noexcept;  // msss
     std::string posHeader() const;
     std::string posSolution(std::int64_t ms, double& decodedTime, int& outcome, std::uint8_t& fixType);
     std::string nmeaNoise(std::int64_t ms);

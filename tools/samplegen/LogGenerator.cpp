@@ -7,6 +7,7 @@
 #include <fstream>
 #include <limits>
 #include <stdexcept>
+#include <string_view>
 
 #include "common/Saturate.h"
 #include "geodesy/Kkj.h"
@@ -28,6 +29,11 @@ constexpr std::int64_t kWrongFixEpochs = 5;
 constexpr std::int64_t kResetMs = 3000;        // shortest reset, milliseconds
 constexpr std::int64_t kFixedAfterFixMin = 30; // epochs fixed after the first fix
 constexpr std::int64_t kFixedAfterFixMax = 120;
+// A reset's restart marks: the start-up banner a u-blox receiver writes
+// as NMEA, and the time it has been up when its first epoch comes.
+constexpr std::string_view kUbloxBanner = "GPTXT,01,01,02,u-blox ag - www.u-blox.com";
+constexpr std::int64_t kBootMs = 500;
+constexpr std::int64_t kFirstUptimeMs = 60000;  // up a minute before the log starts
 
 }  // namespace
 
@@ -68,6 +74,7 @@ void LogGenerator::State::start()
     if (options.resets > 0) {
         stage = kStageCount;  // the first epoch plans the first session
         spellLeft = 0;
+        bootMs = startMs - kFirstUptimeMs;
     }
     if (options.trajectory.allFixed) {
         spell = Spell::Fixed;
@@ -109,6 +116,7 @@ void LogGenerator::State::planSession()
     plan = SessionPlan{};
     if (sessionsStarted > 0) {
         plan.resetEpochs = (kResetMs + interval - 1) / interval + rng.between(0, 2);
+        restartPending = true;
     }
     const auto lo = static_cast<std::int64_t>(std::ceil(options.timeToFixMinSeconds * 1000.0 / static_cast<double>(interval)));
     const auto hi = static_cast<std::int64_t>(std::floor(options.timeToFixMaxSeconds * 1000.0 / static_cast<double>(interval)));
@@ -309,6 +317,13 @@ void LogGenerator::State::appendEpoch(std::string& out)
         moveTruth(ms);
     }
     const bool navcom = options.format == LogFormat::Navcom;
+    if (restartPending) {
+        restartPending = false;
+        bootMs = ms - kBootMs;
+        if (options.format == LogFormat::Nmea) {
+            out += nmeaSentence(kUbloxBanner);
+        }
+    }
 
     if (rng.chance(options.garbageShare)) {
         appendGarbage(out);
@@ -379,8 +394,14 @@ std::string LogGenerator::State::binarySolution(std::int64_t ms, double& decoded
     case LogFormat::NovatelAscii:
     case LogFormat::NovatelBinary: return novatelSolution(ms, decodedTime, valid, fixType);
     default:
-        return options.ubxMessages == UbxMessages::Sol ? ubxOlderSolution(ms, decodedTime, valid, fixType)
-                                                       : ubxSolution(ms, decodedTime, valid, fixType);
+        if (options.ubxMessages == UbxMessages::Sol) {
+            return ubxOlderSolution(ms, decodedTime, valid, fixType);
+        }
+        std::string frames = ubxSolution(ms, decodedTime, valid, fixType);
+        if (options.resets > 0) {
+            frames += ubxUptimeStatus(ms, valid);
+        }
+        return frames;
     }
 }
 

@@ -100,7 +100,10 @@ struct GeneratorOptions {
     // uniformly in whole epochs from timeToFixMinSeconds to
     // timeToFixMaxSeconds, and is at least the reset's length. A share
     // wrongFirstFixShare of sessions starts its fix 0.5 m north of the
-    // truth for 5 epochs.
+    // truth for 5 epochs. Where the format can say so, the reset's first
+    // epoch marks the restart: NMEA logs write a u-blox start-up banner
+    // ($GPTXT) before it, UBX logs a NAV-STATUS each epoch whose uptime
+    // (msss) starts again at the reset.
     std::int64_t resets = 0;
     double timeToFixMinSeconds = 10;
     double timeToFixMaxSeconds = 90;

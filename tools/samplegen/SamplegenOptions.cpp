@@ -110,7 +110,8 @@ void addSamplegenOptions(CLI::App& app, GeneratorOptions& options, SamplegenFile
     app.add_option("--bad-crc-share", options.badCrcShare, "corrupted NavCom solution frames per epoch")
         ->check(CLI::Range(0.0, 1.0));
     app.add_option("--resets", options.resets,
-                   "a log of N sessions, each after a receiver reset (the size is then ignored)")
+                   "a log of N sessions, each after a receiver reset, marked where the format can "
+                   "(the size is then ignored)")
         ->check(CLI::Range(std::int64_t{0}, std::int64_t{1000000}));
     app.add_option("--ttf-min", options.timeToFixMinSeconds, "resets: shortest time to fix, seconds")
         ->check(CLI::Range(0.0, 86400.0));

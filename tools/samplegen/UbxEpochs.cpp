@@ -32,6 +32,7 @@ constexpr std::size_t kPvtPayload = 92;
 constexpr std::size_t kSolPayload = 52;
 constexpr std::size_t kPosllhPayload = 28;
 constexpr std::size_t kStatusPayload = 16;
+constexpr std::size_t kStatusMsssOffset = 12;  // U4: milliseconds since start-up
 
 // NAV-SOL and NAV-STATUS flags: gpsFixOk, diffSoln, week and time of week set.
 constexpr std::uint8_t kGpsFixOk = 0x01;
@@ -177,6 +178,9 @@ std::string LogGenerator::State::ubxOlderSolution(std::int64_t ms, double& decod
     putLe(sol, 11, flags, 1);
     putLe(status, 4, gpsFix, 1);
     putLe(status, 5, flags, 1);
+    if (options.resets > 0) {
+        putLe(status, kStatusMsssOffset, uptimeMs(ms), 4);
+    }
     double xyz[3];
     toEcef(e.latitude, e.longitude, e.height, xyz);
     for (std::size_t axis = 0; axis < 3; ++axis) {
@@ -200,6 +204,21 @@ std::string LogGenerator::State::ubxOlderSolution(std::int64_t ms, double& decod
     }
     return ubxFrame(kClassNav, kIdPosllh, posllh) + ubxFrame(kClassNav, kIdStatus, status) +
            ubxFrame(kClassNav, kIdSol, sol);
+}
+
+std::uint32_t LogGenerator::State::uptimeMs(std::int64_t ms) const noexcept
+{
+    return static_cast<std::uint32_t>(ms - bootMs);
+}
+
+std::string LogGenerator::State::ubxUptimeStatus(std::int64_t ms, bool positioned)
+{
+    std::string status(kStatusPayload, '\0');
+    putLe(status, 0, static_cast<std::uint32_t>(ms % kWeekMs), 4);
+    putLe(status, 4, positioned ? kFix3D : 0, 1);
+    putLe(status, 5, kWeekAndTowSet | (positioned ? kGpsFixOk : 0), 1);
+    putLe(status, kStatusMsssOffset, uptimeMs(ms), 4);
+    return ubxFrame(kClassNav, kIdStatus, status);
 }
 
 std::string LogGenerator::State::ubxNoise(std::int64_t ms)
