@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "common/Saturate.h"
@@ -20,6 +21,7 @@ constexpr unsigned NoPositionGrey = 0xC8C8C8;
 
 constexpr int LeftLabels = 50;    // pixels left of the plot for the row or share labels
 constexpr int TopMargin = 22;     // room for the title
+constexpr int LevelLabelHeight = 13;  // pixels between the CDF's level labels
 constexpr int RightMargin = 14;
 constexpr int BottomLabels = 40;  // time labels and the legend
 
@@ -202,12 +204,18 @@ void paintTimeToFixCdf(QImage& image, std::span<const Session> sessions)
     const auto rowOf = [&a](double share) {
         return a.top + a.height - toInt32(std::round(share * a.height));
     };
+    int lastLabel = std::numeric_limits<int>::max();
     for (const int level : {50, 95, 100}) {
         const int y = rowOf(level / 100.0);
         canvas.setPen(Grey, 1, true);
         canvas.moveTo(a.left, y);
         canvas.lineTo(a.left + a.width, y);
-        canvas.textOut(4, y - 6, QString::asprintf("%d %%", level));
+        // In a low picture 100 % would run into 95 %, the share quoted
+        // against requirements; the top line needs no label.
+        if (lastLabel - y >= LevelLabelHeight) {
+            canvas.textOut(4, y - 6, QString::asprintf("%d %%", level));
+            lastLabel = y;
+        }
     }
     if (sessions.empty() || a.width <= 0 || a.height <= 0) {
         return;

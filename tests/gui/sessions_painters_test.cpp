@@ -3,6 +3,8 @@
 // from the top, 14 from the right and 40 from the bottom.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <initializer_list>
 #include <utility>
 #include <vector>
@@ -127,6 +129,38 @@ TEST_F(SessionsPainters, TimeToFixCdfEndsAtTheShareOfSessionsFixed)
     for (int y = 0; y < 122 - 52; ++y) {
         for (int x = 50; x < 164; ++x) {
             ASSERT_NE(image.pixel(x, y), Green) << x << ", " << y;
+        }
+    }
+}
+
+// The level labels left of the curve never run into each other: in a low
+// picture the top one gives way to 95 %; in a tall one all three show.
+TEST_F(SessionsPainters, CdfLevelLabelsStayApart)
+{
+    const std::vector<Session> sessions = {session(0, 1, 0, 0, 10.0)};
+    const auto blackRows = [](const QImage& image, int from, int to) {
+        int count = 0;
+        for (int y = std::max(0, from); y < std::min(to, image.height()); ++y) {
+            for (int x = 0; x < 48; ++x) {
+                count += image.pixel(x, y) == qRgb(0, 0, 0) ? 1 : 0;
+            }
+        }
+        return count;
+    };
+    for (const int height : {162, 400}) {
+        SCOPED_TRACE(height);
+        QImage image(300, height, QImage::Format_RGB32);
+        paintTimeToFixCdf(image, sessions);
+        const SessionsPlotArea a = sessionsPlotArea(image.width(), image.height());
+        const int top = a.top;                                             // 100 %
+        const int at95 = a.top + a.height - static_cast<int>(std::lround(0.95 * a.height));
+        // Text above the 95 % label's cell belongs to the 100 % label.
+        const int above95 = blackRows(image, top - 6, at95 - 6);
+        EXPECT_GT(blackRows(image, at95 - 6, at95 + 7), 0) << "the 95 % label";
+        if (at95 - top < 13) {
+            EXPECT_EQ(above95, 0) << "no 100 % label on top of the 95 % one";
+        } else {
+            EXPECT_GT(above95, 0) << "room for the 100 % label";
         }
     }
 }
