@@ -133,6 +133,8 @@ void TForm3::openTrack()
         TrackForm->SetAnalysis(PositionsAnalysis ? PositionsAnalysis.get() : Analysis.get(), analysisReference_.get());
     }
     TrackForm->show();
+}
+
 void TForm3::openSessionsWindow()
 {
     if (!SessionsForm) {
@@ -275,6 +277,10 @@ void TForm3::Track1Click()
         [this] {
             if (!TrackForm) {
                 openTrack();
+            }
+        });
+}
+
 void TForm3::Sessions1Click()
 {
     toggleViewItem(

@@ -134,7 +134,7 @@ toggle_x_histogram() {
 
 # Chooses the View item $1 steps below the first one (the separator is
 # skipped): 4 "XYZ-plot", 5 "Data quality...", 6 "Scatter plot", 7 "Error CDF",
-# 8 "Sessions".
+# 8 "Track", 9 "Sessions".
 choose_view_item() {
   open_file_menu
   xdotool key Right
@@ -322,7 +322,7 @@ xdotool windowraise "$main"
 sleep 0.5
 import -window root "$work/gnsslog-tm35fin.png"
 
-for item in "6 Scatter plot" "7 Error CDF" "8 Sessions"; do
+for item in "6 Scatter plot" "7 Error CDF" "9 Sessions"; do
   steps=${item%% *} caption=${item#* }
   choose_view_item "$steps"
   shown=$(wait_window "$caption" 10)
