@@ -196,6 +196,7 @@ struct LogGenerator::State {
 
     void start();
     void appendEpoch(std::string& out);
+    std::string solutionFrames(std::int64_t ms, double& decodedTime, int& outcome, std::uint8_t& fixType);
     // On a trajectory, truth to where the antenna is at ms.
     void moveTruth(std::int64_t ms);
     void nextSpell();

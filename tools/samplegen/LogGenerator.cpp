@@ -300,6 +300,29 @@ void LogGenerator::State::appendPartial(std::string& out, const std::string& fra
     ++stats.partialFrames;
 }
 
+// The epoch's solution in the log's format; outcome 1: a record is kept.
+std::string LogGenerator::State::solutionFrames(std::int64_t ms, double& decodedTime, int& outcome,
+                                                std::uint8_t& fixType)
+{
+    bool valid = false;
+    switch (options.format) {
+    case LogFormat::Navcom: {
+        std::string solution = navcomSolution(ms, decodedTime, valid, fixType);
+        outcome = valid ? 1 : 0;
+        return solution;
+    }
+    case LogFormat::Ubx:
+    case LogFormat::Sbf:
+    case LogFormat::NovatelAscii:
+    case LogFormat::NovatelBinary: {
+        std::string solution = binarySolution(ms, decodedTime, valid, fixType);
+        outcome = valid ? 1 : 0;
+        return solution;
+    }
+    case LogFormat::Pos: return posSolution(ms, decodedTime, outcome, fixType);
+    default: return nmeaSolution(ms, decodedTime, outcome, fixType);
+    }
+}
 
 void LogGenerator::State::appendEpoch(std::string& out)
 {
@@ -331,22 +354,8 @@ void LogGenerator::State::appendEpoch(std::string& out)
 
     double decodedTime = 0;
     std::uint8_t fixType = 0;
-    std::string solution;
     int outcome = 1;
-    if (navcom) {
-        bool valid = false;
-        solution = navcomSolution(ms, decodedTime, valid, fixType);
-        outcome = valid ? 1 : 0;
-    } else if (options.format == LogFormat::Ubx || options.format == LogFormat::Sbf ||
-               options.format == LogFormat::NovatelAscii || options.format == LogFormat::NovatelBinary) {
-        bool valid = false;
-        solution = binarySolution(ms, decodedTime, valid, fixType);
-        outcome = valid ? 1 : 0;
-    } else if (options.format == LogFormat::Pos) {
-        solution = posSolution(ms, decodedTime, outcome, fixType);
-    } else {
-        solution = nmeaSolution(ms, decodedTime, outcome, fixType);
-    }
+    std::string solution = solutionFrames(ms, decodedTime, outcome, fixType);
 
     if (!solution.empty() && rng.chance(options.partialShare)) {
         appendPartial(out, solution);
