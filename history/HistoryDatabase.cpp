@@ -1,0 +1,345 @@
+#include "history/HistoryDatabase.h"
+
+#include <sqlite3.h>
+
+#include <cstddef>
+
+#include "history/HistorySchema.h"
+
+namespace gnsslog {
+
+namespace {
+
+// Whether the file's meta table names this application. A missing table
+// is an error of the query, so a foreign file answers false.
+bool namesThisApplication(SqliteConnection& db)
+{
+    SqliteStatement statement(db, "SELECT value FROM meta WHERE key = 'application'");
+    return statement.prepared() && statement.step() && statement.text(0) == kHistoryApplicationName;
+}
+
+constexpr const char* kInsertRun =
+    "INSERT INTO runs (written_utc, source, name, slice_seconds, requirements, truth, frames, "
+    "rejected_checksum, unread_frames, rejected_frames, truncated_frames, backward_steps, "
+    "day_wraps, gaps, dates_ignored) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, "
+    "?13, ?14, ?15)";
+constexpr const char* kInsertSlice =
+    "INSERT INTO slices (run_id, day, start_seconds, end_seconds, partial, records, fix_share, "
+    "fix_losses, ttff_seconds, h50_metres, h95_metres, v95_metres, availability, wrong_fixes, "
+    "passes, gaps) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16)";
+constexpr const char* kInsertClass =
+    "INSERT INTO slice_classes (slice_id, class, epochs, h50_metres, h95_metres, v95_metres) "
+    "VALUES (?1, ?2, ?3, ?4, ?5, ?6)";
+constexpr const char* kInsertVerdict =
+    "INSERT INTO verdicts (slice_id, position, requirement, value, verdict) VALUES (?1, ?2, ?3, ?4, ?5)";
+
+constexpr const char* kSelectRows =
+    "SELECT r.id, r.written_utc, r.source, r.name, r.frames, r.rejected_checksum, "
+    "r.unread_frames, r.rejected_frames, r.truncated_frames, r.backward_steps, r.day_wraps, "
+    "r.gaps, r.dates_ignored, s.id, s.day, s.start_seconds, s.end_seconds, s.partial, s.records, "
+    "s.fix_share, s.fix_losses, s.ttff_seconds, s.h50_metres, s.h95_metres, s.v95_metres, "
+    "s.availability, s.wrong_fixes, s.passes, s.gaps FROM slices s JOIN runs r ON r.id = s.run_id "
+    "WHERE (?1 = '' OR s.day >= ?1) AND (?2 = '' OR s.day <= ?2) "
+    "AND (?3 = '' OR r.source = ?3 OR r.name = ?3) "
+    "ORDER BY s.day, r.name, s.start_seconds, r.id";
+constexpr const char* kSelectClasses =
+    "SELECT class, epochs, h50_metres, h95_metres, v95_metres FROM slice_classes "
+    "WHERE slice_id = ?1 ORDER BY rowid";
+constexpr const char* kSelectVerdicts =
+    "SELECT requirement, value, verdict FROM verdicts WHERE slice_id = ?1 ORDER BY position";
+
+// Columns of kSelectRows.
+enum RowColumn : int {
+    RunId, WrittenUtc, Source, Name, Frames, RejectedChecksum, UnreadFrames, RejectedFrames,
+    TruncatedFrames, BackwardSteps, DayWraps, RunGaps, DatesIgnored, SliceId, Day, Start, End,
+    Partial, Records, FixShare, FixLosses, Ttff, H50, H95, V95, Availability, WrongFixes, Passes,
+    SliceGaps
+};
+
+HistoryRow rowAt(const SqliteStatement& s)
+{
+    HistoryRow row;
+    row.runId = s.integer(RunId);
+    row.writtenUtc = s.text(WrittenUtc);
+    row.source = s.text(Source);
+    row.name = s.text(Name);
+    if (!s.isNull(Frames)) {
+        row.dataQuality = HistoryDataQuality{s.integer(Frames), s.integer(RejectedChecksum),
+                                             s.integer(UnreadFrames), s.integer(RejectedFrames),
+                                             s.integer(TruncatedFrames), s.integer(BackwardSteps),
+                                             s.integer(DayWraps), s.integer(RunGaps),
+                                             s.integer(DatesIgnored)};
+    }
+    HistorySlice& slice = row.slice;
+    slice.day = s.text(Day);
+    slice.startSeconds = s.real(Start);
+    slice.endSeconds = s.real(End);
+    slice.partial = s.integer(Partial) != 0;
+    LogFigures& f = slice.figures;
+    f.records = s.integer(Records);
+    f.fixShare = s.real(FixShare);
+    f.fixLosses = s.integer(FixLosses);
+    f.timeToFirstFix = s.optionalReal(Ttff);
+    f.horizontal50 = s.optionalReal(H50);
+    f.horizontal95 = s.optionalReal(H95);
+    f.vertical95 = s.optionalReal(V95);
+    f.availability = s.optionalReal(Availability);
+    f.wrongFixes = s.integer(WrongFixes);
+    if (!s.isNull(Passes)) {
+        slice.passes = s.integer(Passes) != 0;
+    }
+    slice.gaps = s.optionalInteger(SliceGaps);
+    return row;
+}
+
+}  // namespace
+
+HistoryDatabase::HistoryDatabase(const std::string& path, bool create) : path_(path)
+{
+    prepare(create);
+}
+
+void HistoryDatabase::refuse(HistoryOpenError error, const std::string& why)
+{
+    openError_ = error;
+    message_ = why;
+}
+
+void HistoryDatabase::prepare(bool create)
+{
+    if (const std::string problem = db_.open(path_, create, kHistoryBusyTimeoutMs);
+        !problem.empty()) {
+        refuse(HistoryOpenError::Unreadable, "cannot open " + path_ + " as a history: " + problem);
+        return;
+    }
+    // IMMEDIATE: the check and a creation or migration are one step, so two
+    // writers starting on a new file do not both create its tables.
+    if (const std::string problem = db_.execute("BEGIN IMMEDIATE"); !problem.empty()) {
+        refuse(HistoryOpenError::Unreadable, "cannot read " + path_ + " as a history: " + problem);
+        return;
+    }
+    std::int64_t version = 0;
+    const HistoryOpenError error = checkFile(create, version);
+    if (error != HistoryOpenError::None) {
+        db_.execute("ROLLBACK");
+        openError_ = error;
+        return;
+    }
+    versionFound_ = version;
+    std::string problem = version < kHistorySchemaVersion ? migrateFrom(version) : std::string();
+    if (problem.empty()) {
+        problem = db_.execute("COMMIT");
+    }
+    if (!problem.empty()) {
+        db_.execute("ROLLBACK");
+        refuse(HistoryOpenError::Failed, "cannot set up the history in " + path_ + ": " + problem);
+    }
+}
+
+HistoryOpenError HistoryDatabase::checkFile(bool create, std::int64_t& version)
+{
+    const std::optional<std::int64_t> tables = db_.queryInt("SELECT count(*) FROM sqlite_master");
+    const std::optional<std::int64_t> userVersion = db_.queryInt("PRAGMA user_version");
+    const std::optional<std::int64_t> applicationId = db_.queryInt("PRAGMA application_id");
+    if (!tables || !userVersion || !applicationId) {
+        message_ = "cannot read " + path_ + " as a history: " + db_.lastError();
+        return HistoryOpenError::Unreadable;
+    }
+    if (*tables == 0 && *userVersion == 0 && *applicationId == 0) {
+        if (!create) {
+            message_ = path_ + " holds no history";
+            return HistoryOpenError::Unreadable;
+        }
+        version = 0;
+        return HistoryOpenError::None;
+    }
+    if (*applicationId != kHistoryApplicationId || !namesThisApplication(db_)) {
+        message_ = path_ + " is not a gnsslog history (an SQLite database of something else); "
+                           "it was left unchanged";
+        return HistoryOpenError::Foreign;
+    }
+    if (*userVersion > kHistorySchemaVersion || *userVersion < 1) {
+        message_ = path_ + " was written by a newer gnsslog (history schema version " +
+                   std::to_string(*userVersion) + "; this version reads up to " +
+                   std::to_string(kHistorySchemaVersion) + "); it was left unchanged";
+        return HistoryOpenError::Newer;
+    }
+    version = *userVersion;
+    return HistoryOpenError::None;
+}
+
+std::string HistoryDatabase::migrateFrom(std::int64_t version)
+{
+    const auto& steps = historySchemaSteps();
+    for (auto v = static_cast<std::size_t>(version); v < steps.size(); ++v) {
+        if (std::string problem = db_.execute(steps[v]); !problem.empty()) {
+            return "schema step " + std::to_string(v + 1) + ": " + problem;
+        }
+    }
+    return {};
+}
+
+std::string HistoryDatabase::append(const std::vector<HistoryRun>& runs)
+{
+    if (!isOpen()) {
+        return message_;
+    }
+    if (std::string problem = db_.execute("BEGIN IMMEDIATE"); !problem.empty()) {
+        return "cannot write to " + path_ + ": " + problem;
+    }
+    for (const HistoryRun& run : runs) {
+        if (std::string problem = appendRun(run); !problem.empty()) {
+            db_.execute("ROLLBACK");
+            return "cannot write to " + path_ + ": " + problem;
+        }
+    }
+    if (std::string problem = db_.execute("COMMIT"); !problem.empty()) {
+        db_.execute("ROLLBACK");
+        return "cannot write to " + path_ + ": " + problem;
+    }
+    return {};
+}
+
+std::string HistoryDatabase::appendRun(const HistoryRun& run)
+{
+    SqliteStatement insert(db_, kInsertRun);
+    if (!insert.prepared()) {
+        return db_.lastError();
+    }
+    insert.bind(1, run.writtenUtc);
+    insert.bind(2, run.source);
+    insert.bind(3, run.name);
+    insert.bind(4, run.sliceSeconds);
+    insert.bind(5, run.requirements);
+    insert.bind(6, run.truth);
+    if (const std::optional<HistoryDataQuality>& q = run.dataQuality) {
+        const std::int64_t counts[] = {q->frames,          q->rejectedChecksum, q->unreadFrames,
+                                       q->rejectedFrames,  q->truncatedFrames,  q->backwardSteps,
+                                       q->dayWraps,        q->gaps,             q->datesIgnored};
+        int index = 7;
+        for (const std::int64_t count : counts) {
+            insert.bind(index++, count);
+        }
+    }
+    if (!insert.run()) {
+        return db_.lastError();
+    }
+    const std::int64_t runId = db_.lastInsertId();
+    for (const HistorySlice& slice : run.slices) {
+        if (std::string problem = appendSlice(runId, slice); !problem.empty()) {
+            return problem;
+        }
+    }
+    return {};
+}
+
+std::string HistoryDatabase::appendSlice(std::int64_t runId, const HistorySlice& slice)
+{
+    SqliteStatement insert(db_, kInsertSlice);
+    SqliteStatement insertClass(db_, kInsertClass);
+    SqliteStatement insertVerdict(db_, kInsertVerdict);
+    if (!insert.prepared() || !insertClass.prepared() || !insertVerdict.prepared()) {
+        return db_.lastError();
+    }
+    const LogFigures& f = slice.figures;
+    insert.bind(1, runId);
+    insert.bind(2, slice.day);
+    insert.bind(3, slice.startSeconds);
+    insert.bind(4, slice.endSeconds);
+    insert.bind(5, std::int64_t{slice.partial ? 1 : 0});
+    insert.bind(6, f.records);
+    insert.bind(7, f.fixShare);
+    insert.bind(8, f.fixLosses);
+    insert.bind(9, f.timeToFirstFix);
+    insert.bind(10, f.horizontal50);
+    insert.bind(11, f.horizontal95);
+    insert.bind(12, f.vertical95);
+    insert.bind(13, f.availability);
+    insert.bind(14, f.wrongFixes);
+    if (slice.passes) {
+        insert.bind(15, std::int64_t{*slice.passes ? 1 : 0});
+    }
+    insert.bind(16, slice.gaps);
+    if (!insert.run()) {
+        return db_.lastError();
+    }
+    const std::int64_t sliceId = db_.lastInsertId();
+    for (const HistoryClassFigures& c : slice.classes) {
+        insertClass.bind(1, sliceId);
+        insertClass.bind(2, c.solutionClass);
+        insertClass.bind(3, c.epochs);
+        insertClass.bind(4, c.horizontal50);
+        insertClass.bind(5, c.horizontal95);
+        insertClass.bind(6, c.vertical95);
+        if (!insertClass.run()) {
+            return db_.lastError();
+        }
+    }
+    for (std::size_t i = 0; i < slice.verdicts.size(); ++i) {
+        const HistoryVerdict& v = slice.verdicts[i];
+        insertVerdict.bind(1, sliceId);
+        insertVerdict.bind(2, static_cast<std::int64_t>(i));
+        insertVerdict.bind(3, v.requirement);
+        insertVerdict.bind(4, v.value);
+        insertVerdict.bind(5, v.verdict);
+        if (!insertVerdict.run()) {
+            return db_.lastError();
+        }
+    }
+    return {};
+}
+
+std::vector<HistoryRow> HistoryDatabase::read(const HistoryFilter& filter, std::string& error)
+{
+    std::vector<HistoryRow> rows;
+    error.clear();
+    if (!isOpen()) {
+        error = message_;
+        return rows;
+    }
+    SqliteStatement select(db_, kSelectRows);
+    SqliteStatement classes(db_, kSelectClasses);
+    SqliteStatement verdicts(db_, kSelectVerdicts);
+    if (!select.prepared() || !classes.prepared() || !verdicts.prepared()) {
+        error = "cannot read " + path_ + ": " + db_.lastError();
+        return rows;
+    }
+    // One read transaction: a writer's run is seen whole or not at all.
+    if (std::string problem = db_.execute("BEGIN"); !problem.empty()) {
+        error = "cannot read " + path_ + ": " + problem;
+        return rows;
+    }
+    select.bind(1, filter.fromDay);
+    select.bind(2, filter.toDay);
+    select.bind(3, filter.source);
+    std::vector<std::int64_t> sliceIds;
+    while (select.step()) {
+        rows.push_back(rowAt(select));
+        sliceIds.push_back(select.integer(SliceId));
+    }
+    bool complete = select.done();
+    for (std::size_t i = 0; i < rows.size() && complete; ++i) {
+        classes.bind(1, sliceIds[i]);
+        while (classes.step()) {
+            rows[i].slice.classes.push_back({classes.text(0), classes.integer(1),
+                                             classes.optionalReal(2), classes.optionalReal(3),
+                                             classes.optionalReal(4)});
+        }
+        verdicts.bind(1, sliceIds[i]);
+        while (verdicts.step()) {
+            rows[i].slice.verdicts.push_back(
+                {verdicts.text(0), verdicts.optionalReal(1), verdicts.text(2)});
+        }
+        complete = classes.done() && verdicts.done();
+        classes.reset();
+        verdicts.reset();
+    }
+    if (!complete) {
+        error = "cannot read " + path_ + ": " + db_.lastError();
+        rows.clear();
+    }
+    db_.execute("COMMIT");
+    return rows;
+}
+
+}  // namespace gnsslog

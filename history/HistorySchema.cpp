@@ -1,0 +1,81 @@
+#include "history/HistorySchema.h"
+
+namespace gnsslog {
+
+namespace {
+
+// Version 1: runs, their slices with the comparison's figures, the
+// figures per solution class and the verdicts.
+constexpr const char* kVersion1 = R"sql(
+PRAGMA application_id = 1196315475;
+CREATE TABLE meta (key TEXT PRIMARY KEY, value TEXT NOT NULL);
+INSERT INTO meta (key, value) VALUES ('application', 'gnsslog');
+CREATE TABLE runs (
+  id INTEGER PRIMARY KEY,
+  written_utc TEXT NOT NULL,
+  source TEXT NOT NULL,
+  name TEXT NOT NULL,
+  slice_seconds REAL NOT NULL,
+  requirements TEXT NOT NULL,
+  truth TEXT NOT NULL);
+CREATE TABLE slices (
+  id INTEGER PRIMARY KEY,
+  run_id INTEGER NOT NULL REFERENCES runs (id),
+  day TEXT NOT NULL,
+  start_seconds REAL NOT NULL,
+  end_seconds REAL NOT NULL,
+  partial INTEGER NOT NULL,
+  records INTEGER NOT NULL,
+  fix_share REAL NOT NULL,
+  fix_losses INTEGER NOT NULL,
+  ttff_seconds REAL,
+  h50_metres REAL,
+  h95_metres REAL,
+  v95_metres REAL,
+  availability REAL,
+  wrong_fixes INTEGER NOT NULL,
+  passes INTEGER);
+CREATE INDEX slices_by_day ON slices (day);
+CREATE TABLE slice_classes (
+  slice_id INTEGER NOT NULL REFERENCES slices (id),
+  class TEXT NOT NULL,
+  epochs INTEGER NOT NULL,
+  h50_metres REAL,
+  h95_metres REAL,
+  v95_metres REAL,
+  PRIMARY KEY (slice_id, class));
+CREATE TABLE verdicts (
+  slice_id INTEGER NOT NULL REFERENCES slices (id),
+  position INTEGER NOT NULL,
+  requirement TEXT NOT NULL,
+  value REAL,
+  verdict TEXT NOT NULL,
+  PRIMARY KEY (slice_id, position));
+PRAGMA user_version = 1;
+)sql";
+
+// Version 2: data-quality counts, the log's on its run and the gaps of
+// each slice. Rows written before stay NULL there: not known, not zero.
+constexpr const char* kVersion2 = R"sql(
+ALTER TABLE runs ADD COLUMN frames INTEGER;
+ALTER TABLE runs ADD COLUMN rejected_checksum INTEGER;
+ALTER TABLE runs ADD COLUMN unread_frames INTEGER;
+ALTER TABLE runs ADD COLUMN rejected_frames INTEGER;
+ALTER TABLE runs ADD COLUMN truncated_frames INTEGER;
+ALTER TABLE runs ADD COLUMN backward_steps INTEGER;
+ALTER TABLE runs ADD COLUMN day_wraps INTEGER;
+ALTER TABLE runs ADD COLUMN gaps INTEGER;
+ALTER TABLE runs ADD COLUMN dates_ignored INTEGER;
+ALTER TABLE slices ADD COLUMN gaps INTEGER;
+PRAGMA user_version = 2;
+)sql";
+
+static_assert(kHistoryApplicationId == 1196315475, "step 1 writes the application id in decimal");
+
+constexpr std::array<const char*, kHistorySchemaVersion> kSteps{kVersion1, kVersion2};
+
+}  // namespace
+
+const std::array<const char*, kHistorySchemaVersion>& historySchemaSteps() noexcept { return kSteps; }
+
+}  // namespace gnsslog
