@@ -130,97 +130,124 @@ LogRow comparisonRow(const std::string& file, const GNSSLog& analysis,
     return row;
 }
 
-LogComparison compareLogs(const std::vector<std::string>& files, const ComparisonSettings& settings,
-                          const FinishedAnalysis& finished)
+namespace {
+
+// Logs analysed at once: the settings' concurrency, else one per core, and
+// never more than there are logs.
+std::size_t logsAtOnce(const ComparisonSettings& settings, std::size_t logCount)
 {
-    LogComparison comparison;
-    comparison.rows.resize(files.size());
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const std::size_t atOnce =
-        std::min<std::size_t>(settings.concurrency > 0 ? settings.concurrency : cores,
-                              std::max<std::size_t>(files.size(), 1));
-    const bool decodeWorker = atOnce <= 1 || settings.decodeWorkerWhenConcurrent;
+    return std::min<std::size_t>(settings.concurrency > 0 ? settings.concurrency : cores,
+                                 std::max<std::size_t>(logCount, 1));
+}
 
-    AnalysisSettings own{settings.truthMode, settings.manualX, settings.manualY, settings.manualZ,
-                         decodeWorker};
-    switch (settings.truthMode) {
-    case TruthMode::FirstFix: comparison.truth.source = TruthSource::EachLogFirstFix; break;
-    case TruthMode::Manual:
-        comparison.truth.source = TruthSource::Manual;
-        comparison.truth.x = settings.manualX;
-        comparison.truth.y = settings.manualY;
-        comparison.truth.z = settings.manualZ;
-        break;
-    default: comparison.truth.source = TruthSource::EachLogAveraged; break;
-    }
+// The truth the settings name before any log is read.
+SharedTruth settingsTruth(const ComparisonSettings& settings)
+{
+    SharedTruth truth;
     if (settings.reference != nullptr) {
-        comparison.truth = SharedTruth{};
-        comparison.truth.source = TruthSource::Reference;
-        comparison.truth.file = settings.reference->file;
+        truth.source = TruthSource::Reference;
+        truth.file = settings.reference->file;
+        return truth;
+    }
+    switch (settings.truthMode) {
+    case TruthMode::FirstFix: truth.source = TruthSource::EachLogFirstFix; break;
+    case TruthMode::Manual:
+        truth.source = TruthSource::Manual;
+        truth.x = settings.manualX;
+        truth.y = settings.manualY;
+        truth.z = settings.manualZ;
+        break;
+    default: truth.source = TruthSource::EachLogAveraged; break;
+    }
+    return truth;
+}
+
+// Makes one log's row, hands it to finished, then frees what only finished
+// needed.
+class RowMaker {
+public:
+    RowMaker(LogComparison& comparison, const std::vector<std::string>& files,
+             const ComparisonSettings& settings, const FinishedAnalysis& finished)
+        : comparison_(comparison), files_(files), settings_(settings), finished_(finished)
+    {
     }
 
-    auto finish = [&](std::size_t index, const GNSSLog& analysis) {
-        LogRow& row = comparison.rows[index];
+    void operator()(std::size_t index, const GNSSLog& analysis) const
+    {
+        LogRow& row = comparison_.rows[index];
         if (!analysis.openError.empty()) {
-            row.file = files[index];
+            row.file = files_[index];
             row.openError = analysis.openError;
             return;
         }
-        row = settings.reference != nullptr ? referenceRow(files[index], analysis, settings)
-                                            : comparisonRow(files[index], analysis, settings);
-        if (finished) {
-            finished(index, analysis, row);
+        row = settings_.reference != nullptr ? referenceRow(files_[index], analysis, settings_)
+                                             : comparisonRow(files_[index], analysis, settings_);
+        if (finished_) {
+            finished_(index, analysis, row);
         }
         row.errors.reset();
         if (row.referenceMatch) {
             row.referenceMatch->records = {};
         }
-    };
-
-    // The truth log goes first, alone, with both cores; the others then
-    // take its truth as manual coordinates.
-    std::vector<bool> done(files.size(), false);
-    if (!settings.truthFrom.empty() && settings.truthMode != TruthMode::Manual &&
-        settings.reference == nullptr) {
-        std::size_t truthIndex = files.size();
-        for (std::size_t i = 0; i < files.size(); ++i) {
-            if (sameFile(files[i], settings.truthFrom)) {
-                truthIndex = i;
-                break;
-            }
-        }
-        AnalysisSettings first = own;
-        first.decodeWorker = true;
-        std::unique_ptr<GNSSLog> truthLog = analyse(settings.truthFrom, settings, first);
-        if (!truthLog->openError.empty()) {
-            comparison.truthError = truthLog->openError;
-            comparison.truthUnreadable = true;
-        } else if (truthLog->rtkFixCount <= 0) {
-            comparison.truthError = settings.truthFrom + ": no RTK-fixed position to take the truth from";
-        }
-        if (!comparison.truthError.empty()) {
-            comparison.rows.clear();
-            return comparison;
-        }
-        comparison.truth.source = TruthSource::FromLog;
-        comparison.truth.file = settings.truthFrom;
-        comparison.truth.fromMode = settings.truthMode;
-        comparison.truth.x = truthLog->truthX();
-        comparison.truth.y = truthLog->truthY();
-        comparison.truth.z = truthLog->truthZ();
-        if (truthIndex < files.size()) {
-            finish(truthIndex, *truthLog);
-            done[truthIndex] = true;
-        }
-        own = AnalysisSettings{TruthMode::Manual, comparison.truth.x, comparison.truth.y,
-                               comparison.truth.z, decodeWorker};
-        // A local plane of each log's own first position would put the
-        // shared truth somewhere else in every log: all take the truth log's.
-        if (settings.decodeOptions.frame.kind == GridKind::Enu && !settings.decodeOptions.enuOrigin) {
-            own.enuOrigin = truthLog->frameOrigin;
-        }
     }
 
+private:
+    LogComparison& comparison_;
+    const std::vector<std::string>& files_;
+    const ComparisonSettings& settings_;
+    const FinishedAnalysis& finished_;
+};
+
+// Analyses the truth log first, alone, with both cores, and makes its row
+// where it is one of the logs; the others then take its truth as manual
+// coordinates in own. False, with the comparison's truthError, when the
+// log gives no truth.
+bool takeTruthFromLog(LogComparison& comparison, const std::vector<std::string>& files,
+                      const ComparisonSettings& settings, const RowMaker& makeRow,
+                      AnalysisSettings& own, std::vector<bool>& done)
+{
+    AnalysisSettings first = own;
+    first.decodeWorker = true;
+    std::unique_ptr<GNSSLog> truthLog = analyse(settings.truthFrom, settings, first);
+    if (!truthLog->openError.empty()) {
+        comparison.truthError = truthLog->openError;
+        comparison.truthUnreadable = true;
+    } else if (truthLog->rtkFixCount <= 0) {
+        comparison.truthError = settings.truthFrom + ": no RTK-fixed position to take the truth from";
+    }
+    if (!comparison.truthError.empty()) {
+        return false;
+    }
+    comparison.truth.source = TruthSource::FromLog;
+    comparison.truth.file = settings.truthFrom;
+    comparison.truth.fromMode = settings.truthMode;
+    comparison.truth.x = truthLog->truthX();
+    comparison.truth.y = truthLog->truthY();
+    comparison.truth.z = truthLog->truthZ();
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (sameFile(files[i], settings.truthFrom)) {
+            makeRow(i, *truthLog);
+            done[i] = true;
+            break;
+        }
+    }
+    own = AnalysisSettings{TruthMode::Manual, comparison.truth.x, comparison.truth.y,
+                           comparison.truth.z, own.decodeWorker};
+    // A local plane of each log's own first position would put the shared
+    // truth somewhere else in every log: all take the truth log's.
+    if (settings.decodeOptions.frame.kind == GridKind::Enu && !settings.decodeOptions.enuOrigin) {
+        own.enuOrigin = truthLog->frameOrigin;
+    }
+    return true;
+}
+
+// Analyses every log not done yet on up to atOnce threads, this one
+// included; rethrows the first failure once all have stopped.
+void analyseRemaining(const std::vector<std::string>& files, const ComparisonSettings& settings,
+                      const AnalysisSettings& own, const std::vector<bool>& done,
+                      std::size_t atOnce, const RowMaker& makeRow)
+{
     std::atomic<std::size_t> next{0};
     std::mutex failureMutex;
     std::exception_ptr failure;
@@ -235,7 +262,7 @@ LogComparison compareLogs(const std::vector<std::string>& files, const Compariso
             }
             try {
                 std::unique_ptr<GNSSLog> analysis = analyse(files[index], settings, own);
-                finish(index, *analysis);
+                makeRow(index, *analysis);
             } catch (...) {
                 const std::lock_guard lock(failureMutex);
                 if (!failure) {
@@ -263,6 +290,30 @@ LogComparison compareLogs(const std::vector<std::string>& files, const Compariso
     if (failure) {
         std::rethrow_exception(failure);
     }
+}
+
+}  // namespace
+
+LogComparison compareLogs(const std::vector<std::string>& files, const ComparisonSettings& settings,
+                          const FinishedAnalysis& finished)
+{
+    LogComparison comparison;
+    comparison.rows.resize(files.size());
+    const std::size_t atOnce = logsAtOnce(settings, files.size());
+    const bool decodeWorker = atOnce <= 1 || settings.decodeWorkerWhenConcurrent;
+    AnalysisSettings own{settings.truthMode, settings.manualX, settings.manualY, settings.manualZ,
+                         decodeWorker};
+    comparison.truth = settingsTruth(settings);
+    const RowMaker makeRow(comparison, files, settings, finished);
+
+    std::vector<bool> done(files.size(), false);
+    if (!settings.truthFrom.empty() && settings.truthMode != TruthMode::Manual &&
+        settings.reference == nullptr &&
+        !takeTruthFromLog(comparison, files, settings, makeRow, own, done)) {
+        comparison.rows.clear();
+        return comparison;
+    }
+    analyseRemaining(files, settings, own, done, atOnce, makeRow);
     return comparison;
 }
 

@@ -136,6 +136,20 @@ struct EpochSolution {
     int satellites = 0;
 };
 
+// What an NMEA epoch drew before its sentence is chosen; every sentence
+// kind takes its fields from it.
+struct NmeaEpochDraw {
+    std::int64_t centiseconds = 0;  // time of day
+    SpellModel model{};
+    double dn = 0;  // north, east and up errors, metres
+    double de = 0;
+    double du = 0;
+    int gps = 0;  // satellites
+    int glonass = 0;
+    double dop = 0;
+    bool noPosition = false;
+};
+
 }  // namespace samplegen
 
 struct LogGenerator::State {
@@ -208,6 +222,12 @@ struct LogGenerator::State {
 
     std::string navcomSolution(std::int64_t ms, double& decodedTime, bool& valid, std::uint8_t& fixType);
     std::string nmeaSolution(std::int64_t ms, double& decodedTime, int& outcome, std::uint8_t& fixType);
+    // The sentence of each kind nmeaSolution writes: GGA or GNS, LLK or LLQ
+    // (none without a position: outcome -1), ORP in degrees or the grid.
+    std::string nmeaGgaOrGns(const samplegen::NmeaEpochDraw& d, NmeaSolution kind, std::uint8_t& fixType);
+    std::string nmeaGridSentence(const samplegen::NmeaEpochDraw& d, NmeaSolution kind, int& outcome,
+                                 std::uint8_t& fixType);
+    std::string nmeaOrpSentence(const samplegen::NmeaEpochDraw& d, NmeaSolution kind, std::uint8_t& fixType);
     std::string navcomNoise(std::int64_t ms);
     std::string bootloaderMessage();
     std::string ubxSolution(std::int64_t ms, double& decodedTime, bool& valid, std::uint8_t& fixType);

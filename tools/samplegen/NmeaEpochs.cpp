@@ -19,9 +19,10 @@ using namespace samplegen;
 std::string LogGenerator::State::nmeaSolution(std::int64_t ms, double& decodedTime, int& outcome,
                                               std::uint8_t& fixType)
 {
-    const SpellModel m = model(spell);
-    const std::int64_t cs = ms / 10;
-    const std::string timeText = nmeaTime(cs);
+    NmeaEpochDraw d;
+    d.model = model(spell);
+    d.centiseconds = ms / 10;
+    const std::string timeText = nmeaTime(d.centiseconds);
     // Exactly as the decoder accumulates the time field. The seconds are
     // read without the locale, like every number field of the decoder.
     double seconds = 0;
@@ -29,110 +30,123 @@ std::string LogGenerator::State::nmeaSolution(std::int64_t ms, double& decodedTi
     decodedTime = seconds
                   + std::atoi(timeText.substr(2, 2).c_str()) * 60
                   + std::atoi(timeText.substr(0, 2).c_str()) * 3600;
-    const double dn = axisError(biasN, m.sigmaH);
-    const double de = axisError(biasE, m.sigmaH);
-    const double du = axisError(biasU, m.sigmaV);
-    const int gps = static_cast<int>(rng.between(7, 12));
-    const int glonass = static_cast<int>(rng.between(4, 8));
-    const double dop = 0.7 + 0.8 * rng.uniform();
-    const bool noPosition = spell == Spell::NoPosition;
-    outcome = noPosition ? 0 : 1;
+    d.dn = axisError(biasN, d.model.sigmaH);
+    d.de = axisError(biasE, d.model.sigmaH);
+    d.du = axisError(biasU, d.model.sigmaV);
+    d.gps = static_cast<int>(rng.between(7, 12));
+    d.glonass = static_cast<int>(rng.between(4, 8));
+    d.dop = 0.7 + 0.8 * rng.uniform();
+    d.noPosition = spell == Spell::NoPosition;
+    outcome = d.noPosition ? 0 : 1;
 
     NmeaSolution kind = options.nmeaSolution;
     if (kind == NmeaSolution::LlkLlq) {
         kind = (ms / options.epochIntervalMs) % 2 == 0 ? NmeaSolution::Llk : NmeaSolution::Llq;
     }
-    lastGps = gps;
-    lastGlonass = glonass;
-    lastSigmaH = m.sigmaH;
-    lastSigmaV = m.sigmaV;
+    lastGps = d.gps;
+    lastGlonass = d.glonass;
+    lastSigmaH = d.model.sigmaH;
+    lastSigmaV = d.model.sigmaV;
     switch (kind) {
     case NmeaSolution::Gga:
     case NmeaSolution::Gns:
-    case NmeaSolution::LlkLlq: {
-        GgaFields g;
-        g.centiseconds = cs;
-        g.noPosition = noPosition;
-        g.latitude = truth.latitude + dn / kMetresPerDegreeLat;
-        g.longitude = truth.longitude + de / metresPerDegreeLon;
-        g.heightMetres = truth.height + du;
-        g.geoidSeparation = truth.geoidSeparation;
-        g.satellites = gps;
-        g.hdop = dop;
-        g.correctionAge = spell == Spell::Single ? -1.0 : static_cast<double>(rng.between(1, 3));
-        switch (spell) {
-        case Spell::Fixed: g.quality = 4; fixType = FixType::RtkFixed; break;
-        case Spell::Float: g.quality = 5; fixType = FixType::RtkFloat; break;
-        case Spell::RtkX: g.quality = 4; g.station = "0026"; fixType = FixType::RtkX; break;
-        default: g.quality = 1; fixType = 1; break;
-        }
-        if (g.correctionAge < 0) {
-            g.station.clear();
-        }
-        if (kind == NmeaSolution::Gns) {
-            switch (spell) {
-            case Spell::Fixed:
-            case Spell::RtkX: fixType = FixType::RtkFixed; return gnsSentence(g, "RR");
-            case Spell::Float: return gnsSentence(g, "FF");
-            default: return gnsSentence(g, "DA");
-            }
-        }
-        return ggaSentence(g, rng.chance(0.5) ? "GP" : "GN");
-    }
+    case NmeaSolution::LlkLlq: return nmeaGgaOrGns(d, kind, fixType);
     case NmeaSolution::Llk:
-    case NmeaSolution::Llq: {
-        if (noPosition) {
-            outcome = -1;  // grid receivers stay silent without a position
-            return {};
-        }
-        GridFields g;
-        g.centiseconds = cs;
-        g.gridX = truth.gridX + dn;
-        g.gridY = truth.gridY + de;
-        g.height = truth.height + du;
-        g.satellites = gps + glonass;
-        switch (spell) {
-        case Spell::Fixed: g.quality = 3; fixType = FixType::RtkFixed; break;
-        case Spell::Float: g.quality = 2; fixType = FixType::RtkFloat; break;
-        default: g.quality = 1; fixType = FixType::NoPosition; break;
-        }
-        if (kind == NmeaSolution::Llk) {
-            g.dopOrQuality = dop + 1.0;
-            return llkSentence(g);
-        }
-        g.dopOrQuality = std::sqrt(2 * m.sigmaH * m.sigmaH + m.sigmaV * m.sigmaV);
-        return llqSentence(g);
-    }
+    case NmeaSolution::Llq: return nmeaGridSentence(d, kind, outcome, fixType);
     case NmeaSolution::Orp:
-    case NmeaSolution::OrpGrid: {
-        OrpFields o;
-        o.centiseconds = cs;
-        o.coordinateKind = kind == NmeaSolution::Orp ? 0 : 2;
-        switch (spell) {
-        case Spell::Fixed: o.status = 254; fixType = FixType::RtkFixed; break;
-        case Spell::NoPosition: o.status = 0; fixType = FixType::NoPosition; break;  // rejected
-        case Spell::Float: o.status = 2; fixType = FixType::NoPosition; break;
-        default: o.status = 1; fixType = FixType::NoPosition; break;
-        }
-        o.error1 = m.sigmaH * (0.8 + 0.4 * rng.uniform());
-        o.error2 = m.sigmaH * (0.8 + 0.4 * rng.uniform());
-        o.error3 = m.sigmaV * (0.8 + 0.4 * rng.uniform());
-        o.dop = dop;
-        o.gpsSatellites = gps;
-        o.glonassSatellites = glonass;
-        if (o.coordinateKind == 0) {
-            o.first = truth.latitude + dn / kMetresPerDegreeLat;
-            o.second = truth.longitude + de / metresPerDegreeLon;
-        } else {
-            o.first = truth.gridX + dn;
-            o.second = truth.gridY + de;
-        }
-        o.height = truth.height + du;
-        return orpSentence(o);
-    }
+    case NmeaSolution::OrpGrid: return nmeaOrpSentence(d, kind, fixType);
     }
     outcome = -1;
     return {};
+}
+
+std::string LogGenerator::State::nmeaGgaOrGns(const NmeaEpochDraw& d, NmeaSolution kind,
+                                              std::uint8_t& fixType)
+{
+    GgaFields g;
+    g.centiseconds = d.centiseconds;
+    g.noPosition = d.noPosition;
+    g.latitude = truth.latitude + d.dn / kMetresPerDegreeLat;
+    g.longitude = truth.longitude + d.de / metresPerDegreeLon;
+    g.heightMetres = truth.height + d.du;
+    g.geoidSeparation = truth.geoidSeparation;
+    g.satellites = d.gps;
+    g.hdop = d.dop;
+    g.correctionAge = spell == Spell::Single ? -1.0 : static_cast<double>(rng.between(1, 3));
+    switch (spell) {
+    case Spell::Fixed: g.quality = 4; fixType = FixType::RtkFixed; break;
+    case Spell::Float: g.quality = 5; fixType = FixType::RtkFloat; break;
+    case Spell::RtkX: g.quality = 4; g.station = "0026"; fixType = FixType::RtkX; break;
+    default: g.quality = 1; fixType = 1; break;
+    }
+    if (g.correctionAge < 0) {
+        g.station.clear();
+    }
+    if (kind == NmeaSolution::Gns) {
+        switch (spell) {
+        case Spell::Fixed:
+        case Spell::RtkX: fixType = FixType::RtkFixed; return gnsSentence(g, "RR");
+        case Spell::Float: return gnsSentence(g, "FF");
+        default: return gnsSentence(g, "DA");
+        }
+    }
+    return ggaSentence(g, rng.chance(0.5) ? "GP" : "GN");
+}
+
+std::string LogGenerator::State::nmeaGridSentence(const NmeaEpochDraw& d, NmeaSolution kind,
+                                                  int& outcome, std::uint8_t& fixType)
+{
+    if (d.noPosition) {
+        outcome = -1;  // grid receivers stay silent without a position
+        return {};
+    }
+    GridFields g;
+    g.centiseconds = d.centiseconds;
+    g.gridX = truth.gridX + d.dn;
+    g.gridY = truth.gridY + d.de;
+    g.height = truth.height + d.du;
+    g.satellites = d.gps + d.glonass;
+    switch (spell) {
+    case Spell::Fixed: g.quality = 3; fixType = FixType::RtkFixed; break;
+    case Spell::Float: g.quality = 2; fixType = FixType::RtkFloat; break;
+    default: g.quality = 1; fixType = FixType::NoPosition; break;
+    }
+    if (kind == NmeaSolution::Llk) {
+        g.dopOrQuality = d.dop + 1.0;
+        return llkSentence(g);
+    }
+    const SpellModel& m = d.model;
+    g.dopOrQuality = std::sqrt(2 * m.sigmaH * m.sigmaH + m.sigmaV * m.sigmaV);
+    return llqSentence(g);
+}
+
+std::string LogGenerator::State::nmeaOrpSentence(const NmeaEpochDraw& d, NmeaSolution kind,
+                                                 std::uint8_t& fixType)
+{
+    OrpFields o;
+    o.centiseconds = d.centiseconds;
+    o.coordinateKind = kind == NmeaSolution::Orp ? 0 : 2;
+    switch (spell) {
+    case Spell::Fixed: o.status = 254; fixType = FixType::RtkFixed; break;
+    case Spell::NoPosition: o.status = 0; fixType = FixType::NoPosition; break;  // rejected
+    case Spell::Float: o.status = 2; fixType = FixType::NoPosition; break;
+    default: o.status = 1; fixType = FixType::NoPosition; break;
+    }
+    o.error1 = d.model.sigmaH * (0.8 + 0.4 * rng.uniform());
+    o.error2 = d.model.sigmaH * (0.8 + 0.4 * rng.uniform());
+    o.error3 = d.model.sigmaV * (0.8 + 0.4 * rng.uniform());
+    o.dop = d.dop;
+    o.gpsSatellites = d.gps;
+    o.glonassSatellites = d.glonass;
+    if (o.coordinateKind == 0) {
+        o.first = truth.latitude + d.dn / kMetresPerDegreeLat;
+        o.second = truth.longitude + d.de / metresPerDegreeLon;
+    } else {
+        o.first = truth.gridX + d.dn;
+        o.second = truth.gridY + d.de;
+    }
+    o.height = truth.height + d.du;
+    return orpSentence(o);
 }
 
 
