@@ -23,6 +23,7 @@
 #include "tools/report/FrameOptions.h"
 #include "tools/report/HtmlReport.h"
 #include "tools/report/JsonReport.h"
+#include "tools/report/LiveReport.h"
 #include "tools/report/PngExport.h"
 #include "tools/report/QualityReport.h"
 #include "tools/report/ReportOptions.h"
@@ -185,6 +186,20 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
     }
     // A first fix is wrong by the same threshold as any fixed epoch.
     options.sessions.session.wrongFixThreshold = options.stats.wrongFixThreshold;
+    if (isLiveRun(options)) {
+        return runLiveReport(options, out, err);
+    }
+    for (const char* liveOnly : {"--every", "--duration", "--archive"}) {
+        if (app.count(liveOnly) > 0) {
+            return usageError(err, std::string(liveOnly) +
+                                       " needs a live source: tcp://, gpsd://, serial: or --follow");
+        }
+    }
+    return runAnalysisReport(options, out, err);
+}
+
+int runAnalysisReport(const ReportOptions& options, std::ostream& out, std::ostream& err)
+{
     if (options.comparison.asked()) {
         return runComparisonReport(options, out, err);
     }

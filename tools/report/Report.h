@@ -29,6 +29,11 @@ inline constexpr int RequirementFailed = 3;  // a --require failed for a log or 
 // throw except for running out of memory.
 int runReport(int argc, char** argv, std::ostream& out, std::ostream& err);
 
+struct ReportOptions;
+// The offline run after the command line was read: one log, or several
+// compared. Returns a ReportExit status.
+int runAnalysisReport(const ReportOptions& options, std::ostream& out, std::ostream& err);
+
 // One progress-bar line (without "\r" or line end), e.g.
 // "Reading file         [#########...........]  45%". A total of 0 or
 // less shows an empty bar; the position is clamped to 0..total.

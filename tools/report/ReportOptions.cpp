@@ -149,7 +149,8 @@ void addReportOptions(CLI::App& app, ReportOptions& options)
             options.comparison.logFiles = files;
             options.logFile = files.empty() ? std::string() : files.front();
         },
-        "the log files to analyse; several are compared")
+        "the log files to analyse; several are compared; or one live source: "
+        "tcp://HOST:PORT, gpsd://HOST[:PORT], serial:DEVICE[?baud=N]")
         ->required();
 
     StatsOptions& stats = options.stats;
@@ -176,6 +177,7 @@ void addReportOptions(CLI::App& app, ReportOptions& options)
     addComparisonOptions(app, options.comparison);
     addSessionOptions(app, options.sessions);
     addReferenceOptions(app, options.reference);
+    addLiveOptions(app, options.live);
     app.add_option("--html", stats.htmlFile,
                    "Write a self-contained HTML report (summary, statistics, pictures) to FILE");
 }

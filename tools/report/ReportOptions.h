@@ -13,6 +13,7 @@
 #include "log/formats/InputFormat.h"
 #include "plots/draw/PlotWindowSizes.h"
 #include "tools/report/ComparisonOptions.h"
+#include "tools/report/LiveOptions.h"
 #include "tools/report/ReferenceReport.h"
 #include "tools/report/SessionsReport.h"
 #include "tools/report/StatsReport.h"
@@ -45,6 +46,7 @@ struct ReportOptions {
     ComparisonOptions comparison;  // every log file, --truth-from, --split, --require, --jobs
     SessionReportOptions sessions;  // --session-gap, --sessions, --converged..., --sessions-csv
     ReferenceOptions reference;     // --reference, --reference-format, --max-gap, --time-offset
+    LiveOptions live;               // --follow, --every, --duration, --archive
 
     // The log format of --format (with "auto", the one the start of the
     // log file looks like, NavCom binary when none), else of --nmea.

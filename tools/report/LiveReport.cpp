@@ -1,0 +1,145 @@
+#include "tools/report/LiveReport.h"
+
+#include <chrono>
+#include <sstream>
+
+#include "live/OpenSource.h"
+#include "live/StopSignals.h"
+#include "tools/report/LiveLine.h"
+#include "tools/report/Report.h"
+
+namespace gnsslog {
+
+namespace {
+
+// Figures are brought up to date at most this often, however short --every is.
+constexpr std::chrono::milliseconds kShortestAnalysisInterval{1000};
+
+std::chrono::milliseconds toMilliseconds(double seconds)
+{
+    return std::chrono::milliseconds(static_cast<std::int64_t>(seconds * 1000.0 + 0.5));
+}
+
+int failure(std::ostream& err, const std::string& message)
+{
+    err << "gnsslog-report: " << message << '\n';
+    return ReportExit::Usage;
+}
+
+const char* endName(LiveEnd end)
+{
+    switch (end) {
+    case LiveEnd::Duration: return "duration";
+    case LiveEnd::Signal: return "signal";
+    case LiveEnd::SourceFailed: return "sourceFailed";
+    case LiveEnd::ArchiveFailed: return "archiveFailed";
+    }
+    return "unknown";
+}
+
+// The options of an offline run on the archive.
+ReportOptions archiveOptionsOf(const ReportOptions& options, const std::string& archive)
+{
+    ReportOptions offline = options;
+    offline.logFile = archive;
+    offline.comparison.logFiles = {archive};
+    offline.live = LiveOptions{};
+    return offline;
+}
+
+// The offline report of the archive with the session's fields added.
+int writeFinalReport(const ReportOptions& offline, const nlohmann::ordered_json& session,
+                     std::ostream& out, std::ostream& err)
+{
+    std::ostringstream report;
+    const int status = runAnalysisReport(offline, report, err);
+    std::string text = report.str();
+    const std::string sessionText = session.dump();
+    if (offline.json && text.size() >= 2 && text.ends_with("}\n")) {
+        // Appended as the document's last member, so every byte before it
+        // is the offline document's.
+        text.insert(text.size() - 2, ",\"live\":" + sessionText);
+        out << text;
+    } else {
+        out << "{\"live\":" << sessionText << "}\n" << text;
+    }
+    out.flush();
+    return status;
+}
+
+std::string liveOptionsProblem(const ReportOptions& options)
+{
+    if (options.comparison.logFiles.size() > 1) {
+        return "a live source is analysed alone, without other log files";
+    }
+    if (!options.comparison.truthFrom.empty()) {
+        return "--truth-from does not fit a live source";
+    }
+    return {};
+}
+
+}  // namespace
+
+bool isLiveRun(const ReportOptions& options)
+{
+    return options.live.follow || isLiveSourceText(options.logFile);
+}
+
+int runLiveReport(const ReportOptions& options, std::ostream& out, std::ostream& err)
+{
+    if (const std::string problem = liveOptionsProblem(options); !problem.empty()) {
+        return failure(err, problem);
+    }
+    const SourceParse parse = parseSourceSpec(options.logFile);
+    if (!parse.error.empty()) {
+        return failure(err, "bad live source " + parse.error);
+    }
+    ArchiveWriter archive;
+    const std::string archiveProblem =
+        options.live.archive.empty() ? archive.openTemporary() : archive.open(options.live.archive);
+    if (!archiveProblem.empty()) {
+        return failure(err, archiveProblem);
+    }
+    std::string sourceProblem;
+    const std::unique_ptr<ByteSource> source = openByteSource(parse.spec, sourceProblem);
+    if (!source) {
+        return failure(err, sourceProblem);
+    }
+    const ReportOptions offline = archiveOptionsOf(options, archive.path());
+    LiveSettings settings;
+    settings.every = toMilliseconds(options.live.everySeconds);
+    settings.duration = toMilliseconds(options.live.durationSeconds);
+
+    std::size_t recordsBefore = 0;
+    nlohmann::ordered_json figures;
+    auto lastAnalysis = std::chrono::steady_clock::time_point{};
+    const LiveTickHandler onTick = [&](const LiveProgress& progress) {
+        const auto now = std::chrono::steady_clock::now();
+        if (figures.is_null() || now - lastAnalysis >= kShortestAnalysisInterval) {
+            figures = liveFiguresJson(offline, recordsBefore);
+            lastAnalysis = now;
+        }
+        nlohmann::ordered_json line;
+        line["live"] = liveSessionJson(parse.spec.text, progress);
+        line.update(figures);
+        out << line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n'
+            << std::flush;
+    };
+    LiveOutcome outcome;
+    {
+        const StopSignals stopSignals;
+        outcome = runLiveLoop(*source, archive, settings, onTick);
+    }
+    if (outcome.end == LiveEnd::ArchiveFailed) {
+        return failure(err, outcome.error + "; the live run stopped, the archive holds every byte before");
+    }
+    nlohmann::ordered_json session = liveSessionJson(parse.spec.text, outcome.last);
+    session["end"] = endName(outcome.end);
+    const int status = writeFinalReport(offline, session, out, err);
+    if (outcome.end == LiveEnd::SourceFailed) {
+        return failure(err, outcome.error);
+    }
+    return status;
+}
+
+}  // namespace gnsslog
