@@ -13,6 +13,8 @@
 
 namespace gnsslog {
 
+// While the source exists it keeps a QCoreApplication when the process
+// had none; destroy it before making another application object.
 // Opens device at baud (bits per second). On failure returns null and
 // error says why (missing device, busy, no permission).
 std::unique_ptr<ByteSource> openSerialSource(const std::string& device, std::int32_t baud,

@@ -2,6 +2,7 @@
 
 #include <thread>
 
+#include <QCoreApplication>
 #include <QSerialPort>
 
 #include "live/Backoff.h"
@@ -10,10 +11,24 @@ namespace gnsslog {
 
 namespace {
 
+// Qt's port watches its descriptor with socket notifiers, which need an
+// application object on the thread; a command-line tool has none, so the
+// source makes one for its own lifetime.
+std::unique_ptr<QCoreApplication> applicationIfNone()
+{
+    if (QCoreApplication::instance() != nullptr) {
+        return nullptr;
+    }
+    static int argc = 1;
+    static char name[] = "gnsslog-serial";
+    static char* argv[] = {name, nullptr};
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
 class SerialSource final : public ByteSource {
 public:
     SerialSource(const std::string& device, std::int32_t baud)
-        : device_(QString::fromStdString(device)), baud_(baud)
+        : application_(applicationIfNone()), device_(QString::fromStdString(device)), baud_(baud)
     {
     }
 
@@ -79,6 +94,7 @@ private:
         }
     }
 
+    std::unique_ptr<QCoreApplication> application_;  // declared first: outlives the port
     QString device_;
     std::int32_t baud_;
     QSerialPort port_;

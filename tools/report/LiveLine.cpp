@@ -14,7 +14,7 @@ namespace gnsslog {
 
 namespace {
 
-constexpr double kSecondsPerMillisecond = 1e-3;
+constexpr double kMillisecondsPerSecond = 1000.0;
 
 nlohmann::ordered_json optionalValue(const std::optional<double>& value)
 {
@@ -48,7 +48,8 @@ nlohmann::ordered_json liveSessionJson(const std::string& source, const LiveProg
 {
     nlohmann::ordered_json j;
     j["source"] = source;
-    j["elapsed"] = static_cast<double>(progress.elapsed.count()) * kSecondsPerMillisecond;
+    // Divided, not multiplied by 0.001, so 1001 ms prints as 1.001.
+    j["elapsed"] = static_cast<double>(progress.elapsed.count()) / kMillisecondsPerSecond;
     j["bytes"] = progress.bytes;
     j["drops"] = progress.counters.drops;
     j["reconnects"] = progress.counters.reconnects;

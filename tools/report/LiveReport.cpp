@@ -101,7 +101,7 @@ int runLiveReport(const ReportOptions& options, std::ostream& out, std::ostream&
         return failure(err, archiveProblem);
     }
     std::string sourceProblem;
-    const std::unique_ptr<ByteSource> source = openByteSource(parse.spec, sourceProblem);
+    std::unique_ptr<ByteSource> source = openByteSource(parse.spec, sourceProblem);
     if (!source) {
         return failure(err, sourceProblem);
     }
@@ -130,6 +130,7 @@ int runLiveReport(const ReportOptions& options, std::ostream& out, std::ostream&
         const StopSignals stopSignals;
         outcome = runLiveLoop(*source, archive, settings, onTick);
     }
+    source.reset();  // a serial source's application object goes before the pictures make theirs
     if (outcome.end == LiveEnd::ArchiveFailed) {
         return failure(err, outcome.error + "; the live run stopped, the archive holds every byte before");
     }

@@ -1,0 +1,107 @@
+// Feeders for the live-source tests: a loopback TCP server that replays
+// bytes at a chosen pace and drops the connection at a chosen byte, and
+// helpers to read the real logs and files whole.
+#pragma once
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace gnsslog {
+
+inline std::filesystem::path realLogFolder()
+{
+    return std::filesystem::path(GNSSLOG_SOURCE_DIR) / ".." / "shared" / "realdata" / "logs";
+}
+
+inline std::string readWholeFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Sends `bytes` to the first client up to `cut`, closes that connection,
+// accepts a second client and sends it the rest, then closes it and stops
+// listening. Chunks of chunkBytes with `pause` between them set the pace.
+class LoopbackReplayer {
+public:
+    LoopbackReplayer(std::string bytes, std::size_t cut, std::size_t chunkBytes,
+                     std::chrono::microseconds pause)
+        : bytes_(std::move(bytes)), cut_(std::min(cut, bytes_.size())), chunk_(chunkBytes),
+          pause_(pause)
+    {
+        const int listener = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        bind(listener, reinterpret_cast<sockaddr*>(&address), length);
+        listen(listener, 1);
+        listener_ = listener;
+        getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+        port_ = ntohs(address.sin_port);
+        thread_ = std::thread([this] { serve(); });
+    }
+    ~LoopbackReplayer()
+    {
+        if (const int listener = listener_.exchange(-1); listener >= 0) {
+            shutdown(listener, SHUT_RDWR);  // wakes an accept that no client will answer
+            thread_.join();
+            close(listener);
+        } else {
+            thread_.join();
+        }
+    }
+    LoopbackReplayer(const LoopbackReplayer&) = delete;
+    LoopbackReplayer& operator=(const LoopbackReplayer&) = delete;
+
+    std::uint16_t port() const { return port_; }
+    std::string url() const { return "tcp://127.0.0.1:" + std::to_string(port_); }
+
+private:
+    void sendPart(std::size_t from, std::size_t to)
+    {
+        const int client = accept(listener_.load(), nullptr, nullptr);
+        if (client < 0) {
+            return;
+        }
+        for (std::size_t at = from; at < to; at += chunk_) {
+            const std::size_t n = std::min(chunk_, to - at);
+            if (send(client, bytes_.data() + at, n, MSG_NOSIGNAL) != static_cast<ssize_t>(n)) {
+                break;
+            }
+            std::this_thread::sleep_for(pause_);
+        }
+        close(client);
+    }
+    void serve()
+    {
+        sendPart(0, cut_);
+        sendPart(cut_, bytes_.size());
+        // No third connection: later reconnects are refused, not counted.
+        if (const int listener = listener_.exchange(-1); listener >= 0) {
+            close(listener);
+        }
+    }
+
+    std::string bytes_;
+    std::size_t cut_;
+    std::size_t chunk_;
+    std::chrono::microseconds pause_;
+    std::atomic<int> listener_{-1};
+    std::uint16_t port_ = 0;
+    std::thread thread_;
+};
+
+}  // namespace gnsslog
