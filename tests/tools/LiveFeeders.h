@@ -31,15 +31,14 @@ inline std::string readWholeFile(const std::filesystem::path& path)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Sends `bytes` to the first client up to `cut`, closes that connection,
-// accepts a second client and sends it the rest, then closes it and stops
-// listening. Chunks of chunkBytes with `pause` between them set the pace.
+// Serves one part of the bytes to each of its first clients in turn,
+// closing each connection after its part, then stops listening. Chunks of
+// chunkBytes with `pause` between them set the pace.
 class LoopbackReplayer {
 public:
-    LoopbackReplayer(std::string bytes, std::size_t cut, std::size_t chunkBytes,
+    LoopbackReplayer(std::vector<std::string> parts, std::size_t chunkBytes,
                      std::chrono::microseconds pause)
-        : bytes_(std::move(bytes)), cut_(std::min(cut, bytes_.size())), chunk_(chunkBytes),
-          pause_(pause)
+        : parts_(std::move(parts)), chunk_(chunkBytes), pause_(pause)
     {
         const int listener = socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in address{};
@@ -52,6 +51,14 @@ public:
         getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
         port_ = ntohs(address.sin_port);
         thread_ = std::thread([this] { serve(); });
+    }
+    // bytes up to `cut` to the first client, the rest to the second.
+    LoopbackReplayer(const std::string& bytes, std::size_t cut, std::size_t chunkBytes,
+                     std::chrono::microseconds pause)
+        : LoopbackReplayer(std::vector<std::string>{bytes.substr(0, std::min(cut, bytes.size())),
+                                                    bytes.substr(std::min(cut, bytes.size()))},
+                           chunkBytes, pause)
+    {
     }
     ~LoopbackReplayer()
     {
@@ -70,15 +77,15 @@ public:
     std::string url() const { return "tcp://127.0.0.1:" + std::to_string(port_); }
 
 private:
-    void sendPart(std::size_t from, std::size_t to)
+    void sendPart(const std::string& part)
     {
         const int client = accept(listener_.load(), nullptr, nullptr);
         if (client < 0) {
             return;
         }
-        for (std::size_t at = from; at < to; at += chunk_) {
-            const std::size_t n = std::min(chunk_, to - at);
-            if (send(client, bytes_.data() + at, n, MSG_NOSIGNAL) != static_cast<ssize_t>(n)) {
+        for (std::size_t at = 0; at < part.size(); at += chunk_) {
+            const std::size_t n = std::min(chunk_, part.size() - at);
+            if (send(client, part.data() + at, n, MSG_NOSIGNAL) != static_cast<ssize_t>(n)) {
                 break;
             }
             std::this_thread::sleep_for(pause_);
@@ -87,16 +94,16 @@ private:
     }
     void serve()
     {
-        sendPart(0, cut_);
-        sendPart(cut_, bytes_.size());
+        for (const std::string& part : parts_) {
+            sendPart(part);
+        }
         // No third connection: later reconnects are refused, not counted.
         if (const int listener = listener_.exchange(-1); listener >= 0) {
             close(listener);
         }
     }
 
-    std::string bytes_;
-    std::size_t cut_;
+    std::vector<std::string> parts_;
     std::size_t chunk_;
     std::chrono::microseconds pause_;
     std::atomic<int> listener_{-1};

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
@@ -22,6 +23,7 @@
 
 #include "tests/tools/LiveFeeders.h"
 #include "tests/tools/ReportRun.h"
+#include "tools/report/LiveOptions.h"
 #include "tools/report/Report.h"
 
 namespace gnsslog {
@@ -343,6 +345,45 @@ TEST_F(LiveReport, SerialPortOnAPseudoTerminal)
     ASSERT_FALSE(live.lines.empty()) << run.out;
     EXPECT_EQ(live.session["drops"], 0);
     expectSameAsOffline(live, run, {"--format", "auto", archive});
+}
+
+TEST_F(LiveReport, TerminationSignalEndsTheRunWithTheFullReport)
+{
+    const std::string followed = file("signalled.log");
+    std::ofstream(followed, std::ios::binary) << "$GPGGA,1\r\n";
+    // The handlers are in place long before: opening a file takes microseconds.
+    std::thread signaller([] {
+        std::this_thread::sleep_for(700ms);
+        kill(getpid(), SIGTERM);
+    });
+    const auto start = std::chrono::steady_clock::now();
+    const ToolRun run = runReportTool({"--follow", followed, "--format", "nmea", "--every", "200ms"});
+    signaller.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    const LiveOutput live = splitLiveOutput(run.out, false);
+    EXPECT_GE(live.lines.size(), 2u) << run.out;
+    EXPECT_EQ(live.session["end"], "signal");
+    EXPECT_EQ(run.status, ReportExit::NoRecords);
+}
+
+TEST(LiveDuration, NumbersWithAndWithoutUnits)
+{
+    struct Row {
+        const char* text;
+        double seconds;  // 0: rejected
+    };
+    const Row rows[] = {
+        {"10", 10},     {"1s", 1},       {"500ms", 0.5}, {"2.5", 2.5}, {"15min", 900},
+        {"1h", 3600},   {"0", 0},        {"-1s", 0},     {"", 0},      {"ms", 0},
+        {"10 s", 0},    {"1e400", 0},    {"soon", 0},    {"5m", 0},    {"0ms", 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        double seconds = -1;
+        const bool parsed = parseLiveDuration(row.text, seconds);
+        EXPECT_EQ(parsed, row.seconds > 0);
+        EXPECT_EQ(seconds, parsed ? row.seconds : -1);
+    }
 }
 
 }  // namespace
