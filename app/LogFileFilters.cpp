@@ -8,32 +8,19 @@ namespace gnsslog {
 
 namespace {
 
-// Usual extensions by format name; a format missing here gets no filter
-// of its own (All files still shows its logs).
-struct FormatExtensions {
-    std::string_view name;
-    const char* patterns;
-};
-constexpr FormatExtensions kExtensions[] = {
-    {"navcom", "*.pvt1b *.pvt *.bin *.nc"},
-    {"nmea", "*.nmea *.nme *.gps *.txt *.log"},
-    {"ubx", "*.ubx *.bin"},
-    {"pos", "*.pos"},
-    {"sbf", "*.sbf"},
-    {"novatel", "*.gps *.asc *.bin *.dat"},
-};
-
+// A format registered without patterns gets no filter of its own (All
+// files still shows its logs).
 QString filterOf(const InputFormat& format)
 {
-    for (const FormatExtensions& entry : kExtensions) {
-        if (entry.name == format.name()) {
-            const std::string_view caption = format.caption();
-            return QStringLiteral("%1 logs (%2)")
-                .arg(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())),
-                     QString::fromLatin1(entry.patterns));
-        }
+    const FormatRegistration* registration = findFormatRegistration(format);
+    if (registration == nullptr || registration->fileExtensions.empty()) {
+        return {};
     }
-    return {};
+    const std::string_view caption = format.caption();
+    const std::string_view patterns = registration->fileExtensions;
+    return QStringLiteral("%1 logs (%2)")
+        .arg(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())),
+             QString::fromLatin1(patterns.data(), static_cast<qsizetype>(patterns.size())));
 }
 
 }  // namespace

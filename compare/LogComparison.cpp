@@ -35,7 +35,7 @@ const InputFormat& formatOf(const std::string& file, const ComparisonSettings& s
     if (settings.detectFormat) {
         return detectedFormatOrNavcom(file.c_str(), settings.decodeOptions.verifyChecksum);
     }
-    return settings.format != nullptr ? *settings.format : navcomFormat();
+    return settings.format != nullptr ? *settings.format : fallbackFormat();
 }
 
 std::unique_ptr<GNSSLog> analyse(const std::string& file, const ComparisonSettings& settings,

@@ -6,6 +6,7 @@
 #include <CLI/CLI.hpp>
 
 #include "common/BuildVersion.h"
+#include "tools/samplegen/SampleWriters.h"
 
 namespace gnsslog {
 
@@ -63,15 +64,12 @@ std::string samplegenUsageError(const CLI::App& app, const GeneratorOptions& opt
 void addSamplegenOptions(CLI::App& app, GeneratorOptions& options, SamplegenFiles& files)
 {
     app.set_version_flag("--version", versionLine("gnsslog-samplegen"), "print the program's name and version and exit");
+    std::map<std::string, LogFormat> writers;
+    for (const SampleWriter& writer : sampleWriters()) {
+        writers.emplace(writer.optionName, writer.format);
+    }
     app.add_option("--format", options.format, "log format")
-        ->transform(CLI::CheckedTransformer(
-            std::map<std::string, LogFormat>{{"navcom", LogFormat::Navcom},
-                                                      {"nmea", LogFormat::Nmea},
-                                                      {"ubx", LogFormat::Ubx},
-                                                      {"pos", LogFormat::Pos},
-                                                      {"sbf", LogFormat::Sbf},
-                                                      {"novatel-ascii", LogFormat::NovatelAscii},
-                                                      {"novatel-binary", LogFormat::NovatelBinary}}));
+        ->transform(CLI::CheckedTransformer(writers));
     app.add_option("--ubx-messages", options.ubxMessages,
                    "solution messages of a UBX log: pvt (NAV-PVT), or sol (NAV-SOL, NAV-POSLLH and NAV-STATUS)")
         ->transform(CLI::CheckedTransformer(
