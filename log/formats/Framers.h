@@ -11,8 +11,9 @@
 // start byte, so a doubled "$" or "[" loses the frame that follows it.
 // Lengths are capped before bytes are stored, and every state refuses a
 // byte that would leave no room for the terminating zero, so no input can
-// overrun a buffer. The NavCom CRC is checked once, when the frame is
-// complete.
+// overrun a buffer. A NavCom framer that checks CRCs checks each once,
+// when its frame is complete; the analysis's own leaves the check to the
+// decoding threads (crcMatches).
 //
 // feed() is a block fast path: it gives exactly the frames and statuses
 // that feeding the same bytes one by one through feedByte() would give.

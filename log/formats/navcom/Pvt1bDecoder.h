@@ -1,9 +1,11 @@
 // Decoder of NavCom "[PVT1B]" position messages.
 //
-// One framed message (its CRC already checked by the framer) becomes one
-// GNSSRecord: time, WGS84 position, height above the ellipsoid, DOP, the
-// receiver's error estimate, correction age, satellite counts and solution
-// type, and optionally the KKJ zone 2 grid coordinates.
+// One framed message becomes one GNSSRecord: time, WGS84 position, height
+// above the ellipsoid, DOP, the receiver's error estimate, correction age,
+// satellite counts and solution type, and optionally the KKJ zone 2 grid
+// coordinates (other grids are the pipeline's). Its CRC is not looked at
+// here: the NavCom format's decodeFrame checks it first, on the decoding
+// threads.
 #pragma once
 
 #include <cstdint>
