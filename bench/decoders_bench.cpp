@@ -67,7 +67,7 @@ void BM_DecodeNmeaGga(benchmark::State& state)
     // The decoder leaves the text as it was, so one copy serves every call.
     std::string sentence = "$GPGGA,123519.00,6007.03812,N,02431.00045,E,4,12,0.9,545.412,M,46.913,M,1.2,0026*47";
     for (auto _ : state) {
-        gnsslog::GNSSRecord record;
+        gnsslog::DecodedRecord record;
         gnsslog::decodeNmeaSentence(record, sentence.data(), toKKJ);
         benchmark::DoNotOptimize(record);
     }

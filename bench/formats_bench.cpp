@@ -120,7 +120,7 @@ void decodeLine(benchmark::State& state, const std::string& header, const std::s
     }
     const auto length = static_cast<std::int32_t>(frame.size() - 1);
     for (auto _ : state) {
-        GNSSRecord record;
+        DecodedRecord record;
         benchmark::DoNotOptimize(decodePosFrame(record, frame.data(), length, true));
         benchmark::DoNotOptimize(record);
     }

@@ -69,18 +69,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     sentence[n] = '\0';
     const std::string original(sentence.data());
 
-    GNSSRecord plain;
+    DecodedRecord plain;
     decodeNmeaSentence(plain, sentence.data(), false);
     FUZZ_CHECK(original == sentence.data());
-    GNSSRecord grid;
+    DecodedRecord grid;
     decodeNmeaSentence(grid, sentence.data(), true);
     FUZZ_CHECK(original == sentence.data());
 
-    for (const GNSSRecord* r : {&plain, &grid}) {
+    for (const DecodedRecord* r : {&plain, &grid}) {
         FUZZ_CHECK(allFinite(*r));
         FUZZ_CHECK(r->valid == 0 || r->valid == 1);
         FUZZ_CHECK((r->validFlags & ~(0x3Fu | ValidFlag::AxisSigmas)) == 0);
-        FUZZ_CHECK(!r->has(ValidFlag::AxisSigmas) || (r->sigmaNorth >= 0 && r->sigmaEast >= 0 && r->sigmaUp >= 0));
+        FUZZ_CHECK(!r->has(ValidFlag::AxisSigmas) ||
+                   (r->accuracy.sigmaNorth >= 0 && r->accuracy.sigmaEast >= 0 &&
+                    r->accuracy.sigmaUp >= 0));
         FUZZ_CHECK(r->fixChange == 0);
         FUZZ_CHECK(r->valid == 0 || clearGroupsReadZero(*r));
     }

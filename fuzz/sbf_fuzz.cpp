@@ -47,17 +47,17 @@ void checkFrame(const SbfSniffer& s)
 
 void checkDecoded(const std::uint8_t* frame, std::int32_t length)
 {
-    GNSSRecord plain;
-    GNSSRecord grid;
+    DecodedRecord plain;
+    DecodedRecord grid;
     const FrameVerdict plainVerdict = decodeSbfBlock(plain, frame, length, false);
     const FrameVerdict gridVerdict = decodeSbfBlock(grid, frame, length, true);
     FUZZ_CHECK(plainVerdict == gridVerdict);
     FUZZ_CHECK(plainVerdict != FrameVerdict::ChecksumFailed);
-    for (const GNSSRecord* r : {&plain, &grid}) {
+    for (const DecodedRecord* r : {&plain, &grid}) {
         FUZZ_CHECK(allFinite(*r));
         FUZZ_CHECK((r->valid == 1) == (plainVerdict == FrameVerdict::Record));
         if (r->valid == 0) {
-            FUZZ_CHECK(sameRecord(*r, GNSSRecord{}));
+            FUZZ_CHECK(sameRecord(*r, DecodedRecord{}));
             continue;
         }
         FUZZ_CHECK(clearGroupsReadZero(*r));

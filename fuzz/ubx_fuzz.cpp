@@ -54,21 +54,21 @@ void checkFrame(const UBXSniffer& s)
 
 void checkDecoded(const std::uint8_t* frame, std::int32_t length)
 {
-    GNSSRecord plain;
-    GNSSRecord grid;
+    DecodedRecord plain;
+    DecodedRecord grid;
     const FrameVerdict plainVerdict = decodeUbxFrame(plain, frame, length, false);
     const FrameVerdict gridVerdict = decodeUbxFrame(grid, frame, length, true);
     FUZZ_CHECK(plainVerdict == gridVerdict);
     FUZZ_CHECK(plainVerdict != FrameVerdict::ChecksumFailed);
     const bool isNavStatus = length >= 4 && frame[2] == 0x01 && frame[3] == 0x03;
-    for (const GNSSRecord* r : {&plain, &grid}) {
+    for (const DecodedRecord* r : {&plain, &grid}) {
         FUZZ_CHECK(allFinite(*r));
         FUZZ_CHECK(r->fixChange == 0);
         FUZZ_CHECK((r->valid == 1) == (plainVerdict == FrameVerdict::Record));
         if (r->valid == 0) {
             // A NAV-STATUS without a fix still tells its time and the
             // receiver's time since start-up; nothing else.
-            GNSSRecord expected;
+            DecodedRecord expected;
             if (isNavStatus) {
                 FUZZ_CHECK(r->framePart == FramePart::FixState);
                 FUZZ_CHECK(r->correctionAge >= 0);
@@ -81,7 +81,7 @@ void checkDecoded(const std::uint8_t* frame, std::int32_t length)
         }
         // A NAV-STATUS's uptime rides in its frame's correctionAge, which
         // the epoch's record never takes from it.
-        GNSSRecord groups = *r;
+        DecodedRecord groups = *r;
         if (isNavStatus) {
             groups.correctionAge = 0;
         }

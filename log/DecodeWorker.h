@@ -34,7 +34,7 @@ struct FrameBatch {
     std::vector<std::int32_t> lengths;    // frame lengths, without the zero
     // Filled when the reading thread decoded the batch itself; keeps its
     // capacity, so its pages are touched once per analysis.
-    std::vector<GNSSRecord> decoded;
+    std::vector<DecodedRecord> decoded;
     std::vector<FrameVerdict> verdicts;
     bool preDecoded = false;
 

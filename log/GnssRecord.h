@@ -36,9 +36,10 @@ inline constexpr std::uint32_t DatedTime = 0x40;
 // the receiver blended inertial measurements into the position; fixType
 // is the class of its satellite part
 inline constexpr std::uint32_t Inertial = 0x80;
-// sigmaNorth, sigmaEast, sigmaUp: the log's own accuracy, per axis
+// AccuracyFigures' sigmaNorth, sigmaEast, sigmaUp: the log's own
+// accuracy, per axis
 inline constexpr std::uint32_t AxisSigmas = 0x100;
-// protectionHorizontal, protectionVertical
+// AccuracyFigures' protectionHorizontal, protectionVertical
 inline constexpr std::uint32_t ProtectionLevels = 0x200;
 }  // namespace ValidFlag
 
@@ -91,17 +92,34 @@ struct GNSSRecord {
     std::uint8_t fixChange = 0;    // FixChange marker
     std::uint8_t valid = 0;        // 1: usable solution; 0: the pipeline drops it
     std::uint8_t framePart = 0;    // FramePart code
-    // The log's accuracy as 1 sigma per axis, metres, however the format
-    // states it (docs/statistics.md). Floats: a sigma needs no more than
-    // 7 digits, and five of them fit where the record had 4 bytes free.
+    bool has(std::uint32_t flags) const noexcept { return (validFlags & flags) == flags; }
+
+};
+
+// 96 bytes, four of them padding: every log keeps one per epoch, so the
+// figures only some formats give live beside the records (AccuracyFigures).
+static_assert(sizeof(GNSSRecord) == 96);
+
+// The log's own account of its accuracy at one epoch, kept beside the
+// records (GNSSLog::accuracy) only for logs that give it, so a log without
+// any pays nothing for them.
+struct AccuracyFigures {
+    // 1 sigma per axis, metres, however the format states it
+    // (docs/statistics.md); ValidFlag::AxisSigmas. Floats: a sigma needs
+    // no more than 7 digits.
     float sigmaNorth = 0;
     float sigmaEast = 0;
     float sigmaUp = 0;
-    // Protection levels, metres, as the receiver states them.
+    // Protection levels, metres, as the receiver states them;
+    // ValidFlag::ProtectionLevels.
     float protectionHorizontal = 0;
     float protectionVertical = 0;
+};
 
-    bool has(std::uint32_t flags) const noexcept { return (validFlags & flags) == flags; }
+// A record as a decoder fills it and an assembler completes it: the record
+// and the accuracy figures, which part on the way into the analysis.
+struct DecodedRecord : GNSSRecord {
+    AccuracyFigures accuracy;
 
     // Sets nothing unless all three are at least 0 and fit a float (a
     // larger double would not convert).
@@ -112,22 +130,24 @@ struct GNSSRecord {
               east <= kLargestSigma && up <= kLargestSigma)) {
             return;
         }
-        sigmaNorth = static_cast<float>(north);
-        sigmaEast = static_cast<float>(east);
-        sigmaUp = static_cast<float>(up);
+        accuracy.sigmaNorth = static_cast<float>(north);
+        accuracy.sigmaEast = static_cast<float>(east);
+        accuracy.sigmaUp = static_cast<float>(up);
         validFlags |= ValidFlag::AxisSigmas;
     }
     // Takes the sigmas of another frame of the same epoch, where it has them.
-    void takeSigmas(const GNSSRecord& other) noexcept
+    void takeSigmas(const DecodedRecord& other) noexcept
     {
         if (other.has(ValidFlag::AxisSigmas)) {
-            setSigmas(other.sigmaNorth, other.sigmaEast, other.sigmaUp);
+            setSigmas(other.accuracy.sigmaNorth, other.accuracy.sigmaEast,
+                      other.accuracy.sigmaUp);
         }
     }
+    // Whether the analysis must keep accuracy figures for this record.
+    bool hasAccuracy() const noexcept
+    {
+        return (validFlags & (ValidFlag::AxisSigmas | ValidFlag::ProtectionLevels)) != 0;
+    }
 };
-
-// 112 bytes: the record grew by 16 for the sigmas and protection levels;
-// growing it again needs the pipeline benchmark to show no loss.
-static_assert(sizeof(GNSSRecord) == 112);
 
 }  // namespace gnsslog

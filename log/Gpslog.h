@@ -84,6 +84,15 @@ public:
     // date going back): the index of the first record after each, rising,
     // each in 1 .. records.size() - 1.
     std::vector<std::size_t> restarts;
+    // The log's own accuracy figures, record by record: empty for a log
+    // that gives none, else as long as records (zeros where a record has
+    // none; its ValidFlag bits say which).
+    std::vector<AccuracyFigures> accuracy;
+    // The figures of records[i]; zeros where the log gives none.
+    AccuracyFigures accuracyOf(std::size_t i) const noexcept
+    {
+        return i < accuracy.size() ? accuracy[i] : AccuracyFigures{};
+    }
     // Members are destroyed in reverse order: the histograms from
     // hist3DRtkx to histZ, then the records declared before them.
     Histogram histZ;

@@ -142,7 +142,7 @@ std::optional<GeodeticPosition> firstGeodeticPosition(NextChunk&& nextChunk,
         }
         scratch.assign(frame, frame + length);
         scratch.push_back(0);
-        GNSSRecord record;
+        DecodedRecord record;
         if (format.decodeFrame(record, scratch.data(), length, plain) == FrameVerdict::Record &&
             record.has(ValidFlag::LatLon) && record.fixType != FixType::NoPosition) {
             found = GeodeticPosition{record.latitude, record.longitude,

@@ -68,30 +68,23 @@ RecordCollector::RecordCollector(GNSSLog& log, const InputFormat& format,
 {
     log_.records.clear();
     log_.restarts.clear();
+    log_.accuracy.clear();
     log_.records.reserve(reservedRecords);
 }
 
 void RecordCollector::decode(const std::uint8_t* frame, std::int32_t length)
 {
+    scratch_ = DecodedRecord{};
+    quality_.countVerdict(format_.decodeFrame(scratch_, frame, length, options_));
+    frameGrid_.apply(scratch_);
     if (assembler_) {
-        GNSSRecord decoded;
-        quality_.countVerdict(format_.decodeFrame(decoded, frame, length, options_));
-        frameGrid_.apply(decoded);
-        assembler_->add(decoded, *this);
+        assembler_->add(scratch_, *this);
         return;
     }
-    // Decoded in place: the record is written once, where it stays.
-    GNSSRecord& record = log_.records.emplace_back();
-    quality_.countVerdict(format_.decodeFrame(record, frame, length, options_));
-    frameGrid_.apply(record);
-    if (record.valid == 0) {
-        log_.records.pop_back();
-        return;
-    }
-    commit(record);
+    take(scratch_);
 }
 
-void RecordCollector::addDecoded(const GNSSRecord& decoded, FrameVerdict verdict)
+void RecordCollector::addDecoded(const DecodedRecord& decoded, FrameVerdict verdict)
 {
     quality_.countVerdict(verdict);
     if (assembler_) {
@@ -101,12 +94,26 @@ void RecordCollector::addDecoded(const GNSSRecord& decoded, FrameVerdict verdict
     take(decoded);
 }
 
-void RecordCollector::take(const GNSSRecord& record)
+void RecordCollector::take(const DecodedRecord& record)
 {
     if (record.valid == 0) {
         return;
     }
     commit(log_.records.emplace_back(record));
+    keepAccuracy(record);
+}
+
+void RecordCollector::keepAccuracy(const DecodedRecord& record)
+{
+    auto& accuracy = log_.accuracy;
+    if (accuracy.empty()) {
+        if (!record.hasAccuracy()) {
+            return;
+        }
+        // The first record with figures: the ones before it had none.
+        accuracy.resize(log_.records.size() - 1);
+    }
+    accuracy.push_back(record.accuracy);
 }
 
 void RecordCollector::commit(GNSSRecord& record) noexcept

@@ -41,7 +41,7 @@ public:
     // record.
     void decode(const std::uint8_t* frame, std::int32_t length);
     // Handles a frame decoded elsewhere.
-    void addDecoded(const GNSSRecord& decoded, FrameVerdict verdict);
+    void addDecoded(const DecodedRecord& decoded, FrameVerdict verdict);
 
     // After the last frame: pending records, the averages and the data
     // quality (into which frameTypes moves).
@@ -56,16 +56,19 @@ public:
     }
 
 private:
-    void take(const GNSSRecord& record) override;
+    void take(const DecodedRecord& record) override;
     void ignoreDate() noexcept override { quality_.countIgnoredDate(); }
     void markRestart() noexcept override;
     void commit(GNSSRecord& record) noexcept;
+    // Keeps record's accuracy figures beside it (records.back()).
+    void keepAccuracy(const DecodedRecord& record);
 
     GNSSLog& log_;
     const InputFormat& format_;
     const DecodeOptions options_;  // as the decoders get them
     RecordGrid frameGrid_;         // this thread's conversion into a frame other than KKJ
     std::unique_ptr<RecordAssembler> assembler_;
+    DecodedRecord scratch_;  // the frame being decoded, without an assembler
     RecordQuality quality_;
 
     bool firstRecord_ = true;

@@ -74,20 +74,22 @@ IntegrityState integrityStateOf(double error, double level, double alertLimit) n
     return error > level ? IntegrityState::Misleading : IntegrityState::Nominal;
 }
 
-double horizontalProtectionLevel(const GNSSRecord& r, const IntegrityOptions& o) noexcept
+double horizontalProtectionLevel(const GNSSRecord& r, const AccuracyFigures& a,
+                                 const IntegrityOptions& o) noexcept
 {
     if (o.source == ProtectionSource::Level) {
-        return r.has(ValidFlag::ProtectionLevels) ? r.protectionHorizontal : kNaN;
+        return r.has(ValidFlag::ProtectionLevels) ? a.protectionHorizontal : kNaN;
     }
-    return r.has(ValidFlag::AxisSigmas) ? o.k * std::max(r.sigmaNorth, r.sigmaEast) : kNaN;
+    return r.has(ValidFlag::AxisSigmas) ? o.k * std::max(a.sigmaNorth, a.sigmaEast) : kNaN;
 }
 
-double verticalProtectionLevel(const GNSSRecord& r, const IntegrityOptions& o) noexcept
+double verticalProtectionLevel(const GNSSRecord& r, const AccuracyFigures& a,
+                               const IntegrityOptions& o) noexcept
 {
     if (o.source == ProtectionSource::Level) {
-        return r.has(ValidFlag::ProtectionLevels) ? r.protectionVertical : kNaN;
+        return r.has(ValidFlag::ProtectionLevels) ? a.protectionVertical : kNaN;
     }
-    return r.has(ValidFlag::AxisSigmas) ? o.k * r.sigmaUp : kNaN;
+    return r.has(ValidFlag::AxisSigmas) ? o.k * a.sigmaUp : kNaN;
 }
 
 double clopperPearsonUpper95(double events, double trials) noexcept
@@ -134,7 +136,8 @@ double lag1Autocorrelation(std::span<const double> values) noexcept
     return variance > 0 && std::isfinite(lagged / variance) ? lagged / variance : 0;
 }
 
-Integrity computeIntegrity(std::span<const GNSSRecord> records, const TruthPoint& truth,
+Integrity computeIntegrity(std::span<const GNSSRecord> records,
+                           std::span<const AccuracyFigures> accuracy, const TruthPoint& truth,
                            const IntegrityOptions& options)
 {
     Integrity out;
@@ -150,15 +153,16 @@ Integrity computeIntegrity(std::span<const GNSSRecord> records, const TruthPoint
         ++d.counts[static_cast<std::size_t>(s)];
         errors.push_back(error);
     };
-    for (const GNSSRecord& r : records) {
+    for (std::size_t i = 0; i < records.size() && i < accuracy.size(); ++i) {
+        const GNSSRecord& r = records[i];
         if (r.valid == 0) {
             continue;
         }
         const EpochErrors e = epochErrorsOf(r, truth);
         add(out.horizontal, horizontalErrors, e.haveHorizontal ? e.horizontal : kNaN,
-            horizontalProtectionLevel(r, options), options.horizontalAlertLimit);
+            horizontalProtectionLevel(r, accuracy[i], options), options.horizontalAlertLimit);
         add(out.vertical, verticalErrors, e.haveZ ? e.vertical : kNaN,
-            verticalProtectionLevel(r, options), options.verticalAlertLimit);
+            verticalProtectionLevel(r, accuracy[i], options), options.verticalAlertLimit);
     }
     summarise(out.horizontal, horizontalErrors, options.horizontalAlertLimit);
     summarise(out.vertical, verticalErrors, options.verticalAlertLimit);

@@ -57,8 +57,10 @@ struct IntegrityOptions {
 };
 
 // The levels of a record under the options; NaN where it has none.
-double horizontalProtectionLevel(const GNSSRecord& r, const IntegrityOptions& o) noexcept;
-double verticalProtectionLevel(const GNSSRecord& r, const IntegrityOptions& o) noexcept;
+double horizontalProtectionLevel(const GNSSRecord& r, const AccuracyFigures& a,
+                                 const IntegrityOptions& o) noexcept;
+double verticalProtectionLevel(const GNSSRecord& r, const AccuracyFigures& a,
+                               const IntegrityOptions& o) noexcept;
 
 struct IntegrityDirection {
     bool assessed = false;  // a limit was given
@@ -89,8 +91,10 @@ double clopperPearsonUpper95(double events, double trials) noexcept;
 // that vary.
 double lag1Autocorrelation(std::span<const double> values) noexcept;
 
-// Over the valid records against the truth point.
-Integrity computeIntegrity(std::span<const GNSSRecord> records, const TruthPoint& truth,
+// Over the valid records against the truth point; accuracy holds the
+// records' figures (GNSSLog::accuracy: empty when the log gives none).
+Integrity computeIntegrity(std::span<const GNSSRecord> records,
+                           std::span<const AccuracyFigures> accuracy, const TruthPoint& truth,
                            const IntegrityOptions& options);
 
 }  // namespace gnsslog

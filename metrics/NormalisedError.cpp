@@ -102,14 +102,15 @@ Honesty NormalisedClass::verdict() const noexcept
     return h != Honesty::None ? h : of(NormalisedAxisId::Up).verdict;
 }
 
-bool normalisedSampleOf(const GNSSRecord& r, const EpochErrors& e, NormalisedSample& out) noexcept
+bool normalisedSampleOf(const GNSSRecord& r, const AccuracyFigures& a, const EpochErrors& e,
+                        NormalisedSample& out) noexcept
 {
     if (!r.has(ValidFlag::AxisSigmas)) {
         return false;
     }
-    out.north = e.haveXY ? ratio(std::fabs(e.dx), r.sigmaNorth) : kNaN;
-    out.east = e.haveXY ? ratio(std::fabs(e.dy), r.sigmaEast) : kNaN;
-    out.up = e.haveZ ? ratio(std::fabs(e.dz), r.sigmaUp) : kNaN;
+    out.north = e.haveXY ? ratio(std::fabs(e.dx), a.sigmaNorth) : kNaN;
+    out.east = e.haveXY ? ratio(std::fabs(e.dy), a.sigmaEast) : kNaN;
+    out.up = e.haveZ ? ratio(std::fabs(e.dz), a.sigmaUp) : kNaN;
     out.horizontal = std::hypot(out.north, out.east);  // NaN when either is
     if (!std::isfinite(out.north) || !std::isfinite(out.east)) {
         out.horizontal = kNaN;
@@ -118,13 +119,15 @@ bool normalisedSampleOf(const GNSSRecord& r, const EpochErrors& e, NormalisedSam
 }
 
 NormalisedErrors computeNormalisedErrors(std::span<const GNSSRecord> records,
+                                         std::span<const AccuracyFigures> accuracy,
                                          const TruthPoint& truth)
 {
     std::array<std::array<AxisSamples, kNormalisedAxes>, kSolutionClassCount> samples;
     NormalisedErrors out;
-    for (const GNSSRecord& r : records) {
+    for (std::size_t i = 0; i < records.size() && i < accuracy.size(); ++i) {
+        const GNSSRecord& r = records[i];
         NormalisedSample s;
-        if (r.valid == 0 || !normalisedSampleOf(r, epochErrorsOf(r, truth), s)) {
+        if (r.valid == 0 || !normalisedSampleOf(r, accuracy[i], epochErrorsOf(r, truth), s)) {
             continue;
         }
         const double values[kNormalisedAxes] = {s.north, s.east, s.up, s.horizontal};

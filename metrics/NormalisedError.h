@@ -94,10 +94,13 @@ struct NormalisedSample {
     double horizontal = 0;
 };
 // False where the record carries no sigmas.
-bool normalisedSampleOf(const GNSSRecord& r, const EpochErrors& e, NormalisedSample& out) noexcept;
+bool normalisedSampleOf(const GNSSRecord& r, const AccuracyFigures& a, const EpochErrors& e,
+                        NormalisedSample& out) noexcept;
 
-// Over the valid records against the truth point.
+// Over the valid records against the truth point; accuracy holds the
+// records' figures (GNSSLog::accuracy: empty when the log gives none).
 NormalisedErrors computeNormalisedErrors(std::span<const GNSSRecord> records,
+                                         std::span<const AccuracyFigures> accuracy,
                                          const TruthPoint& truth);
 
 }  // namespace gnsslog

@@ -51,6 +51,7 @@ std::unique_ptr<GNSSLog> errorAnalysis(const GNSSLog& log, const TruthMatch& mat
     out.startTime = log.startTime;
     out.endTime = log.endTime;
     out.restarts = log.restarts;
+    out.accuracy = log.accuracy;
     out.dataQuality = log.dataQuality;
     out.frame = GridFrame{GridKind::Enu, 0};
     out.gridConverted = true;

@@ -20,7 +20,7 @@ bool isValid(const InputFormat& format, const std::uint8_t* frame, std::int32_t 
     // Decoders read a zero-terminated copy, as in the analysis.
     scratch.assign(frame, frame + length);
     scratch.push_back(0);
-    GNSSRecord record;
+    DecodedRecord record;
     const FrameVerdict verdict =
         format.decodeFrame(record, scratch.data(), length, DecodeOptions{false, verifyChecksum});
     return verdict == FrameVerdict::Record || verdict == FrameVerdict::Unread;

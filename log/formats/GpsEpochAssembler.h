@@ -24,7 +24,7 @@ public:
     static constexpr double kMillisecondsPerWeek = 604800000.0;
     static constexpr double kSecondsPerMillisecond = 0.001;
 
-    void add(const GNSSRecord& frame, RecordSink& sink) override
+    void add(const DecodedRecord& frame, RecordSink& sink) override
     {
         if (frame.valid == 0) {
             return;
@@ -87,9 +87,9 @@ public:
     }
 
 private:
-    GNSSRecord solution_;
+    DecodedRecord solution_;
     double epochTime_ = 0;
-    GNSSRecord errorEstimate_;  // the covariance frame
+    DecodedRecord errorEstimate_;  // the covariance frame
     double dop_ = 0;
     double weekStart_ = 0;
     double lastEmitted_ = 0;  // ms, as decoded

@@ -50,7 +50,7 @@ enum class FrameVerdict : std::uint8_t {
 // Where assembled records go.
 class RecordSink {
 public:
-    virtual void take(const GNSSRecord& record) = 0;
+    virtual void take(const DecodedRecord& record) = 0;
     // A date the assembler did not follow: it would have moved the time by
     // other than the whole days the time of day allows.
     virtual void ignoreDate() noexcept {}
@@ -67,7 +67,7 @@ class RecordAssembler {
 public:
     virtual ~RecordAssembler() = default;
     // One decoded frame, valid or not; hands completed records to sink.
-    virtual void add(const GNSSRecord& frame, RecordSink& sink) = 0;
+    virtual void add(const DecodedRecord& frame, RecordSink& sink) = 0;
     // After the last frame: hands on what is still pending.
     virtual void finish(RecordSink& sink) = 0;
 };
@@ -100,7 +100,7 @@ public:
     // Decodes one wanted frame into record, which is zeroed. frame holds
     // length bytes followed by a zero byte. Pure: may run on any thread.
     // A verdict other than Record leaves record.valid 0.
-    virtual FrameVerdict decodeFrame(GNSSRecord& record, const std::uint8_t* frame,
+    virtual FrameVerdict decodeFrame(DecodedRecord& record, const std::uint8_t* frame,
                                      std::int32_t length,
                                      const DecodeOptions& options) const noexcept = 0;
 

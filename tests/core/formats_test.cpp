@@ -37,7 +37,7 @@ constexpr std::uint32_t kHeightPart = ValidFlag::Height;
 
 class TwoSentenceAssembler final : public RecordAssembler {
 public:
-    void add(const GNSSRecord& frame, RecordSink& sink) override
+    void add(const DecodedRecord& frame, RecordSink& sink) override
     {
         if (frame.validFlags == kPositionPart) {
             finish(sink);
@@ -59,7 +59,7 @@ public:
     }
 
 private:
-    GNSSRecord pending_;
+    DecodedRecord pending_;
     bool havePending_ = false;
 };
 
@@ -81,7 +81,7 @@ public:
     {
         return std::string_view(reinterpret_cast<const char*>(frame), 6);
     }
-    FrameVerdict decodeFrame(GNSSRecord& record, const std::uint8_t* frame, std::int32_t,
+    FrameVerdict decodeFrame(DecodedRecord& record, const std::uint8_t* frame, std::int32_t,
                              const DecodeOptions&) const noexcept override
     {
         const char* text = reinterpret_cast<const char*>(frame);

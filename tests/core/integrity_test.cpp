@@ -12,6 +12,8 @@ namespace gnsslog {
 namespace {
 
 using metrics_test::epoch;
+using metrics_test::EpochsWithAccuracy;
+using metrics_test::withSigmas;
 
 const TruthPoint kTruth{metrics_test::kTruthX, metrics_test::kTruthY, metrics_test::kTruthZ};
 
@@ -43,11 +45,9 @@ TEST(Integrity, RegionsOfTheStanfordDiagram)
 TEST(Integrity, ConstructedLogGivesExactlyItsEvents)
 {
     // 5-sigma levels of sigma 0.1 m: 0.5 m; limits 1 m horizontal, 2 m vertical.
-    std::vector<GNSSRecord> records;
+    EpochsWithAccuracy epochs;
     const auto add = [&](double dx, double dz, double sigma) {
-        GNSSRecord r = epoch(FixType::RtkFixed, dx, 0, dz);
-        r.setSigmas(sigma, sigma / 2, sigma);
-        records.push_back(r);
+        epochs.add(withSigmas(epoch(FixType::RtkFixed, dx, 0, dz), sigma, sigma / 2, sigma));
     };
     for (int i = 0; i < 20; ++i) {
         add(0.25, 0.25, 0.1);  // nominal both ways
@@ -56,14 +56,15 @@ TEST(Integrity, ConstructedLogGivesExactlyItsEvents)
     add(0.75, 0.75, 0.1);   // both misleading
     add(1.5, 2.5, 0.1);     // both hazardous
     add(0.25, 0.25, 0.25);  // horizontal level 1.25 m > 1 m: unavailable; vertical nominal
-    GNSSRecord noSigma = epoch(FixType::RtkFixed, 5, 5, 5);
-    records.push_back(noSigma);
+    DecodedRecord noSigma;
+    static_cast<GNSSRecord&>(noSigma) = epoch(FixType::RtkFixed, 5, 5, 5);
+    epochs.add(noSigma);
 
     IntegrityOptions o;
     o.horizontalAlertLimit = 1;
     o.verticalAlertLimit = 2;
     o.k = 5;
-    const Integrity in = computeIntegrity(records, kTruth, o);
+    const Integrity in = computeIntegrity(epochs.records, epochs.accuracy, kTruth, o);
     EXPECT_EQ(in.horizontal.epochs, 24);
     EXPECT_EQ(in.horizontal.count(IntegrityState::Nominal), 20);
     EXPECT_EQ(in.horizontal.count(IntegrityState::Misleading), 2);
@@ -76,10 +77,10 @@ TEST(Integrity, ConstructedLogGivesExactlyItsEvents)
 
     // The receiver's own levels, where it gives them.
     o.source = ProtectionSource::Level;
-    records[0].protectionHorizontal = 0.125f;
-    records[0].protectionVertical = 0.5f;
-    records[0].validFlags |= ValidFlag::ProtectionLevels;
-    const Integrity pl = computeIntegrity(records, kTruth, o);
+    epochs.accuracy[0].protectionHorizontal = 0.125f;
+    epochs.accuracy[0].protectionVertical = 0.5f;
+    epochs.records[0].validFlags |= ValidFlag::ProtectionLevels;
+    const Integrity pl = computeIntegrity(epochs.records, epochs.accuracy, kTruth, o);
     EXPECT_EQ(pl.horizontal.epochs, 1);
     EXPECT_EQ(pl.horizontal.count(IntegrityState::Misleading), 1);
     EXPECT_EQ(pl.vertical.count(IntegrityState::Nominal), 1);
@@ -101,28 +102,29 @@ TEST(Integrity, RateBoundsFollowClopperPearson)
 TEST(Integrity, CorrelatedErrorsCountFewerIndependentEpochs)
 {
     // A slowly drifting error: each epoch almost its neighbour.
-    std::vector<GNSSRecord> drifting;
-    std::vector<GNSSRecord> alternating;
+    EpochsWithAccuracy drifting;
+    EpochsWithAccuracy alternating;
     for (int i = 0; i < 1000; ++i) {
-        GNSSRecord d = epoch(FixType::RtkFixed, 0.1 + 0.1 * std::sin(i / 100.0), 0, 0);
-        d.setSigmas(1, 1, 1);
-        drifting.push_back(d);
-        GNSSRecord a = epoch(FixType::RtkFixed, i % 2 == 0 ? 0.1 : 0.2, 0, 0);
-        a.setSigmas(1, 1, 1);
-        alternating.push_back(a);
+        drifting.add(
+            withSigmas(epoch(FixType::RtkFixed, 0.1 + 0.1 * std::sin(i / 100.0), 0, 0), 1, 1, 1));
+        alternating.add(
+            withSigmas(epoch(FixType::RtkFixed, i % 2 == 0 ? 0.1 : 0.2, 0, 0), 1, 1, 1));
     }
     IntegrityOptions o;
     o.horizontalAlertLimit = 10;
     o.k = 5;
-    const IntegrityDirection d = computeIntegrity(drifting, kTruth, o).horizontal;
+    const IntegrityDirection d =
+        computeIntegrity(drifting.records, drifting.accuracy, kTruth, o).horizontal;
     EXPECT_GT(d.lag1Autocorrelation, 0.99);
     EXPECT_LT(d.effectiveEpochs, 10);
     EXPECT_NEAR(d.misleadingRateBound, 1 - std::pow(0.05, 1 / d.effectiveEpochs), 1e-12);
     // Negative correlation does not claim more epochs than there are.
-    const IntegrityDirection a = computeIntegrity(alternating, kTruth, o).horizontal;
+    const IntegrityDirection a =
+        computeIntegrity(alternating.records, alternating.accuracy, kTruth, o).horizontal;
     EXPECT_LT(a.lag1Autocorrelation, -0.9);
     EXPECT_EQ(a.effectiveEpochs, 1000);
-    EXPECT_FALSE(computeIntegrity(drifting, kTruth, o).vertical.assessed);
+    EXPECT_FALSE(
+        computeIntegrity(drifting.records, drifting.accuracy, kTruth, o).vertical.assessed);
 }
 
 }  // namespace

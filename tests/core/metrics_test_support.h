@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "log/Gpslog.h"
 
@@ -32,6 +33,27 @@ inline GNSSRecord epoch(std::uint8_t fixType, double dx, double dy, double dz,
     }
     r.valid = 1;
     return r;
+}
+
+// Records and their accuracy figures, side by side as an analysis keeps
+// them.
+struct EpochsWithAccuracy {
+    std::vector<GNSSRecord> records;
+    std::vector<AccuracyFigures> accuracy;
+
+    void add(const DecodedRecord& r)
+    {
+        records.push_back(r);
+        accuracy.push_back(r.accuracy);
+    }
+};
+
+inline DecodedRecord withSigmas(const GNSSRecord& r, double north, double east, double up)
+{
+    DecodedRecord d;
+    static_cast<GNSSRecord&>(d) = r;
+    d.setSigmas(north, east, up);
+    return d;
 }
 
 }  // namespace gnsslog::metrics_test

@@ -18,11 +18,11 @@ constexpr double kDay = 86400.0;
 
 // Decodes a copy sized exactly to the sentence, so a read past its end
 // trips the address sanitizer.
-GNSSRecord decode(const std::string& sentence, bool toKKJ = false)
+DecodedRecord decode(const std::string& sentence, bool toKKJ = false)
 {
     std::vector<char> text(sentence.begin(), sentence.end());
     text.push_back('\0');
-    GNSSRecord record;
+    DecodedRecord record;
     decodeNmeaSentence(record, text.data(), toKKJ);
     return record;
 }
@@ -104,15 +104,15 @@ TEST(NmeaSentenceType, AddressNamesTheNewTypesButTheOldSearchComesFirst)
 
 TEST(NmeaGst, SigmasGiveTheRootOfTheirSquares)
 {
-    const GNSSRecord r = decode("$GNGST,003956.00,235111,,,,2.3,3.5,4.0*46");
+    const DecodedRecord r = decode("$GNGST,003956.00,235111,,,,2.3,3.5,4.0*46");
     ASSERT_EQ(r.valid, 1);
     EXPECT_EQ(r.framePart, FramePart::ErrorEstimate);
     EXPECT_DOUBLE_EQ(r.time, 39 * 60 + 56.0);
     EXPECT_DOUBLE_EQ(r.errorEstimate, std::sqrt(2.3 * 2.3 + 3.5 * 3.5 + 4.0 * 4.0));
     EXPECT_EQ(r.validFlags, ValidFlag::ErrorEstimate | ValidFlag::AxisSigmas);
-    EXPECT_FLOAT_EQ(r.sigmaNorth, 2.3f);  // latitude
-    EXPECT_FLOAT_EQ(r.sigmaEast, 3.5f);   // longitude
-    EXPECT_FLOAT_EQ(r.sigmaUp, 4.0f);
+    EXPECT_FLOAT_EQ(r.accuracy.sigmaNorth, 2.3f);  // latitude
+    EXPECT_FLOAT_EQ(r.accuracy.sigmaEast, 3.5f);   // longitude
+    EXPECT_FLOAT_EQ(r.accuracy.sigmaUp, 4.0f);
     EXPECT_EQ(r.fixType, FixType::NoPosition);
 
     struct Row {
@@ -134,7 +134,7 @@ TEST(NmeaGst, SigmasGiveTheRootOfTheirSquares)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);
-        const GNSSRecord g = decode(row.sentence);
+        const DecodedRecord g = decode(row.sentence);
         if (row.estimate < 0) {
             EXPECT_EQ(g.valid, 0);
             continue;
@@ -145,14 +145,14 @@ TEST(NmeaGst, SigmasGiveTheRootOfTheirSquares)
         EXPECT_EQ(g.framePart, FramePart::ErrorEstimate);
     }
     // Squares that overflow read 0 like every other non-finite result.
-    const GNSSRecord huge = decode("$GPGST,120000,1,,,,1e200,1e200,1e200*00");
+    const DecodedRecord huge = decode("$GPGST,120000,1,,,,1e200,1e200,1e200*00");
     EXPECT_EQ(huge.valid, 1);
     EXPECT_EQ(huge.errorEstimate, 0.0);
 }
 
 TEST(NmeaGns, ReadsAsGgaWithModeCharactersForTheFixType)
 {
-    const GNSSRecord r =
+    const DecodedRecord r =
         decode("$GNGNS,112257.00,3844.24011,N,00908.43828,W,RR,14,0.6,120.5,48.2,1.4,0031,V*00");
     ASSERT_EQ(r.valid, 1);
     EXPECT_EQ(r.framePart, FramePart::OtherSolution);
@@ -166,7 +166,7 @@ TEST(NmeaGns, ReadsAsGgaWithModeCharactersForTheFixType)
     EXPECT_DOUBLE_EQ(r.correctionAge, 1.4);
     EXPECT_EQ(r.validFlags,
               ValidFlag::LatLon | ValidFlag::Height | ValidFlag::Dop | ValidFlag::CorrectionAge);
-    const GNSSRecord grid =
+    const DecodedRecord grid =
         decode("$GNGNS,112257.00,6000.0,N,02400.0,E,RR,14,0.6,120.5,48.2,1.4,0031,V*00", true);
     EXPECT_TRUE(grid.has(ValidFlag::Grid));
     EXPECT_GT(grid.localX, 6.6e6);
@@ -185,8 +185,8 @@ TEST(NmeaGns, ReadsAsGgaWithModeCharactersForTheFixType)
         {"PD", 3}, {"EA", 1}, {"SE", 6}, {"MS", 7}, {"PF", 5},
     };
     for (const Row& row : modes) {
-        const GNSSRecord m = decode(std::string("$GPGNS,112257.00,3844.2,N,00908.4,W,") + row.mode +
-                                    ",03,10.5,,,,*57");
+        const DecodedRecord m = decode(std::string("$GPGNS,112257.00,3844.2,N,00908.4,W,") +
+                                       row.mode + ",03,10.5,,,,*57");
         ASSERT_EQ(m.valid, 1) << row.mode;
         EXPECT_EQ(m.fixType, row.fixType) << row.mode;
     }
@@ -244,7 +244,7 @@ TEST(NmeaDates, RmcAndZdaGiveSecondsSince1970)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);
-        const GNSSRecord r = decode(row.sentence);
+        const DecodedRecord r = decode(row.sentence);
         if (row.time < 0) {
             EXPECT_EQ(r.valid, 0);
             continue;
@@ -292,7 +292,7 @@ TEST(NmeaGsa, CountsUsedSatellitesPerSystem)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);
-        const GNSSRecord r = decode(row.sentence);
+        const DecodedRecord r = decode(row.sentence);
         if (row.gps < 0) {
             EXPECT_EQ(r.valid, 0);
             continue;
@@ -321,7 +321,7 @@ TEST(NmeaEpochSentences, EveryPrefixOfASentenceDecodesWithoutHarm)
     };
     for (const std::string& sentence : sentences) {
         for (std::size_t n = 0; n <= sentence.size(); ++n) {
-            const GNSSRecord r = decode(sentence.substr(0, n));
+            const DecodedRecord r = decode(sentence.substr(0, n));
             for (const double v : {r.time, r.latitude, r.longitude, r.height, r.errorEstimate}) {
                 EXPECT_TRUE(std::isfinite(v)) << sentence.substr(0, n);
             }

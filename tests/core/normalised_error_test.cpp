@@ -19,10 +19,19 @@ using metrics_test::kTruthZ;
 
 const TruthPoint kTruth{kTruthX, kTruthY, kTruthZ};
 
-GNSSRecord withSigmas(GNSSRecord r, double north, double east, double up)
+using metrics_test::EpochsWithAccuracy;
+using metrics_test::withSigmas;
+
+NormalisedErrors normalised(const EpochsWithAccuracy& epochs)
 {
-    r.setSigmas(north, east, up);
-    return r;
+    return computeNormalisedErrors(epochs.records, epochs.accuracy, kTruth);
+}
+
+EpochsWithAccuracy only(const DecodedRecord& r)
+{
+    EpochsWithAccuracy epochs;
+    epochs.add(r);
+    return epochs;
 }
 
 TEST(NormalisedError, ExpectationsAreTheGaussianShares)
@@ -54,15 +63,15 @@ TEST(NormalisedError, EachAxisIsItsErrorOverItsOwnSigma)
 {
     // dx 0.75 over 0.5 is 1.5; dy 0.25 over 0.5 is 0.5; dz -3 over 1 is 3;
     // radial sqrt(1.5^2 + 0.5^2) = 1.58.
-    const GNSSRecord r = withSigmas(epoch(FixType::RtkFixed, 0.75, 0.25, -3), 0.5, 0.5, 1.0);
+    const DecodedRecord r = withSigmas(epoch(FixType::RtkFixed, 0.75, 0.25, -3), 0.5, 0.5, 1.0);
     NormalisedSample s;
-    ASSERT_TRUE(normalisedSampleOf(r, epochErrorsOf(r, kTruth), s));
+    ASSERT_TRUE(normalisedSampleOf(r, r.accuracy, epochErrorsOf(r, kTruth), s));
     EXPECT_DOUBLE_EQ(s.north, 1.5);
     EXPECT_DOUBLE_EQ(s.east, 0.5);
     EXPECT_DOUBLE_EQ(s.up, 3.0);
     EXPECT_DOUBLE_EQ(s.horizontal, std::sqrt(2.5));
 
-    const NormalisedErrors n = computeNormalisedErrors(std::vector<GNSSRecord>{r}, kTruth);
+    const NormalisedErrors n = normalised(only(r));
     const NormalisedClass& fixed = n.of(SolutionClass::RtkFixed);
     EXPECT_EQ(fixed.of(NormalisedAxisId::North).within, (std::array<std::int64_t, 3>{0, 1, 1}));
     EXPECT_EQ(fixed.of(NormalisedAxisId::East).within, (std::array<std::int64_t, 3>{1, 1, 1}));
@@ -76,34 +85,38 @@ TEST(NormalisedError, EachAxisIsItsErrorOverItsOwnSigma)
 
 TEST(NormalisedError, EpochsWithoutASigmaOrAnErrorAreLeftOut)
 {
-    std::vector<GNSSRecord> records = {
-        epoch(FixType::RtkFixed, 1, 1, 1),                                   // no sigmas
-        withSigmas(epoch(FixType::RtkFixed, 1, 1, 1), 1, 1, 0),              // zero up sigma
-        withSigmas(epoch(FixType::RtkFixed, 1, 1, 1, ValidFlag::Height), 1, 1, 1),  // no grid
-        withSigmas(epoch(FixType::RtkFloat, 1, 1, 1), 1, 1, 1),
-    };
-    GNSSRecord dropped = withSigmas(epoch(FixType::RtkFloat, 0, 0, 0), 1, 1, 1);
+    DecodedRecord noSigmas;
+    static_cast<GNSSRecord&>(noSigmas) = epoch(FixType::RtkFixed, 1, 1, 1);
+    EpochsWithAccuracy epochs;
+    epochs.add(noSigmas);
+    epochs.add(withSigmas(epoch(FixType::RtkFixed, 1, 1, 1), 1, 1, 0));  // zero up sigma
+    // no grid
+    epochs.add(withSigmas(epoch(FixType::RtkFixed, 1, 1, 1, ValidFlag::Height), 1, 1, 1));
+    epochs.add(withSigmas(epoch(FixType::RtkFloat, 1, 1, 1), 1, 1, 1));
+    DecodedRecord dropped = withSigmas(epoch(FixType::RtkFloat, 0, 0, 0), 1, 1, 1);
     dropped.valid = 0;
-    records.push_back(dropped);
-    const NormalisedErrors n = computeNormalisedErrors(records, kTruth);
+    epochs.add(dropped);
+    const NormalisedErrors n = normalised(epochs);
     EXPECT_EQ(n.epochs, 3);
     const NormalisedClass& all = n.of(SolutionClass::All);
     EXPECT_EQ(all.of(NormalisedAxisId::North).count, 2);
     EXPECT_EQ(all.of(NormalisedAxisId::Horizontal).count, 2);
     EXPECT_EQ(all.of(NormalisedAxisId::Up).count, 2);
-    EXPECT_EQ(computeNormalisedErrors(std::vector<GNSSRecord>{records[0]}, kTruth).epochs, 0);
+    EXPECT_EQ(normalised(only(noSigmas)).epochs, 0);
+    // A log without any figures keeps none beside its records.
+    EXPECT_EQ(computeNormalisedErrors(epochs.records, {}, kTruth).epochs, 0);
 }
 
 // Gaussian errors of sigma s against a stated sigma of s / honesty factor.
-std::vector<GNSSRecord> gaussianEpochs(unsigned seed, int count, double trueOverStated)
+EpochsWithAccuracy gaussianEpochs(unsigned seed, int count, double trueOverStated)
 {
     std::mt19937_64 random(seed);
     std::normal_distribution<double> unit;
-    std::vector<GNSSRecord> records;
+    EpochsWithAccuracy records;
     const double stated = 0.02;  // metres
     for (int i = 0; i < count; ++i) {
         const double s = stated * trueOverStated;
-        records.push_back(withSigmas(
+        records.add(withSigmas(
             epoch(FixType::RtkFixed, s * unit(random), s * unit(random), 2 * s * unit(random)),
             stated, stated, 2 * stated));
     }
@@ -124,8 +137,7 @@ TEST(NormalisedError, GaussianErrorsGetTheirVerdicts)
     for (const Row& row : rows) {
         int right = 0;
         for (unsigned seed = 1; seed <= kSeeds; ++seed) {
-            const NormalisedErrors n = computeNormalisedErrors(
-                gaussianEpochs(seed, 600, row.trueOverStated), kTruth);
+            const NormalisedErrors n = normalised(gaussianEpochs(seed, 600, row.trueOverStated));
             right += n.of(SolutionClass::RtkFixed).verdict() == row.expected ? 1 : 0;
         }
         // An honest log stays within its 95 % margin in 95 % of the seeds

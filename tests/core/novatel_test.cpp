@@ -204,7 +204,7 @@ TEST(NovatelFramer, BlockPathGivesTheFramesOfByteByByteFeeding)
     }
 }
 
-FrameVerdict decode(GNSSRecord& r, const Bytes& frame)
+FrameVerdict decode(DecodedRecord& r, const Bytes& frame)
 {
     return novatelFormat().decodeFrame(r, bytesOf(frame),
                                        static_cast<std::int32_t>(frame.size()), DecodeOptions{});
@@ -212,11 +212,11 @@ FrameVerdict decode(GNSSRecord& r, const Bytes& frame)
 
 TEST(NovatelDecoder, BinaryAndAsciiBestposGiveTheSameSolution)
 {
-    GNSSRecord bin;
-    GNSSRecord asc;
+    DecodedRecord bin;
+    DecodedRecord asc;
     ASSERT_EQ(decode(bin, bestposBinary(Pos{})), FrameVerdict::Record);
     ASSERT_EQ(decode(asc, bestposAscii(Pos{})), FrameVerdict::Record);
-    for (const GNSSRecord& r : {bin, asc}) {
+    for (const DecodedRecord& r : {bin, asc}) {
         EXPECT_NEAR(r.latitude, 32.59543, 1e-11);
         EXPECT_NEAR(r.longitude, -85.29571, 1e-11);
         EXPECT_NEAR(r.height, 161.0, 1e-4);  // mean sea level plus undulation
@@ -224,9 +224,9 @@ TEST(NovatelDecoder, BinaryAndAsciiBestposGiveTheSameSolution)
         EXPECT_EQ(r.satellites, 14);
         // 1-sigma axes 0.012, 0.016, 0.021 m: sqrt of the summed squares.
         EXPECT_NEAR(r.errorEstimate, 0.029, 1e-6);
-        EXPECT_FLOAT_EQ(r.sigmaNorth, 0.012f);  // latitude
-        EXPECT_FLOAT_EQ(r.sigmaEast, 0.016f);   // longitude
-        EXPECT_FLOAT_EQ(r.sigmaUp, 0.021f);
+        EXPECT_FLOAT_EQ(r.accuracy.sigmaNorth, 0.012f);  // latitude
+        EXPECT_FLOAT_EQ(r.accuracy.sigmaEast, 0.016f);   // longitude
+        EXPECT_FLOAT_EQ(r.accuracy.sigmaUp, 0.021f);
         EXPECT_DOUBLE_EQ(r.time, 1687 * 604800000.0 + 419234000);
         EXPECT_FALSE(r.has(ValidFlag::Inertial));
     }
@@ -252,7 +252,7 @@ TEST(NovatelDecoder, PositionTypeGivesTheFixClass)
         p.type = c.type;
         p.typeName = c.name;
         for (const Bytes& frame : {bestposBinary(p), bestposAscii(p)}) {
-            GNSSRecord r;
+            DecodedRecord r;
             ASSERT_EQ(decode(r, frame), FrameVerdict::Record) << c.name;
             EXPECT_EQ(r.fixType, c.fixType) << c.name;
             EXPECT_EQ(r.has(ValidFlag::Inertial), c.inertial) << c.name;
@@ -274,12 +274,12 @@ TEST(NovatelDecoder, NoPositionWithoutAComputedSolutionOrTime)
     unknownType.typeName = "NOT_A_TYPE";
     for (const Pos& p : {notComputed, none, unknownTime, unknownType}) {
         for (const Bytes& frame : {bestposBinary(p), bestposAscii(p)}) {
-            GNSSRecord r;
+            DecodedRecord r;
             EXPECT_EQ(decode(r, frame), FrameVerdict::Rejected) << frame.substr(0, 20);
             EXPECT_EQ(r.valid, 0);
         }
     }
-    GNSSRecord r;
+    DecodedRecord r;
     EXPECT_EQ(decode(r, binaryFrame(43, 1687, 0, Bytes(100, '\0'))), FrameVerdict::Unread);
     EXPECT_EQ(decode(r, binaryFrame(42, 1687, 0, Bytes(40, '\0'))), FrameVerdict::Unread);
     EXPECT_EQ(decode(r, withAsciiCrc("#RANGEA,COM1,0,0,FINESTEERING,1687,1.0,0,0,0;1,2")),
@@ -299,7 +299,7 @@ TEST(NovatelDecoder, BestxyzGoesThroughTheEcefConversionAndInspvaxIsFlagged)
     putF4(xyz, 36, 2.0f);
     putF4(xyz, 40, 2.0f);
     xyz[105] = 9;
-    GNSSRecord r;
+    DecodedRecord r;
     ASSERT_EQ(decode(r, binaryFrame(NovatelLog::BestXyz, 1761, 317643000, xyz)),
               FrameVerdict::Record);
     EXPECT_NEAR(r.latitude, 53.45, 0.01);
@@ -314,7 +314,7 @@ TEST(NovatelDecoder, BestxyzGoesThroughTheEcefConversionAndInspvaxIsFlagged)
     putF8(ins, 16, -80.4702);
     putF8(ins, 24, 300.0);
     putF4(ins, 32, -36.0f);
-    GNSSRecord i;
+    DecodedRecord i;
     ASSERT_EQ(decode(i, binaryFrame(NovatelLog::InsPvax, 1820, 160205950, ins)),
               FrameVerdict::Record);
     EXPECT_EQ(i.fixType, FixType::Ppp);

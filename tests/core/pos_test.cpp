@@ -194,7 +194,7 @@ std::string frameOf(const std::string& header, const std::string& line)
     return frames.empty() ? std::string() : frames.back().bytes;
 }
 
-FrameVerdict decode(GNSSRecord& record, const std::string& header, const std::string& line,
+FrameVerdict decode(DecodedRecord& record, const std::string& header, const std::string& line,
                     bool toKKJ = false)
 {
     const std::string frame = frameOf(header, line);
@@ -207,7 +207,7 @@ const std::string kDegrees =
 
 TEST(PosDecoder, ReadsADegreesLineWithEveryField)
 {
-    GNSSRecord r;
+    DecodedRecord r;
     ASSERT_EQ(decode(r, kDegrees,
                      "2020/12/24 21:28:42.500   40.097025378 -105.147247371  1578.8456   2  11   "
                      "0.3000   0.4000   1.2000  -0.4639   0.9795  -1.1219   1.50    0.0"),
@@ -219,16 +219,16 @@ TEST(PosDecoder, ReadsADegreesLineWithEveryField)
     EXPECT_EQ(r.fixType, FixType::RtkFloat);
     EXPECT_EQ(r.satellites, 11);
     EXPECT_DOUBLE_EQ(r.errorEstimate, 1.3);
-    EXPECT_FLOAT_EQ(r.sigmaNorth, 0.3f);
-    EXPECT_FLOAT_EQ(r.sigmaEast, 0.4f);
-    EXPECT_FLOAT_EQ(r.sigmaUp, 1.2f);
+    EXPECT_FLOAT_EQ(r.accuracy.sigmaNorth, 0.3f);
+    EXPECT_FLOAT_EQ(r.accuracy.sigmaEast, 0.4f);
+    EXPECT_FLOAT_EQ(r.accuracy.sigmaUp, 1.2f);
     EXPECT_DOUBLE_EQ(r.correctionAge, 1.5);
     EXPECT_EQ(r.validFlags, ValidFlag::LatLon | ValidFlag::Height | ValidFlag::ErrorEstimate |
                                 ValidFlag::CorrectionAge | ValidFlag::AxisSigmas);
     EXPECT_EQ(r.valid, 1);
     EXPECT_TRUE(clearGroupsReadZero(r));
 
-    GNSSRecord grid;
+    DecodedRecord grid;
     ASSERT_EQ(decode(grid, kDegrees,
                      "2020/12/24 21:28:42.500   40.097025378 -105.147247371  1578.8456   2  11   "
                      "0.3000   0.4000   1.2000  -0.4639   0.9795  -1.1219   1.50    0.0",
@@ -268,7 +268,7 @@ TEST(PosDecoder, NumbersReadAsFromCharsReadsThem)
         const std::string unsigned_ = text[0] == '+' ? text.substr(1) : text;
         const auto result = std::from_chars(unsigned_.data(), unsigned_.data() + unsigned_.size(), expected);
         ASSERT_EQ(result.ptr, unsigned_.data() + unsigned_.size());
-        GNSSRecord r;
+        DecodedRecord r;
         // As the height, which has no range of its own.
         ASSERT_EQ(decode(r, kDegrees, "2137 100 60.1 24.9 " + text + " 1 9"), FrameVerdict::Record);
         EXPECT_TRUE(testing::sameBits(r.height, expected)) << r.height << " " << expected;
@@ -284,7 +284,7 @@ TEST(PosDecoder, QualityGivesTheFixType)
     };
     for (const auto& [quality, fixType] : rows) {
         SCOPED_TRACE(quality);
-        GNSSRecord r;
+        DecodedRecord r;
         ASSERT_EQ(decode(r, kDegrees, "2137 422922.000 60.1 24.9 10.0 " + quality + " 9"),
                   FrameVerdict::Record);
         EXPECT_EQ(r.fixType, fixType);
@@ -302,7 +302,7 @@ TEST(PosDecoder, TimeStyles)
     };
     for (const auto& [time, seconds] : rows) {
         SCOPED_TRACE(time);
-        GNSSRecord r;
+        DecodedRecord r;
         ASSERT_EQ(decode(r, kDegrees, time + " 60.1 24.9 10.0 1 9"), FrameVerdict::Record);
         EXPECT_NEAR(r.time, seconds, 1e-9);
     }
@@ -332,17 +332,17 @@ TEST(PosDecoder, LinesThatDoNotReadAreRejected)
     };
     for (const std::string& line : lines) {
         SCOPED_TRACE(line);
-        GNSSRecord r;
+        DecodedRecord r;
         EXPECT_EQ(decode(r, kDegrees, line), FrameVerdict::Rejected);
-        EXPECT_TRUE(testing::sameRecord(r, GNSSRecord{}));
+        EXPECT_TRUE(testing::sameRecord(r, DecodedRecord{}));
     }
-    GNSSRecord header;
+    DecodedRecord header;
     EXPECT_EQ(decode(header, kDegrees, "% a header"), FrameVerdict::Unread);
 }
 
 TEST(PosDecoder, MissingOrBadOptionalColumnsLeaveTheirGroupsClear)
 {
-    GNSSRecord r;
+    DecodedRecord r;
     // The layout has sd and age columns; this line stops after ns.
     ASSERT_EQ(decode(r, kDegrees, "2137 100 60.1 24.9 10.0 1 9"), FrameVerdict::Record);
     EXPECT_EQ(r.validFlags, ValidFlag::LatLon | ValidFlag::Height);
@@ -353,7 +353,7 @@ TEST(PosDecoder, MissingOrBadOptionalColumnsLeaveTheirGroupsClear)
     EXPECT_DOUBLE_EQ(r.correctionAge, 3.0);
 
     // No sd columns in the header at all; no ns either.
-    GNSSRecord bare;
+    DecodedRecord bare;
     ASSERT_EQ(decode(bare, "% GPST latitude(deg) longitude(deg) height(m) Q age(s)",
                      "2137 100 60.1 24.9 10.0 2 -1.00"),
               FrameVerdict::Record);
@@ -367,7 +367,7 @@ TEST(PosDecoder, DegreesMinutesSecondsCarryTheSignOfTheDegrees)
 {
     const std::string header =
         "%  GPST  latitude(d'\")   longitude(d'\")  height(m)   Q  ns   sdn(m)   sde(m)   sdu(m)";
-    GNSSRecord r;
+    DecodedRecord r;
     ASSERT_EQ(decode(r, header, "2137 100  60 10 12.6000  -0 30 36.0000  25.5  1 12 0.3 0.4 0"),
               FrameVerdict::Record);
     EXPECT_NEAR(r.latitude, 60 + 10 / 60.0 + 12.6 / 3600.0, 1e-12);
@@ -432,7 +432,7 @@ TEST(PosDecoder, EcefLinesBecomeGeodeticPositions)
     const std::string line = "2018/01/21 21:35:05.200 " + formatFixed(xyz[0], 4) + " " +
                              formatFixed(xyz[1], 4) + " " + formatFixed(xyz[2], 4) +
                              " 1 4 0.0020 0.0030 0.0060 0 0 0 4.40 3.1";
-    GNSSRecord r;
+    DecodedRecord r;
     ASSERT_EQ(decode(r, header, line), FrameVerdict::Record);
     EXPECT_NEAR(r.latitude, 48.8123456, 1e-8);
     EXPECT_NEAR(r.longitude, 2.5123456, 1e-8);
@@ -450,7 +450,7 @@ TEST(PosDecoder, BaselinesAreGridNorthAndEast)
         "%  GPST  e-baseline(m)  n-baseline(m)  u-baseline(m)   Q  ns   sde(m)   sdn(m)   sdu(m)  sden(m)  "
         "sdnu(m)  sdue(m) age(s)  ratio";
     for (const bool toKKJ : {false, true}) {
-        GNSSRecord r;
+        DecodedRecord r;
         ASSERT_EQ(decode(r, header,
                          "2015/12/14 17:24:57.000  -0.6970  0.1185  -2.5211   2  14   1.2   1.6   0.0  "
                          "-0.5676  -0.4186  -0.8436  -1.00    0.0",
@@ -461,9 +461,9 @@ TEST(PosDecoder, BaselinesAreGridNorthAndEast)
         EXPECT_DOUBLE_EQ(r.height, -2.5211);
         EXPECT_DOUBLE_EQ(r.errorEstimate, 2.0);
         // sde comes first beside e/n/u.
-        EXPECT_FLOAT_EQ(r.sigmaNorth, 1.6f);
-        EXPECT_FLOAT_EQ(r.sigmaEast, 1.2f);
-        EXPECT_EQ(r.sigmaUp, 0.0f);
+        EXPECT_FLOAT_EQ(r.accuracy.sigmaNorth, 1.6f);
+        EXPECT_FLOAT_EQ(r.accuracy.sigmaEast, 1.2f);
+        EXPECT_EQ(r.accuracy.sigmaUp, 0.0f);
         EXPECT_EQ(r.validFlags, ValidFlag::Grid | ValidFlag::Height | ValidFlag::ErrorEstimate |
                                     ValidFlag::CorrectionAge | ValidFlag::AxisSigmas);
     }
@@ -471,7 +471,7 @@ TEST(PosDecoder, BaselinesAreGridNorthAndEast)
 
 TEST(PosDecoder, OverlongAndShortFramesAreRejected)
 {
-    GNSSRecord r;
+    DecodedRecord r;
     const std::string log = "x\n" + std::string(1500, '1') + "\n";
     const auto frames = testing::framesByteByByte<PosSniffer>(bytesOf(log), log.size());
     ASSERT_EQ(frames.size(), 2u);

@@ -76,10 +76,10 @@ GNSSLog analyse(const std::vector<std::uint8_t>& bytes, const InputFormat& forma
 
 // The decoder's reading of one scanned sentence, zero-terminated as the
 // pipeline hands it over.
-GNSSRecord decodeScanned(const ScannedSentence& sentence, bool toKKJ)
+DecodedRecord decodeScanned(const ScannedSentence& sentence, bool toKKJ)
 {
     std::string text(sentence.text);
-    GNSSRecord record;
+    DecodedRecord record;
     decodeNmeaSentence(record, text.data(), toKKJ);
     return record;
 }
@@ -372,9 +372,7 @@ void expectQualityConsistent(const GNSSLog& log, std::uint64_t wantedFrames)
             want.errorEstimate = got.errorEstimate;
             want.validFlags |= ValidFlag::ErrorEstimate;
         }
-        if (!want.has(ValidFlag::AxisSigmas)) {
-            want.takeSigmas(got);  // the GST's, checked below
-        }
+        want.validFlags |= got.validFlags & ValidFlag::AxisSigmas;  // the GST's, checked below
         if (want.gpsSatellites == 0 && want.glonassSatellites == 0) {
             want.gpsSatellites = got.gpsSatellites;
             want.glonassSatellites = got.glonassSatellites;
@@ -693,11 +691,11 @@ double timeOfDay(double time)
 }
 
 // The accepted sentences of a part type with a right checksum, decoded.
-std::vector<GNSSRecord> acceptedParts(const std::vector<std::uint8_t>& bytes, std::uint8_t part)
+std::vector<DecodedRecord> acceptedParts(const std::vector<std::uint8_t>& bytes, std::uint8_t part)
 {
-    std::vector<GNSSRecord> parts;
+    std::vector<DecodedRecord> parts;
     for (const ScannedSentence& s : testing::scanNmeaSentences(bytes.data(), bytes.size())) {
-        const GNSSRecord r = decodeScanned(s, false);
+        const DecodedRecord r = decodeScanned(s, false);
         if (s.checksumMatches && r.valid != 0 && r.framePart == part) {
             parts.push_back(r);
         }
@@ -717,12 +715,12 @@ TEST(RealLogs, GstEstimatesLandOnTheRecordsOfTheirTime)
             continue;
         }
         SCOPED_TRACE(path.filename().string());
-        const std::vector<GNSSRecord> gsts = acceptedParts(bytes, FramePart::ErrorEstimate);
+        const std::vector<DecodedRecord> gsts = acceptedParts(bytes, FramePart::ErrorEstimate);
         const GNSSLog log = analyse(bytes, nmeaFormat(), true, true);
         std::size_t estimated = 0;
-        for (const GNSSRecord& r : log.records) {
+        for (const DecodedRecord& r : testing::decodedRecordsOf(log)) {
             const double t = timeOfDay(r.time);
-            const bool hasGst = std::any_of(gsts.begin(), gsts.end(), [&](const GNSSRecord& g) {
+            const bool hasGst = std::any_of(gsts.begin(), gsts.end(), [&](const DecodedRecord& g) {
                 return std::fabs(g.time - t) < 1e-6;
             });
             if (!r.has(ValidFlag::ErrorEstimate)) {
@@ -731,11 +729,12 @@ TEST(RealLogs, GstEstimatesLandOnTheRecordsOfTheirTime)
                 continue;
             }
             ++estimated;
-            EXPECT_TRUE(std::any_of(gsts.begin(), gsts.end(), [&](const GNSSRecord& g) {
+            EXPECT_TRUE(std::any_of(gsts.begin(), gsts.end(), [&](const DecodedRecord& g) {
                 return std::fabs(g.time - t) < 1e-6 && g.errorEstimate == r.errorEstimate &&
                        g.has(ValidFlag::AxisSigmas) == r.has(ValidFlag::AxisSigmas) &&
-                       g.sigmaNorth == r.sigmaNorth && g.sigmaEast == r.sigmaEast &&
-                       g.sigmaUp == r.sigmaUp;
+                       g.accuracy.sigmaNorth == r.accuracy.sigmaNorth &&
+                       g.accuracy.sigmaEast == r.accuracy.sigmaEast &&
+                       g.accuracy.sigmaUp == r.accuracy.sigmaUp;
             })) << "estimate " << r.errorEstimate << " at " << r.time;
         }
         EXPECT_LE(estimated, gsts.size());
@@ -763,7 +762,7 @@ TEST(RealLogs, GsaGiveSatelliteCountsOfTheirEpochs)
     std::size_t logsWithGlonass = 0;
     for (const fs::path& path : realLogs()) {
         const std::vector<std::uint8_t> bytes = readBytes(path);
-        const std::vector<GNSSRecord> gsas = acceptedParts(bytes, FramePart::Satellites);
+        const std::vector<DecodedRecord> gsas = acceptedParts(bytes, FramePart::Satellites);
         if (gsas.empty()) {
             continue;
         }

@@ -185,7 +185,7 @@ TEST(SbfFramer, BlockPathGivesTheFramesOfByteByByteFeeding)
     }
 }
 
-FrameVerdict decode(GNSSRecord& r, const Bytes& block)
+FrameVerdict decode(DecodedRecord& r, const Bytes& block)
 {
     return sbfFormat().decodeFrame(r, bytesOf(block), static_cast<std::int32_t>(block.size()),
                                    DecodeOptions{});
@@ -193,7 +193,7 @@ FrameVerdict decode(GNSSRecord& r, const Bytes& block)
 
 TEST(SbfDecoder, PvtGeodeticMakesASolutionWithItsFields)
 {
-    GNSSRecord r;
+    DecodedRecord r;
     ASSERT_EQ(decode(r, pvtBlock(Pvt{})), FrameVerdict::Record);
     EXPECT_NEAR(r.latitude, 50.849, 1e-12);
     EXPECT_NEAR(r.longitude, 4.732, 1e-12);
@@ -219,7 +219,7 @@ TEST(SbfDecoder, ModeGivesTheFixClass)
     for (const auto& [mode, fixType] : cases) {
         Pvt p;
         p.mode = mode;
-        GNSSRecord r;
+        DecodedRecord r;
         ASSERT_EQ(decode(r, pvtBlock(p)), FrameVerdict::Record) << int(mode);
         EXPECT_EQ(r.fixType, fixType) << int(mode);
     }
@@ -240,11 +240,11 @@ TEST(SbfDecoder, NoPositionWithoutAUsableSolution)
     Pvt noWeek;
     noWeek.week = 65535;
     for (const Pvt& p : {noPvt, error, doNotUse, undefinedMode, noTime, noWeek}) {
-        GNSSRecord r;
+        DecodedRecord r;
         EXPECT_EQ(decode(r, pvtBlock(p)), FrameVerdict::Rejected);
         EXPECT_EQ(r.valid, 0);
     }
-    GNSSRecord r;
+    DecodedRecord r;
     EXPECT_EQ(decode(r, covBlock(1000, -2e10f, 1, 1)), FrameVerdict::Rejected);
     EXPECT_EQ(decode(r, dopBlock(1000, 0)), FrameVerdict::Rejected);
     EXPECT_EQ(decode(r, otherBlock()), FrameVerdict::Unread);
@@ -260,19 +260,19 @@ TEST(SbfDecoder, PvtCartesianGoesThroughTheEcefConversion)
     p.b = -148798.1;
     p.c = 5100638.1;
     p.revision = 0;  // no accuracy fields
-    GNSSRecord r;
+    DecodedRecord r;
     ASSERT_EQ(decode(r, pvtBlock(p)), FrameVerdict::Record);
     EXPECT_NEAR(r.latitude, 53.45, 0.01);
     EXPECT_NEAR(r.longitude, -2.24, 0.01);
     EXPECT_FALSE(r.has(ValidFlag::ErrorEstimate));
 }
 
-std::vector<GNSSRecord> analyse(const Bytes& input, PipelineOptions options = {})
+std::vector<DecodedRecord> analyse(const Bytes& input, PipelineOptions options = {})
 {
     GNSSLog log(TruthMode::Averaged, 0, 0, 0);
     runPipelineOnBytes(log, bytesOf(input), input.size(), nullptr, DecodeOptions{}, sbfFormat(),
                        options);
-    return log.records;
+    return testing::decodedRecordsOf(log);
 }
 
 TEST(SbfFormat, AnEpochJoinsItsCovarianceAndDop)
@@ -291,16 +291,16 @@ TEST(SbfFormat, AnEpochJoinsItsCovarianceAndDop)
     const auto records = analyse(input);
     ASSERT_EQ(records.size(), 2u);
     EXPECT_NEAR(records[0].errorEstimate, 0.3, 1e-7);  // the covariance replaces HAccuracy
-    EXPECT_NEAR(records[0].sigmaNorth, 0.1, 1e-7);     // and its sigmas replace the PVT's
-    EXPECT_NEAR(records[0].sigmaEast, 0.2, 1e-7);
-    EXPECT_NEAR(records[0].sigmaUp, 0.2, 1e-7);
+    EXPECT_NEAR(records[0].accuracy.sigmaNorth, 0.1, 1e-7);     // and its sigmas replace the PVT's
+    EXPECT_NEAR(records[0].accuracy.sigmaEast, 0.2, 1e-7);
+    EXPECT_NEAR(records[0].accuracy.sigmaUp, 0.2, 1e-7);
     EXPECT_DOUBLE_EQ(records[0].dop, 1.5);
     EXPECT_DOUBLE_EQ(records[0].time, 212541.0);
     EXPECT_NEAR(records[1].errorEstimate, 1.5, 1e-12);
     // 2DRMS 1.8 m is a horizontal RMS of 0.9 m, 0.9/sqrt(2) per axis; 2 sigma 2.4 m up.
-    EXPECT_NEAR(records[1].sigmaNorth, 0.9 / std::sqrt(2.0), 1e-7);
-    EXPECT_NEAR(records[1].sigmaEast, 0.9 / std::sqrt(2.0), 1e-7);
-    EXPECT_NEAR(records[1].sigmaUp, 1.2, 1e-7);
+    EXPECT_NEAR(records[1].accuracy.sigmaNorth, 0.9 / std::sqrt(2.0), 1e-7);
+    EXPECT_NEAR(records[1].accuracy.sigmaEast, 0.9 / std::sqrt(2.0), 1e-7);
+    EXPECT_NEAR(records[1].accuracy.sigmaUp, 1.2, 1e-7);
     EXPECT_FALSE(records[1].has(ValidFlag::Dop));
     EXPECT_NEAR(records[1].latitude, 50.849, 1e-12);
     EXPECT_DOUBLE_EQ(records[1].time, 212542.0);

@@ -46,7 +46,7 @@ NormalisedErrors normalisedOf(const Kind& kind, double honesty, std::uint64_t se
     const GeneratorTruth truth;
     TruthPoint point{0, 0, truth.height};
     geodeticToKKJ(truth.latitude, truth.longitude, 2, point.x, point.y);
-    return computeNormalisedErrors(analysis.records, point);
+    return computeNormalisedErrors(analysis.records, analysis.accuracy, point);
 }
 
 TEST(SigmaHonesty, GeneratedLogsGetTheVerdictTheirErrorsDeserve)

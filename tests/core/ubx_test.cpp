@@ -302,14 +302,14 @@ TEST(UbxFramer, PublishedFramesAreZeroTerminated)
               kSmall);
 }
 
-FrameVerdict decode(GNSSRecord& record, const Bytes& frame, bool toKKJ = false)
+FrameVerdict decode(DecodedRecord& record, const Bytes& frame, bool toKKJ = false)
 {
     return decodeUbxFrame(record, bytesOf(frame), static_cast<std::int32_t>(frame.size()), toKKJ);
 }
 
 TEST(UbxDecoder, NavPvtMakesARecordWithItsFields)
 {
-    GNSSRecord r;
+    DecodedRecord r;
     ASSERT_EQ(decode(r, kPvt, true), FrameVerdict::Record);
     EXPECT_EQ(r.valid, 1);
     EXPECT_DOUBLE_EQ(r.time, 345600.5);
@@ -344,7 +344,7 @@ TEST(UbxDecoder, CarrierSolutionGivesTheFixType)
     for (const Case& c : cases) {
         Pvt pvt;
         pvt.flags = c.flags;
-        GNSSRecord r;
+        DecodedRecord r;
         EXPECT_EQ(decode(r, pvtFrame(pvt)), FrameVerdict::Record);
         EXPECT_EQ(r.fixType, c.fixType) << "flags " << int{c.flags};
     }
@@ -354,9 +354,9 @@ TEST(UbxDecoder, NavPvtWithoutGnssFixOkIsRejected)
 {
     Pvt pvt;
     pvt.flags = 0x82;  // carrier fixed and diffSoln, but no gnssFixOK
-    GNSSRecord r;
+    DecodedRecord r;
     EXPECT_EQ(decode(r, pvtFrame(pvt)), FrameVerdict::Rejected);
-    EXPECT_TRUE(sameRecord(r, GNSSRecord{}));
+    EXPECT_TRUE(sameRecord(r, DecodedRecord{}));
 }
 
 TEST(UbxDecoder, ReadsSouthWestAndTheShortNavPvt)
@@ -366,7 +366,7 @@ TEST(UbxDecoder, ReadsSouthWestAndTheShortNavPvt)
     pvt.lon = -1512345678;
     pvt.heightMm = -12345;
     pvt.length = 84;
-    GNSSRecord r;
+    DecodedRecord r;
     ASSERT_EQ(decode(r, pvtFrame(pvt)), FrameVerdict::Record);
     EXPECT_DOUBLE_EQ(r.latitude, -33.9876543);
     EXPECT_DOUBLE_EQ(r.longitude, -151.2345678);
@@ -382,7 +382,7 @@ TEST(UbxDecoder, HighPrecisionPartsAreSigned)
     hp.lonHp = 99;
     hp.heightMm = 45678;
     hp.heightHp = -3;
-    GNSSRecord r;
+    DecodedRecord r;
     ASSERT_EQ(decode(r, hpFrame(hp)), FrameVerdict::Record);
     EXPECT_NEAR(r.latitude, -33.987654307, 1e-12);
     EXPECT_NEAR(r.longitude, 24.938456099, 1e-12);
@@ -396,7 +396,7 @@ TEST(UbxDecoder, InvalidLlhHasNoPosition)
 {
     Hp hp;
     hp.flags = 0x01;
-    GNSSRecord r;
+    DecodedRecord r;
     EXPECT_EQ(decode(r, hpFrame(hp)), FrameVerdict::Rejected);
     EXPECT_EQ(r.valid, 0);
 }
@@ -409,7 +409,7 @@ TEST(UbxDecoder, OtherMessagesAndOddLengthsAreUnread)
     lying[4] = 91;  // declares one byte less than it holds
     for (const Bytes& frame : {kSmall, kEmpty, pvtFrame(shortPvt), lying,
                                ubxFrame(0x01, 0x14, Bytes(35, '\0')), Bytes("\xB5\x62")}) {
-        GNSSRecord r;
+        DecodedRecord r;
         EXPECT_EQ(decode(r, frame), FrameVerdict::Unread);
         EXPECT_EQ(r.valid, 0);
     }
@@ -417,17 +417,17 @@ TEST(UbxDecoder, OtherMessagesAndOddLengthsAreUnread)
 
 class Collect final : public RecordSink {
 public:
-    void take(const GNSSRecord& record) override { records.push_back(record); }
-    std::vector<GNSSRecord> records;
+    void take(const DecodedRecord& record) override { records.push_back(record); }
+    std::vector<DecodedRecord> records;
 };
 
-std::vector<GNSSRecord> assemble(const std::vector<Bytes>& frames)
+std::vector<DecodedRecord> assemble(const std::vector<Bytes>& frames)
 {
     const InputFormat& format = ubxFormat();
     const auto assembler = format.makeAssembler();
     Collect sink;
     for (const Bytes& frame : frames) {
-        GNSSRecord r;
+        DecodedRecord r;
         format.decodeFrame(r, bytesOf(frame), static_cast<std::int32_t>(frame.size()),
                            DecodeOptions{});
         assembler->add(r, sink);
@@ -447,7 +447,7 @@ TEST(UbxAssembler, JoinsOneEpochInEitherOrder)
                                std::vector<Bytes>{hpFrame(hp), pvtFrame(pvt)}}) {
         const auto records = assemble(frames);
         ASSERT_EQ(records.size(), 1u);
-        const GNSSRecord& r = records[0];
+        const DecodedRecord& r = records[0];
         EXPECT_NEAR(r.latitude, 60.169840042, 1e-12);
         EXPECT_NEAR(r.height, 45.6785, 1e-9);
         EXPECT_EQ(r.fixType, FixType::RtkFixed);
@@ -1246,7 +1246,7 @@ TEST(UbxDecoder, NavPlGivesLevelsOnlyWhenValidAndInAFrame)
         {"validity other than 1", 2, 1, FrameVerdict::Rejected, 0},
     };
     for (const Row& row : rows) {
-        GNSSRecord r;
+        DecodedRecord r;
         ASSERT_EQ(decode(r, plFrame(345600500, row.valid, row.frame, 3000, 4000, 7500)),
                   row.verdict)
             << row.legend;
@@ -1255,12 +1255,13 @@ TEST(UbxDecoder, NavPlGivesLevelsOnlyWhenValidAndInAFrame)
             continue;
         }
         EXPECT_DOUBLE_EQ(r.time, 345600.5) << row.legend;
-        EXPECT_FLOAT_EQ(r.protectionHorizontal, static_cast<float>(row.horizontal)) << row.legend;
-        EXPECT_FLOAT_EQ(r.protectionVertical, 7.5f) << row.legend;
+        EXPECT_FLOAT_EQ(r.accuracy.protectionHorizontal, static_cast<float>(row.horizontal))
+            << row.legend;
+        EXPECT_FLOAT_EQ(r.accuracy.protectionVertical, 7.5f) << row.legend;
         EXPECT_EQ(r.validFlags, ValidFlag::ProtectionLevels) << row.legend;
         EXPECT_EQ(r.framePart, FramePart::ProtectionLevels) << row.legend;
     }
-    GNSSRecord shortOne;
+    DecodedRecord shortOne;
     EXPECT_EQ(decode(shortOne, ubxFrame(0x01, 0x62, Bytes(51, '\x01'))), FrameVerdict::Unread);
 }
 
@@ -1269,20 +1270,20 @@ TEST(UbxDecoder, AccuracyBecomesOneSigmaPerAxis)
     Pvt pvt;
     pvt.hAccMm = 1414;  // horizontal RMS: 1 m per axis
     pvt.vAccMm = 2000;
-    GNSSRecord r;
+    DecodedRecord r;
     ASSERT_EQ(decode(r, pvtFrame(pvt)), FrameVerdict::Record);
     EXPECT_TRUE(r.has(ValidFlag::AxisSigmas));
-    EXPECT_NEAR(r.sigmaNorth, 1.414 / std::sqrt(2.0), 1e-6);
-    EXPECT_NEAR(r.sigmaEast, 1.414 / std::sqrt(2.0), 1e-6);
-    EXPECT_NEAR(r.sigmaUp, 2.0, 1e-6);
+    EXPECT_NEAR(r.accuracy.sigmaNorth, 1.414 / std::sqrt(2.0), 1e-6);
+    EXPECT_NEAR(r.accuracy.sigmaEast, 1.414 / std::sqrt(2.0), 1e-6);
+    EXPECT_NEAR(r.accuracy.sigmaUp, 2.0, 1e-6);
     Hp hp;
     hp.hAcc = 14142;  // 0.1 mm
     hp.vAcc = 5;
-    GNSSRecord h;
+    DecodedRecord h;
     ASSERT_EQ(decode(h, hpFrame(hp)), FrameVerdict::Record);
-    EXPECT_NEAR(h.sigmaNorth, 1.0, 1e-5);
-    EXPECT_NEAR(h.sigmaUp, 0.0005, 1e-9);
-    GNSSRecord sol;
+    EXPECT_NEAR(h.accuracy.sigmaNorth, 1.0, 1e-5);
+    EXPECT_NEAR(h.accuracy.sigmaUp, 0.0005, 1e-9);
+    DecodedRecord sol;
     ASSERT_EQ(decode(sol, solFrame(1000, 3, 0x01)), FrameVerdict::Record);
     EXPECT_FALSE(sol.has(ValidFlag::AxisSigmas)) << "pAcc is 3-D only";
 }
@@ -1297,11 +1298,11 @@ TEST(UbxAssembler, ProtectionLevelsJoinTheirEpochOnly)
                   pvtFrame(second), plFrame(second.iTowMs, 0, 3, 1, 1, 1)});
     ASSERT_EQ(records.size(), 2u);
     EXPECT_TRUE(records[0].has(ValidFlag::ProtectionLevels));
-    EXPECT_FLOAT_EQ(records[0].protectionHorizontal, 2.5f);
-    EXPECT_FLOAT_EQ(records[0].protectionVertical, 4.0f);
+    EXPECT_FLOAT_EQ(records[0].accuracy.protectionHorizontal, 2.5f);
+    EXPECT_FLOAT_EQ(records[0].accuracy.protectionVertical, 4.0f);
     EXPECT_TRUE(records[0].has(ValidFlag::AxisSigmas));
     EXPECT_FALSE(records[1].has(ValidFlag::ProtectionLevels)) << "its level is not valid";
-    EXPECT_EQ(records[1].protectionHorizontal, 0.0f);
+    EXPECT_EQ(records[1].accuracy.protectionHorizontal, 0.0f);
 }
 
 }  // namespace

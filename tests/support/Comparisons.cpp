@@ -25,11 +25,21 @@ bool sameRecord(const GNSSRecord& a, const GNSSRecord& b) noexcept
            sameBits(a.errorEstimate, b.errorEstimate) && a.fixType == b.fixType &&
            a.gpsSatellites == b.gpsSatellites && a.glonassSatellites == b.glonassSatellites &&
            a.satellites == b.satellites && a.validFlags == b.validFlags &&
-           a.fixChange == b.fixChange && a.valid == b.valid && a.framePart == b.framePart &&
-           sameBits(a.sigmaNorth, b.sigmaNorth) && sameBits(a.sigmaEast, b.sigmaEast) &&
+           a.fixChange == b.fixChange && a.valid == b.valid && a.framePart == b.framePart;
+}
+
+bool sameAccuracy(const AccuracyFigures& a, const AccuracyFigures& b) noexcept
+{
+    return sameBits(a.sigmaNorth, b.sigmaNorth) && sameBits(a.sigmaEast, b.sigmaEast) &&
            sameBits(a.sigmaUp, b.sigmaUp) &&
            sameBits(a.protectionHorizontal, b.protectionHorizontal) &&
            sameBits(a.protectionVertical, b.protectionVertical);
+}
+
+bool sameRecord(const DecodedRecord& a, const DecodedRecord& b) noexcept
+{
+    return sameRecord(static_cast<const GNSSRecord&>(a), static_cast<const GNSSRecord&>(b)) &&
+           sameAccuracy(a.accuracy, b.accuracy);
 }
 
 bool sameApartFromGrid(const GNSSRecord& a, const GNSSRecord& b) noexcept
@@ -112,6 +122,15 @@ bool sameAnalysis(const GNSSLog& a, const GNSSLog& b, std::string* why)
             return differ("record " + std::to_string(i));
         }
     }
+    if (a.accuracy.size() != b.accuracy.size()) {
+        return differ("accuracy figures " + std::to_string(a.accuracy.size()) + " vs " +
+                      std::to_string(b.accuracy.size()));
+    }
+    for (std::size_t i = 0; i < a.accuracy.size(); ++i) {
+        if (!sameAccuracy(a.accuracy[i], b.accuracy[i])) {
+            return differ("accuracy figures of record " + std::to_string(i));
+        }
+    }
     if (a.rtkFixCount != b.rtkFixCount || a.fixLostCount != b.fixLostCount) {
         return differ("fix counts");
     }
@@ -132,6 +151,16 @@ bool sameAnalysis(const GNSSLog& a, const GNSSLog& b, std::string* why)
     return true;
 }
 
+std::vector<DecodedRecord> decodedRecordsOf(const GNSSLog& log)
+{
+    std::vector<DecodedRecord> out(log.records.size());
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        static_cast<GNSSRecord&>(out[i]) = log.records[i];
+        out[i].accuracy = log.accuracyOf(i);
+    }
+    return out;
+}
+
 bool allFinite(const GNSSRecord& r) noexcept
 {
     const double values[] = {r.time,   r.latitude, r.longitude,     r.height,       r.localX,
@@ -147,12 +176,19 @@ bool clearGroupsReadZero(const GNSSRecord& r) noexcept
            zeroUnless(ValidFlag::Grid, r.localX) && zeroUnless(ValidFlag::Grid, r.localY) &&
            zeroUnless(ValidFlag::Height, r.height) && zeroUnless(ValidFlag::Dop, r.dop) &&
            zeroUnless(ValidFlag::CorrectionAge, r.correctionAge) &&
-           zeroUnless(ValidFlag::ErrorEstimate, r.errorEstimate) &&
-           zeroUnless(ValidFlag::AxisSigmas, r.sigmaNorth) &&
-           zeroUnless(ValidFlag::AxisSigmas, r.sigmaEast) &&
-           zeroUnless(ValidFlag::AxisSigmas, r.sigmaUp) &&
-           zeroUnless(ValidFlag::ProtectionLevels, r.protectionHorizontal) &&
-           zeroUnless(ValidFlag::ProtectionLevels, r.protectionVertical);
+           zeroUnless(ValidFlag::ErrorEstimate, r.errorEstimate);
+}
+
+bool clearGroupsReadZero(const DecodedRecord& r) noexcept
+{
+    const auto zeroUnless = [&](std::uint32_t bit, double v) { return r.has(bit) || v == 0; };
+    const AccuracyFigures& a = r.accuracy;
+    return clearGroupsReadZero(static_cast<const GNSSRecord&>(r)) &&
+           zeroUnless(ValidFlag::AxisSigmas, a.sigmaNorth) &&
+           zeroUnless(ValidFlag::AxisSigmas, a.sigmaEast) &&
+           zeroUnless(ValidFlag::AxisSigmas, a.sigmaUp) &&
+           zeroUnless(ValidFlag::ProtectionLevels, a.protectionHorizontal) &&
+           zeroUnless(ValidFlag::ProtectionLevels, a.protectionVertical);
 }
 
 }  // namespace gnsslog::testing

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "log/GnssRecord.h"
 #include "log/Gpslog.h"
@@ -17,6 +18,9 @@ bool sameBits(double a, double b) noexcept;
 
 // All sixteen fields, doubles bit for bit.
 bool sameRecord(const GNSSRecord& a, const GNSSRecord& b) noexcept;
+// The accuracy figures bit for bit as well.
+bool sameAccuracy(const AccuracyFigures& a, const AccuracyFigures& b) noexcept;
+bool sameRecord(const DecodedRecord& a, const DecodedRecord& b) noexcept;
 
 // Equal except for the grid fields and their validFlags bit: all the KKJ
 // flag of a decoder may change.
@@ -30,11 +34,15 @@ bool sameHistogram(const Histogram& a, const Histogram& b);
 // the first difference.
 bool sameAnalysis(const GNSSLog& a, const GNSSLog& b, std::string* why = nullptr);
 
+// The analysis's records with their accuracy figures, as decoded.
+std::vector<DecodedRecord> decodedRecordsOf(const GNSSLog& log);
+
 // No double field is infinite or NaN.
 bool allFinite(const GNSSRecord& r) noexcept;
 
 // Every field whose group bit in validFlags is clear reads 0 (a property of
 // valid records).
 bool clearGroupsReadZero(const GNSSRecord& r) noexcept;
+bool clearGroupsReadZero(const DecodedRecord& r) noexcept;
 
 }  // namespace gnsslog::testing

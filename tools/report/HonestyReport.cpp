@@ -148,7 +148,7 @@ Integrity integrityOf(const GNSSLog& analysis, const IntegrityOptions& options)
     if (analysis.truthUndefined()) {
         return {};
     }
-    return computeIntegrity(analysis.records,
+    return computeIntegrity(analysis.records, analysis.accuracy,
                             {analysis.truthX(), analysis.truthY(), analysis.truthZ()}, options);
 }
 
@@ -174,7 +174,7 @@ NormalisedErrors normalisedErrorsOf(const GNSSLog& analysis)
     if (analysis.truthUndefined()) {
         return {};
     }
-    return computeNormalisedErrors(analysis.records,
+    return computeNormalisedErrors(analysis.records, analysis.accuracy,
                                    {analysis.truthX(), analysis.truthY(), analysis.truthZ()});
 }
 

@@ -53,7 +53,7 @@ public:
     }
 
     // The CRC is always checked: the framer would check it itself.
-    FrameVerdict decodeFrame(GNSSRecord& record, const std::uint8_t* frame, std::int32_t length,
+    FrameVerdict decodeFrame(DecodedRecord& record, const std::uint8_t* frame, std::int32_t length,
                              const DecodeOptions& options) const noexcept override
     {
         if (!NCTBINSniffer::crcMatches(frame, length)) {

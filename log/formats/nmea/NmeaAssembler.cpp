@@ -27,7 +27,7 @@ bool sameTimeOfDay(double a, double b) noexcept
     return apart < kSameTimeSeconds || std::fabs(apart - kDaySeconds) < kSameTimeSeconds;
 }
 
-std::uint32_t systemsOf(const GNSSRecord& gsa) noexcept
+std::uint32_t systemsOf(const DecodedRecord& gsa) noexcept
 {
     const std::int32_t id = gsa.satellites;
     if (id > 0) {
@@ -41,7 +41,7 @@ std::uint32_t systemsOf(const GNSSRecord& gsa) noexcept
 
 }  // namespace
 
-bool NmeaAssembler::SatelliteCounts::add(const GNSSRecord& frame) noexcept
+bool NmeaAssembler::SatelliteCounts::add(const DecodedRecord& frame) noexcept
 {
     const std::uint32_t named = systemsOf(frame);
     if (closed || (systems & named) != 0) {
@@ -54,7 +54,7 @@ bool NmeaAssembler::SatelliteCounts::add(const GNSSRecord& frame) noexcept
     return true;
 }
 
-void NmeaAssembler::add(const GNSSRecord& frame, RecordSink& sink)
+void NmeaAssembler::add(const DecodedRecord& frame, RecordSink& sink)
 {
     // Rejected and unread frames that still tell a date or a restart.
     if (frame.valid == 0) {
@@ -82,7 +82,7 @@ void NmeaAssembler::finish(RecordSink& sink)
     hasHeld_ = false;
 }
 
-void NmeaAssembler::addSolution(const GNSSRecord& frame, RecordSink& sink)
+void NmeaAssembler::addSolution(const DecodedRecord& frame, RecordSink& sink)
 {
     // The same epoch told by the other position sentence type.
     const bool repeats = hasLastSolution_ && lastSolutionPart_ != frame.framePart &&
@@ -123,11 +123,11 @@ void NmeaAssembler::addSolution(const GNSSRecord& frame, RecordSink& sink)
     hasHeld_ = false;
 }
 
-void NmeaAssembler::takeGgaOverGns(const GNSSRecord& gga) noexcept
+void NmeaAssembler::takeGgaOverGns(const DecodedRecord& gga) noexcept
 {
     // The GGA's quality and satellites are the receiver's own figures for
     // the epoch; the GNS only keeps what the epoch's GST and GSA gave it.
-    GNSSRecord record = gga;
+    DecodedRecord record = gga;
     record.framePart = FramePart::Solution;
     if (!record.has(ValidFlag::ErrorEstimate) && solution_.has(ValidFlag::ErrorEstimate)) {
         record.errorEstimate = solution_.errorEstimate;
@@ -140,7 +140,7 @@ void NmeaAssembler::takeGgaOverGns(const GNSSRecord& gga) noexcept
     solutionFromGns_ = false;
 }
 
-void NmeaAssembler::addEstimate(const GNSSRecord& frame, RecordSink& sink)
+void NmeaAssembler::addEstimate(const DecodedRecord& frame, RecordSink& sink)
 {
     lastTime_ = frame.time;
     lastTimeKnown_ = true;
@@ -160,7 +160,7 @@ void NmeaAssembler::addEstimate(const GNSSRecord& frame, RecordSink& sink)
     hasEstimate_ = true;
 }
 
-void NmeaAssembler::addDate(const GNSSRecord& frame, RecordSink& sink)
+void NmeaAssembler::addDate(const DecodedRecord& frame, RecordSink& sink)
 {
     // The day and time of day of the date sentence; a leap second
     // (23:59:60) reads as the next day's midnight, which it equals.
@@ -191,7 +191,7 @@ void NmeaAssembler::addDate(const GNSSRecord& frame, RecordSink& sink)
     coldStartArmed_ = true;
 }
 
-void NmeaAssembler::addVoidDate(const GNSSRecord& frame, RecordSink& sink)
+void NmeaAssembler::addVoidDate(const DecodedRecord& frame, RecordSink& sink)
 {
     if (!coldStartArmed_ || !dated_) {
         return;
@@ -217,7 +217,7 @@ void NmeaAssembler::restart(RecordSink& sink)
     coldStartArmed_ = false;
 }
 
-void NmeaAssembler::addSatellites(const GNSSRecord& frame) noexcept
+void NmeaAssembler::addSatellites(const DecodedRecord& frame) noexcept
 {
     // One GSA per system: the epoch's counts add up, unless the position
     // sentence counted its satellites itself (ORP).
@@ -265,7 +265,7 @@ std::int64_t NmeaAssembler::dayAfterAnchor(double timeOfDay) const noexcept
     return anchorDay_;
 }
 
-void NmeaAssembler::date(GNSSRecord& record) noexcept
+void NmeaAssembler::date(DecodedRecord& record) noexcept
 {
     if (!dated_) {
         return;

@@ -39,7 +39,7 @@ namespace gnsslog {
 
 class NmeaAssembler final : public RecordAssembler {
 public:
-    void add(const GNSSRecord& frame, RecordSink& sink) override;
+    void add(const DecodedRecord& frame, RecordSink& sink) override;
     void finish(RecordSink& sink) override;
 
 private:
@@ -50,25 +50,25 @@ private:
         std::uint32_t systems = 0;  // bit per system named
         bool closed = false;        // a system repeated: no more counts
         // Adds frame's counts; false once a system repeats.
-        bool add(const GNSSRecord& frame) noexcept;
+        bool add(const DecodedRecord& frame) noexcept;
     };
 
-    void addSolution(const GNSSRecord& frame, RecordSink& sink);
-    void addEstimate(const GNSSRecord& frame, RecordSink& sink);
-    void addDate(const GNSSRecord& frame, RecordSink& sink);
+    void addSolution(const DecodedRecord& frame, RecordSink& sink);
+    void addEstimate(const DecodedRecord& frame, RecordSink& sink);
+    void addDate(const DecodedRecord& frame, RecordSink& sink);
     // The date of an RMC of status "V" (a rejected frame).
-    void addVoidDate(const GNSSRecord& frame, RecordSink& sink);
+    void addVoidDate(const DecodedRecord& frame, RecordSink& sink);
     void restart(RecordSink& sink);
     // The pending record, made by a GNS, becomes the GGA of its epoch.
-    void takeGgaOverGns(const GNSSRecord& gga) noexcept;
-    void addSatellites(const GNSSRecord& frame) noexcept;
+    void takeGgaOverGns(const DecodedRecord& gga) noexcept;
+    void addSatellites(const DecodedRecord& frame) noexcept;
     void emit(RecordSink& sink);
-    void date(GNSSRecord& record) noexcept;
+    void date(DecodedRecord& record) noexcept;
     // The day of a time of day after the latest dated time: the one that
     // puts it nearest.
     std::int64_t dayAfterAnchor(double timeOfDay) const noexcept;
 
-    GNSSRecord solution_;
+    DecodedRecord solution_;
     bool hasSolution_ = false;
     bool hasFix_ = false;  // the latest position sentence has a position
     bool solutionFromGns_ = false;
@@ -82,7 +82,7 @@ private:
     std::uint8_t lastSolutionPart_ = 0;
 
     // A GST that came before its position sentence.
-    GNSSRecord estimate_;  // the GST ahead of its epoch's position
+    DecodedRecord estimate_;  // the GST ahead of its epoch's position
     double estimateTime_ = 0;
     bool hasEstimate_ = false;
 

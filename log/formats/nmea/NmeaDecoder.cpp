@@ -412,10 +412,18 @@ NmeaSolutionType nmeaSolutionType(const char* sentence) noexcept
 
 void decodeNmeaSentence(GNSSRecord& record, char* sentence, bool toKKJ) noexcept
 {
+    DecodedRecord decoded;
+    static_cast<GNSSRecord&>(decoded) = record;
+    decodeNmeaSentence(decoded, sentence, nmeaSolutionType(sentence), toKKJ);
+    record = decoded;
+}
+
+void decodeNmeaSentence(DecodedRecord& record, char* sentence, bool toKKJ) noexcept
+{
     decodeNmeaSentence(record, sentence, nmeaSolutionType(sentence), toKKJ);
 }
 
-void decodeNmeaSentence(GNSSRecord& record, const char* sentence, NmeaSolutionType type,
+void decodeNmeaSentence(DecodedRecord& record, const char* sentence, NmeaSolutionType type,
                         bool toKKJ) noexcept
 {
     record.latitude = 0;

@@ -56,13 +56,16 @@ NmeaSolutionType nmeaSolutionType(const char* sentence) noexcept;
 // ending with "*hh" (no CR/LF). valid is 1 when the sentence was decoded,
 // 0 when it was rejected or of another type; a rejected record may hold
 // partly decoded fields. framePart tells what a decoded sentence gives
-// (FramePart::Solution for the position sentences, OtherSolution for GNS). With toKKJ set, a geodetic position is converted
-// to KKJ zone 2 grid coordinates as well. sentence is not modified. Does
-// not throw and does not allocate.
+// (FramePart::Solution for the position sentences, OtherSolution for
+// GNS). With toKKJ set, a geodetic position is converted to KKJ zone 2
+// grid coordinates as well. sentence is not modified. Does not throw and
+// does not allocate. A plain record cannot hold a GST's sigmas.
 void decodeNmeaSentence(GNSSRecord& record, char* sentence, bool toKKJ) noexcept;
+// The same with the sigmas kept.
+void decodeNmeaSentence(DecodedRecord& record, char* sentence, bool toKKJ) noexcept;
 // The same for a caller that has already asked nmeaSolutionType(sentence),
 // which is type.
-void decodeNmeaSentence(GNSSRecord& record, const char* sentence, NmeaSolutionType type,
+void decodeNmeaSentence(DecodedRecord& record, const char* sentence, NmeaSolutionType type,
                         bool toKKJ) noexcept;
 
 // Cuts the next field off rest. On success the text before the first

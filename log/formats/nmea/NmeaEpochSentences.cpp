@@ -81,7 +81,7 @@ bool daysSinceEpoch(int year, int month, int day, std::int64_t& days) noexcept
     return true;
 }
 
-bool decodeGst(GNSSRecord& record, FieldReader& in) noexcept
+bool decodeGst(DecodedRecord& record, FieldReader& in) noexcept
 {
     if (!in.skip() || !in.next() || !readTime(in, record.time)) {
         return false;

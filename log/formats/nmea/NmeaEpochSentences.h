@@ -10,10 +10,10 @@
 namespace gnsslog::nmea {
 
 // GST: time and sqrt(sigma latitude^2 + sigma longitude^2 + sigma
-// altitude^2) as errorEstimate, the three as sigmaNorth, sigmaEast and
-// sigmaUp. All three sigmas must be written (real
-// receivers leave them empty before they have a solution).
-bool decodeGst(GNSSRecord& record, FieldReader& in) noexcept;
+// altitude^2) as errorEstimate, the three as the accuracy figures'
+// sigmaNorth, sigmaEast and sigmaUp. All three sigmas must be written
+// (real receivers leave them empty before they have a solution).
+bool decodeGst(DecodedRecord& record, FieldReader& in) noexcept;
 
 // RMC (date ddmmyy in field 9; years 80..99 are 1980..1999, 00..79 are
 // 2000..2079) and ZDA (day, month, four-digit year from 1980 to 2999):

@@ -39,7 +39,7 @@ public:
                                 static_cast<std::size_t>(length < 6 ? length : 6));
     }
 
-    FrameVerdict decodeFrame(GNSSRecord& record, const std::uint8_t* frame, std::int32_t length,
+    FrameVerdict decodeFrame(DecodedRecord& record, const std::uint8_t* frame, std::int32_t length,
                              const DecodeOptions& options) const noexcept override
     {
         if (options.verifyChecksum && !nmeaChecksumMatches(frame, length)) {

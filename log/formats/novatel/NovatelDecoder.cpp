@@ -100,7 +100,7 @@ bool insHasSolution(std::uint32_t status) noexcept
     return false;
 }
 
-FrameVerdict finishRecord(GNSSRecord& record, const Solution& s, bool toKKJ) noexcept
+FrameVerdict finishRecord(DecodedRecord& record, const Solution& s, bool toKKJ) noexcept
 {
     bool inertial = false;
     const std::uint8_t fixType = novatelFixTypeOfPositionType(s.positionType, inertial);
@@ -217,7 +217,7 @@ FrameVerdict decodeBinaryBody(Solution& s, std::uint16_t id, const std::uint8_t*
     }
 }
 
-FrameVerdict decodeBinary(GNSSRecord& record, const std::uint8_t* frame, std::int32_t length,
+FrameVerdict decodeBinary(DecodedRecord& record, const std::uint8_t* frame, std::int32_t length,
                           bool toKKJ) noexcept
 {
     if (length < NovatelSniffer::kShortHeaderBytes + NovatelSniffer::kCrcBytes) {
@@ -405,7 +405,7 @@ bool decodeAsciiBody(Solution& s, std::uint16_t id, Fields& f) noexcept
     }
 }
 
-FrameVerdict decodeAscii(GNSSRecord& record, const std::uint8_t* frame, std::int32_t length,
+FrameVerdict decodeAscii(DecodedRecord& record, const std::uint8_t* frame, std::int32_t length,
                          bool toKKJ) noexcept
 {
     const std::string_view text(reinterpret_cast<const char*>(frame),
@@ -530,7 +530,7 @@ std::uint8_t novatelFixTypeOfPositionType(std::uint32_t type, bool& inertial) no
     return FixType::NoPosition;  // NONE and types not known
 }
 
-FrameVerdict decodeNovatelFrame(GNSSRecord& record, const std::uint8_t* frame,
+FrameVerdict decodeNovatelFrame(DecodedRecord& record, const std::uint8_t* frame,
                                 std::int32_t length, bool toKKJ) noexcept
 {
     if (frame == nullptr || length < 2) {

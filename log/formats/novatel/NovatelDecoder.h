@@ -50,7 +50,7 @@ std::uint8_t novatelFixTypeOfPositionType(std::uint32_t type, bool& inertial) no
 // Record, Rejected (a log above without a position), Unread (any other
 // log, or one too short for its fields). Does not throw and does not
 // allocate.
-FrameVerdict decodeNovatelFrame(GNSSRecord& record, const std::uint8_t* frame,
+FrameVerdict decodeNovatelFrame(DecodedRecord& record, const std::uint8_t* frame,
                                 std::int32_t length, bool toKKJ) noexcept;
 
 }  // namespace gnsslog

@@ -86,7 +86,7 @@ public:
     }
 
     // The framer publishes only frames whose CRC matches.
-    FrameVerdict decodeFrame(GNSSRecord& record, const std::uint8_t* frame, std::int32_t length,
+    FrameVerdict decodeFrame(DecodedRecord& record, const std::uint8_t* frame, std::int32_t length,
                              const DecodeOptions& options) const noexcept override
     {
         return decodeNovatelFrame(record, frame, length, options.toKKJ);

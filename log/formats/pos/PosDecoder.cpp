@@ -158,7 +158,7 @@ bool readAxis(const Tokens& tokens, std::uint8_t index, double& value) noexcept
 // The sigmas in the order the style writes them: sdn sde sdu beside a
 // latitude, sde sdn sdu beside east/north/up. The x/y/z sigmas are not
 // along north, east and up, and their cross terms are not read: none.
-void setAxisSigmas(GNSSRecord& record, PosStyle style, const double (&sigma)[3]) noexcept
+void setAxisSigmas(DecodedRecord& record, PosStyle style, const double (&sigma)[3]) noexcept
 {
     if (!(sigma[0] >= 0 && sigma[1] >= 0 && sigma[2] >= 0)) {
         return;
@@ -171,7 +171,7 @@ void setAxisSigmas(GNSSRecord& record, PosStyle style, const double (&sigma)[3])
     }
 }
 
-bool readPosition(GNSSRecord& record, const Tokens& tokens, const PosLayout& layout) noexcept
+bool readPosition(DecodedRecord& record, const Tokens& tokens, const PosLayout& layout) noexcept
 {
     double a = 0;
     double b = 0;
@@ -254,7 +254,7 @@ std::uint8_t fixTypeOfQuality(double quality) noexcept
 
 }  // namespace
 
-FrameVerdict decodePosFrame(GNSSRecord& record, const std::uint8_t* frame, std::int32_t length,
+FrameVerdict decodePosFrame(DecodedRecord& record, const std::uint8_t* frame, std::int32_t length,
                             bool toKKJ) noexcept
 {
     if (frame == nullptr || length < kPosPrefixBytes) {
@@ -288,7 +288,7 @@ FrameVerdict decodePosFrame(GNSSRecord& record, const std::uint8_t* frame, std::
         (hasSatellites && (!readAxis(tokens, layout.satellites, satellites) || satellites < 0 ||
                            satellites > kMaxSatellites)) ||
         !readPosition(record, tokens, layout)) {
-        record = GNSSRecord{};
+        record = DecodedRecord{};
         return FrameVerdict::Rejected;
     }
     record.time = time;

@@ -21,7 +21,7 @@ namespace gnsslog {
 // (a token that is not a number, a field out of range, a missing column,
 // an overlong line); Unread for a header line. Does not throw and does not
 // allocate.
-FrameVerdict decodePosFrame(GNSSRecord& record, const std::uint8_t* frame, std::int32_t length,
+FrameVerdict decodePosFrame(DecodedRecord& record, const std::uint8_t* frame, std::int32_t length,
                             bool toKKJ) noexcept;
 
 }  // namespace gnsslog

@@ -61,12 +61,12 @@ RecordClock posRecordClock(const std::uint8_t* head, std::size_t size) noexcept
 // far).
 class PosAssembler final : public RecordAssembler {
 public:
-    void add(const GNSSRecord& frame, RecordSink& sink) override
+    void add(const DecodedRecord& frame, RecordSink& sink) override
     {
         if (frame.valid == 0) {
             return;
         }
-        GNSSRecord record = frame;
+        DecodedRecord record = frame;
         record.time = week_.apply(frame.time);
         sink.take(record);
     }
@@ -112,7 +112,7 @@ public:
         }
     }
 
-    FrameVerdict decodeFrame(GNSSRecord& record, const std::uint8_t* frame, std::int32_t length,
+    FrameVerdict decodeFrame(DecodedRecord& record, const std::uint8_t* frame, std::int32_t length,
                              const DecodeOptions& options) const noexcept override
     {
         return decodePosFrame(record, frame, length, options.toKKJ);

@@ -90,7 +90,7 @@ bool solutionUsable(const std::uint8_t* block) noexcept
     return (getU8(block, kModeOffset) & kModeTypeBits) != 0 && getU8(block, kErrorOffset) == 0;
 }
 
-void addGrid(GNSSRecord& record, bool toKKJ) noexcept
+void addGrid(DecodedRecord& record, bool toKKJ) noexcept
 {
     if (toKKJ) {
         geodeticToKKJ(record.latitude, record.longitude, kSystemKkjZone, record.localX, record.localY);
@@ -99,7 +99,7 @@ void addGrid(GNSSRecord& record, bool toKKJ) noexcept
 }
 
 // HAccuracy and VAccuracy, where the revision has them and they are known.
-void addOwnAccuracy(GNSSRecord& record, const std::uint8_t* block, std::int32_t length) noexcept
+void addOwnAccuracy(DecodedRecord& record, const std::uint8_t* block, std::int32_t length) noexcept
 {
     const unsigned revision = getLeU16(block, kIdOffset) >> kRevisionShift;
     if (revision < kRevisionWithAccuracy || length < kPvtAccuracyMinLength) {
@@ -119,7 +119,7 @@ void addOwnAccuracy(GNSSRecord& record, const std::uint8_t* block, std::int32_t 
     record.setSigmas(perAxis, perAxis, vertical);
 }
 
-FrameVerdict decodePvt(GNSSRecord& record, const std::uint8_t* block, std::int32_t length,
+FrameVerdict decodePvt(DecodedRecord& record, const std::uint8_t* block, std::int32_t length,
                        bool geodetic, bool toKKJ) noexcept
 {
     if (length < kPvtMinLength) {
@@ -141,7 +141,7 @@ FrameVerdict decodePvt(GNSSRecord& record, const std::uint8_t* block, std::int32
         record.longitude = b * kDegreesPerRadian;
         if (std::fabs(record.latitude) > kMaxLatitude ||
             std::fabs(record.longitude) > kMaxLongitude) {
-            record = GNSSRecord{};
+            record = DecodedRecord{};
             return FrameVerdict::Rejected;
         }
         record.height = c;
@@ -166,7 +166,7 @@ FrameVerdict decodePvt(GNSSRecord& record, const std::uint8_t* block, std::int32
     return FrameVerdict::Record;
 }
 
-FrameVerdict decodeCovariance(GNSSRecord& record, const std::uint8_t* block,
+FrameVerdict decodeCovariance(DecodedRecord& record, const std::uint8_t* block,
                               std::int32_t length, bool geodetic) noexcept
 {
     if (length < kCovMinLength) {
@@ -194,7 +194,8 @@ FrameVerdict decodeCovariance(GNSSRecord& record, const std::uint8_t* block,
     return FrameVerdict::Record;
 }
 
-FrameVerdict decodeDop(GNSSRecord& record, const std::uint8_t* block, std::int32_t length) noexcept
+FrameVerdict decodeDop(DecodedRecord& record, const std::uint8_t* block,
+                       std::int32_t length) noexcept
 {
     if (length < kDopMinLength) {
         return FrameVerdict::Unread;
@@ -251,7 +252,7 @@ std::uint8_t sbfFixTypeOfMode(std::uint8_t mode) noexcept
     }
 }
 
-FrameVerdict decodeSbfBlock(GNSSRecord& record, const std::uint8_t* block, std::int32_t length,
+FrameVerdict decodeSbfBlock(DecodedRecord& record, const std::uint8_t* block, std::int32_t length,
                             bool toKKJ) noexcept
 {
     if (block == nullptr || length < static_cast<std::int32_t>(kErrorOffset) + 1) {

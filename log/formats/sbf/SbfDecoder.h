@@ -43,7 +43,7 @@ std::uint8_t sbfFixTypeOfMode(std::uint8_t mode) noexcept;
 // Rejected: one of those without a usable value (Mode 0, Error set,
 // do-not-use values, no time); Unread: any other block, or one too short
 // for its fields. Does not throw and does not allocate.
-FrameVerdict decodeSbfBlock(GNSSRecord& record, const std::uint8_t* block, std::int32_t length,
+FrameVerdict decodeSbfBlock(DecodedRecord& record, const std::uint8_t* block, std::int32_t length,
                             bool toKKJ) noexcept;
 
 }  // namespace gnsslog

@@ -113,13 +113,13 @@ double errorEstimate(double horizontal, double vertical) noexcept
 }
 
 // hAcc as the horizontal RMS, shared equally by north and east.
-void setSigmas(GNSSRecord& record, double horizontal, double vertical) noexcept
+void setSigmas(DecodedRecord& record, double horizontal, double vertical) noexcept
 {
     const double perAxis = horizontal / std::numbers::sqrt2;
     record.setSigmas(perAxis, perAxis, vertical);
 }
 
-FrameVerdict decodeNavPl(GNSSRecord& record, const std::uint8_t* p) noexcept
+FrameVerdict decodeNavPl(DecodedRecord& record, const std::uint8_t* p) noexcept
 {
     const std::uint8_t frame = getU8(p, kPlPosFrameOffset);
     if (getU8(p, kPlPosValidOffset) != kPlValid ||
@@ -130,9 +130,9 @@ FrameVerdict decodeNavPl(GNSSRecord& record, const std::uint8_t* p) noexcept
     const double first = getLeU32(p, kPlPos1Offset) * kMetresPerMillimetre;
     const double second = getLeU32(p, kPlPos2Offset) * kMetresPerMillimetre;
     record.time = getLeU32(p, kPlTimeOffset) * kSecondsPerMillisecond;
-    record.protectionHorizontal =
+    record.accuracy.protectionHorizontal =
         static_cast<float>(frame == kPlFrameEllipse ? first : std::hypot(first, second));
-    record.protectionVertical =
+    record.accuracy.protectionVertical =
         static_cast<float>(getLeU32(p, kPlPos3Offset) * kMetresPerMillimetre);
     record.validFlags = ValidFlag::ProtectionLevels;
     record.framePart = FramePart::ProtectionLevels;
@@ -140,7 +140,7 @@ FrameVerdict decodeNavPl(GNSSRecord& record, const std::uint8_t* p) noexcept
     return FrameVerdict::Record;
 }
 
-void addGrid(GNSSRecord& record, bool toKKJ) noexcept
+void addGrid(DecodedRecord& record, bool toKKJ) noexcept
 {
     if (toKKJ) {
         geodeticToKKJ(record.latitude, record.longitude, kSystemKkjZone, record.localX, record.localY);
@@ -177,7 +177,7 @@ std::uint8_t fixTypeOfGpsFix(std::uint8_t gpsFix, std::uint8_t flags) noexcept
     }
 }
 
-FrameVerdict decodeNavSol(GNSSRecord& record, const std::uint8_t* p, bool toKKJ) noexcept
+FrameVerdict decodeNavSol(DecodedRecord& record, const std::uint8_t* p, bool toKKJ) noexcept
 {
     const std::uint8_t fixType =
         fixTypeOfGpsFix(getU8(p, kSolFixOffset), getU8(p, kSolFlagsOffset));
@@ -204,7 +204,7 @@ FrameVerdict decodeNavSol(GNSSRecord& record, const std::uint8_t* p, bool toKKJ)
     return FrameVerdict::Record;
 }
 
-FrameVerdict decodeNavPosllh(GNSSRecord& record, const std::uint8_t* p, bool toKKJ) noexcept
+FrameVerdict decodeNavPosllh(DecodedRecord& record, const std::uint8_t* p, bool toKKJ) noexcept
 {
     record.time = getLeU32(p, kPosllhTimeOffset) * kSecondsPerMillisecond;
     record.latitude = getLeS32(p, kPosllhLatitudeOffset) * kDegreesPerUnit;
@@ -223,7 +223,7 @@ FrameVerdict decodeNavPosllh(GNSSRecord& record, const std::uint8_t* p, bool toK
     return FrameVerdict::Record;
 }
 
-FrameVerdict decodeNavStatus(GNSSRecord& record, const std::uint8_t* p) noexcept
+FrameVerdict decodeNavStatus(DecodedRecord& record, const std::uint8_t* p) noexcept
 {
     const std::uint8_t fixType =
         fixTypeOfGpsFix(getU8(p, kStatusFixOffset), getU8(p, kStatusFlagsOffset));
@@ -239,7 +239,7 @@ FrameVerdict decodeNavStatus(GNSSRecord& record, const std::uint8_t* p) noexcept
     return FrameVerdict::Record;
 }
 
-FrameVerdict decodeNavPvt(GNSSRecord& record, const std::uint8_t* p, bool toKKJ) noexcept
+FrameVerdict decodeNavPvt(DecodedRecord& record, const std::uint8_t* p, bool toKKJ) noexcept
 {
     const std::uint8_t flags = getU8(p, kPvtFlagsOffset);
     if ((flags & kGnssFixOk) == 0) {
@@ -263,7 +263,7 @@ FrameVerdict decodeNavPvt(GNSSRecord& record, const std::uint8_t* p, bool toKKJ)
     return FrameVerdict::Record;
 }
 
-FrameVerdict decodeNavHpposllh(GNSSRecord& record, const std::uint8_t* p, bool toKKJ) noexcept
+FrameVerdict decodeNavHpposllh(DecodedRecord& record, const std::uint8_t* p, bool toKKJ) noexcept
 {
     if ((getU8(p, kHpFlagsOffset) & kInvalidLlh) != 0) {
         return FrameVerdict::Rejected;
@@ -288,7 +288,7 @@ FrameVerdict decodeNavHpposllh(GNSSRecord& record, const std::uint8_t* p, bool t
 
 }  // namespace
 
-FrameVerdict decodeUbxFrame(GNSSRecord& record, const std::uint8_t* frame, std::int32_t length,
+FrameVerdict decodeUbxFrame(DecodedRecord& record, const std::uint8_t* frame, std::int32_t length,
                             bool toKKJ) noexcept
 {
     if (frame == nullptr || length < UBXSniffer::kOverheadBytes) {

@@ -55,7 +55,7 @@ inline constexpr std::uint8_t Position = 7;
 // NAV-PVT solution or a NAV-HPPOSLLH position; Rejected: one of those
 // without a usable position; Unread: any other message, or a frame whose
 // length does not match its header. Does not throw and does not allocate.
-FrameVerdict decodeUbxFrame(GNSSRecord& record, const std::uint8_t* frame, std::int32_t length,
+FrameVerdict decodeUbxFrame(DecodedRecord& record, const std::uint8_t* frame, std::int32_t length,
                             bool toKKJ) noexcept;
 
 // Whether a record decodeUbxFrame made is a NAV-HPPOSLLH position (to be

@@ -31,7 +31,7 @@ constexpr char kHexDigits[] = "0123456789ABCDEF";
 // in is the first after it.
 class UbxAssembler final : public RecordAssembler {
 public:
-    void add(const GNSSRecord& frame, RecordSink& sink) override
+    void add(const DecodedRecord& frame, RecordSink& sink) override
     {
         if (frame.framePart == FramePart::FixState && restarted(frame)) {
             if (open_ && frame.time != epochTime_) {
@@ -80,7 +80,7 @@ public:
     }
 
 private:
-    bool restarted(const GNSSRecord& navStatus) noexcept
+    bool restarted(const DecodedRecord& navStatus) noexcept
     {
         const double uptime = ubxUptimeSeconds(navStatus);
         const bool back = hasUptime_ && uptime < uptime_;
@@ -89,23 +89,23 @@ private:
         return back;
     }
 
-    static void take(GNSSRecord& slot, bool& has, const GNSSRecord& frame) noexcept
+    static void take(DecodedRecord& slot, bool& has, const DecodedRecord& frame) noexcept
     {
         slot = frame;
         has = true;
     }
 
-    GNSSRecord withLevels(GNSSRecord record) const noexcept
+    DecodedRecord withLevels(DecodedRecord record) const noexcept
     {
         if (hasLevels_) {
-            record.protectionHorizontal = levels_.protectionHorizontal;
-            record.protectionVertical = levels_.protectionVertical;
+            record.accuracy.protectionHorizontal = levels_.accuracy.protectionHorizontal;
+            record.accuracy.protectionVertical = levels_.accuracy.protectionVertical;
             record.validFlags |= ValidFlag::ProtectionLevels;
         }
         return record;
     }
 
-    static void copyPosition(GNSSRecord& to, const GNSSRecord& from) noexcept
+    static void copyPosition(DecodedRecord& to, const DecodedRecord& from) noexcept
     {
         to.latitude = from.latitude;
         to.longitude = from.longitude;
@@ -115,11 +115,11 @@ private:
     }
 
     // An epoch of NAV-SOL, NAV-POSLLH and NAV-STATUS.
-    GNSSRecord olderReceiverRecord() const noexcept
+    DecodedRecord olderReceiverRecord() const noexcept
     {
-        const GNSSRecord* finest =
+        const DecodedRecord* finest =
             hasPosition_ ? &position_ : (hasCoarsePosition_ ? &coarsePosition_ : nullptr);
-        GNSSRecord record = hasOldSolution_ ? oldSolution_ : *finest;
+        DecodedRecord record = hasOldSolution_ ? oldSolution_ : *finest;
         if (!hasOldSolution_) {
             record.fixType = fixState_.fixType;
         }
@@ -133,18 +133,18 @@ private:
         return record;
     }
 
-    void emit(GNSSRecord record, RecordSink& sink)
+    void emit(DecodedRecord record, RecordSink& sink)
     {
         record.time = week_.apply(record.time);
         sink.take(record);
     }
 
-    GNSSRecord solution_;        // NAV-PVT
-    GNSSRecord position_;        // NAV-HPPOSLLH
-    GNSSRecord oldSolution_;     // NAV-SOL
-    GNSSRecord coarsePosition_;  // NAV-POSLLH
-    GNSSRecord fixState_;        // NAV-STATUS
-    GNSSRecord levels_;          // NAV-PL
+    DecodedRecord solution_;        // NAV-PVT
+    DecodedRecord position_;        // NAV-HPPOSLLH
+    DecodedRecord oldSolution_;     // NAV-SOL
+    DecodedRecord coarsePosition_;  // NAV-POSLLH
+    DecodedRecord fixState_;        // NAV-STATUS
+    DecodedRecord levels_;          // NAV-PL
     WeekRollover week_;
     double epochTime_ = 0;
     double uptime_ = 0;  // msss of the last NAV-STATUS, seconds
@@ -202,7 +202,7 @@ public:
     }
 
     // The framer publishes only frames whose checksum matches.
-    FrameVerdict decodeFrame(GNSSRecord& record, const std::uint8_t* frame, std::int32_t length,
+    FrameVerdict decodeFrame(DecodedRecord& record, const std::uint8_t* frame, std::int32_t length,
                              const DecodeOptions& options) const noexcept override
     {
         return decodeUbxFrame(record, frame, length, options.toKKJ);
