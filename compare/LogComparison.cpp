@@ -96,6 +96,21 @@ bool LogRow::passes() const noexcept
                        [](const SliceRow& slice) { return allPass(slice.verdicts); });
 }
 
+namespace {
+
+// The accuracy figures of a slice's records, a part of analysis.records.
+std::span<const AccuracyFigures> accuracyOfSlice(const GNSSLog& analysis,
+                                                 std::span<const GNSSRecord> records) noexcept
+{
+    if (analysis.accuracy.size() != analysis.records.size() || records.empty()) {
+        return {};
+    }
+    const auto first = static_cast<std::size_t>(records.data() - analysis.records.data());
+    return std::span<const AccuracyFigures>(analysis.accuracy).subspan(first, records.size());
+}
+
+}  // namespace
+
 LogRow comparisonRow(const std::string& file, const GNSSLog& analysis,
                      const ComparisonSettings& settings)
 {
@@ -109,6 +124,8 @@ LogRow comparisonRow(const std::string& file, const GNSSLog& analysis,
     row.figures = logFigures(row.statistics, static_cast<std::int64_t>(analysis.records.size()));
     addSessionFigures(row.figures, analysis.records, {row.truthX, row.truthY, row.truthZ},
                       settings.wrongFixThreshold, analysis.restarts);
+    addHonestyFigures(row.figures, analysis.records, analysis.accuracy,
+                      {row.truthX, row.truthY, row.truthZ}, settings.integrity);
     const bool truthDefined = !analysis.truthUndefined();
     row.truthUndefined = !truthDefined;
     row.verdicts = verdictsOf(settings, row.figures, truthDefined);
@@ -123,6 +140,9 @@ LogRow comparisonRow(const std::string& file, const GNSSLog& analysis,
                 sliceRow.slice = slice;
                 sliceRow.figures = computeLogFigures(records, row.truthX, row.truthY, row.truthZ,
                                                      settings.wrongFixThreshold);
+                addHonestyFigures(sliceRow.figures, records,
+                                  accuracyOfSlice(analysis, records),
+                                  {row.truthX, row.truthY, row.truthZ}, settings.integrity);
                 sliceRow.verdicts = verdictsOf(settings, sliceRow.figures, truthDefined);
                 row.slices.push_back(std::move(sliceRow));
             });

@@ -52,6 +52,9 @@ struct ComparisonSettings {
     // instead of a truth point (truthMode and truthFrom are not used).
     const ReferenceTrajectory* reference = nullptr;
     TruthMatchOptions referenceMatch{};
+    // The alert limits and protection the integrity figures (hmi, mi-rate)
+    // are judged by; without a limit they do not exist.
+    IntegrityOptions integrity{};
 };
 
 enum class TruthSource : std::uint8_t { EachLogAveraged, EachLogFirstFix, Manual, FromLog, Reference };

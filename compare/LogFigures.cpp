@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstddef>
 
+#include "metrics/NormalisedError.h"
 #include "metrics/SessionSummary.h"
 #include "metrics/Share.h"
 
@@ -63,6 +65,58 @@ LogFigures computeLogFigures(std::span<const GNSSRecord> records, double tx, dou
     LogFigures f = logFigures(statistics, static_cast<std::int64_t>(records.size()));
     addSessionFigures(f, records, {tx, ty, tz}, wrongFixThreshold);
     return f;
+}
+
+namespace {
+
+// The misleading epochs' rate bound of one direction, the hazardous ones
+// counted as misleading too, on the direction's effective sample size.
+double misleadingRateBound(const IntegrityDirection& d) noexcept
+{
+    if (d.epochs == 0) {
+        return 1;
+    }
+    const double events = static_cast<double>(d.count(IntegrityState::Misleading) +
+                                              d.count(IntegrityState::HazardouslyMisleading));
+    const double scale = d.effectiveEpochs / static_cast<double>(d.epochs);
+    return clopperPearsonUpper95(std::round(events * scale), d.effectiveEpochs);
+}
+
+}  // namespace
+
+void addHonestyFigures(LogFigures& f, std::span<const GNSSRecord> records,
+                       std::span<const AccuracyFigures> accuracy, const TruthPoint& truth,
+                       const IntegrityOptions& integrity)
+{
+    f.within1Sigma.reset();
+    f.hazardouslyMisleading.reset();
+    f.misleadingRate95.reset();
+    if (accuracy.empty()) {
+        return;
+    }
+    const NormalisedErrors normalised = computeNormalisedErrors(records, accuracy, truth);
+    const NormalisedClass& all = normalised.of(SolutionClass::All);
+    const NormalisedAxis& north = all.of(NormalisedAxisId::North);
+    const NormalisedAxis& east = all.of(NormalisedAxisId::East);
+    if (north.count + east.count > 0) {
+        f.within1Sigma = static_cast<double>(north.within[0] + east.within[0]) /
+                         static_cast<double>(north.count + east.count);
+    }
+    const Integrity in = computeIntegrity(records, accuracy, truth, integrity);
+    double hazardous = 0;
+    double rate = 0;
+    bool assessed = false;
+    for (const IntegrityDirection* d : {&in.horizontal, &in.vertical}) {
+        if (d->assessed && d->epochs > 0) {
+            assessed = true;
+            hazardous += static_cast<double>(d->count(IntegrityState::HazardouslyMisleading));
+            rate = std::max(rate, misleadingRateBound(*d));
+        }
+    }
+    if (assessed) {
+        f.hazardouslyMisleading = hazardous;
+        f.misleadingRate95 = rate;
+    }
 }
 
 void addSessionFigures(LogFigures& f, std::span<const GNSSRecord> records, const TruthPoint& truth,

@@ -12,6 +12,7 @@
 
 #include "log/GnssRecord.h"
 #include "metrics/EpochErrors.h"
+#include "metrics/Integrity.h"
 #include "metrics/Statistics.h"
 
 namespace gnsslog {
@@ -40,6 +41,15 @@ struct LogFigures {
     std::int64_t judgedFirstFixes = 0;
     std::int64_t wrongFirstFixes = 0;
     std::optional<double> wrongFirstFixShare;
+    // The log's own accuracy (addHonestyFigures): the share 0..1 of north
+    // and east errors within their 1 sigma, over every epoch with sigmas;
+    // with an alert limit, the hazardously misleading epochs (horizontal
+    // and vertical together) and the larger direction's one-sided 95 %
+    // upper bound of the misleading rate (hazardous epochs included).
+    // Empty without sigmas, or without a limit for the last two.
+    std::optional<double> within1Sigma;
+    std::optional<double> hazardouslyMisleading;
+    std::optional<double> misleadingRate95;
 };
 
 // Share 0..1 of the sessions fixed at or before `seconds` from their
@@ -50,6 +60,12 @@ std::optional<double> sessionsFixedWithin(const LogFigures& f, double seconds);
 // restarts: the records' marked restarts (GNSSLog::restarts).
 void addSessionFigures(LogFigures& f, std::span<const GNSSRecord> records, const TruthPoint& truth,
                        double wrongFixThreshold, std::span<const std::size_t> restarts = {});
+
+// Sets the honesty figures of f from the records and their accuracy
+// figures (GNSSLog::accuracy, or a part of it as long as records).
+void addHonestyFigures(LogFigures& f, std::span<const GNSSRecord> records,
+                       std::span<const AccuracyFigures> accuracy, const TruthPoint& truth,
+                       const IntegrityOptions& integrity);
 
 // The figures of statistics computed over `records` records with every part.
 LogFigures logFigures(const Statistics& statistics, std::int64_t records);

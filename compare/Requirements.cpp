@@ -35,6 +35,9 @@ constexpr FigureInfo kFigures[] = {
     {Figure::TimeToFix95, "ttfix95", Kind::Seconds},
     {Figure::FixedWithin, "fixed-within-DURATION", Kind::Share},
     {Figure::WrongFirstFix, "wrong-first-fix", Kind::Share},
+    {Figure::Within1Sigma, "within1sigma", Kind::Share},
+    {Figure::HazardouslyMisleading, "hmi", Kind::Count},
+    {Figure::MisleadingRate, "mi-rate", Kind::Share},
 };
 
 constexpr std::string_view kFixedWithinPrefix = "fixed-within-";
@@ -268,6 +271,9 @@ std::optional<double> figureValue(const LogFigures& f, Figure figure) noexcept
     case Figure::TimeToFix95: return f.timeToFix95;
     case Figure::FixedWithin: return std::nullopt;  // needs its duration
     case Figure::WrongFirstFix: return f.wrongFirstFixShare;
+    case Figure::Within1Sigma: return f.within1Sigma;
+    case Figure::HazardouslyMisleading: return f.hazardouslyMisleading;
+    case Figure::MisleadingRate: return f.misleadingRate95;
     }
     return std::nullopt;
 }
@@ -293,7 +299,10 @@ bool measuredAgainstTruth(Figure figure) noexcept
     case Figure::Horizontal95:
     case Figure::Vertical95:
     case Figure::WrongFixes:
-    case Figure::WrongFirstFix: return true;
+    case Figure::WrongFirstFix:
+    case Figure::Within1Sigma:
+    case Figure::HazardouslyMisleading:
+    case Figure::MisleadingRate: return true;
     default: return false;
     }
 }

@@ -35,7 +35,10 @@ enum class Figure : std::uint8_t {
     WrongFixes,
     TimeToFix95,    // sessions' 95th percentile time to fix
     FixedWithin,    // share of sessions fixed within Requirement::withinSeconds
-    WrongFirstFix   // share of sessions whose first fix was wrong
+    WrongFirstFix,  // share of sessions whose first fix was wrong
+    Within1Sigma,   // share of north and east errors within the log's own 1 sigma
+    HazardouslyMisleading,  // hazardously misleading epochs, horizontal and vertical
+    MisleadingRate  // 95 % upper bound of the misleading epochs' rate
 };
 
 enum class Comparison : std::uint8_t { Less, LessOrEqual, Greater, GreaterOrEqual, Equal };
@@ -66,7 +69,8 @@ std::optional<double> figureValue(const LogFigures& figures, const Requirement& 
 const char* figureName(Figure figure) noexcept;
 
 // Whether the figure is an error against the truth (h50, h95, v95, wrong,
-// wrong-first-fix), so that it means nothing without a truth.
+// wrong-first-fix, within1sigma, hmi, mi-rate), so that it means nothing
+// without a truth.
 bool measuredAgainstTruth(Figure figure) noexcept;
 
 struct Verdict {

@@ -13,6 +13,7 @@
 #include "tools/report/ComparisonHtml.h"
 #include "tools/report/ComparisonJson.h"
 #include "tools/report/FrameOptions.h"
+#include "tools/report/HonestyReport.h"
 #include "tools/report/JsonReport.h"
 #include "tools/report/PngExport.h"
 #include "tools/report/QualityReport.h"
@@ -189,6 +190,13 @@ int runComparisonReport(const ReportOptions& options, std::ostream& out, std::os
     std::vector<LogOutput> outputs(c.logFiles.size());
     std::mutex pictureMutex;
     ComparisonSettings settings = settingsOf(options, frame);
+    if (!options.alertLimit.empty()) {
+        const std::string problem =
+            readIntegrityOptions(options.alertLimit, options.protection, settings.integrity);
+        if (!problem.empty()) {
+            return usageError(err, problem);
+        }
+    }
     ReferenceLoad reference;
     if (options.reference.asked()) {
         if (!c.truthFrom.empty()) {
