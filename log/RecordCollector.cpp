@@ -110,7 +110,9 @@ void RecordCollector::keepAccuracy(const DecodedRecord& record)
         if (!record.hasAccuracy()) {
             return;
         }
-        // The first record with figures: the ones before it had none.
+        // The first record with figures: the ones before it had none. Room
+        // as for the records, so the list is never copied to grow either.
+        accuracy.reserve(log_.records.capacity());
         accuracy.resize(log_.records.size() - 1);
     }
     accuracy.push_back(record.accuracy);
