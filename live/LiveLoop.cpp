@@ -12,9 +12,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-// The longest single wait, so a stop signal is seen within this much.
-constexpr milliseconds kLongestWait{200};
-
 milliseconds until(Clock::time_point when, Clock::time_point now)
 {
     return std::max(milliseconds{0}, std::chrono::ceil<milliseconds>(when - now));
@@ -23,7 +20,7 @@ milliseconds until(Clock::time_point when, Clock::time_point now)
 }  // namespace
 
 LiveOutcome runLiveLoop(ByteSource& source, ArchiveWriter& archive, const LiveSettings& settings,
-                        const LiveTickHandler& onTick)
+                        const LiveHandlers& handlers)
 {
     const Clock::time_point start = Clock::now();
     const milliseconds every = std::max(settings.every, milliseconds{1});
@@ -49,14 +46,17 @@ LiveOutcome runLiveLoop(ByteSource& source, ArchiveWriter& archive, const LiveSe
             break;
         }
         if (now >= nextTick) {
-            onTick(progress());
+            handlers.tick(progress());
             // A slow tick skips the ticks it overran instead of bunching them.
             while (nextTick <= Clock::now()) {
                 nextTick += every;
             }
             continue;
         }
-        milliseconds wait = std::min(until(nextTick, now), kLongestWait);
+        if (handlers.idle) {
+            handlers.idle();
+        }
+        milliseconds wait = std::min(until(nextTick, now), kLongestLiveWait);
         if (bounded) {
             wait = std::min(wait, until(end, now));
         }

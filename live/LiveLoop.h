@@ -34,10 +34,19 @@ struct LiveOutcome {
     LiveProgress last;  // at the end
 };
 
-using LiveTickHandler = std::function<void(const LiveProgress&)>;
+struct LiveHandlers {
+    // Once per `every`, with the progress so far.
+    std::function<void(const LiveProgress&)> tick;
+    // Between reads, at least every kLongestLiveWait; may be empty.
+    std::function<void()> idle;
+};
 
-// Runs the loop; onTick is called once per `every` with the progress so far.
+// The longest single wait for bytes, so a stop signal or the idle handler
+// comes within this much.
+inline constexpr std::chrono::milliseconds kLongestLiveWait{200};
+
+// Runs the loop, calling the handlers on the calling thread.
 LiveOutcome runLiveLoop(ByteSource& source, ArchiveWriter& archive, const LiveSettings& settings,
-                        const LiveTickHandler& onTick);
+                        const LiveHandlers& handlers);
 
 }  // namespace gnsslog

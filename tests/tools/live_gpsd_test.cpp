@@ -140,12 +140,22 @@ public:
         }
         posix_spawnattr_destroy(&attributes);
     }
+    // gpsfake does not always end on SIGTERM once its gpsd is gone, so
+    // the group gets SIGKILL after a grace time.
     ~Gpsfake()
     {
-        if (pid_ > 0) {
-            kill(-pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
+        if (pid_ <= 0) {
+            return;
         }
+        kill(-pid_, SIGTERM);
+        for (int i = 0; i < 30; ++i) {
+            if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
+                return;
+            }
+            std::this_thread::sleep_for(100ms);
+        }
+        kill(-pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
     }
     Gpsfake(const Gpsfake&) = delete;
     Gpsfake& operator=(const Gpsfake&) = delete;

@@ -6,14 +6,12 @@
 #include "live/OpenSource.h"
 #include "live/StopSignals.h"
 #include "tools/report/LiveLine.h"
+#include "tools/report/LiveLineWriter.h"
 #include "tools/report/Report.h"
 
 namespace gnsslog {
 
 namespace {
-
-// Figures are brought up to date at most this often, however short --every is.
-constexpr std::chrono::milliseconds kShortestAnalysisInterval{1000};
 
 std::chrono::milliseconds toMilliseconds(double seconds)
 {
@@ -110,25 +108,14 @@ int runLiveReport(const ReportOptions& options, std::ostream& out, std::ostream&
     settings.every = toMilliseconds(options.live.everySeconds);
     settings.duration = toMilliseconds(options.live.durationSeconds);
 
-    std::size_t recordsBefore = 0;
-    nlohmann::ordered_json figures;
-    auto lastAnalysis = std::chrono::steady_clock::time_point{};
-    const LiveTickHandler onTick = [&](const LiveProgress& progress) {
-        const auto now = std::chrono::steady_clock::now();
-        if (figures.is_null() || now - lastAnalysis >= kShortestAnalysisInterval) {
-            figures = liveFiguresJson(offline, recordsBefore);
-            lastAnalysis = now;
-        }
-        nlohmann::ordered_json line;
-        line["live"] = liveSessionJson(parse.spec.text, progress);
-        line.update(figures);
-        out << line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n'
-            << std::flush;
-    };
     LiveOutcome outcome;
     {
+        LiveLineWriter lines(offline, parse.spec.text, out);
         const StopSignals stopSignals;
-        outcome = runLiveLoop(*source, archive, settings, onTick);
+        outcome = runLiveLoop(*source, archive, settings,
+                              {[&lines](const LiveProgress& progress) { lines.tick(progress); },
+                               [&lines] { lines.poll(); }});
+        lines.finish();
     }
     source.reset();  // a serial source's application object goes before the pictures make theirs
     if (outcome.end == LiveEnd::ArchiveFailed) {
