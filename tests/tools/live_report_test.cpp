@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <fstream>
 #include <random>
 #include <string>
@@ -21,6 +22,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "live/SerialSource.h"
 #include "tests/tools/LiveFeeders.h"
 #include "tests/tools/ReportRun.h"
 #include "tools/report/LiveOptions.h"
@@ -345,6 +347,25 @@ TEST_F(LiveReport, SerialPortOnAPseudoTerminal)
     ASSERT_FALSE(live.lines.empty()) << run.out;
     EXPECT_EQ(live.session["drops"], 0);
     expectSameAsOffline(live, run, {"--format", "auto", archive});
+}
+
+TEST_F(LiveReport, BusySerialPortIsAUsageError)
+{
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    const std::string device = ptsname(master);
+    std::string error;
+    std::unique_ptr<ByteSource> holder = openSerialSource(device, 115200, error);
+    ASSERT_TRUE(holder) << error;
+    const auto start = std::chrono::steady_clock::now();
+    const ToolRun run = runReportTool({"serial:" + device, "--duration", "1s"});
+    EXPECT_EQ(run.status, ReportExit::Usage);
+    EXPECT_NE(run.err.find("cannot open serial:" + device), std::string::npos) << run.err;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);  // refused, not waited for
+    holder.reset();
+    close(master);
 }
 
 TEST_F(LiveReport, TerminationSignalEndsTheRunWithTheFullReport)
