@@ -85,4 +85,17 @@ inline constexpr int PictureWidth = DesignedClientWidth - WidthAroundImage;
 inline constexpr int PictureHeight = DesignedClientHeight - HeightAroundImage;
 }  // namespace TrackWindowSize
 
+// Stanford plot window: the image fills the client but for a 10-pixel
+// margin; two square panels side by side.
+namespace StanfordWindowSize {
+inline constexpr int DesignedClientWidth = 760;
+inline constexpr int DesignedClientHeight = 420;
+inline constexpr int WidthAroundImage = 20;
+inline constexpr int HeightAroundImage = 20;
+inline constexpr int SmallestClientWidth = 400;
+inline constexpr int SmallestClientHeight = 250;
+inline constexpr int PictureWidth = DesignedClientWidth - WidthAroundImage;
+inline constexpr int PictureHeight = DesignedClientHeight - HeightAroundImage;
+}  // namespace StanfordWindowSize
+
 }  // namespace gnsslog

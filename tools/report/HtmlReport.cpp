@@ -442,7 +442,7 @@ std::string writeRenderedPage(const std::string& path, const std::function<std::
 std::string writeAnalysisHtml(const std::string& path, const std::string& logFile,
                               const GNSSLog& analysis, const std::vector<std::string>& summaryLines,
                               const Statistics& statistics, const SessionAnalysis& sessions,
-                              const TrackSource* track)
+                              const TrackSource* track, const IntegrityOptions* protection)
 {
     HtmlReportContent content;
     content.title = std::filesystem::path(logFile).filename().string();
@@ -462,6 +462,9 @@ std::string writeAnalysisHtml(const std::string& path, const std::string& logFil
         failure = drawSessionPictures(analysis, sessions, drawn);
         if (failure.empty() && track != nullptr) {
             failure = drawTrackPicture(*track, drawn);
+        }
+        if (failure.empty()) {
+            failure = drawHonestyPictures(analysis, protection, drawn);
         }
         if (failure.empty()) {
             failure = encodeAll(drawn, content.pictures);

@@ -73,6 +73,7 @@ std::string writeRenderedPage(const std::string& path, const std::function<std::
 std::string writeAnalysisHtml(const std::string& path, const std::string& logFile,
                               const GNSSLog& analysis, const std::vector<std::string>& summaryLines,
                               const Statistics& statistics, const SessionAnalysis& sessions,
-                              const TrackSource* track = nullptr);
+                              const TrackSource* track = nullptr,
+                              const IntegrityOptions* protection = nullptr);
 
 }  // namespace gnsslog

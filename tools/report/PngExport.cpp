@@ -15,13 +15,17 @@
 #include <QString>
 
 #include "metrics/ErrorCdf.h"
+#include "metrics/NormalisedCdf.h"
+#include "metrics/StanfordDiagram.h"
 #include "metrics/ScatterCircles.h"
 #include "plots/draw/CdfPainter.h"
 #include "plots/draw/ErrorPlotPainter.h"
 #include "plots/series/ErrorSeries.h"
 #include "plots/draw/HistogramPainter.h"
+#include "plots/draw/NormalisedCdfPainter.h"
 #include "plots/draw/ScatterPainter.h"
 #include "plots/draw/SessionsPainter.h"
+#include "plots/draw/StanfordPainter.h"
 #include "plots/draw/TrackPainter.h"
 #include "plots/series/TrackSeries.h"
 
@@ -187,8 +191,38 @@ std::string drawTrackPicture(const TrackSource& track, std::vector<ReportPicture
     return {};
 }
 
+std::string drawHonestyPictures(const GNSSLog& analysis, const IntegrityOptions* protection,
+                                std::vector<ReportPicture>& pictures)
+{
+    if (analysis.accuracy.empty() || analysis.truthUndefined()) {
+        return {};
+    }
+    try {
+        if (!ensureGuiApplication()) {
+            return "pictures need a QGuiApplication, and another kind of application exists";
+        }
+        const TruthPoint truth{analysis.truthX(), analysis.truthY(), analysis.truthZ()};
+        const IntegrityOptions levels =
+            protection != nullptr ? *protection : defaultPictureProtection(analysis.records);
+        QImage stanford(StanfordPictureWidth, StanfordPictureHeight, QImage::Format_RGB32);
+        paintStanfordPlot(stanford,
+                          computeStanfordDiagrams(analysis.records, analysis.accuracy, truth, levels),
+                          protectionLevelName(levels));
+        pictures.push_back({"stanford.png", "Stanford plot: error against protection level",
+                            std::move(stanford)});
+        QImage normalised(CdfPictureWidth, CdfPictureHeight, QImage::Format_RGB32);
+        paintNormalisedCdf(normalised, computeNormalisedCdf(analysis.records, analysis.accuracy,
+                                                            truth, kNormalisedCdfBins));
+        pictures.push_back({"normalised-cdf.png", "Normalised error CDF", std::move(normalised)});
+    } catch (const std::exception& exception) {
+        return std::string("drawing the pictures failed: ") + exception.what();
+    }
+    return {};
+}
+
 std::string exportPictures(const GNSSLog& analysis, const std::string& dir, int plotWidth,
-                           int plotHeight, const SessionAnalysis& sessions, const TrackSource* track)
+                           int plotHeight, const SessionAnalysis& sessions, const TrackSource* track,
+                           const IntegrityOptions* protection)
 {
     if (std::string problem = sizeProblem(plotWidth, plotHeight); !problem.empty()) {
         return problem;
@@ -215,6 +249,10 @@ std::string exportPictures(const GNSSLog& analysis, const std::string& dir, int 
         if (std::string problem = drawTrackPicture(*track, pictures); !problem.empty()) {
             return problem;
         }
+    }
+    if (std::string problem = drawHonestyPictures(analysis, protection, pictures);
+        !problem.empty()) {
+        return problem;
     }
     try {
         for (const ReportPicture& picture : pictures) {

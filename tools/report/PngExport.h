@@ -9,6 +9,7 @@
 #include <QImage>
 
 #include "log/Gpslog.h"
+#include "metrics/Integrity.h"
 #include "metrics/SessionSummary.h"
 #include "plots/draw/PlotWindowSizes.h"
 #include "reference/ReferenceTrajectory.h"
@@ -28,6 +29,8 @@ inline constexpr int SessionsPictureWidth = CdfWindowSize::PictureWidth;
 inline constexpr int SessionsPictureHeight = CdfWindowSize::PictureHeight;
 inline constexpr int TrackPictureWidth = TrackWindowSize::PictureWidth;
 inline constexpr int TrackPictureHeight = TrackWindowSize::PictureHeight;
+inline constexpr int StanfordPictureWidth = StanfordWindowSize::PictureWidth;
+inline constexpr int StanfordPictureHeight = StanfordWindowSize::PictureHeight;
 
 // What the track picture draws: the log's own positions (not its errors)
 // over the reference's line.
@@ -65,16 +68,26 @@ std::string drawSessionPictures(const GNSSLog& analysis, const SessionAnalysis& 
 // reference's line, the whole track in view. As drawReportPictures otherwise.
 std::string drawTrackPicture(const TrackSource& track, std::vector<ReportPicture>& pictures);
 
+// Appends, for a log that gives its own accuracy and has a truth, the
+// Stanford plot (each epoch's error against its protection level: the
+// options' levels, or where protection is null the receiver's own where
+// the log gives them, else 5.33 sigma) and the normalised error CDF.
+// Nothing for any other log. As drawReportPictures otherwise.
+std::string drawHonestyPictures(const GNSSLog& analysis, const IntegrityOptions* protection,
+                                std::vector<ReportPicture>& pictures);
+
 // Writes the six pictures as x-histogram.png, y-histogram.png,
 // z-histogram.png, 3d-rtk-fix-position.png, 3d-rtk-x-position.png and
 // xyz-plot.png, then scatter.png and cdf.png, then sessions.png and
-// ttf-cdf.png, and with a track (may be null) track.png, into dir,
+// ttf-cdf.png, with a track (may be null) track.png, and for a log with
+// its own accuracy stanford.png and normalised-cdf.png, into dir,
 // creating it if needed. Returns an empty string on
 // success, else a message naming the directory or file that failed. Does
 // not throw.
 std::string exportPictures(const GNSSLog& analysis, const std::string& dir, int plotWidth,
                            int plotHeight, const SessionAnalysis& sessions,
-                           const TrackSource* track = nullptr);
+                           const TrackSource* track = nullptr,
+                           const IntegrityOptions* protection = nullptr);
 
 // Makes the offscreen QGuiApplication the pictures need, if no
 // application object exists; call it on the main thread before drawing on

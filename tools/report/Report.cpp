@@ -328,7 +328,7 @@ int runAnalysisReport(const ReportOptions& options, std::ostream& out, std::ostr
     if (!options.pngDir.empty()) {
         const std::string problem =
             exportPictures(measured, options.pngDir, options.pngWidth, options.pngHeight, sessions,
-                           trackShown);
+                           trackShown, integrityAsked ? &integrityOptions : nullptr);
         if (!problem.empty()) {
             return failure(err, problem);
         }
@@ -336,8 +336,8 @@ int runAnalysisReport(const ReportOptions& options, std::ostream& out, std::ostr
     if (!statsOptions.htmlFile.empty()) {
         const std::string problem = writeAnalysisHtml(statsOptions.htmlFile, options.logFile, measured,
                                                       shownSummary(*analysis, texts), statistics,
-                                                      sessions,
-                                                      trackShown);
+                                                      sessions, trackShown,
+                                                      integrityAsked ? &integrityOptions : nullptr);
         if (!problem.empty()) {
             return failure(err, problem);
         }
