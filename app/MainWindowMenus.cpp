@@ -79,6 +79,7 @@ void TForm3::createMenus()
     ErrorCdf1 = makeItem(View1, "ErrorCdf1", QStringLiteral("Error CDF"), true, false);
     Track1 = makeItem(View1, "Track1", QStringLiteral("Track"), true, false);
     Sessions1 = makeItem(View1, "Sessions1", QStringLiteral("Sessions"), true, false);
+    StanfordPlot1 = makeItem(View1, "StanfordPlot1", QStringLiteral("Stanford plot"), true, false);
 
     // Radio items: choosing the checked one unchecks it, leaving the menu
     // with no checked item (ExclusiveOptional).
@@ -157,6 +158,7 @@ void TForm3::createMenus()
     connectSelfChecked(ErrorCdf1, &TForm3::ErrorCdf1Click);
     connectSelfChecked(Track1, &TForm3::Track1Click);
     connectSelfChecked(Sessions1, &TForm3::Sessions1Click);
+    connectSelfChecked(StanfordPlot1, &TForm3::StanfordPlot1Click);
     connectSelfChecked(GeodeticKKJ1, &TForm3::GeodeticKKJ1Click);
     connectSelfChecked(Referencetrajectory1, &TForm3::Referencetrajectory1Click);
     connectHandler(About1, &TForm3::About1Click);

@@ -19,6 +19,7 @@ inline const QString kCaptionScatter = QStringLiteral("Scatter plot");
 inline const QString kCaptionCdf = QStringLiteral("Error CDF");
 inline const QString kCaptionTrack = QStringLiteral("Track");
 inline const QString kCaptionSessions = QStringLiteral("Sessions");
+inline const QString kCaptionStanford = QStringLiteral("Stanford plot");
 
 template <typename Window>
 void destroyWindow(QPointer<Window>& field)

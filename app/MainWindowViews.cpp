@@ -13,6 +13,7 @@
 #include "plots/windows/CdfPlot.h"
 #include "plots/windows/HistoPlot.h"
 #include "plots/windows/ScatterPlot.h"
+#include "plots/windows/StanfordPlot.h"
 #include "plots/windows/TrackPlot.h"
 #include "plots/windows/SessionsPlot.h"
 #include "plots/windows/WindowPlacement.h"
@@ -24,7 +25,7 @@ void TForm3::rememberPlaces()
 {
     const QWidget* const windows[] = {XHistogramForm, YHistogramForm, ZHistogramForm, Fix3DHistogramForm,
                                       Rtkx3DHistogramForm, ErrorPlotForm, ScatterPlotForm, CdfPlotForm,
-                                      TrackForm, SessionsForm};
+                                      TrackForm, SessionsForm, StanfordForm};
     for (const QWidget* window : windows) {
         if (window != nullptr && window->isVisible()) {
             places_[window->windowTitle()] = QRect(window->pos(), window->size());
@@ -45,6 +46,7 @@ void TForm3::destroyPlotWindows()
     destroyWindow(CdfPlotForm);
     destroyWindow(TrackForm);
     destroyWindow(SessionsForm);
+    destroyWindow(StanfordForm);
 }
 
 void TForm3::destroyErrorPlot()
@@ -147,6 +149,18 @@ void TForm3::openSessionsWindow()
     SessionsForm->show();
 }
 
+void TForm3::openStanfordPlot()
+{
+    if (!StanfordForm) {
+        StanfordForm = new TStanfordPlotForm(kCaptionStanford, Analysis.get());
+        closeThroughViewItem(StanfordForm.data(), StanfordPlot1);
+        placeNewWindow(StanfordForm.data());
+    } else {
+        StanfordForm->SetAnalysis(Analysis.get());
+    }
+    StanfordForm->show();
+}
+
 void TForm3::placeNewWindow(QWidget* window)
 {
     // Where the user left the window of the same caption at the last load.
@@ -167,7 +181,7 @@ void TForm3::placeNewWindow(QWidget* window)
     int others = 0;
     const QWidget* const windows[] = {XHistogramForm, YHistogramForm, ZHistogramForm, Fix3DHistogramForm,
                                       Rtkx3DHistogramForm, ErrorPlotForm, ScatterPlotForm, CdfPlotForm,
-                                      TrackForm, SessionsForm};
+                                      TrackForm, SessionsForm, StanfordForm};
     for (const QWidget* other : windows) {
         if (other != nullptr && other != window && other->isVisible()) {
             taken.push_back(other->frameGeometry());
@@ -292,6 +306,17 @@ void TForm3::Sessions1Click()
         });
 }
 
+void TForm3::StanfordPlot1Click()
+{
+    toggleViewItem(
+        StanfordPlot1, [this] { destroyWindow(StanfordForm); },
+        [this] {
+            if (!StanfordForm) {
+                openStanfordPlot();
+            }
+        });
+}
+
 void TForm3::FormDestroy()
 {
     destroyWindow(ZHistogramForm);
@@ -304,6 +329,7 @@ void TForm3::FormDestroy()
     destroyWindow(CdfPlotForm);
     destroyWindow(TrackForm);
     destroyWindow(SessionsForm);
+    destroyWindow(StanfordForm);
 }
 
 }  // namespace gnsslog

@@ -292,6 +292,9 @@ void TForm3::loadLogFile(const QString& fileName, bool detectFormat)
     if (Sessions1->isChecked()) {
         openSessionsWindow();
     }
+    if (StanfordPlot1->isChecked()) {
+        openStanfordPlot();
+    }
 }
 
 void TForm3::showSummary(const ReferenceTrajectory* reference)

@@ -41,6 +41,7 @@ class TScatterPlotForm;
 class TCdfPlotForm;
 class TTrackForm;
 class TSessionsForm;
+class TStanfordPlotForm;
 struct ErrorPlotView;
 class FrameMenu;
 
@@ -72,6 +73,7 @@ public:
     void ErrorCdf1Click();
     void Track1Click();
     void Sessions1Click();
+    void StanfordPlot1Click();
     void GeodeticKKJ1Click();
     // Asks for a reference trajectory; once one is read the item is the
     // truth mode, else the mode stays and an error box names the file.
@@ -115,6 +117,7 @@ public:
     QAction* ErrorCdf1 = nullptr;     // unchecked at start
     QAction* Track1 = nullptr;        // unchecked at start
     QAction* Sessions1 = nullptr;     // unchecked at start
+    QAction* StanfordPlot1 = nullptr; // unchecked at start
     QMenu* ruthcoordinates1 = nullptr;
     QActionGroup* TruthGroup = nullptr;
     QAction* Useaverageposition1 = nullptr;
@@ -148,6 +151,7 @@ public:
     QPointer<TCdfPlotForm> CdfPlotForm;
     QPointer<TTrackForm> TrackForm;
     QPointer<TSessionsForm> SessionsForm;
+    QPointer<TStanfordPlotForm> StanfordForm;
     // Declared after the windows' fields and freed only after they are gone.
     std::unique_ptr<GNSSLog> Analysis;
     // Against a reference Analysis holds the errors; this the log's own
@@ -177,6 +181,7 @@ private:
     void openCdfPlot();
     void openTrack();
     void openSessionsWindow();
+    void openStanfordPlot();
     void openMissingHistogram(QPointer<TPlotForm>& field, const QString& caption, const Histogram* histogram,
                               QAction* viewItem);
     // The View items' common handler: see logviewerform.cpp.

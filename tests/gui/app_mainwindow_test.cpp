@@ -109,9 +109,11 @@ TEST_F(MainWindowDesign, MenusItemsKindsAndCheckMarks)
     // The designed items, then the additions after a separator.
     EXPECT_EQ(captionsOf(form->View1), (std::vector<QString>{"3D-position histogram", "X-Histogram", "Y-Histogram",
                                                             "Z-Histogram", "XYZ-plot", "", "Data quality...",
-                                                            "Scatter plot", "Error CDF", "Track", "Sessions"}));
+                                                            "Scatter plot", "Error CDF", "Track", "Sessions",
+                                                            "Stanford plot"}));
     EXPECT_TRUE(form->Track1->isCheckable() && !form->Track1->isChecked());
     EXPECT_TRUE(form->Sessions1->isCheckable() && !form->Sessions1->isChecked());
+    EXPECT_TRUE(form->StanfordPlot1->isCheckable() && !form->StanfordPlot1->isChecked());
     EXPECT_EQ(captionsOf(form->ruthcoordinates1),
               (std::vector<QString>{"Use average position", "Use first fix position", "Manual input", "",
                                     "Reference trajectory..."}));

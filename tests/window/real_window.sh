@@ -134,7 +134,7 @@ toggle_x_histogram() {
 
 # Chooses the View item $1 steps below the first one (the separator is
 # skipped): 4 "XYZ-plot", 5 "Data quality...", 6 "Scatter plot", 7 "Error CDF",
-# 8 "Track", 9 "Sessions".
+# 8 "Track", 9 "Sessions", 10 "Stanford plot".
 choose_view_item() {
   open_file_menu
   xdotool key Right
@@ -322,7 +322,7 @@ xdotool windowraise "$main"
 sleep 0.5
 import -window root "$work/gnsslog-tm35fin.png"
 
-for item in "6 Scatter plot" "7 Error CDF" "9 Sessions"; do
+for item in "6 Scatter plot" "7 Error CDF" "9 Sessions" "10 Stanford plot"; do
   steps=${item%% *} caption=${item#* }
   choose_view_item "$steps"
   shown=$(wait_window "$caption" 10)
@@ -335,6 +335,15 @@ for item in "6 Scatter plot" "7 Error CDF" "9 Sessions"; do
     import -window "$shown" "$work/sessions.png"
     n=$(colour_count "$work/sessions.png" "#008000")
     [ "$n" -gt 500 ] || fail "the Sessions window shows $n RTK-fixed pixels"
+  fi
+  if [ "$caption" = "Stanford plot" ]; then
+    # This log states no accuracy: the panels show their axes and the
+    # diagonal, with no bins.
+    xdotool windowmove "$shown" 0 200 windowraise "$shown"
+    sleep 0.5
+    import -window "$shown" "$work/stanford.png"
+    n=$(colour_count "$work/stanford.png" "#000000")
+    [ "$n" -gt 400 ] || fail "the Stanford plot shows $n black pixels: no axes drawn"
   fi
   choose_view_item "$steps"
   wait_gone "$caption" 10 || fail "View did not close \"$caption\""

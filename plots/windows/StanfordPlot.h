@@ -1,0 +1,42 @@
+// Stanford plot window: the loaded log's errors against its protection
+// levels (the receiver's own where the log gives them, else 5.33 sigma),
+// horizontal and vertical side by side.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include "log/Gpslog.h"
+#include "metrics/StanfordDiagram.h"
+#include "plots/windows/ImageControl.h"
+
+namespace gnsslog {
+
+class TStanfordPlotForm : public QWidget {
+    Q_OBJECT
+public:
+    // No Qt parent: only the main window destroys it. The analysis (may be
+    // null: an empty picture) must outlive the window.
+    TStanfordPlotForm(const QString& caption, const GNSSLog* analysis);
+
+    void SetAnalysis(const GNSSLog* analysis);
+    void DrawPlot();
+
+    const GNSSLog* Analysis = nullptr;
+    StanfordDiagrams Diagrams;
+    QString LevelName;
+    TImage* Image1 = nullptr;
+
+signals:
+    void closeRequested();  // see TPlotForm::closeRequested
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+};
+
+// The diagrams a window shows for an analysis: none without accuracy
+// figures or a truth.
+StanfordDiagrams windowStanfordDiagrams(const GNSSLog& analysis, QString& levelName);
+
+}  // namespace gnsslog
