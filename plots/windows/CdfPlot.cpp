@@ -3,9 +3,11 @@
 #include <algorithm>
 
 #include <QCloseEvent>
+#include <QPainter>
 #include <QResizeEvent>
 
 #include "plots/draw/CdfPainter.h"
+#include "plots/draw/NormalisedCdfPainter.h"
 #include "plots/draw/PlotWindowSizes.h"
 
 namespace gnsslog {
@@ -26,7 +28,8 @@ TCdfPlotForm::TCdfPlotForm(const QString& caption, const GNSSLog* analysis, cons
     setWindowTitle(caption);
     Image1 = new TImage(this);
     setMinimumSize(SmallestClientWidth, SmallestClientHeight);
-    resize(DesignedClientWidth, DesignedClientHeight);
+    const bool twoRows = analysis != nullptr && !analysis->accuracy.empty();
+    resize(DesignedClientWidth, twoRows ? 2 * DesignedClientHeight : DesignedClientHeight);
     SetAnalysis(analysis, cdf);
 }
 
@@ -39,6 +42,12 @@ void TCdfPlotForm::SetAnalysis(const GNSSLog* analysis, const ErrorCdf& cdf)
 {
     Analysis = analysis;
     Cdf = Analysis != nullptr ? cdf : ErrorCdf{};
+    HasNormalised = Analysis != nullptr && !Analysis->accuracy.empty() && !Analysis->truthUndefined();
+    Normalised = HasNormalised ? computeNormalisedCdf(Analysis->records, Analysis->accuracy,
+                                                      {Analysis->truthX(), Analysis->truthY(),
+                                                       Analysis->truthZ()},
+                                                      kNormalisedCdfBins)
+                               : NormalisedCdf{};
     DrawPlot();
 }
 
@@ -47,10 +56,21 @@ void TCdfPlotForm::DrawPlot()
     if (!Image1->fitBitmapToControl()) {
         return;
     }
+    QImage& bitmap = Image1->Bitmap;
     if (Analysis == nullptr) {
-        Image1->Bitmap.fill(Qt::white);
+        bitmap.fill(Qt::white);
+    } else if (!HasNormalised) {
+        paintErrorCdf(bitmap, Cdf);
     } else {
-        paintErrorCdf(Image1->Bitmap, Cdf);
+        // Two rows: the errors above, the normalised errors below.
+        const int upper = bitmap.height() / 2;
+        QImage errors(bitmap.width(), upper, QImage::Format_RGB32);
+        QImage normalised(bitmap.width(), bitmap.height() - upper, QImage::Format_RGB32);
+        paintErrorCdf(errors, Cdf);
+        paintNormalisedCdf(normalised, Normalised);
+        QPainter painter(&bitmap);
+        painter.drawImage(0, 0, errors);
+        painter.drawImage(0, upper, normalised);
     }
     Image1->update();
 }

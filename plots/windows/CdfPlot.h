@@ -1,5 +1,6 @@
 // Error CDF window: the cumulative shares of the horizontal and vertical
-// errors of the loaded log per solution class.
+// errors of the loaded log per solution class; for a log that states its
+// own accuracy, the normalised errors' shares in a second row below.
 #pragma once
 
 #include <QString>
@@ -7,6 +8,7 @@
 
 #include "log/Gpslog.h"
 #include "metrics/ErrorCdf.h"
+#include "metrics/NormalisedCdf.h"
 #include "plots/windows/ImageControl.h"
 
 namespace gnsslog {
@@ -29,6 +31,8 @@ public:
 
     const GNSSLog* Analysis = nullptr;
     ErrorCdf Cdf;
+    bool HasNormalised = false;  // the analysis states its accuracy and has a truth
+    NormalisedCdf Normalised;
     TImage* Image1 = nullptr;
 
 signals:
