@@ -38,10 +38,14 @@ ErrorFigures figuresOf(const std::vector<double>& errors)
     return figures;
 }
 
+constexpr std::size_t kBands = kSpeedBandStarts.size();
+using BandErrors = std::array<std::vector<double>, kBands>;
+
 struct ClassErrors {
     std::vector<double> horizontal;
     std::vector<double> along;
     std::vector<double> cross;
+    BandErrors bands;  // horizontal, by the reference's speed
 };
 
 bool hasTruth(const RecordTruth& truth) noexcept
@@ -49,30 +53,43 @@ bool hasTruth(const RecordTruth& truth) noexcept
     return truth.hasPosition && truth.cause == TruthCause::Matched;
 }
 
-}  // namespace
-
-std::array<SpeedBandFigures, kSpeedBandStarts.size()> speedBandFigures(const TruthMatch& match)
+// Adds a horizontal error to the band of the reference's speed; none
+// where the speed is unknown.
+void addToBand(BandErrors& bands, double error, double speed)
 {
-    constexpr std::size_t kBands = kSpeedBandStarts.size();
-    std::array<std::vector<double>, kBands> horizontal;
-    for (const RecordTruth& truth : match.records) {
-        const TrackError& e = truth.error;
-        const double error = std::hypot(e.north, e.east);
-        if (!hasTruth(truth) || std::isnan(error) || !(e.speed >= 0)) {
-            continue;
-        }
-        // The last band whose start the speed reaches.
-        const auto above = std::upper_bound(kSpeedBandStarts.begin(), kSpeedBandStarts.end(), e.speed);
-        horizontal[static_cast<std::size_t>(above - kSpeedBandStarts.begin()) - 1].push_back(error);
+    if (!(speed >= 0)) {
+        return;
     }
-    std::array<SpeedBandFigures, kBands> bands;
+    // The last band whose start the speed reaches.
+    const auto above = std::upper_bound(kSpeedBandStarts.begin(), kSpeedBandStarts.end(), speed);
+    bands[static_cast<std::size_t>(above - kSpeedBandStarts.begin()) - 1].push_back(error);
+}
+
+SpeedBands bandFiguresOf(const BandErrors& errors)
+{
+    SpeedBands bands;
     for (std::size_t b = 0; b < kBands; ++b) {
         bands[b].from = kSpeedBandStarts[b];
         bands[b].to = b + 1 < kBands ? kSpeedBandStarts[b + 1]
                                      : std::numeric_limits<double>::infinity();
-        bands[b].horizontal = figuresOf(horizontal[b]);
+        bands[b].horizontal = figuresOf(errors[b]);
     }
     return bands;
+}
+
+}  // namespace
+
+SpeedBands speedBandFigures(const TruthMatch& match)
+{
+    BandErrors horizontal;
+    for (const RecordTruth& truth : match.records) {
+        const TrackError& e = truth.error;
+        const double error = std::hypot(e.north, e.east);
+        if (hasTruth(truth) && !std::isnan(error)) {
+            addToBand(horizontal, error, e.speed);
+        }
+    }
+    return bandFiguresOf(horizontal);
 }
 
 std::array<TrackFigures, kSolutionClassCount> trackFiguresByClass(
@@ -88,6 +105,7 @@ std::array<TrackFigures, kSolutionClassCount> trackFiguresByClass(
         }
         for (const std::size_t c : {std::size_t{kClassIndexOfFixType[records[i].fixType]}, kAllClassIndex}) {
             errors[c].horizontal.push_back(horizontal);
+            addToBand(errors[c].bands, horizontal, e.speed);
             if (e.hasDirection) {
                 errors[c].along.push_back(e.along);
                 errors[c].cross.push_back(e.cross);
@@ -100,6 +118,7 @@ std::array<TrackFigures, kSolutionClassCount> trackFiguresByClass(
         figures[c].horizontal = figuresOf(errors[c].horizontal);
         figures[c].along = figuresOf(errors[c].along);
         figures[c].cross = figuresOf(errors[c].cross);
+        figures[c].speedBands = bandFiguresOf(errors[c].bands);
     }
     return figures;
 }

@@ -20,13 +20,6 @@ struct ErrorFigures {
     double p95 = 0;   // nearest-rank 95th percentile of the absolute error
 };
 
-struct TrackFigures {
-    std::size_t matched = 0;  // epochs with truth
-    ErrorFigures horizontal;  // sqrt(north^2 + east^2) of every matched epoch
-    ErrorFigures along;       // of the epochs where the reference has a direction
-    ErrorFigures cross;
-};
-
 // Reference speed bands, metres per second: each from its start up to the
 // next band's start, the last without end.
 inline constexpr std::array<double, 5> kSpeedBandStarts{0, 1, 5, 15, 30};
@@ -37,9 +30,19 @@ struct SpeedBandFigures {
     ErrorFigures horizontal;
 };
 
+using SpeedBands = std::array<SpeedBandFigures, kSpeedBandStarts.size()>;
+
 // Horizontal figures of every matched epoch, by the reference's
 // horizontal speed at the epoch.
-std::array<SpeedBandFigures, kSpeedBandStarts.size()> speedBandFigures(const TruthMatch& match);
+SpeedBands speedBandFigures(const TruthMatch& match);
+
+struct TrackFigures {
+    std::size_t matched = 0;  // epochs with truth
+    ErrorFigures horizontal;  // sqrt(north^2 + east^2) of every matched epoch
+    ErrorFigures along;       // of the epochs where the reference has a direction
+    ErrorFigures cross;
+    SpeedBands speedBands;    // the horizontal figures by the reference's speed
+};
 
 // Indexed by SolutionClass; All holds every matched epoch. records and
 // match.records correspond one to one.

@@ -67,5 +67,63 @@ TEST(TrackFigures, PerClassOverMatchedEpochsAndAlongCrossWhereThereIsADirection)
     EXPECT_EQ(other.horizontal.rms, 0);
 }
 
+TEST(TrackFigures, SpeedBandsPerClassTakeEachSpeedIntoTheBandItStarts)
+{
+    const struct {
+        std::uint8_t fixType;
+        double speed;  // metres per second
+        double east;   // metres
+    } epochs[] = {
+        {FixType::RtkFixed, 0, 0.01},
+        {FixType::RtkFixed, 0.99, 0.02},
+        {FixType::RtkFixed, 1, 0.03},  // a band's start belongs to it
+        {FixType::RtkFixed, 30, 0.04},
+        {FixType::RtkFloat, 4.9, 0.5},
+        {FixType::RtkFloat, 15, 0.6},
+        {FixType::RtkFloat, 200, 0.7},
+        {FixType::StandAlone, std::nan(""), 9},  // no speed: in no band
+    };
+    std::vector<GNSSRecord> records;
+    TruthMatch match;
+    for (const auto& e : epochs) {
+        GNSSRecord record;
+        record.fixType = e.fixType;
+        records.push_back(record);
+        RecordTruth truth;
+        truth.hasPosition = true;
+        truth.error.east = e.east;
+        truth.error.speed = e.speed;
+        match.records.push_back(truth);
+    }
+    const auto figures = trackFiguresByClass(records, match);
+    const auto counts = [](const SpeedBands& bands) {
+        std::vector<std::size_t> n;
+        for (const SpeedBandFigures& band : bands) {
+            n.push_back(band.horizontal.count);
+        }
+        return n;
+    };
+    const SpeedBands& fixed = figures[static_cast<std::size_t>(SolutionClass::RtkFixed)].speedBands;
+    EXPECT_EQ(counts(fixed), (std::vector<std::size_t>{2, 1, 0, 0, 1}));
+    EXPECT_EQ(fixed[0].horizontal.p95, 0.02);
+    EXPECT_EQ(fixed[4].horizontal.p95, 0.04);
+    const SpeedBands& floating = figures[static_cast<std::size_t>(SolutionClass::RtkFloat)].speedBands;
+    EXPECT_EQ(counts(floating), (std::vector<std::size_t>{0, 1, 0, 1, 1}));
+    EXPECT_EQ(floating[3].horizontal.p95, 0.6);
+    const SpeedBands& single = figures[static_cast<std::size_t>(SolutionClass::Other)].speedBands;
+    EXPECT_EQ(counts(single), (std::vector<std::size_t>{0, 0, 0, 0, 0}));
+    EXPECT_EQ(figures[static_cast<std::size_t>(SolutionClass::Other)].matched, 1u);
+    // Every class together: the bands of the whole match.
+    const SpeedBands& all = figures[kAllClassIndex].speedBands;
+    const SpeedBands whole = speedBandFigures(match);
+    EXPECT_EQ(counts(all), (std::vector<std::size_t>{2, 2, 0, 1, 2}));
+    EXPECT_EQ(counts(whole), counts(all));
+    for (std::size_t b = 0; b < all.size(); ++b) {
+        EXPECT_EQ(all[b].horizontal.p95, whole[b].horizontal.p95) << b;
+        EXPECT_EQ(all[b].from, kSpeedBandStarts[b]);
+    }
+    EXPECT_TRUE(std::isinf(all.back().to));
+}
+
 }  // namespace
 }  // namespace gnsslog

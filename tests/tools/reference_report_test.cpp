@@ -147,12 +147,35 @@ TEST_F(ReferenceReportTest, StatisticsMeasureAgainstTheReferenceAndLeaveEpochsWi
     EXPECT_EQ(bands[0]["horizontal"]["count"], 3);
     EXPECT_TRUE(bands[4]["to_mps"].is_null());
     EXPECT_EQ(bands[4]["horizontal"]["count"], 0);
+    // Each class has its own bands; a class without epochs has empty ones.
+    ASSERT_EQ(fixed["speedBands"].size(), 5u);
+    EXPECT_EQ(fixed["speedBands"][0]["horizontal"]["count"], 3);
+    EXPECT_EQ(fixed["speedBands"][0]["horizontal"]["p95"], bands[0]["horizontal"]["p95"]);
+    EXPECT_EQ(document["statistics"]["classes"]["rtkFloat"]["speedBands"][0]["horizontal"]["count"], 0);
 
     const ToolRun plain = runReportTool({"--format", "pos", "--json", roverPath()});
     const auto own = nlohmann::json::parse(plain.out);
     EXPECT_EQ(own["statistics"]["classes"]["rtkFixed"]["horizontal"]["count"], 5);
     EXPECT_FALSE(own["statistics"].contains("speedBands"));
     EXPECT_FALSE(own["statistics"]["classes"]["rtkFixed"].contains("along"));
+}
+
+TEST_F(ReferenceReportTest, StatisticsTextGivesAlongCrossAndSpeedBandsPerClass)
+{
+    const ToolRun run = runReportTool({"--format", "pos", "--reference", referencePath(), "--stats", roverPath()});
+    ASSERT_EQ(run.status, ReportExit::Ok) << run.err;
+    const std::size_t block = run.out.find("Against the reference (metres)\nRTK fixed: 3 epochs\n");
+    ASSERT_NE(block, std::string::npos) << run.out;
+    const std::string text = run.out.substr(block);
+    EXPECT_NE(text.find("  along 0 epochs\n  cross 0 epochs\n  speed 0-1 m/s: 3 epochs, horizontal 95 % "),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("  speed over 30 m/s: 0 epochs\n"), std::string::npos) << text;
+    // Classes without matched epochs are left out.
+    EXPECT_EQ(text.find("RTK float:"), std::string::npos) << text;
+
+    const ToolRun plain = runReportTool({"--format", "pos", "--stats", roverPath()});
+    EXPECT_EQ(plain.out.find("Against the reference"), std::string::npos);
 }
 
 TEST_F(ReferenceReportTest, RecordsCsvGainsTheErrorsAgainstTheReference)

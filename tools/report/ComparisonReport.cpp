@@ -139,6 +139,9 @@ LogOutput logOutputOf(const ReportOptions& options, const GNSSLog& analysis, con
                                row.referenceWarnings);
         }
         writeStatisticsText(block, row.statistics);
+        if (withReference) {
+            writeTrackStatisticsText(block, analysis.records, *row.referenceMatch);
+        }
         writeDataQualityText(block, analysis.dataQuality);
         output.statisticsText = block.str();
     }

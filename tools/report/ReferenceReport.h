@@ -40,9 +40,15 @@ nlohmann::ordered_json referenceJson(const ReferenceTrajectory& reference,
 
 // Adds to the "statistics" object of a JSON document what only a reference
 // can tell: per class "along" and "cross" figures beside the horizontal
-// ones, and "speedBands", the horizontal figures by the reference's speed.
+// ones and "speedBands", the horizontal figures by the reference's speed;
+// "speedBands" of every class beside the classes.
 void addTrackStatisticsJson(nlohmann::ordered_json& document,
                             const std::vector<GNSSRecord>& records, const TruthMatch& match);
+
+// The same figures as text, for --stats: per class with matched epochs,
+// along and cross RMS and 95 %, and the horizontal 95 % of each speed band.
+void writeTrackStatisticsText(std::ostream& out, const std::vector<GNSSRecord>& records,
+                              const TruthMatch& match);
 
 // "Truth: reference trajectory FILE (FORMAT), M of N epochs matched (P %)"
 // and, where epochs have no truth, their causes; the latency where it can

@@ -300,6 +300,9 @@ int runAnalysisReport(const ReportOptions& options, std::ostream& out, std::ostr
         }
         if (statsOptions.text) {
             writeStatisticsText(out, statistics);
+            if (options.reference.asked()) {
+                writeTrackStatisticsText(out, analysis->records, truthMatch);
+            }
             writeNormalisedErrorText(out, normalised);
             if (integrityAsked) {
                 writeIntegrityText(out, integrity);
