@@ -123,18 +123,44 @@ std::string_view interpolationName(InterpolationMethod method) noexcept
     return method == InterpolationMethod::Hermite ? "hermite" : "cubic";
 }
 
+namespace {
+
+// The index of the first epoch later than time: upper_bound, tried first
+// at the hint and the epoch after it, since a rover's epochs come in order.
+std::size_t firstLater(const std::vector<ReferenceEpoch>& epochs, double time,
+                       std::size_t hint) noexcept
+{
+    const auto later = [&](std::size_t i) { return i == epochs.size() || time < epochs[i].time; };
+    for (std::size_t i = hint; i <= hint + 1 && i <= epochs.size(); ++i) {
+        if (i > 0 && later(i) && !later(i - 1)) {
+            return i;
+        }
+    }
+    const auto after = std::upper_bound(epochs.begin(), epochs.end(), time,
+                                        [](double t, const ReferenceEpoch& e) { return t < e.time; });
+    return static_cast<std::size_t>(after - epochs.begin());
+}
+
+}  // namespace
+
 TruthSample truthAt(const std::vector<ReferenceEpoch>& epochs, InterpolationMethod method,
                     double time, double maxGap) noexcept
+{
+    std::size_t hint = 0;
+    return truthAt(epochs, method, time, maxGap, hint);
+}
+
+TruthSample truthAt(const std::vector<ReferenceEpoch>& epochs, InterpolationMethod method,
+                    double time, double maxGap, std::size_t& hint) noexcept
 {
     TruthSample truth;
     if (epochs.size() < kMinimumReferenceEpochs || !(time >= epochs.front().time) ||
         !(time <= epochs.back().time)) {
         return truth;
     }
-    const auto after = std::upper_bound(epochs.begin(), epochs.end(), time,
-                                        [](double t, const ReferenceEpoch& e) { return t < e.time; });
+    hint = firstLater(epochs, time, hint);
     // The interval [i, i + 1] holds time; the last epoch closes the last one.
-    std::size_t i = std::min(static_cast<std::size_t>(after - epochs.begin()), epochs.size() - 1) - 1;
+    std::size_t i = std::min(hint, epochs.size() - 1) - 1;
     // A time on an epoch that a gap follows belongs to the interval before it.
     if (time == epochs[i].time && i > 0 && !(epochs[i + 1].time - epochs[i].time <= maxGap)) {
         --i;

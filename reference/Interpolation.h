@@ -71,4 +71,10 @@ struct TruthSample {
 TruthSample truthAt(const std::vector<ReferenceEpoch>& epochs, InterpolationMethod method,
                     double time, double maxGap) noexcept;
 
+// The same, for times that mostly come in order: hint is where the last
+// call found its time (0 at first) and is updated; any hint gives the same
+// truth, a good one spares the search. O(1) for consecutive times.
+TruthSample truthAt(const std::vector<ReferenceEpoch>& epochs, InterpolationMethod method,
+                    double time, double maxGap, std::size_t& hint) noexcept;
+
 }  // namespace gnsslog

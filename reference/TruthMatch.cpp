@@ -71,6 +71,7 @@ RangeCounts matchRange(const MatchRun& run, std::size_t first, std::size_t last,
     const bool turnLever = run.reference.hasHeading && run.options.leverArm.horizontal();
     RangeCounts counts;
     LocalAxes axes;
+    std::size_t hint = 0;
     for (std::size_t i = first; i < last; ++i) {
         const GNSSRecord& record = run.records[i];
         RecordTruth& outcome = out[i];
@@ -83,7 +84,7 @@ RangeCounts matchRange(const MatchRun& run, std::size_t first, std::size_t last,
             outcome.cause = TruthCause::NoDate;
         } else {
             const double time = run.bridge->toReference(record.time);
-            const TruthSample truth = truthAt(run.reference.epochs, run.method, time, run.maxGap);
+            const TruthSample truth = truthAt(run.reference.epochs, run.method, time, run.maxGap, hint);
             outcome.cause = truth.cause;
             if (truth.cause == TruthCause::Matched) {
                 const double heading = turnLever ? headingAt(run.reference.epochs, time) : nan;

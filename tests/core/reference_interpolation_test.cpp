@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "reference/Interpolation.h"
@@ -158,6 +159,38 @@ TEST(Interpolation, NoTruthOutsideTheSpanOrInAGap)
     const std::vector<ReferenceEpoch> alone = cubicPath({0, 1, 4, 7, 8});
     EXPECT_EQ(truthAt(alone, InterpolationMethod::Cubic, 4, 2.5).cause, TruthCause::InGap);
     EXPECT_EQ(truthAt(alone, InterpolationMethod::Hermite, 1, 2.5).cause, TruthCause::Matched);
+}
+
+// The hint only spares the search: every time, in order or not, on an
+// epoch, in a gap or outside the span, gets the truth the plain search
+// gives, from any hint.
+TEST(Interpolation, AnyHintGivesTheSameTruthAsTheSearch)
+{
+    const std::vector<ReferenceEpoch> epochs = cubicPath({0, 1, 2, 3, 6, 7, 7.5, 8, 12, 13});
+    std::vector<double> times;
+    for (double t = -0.5; t <= 13.5; t += 0.25) {
+        times.push_back(t);
+    }
+    times.push_back(2);  // back in time
+    times.push_back(std::nan(""));
+    times.push_back(0.1);
+    const std::size_t last = std::numeric_limits<std::size_t>::max();
+    for (const InterpolationMethod method : {InterpolationMethod::Cubic, InterpolationMethod::Hermite}) {
+        std::size_t carried = 0;
+        for (const double t : times) {
+            const TruthSample plain = truthAt(epochs, method, t, 2.5);
+            for (std::size_t start : {std::size_t{0}, std::size_t{3}, epochs.size() - 1, epochs.size(),
+                                      epochs.size() + 7, last}) {
+                const TruthSample hinted = truthAt(epochs, method, t, 2.5, start);
+                ASSERT_EQ(hinted.cause, plain.cause) << t;
+                EXPECT_EQ(hinted.position.x, plain.position.x) << t;
+                EXPECT_EQ(hinted.vz, plain.vz) << t;
+            }
+            const TruthSample inOrder = truthAt(epochs, method, t, 2.5, carried);
+            EXPECT_EQ(inOrder.cause, plain.cause) << t;
+            EXPECT_EQ(inOrder.position.y, plain.position.y) << t;
+        }
+    }
 }
 
 TEST(Interpolation, EpochsGiveThemselves)
