@@ -7,6 +7,29 @@
 
 namespace gnsslog {
 
+namespace {
+
+double converted(double time, TimeScale from, TimeScale to) noexcept
+{
+    if (from == to) {
+        return time;
+    }
+    return from == TimeScale::Utc ? utcToGpsSeconds(time) : gpsToUtcSeconds(time);
+}
+
+// The day or week that completes an undated side; 0 when both are dated.
+double periodOf(RecordClock rover, RecordClock reference) noexcept
+{
+    if (rover.date == DateKnown::FullDate && reference.date == DateKnown::FullDate) {
+        return 0;
+    }
+    return rover.date == DateKnown::TimeOfDay || reference.date == DateKnown::TimeOfDay
+               ? kSecondsPerDay
+               : kSecondsPerWeek;
+}
+
+}  // namespace
+
 std::optional<ClockBridge> ClockBridge::make(RecordClock rover, double roverFirstTime,
                                              const ReferenceTrajectory& reference,
                                              double timeOffset) noexcept
@@ -15,32 +38,47 @@ std::optional<ClockBridge> ClockBridge::make(RecordClock rover, double roverFirs
         return std::nullopt;
     }
     const RecordClock target = reference.clock;
+    const bool roverDated = rover.date == DateKnown::FullDate;
     const bool referenceDated = target.date == DateKnown::FullDate;
-    if (rover.scale != target.scale && !referenceDated) {
+    if (rover.scale != target.scale && !roverDated && !referenceDated) {
         return std::nullopt;
     }
     ClockBridge bridge;
-    bridge.offset_ = timeOffset;
-    bridge.utcToGps_ = rover.scale == TimeScale::Utc && target.scale == TimeScale::Gps;
-    const double period = rover.date == DateKnown::FullDate && referenceDated ? 0
-                          : rover.date == DateKnown::TimeOfDay || target.date == DateKnown::TimeOfDay
-                              ? kSecondsPerDay
-                              : kSecondsPerWeek;
+    bridge.conversion_ = rover.scale == target.scale ? Conversion::None
+                         : rover.scale == TimeScale::Utc ? Conversion::UtcToGps
+                                                         : Conversion::GpsToUtc;
+    bridge.before_ = timeOffset + (roverDated ? rover.dateOrigin : 0);
+    const double period = periodOf(rover, target);
     if (period > 0) {
-        double referenceFirst = reference.epochs.front().time;
-        if (bridge.utcToGps_) {
-            referenceFirst = gpsToUtcSeconds(referenceFirst);
+        const double referenceFirst = reference.epochs.front().time;
+        if (roverDated) {
+            // The reference's day or week, chosen on its own scale.
+            const double first = converted(roverFirstTime + bridge.before_, rover.scale, target.scale);
+            bridge.after_ = period * std::round((referenceFirst - first) / period);
+        } else {
+            // The rover's, chosen on its scale, before the leap seconds of the date.
+            const double first = converted(referenceFirst, target.scale, rover.scale);
+            bridge.before_ += period * std::round((first - roverFirstTime - bridge.before_) / period);
         }
-        bridge.base_ = period * std::round((referenceFirst - roverFirstTime - timeOffset) / period);
-        bridge.completed_ = referenceDated;
+        bridge.completed_ = roverDated || referenceDated;
     }
     return bridge;
 }
 
 double ClockBridge::toReference(double roverTime) const noexcept
 {
-    const double time = roverTime + offset_ + base_;
-    return utcToGps_ ? utcToGpsSeconds(time) : time;
+    double time = roverTime + before_;
+    switch (conversion_) {
+    case Conversion::None:
+        break;
+    case Conversion::UtcToGps:
+        time = utcToGpsSeconds(time);
+        break;
+    case Conversion::GpsToUtc:
+        time = gpsToUtcSeconds(time);
+        break;
+    }
+    return time + after_;
 }
 
 }  // namespace gnsslog

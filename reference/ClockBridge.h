@@ -3,11 +3,14 @@
 // A time that knows only its day or its week is completed by the whole
 // number of days or weeks that puts the rover's first epoch nearest the
 // reference's first epoch: the two recordings of a test overlap, so the
-// nearest is the right one. UTC times get the leap seconds of their date,
-// which only a reference with a full date can give; a UTC rover against a
-// GPS reference without a date (or the other way round) cannot be matched.
+// nearest is the right one. A time in UTC meets one in GPS time by the
+// leap seconds of its date, which only a side with a full date can give:
+// two clocks of different scales without a date between them cannot be
+// matched. The dated side's time is put on the other side's scale, then
+// the undated side's day or week is chosen.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 
 #include "log/formats/RecordClock.h"
@@ -29,13 +32,13 @@ public:
 
     // Whether a date (day or week) had to be chosen for one of the sides.
     bool completedDate() const noexcept { return completed_; }
-    // The whole days or weeks added to the rover's times, seconds.
-    double dateShift() const noexcept { return base_; }
 
 private:
-    double base_ = 0;    // seconds added before any leap seconds
-    double offset_ = 0;  // the user's time offset, seconds
-    bool utcToGps_ = false;
+    enum class Conversion : std::uint8_t { None, UtcToGps, GpsToUtc };
+
+    double before_ = 0;  // seconds added before the scale changes: offset, date origin, days
+    double after_ = 0;   // whole days or weeks added after it, for a dated rover
+    Conversion conversion_ = Conversion::None;
     bool completed_ = false;
 };
 

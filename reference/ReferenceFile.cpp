@@ -54,15 +54,18 @@ ReferenceLoad trajectoryFromRecords(const std::vector<GNSSRecord>& records, Reco
     trajectory.file = fileName;
     trajectory.format = std::string(formatName);
     trajectory.clock = clock;
+    // Dated epochs count from the date's origin, as the trajectory's do.
+    const double origin = clock.date == DateKnown::FullDate ? clock.dateOrigin : 0;
+    trajectory.clock.dateOrigin = 0;
     trajectory.epochs.reserve(records.size());
     for (const GNSSRecord& record : records) {
         if (!record.has(ValidFlag::LatLon | ValidFlag::Height) ||
-            !fitsAfterLast(trajectory, record.time, record.height)) {
+            !fitsAfterLast(trajectory, record.time + origin, record.height)) {
             ++trajectory.skipped;
             continue;
         }
         ReferenceEpoch epoch;
-        epoch.time = record.time;
+        epoch.time = record.time + origin;
         epoch.position = wgs84ToEcef(record.latitude, record.longitude, record.height);
         trajectory.epochs.push_back(epoch);
     }

@@ -12,8 +12,9 @@
 namespace gnsslog {
 
 struct ReferenceEpoch {
-    // Seconds on the trajectory's clock: with a full date, GPS seconds
-    // from the GPS epoch; otherwise as its log's records count them.
+    // Seconds on the trajectory's clock: with a full date, seconds from
+    // the GPS epoch on its scale (its dateOrigin is 0); otherwise as its
+    // log's records count them.
     double time = 0;
     EcefPosition position;  // WGS84 earth-centred, metres
     // Earth-centred velocity, metres per second; read where the

@@ -20,12 +20,17 @@ enum class TimeScale : std::uint8_t {
 enum class DateKnown : std::uint8_t {
     TimeOfDay,   // seconds from midnight of the first record's day
     TimeOfWeek,  // seconds from the start (Sunday 00:00) of the first record's GPS week
-    FullDate,    // seconds since the GPS epoch, 1980-01-06 00:00
+    FullDate,    // seconds since the GPS epoch, 1980-01-06 00:00, plus dateOrigin
 };
 
 struct RecordClock {
     TimeScale scale = TimeScale::Gps;
     DateKnown date = DateKnown::TimeOfWeek;
+    // With FullDate: seconds from the GPS epoch (on the calendar count of
+    // the clock's own scale, no leap seconds) to where the record times
+    // count from. A log that counts from the midnight of its first dated
+    // day (NMEA) states that midnight here and keeps its times short.
+    double dateOrigin = 0;
 
     friend bool operator==(const RecordClock&, const RecordClock&) = default;
 };

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "log/Gpslog.h"
@@ -149,6 +150,83 @@ TEST(ReferenceRealLogs, TheTwoMatRtklibReferencesAgreeAtTheOneHertzEpochs)
                                            truth.position.z - e.position.z));
     }
     EXPECT_LT(worst, 1e-3);
+}
+
+// The horizontal RMS of the matched epochs, metres; NaN without any.
+double horizontalRms(const TruthMatch& match)
+{
+    double squares = 0;
+    std::size_t count = 0;
+    for (const RecordTruth& m : match.records) {
+        if (m.hasPosition && m.cause == TruthCause::Matched) {
+            squares += m.error.north * m.error.north + m.error.east * m.error.east;
+            ++count;
+        }
+    }
+    return count == 0 ? std::nan("") : std::sqrt(squares / static_cast<double>(count));
+}
+
+// The same u-blox observations solved twice, by RTKLIB demo5 (calendar
+// GPST) and by rtklib-py (GPS week and seconds): either meets the other
+// at every one of its 4521 epochs (realdata README).
+TEST(ReferenceRealLogs, WeekSecondsAndCalendarSolutionsOfOneRunMeetAtEveryEpoch)
+{
+    const fs::path week = realLog("rtklibexplorer-rtklibpy-py_0315f.pos");
+    const fs::path calendar = realLog("rtklibexplorer-rtklibpy-demo5_b34f_f.pos");
+    SKIP_WITHOUT(week);
+    SKIP_WITHOUT(calendar);
+    EXPECT_EQ(logRecordClock(week.string(), posFormat()), (RecordClock{TimeScale::Gps, DateKnown::TimeOfWeek}));
+    EXPECT_EQ(logRecordClock(calendar.string(), posFormat()), (RecordClock{TimeScale::Gps, DateKnown::TimeOfDay}));
+    for (const auto& [rover, reference] : {std::pair{week, calendar}, std::pair{calendar, week}}) {
+        const ReferenceLoad load = loadReference(reference.string(), "");
+        ASSERT_TRUE(load.ok()) << load.error;
+        const std::vector<GNSSRecord> records = roverRecords(rover, posFormat());
+        EXPECT_EQ(records.size(), 4521u) << rover;
+        const TruthMatch match =
+            matchRecords(records, logRecordClock(rover.string(), posFormat()), load.trajectory, {});
+        EXPECT_EQ(match.count(TruthCause::Matched), 4521u) << rover;
+        // Epoch on epoch: the two solutions differ by their float epochs'
+        // decimetres, not by the metres of another second.
+        std::vector<double> horizontal;
+        for (const RecordTruth& m : match.records) {
+            horizontal.push_back(std::hypot(m.error.north, m.error.east));
+        }
+        std::nth_element(horizontal.begin(), horizontal.begin() + horizontal.size() / 2, horizontal.end());
+        EXPECT_LT(horizontal[horizontal.size() / 2], 0.2) << rover;
+    }
+}
+
+// One u-blox receiver's NMEA (UTC, dated by its RMC) against its own
+// NAV-PVT (GPS time of week) in the same file: the same positions, a
+// centimetre apart at most, once the 18 leap seconds of 2021 are right.
+TEST(ReferenceRealLogs, NmeaOfAUbloxLogMeetsItsNavPvtWithTheLeapSeconds)
+{
+    const fs::path file = realLog("rtklibexplorer-gnssimu-gnss_1730.ubx");
+    SKIP_WITHOUT(file);
+    const ReferenceLoad reference = loadReference(file.string(), "ubx");
+    ASSERT_TRUE(reference.ok()) << reference.error;
+    EXPECT_EQ(reference.trajectory.clock, (RecordClock{TimeScale::Gps, DateKnown::TimeOfWeek}));
+    EXPECT_EQ(reference.trajectory.epochs.size(), 536u);
+
+    const std::vector<GNSSRecord> records = roverRecords(file, nmeaFormat());
+    ASSERT_EQ(records.size(), 536u);
+    const RecordClock clock = logRecordClock(file.string(), nmeaFormat());
+    EXPECT_EQ(clock.scale, TimeScale::Utc);
+    ASSERT_EQ(clock.date, DateKnown::FullDate);
+    const TruthMatch match = matchRecords(records, clock, reference.trajectory, {});
+    EXPECT_TRUE(match.completedDate);
+    EXPECT_EQ(match.count(TruthCause::Matched), records.size());
+    EXPECT_LT(horizontalRms(match), 0.01);
+    // Read as if it were GPS time, the walker is 18 s off: metres.
+    RecordClock noLeapSeconds = clock;
+    noLeapSeconds.scale = TimeScale::Gps;
+    const TruthMatch wrong = matchRecords(records, noLeapSeconds, reference.trajectory, {});
+    EXPECT_GT(wrong.count(TruthCause::Matched), records.size() / 2);
+    EXPECT_GT(horizontalRms(wrong), 1.0);
+    // Without its date the UTC rover cannot meet a GPS time of week.
+    const TruthMatch undated =
+        matchRecords(records, {TimeScale::Utc, DateKnown::TimeOfDay}, reference.trajectory, {});
+    EXPECT_EQ(undated.count(TruthCause::NoDate), records.size());
 }
 
 TEST(ReferenceFile, UnreadableAndUnknownFilesAreErrorsNamingThem)

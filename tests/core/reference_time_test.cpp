@@ -2,12 +2,15 @@
 // between a rover's clock and a reference's.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <string>
 #include <string_view>
 
 #include "log/formats/Formats.h"
 #include "reference/CivilTime.h"
 #include "reference/ClockBridge.h"
 #include "reference/LeapSeconds.h"
+#include "tests/core/pipeline_test_support.h"
 
 namespace gnsslog {
 namespace {
@@ -136,6 +139,36 @@ TEST(ClockBridge, UndatedClocksMeetOnlyOnOneTimeScale)
     EXPECT_FALSE(ClockBridge::make({TimeScale::Utc, DateKnown::TimeOfDay}, 21871, reference, 0));
 }
 
+// The NMEA rover of a u-blox log against the NAV-PVT of the same receiver:
+// UTC with the date its RMC gave, GPS time of week.
+TEST(ClockBridge, DatedUtcRoverGetsItsLeapSecondsAgainstATimeOfWeek)
+{
+    const double day = secondsOfDate(2023, 7, 11);  // a Tuesday
+    const double weekStart = std::floor(day / kSecondsPerWeek) * kSecondsPerWeek;
+    ReferenceTrajectory reference = datedReference(day - weekStart + 6 * kHour + 18);
+    reference.clock = {TimeScale::Gps, DateKnown::TimeOfWeek};
+    const RecordClock rover{TimeScale::Utc, DateKnown::FullDate, day};
+    const auto bridge = ClockBridge::make(rover, 6 * kHour, reference, 0);
+    ASSERT_TRUE(bridge);
+    EXPECT_TRUE(bridge->completedDate());
+    EXPECT_EQ(bridge->toReference(6 * kHour), day - weekStart + 6 * kHour + 18);
+    // Before the leap second of 2017-01-01 the difference was 17 s.
+    const double before = secondsOfDate(2016, 12, 31);
+    const double beforeWeek = std::floor(before / kSecondsPerWeek) * kSecondsPerWeek;
+    reference.epochs[0].time = before - beforeWeek + kHour;
+    reference.epochs[1].time = before - beforeWeek + kHour + 1;
+    const auto old = ClockBridge::make({TimeScale::Utc, DateKnown::FullDate, before}, kHour, reference, 0);
+    ASSERT_TRUE(old);
+    EXPECT_EQ(old->toReference(kHour), before - beforeWeek + kHour + 17);
+    // A dated GPS rover against a UTC time of day: the other way.
+    reference.clock = {TimeScale::Utc, DateKnown::TimeOfDay};
+    reference.epochs[0].time = 6 * kHour;
+    reference.epochs[1].time = 6 * kHour + 1;
+    const auto gps = ClockBridge::make({TimeScale::Gps, DateKnown::FullDate, day}, 6 * kHour, reference, 0);
+    ASSERT_TRUE(gps);
+    EXPECT_EQ(gps->toReference(6 * kHour + 18), 6 * kHour);
+}
+
 RecordClock clockOf(const InputFormat& format, std::string_view head)
 {
     return format.recordClock(reinterpret_cast<const std::uint8_t*>(head.data()), head.size());
@@ -166,6 +199,31 @@ TEST(RecordClock, FormatsStateTheirTimeScaleAndDate)
         EXPECT_EQ(clockOf(posFormat(), row.head), row.clock) << row.head;
     }
     EXPECT_EQ(posFormat().recordClock(nullptr, 10), gpsWeek);
+}
+
+TEST(RecordClock, NmeaKeepsTheDateItsRecordsCountFrom)
+{
+    const RecordClock timeOfDay{TimeScale::Utc, DateKnown::TimeOfDay};
+    const std::string gga = testing::nmeaSentence("GPGGA,172814.0,3723.46587704,N,12202.26957864,W,2,6,1.2,18.893,M,-25.669,M,2.0,0031");
+    const std::string gga2 = testing::nmeaSentence("GPGGA,172815.0,3723.46587704,N,12202.26957864,W,2,6,1.2,18.893,M,-25.669,M,2.0,0031");
+    const std::string rmcFix = testing::nmeaSentence("GPRMC,172814.0,A,3723.46587704,N,12202.26957864,W,0.0,0.0,110723,,,D");
+    const std::string rmcVoid = testing::nmeaSentence("GPRMC,172814.0,V,,,,,,,110723,,,N");
+    const RecordClock dated{TimeScale::Utc, DateKnown::FullDate, secondsOfDate(2023, 7, 11)};
+    const struct {
+        const char* legend;
+        std::string head;
+        RecordClock clock;
+    } rows[] = {
+        {"no date", gga + gga2, timeOfDay},
+        {"a date without a fix", gga + rmcVoid + gga2, timeOfDay},
+        {"a date and a record", gga + rmcFix + gga2, dated},
+        {"a date after the last record", gga + rmcFix, dated},
+        {"a date between binary bytes", std::string("\xb5\x62\x01\x07$GP", 8) + gga + rmcFix, dated},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(clockOf(nmeaFormat(), row.head), row.clock) << row.legend;
+    }
+    EXPECT_EQ(nmeaFormat().recordClock(nullptr, 10), timeOfDay);
 }
 
 }  // namespace

@@ -42,6 +42,14 @@ public:
     void add(const DecodedRecord& frame, RecordSink& sink) override;
     void finish(RecordSink& sink) override;
 
+    // The day the dated records' times count from, in days from
+    // 1970-01-01; false before a record has been dated.
+    bool firstDay(std::int64_t& day) const noexcept
+    {
+        day = firstDay_;
+        return hasFirstDay_;
+    }
+
 private:
     // GSA counts of one epoch and the systems they came from.
     struct SatelliteCounts {

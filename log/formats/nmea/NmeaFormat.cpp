@@ -1,6 +1,7 @@
 // NMEA logs: position sentences (GGA, GNS, LLK, LLQ, ORP) among any
 // others, one record each, completed by the epoch's GST, GSA and the
 // dates of RMC and ZDA.
+#include "log/formats/FrameFeed.h"
 #include "log/formats/Formats.h"
 #include "log/formats/nmea/NmeaAssembler.h"
 #include "log/formats/nmea/NmeaChecksum.h"
@@ -61,17 +62,55 @@ public:
         return type == NmeaSolutionType::Txt ? FrameVerdict::Unread : FrameVerdict::Rejected;
     }
 
-    // UTC time of day; an RMC or ZDA date counts the days on but is not kept.
-    RecordClock recordClock(const std::uint8_t*, std::size_t) const noexcept override
-    {
-        return {TimeScale::Utc, DateKnown::TimeOfDay};
-    }
+    // UTC time of day; with the date of the first record that an RMC or
+    // ZDA of the head dates, from which the times count.
+    RecordClock recordClock(const std::uint8_t* head, std::size_t size) const noexcept override;
 
     std::unique_ptr<RecordAssembler> makeAssembler() const override
     {
         return std::make_unique<NmeaAssembler>();
     }
 };
+
+// Takes nothing: only the assembler's first day is wanted.
+class DiscardingSink final : public RecordSink {
+public:
+    void take(const DecodedRecord&) override {}
+};
+
+// 1970-01-01 to the GPS epoch, 1980-01-06.
+constexpr std::int64_t kGpsEpochDaysFrom1970 = 3657;
+constexpr double kSecondsPerDay = 86400.0;
+
+RecordClock NmeaFormat::recordClock(const std::uint8_t* head, std::size_t size) const noexcept
+{
+    RecordClock clock{TimeScale::Utc, DateKnown::TimeOfDay};
+    if (head == nullptr) {
+        return clock;
+    }
+    // The analysis's own framing and assembly over the head, so that the
+    // day found is the one its records count from.
+    NMEASniffer framer;
+    NmeaAssembler assembler;
+    DiscardingSink sink;
+    DecodeOptions options;
+    options.toKKJ = false;
+    std::int64_t day = 0;
+    const auto onFrame = [&](const std::uint8_t* frame, std::int32_t length) {
+        DecodedRecord record;
+        decodeFrame(record, frame, length, options);
+        assembler.add(record, sink);
+        return !assembler.firstDay(day);
+    };
+    if (feedFrames(framer, head, size, onFrame) && finishFrames(framer, onFrame)) {
+        assembler.finish(sink);
+    }
+    if (assembler.firstDay(day)) {
+        clock.date = DateKnown::FullDate;
+        clock.dateOrigin = static_cast<double>(day - kGpsEpochDaysFrom1970) * kSecondsPerDay;
+    }
+    return clock;
+}
 
 }  // namespace
 
