@@ -6,6 +6,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -89,6 +90,15 @@ private:
                 break;
             }
             std::this_thread::sleep_for(pause_);
+        }
+        // An orderly close: a socket closed with the client's request
+        // (gpsd's ?WATCH) still unread sends a reset, and a reset makes the
+        // client's kernel drop bytes the client has not read yet.
+        shutdown(client, SHUT_WR);
+        timeval limit{2, 0};
+        setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+        char ignored[512];
+        while (recv(client, ignored, sizeof ignored, 0) > 0) {
         }
         close(client);
     }
