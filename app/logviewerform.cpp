@@ -370,6 +370,11 @@ void TForm3::Comparelogs1Click()
     settings.manualX = manual[0];
     settings.manualY = manual[1];
     settings.manualZ = manual[2];
+    // Against the chosen reference every log is measured epoch by epoch;
+    // held here for as long as the comparison reads it.
+    const std::shared_ptr<const ReferenceTrajectory> reference =
+        Referencetrajectory1->isChecked() ? reference_ : nullptr;
+    settings.reference = reference.get();
     std::vector<std::string> paths;
     for (const QString& file : files) {
         paths.push_back(QFile::encodeName(file).toStdString());

@@ -3,9 +3,13 @@
 // leaves the mode as it was, and the summary names the reference.
 #include <QAction>
 #include <QLabel>
+#include <QTableWidget>
 
 #include <cmath>
+#include <string>
 
+#include "app/CompareLogsForm.h"
+#include "compare/ComparisonTable.h"
 #include "plots/windows/TrackPlot.h"
 
 #include "tests/gui/app_support.h"
@@ -89,6 +93,50 @@ TEST_F(ReferenceTruth, AChosenReferenceIsTheTruthUntilAnotherModeIsPicked)
     ASSERT_FALSE(form->TrackForm.isNull());
     EXPECT_TRUE(form->TrackForm->Image1->series().reference.empty());
     EXPECT_TRUE(form->Label2->text().startsWith("Truth coordinates(averaged)")) << form->Label2->text().toStdString();
+}
+
+// The cells of a table row by the header's column names.
+std::string cellOf(const QTableWidget& table, int row, const char* column)
+{
+    for (int c = 0; c < table.columnCount(); ++c) {
+        if (table.horizontalHeaderItem(c)->text() == QLatin1String(column)) {
+            return table.item(row, c)->text().toStdString();
+        }
+    }
+    ADD_FAILURE() << "no column " << column;
+    return {};
+}
+
+TEST_F(ReferenceTruth, ComparedLogsAreMeasuredAgainstTheChosenReference)
+{
+    const MovingLog log = movingLog();
+    form->Detectautomatically1->trigger();
+    dialogs.fileNames.push_back(dir.write("circle.csv", log.reference));
+    form->Referencetrajectory1->trigger();
+    ASSERT_NE(form->reference(), nullptr);
+    const QString a = dir.write("a.nmea", log.rover);
+    const QString b = dir.write("b.nmea", log.rover);
+
+    dialogs.fileLists.push_back({a, b});
+    form->Comparelogs1->trigger();
+    ASSERT_TRUE(form->CompareLogsForm);
+    const TCompareLogsForm& window = *form->CompareLogsForm;
+    EXPECT_EQ(window.TruthLabel->text().toStdString(),
+              "Truth: reference trajectory " + form->reference()->file);
+    ASSERT_EQ(window.Table->rowCount(), 2);
+    // Against the reference a fixed log is centimetres off; against its
+    // average position the circle puts it tens of metres away.
+    const std::string againstReference = cellOf(*window.Table, 0, "H95 (m)");
+    EXPECT_LT(std::stod(againstReference), 0.5) << againstReference;
+    EXPECT_EQ(cellOf(*window.Table, 1, "H95 (m)"), againstReference);
+
+    form->Useaverageposition1->trigger();
+    dialogs.fileLists.push_back({a});
+    form->Comparelogs1->trigger();
+    EXPECT_TRUE(window.TruthLabel->text().startsWith("Truth: each log's own averaged")) << window.TruthLabel->text().toStdString();
+    const std::string againstAverage = cellOf(*window.Table, 0, "H95 (m)");
+    EXPECT_GT(std::stod(againstAverage), 10.0) << againstAverage;
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(ReferenceTruth, CancelledOrUnusableReferencesLeaveTheModeAsItWas)
