@@ -219,6 +219,9 @@ TEST_F(LiveReport, SourcesThatCannotBeReadAreUsageErrorsWithoutWaiting)
         closedPort = probe.port();
     }
     const std::string missingDevice = file("no-such-tty");
+    const std::string followed = file("rover.nmea");
+    const std::string followedText = "$GPGGA,1*00\r\n";
+    std::ofstream(followed, std::ios::binary) << followedText;
     struct Case {
         std::string legend;
         std::vector<std::string> args;
@@ -235,6 +238,9 @@ TEST_F(LiveReport, SourcesThatCannotBeReadAreUsageErrorsWithoutWaiting)
         {"unwritable archive", {"tcp://127.0.0.1:1", "--archive", file("no/such/dir/a.log")}, "archive"},
         {"live option without a live source", {"--every", "1s", missingDevice}, "needs a live source"},
         {"bad duration", {"tcp://127.0.0.1:1", "--every", "soon"}, "duration"},
+        {"archive is the followed file",
+         {"--follow", followed, "--duration", "1s", "--archive", dir_.string() + "/./rover.nmea"},
+         "is the source itself"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.legend);
@@ -245,6 +251,7 @@ TEST_F(LiveReport, SourcesThatCannotBeReadAreUsageErrorsWithoutWaiting)
         EXPECT_EQ(run.out, "");
         EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
     }
+    EXPECT_EQ(readWholeFile(followed), followedText);  // refused before anything was emptied
 }
 
 TEST_F(LiveReport, FullDiskStopsTheRunWithAMessage)

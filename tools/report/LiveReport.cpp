@@ -1,5 +1,7 @@
 #include "tools/report/LiveReport.h"
 
+#include <sys/stat.h>
+
 #include <chrono>
 #include <sstream>
 
@@ -72,6 +74,15 @@ std::string liveOptionsProblem(const ReportOptions& options)
     }
     if (!options.comparison.truthFrom.empty()) {
         return "--truth-from does not fit a live source";
+    }
+    // Opening the archive empties it: were it the source itself, the run
+    // would destroy the log and then read its own writes forever.
+    struct stat source {};
+    struct stat archive {};
+    if (!options.live.archive.empty() && stat(options.logFile.c_str(), &source) == 0 &&
+        stat(options.live.archive.c_str(), &archive) == 0 && source.st_dev == archive.st_dev &&
+        source.st_ino == archive.st_ino) {
+        return "the archive " + options.live.archive + " is the source itself";
     }
     return {};
 }
