@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/report/Report.h"
+#include "tools/report/runs/Report.h"
 
 namespace gnsslog {
 

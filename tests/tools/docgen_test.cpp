@@ -10,8 +10,8 @@
 #include "log/formats/InputFormat.h"
 #include "tools/docgen/BashCompletion.h"
 #include "tools/docgen/ManPage.h"
-#include "tools/report/Report.h"
-#include "tools/report/ReportOptions.h"
+#include "tools/report/runs/Report.h"
+#include "tools/report/options/ReportOptions.h"
 
 namespace gnsslog {
 namespace {

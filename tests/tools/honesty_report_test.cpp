@@ -9,7 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "tests/tools/ReportRun.h"
-#include "tools/report/Report.h"
+#include "tools/report/runs/Report.h"
 #include "tools/samplegen/LogGenerator.h"
 
 namespace gnsslog {

@@ -15,8 +15,8 @@
 #include <QXmlStreamReader>
 
 #include "log/Gpslog.h"
-#include "tools/report/HtmlReport.h"
-#include "tools/report/PngExport.h"
+#include "tools/report/writers/HtmlReport.h"
+#include "tools/report/writers/PngExport.h"
 
 namespace gnsslog {
 namespace {

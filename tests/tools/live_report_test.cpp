@@ -25,8 +25,8 @@
 #include "live/SerialSource.h"
 #include "tests/tools/LiveFeeders.h"
 #include "tests/tools/ReportRun.h"
-#include "tools/report/LiveOptions.h"
-#include "tools/report/Report.h"
+#include "tools/report/options/LiveOptions.h"
+#include "tools/report/runs/Report.h"
 
 namespace gnsslog {
 namespace {

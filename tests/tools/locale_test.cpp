@@ -20,7 +20,7 @@
 #include <QCoreApplication>
 
 #include "tests/tools/ReportRun.h"
-#include "tools/report/Report.h"
+#include "tools/report/runs/Report.h"
 #include "tools/samplegen/LogGenerator.h"
 
 namespace gnsslog {

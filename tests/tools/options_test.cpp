@@ -10,8 +10,8 @@
 
 #include "log/formats/Formats.h"
 #include "log/Gpslog.h"
-#include "tools/report/Report.h"
-#include "tools/report/ReportOptions.h"
+#include "tools/report/runs/Report.h"
+#include "tools/report/options/ReportOptions.h"
 #include "tests/tools/ReportRun.h"
 
 namespace gnsslog {

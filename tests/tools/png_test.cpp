@@ -12,8 +12,8 @@
 
 #include <QImage>
 
-#include "tools/report/PngExport.h"
-#include "tools/report/Report.h"
+#include "tools/report/writers/PngExport.h"
+#include "tools/report/runs/Report.h"
 #include "tools/samplegen/LogGenerator.h"
 #include "tests/tools/ReportRun.h"
 

@@ -15,7 +15,7 @@
 #include <nlohmann/json.hpp>
 
 #include "tests/tools/ReportRun.h"
-#include "tools/report/Report.h"
+#include "tools/report/runs/Report.h"
 
 namespace gnsslog {
 namespace {

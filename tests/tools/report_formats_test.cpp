@@ -12,8 +12,8 @@
 
 #include "log/formats/Formats.h"
 #include "tests/tools/ReportRun.h"
-#include "tools/report/ReportOptions.h"
-#include "tools/report/Report.h"
+#include "tools/report/options/ReportOptions.h"
+#include "tools/report/runs/Report.h"
 #include "tools/samplegen/LogGenerator.h"
 
 namespace gnsslog {

@@ -20,9 +20,9 @@
 
 #include "log/Gpslog.h"
 #include "log/Summary.h"
-#include "tools/report/CsvExport.h"
-#include "tools/report/Report.h"
-#include "tools/report/ReportOptions.h"
+#include "tools/report/writers/CsvExport.h"
+#include "tools/report/runs/Report.h"
+#include "tools/report/options/ReportOptions.h"
 #include "tests/tools/ReportRun.h"
 #include "tools/samplegen/LogGenerator.h"
 

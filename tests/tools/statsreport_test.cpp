@@ -11,8 +11,8 @@
 #include <CLI/CLI.hpp>
 
 #include "log/Gpslog.h"
-#include "tools/report/Report.h"
-#include "tools/report/StatsReport.h"
+#include "tools/report/runs/Report.h"
+#include "tools/report/writers/StatsReport.h"
 
 namespace gnsslog {
 namespace {

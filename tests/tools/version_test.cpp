@@ -6,8 +6,8 @@
 
 #include "common/BuildVersion.h"
 #include "tests/tools/ReportRun.h"
-#include "tools/report/ComparisonHtml.h"
-#include "tools/report/HtmlReport.h"
+#include "tools/report/writers/ComparisonHtml.h"
+#include "tools/report/writers/HtmlReport.h"
 
 namespace gnsslog {
 namespace {

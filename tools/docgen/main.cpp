@@ -13,8 +13,8 @@
 #include "common/BuildVersion.h"
 #include "tools/docgen/BashCompletion.h"
 #include "tools/docgen/ManPage.h"
-#include "tools/report/Report.h"
-#include "tools/report/ReportOptions.h"
+#include "tools/report/runs/Report.h"
+#include "tools/report/options/ReportOptions.h"
 #include "tools/samplegen/SamplegenOptions.h"
 
 namespace {
