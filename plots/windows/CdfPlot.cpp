@@ -22,10 +22,8 @@ TCdfPlotForm::TCdfPlotForm(const QString& caption, const GNSSLog* analysis)
 }
 
 TCdfPlotForm::TCdfPlotForm(const QString& caption, const GNSSLog* analysis, const ErrorCdf& cdf)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowMinMaxButtonsHint)
+    : TPlotWindow(caption)
 {
-    setWindowTitle(caption);
     Image1 = new TImage(this);
     setMinimumSize(SmallestClientWidth, SmallestClientHeight);
     const bool twoRows = analysis != nullptr && !analysis->accuracy.empty();
@@ -82,10 +80,5 @@ void TCdfPlotForm::resizeEvent(QResizeEvent* event)
     DrawPlot();
 }
 
-void TCdfPlotForm::closeEvent(QCloseEvent* event)
-{
-    event->ignore();
-    emit closeRequested();
-}
 
 }  // namespace gnsslog

@@ -10,13 +10,14 @@
 #include "metrics/ErrorCdf.h"
 #include "metrics/NormalisedCdf.h"
 #include "plots/windows/ImageControl.h"
+#include "plots/windows/PlotWindow.h"
 
 namespace gnsslog {
 
 // Bins of the window's distribution: finer than any picture is wide.
 inline constexpr std::size_t kCdfBins = 2000;
 
-class TCdfPlotForm : public QWidget {
+class TCdfPlotForm : public TPlotWindow {
     Q_OBJECT
 public:
     // No Qt parent: only the main window destroys it. The analysis (may be
@@ -35,12 +36,9 @@ public:
     NormalisedCdf Normalised;
     TImage* Image1 = nullptr;
 
-signals:
-    void closeRequested();  // see TPlotForm::closeRequested
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 };
 
 }  // namespace gnsslog

@@ -16,12 +16,10 @@ using namespace HistogramWindowSize;
 }  // namespace
 
 TPlotForm::TPlotForm(QWidget* mainWindow, const QString& caption, const Histogram* histogram)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowMinMaxButtonsHint),
+    : TPlotWindow(caption),
       ShownHistogram(histogram),
       mainWindow_(mainWindow)
 {
-    setWindowTitle(caption);
     Image1 = new TImage(this);
     Image1->setGeometry(10, 10, 1000, 100);
     setMinimumSize(SmallestImage + WidthAroundImage, SmallestImage + HeightAroundImage);
@@ -74,11 +72,6 @@ void TPlotForm::moveEvent(QMoveEvent* event)
     }
 }
 
-void TPlotForm::closeEvent(QCloseEvent* event)
-{
-    event->ignore();
-    emit closeRequested();
-}
 
 void TPlotForm::resizeEvent(QResizeEvent* event)
 {

@@ -8,10 +8,11 @@
 #include "plots/windows/ImageControl.h"
 #include "plots/draw/PlotWindowSizes.h"
 #include "stats/Histogram.h"
+#include "plots/windows/PlotWindow.h"
 
 namespace gnsslog {
 
-class TPlotForm : public QWidget {
+class TPlotForm : public TPlotWindow {
     Q_OBJECT
 public:
     // The window has no Qt parent: only the main window destroys it. It
@@ -33,15 +34,9 @@ public:
     QString EmptyNote;
     TImage* Image1 = nullptr;
 
-signals:
-    // The window manager's close button (drawn even where the window asks
-    // for none) was pressed. The window stays: its owner hides it through
-    // the same path as its View item, so the item's check follows.
-    void closeRequested();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
     // A window manager frames a shown window without resizing it; the
     // layout follows the outer size, so a new frame lays it out again.
     void moveEvent(QMoveEvent* event) override;

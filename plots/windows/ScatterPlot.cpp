@@ -22,10 +22,8 @@ TScatterPlotForm::TScatterPlotForm(const QString& caption, const GNSSLog* analys
 }
 
 TScatterPlotForm::TScatterPlotForm(const QString& caption, const GNSSLog* analysis, const ScatterCircles& circles)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowMinMaxButtonsHint)
+    : TPlotWindow(caption)
 {
-    setWindowTitle(caption);
     Image1 = new TImage(this);
     ScaleGroup = new QGroupBox(QStringLiteral("Scale"), this);
     ScaleGroup->resize(ControlColumn - 10, GroupHeight);
@@ -96,10 +94,5 @@ void TScatterPlotForm::resizeEvent(QResizeEvent* event)
     DrawPlot();
 }
 
-void TScatterPlotForm::closeEvent(QCloseEvent* event)
-{
-    event->ignore();
-    emit closeRequested();
-}
 
 }  // namespace gnsslog

@@ -12,12 +12,13 @@
 #include "metrics/ScatterCircles.h"
 #include "plots/series/ErrorSeries.h"
 #include "plots/windows/ImageControl.h"
+#include "plots/windows/PlotWindow.h"
 
 class QGroupBox;
 
 namespace gnsslog {
 
-class TScatterPlotForm : public QWidget {
+class TScatterPlotForm : public TPlotWindow {
     Q_OBJECT
 public:
     // No Qt parent: only the main window destroys it. The analysis (may be
@@ -40,12 +41,9 @@ public:
     QGroupBox* ScaleGroup = nullptr;
     std::array<QRadioButton*, 6> ScaleButtons{};  // indexed by PlotScale
 
-signals:
-    void closeRequested();  // see TPlotForm::closeRequested
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 };
 
 }  // namespace gnsslog

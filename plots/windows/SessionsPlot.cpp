@@ -38,10 +38,8 @@ std::shared_ptr<const SessionAnalysis> orEmpty(std::shared_ptr<const SessionAnal
 
 TSessionsForm::TSessionsForm(const QString& caption, const GNSSLog* analysis,
                              std::shared_ptr<const SessionAnalysis> sessions)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowMinMaxButtonsHint)
+    : TPlotWindow(caption)
 {
-    setWindowTitle(caption);
     LanesImage = new TImage(this);
     LanesImage->setObjectName(QStringLiteral("LanesImage"));
     CdfImage = new TImage(this);
@@ -137,10 +135,5 @@ void TSessionsForm::layOut()
     DrawPlots();
 }
 
-void TSessionsForm::closeEvent(QCloseEvent* event)
-{
-    event->ignore();
-    emit closeRequested();
-}
 
 }  // namespace gnsslog

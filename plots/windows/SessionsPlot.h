@@ -11,13 +11,14 @@
 #include "log/Gpslog.h"
 #include "metrics/SessionSummary.h"
 #include "plots/windows/ImageControl.h"
+#include "plots/windows/PlotWindow.h"
 
 class QLabel;
 class QTableWidget;
 
 namespace gnsslog {
 
-class TSessionsForm : public QWidget {
+class TSessionsForm : public TPlotWindow {
     Q_OBJECT
 public:
     // No Qt parent: only the main window destroys it. The sessions are
@@ -37,12 +38,9 @@ public:
     QLabel* SummaryLabel = nullptr;
     QTableWidget* Table = nullptr;
 
-signals:
-    void closeRequested();  // see TPlotForm::closeRequested
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     void fillTable();

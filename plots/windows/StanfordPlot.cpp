@@ -26,10 +26,8 @@ StanfordDiagrams windowStanfordDiagrams(const GNSSLog& analysis, QString& levelN
 }
 
 TStanfordPlotForm::TStanfordPlotForm(const QString& caption, const GNSSLog* analysis)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowMinMaxButtonsHint)
+    : TPlotWindow(caption)
 {
-    setWindowTitle(caption);
     Image1 = new TImage(this);
     setMinimumSize(SmallestClientWidth, SmallestClientHeight);
     resize(DesignedClientWidth, DesignedClientHeight);
@@ -64,10 +62,5 @@ void TStanfordPlotForm::resizeEvent(QResizeEvent* event)
     DrawPlot();
 }
 
-void TStanfordPlotForm::closeEvent(QCloseEvent* event)
-{
-    event->ignore();
-    emit closeRequested();
-}
 
 }  // namespace gnsslog

@@ -9,10 +9,11 @@
 #include "log/Gpslog.h"
 #include "metrics/StanfordDiagram.h"
 #include "plots/windows/ImageControl.h"
+#include "plots/windows/PlotWindow.h"
 
 namespace gnsslog {
 
-class TStanfordPlotForm : public QWidget {
+class TStanfordPlotForm : public TPlotWindow {
     Q_OBJECT
 public:
     // No Qt parent: only the main window destroys it. The analysis (may be
@@ -27,12 +28,9 @@ public:
     QString LevelName;
     TImage* Image1 = nullptr;
 
-signals:
-    void closeRequested();  // see TPlotForm::closeRequested
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 };
 
 // The diagrams a window shows for an analysis: none without accuracy

@@ -102,10 +102,8 @@ void TTrackImage::mouseDoubleClickEvent(QMouseEvent* event)
 }
 
 TTrackForm::TTrackForm(const QString& caption, const GNSSLog* analysis, const ReferenceTrajectory* reference)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowMinMaxButtonsHint)
+    : TPlotWindow(caption)
 {
-    setWindowTitle(caption);
     Image1 = new TTrackImage(this);
     setMinimumSize(SmallestClientWidth, SmallestClientHeight);
     resize(DesignedClientWidth, DesignedClientHeight);
@@ -125,10 +123,5 @@ void TTrackForm::resizeEvent(QResizeEvent* event)
     Image1->setGeometry(10, 10, std::max(1, width() - WidthAroundImage), std::max(1, height() - HeightAroundImage));
 }
 
-void TTrackForm::closeEvent(QCloseEvent* event)
-{
-    event->ignore();
-    emit closeRequested();
-}
 
 }  // namespace gnsslog

@@ -12,6 +12,7 @@
 #include "plots/draw/TrackPainter.h"
 #include "plots/series/TrackSeries.h"
 #include "reference/ReferenceTrajectory.h"
+#include "plots/windows/PlotWindow.h"
 
 namespace gnsslog {
 
@@ -48,7 +49,7 @@ private:
     bool fitted_ = false;  // fit once the widget has its size
 };
 
-class TTrackForm : public QWidget {
+class TTrackForm : public TPlotWindow {
     Q_OBJECT
 public:
     // No Qt parent: only the main window destroys it. The analysis may be
@@ -59,12 +60,9 @@ public:
 
     TTrackImage* Image1 = nullptr;
 
-signals:
-    void closeRequested();  // see TPlotForm::closeRequested
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 };
 
 }  // namespace gnsslog

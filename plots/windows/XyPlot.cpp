@@ -39,12 +39,10 @@ const char* fixText(std::uint8_t fixType)
 
 TXYPlotForm::TXYPlotForm(QWidget* mainWindow, const QString& caption, const GNSSLog* analysis,
                          std::shared_ptr<const ErrorPlotIndex> index)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowMinMaxButtonsHint),
+    : TPlotWindow(caption),
       Analysis(analysis),
       mainWindow_(mainWindow)
 {
-    setWindowTitle(caption);
     createControls();
     // The smallest outer size less the designed frame, until the real frame
     // is known: applied to the client as it stands it would widen it.
@@ -369,11 +367,6 @@ void TXYPlotForm::moveEvent(QMoveEvent* event)
     }
 }
 
-void TXYPlotForm::closeEvent(QCloseEvent* event)
-{
-    event->ignore();
-    emit closeRequested();
-}
 
 void TXYPlotForm::resizeEvent(QResizeEvent* event)
 {
