@@ -35,8 +35,9 @@ const char* className(CdfClass c) noexcept
     return "";
 }
 
-void paintPanel(Canvas& canvas, const CdfPanel& p, const ErrorCdf& cdf,
-                const std::array<CdfCurve, kCdfClassCount>& curves, const QString& title)
+}  // namespace
+
+void paintCdfFrame(Canvas& canvas, const CdfPanel& p, const QString& title)
 {
     canvas.textOut(p.left, 4, title);
     canvas.setPen(Black);
@@ -55,6 +56,47 @@ void paintPanel(Canvas& canvas, const CdfPanel& p, const ErrorCdf& cdf,
         canvas.lineTo(p.left + p.width, y);
         canvas.textOut(p.left - LeftLabels + 2, y - 6, QString::asprintf("%d %%", level));
     }
+}
+
+void paintCdfCurve(Canvas& canvas, const CdfPanel& p, const CdfCurve& curve, std::size_t bins,
+                   unsigned colour)
+{
+    if (bins < 2 || p.width <= 0) {
+        return;
+    }
+    const double lastBin = static_cast<double>(bins - 1);
+    canvas.setPen(colour, 2);
+    canvas.moveTo(p.left, p.rowOf(curve.share(0)));
+    for (int column = 1; column <= p.width; ++column) {
+        // The bin whose upper edge is the first at or past this column.
+        const double bin = std::min(lastBin, std::ceil(column * lastBin / p.width));
+        canvas.lineTo(p.left + column, p.rowOf(curve.share(static_cast<std::size_t>(bin))));
+    }
+}
+
+void paintCdfLegend(Canvas& canvas, std::initializer_list<CdfLegendEntry> extra)
+{
+    int left = LeftLabels;
+    const int top = canvas.height() - 18;
+    const auto entry = [&](unsigned colour, const QString& name) {
+        canvas.fillRect(left, top + 4, left + 10, top + 12, colour);
+        canvas.textOut(left + 14, top, name);
+        left += 100;
+    };
+    for (const CdfClass c : {CdfClass::RtkFixed, CdfClass::RtkFloat, CdfClass::All}) {
+        entry(cdfClassColour(c), QString::fromLatin1(className(c)));
+    }
+    for (const CdfLegendEntry& e : extra) {
+        entry(e.colour, QString::fromLatin1(e.name));
+    }
+}
+
+namespace {
+
+void paintPanel(Canvas& canvas, const CdfPanel& p, const ErrorCdf& cdf,
+                const std::array<CdfCurve, kCdfClassCount>& curves, const QString& title)
+{
+    paintCdfFrame(canvas, p, title);
     // Decades on the logarithmic error axis.
     struct Decade {
         double metres;
@@ -78,20 +120,13 @@ void paintPanel(Canvas& canvas, const CdfPanel& p, const ErrorCdf& cdf,
     if (cdf.bins < 2 || p.width <= 0) {
         return;
     }
-    const double lastBin = static_cast<double>(cdf.bins - 1);
     for (const CdfClass c : kDrawOrder) {
         const CdfCurve& curve = curves[static_cast<std::size_t>(c)];
         if (curve.count == 0) {
             continue;
         }
         const unsigned colour = cdfClassColour(c);
-        canvas.setPen(colour, 2);
-        canvas.moveTo(p.left, p.rowOf(curve.share(0)));
-        for (int column = 1; column <= p.width; ++column) {
-            // The bin whose upper edge is the first at or past this column.
-            const double bin = std::min(lastBin, std::ceil(column * lastBin / p.width));
-            canvas.lineTo(p.left + column, p.rowOf(curve.share(static_cast<std::size_t>(bin))));
-        }
+        paintCdfCurve(canvas, p, curve, cdf.bins, colour);
         // Where the curve crosses each level: a short mark on the axis.
         for (const double error : curve.levelErrors) {
             const double position = std::max(0.0, cdf.axisPosition(error));
@@ -147,14 +182,7 @@ void paintErrorCdf(QImage& image, const ErrorCdf& cdf)
                QStringLiteral("Horizontal error"));
     paintPanel(canvas, cdfPanel(canvas.width(), canvas.height(), 1), cdf, cdf.vertical,
                QStringLiteral("Vertical error"));
-
-    int left = LeftLabels;
-    const int top = canvas.height() - 18;
-    for (const CdfClass c : {CdfClass::RtkFixed, CdfClass::RtkFloat, CdfClass::All}) {
-        canvas.fillRect(left, top + 4, left + 10, top + 12, cdfClassColour(c));
-        canvas.textOut(left + 14, top, QString::fromLatin1(className(c)));
-        left += 100;
-    }
+    paintCdfLegend(canvas, {});
 }
 
 }  // namespace gnsslog

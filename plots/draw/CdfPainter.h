@@ -4,7 +4,10 @@
 // levels marked.
 #pragma once
 
+#include <initializer_list>
+
 #include <QImage>
+#include <QString>
 
 #include "metrics/ErrorCdf.h"
 
@@ -27,6 +30,24 @@ struct CdfPanel {
 };
 // panel 0: horizontal, panel 1: vertical.
 CdfPanel cdfPanel(int imageWidth, int imageHeight, int panel) noexcept;
+
+class Canvas;
+
+// A panel's title, its share axis with the 0 and 100 % labels and the
+// dotted lines of the marked levels, and its error axis line.
+void paintCdfFrame(Canvas& canvas, const CdfPanel& panel, const QString& title);
+
+// A class's curve: at each column the share of the bin whose upper edge is
+// the first at or past it, bins spread evenly over the panel's width.
+void paintCdfCurve(Canvas& canvas, const CdfPanel& panel, const CdfCurve& curve, std::size_t bins,
+                   unsigned colour);
+
+// The classes' colours and names along the bottom, then the extra entries.
+struct CdfLegendEntry {
+    unsigned colour;  // 0xRRGGBB
+    const char* name;
+};
+void paintCdfLegend(Canvas& canvas, std::initializer_list<CdfLegendEntry> extra);
 
 // Repaints the whole image. A panel of classes without errors shows its
 // frame, levels and labels only. Images that are not 32-bit RGB are

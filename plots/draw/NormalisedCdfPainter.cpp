@@ -14,11 +14,6 @@ constexpr unsigned White = 0xFFFFFF;
 constexpr unsigned Black = 0x000000;
 constexpr unsigned Grey = 0x808080;
 
-constexpr int LeftLabels = 40;
-constexpr int TopMargin = 22;
-constexpr int RightMargin = 10;
-constexpr int BottomLabels = 40;
-
 constexpr std::array<CdfClass, kCdfClassCount> kDrawOrder{CdfClass::All, CdfClass::RtkFloat,
                                                           CdfClass::RtkFixed};
 
@@ -32,23 +27,7 @@ int columnOf(const CdfPanel& p, double sigmas) noexcept
 
 void paintFrame(Canvas& canvas, const CdfPanel& p, const QString& title)
 {
-    canvas.textOut(p.left, 4, title);
-    canvas.setPen(Black);
-    canvas.moveTo(p.left, p.top);
-    canvas.lineTo(p.left, p.bottom());
-    canvas.lineTo(p.left + p.width, p.bottom());
-    constexpr int kLabelHeight = 12;  // pixels a share label needs clear of the next
-    if (p.rowOf(kCdfLevels.back() / 100.0) - p.rowOf(1.0) >= kLabelHeight) {
-        canvas.textOut(p.left - LeftLabels + 2, p.rowOf(1.0) - 6, QStringLiteral("100 %"));
-    }
-    canvas.textOut(p.left - LeftLabels + 2, p.rowOf(0.0) - 6, QStringLiteral("0 %"));
-    for (const int level : kCdfLevels) {
-        const int y = p.rowOf(level / 100.0);
-        canvas.setPen(Grey, 1, true);
-        canvas.moveTo(p.left, y);
-        canvas.lineTo(p.left + p.width, y);
-        canvas.textOut(p.left - LeftLabels + 2, y - 6, QString::asprintf("%d %%", level));
-    }
+    paintCdfFrame(canvas, p, title);
     for (int k = 0; k <= static_cast<int>(kNormalisedCdfRange); ++k) {
         const int x = columnOf(p, k);
         canvas.setPen(Black);
@@ -71,55 +50,15 @@ void paintExpectation(Canvas& canvas, const CdfPanel& p, Expectation expected)
 void paintCurves(Canvas& canvas, const CdfPanel& p, const NormalisedCdf& cdf,
                  const std::array<CdfCurve, kCdfClassCount>& curves)
 {
-    if (cdf.bins < 2 || p.width <= 0) {
-        return;
-    }
-    const double lastBin = static_cast<double>(cdf.bins - 1);
     for (const CdfClass c : kDrawOrder) {
         const CdfCurve& curve = curves[static_cast<std::size_t>(c)];
-        if (curve.count == 0) {
-            continue;
+        if (curve.count > 0) {
+            paintCdfCurve(canvas, p, curve, cdf.bins, cdfClassColour(c));
         }
-        canvas.setPen(cdfClassColour(c), 2);
-        canvas.moveTo(p.left, p.rowOf(curve.share(0)));
-        for (int column = 1; column <= p.width; ++column) {
-            const double bin = std::min(lastBin, std::ceil(column * lastBin / p.width));
-            canvas.lineTo(p.left + column, p.rowOf(curve.share(static_cast<std::size_t>(bin))));
-        }
-    }
-}
-
-void paintLegend(Canvas& canvas)
-{
-    int left = LeftLabels;
-    const int top = canvas.height() - 18;
-    struct Entry {
-        unsigned colour;
-        const char* name;
-    };
-    const Entry entries[] = {{cdfClassColour(CdfClass::RtkFixed), "RTK fixed"},
-                             {cdfClassColour(CdfClass::RtkFloat), "RTK float"},
-                             {cdfClassColour(CdfClass::All), "all"},
-                             {Grey, "Gaussian, as stated"}};
-    for (const Entry& e : entries) {
-        canvas.fillRect(left, top + 4, left + 10, top + 12, e.colour);
-        canvas.textOut(left + 14, top, QString::fromLatin1(e.name));
-        left += 100;
     }
 }
 
 }  // namespace
-
-CdfPanel normalisedCdfPanel(int imageWidth, int imageHeight, int panel) noexcept
-{
-    const int panelWidth = imageWidth / 2;
-    CdfPanel p;
-    p.left = panel * panelWidth + LeftLabels;
-    p.top = TopMargin;
-    p.width = std::max(1, panelWidth - LeftLabels - RightMargin);
-    p.height = std::max(1, imageHeight - TopMargin - BottomLabels);
-    return p;
-}
 
 void paintNormalisedCdf(QImage& image, const NormalisedCdf& cdf)
 {
@@ -128,15 +67,15 @@ void paintNormalisedCdf(QImage& image, const NormalisedCdf& cdf)
     }
     Canvas canvas(image);
     canvas.fillRect(0, 0, canvas.width(), canvas.height(), White);
-    const CdfPanel horizontal = normalisedCdfPanel(canvas.width(), canvas.height(), 0);
-    const CdfPanel vertical = normalisedCdfPanel(canvas.width(), canvas.height(), 1);
+    const CdfPanel horizontal = cdfPanel(canvas.width(), canvas.height(), 0);
+    const CdfPanel vertical = cdfPanel(canvas.width(), canvas.height(), 1);
     paintFrame(canvas, horizontal, QStringLiteral("Horizontal error / sigma"));
     paintFrame(canvas, vertical, QStringLiteral("Vertical error / sigma"));
     paintExpectation(canvas, horizontal, gaussianRadialShare);
     paintExpectation(canvas, vertical, gaussianAxisShare);
     paintCurves(canvas, horizontal, cdf, cdf.horizontal);
     paintCurves(canvas, vertical, cdf, cdf.vertical);
-    paintLegend(canvas);
+    paintCdfLegend(canvas, {{Grey, "Gaussian, as stated"}});
 }
 
 }  // namespace gnsslog

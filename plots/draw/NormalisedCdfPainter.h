@@ -13,10 +13,8 @@
 
 namespace gnsslog {
 
-// One panel's plot area in an image of a given size, linear axes: share 0
-// at bottom and 1 at top, 0 sigma at left and kNormalisedCdfRange at
-// left + width. panel 0: horizontal, panel 1: vertical.
-CdfPanel normalisedCdfPanel(int imageWidth, int imageHeight, int panel) noexcept;
+// The panels lie where the error CDF's do (cdfPanel), the error axis
+// linear: 0 sigma at left, kNormalisedCdfRange at left + width.
 
 // Repaints the whole image. Images that are not 32-bit RGB are converted
 // to QImage::Format_RGB32 first.

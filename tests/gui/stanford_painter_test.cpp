@@ -87,7 +87,7 @@ TEST_F(StanfordPainter, NormalisedCdfDrawsTheGaussianUnderTheCurves)
     const NormalisedCdf cdf;
     QImage image(620, 320, QImage::Format_RGB32);
     paintNormalisedCdf(image, cdf);
-    const CdfPanel p = normalisedCdfPanel(620, 320, 0);
+    const CdfPanel p = cdfPanel(620, 320, 0);
     // At 1 sigma the radial reference stands at 39.3 %: a grey pixel
     // within a pixel or two of that row.
     const int x = p.left + p.width / 6;
