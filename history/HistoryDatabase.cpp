@@ -153,12 +153,12 @@ HistoryOpenError HistoryDatabase::checkFile(bool create, std::int64_t& version)
         version = 0;
         return HistoryOpenError::None;
     }
-    if (*applicationId != kHistoryApplicationId || !namesThisApplication(db_)) {
+    if (*applicationId != kHistoryApplicationId || *userVersion < 1 || !namesThisApplication(db_)) {
         message_ = path_ + " is not a gnsslog history (an SQLite database of something else); "
                            "it was left unchanged";
         return HistoryOpenError::Foreign;
     }
-    if (*userVersion > kHistorySchemaVersion || *userVersion < 1) {
+    if (*userVersion > kHistorySchemaVersion) {
         message_ = path_ + " was written by a newer gnsslog (history schema version " +
                    std::to_string(*userVersion) + "; this version reads up to " +
                    std::to_string(kHistorySchemaVersion) + "); it was left unchanged";

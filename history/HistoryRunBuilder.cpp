@@ -75,8 +75,9 @@ std::string historySourceName(const std::string& source)
     return name.empty() ? source : name;
 }
 
-HistoryRun historyRunOf(const HistoryRunContext& context, const GNSSLog& analysis,
-                        const LogRow& row, const ComparisonSettings& settings)
+HistoryRun historyRunOf(const HistoryRunContext& context, const GNSSLog& measured,
+                        const DataQuality& quality, const LogRow& row,
+                        const ComparisonSettings& settings)
 {
     HistoryRun run;
     run.writtenUtc = context.writtenUtc;
@@ -85,18 +86,18 @@ HistoryRun historyRunOf(const HistoryRunContext& context, const GNSSLog& analysi
     run.sliceSeconds = settings.sliceSeconds;
     run.requirements = context.requirementsText;
     run.truth = context.truth;
-    run.dataQuality = dataQualityOf(analysis.dataQuality);
+    run.dataQuality = dataQualityOf(quality);
     if (settings.sliceSeconds <= 0 || !row.sliceError.empty()) {
         return run;
     }
     // The visit is the one that made row.slices, so the two go in step.
     std::size_t index = 0;
     forEachTimeSlice(
-        analysis.records, settings.sliceSeconds, row.statistics.continuity.nominalInterval,
+        measured.records, settings.sliceSeconds, row.statistics.continuity.nominalInterval,
         [&](const TimeSlice& timeSlice, std::span<const GNSSRecord> records) {
             const std::size_t at = index++;
             const std::optional<std::string> day =
-                sliceDay(timeSlice.start, context.clock, analysis.endTime, context.lastDay);
+                sliceDay(timeSlice.start, context.clock, measured.endTime, context.lastDay);
             if (at >= row.slices.size() || !day) {
                 return;
             }
@@ -108,7 +109,7 @@ HistoryRun historyRunOf(const HistoryRunContext& context, const GNSSLog& analysi
             slice.partial = timeSlice.partial;
             slice.figures = sliceRow.figures;
             slice.classes = classFiguresOf(records, row);
-            slice.gaps = gapsOf(records, analysis.dataQuality.medianInterval);
+            slice.gaps = gapsOf(records, quality.medianInterval);
             for (std::size_t i = 0; i < sliceRow.verdicts.size() && i < settings.requirements.size(); ++i) {
                 const Verdict& v = sliceRow.verdicts[i];
                 slice.verdicts.push_back({settings.requirements[i].text, v.value, verdictText(v)});

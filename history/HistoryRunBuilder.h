@@ -22,10 +22,13 @@ struct HistoryRunContext {
     std::int64_t lastDay = 0;  // days from 1970-01-01 the last record was written on
 };
 
-// row: comparisonRow() of analysis with the settings' slices and
-// requirements. Slices whose day cannot be told are left out.
-HistoryRun historyRunOf(const HistoryRunContext& context, const GNSSLog& analysis,
-                        const LogRow& row, const ComparisonSettings& settings);
+// row: comparisonRow() of measured with the settings' slices and
+// requirements; measured: the analysis the row was measured on (against a
+// reference, the analysis of its errors); quality: the log's own data
+// quality. Slices whose day cannot be told are left out.
+HistoryRun historyRunOf(const HistoryRunContext& context, const GNSSLog& measured,
+                        const DataQuality& quality, const LogRow& row,
+                        const ComparisonSettings& settings);
 
 // The bare file name of a source ("a.nmea" of "logs/a.nmea").
 std::string historySourceName(const std::string& source);

@@ -116,7 +116,7 @@ TEST(HistoryRunTest, GeneratedLogGivesItsSlicesClassesVerdictsAndDays)
     std::mutex mutex;
     compareLogs({file}, settings, [&](std::size_t, const GNSSLog& analysis, const LogRow& row) {
         const std::lock_guard lock(mutex);
-        runs.push_back(historyRunOf(context, analysis, row, settings));
+        runs.push_back(historyRunOf(context, analysis, analysis.dataQuality, row, settings));
         rows.push_back(row);
     });
     ASSERT_EQ(runs.size(), 1u);
