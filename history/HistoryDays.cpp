@@ -93,7 +93,8 @@ std::optional<std::string> sliceDay(double startSeconds, RecordClock clock, doub
     const double startDay = std::floor(startSeconds / kSecondsPerDay);
     double day = 0;
     if (clock.date == DateKnown::FullDate) {
-        day = static_cast<double>(kGpsEpochDay) + startDay;
+        day = static_cast<double>(kGpsEpochDay) +
+              std::floor((clock.dateOrigin + startSeconds) / kSecondsPerDay);
     } else {
         day = static_cast<double>(lastDay) - (std::floor(lastSeconds / kSecondsPerDay) - startDay);
     }

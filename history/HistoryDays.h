@@ -28,7 +28,8 @@ std::optional<std::int64_t> parseDay(std::string_view text) noexcept;
 std::string utcTimestamp(std::chrono::system_clock::time_point moment);
 
 // The day a slice starting at startSeconds (the log's own time) falls on.
-// A clock with the full date counts it from the GPS epoch; a time of day
+// A clock with the full date counts it from the GPS epoch (plus the
+// clock's dateOrigin: a dated NMEA log's first midnight); a time of day
 // or of week does not say which day its zero was, so the day is counted
 // back from lastDay, the day the log's last record (at lastSeconds) was
 // written: for a file, the day it was last modified. Empty when a time is

@@ -54,6 +54,11 @@ TEST(HistoryDaysTest, SliceDayCountsBackFromTheLastRecordOrFromTheGpsEpoch)
     const RecordClock full{TimeScale::Gps, DateKnown::FullDate};
     EXPECT_EQ(sliceDay(0, full, 1e9, lastDay), "1980-01-06");
     EXPECT_EQ(sliceDay(86400.0 * 7 + 5, full, 0, lastDay), "1980-01-13");
+    // A dated NMEA log counts from its first date's midnight; the file's
+    // modification day does not matter then.
+    const RecordClock dated{TimeScale::Utc, DateKnown::FullDate, (20796.0 - kGpsEpochDay) * 86400};
+    EXPECT_EQ(sliceDay(3600, dated, 90000, 0), "2026-12-09");
+    EXPECT_EQ(sliceDay(86400 + 3600, dated, 90000, 0), "2026-12-10");
     EXPECT_FALSE(sliceDay(std::nan(""), ofDay, 90000, lastDay));
     EXPECT_FALSE(sliceDay(1e300, full, 0, lastDay));
 }
