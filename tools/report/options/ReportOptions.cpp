@@ -178,6 +178,7 @@ void addReportOptions(CLI::App& app, ReportOptions& options)
     addSessionOptions(app, options.sessions);
     addReferenceOptions(app, options.reference);
     addLiveOptions(app, options.live);
+    addHistoryOptions(app, options.history);
     app.add_option("--html", stats.htmlFile,
                    "Write a self-contained HTML report (summary, statistics, pictures) to FILE");
 }

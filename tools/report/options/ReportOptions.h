@@ -14,6 +14,7 @@
 #include "plots/draw/PlotWindowSizes.h"
 #include "tools/report/options/CLocaleNumber.h"
 #include "tools/report/options/ComparisonOptions.h"
+#include "tools/report/options/HistoryOptions.h"
 #include "tools/report/options/LiveOptions.h"
 #include "tools/report/options/ReferenceOptions.h"
 #include "tools/report/options/SessionReportOptions.h"
@@ -48,6 +49,7 @@ struct ReportOptions {
     SessionReportOptions sessions;  // --session-gap, --sessions, --converged..., --sessions-csv
     ReferenceOptions reference;     // --reference, --reference-format, --max-gap, --time-offset
     LiveOptions live;               // --follow, --every, --duration, --archive
+    HistoryOptions history;         // --history, --history-report, --from, --to, --source
 
     // The log format of --format (with "auto", the one the start of the
     // log file looks like, NavCom binary when none), else of --nmea.

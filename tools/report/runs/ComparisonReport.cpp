@@ -12,6 +12,7 @@
 #include "reference/ReferenceFile.h"
 #include "tools/report/ReportMessages.h"
 #include "tools/report/options/FrameOptions.h"
+#include "tools/report/runs/HistoryWrite.h"
 #include "tools/report/writers/ComparisonHtml.h"
 #include "tools/report/writers/ComparisonJson.h"
 #include "tools/report/writers/HonestyReport.h"
@@ -320,9 +321,19 @@ int runComparisonReport(const ReportOptions& options, std::ostream& out, std::os
         settings.reference = &reference.trajectory;
         settings.referenceMatch = truthMatchOptions(options.reference);
     }
+    // Opened first: a history that would be refused stops the run before
+    // any log is analysed.
+    const std::unique_ptr<HistoryWriter> history = openHistoryWriter(options, c.logFiles.size());
+    if (history && !history->openError().empty()) {
+        return reportError(err, history->openError());
+    }
     const LogComparison comparison = compareLogs(
         c.logFiles, settings, [&](std::size_t index, const GNSSLog& analysis, const LogRow& row) {
             outputs[index] = logOutputOf(options, analysis, row, settings.reference, pictureMutex);
+            if (history) {
+                history->add(index, c.logFiles[index], analysis, row.errors ? *row.errors : analysis,
+                             row, settings);
+            }
         });
 
     if (!comparison.truthError.empty()) {
@@ -338,8 +349,11 @@ int runComparisonReport(const ReportOptions& options, std::ostream& out, std::os
     } else {
         writeComparisonTexts(out, options, comparison, outputs, truthLine, table);
     }
-    const bool outputFailed =
-        html && !writeComparisonPage(options, comparison, outputs, truthLine, table, err);
+    bool outputFailed = html && !writeComparisonPage(options, comparison, outputs, truthLine, table, err);
+    if (const std::string problem = history ? history->write(truthLine) : ""; !problem.empty()) {
+        reportError(err, problem);
+        outputFailed = true;
+    }
     out.flush();
     return comparisonExit(comparison, problems, outputFailed);
 }

@@ -9,6 +9,7 @@
 #include "live/StopSignals.h"
 #include "tools/report/ReportMessages.h"
 #include "tools/report/runs/AnalysisReport.h"
+#include "tools/report/runs/HistoryWrite.h"
 #include "tools/report/runs/LiveLine.h"
 #include "tools/report/runs/LiveLineWriter.h"
 
@@ -39,6 +40,7 @@ ReportOptions archiveOptionsOf(const ReportOptions& options, const std::string& 
     offline.logFile = archive;
     offline.comparison.logFiles = {archive};
     offline.live = LiveOptions{};
+    offline.history.liveSource = options.logFile;
     return offline;
 }
 
@@ -93,6 +95,12 @@ int runLiveReport(const ReportOptions& options, std::ostream& out, std::ostream&
 {
     if (const std::string problem = liveOptionsProblem(options); !problem.empty()) {
         return reportError(err, problem);
+    }
+    // A history that would be refused stops the run before it starts.
+    if (options.history.writes()) {
+        if (const std::string refusal = historyRefusal(options.history.file); !refusal.empty()) {
+            return reportError(err, refusal);
+        }
     }
     const SourceParse parse = parseSourceSpec(options.logFile);
     if (!parse.error.empty()) {

@@ -4,6 +4,7 @@
 
 #include "tools/report/options/ReportOptions.h"
 #include "tools/report/runs/AnalysisReport.h"
+#include "tools/report/runs/HistoryReport.h"
 #include "tools/report/runs/LiveReport.h"
 
 namespace gnsslog {
@@ -26,6 +27,9 @@ int runReport(int argc, char** argv, std::ostream& out, std::ostream& err)
         return ReportExit::Ok;
     } catch (const CLI::ParseError& error) {
         return usageError(err, error.what());
+    }
+    if (options.history.reports()) {
+        return runHistoryReport(options, out, err);
     }
     // A first fix is wrong by the same threshold as any fixed epoch.
     options.sessions.session.wrongFixThreshold = options.stats.wrongFixThreshold;

@@ -12,6 +12,7 @@
 #include "reference/TimeShiftCheck.h"
 #include "tools/report/ReportMessages.h"
 #include "tools/report/options/FrameOptions.h"
+#include "tools/report/runs/HistoryWrite.h"
 #include "tools/report/runs/ReportProgress.h"
 #include "tools/report/writers/CsvExport.h"
 #include "tools/report/writers/HonestyReport.h"
@@ -266,6 +267,12 @@ int runSingleLogReport(const ReportOptions& options, std::ostream& out, std::ost
     if (const std::string problem = readRunInputs(options, inputs); !problem.empty()) {
         return usageError(err, problem);
     }
+    // Opened first: a history that would be refused stops the run before
+    // the log is read.
+    const std::unique_ptr<HistoryWriter> history = openHistoryWriter(options, 1);
+    if (history && !history->openError().empty()) {
+        return reportError(err, history->openError());
+    }
     const std::unique_ptr<GNSSLog> analysis = analyse(options, inputs.frame, err);
     if (!analysis->openError.empty()) {
         return reportError(err, analysis->openError);
@@ -280,6 +287,13 @@ int runSingleLogReport(const ReportOptions& options, std::ostream& out, std::ost
     if (const std::string problem = writeFiles(options, inputs, *analysis, results);
         !problem.empty()) {
         return reportError(err, problem);
+    }
+    if (history) {
+        const GNSSLog& measured = measuredLog(*analysis, results);
+        if (const std::string problem = writeSingleLogHistory(*history, options, *analysis, measured);
+            !problem.empty()) {
+            return reportError(err, problem);
+        }
     }
     out.flush();
 

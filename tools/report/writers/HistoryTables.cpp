@@ -1,0 +1,137 @@
+#include "tools/report/writers/HistoryTables.h"
+
+#include <cmath>
+
+#include "common/FormatNumber.h"
+#include "history/HistoryDays.h"
+
+namespace gnsslog {
+
+namespace {
+
+constexpr int kMetreDecimals = 4;
+constexpr int kPercentDecimals = 1;
+
+std::string metres(const std::optional<double>& value)
+{
+    return value ? formatFixed(*value, kMetreDecimals) : "-";
+}
+
+std::string percent(const std::optional<double>& share)
+{
+    return share ? formatFixed(*share * 100.0, kPercentDecimals) + " %" : "-";
+}
+
+std::string passText(const std::optional<bool>& passes)
+{
+    return passes ? (*passes ? "PASS" : "FAIL") : "-";
+}
+
+nlohmann::ordered_json optionalJson(const std::optional<double>& value)
+{
+    return value ? nlohmann::ordered_json(*value) : nlohmann::ordered_json(nullptr);
+}
+
+nlohmann::ordered_json sliceJson(const HistoryRow& row)
+{
+    const HistorySlice& s = row.slice;
+    const LogFigures& f = s.figures;
+    nlohmann::ordered_json classes = nlohmann::ordered_json::array();
+    for (const HistoryClassFigures& c : s.classes) {
+        classes.push_back({{"class", c.solutionClass},
+                           {"epochs", c.epochs},
+                           {"h50", optionalJson(c.horizontal50)},
+                           {"h95", optionalJson(c.horizontal95)},
+                           {"v95", optionalJson(c.vertical95)}});
+    }
+    nlohmann::ordered_json verdicts = nlohmann::ordered_json::array();
+    for (const HistoryVerdict& v : s.verdicts) {
+        verdicts.push_back({{"requirement", v.requirement}, {"value", optionalJson(v.value)}, {"verdict", v.verdict}});
+    }
+    nlohmann::ordered_json quality = nullptr;
+    if (const std::optional<HistoryDataQuality>& q = row.dataQuality) {
+        quality = {{"frames", q->frames},          {"rejectedChecksum", q->rejectedChecksum},
+                   {"unreadFrames", q->unreadFrames}, {"rejectedFrames", q->rejectedFrames},
+                   {"truncatedFrames", q->truncatedFrames}, {"backwardSteps", q->backwardSteps},
+                   {"dayWraps", q->dayWraps},      {"gaps", q->gaps},
+                   {"datesIgnored", q->datesIgnored}};
+    }
+    return {{"run", row.runId},
+            {"written", row.writtenUtc},
+            {"source", row.source},
+            {"day", s.day},
+            {"start", s.startSeconds},
+            {"end", s.endSeconds},
+            {"partial", s.partial},
+            {"records", f.records},
+            {"fixShare", f.fixShare},
+            {"fixLosses", f.fixLosses},
+            {"timeToFirstFix", optionalJson(f.timeToFirstFix)},
+            {"h50", optionalJson(f.horizontal50)},
+            {"h95", optionalJson(f.horizontal95)},
+            {"v95", optionalJson(f.vertical95)},
+            {"availability", optionalJson(f.availability)},
+            {"wrongFixes", f.wrongFixes},
+            {"gaps", s.gaps ? nlohmann::ordered_json(*s.gaps) : nlohmann::ordered_json(nullptr)},
+            {"passes", s.passes ? nlohmann::ordered_json(*s.passes) : nlohmann::ordered_json(nullptr)},
+            {"classes", std::move(classes)},
+            {"verdicts", std::move(verdicts)},
+            {"runDataQuality", std::move(quality)}};
+}
+
+}  // namespace
+
+TextTable historySliceTable(const std::vector<HistoryRow>& rows)
+{
+    TextTable table;
+    table.header = {"day",     "source",  "slice",        "records",     "RTK fix", "H50 (m)",
+                    "H95 (m)", "V95 (m)", "availability", "wrong fixes", "gaps",    "requirements"};
+    for (const HistoryRow& row : rows) {
+        const HistorySlice& s = row.slice;
+        const LogFigures& f = s.figures;
+        // The day has its own column; the slice reads as a time of that day.
+        const double dayStart = std::floor(s.startSeconds / kSecondsPerDay) * kSecondsPerDay;
+        TimeSlice slice;
+        slice.start = s.startSeconds - dayStart;
+        slice.end = s.endSeconds - dayStart;
+        slice.partial = s.partial;
+        table.rows.push_back({s.day, row.name, sliceLabel(slice), formatInt(f.records),
+                              percent(f.fixShare), metres(f.horizontal50), metres(f.horizontal95),
+                              metres(f.vertical95), percent(f.availability), formatInt(f.wrongFixes),
+                              s.gaps ? formatInt(*s.gaps) : "-", passText(s.passes)});
+    }
+    return table;
+}
+
+TextTable historyDayTable(const std::vector<HistoryDay>& days)
+{
+    TextTable table;
+    table.header = {"day", "slices", "records", "RTK fix", "H95 (m)", "V95 (m)", "availability"};
+    for (const HistoryDay& d : days) {
+        table.rows.push_back({d.day, formatInt(d.slices), formatInt(d.records), percent(d.fixShare),
+                              metres(d.horizontal95), metres(d.vertical95), percent(d.availability)});
+    }
+    return table;
+}
+
+nlohmann::ordered_json historyJson(const std::string& file, const std::vector<HistoryRow>& rows,
+                                   const std::vector<HistoryDay>& days)
+{
+    nlohmann::ordered_json slices = nlohmann::ordered_json::array();
+    for (const HistoryRow& row : rows) {
+        slices.push_back(sliceJson(row));
+    }
+    nlohmann::ordered_json perDay = nlohmann::ordered_json::array();
+    for (const HistoryDay& d : days) {
+        perDay.push_back({{"day", d.day},
+                          {"slices", d.slices},
+                          {"records", d.records},
+                          {"fixShare", optionalJson(d.fixShare)},
+                          {"h95", optionalJson(d.horizontal95)},
+                          {"v95", optionalJson(d.vertical95)},
+                          {"availability", optionalJson(d.availability)}});
+    }
+    return {{"file", file}, {"slices", std::move(slices)}, {"days", std::move(perDay)}};
+}
+
+}  // namespace gnsslog

@@ -1,0 +1,30 @@
+// What --history-report prints: the slices a history holds, one row each,
+// and the figures per day, as text tables or as JSON.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "compare/ComparisonTable.h"
+#include "history/HistoryRecords.h"
+#include "history/HistoryTrend.h"
+
+namespace gnsslog {
+
+// Day, source, slice, records, RTK fix, H50, H95, V95, availability,
+// wrong fixes, gaps and the slice's requirements (PASS, FAIL, "-" for
+// none or undecided).
+TextTable historySliceTable(const std::vector<HistoryRow>& rows);
+
+// Day, slices, records, RTK fix, H95, V95 and availability (docs/history.md
+// says how a day's figures are made of its slices').
+TextTable historyDayTable(const std::vector<HistoryDay>& days);
+
+// {"file", "slices": [...], "days": [...]}; figures in base units (shares
+// 0..1, metres, seconds), null where they do not exist.
+nlohmann::ordered_json historyJson(const std::string& file, const std::vector<HistoryRow>& rows,
+                                   const std::vector<HistoryDay>& days);
+
+}  // namespace gnsslog
