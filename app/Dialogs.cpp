@@ -10,6 +10,8 @@
 
 #include <exception>
 
+#include "app/LiveSourceDialog.h"
+
 namespace gnsslog {
 
 std::optional<QString> QtDialogs::openFileName(QWidget* parent)
@@ -109,6 +111,23 @@ std::optional<QString> QtDialogs::askText(QWidget* parent, const QString& title,
     if (!ok) {
         return std::nullopt;
     }
+    return text;
+}
+
+std::optional<QString> Dialogs::liveSource(QWidget*)
+{
+    return std::nullopt;
+}
+
+std::optional<QString> QtDialogs::liveSource(QWidget*)
+{
+    LiveSourceDialog dialog(nullptr);  // no owner, as the boxes
+    execInFront(dialog);
+    if (dialog.result() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    const QString text = dialog.sourceText();
+    rememberLiveSource(text);
     return text;
 }
 

@@ -38,6 +38,10 @@ public:
     // A one-line text input box; nothing when the user cancels (and from
     // dialogs that cannot ask).
     virtual std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label);
+
+    // File > "Open live source...": the source's text in the report tool's
+    // syntax; nothing when the user cancels (and from dialogs that cannot ask).
+    virtual std::optional<QString> liveSource(QWidget* parent);
 };
 
 // The Qt dialogs.
@@ -49,6 +53,7 @@ public:
     void message(const QString& title, const QString& text) override;
     void error(const QString& text) override;
     std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label) override;
+    std::optional<QString> liveSource(QWidget* parent) override;
 
 private:
     QStringList filters_;

@@ -64,6 +64,9 @@ void TForm3::createMenus()
     Exit1 = makeItem(File1, "Exit1", QStringLiteral("Exit"), false, false);
     File1->addSeparator();
     Comparelogs1 = makeItem(File1, "Comparelogs1", QStringLiteral("Compare logs..."), false, false);
+    OpenLiveSource1 = makeItem(File1, "OpenLiveSource1", QStringLiteral("Open live source..."), false, false);
+    StopLiveSource1 = makeItem(File1, "StopLiveSource1", QStringLiteral("Stop live source"), false, false);
+    StopLiveSource1->setEnabled(false);  // until a source is open
 
     View1 = MainMenu1->addMenu(QStringLiteral("View"));
     View1->setObjectName(QStringLiteral("View1"));
@@ -154,6 +157,8 @@ void TForm3::createMenus()
     connectSelfChecked(XYZplot1, &TForm3::XYZplot1Click);
     connectHandler(Dataquality1, &TForm3::Dataquality1Click);
     connectHandler(Comparelogs1, &TForm3::Comparelogs1Click);
+    connectHandler(OpenLiveSource1, &TForm3::OpenLiveSource1Click);
+    connectHandler(StopLiveSource1, &TForm3::StopLiveSource1Click);
     connectSelfChecked(Scatterplot1, &TForm3::Scatterplot1Click);
     connectSelfChecked(ErrorCdf1, &TForm3::ErrorCdf1Click);
     connectSelfChecked(Track1, &TForm3::Track1Click);

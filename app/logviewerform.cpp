@@ -23,6 +23,7 @@
 #include "app/DataQualityForm.h"
 #include "app/Dialogs.h"
 #include "app/FrameMenu.h"
+#include "app/LiveSession.h"
 #include "app/LocaleNumber.h"
 #include "app/LogFileFilters.h"
 #include "app/MainWindowParts.h"
@@ -191,8 +192,37 @@ void TForm3::openLogFile(const QString& fileName)
     loadLogFile(fileName, true);
 }
 
+AnalysisRequest TForm3::analysisRequest(const QByteArray& path, bool detectFormat,
+                                        DecodeOptions& decodeOptions) const
+{
+    // Converted on every load, whatever the truth mode; a bad number stops
+    // the load here with its message.
+    const double manualX = textToFloat(XCoord->text());
+    const double manualY = textToFloat(YCoord->text());
+    const double manualZ = textToFloat(ZCoord->text());
+    decodeOptions = Frames->decodeOptions(VerifyNMEAchecksums1->isChecked());
+    double manual[3];
+    Frames->manualTruth(decodeOptions, manualX, manualY, manualZ, manual);
+
+    AnalysisRequest request;
+    request.fileName = path.constData();
+    request.decodeOptions = &decodeOptions;
+    request.format = &chosenFormat();
+    if (detectFormat) {
+        request.format = &detectedFormatOrNavcom(path.constData(), decodeOptions.verifyChecksum);
+    }
+    request.truthMode = chosenTruthMode();
+    if (Referencetrajectory1->isChecked()) {
+        request.reference = reference_;
+    }
+    std::copy(std::begin(manual), std::end(manual), std::begin(request.manual));
+    return request;
+}
+
 void TForm3::loadLogFile(const QString& fileName, bool detectFormat)
 {
+    // A load replaces what a live source shows.
+    stopLive();
     // The windows point into the analysis: they go first.
     destroyPlotWindows();
     analysisPlotIndex_.reset();
@@ -202,16 +232,9 @@ void TForm3::loadLogFile(const QString& fileName, bool detectFormat)
     Analysis.reset();
     PositionsAnalysis.reset();
 
-    // Converted on every load, whatever the truth mode; a bad number stops
-    // the load here with its message.
-    const double manualX = textToFloat(XCoord->text());
-    const double manualY = textToFloat(YCoord->text());
-    const double manualZ = textToFloat(ZCoord->text());
-    DecodeOptions decodeOptions = Frames->decodeOptions(VerifyNMEAchecksums1->isChecked());
-    double manual[3];
-    Frames->manualTruth(decodeOptions, manualX, manualY, manualZ, manual);
-
-    const std::uint8_t truthMode = chosenTruthMode();
+    const QByteArray path = QFile::encodeName(fileName);
+    DecodeOptions decodeOptions;
+    const AnalysisRequest request = analysisRequest(path, detectFormat, decodeOptions);
 
     const LoadScope scope(loading_, Loadlogfile1);
     if (FormProgress) {
@@ -219,20 +242,6 @@ void TForm3::loadLogFile(const QString& fileName, bool detectFormat)
     }
     setWindowTitle(QFileInfo(fileName).fileName());
 
-    const QByteArray path = QFile::encodeName(fileName);
-    const InputFormat* format = &chosenFormat();
-    if (detectFormat) {
-        format = &detectedFormatOrNavcom(path.constData(), decodeOptions.verifyChecksum);
-    }
-    AnalysisRequest request;
-    request.fileName = path.constData();
-    request.decodeOptions = &decodeOptions;
-    request.format = format;
-    request.truthMode = truthMode;
-    if (Referencetrajectory1->isChecked()) {
-        request.reference = reference_;
-    }
-    std::copy(std::begin(manual), std::end(manual), std::begin(request.manual));
     AnalysedLog analysed = analyseInBackground(request, FormProgress);
     Analysis = std::move(analysed.analysis);
     PositionsAnalysis = std::move(analysed.positions);
@@ -263,7 +272,11 @@ void TForm3::loadLogFile(const QString& fileName, bool detectFormat)
 
     showSummary(request.reference.get());
     hideProgress();
+    openCheckedWindows();
+}
 
+void TForm3::openCheckedWindows()
+{
     if (XHistogram1->isChecked()) {
         openHistogram(XHistogramForm, kCaptionX, &Analysis->histX, XHistogram1);
     }

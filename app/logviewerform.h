@@ -7,6 +7,7 @@
 #include <QRect>
 #include <QString>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -15,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/BackgroundAnalysis.h"
 #include "log/Gpslog.h"
 #include "metrics/ErrorCdf.h"
 #include "metrics/ScatterCircles.h"
@@ -29,6 +31,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QMenuBar;
+class QTimer;
 
 namespace gnsslog {
 
@@ -44,6 +47,7 @@ class TSessionsForm;
 class TStanfordPlotForm;
 struct ErrorPlotView;
 class FrameMenu;
+class LiveSession;
 
 class TForm3 : public QMainWindow {
     Q_OBJECT
@@ -74,6 +78,14 @@ public:
     void Track1Click();
     void Sessions1Click();
     void StanfordPlot1Click();
+    // Asks for a live source and follows it: what arrives is analysed
+    // again at most once a second and the summary and windows follow.
+    void OpenLiveSource1Click();
+    void StopLiveSource1Click();
+    // Follows sourceText (the report tool's syntax) as the dialog's
+    // choice does; an error box when it cannot be opened.
+    void openLiveSource(const QString& sourceText);
+    bool live() const noexcept { return liveSession_ != nullptr; }
     void GeodeticKKJ1Click();
     // Asks for a reference trajectory; once one is read the item is the
     // truth mode, else the mode stays and an error box names the file.
@@ -106,6 +118,8 @@ public:
     QAction* Loadlogfile1 = nullptr;
     QAction* Exit1 = nullptr;
     QAction* Comparelogs1 = nullptr;
+    QAction* OpenLiveSource1 = nullptr;
+    QAction* StopLiveSource1 = nullptr;  // enabled while a live source is followed
     QMenu* View1 = nullptr;
     QAction* N3Dpositionhistogram1 = nullptr;
     QAction* XHistogram1 = nullptr;
@@ -188,6 +202,16 @@ private:
     void toggleViewItem(QAction* item, const std::function<void()>& destroyWindows,
                         const std::function<void()>& openMissingWindows);
     void hideProgress();
+    // The windows whose View items are checked, for the analysis: opened,
+    // or given it when they are open.
+    void openCheckedWindows();
+    // The analysis request of the menus' settings for fileName; false (and
+    // an error raised) where a manual coordinate is not a number.
+    AnalysisRequest analysisRequest(const QByteArray& path, bool detectFormat, DecodeOptions& decodeOptions) const;
+    void liveTick();      // once a second while live
+    void refreshLive();   // the archive analysed again, the windows given the result
+    void showLiveStatus();  // the status line: rates since the last one
+    void stopLive();
     // The load command after its dialog; detectFormat: the format the log's
     // start looks like rather than the Parsing mode menu's.
     void loadLogFile(const QString& fileName, bool detectFormat);
@@ -219,6 +243,16 @@ private:
     // Position (frame) and client size of each plot window, by caption.
     std::map<QString, QRect> places_;
     bool loading_ = false;
+    // The live source followed (null: none), its timer and its rates.
+    std::unique_ptr<LiveSession> liveSession_;
+    QTimer* liveTimer_ = nullptr;
+    QString liveSourceText_;
+    std::uint64_t liveAnalysedBytes_ = 0;  // of the archive, at the last analysis
+    std::uint64_t liveLastBytes_ = 0;      // at the last status
+    std::uint64_t liveLastRecords_ = 0;    // at the last analysis
+    double liveRecordsPerSecond_ = 0;      // between the last two analyses
+    std::chrono::steady_clock::time_point liveLastStatusTime_;
+    std::chrono::steady_clock::time_point liveLastAnalysisTime_;
     bool closing_ = false;  // closed: the application is ending
 };
 
