@@ -127,6 +127,11 @@ void TForm3::openLiveSource(const QString& sourceText)
     showLiveStatus();
 }
 
+std::uint64_t TForm3::liveBytesReceived() const
+{
+    return liveSession_ ? liveSession_->status().bytes : 0;
+}
+
 void TForm3::stopLive()
 {
     if (!liveSession_) {

@@ -86,6 +86,7 @@ public:
     // choice does; an error box when it cannot be opened.
     void openLiveSource(const QString& sourceText);
     bool live() const noexcept { return liveSession_ != nullptr; }
+    std::uint64_t liveBytesReceived() const;  // 0 when not live
     void GeodeticKKJ1Click();
     // Asks for a reference trajectory; once one is read the item is the
     // truth mode, else the mode stays and an error box names the file.

@@ -1,0 +1,218 @@
+// The main window following a live TCP source: the source text the dialog
+// builds, the summary brought up to date as bytes arrive, the final
+// picture equal to the offline load of the same bytes, and a source that
+// cannot be opened.
+#include <QAction>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QThread>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "app/LiveSourceText.h"
+#include "live/SourceSpec.h"
+#include "tests/gui/app_support.h"
+
+namespace gnsslog::apptest {
+namespace {
+
+TEST(LiveSourceText, EveryKindReadsBackAsTheSourceItNames)
+{
+    LiveSourceFields tcp;
+    tcp.host = "receiver.local";
+    tcp.port = "5017";
+    SourceParse parse = parseSourceSpec(liveSourceText(tcp));
+    EXPECT_EQ(parse.error, "");
+    EXPECT_EQ(parse.spec.kind, SourceKind::Tcp);
+    EXPECT_EQ(parse.spec.host, "receiver.local");
+    EXPECT_EQ(parse.spec.port, 5017);
+
+    LiveSourceFields ipv6 = tcp;
+    ipv6.host = "::1";
+    parse = parseSourceSpec(liveSourceText(ipv6));
+    EXPECT_EQ(parse.error, "");
+    EXPECT_EQ(parse.spec.host, "::1");
+    EXPECT_EQ(parse.spec.port, 5017);
+
+    LiveSourceFields gpsd;
+    gpsd.choice = LiveSourceChoice::Gpsd;
+    gpsd.host = "localhost";
+    parse = parseSourceSpec(liveSourceText(gpsd));
+    EXPECT_EQ(parse.spec.kind, SourceKind::Gpsd);
+    EXPECT_EQ(parse.spec.port, kGpsdDefaultPort);
+
+    LiveSourceFields serial;
+    serial.choice = LiveSourceChoice::Serial;
+    serial.device = "/dev/ttyUSB0";
+    serial.baud = "115200";
+    parse = parseSourceSpec(liveSourceText(serial));
+    EXPECT_EQ(parse.spec.kind, SourceKind::Serial);
+    EXPECT_EQ(parse.spec.path, "/dev/ttyUSB0");
+    EXPECT_EQ(parse.spec.baud, 115200);
+    serial.baud.clear();
+    EXPECT_EQ(parseSourceSpec(liveSourceText(serial)).spec.baud, kSerialDefaultBaud);
+
+    LiveSourceFields file;
+    file.choice = LiveSourceChoice::FollowedFile;
+    file.file = "/var/log/rover.nmea";
+    parse = parseSourceSpec(liveSourceText(file));
+    EXPECT_EQ(parse.spec.kind, SourceKind::FollowedFile);
+    EXPECT_EQ(parse.spec.path, "/var/log/rover.nmea");
+}
+
+// A loopback server that sends its first part at once and the rest when
+// released, then holds the connection until the test ends.
+class TwoPartServer {
+public:
+    TwoPartServer(std::string first, std::string rest) : first_(std::move(first)), rest_(std::move(rest))
+    {
+        listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), length) != 0 || ::listen(listener_, 1) != 0 ||
+            ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+            return;
+        }
+        port_ = ntohs(address.sin_port);
+        thread_ = std::thread([this] { serve(); });
+    }
+    ~TwoPartServer()
+    {
+        done_.store(true);
+        ::shutdown(listener_, SHUT_RDWR);
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+        ::close(listener_);
+    }
+    TwoPartServer(const TwoPartServer&) = delete;
+    TwoPartServer& operator=(const TwoPartServer&) = delete;
+
+    int port() const { return port_; }
+    void release() { released_.store(true); }
+
+private:
+    void sendAll(int client, const std::string& bytes)
+    {
+        std::size_t sent = 0;
+        while (sent < bytes.size()) {
+            const ssize_t n = ::send(client, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+            if (n <= 0) {
+                return;
+            }
+            sent += static_cast<std::size_t>(n);
+        }
+    }
+    void serve()
+    {
+        const int client = ::accept(listener_, nullptr, nullptr);
+        if (client < 0) {
+            return;
+        }
+        sendAll(client, first_);
+        while (!released_.load() && !done_.load()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        sendAll(client, rest_);
+        while (!done_.load()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        ::close(client);
+    }
+
+    std::string first_;
+    std::string rest_;
+    int listener_ = -1;
+    int port_ = 0;
+    std::atomic<bool> released_{false};
+    std::atomic<bool> done_{false};
+    std::thread thread_;
+};
+
+class LiveSourceTest : public MainWindowTest {
+protected:
+    std::size_t records() const { return form->Analysis ? form->Analysis->records.size() : 0; }
+
+    // Processes events until done() or the deadline; done()'s last answer.
+    static bool waitFor(const std::function<bool()>& done, std::chrono::seconds limit)
+    {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (!done() && std::chrono::steady_clock::now() < end) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+            QThread::msleep(10);
+        }
+        return done();
+    }
+};
+
+TEST_F(LiveSourceTest, SummaryFollowsTheBytesAndEndsAsTheOfflineLoadOfThem)
+{
+    const std::string log = nmeaLog(NmeaSolution::Gga, 60000);
+    const QString file = dir.write("whole.nmea", log);
+    // Cut mid-sentence: the first update must not need whole sentences.
+    const std::size_t cut = log.size() / 3 + 7;
+    TwoPartServer server(log.substr(0, cut), log.substr(cut));
+    ASSERT_GT(server.port(), 0);
+    form->NMEAAscii->setChecked(true);
+
+    form->openLiveSource(QStringLiteral("tcp://127.0.0.1:%1").arg(server.port()));
+    ASSERT_TRUE(form->live()) << (dialogs.messages.empty() ? QString() : dialogs.messages.back().text).toStdString();
+    EXPECT_TRUE(form->StopLiveSource1->isEnabled());
+    ASSERT_TRUE(waitFor([&] { return records() > 0; }, std::chrono::seconds(20)));
+    const std::size_t early = records();
+    const QString earlySummary = form->Label1->text();
+
+    server.release();
+    ASSERT_TRUE(waitFor([&] { return records() > early; }, std::chrono::seconds(20)));
+    EXPECT_NE(form->Label1->text(), earlySummary);
+    // Stop analyses what arrived last before the source goes.
+    ASSERT_TRUE(waitFor([&] { return form->liveBytesReceived() == log.size(); }, std::chrono::seconds(20)));
+    form->StopLiveSource1Click();
+    EXPECT_FALSE(form->live());
+    EXPECT_FALSE(form->StopLiveSource1->isEnabled());
+    EXPECT_TRUE(dialogs.messages.empty());
+    const QString liveTexts[] = {form->Label1->text(), form->Label2->text(), form->Label3->text(),
+                                 form->Label4->text(), form->Label5->text(), form->Label6->text()};
+
+    load(file);
+    const QString offlineTexts[] = {form->Label1->text(), form->Label2->text(), form->Label3->text(),
+                                    form->Label4->text(), form->Label5->text(), form->Label6->text()};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(liveTexts[i], offlineTexts[i]) << "label " << i;
+    }
+}
+
+TEST_F(LiveSourceTest, RefusedConnectionAndBadTextGetAnErrorBoxAndNoSession)
+{
+    int port = 0;
+    {
+        // A port just freed: nothing listens on it.
+        TwoPartServer closed("", "");
+        port = closed.port();
+    }
+    form->openLiveSource(QStringLiteral("tcp://127.0.0.1:%1").arg(port));
+    EXPECT_FALSE(form->live());
+    EXPECT_FALSE(form->StopLiveSource1->isEnabled());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].title, "Error");
+    EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("127.0.0.1")));
+
+    form->openLiveSource(QStringLiteral("tcp://127.0.0.1"));
+    EXPECT_FALSE(form->live());
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(form->Label1->text(), "No file...");
+}
+
+}  // namespace
+}  // namespace gnsslog::apptest
