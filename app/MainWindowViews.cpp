@@ -95,7 +95,8 @@ void TForm3::openErrorPlot()
         closeThroughViewItem(ErrorPlotForm.data(), XYZplot1);
         placeNewWindow(ErrorPlotForm.data());
     } else {
-        ErrorPlotForm->SetAnalysis(Analysis.get(), analysisPlotIndex_);
+        // Only a live source's next analysis finds the window open.
+        ErrorPlotForm->FollowAnalysis(Analysis.get(), analysisPlotIndex_);
     }
     ErrorPlotForm->show();
 }

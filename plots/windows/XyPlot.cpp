@@ -1,6 +1,7 @@
 #include "plots/windows/XyPlot.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <QCloseEvent>
 #include <QMoveEvent>
@@ -179,6 +180,19 @@ void TXYPlotForm::SetAnalysis(const GNSSLog* analysis, std::shared_ptr<const Err
     rebuildSeries();
     DrawPlot();
     showLastEpoch();
+}
+
+void TXYPlotForm::FollowAnalysis(const GNSSLog* analysis, std::shared_ptr<const ErrorPlotIndex> index)
+{
+    if (View.ZoomLevel <= 1 || analysis == nullptr) {
+        SetAnalysis(analysis, std::move(index));
+        return;
+    }
+    Analysis = analysis;
+    Series.reset();
+    index_ = index != nullptr ? std::move(index) : std::make_shared<const ErrorPlotIndex>(*Analysis);
+    rebuildSeries();
+    DrawPlot();
 }
 
 void TXYPlotForm::rebuildSeries()

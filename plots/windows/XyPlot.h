@@ -41,6 +41,9 @@ public:
     // Shows another analysis: full-log view, no hovered time, repaint. The
     // caption, scale and check boxes stay.
     void SetAnalysis(const GNSSLog* analysis, std::shared_ptr<const ErrorPlotIndex> index = nullptr);
+    // The same log grown (a live source): zoomed in, the view keeps its
+    // time window; otherwise as SetAnalysis, the newest epoch at the right.
+    void FollowAnalysis(const GNSSLog* analysis, std::shared_ptr<const ErrorPlotIndex> index);
 
     // Handlers, named after their controls and events.
     void FormResize();

@@ -20,6 +20,7 @@
 
 #include "app/LiveSourceText.h"
 #include "live/SourceSpec.h"
+#include "plots/windows/XyPlot.h"
 #include "tests/gui/app_support.h"
 
 namespace gnsslog::apptest {
@@ -172,10 +173,23 @@ TEST_F(LiveSourceTest, SummaryFollowsTheBytesAndEndsAsTheOfflineLoadOfThem)
     ASSERT_TRUE(waitFor([&] { return records() > 0; }, std::chrono::seconds(20)));
     const std::size_t early = records();
     const QString earlySummary = form->Label1->text();
+    // Not zoomed, the error plot shows the whole log to its newest epoch.
+    ASSERT_TRUE(form->ErrorPlotForm);
+    TXYPlotForm& plot = *form->ErrorPlotForm;
+    EXPECT_DOUBLE_EQ(plot.View.CentreTime + plot.View.TimeSpan / 2, form->Analysis->endTime);
+    // Zoomed in, it keeps its time window while the log grows.
+    plot.View.HoveredTime = plot.View.CentreTime;
+    plot.Zoomin1Click();
+    ASSERT_EQ(plot.View.ZoomLevel, 2);
+    const PlotViewState zoomed = plot.View;
 
     server.release();
     ASSERT_TRUE(waitFor([&] { return records() > early; }, std::chrono::seconds(20)));
     EXPECT_NE(form->Label1->text(), earlySummary);
+    EXPECT_EQ(plot.Analysis, form->Analysis.get());
+    EXPECT_EQ(plot.View.ZoomLevel, 2);
+    EXPECT_EQ(plot.View.CentreTime, zoomed.CentreTime);
+    EXPECT_EQ(plot.View.TimeSpan, zoomed.TimeSpan);
     // Stop analyses what arrived last before the source goes.
     ASSERT_TRUE(waitFor([&] { return form->liveBytesReceived() == log.size(); }, std::chrono::seconds(20)));
     form->StopLiveSource1Click();
