@@ -12,8 +12,9 @@ namespace gnsslog {
 inline constexpr const char* kReportProgramName = "gnsslog-report";
 // The first line of --help and of the manual page's description.
 inline constexpr const char* kReportDescription =
-    "Analyses a GNSS receiver log (NavCom [PVT1B] or NMEA GGA/LLK/LLQ/ORP) the way "
-    "the analyser's main window does and prints its summary.";
+    "Analyses GNSS receiver logs (NavCom, NMEA, u-blox UBX, Septentrio SBF, NovAtel, "
+    "RTKLIB .pos) the way the analyser's main window does, in the grid asked for, "
+    "and prints their summary, statistics and comparison; or follows a live source.";
 
 // Exit statuses of the tool.
 namespace ReportExit {
