@@ -209,7 +209,7 @@ AnalysisRequest TForm3::analysisRequest(const QByteArray& path, bool detectForma
     request.decodeOptions = &decodeOptions;
     request.format = &chosenFormat();
     if (detectFormat) {
-        request.format = &detectedFormatOrNavcom(path.constData(), decodeOptions.verifyChecksum);
+        request.format = &detectedFormatOrFallback(path.constData(), decodeOptions.verifyChecksum);
     }
     request.truthMode = chosenTruthMode();
     if (Referencetrajectory1->isChecked()) {

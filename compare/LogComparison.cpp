@@ -33,7 +33,7 @@ struct AnalysisSettings {
 const InputFormat& formatOf(const std::string& file, const ComparisonSettings& settings)
 {
     if (settings.detectFormat) {
-        return detectedFormatOrNavcom(file.c_str(), settings.decodeOptions.verifyChecksum);
+        return detectedFormatOrFallback(file.c_str(), settings.decodeOptions.verifyChecksum);
     }
     return settings.format != nullptr ? *settings.format : fallbackFormat();
 }

@@ -76,10 +76,10 @@ const InputFormat* detectLogFileFormat(const char* fileName, bool verifyChecksum
     return detectInputFormat(start.data(), start.size(), verifyChecksum);
 }
 
-const InputFormat& detectedFormatOrNavcom(const char* fileName, bool verifyChecksum)
+const InputFormat& detectedFormatOrFallback(const char* fileName, bool verifyChecksum)
 {
     const InputFormat* detected = detectLogFileFormat(fileName, verifyChecksum);
-    return detected != nullptr ? *detected : navcomFormat();
+    return detected != nullptr ? *detected : fallbackFormat();
 }
 
 }  // namespace gnsslog

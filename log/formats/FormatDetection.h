@@ -32,8 +32,8 @@ const InputFormat* detectInputFormat(const std::uint8_t* bytes, std::size_t size
 const InputFormat* detectLogFileFormat(const char* fileName, bool verifyChecksum = true);
 
 // The format a file is read in when its format is to be detected: the
-// detected one, else NavCom binary, the format the application reads
+// detected one, else fallbackFormat(), the format the application reads
 // unless told otherwise (the analysis then finds no records).
-const InputFormat& detectedFormatOrNavcom(const char* fileName, bool verifyChecksum = true);
+const InputFormat& detectedFormatOrFallback(const char* fileName, bool verifyChecksum = true);
 
 }  // namespace gnsslog

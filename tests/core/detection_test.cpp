@@ -109,9 +109,9 @@ TEST(FormatDetection, ChecksumSwitchDecidesWhetherWrongNmeaChecksumsCount)
     EXPECT_EQ(detectLogFileFormat(path.string().c_str(), true), nullptr);
     EXPECT_EQ(detectLogFileFormat(path.string().c_str(), false), &nmeaFormat());
     // Where detection finds nothing, the file is read as NavCom.
-    EXPECT_EQ(&detectedFormatOrNavcom(path.string().c_str(), true), &navcomFormat());
-    EXPECT_EQ(&detectedFormatOrNavcom(path.string().c_str(), false), &nmeaFormat());
-    EXPECT_EQ(&detectedFormatOrNavcom("/nonexistent/gnsslog/log"), &navcomFormat());
+    EXPECT_EQ(&detectedFormatOrFallback(path.string().c_str(), true), &navcomFormat());
+    EXPECT_EQ(&detectedFormatOrFallback(path.string().c_str(), false), &nmeaFormat());
+    EXPECT_EQ(&detectedFormatOrFallback("/nonexistent/gnsslog/log"), &navcomFormat());
     fs::remove(path);
 }
 

@@ -49,6 +49,17 @@ TEST(FormatRegistry, EveryRegisteredFormatIsFoundByItsOwnNameAndCaption)
     EXPECT_EQ(findFormatRegistration(fallbackFormat())->format, &navcomFormat());
 }
 
+// The names scripts pass to --format, and the format each reads.
+TEST(FormatRegistry, TheCommandLineNamesStay)
+{
+    EXPECT_EQ(findInputFormat("navcom"), &navcomFormat());
+    EXPECT_EQ(findInputFormat("nmea"), &nmeaFormat());
+    EXPECT_EQ(findInputFormat("ubx"), &ubxFormat());
+    EXPECT_EQ(findInputFormat("pos"), &posFormat());
+    EXPECT_EQ(findInputFormat("sbf"), &sbfFormat());
+    EXPECT_EQ(findInputFormat("novatel"), &novatelFormat());
+}
+
 // "*.ext" words separated by single spaces, as the open dialog reads them.
 TEST(FormatRegistry, FileExtensionsAreStarDotPatterns)
 {

@@ -1,5 +1,5 @@
-// The log-format seam: the registry, and a format that needs two frames for
-// one record, run through the whole pipeline with and without the worker.
+// The log-format seam: a format that needs two frames for one record, run
+// through the whole pipeline with and without the worker.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -11,23 +11,6 @@
 
 namespace gnsslog {
 namespace {
-
-TEST(FormatRegistry, FindsEveryFormatByItsName)
-{
-    ASSERT_EQ(inputFormats().size(), 6u);
-    for (const InputFormat* format : inputFormats()) {
-        EXPECT_EQ(findInputFormat(format->name()), format);
-        EXPECT_GT(format->minimumRecordBytes(), 0u);
-    }
-    EXPECT_EQ(findInputFormat("navcom"), &navcomFormat());
-    EXPECT_EQ(findInputFormat("nmea"), &nmeaFormat());
-    EXPECT_EQ(findInputFormat("ubx"), &ubxFormat());
-    EXPECT_EQ(findInputFormat("pos"), &posFormat());
-    EXPECT_EQ(findInputFormat("sbf"), &sbfFormat());
-    EXPECT_EQ(findInputFormat("novatel"), &novatelFormat());
-    EXPECT_EQ(findInputFormat("NMEA"), nullptr);
-    EXPECT_EQ(findInputFormat(""), nullptr);
-}
 
 // "$TSPOS,<time>,<x>,<y>*00" starts an epoch, "$TSHGT,<time>,<h>*00" adds
 // its height; an epoch becomes a record when the next one starts or the

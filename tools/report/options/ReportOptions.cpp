@@ -94,12 +94,15 @@ const InputFormat& ReportOptions::inputFormat() const
         return *chosen;
     }
     if (format == kAutoFormatName) {
-        return detectedFormatOrNavcom(logFile.c_str(), verifyNmeaChecksum());
+        return detectedFormatOrFallback(logFile.c_str(), verifyNmeaChecksum());
     }
     return nmea ? nmeaFormat() : navcomFormat();
 }
 
-void addReportOptions(CLI::App& app, ReportOptions& options)
+namespace {
+
+// The log's format, grid and truth, the outputs and the log files.
+void addInputOptions(CLI::App& app, ReportOptions& options)
 {
     std::vector<std::string> formatNames;
     for (const InputFormat* format : inputFormats()) {
@@ -152,18 +155,21 @@ void addReportOptions(CLI::App& app, ReportOptions& options)
         "the log files to analyse; several are compared; or one live source: "
         "tcp://HOST:PORT, gpsd://HOST[:PORT], serial:DEVICE[?baud=N]")
         ->required();
+}
 
-    StatsOptions& stats = options.stats;
-    app.add_flag("--stats", stats.text,
+// The statistics' limits and the integrity's.
+void addStatisticsOptions(CLI::App& app, ReportOptions& options)
+{
+    app.add_flag("--stats", options.stats.text,
                  "Add accuracy, fix-continuity and wrong-fix statistics to the text output");
-    app.add_option("--within", stats.within,
+    app.add_option("--within", options.stats.within,
                    "Horizontal and vertical error limits (metres) for the within shares")
         ->delimiter(',')
         // One comma-separated argument, so the log files after it stay log files.
         ->allow_extra_args(false)
         ->check(kThresholdMetres)
         ->capture_default_str();
-    app.add_option("--wrong-fix", stats.wrongFixThreshold,
+    app.add_option("--wrong-fix", options.stats.wrongFixThreshold,
                    "A fixed epoch whose horizontal or vertical error exceeds this (metres) is wrong")
         ->check(kThresholdMetres)
         ->capture_default_str();
@@ -174,12 +180,20 @@ void addReportOptions(CLI::App& app, ReportOptions& options)
                    "Protection levels of the integrity: K-sigma (K times the log's own sigma, "
                    "e.g. 5.33-sigma) or pl (the receiver's own levels)")
         ->capture_default_str();
+}
+
+}  // namespace
+
+void addReportOptions(CLI::App& app, ReportOptions& options)
+{
+    addInputOptions(app, options);
+    addStatisticsOptions(app, options);
     addComparisonOptions(app, options.comparison);
     addSessionOptions(app, options.sessions);
     addReferenceOptions(app, options.reference);
     addLiveOptions(app, options.live);
     addHistoryOptions(app, options.history);
-    app.add_option("--html", stats.htmlFile,
+    app.add_option("--html", options.stats.htmlFile,
                    "Write a self-contained HTML report (summary, statistics, pictures) to FILE");
 }
 
