@@ -28,9 +28,9 @@ std::int64_t lastWrittenDay(const std::string& file)
 const InputFormat& formatOf(const std::string& file, const ComparisonSettings& settings)
 {
     if (settings.detectFormat) {
-        return detectedFormatOrNavcom(file.c_str(), settings.decodeOptions.verifyChecksum);
+        return detectedFormatOrFallback(file.c_str(), settings.decodeOptions.verifyChecksum);
     }
-    return settings.format != nullptr ? *settings.format : navcomFormat();
+    return settings.format != nullptr ? *settings.format : fallbackFormat();
 }
 
 // Which truth a single-log run measured against, as the comparison names it.
