@@ -232,4 +232,28 @@ void BM_Live24h20HzRedrawTrack(benchmark::State& state)
 }
 BENCHMARK(BM_Live24h20HzRedrawTrack)->Unit(benchmark::kMillisecond);
 
+// The two halves of the Track window's redraw.
+void BM_Live24h20HzTrackSeries(benchmark::State& state)
+{
+    const KeptAnalysis& kept = day();
+    for (auto _ : state) {
+        const gnsslog::TrackSeries series = gnsslog::trackSeries(kept.log->records, nullptr);
+        benchmark::DoNotOptimize(series.rover.data());
+    }
+}
+BENCHMARK(BM_Live24h20HzTrackSeries)->Unit(benchmark::kMillisecond);
+
+void BM_Live24h20HzTrackPaint(benchmark::State& state)
+{
+    ensureGui();
+    const KeptAnalysis& kept = day();
+    for (auto _ : state) {
+        QImage image(gnsslog::TrackWindowSize::PictureWidth, gnsslog::TrackWindowSize::PictureHeight,
+                     QImage::Format_RGB32);
+        gnsslog::paintTrack(image, kept.track, gnsslog::fitTrackView(kept.track, image.width(), image.height()));
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_Live24h20HzTrackPaint)->Unit(benchmark::kMillisecond);
+
 }  // namespace
