@@ -119,6 +119,10 @@ AnalysedLog analyseInBackground(const AnalysisRequest& request, TFormProgress* p
             result.sessions = std::make_shared<const SessionAnalysis>(
                 analyseSessions(log.records, {log.truthX(), log.truthY(), log.truthZ()}, SessionOptions{},
                                 log.restarts));
+            if (request.trackSeries) {
+                const GNSSLog& positions = result.positions ? *result.positions : log;
+                result.track = trackSeries(positions.records, request.reference.get());
+            }
         },
         [progress, &relay] { showReports(progress, relay); });
     while (true) {

@@ -16,6 +16,7 @@
 #include "metrics/ScatterCircles.h"
 #include "metrics/SessionSummary.h"
 #include "plots/series/ErrorPlotIndex.h"
+#include "plots/series/TrackSeries.h"
 #include "reference/ReferenceTrajectory.h"
 #include "reference/TruthMatch.h"
 
@@ -34,6 +35,8 @@ struct AnalysedLog {
     std::optional<TruthMatch> truthMatch;  // against the request's reference, where it has one
     // Against the analysis's truth and its marked restarts, default cutting.
     std::shared_ptr<const SessionAnalysis> sessions;
+    // The Track window's series, where the request asked for it.
+    std::optional<TrackSeries> track;
 };
 
 struct AnalysisRequest {
@@ -44,6 +47,8 @@ struct AnalysisRequest {
     double manual[3] = {0, 0, 0};
     // Every record is matched against it; may be null.
     std::shared_ptr<const ReferenceTrajectory> reference;
+    // Build the Track window's series too (of the log's own positions).
+    bool trackSeries = false;
 };
 
 // The reference trajectory in fileName (format detected), read on a

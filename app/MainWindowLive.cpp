@@ -193,7 +193,9 @@ void TForm3::refreshLive()
     const QByteArray path = QFile::encodeName(QString::fromStdString(liveSession_->archivePath()));
     const std::uint64_t bytes = liveSession_->status().bytes;
     DecodeOptions decodeOptions;
-    const AnalysisRequest request = analysisRequest(path, Detectautomatically1->isChecked(), decodeOptions);
+    AnalysisRequest request = analysisRequest(path, Detectautomatically1->isChecked(), decodeOptions);
+    // Off the window thread, where the Track window is open to take it.
+    request.trackSeries = !TrackForm.isNull();
     AnalysedLog analysed;
     {
         const BusyFlag busy(loading_);
@@ -225,7 +227,9 @@ void TForm3::refreshLive()
     if (DataQualityForm) {
         DataQualityForm->SetQuality(&Analysis->dataQuality);
     }
+    liveTrack_ = std::move(analysed.track);
     openCheckedWindows();
+    liveTrack_.reset();
 }
 
 }  // namespace gnsslog

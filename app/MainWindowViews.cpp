@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QScreen>
 
+#include <utility>
 #include <vector>
 
 #include "app/DataQualityForm.h"
@@ -133,7 +134,12 @@ void TForm3::openTrack()
         closeThroughViewItem(TrackForm.data(), Track1);
         placeNewWindow(TrackForm.data());
     } else {
-        TrackForm->SetAnalysis(PositionsAnalysis ? PositionsAnalysis.get() : Analysis.get(), analysisReference_.get());
+        if (liveTrack_) {
+            TrackForm->FollowSeries(std::move(*liveTrack_));
+        } else {
+            TrackForm->SetAnalysis(PositionsAnalysis ? PositionsAnalysis.get() : Analysis.get(),
+                                   analysisReference_.get());
+        }
     }
     TrackForm->show();
 }

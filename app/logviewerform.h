@@ -252,6 +252,9 @@ private:
     std::uint64_t liveLastBytes_ = 0;      // at the last status
     std::uint64_t liveLastRecords_ = 0;    // at the last analysis
     double liveRecordsPerSecond_ = 0;      // between the last two analyses
+    // The Track series of a live update, built with its analysis; taken
+    // by the open Track window.
+    std::optional<TrackSeries> liveTrack_;
     std::chrono::steady_clock::time_point liveLastStatusTime_;
     std::chrono::steady_clock::time_point liveLastAnalysisTime_;
     bool closing_ = false;  // closed: the application is ending

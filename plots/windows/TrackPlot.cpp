@@ -32,8 +32,19 @@ void TTrackImage::setSeries(TrackSeries series)
     fit();
 }
 
+void TTrackImage::followSeries(TrackSeries series)
+{
+    if (!moved_) {
+        setSeries(std::move(series));
+        return;
+    }
+    series_ = std::move(series);
+    redraw();
+}
+
 void TTrackImage::fit()
 {
+    moved_ = false;
     view_ = fitTrackView(series_, width(), height());
     fitted_ = width() > 0 && height() > 0;
     redraw();
@@ -73,6 +84,7 @@ void TTrackImage::wheelEvent(QWheelEvent* event)
     if (notches != 0) {
         const QPoint at = event->position().toPoint();
         view_ = zoomTrackView(view_, width(), height(), at.x(), at.y(), std::pow(kZoomPerNotch, notches));
+        moved_ = true;
         redraw();
     }
     event->accept();
@@ -91,6 +103,7 @@ void TTrackImage::mouseMoveEvent(QMouseEvent* event)
     }
     const QPoint at = event->position().toPoint();
     view_ = panTrackView(view_, at.x() - dragFrom_.x(), at.y() - dragFrom_.y());
+    moved_ = true;
     dragFrom_ = at;
     redraw();
 }
@@ -115,6 +128,11 @@ void TTrackForm::SetAnalysis(const GNSSLog* analysis, const ReferenceTrajectory*
 {
     static const std::vector<GNSSRecord> kNoRecords;
     Image1->setSeries(trackSeries(analysis != nullptr ? analysis->records : kNoRecords, reference));
+}
+
+void TTrackForm::FollowSeries(TrackSeries series)
+{
+    Image1->followSeries(std::move(series));
 }
 
 void TTrackForm::resizeEvent(QResizeEvent* event)

@@ -23,6 +23,9 @@ public:
 
     // Shows a new series, fitted to the picture.
     void setSeries(TrackSeries series);
+    // The same log grown (a live source): zoomed or panned, the view stays;
+    // otherwise as setSeries.
+    void followSeries(TrackSeries series);
     void fit();
     const TrackView& view() const noexcept { return view_; }
     const TrackSeries& series() const noexcept { return series_; }
@@ -47,6 +50,7 @@ private:
     QImage picture_;
     QPoint dragFrom_;
     bool fitted_ = false;  // fit once the widget has its size
+    bool moved_ = false;   // zoomed or panned since the last fit
 };
 
 class TTrackForm : public TPlotWindow {
@@ -57,6 +61,8 @@ public:
     TTrackForm(const QString& caption, const GNSSLog* analysis, const ReferenceTrajectory* reference);
 
     void SetAnalysis(const GNSSLog* analysis, const ReferenceTrajectory* reference);
+    // A live source's grown log, its series built off the window thread.
+    void FollowSeries(TrackSeries series);
 
     TTrackImage* Image1 = nullptr;
 

@@ -12,6 +12,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -20,6 +21,7 @@
 
 #include "app/LiveSourceText.h"
 #include "live/SourceSpec.h"
+#include "plots/windows/TrackPlot.h"
 #include "plots/windows/XyPlot.h"
 #include "tests/gui/app_support.h"
 
@@ -166,6 +168,7 @@ TEST_F(LiveSourceTest, SummaryFollowsTheBytesAndEndsAsTheOfflineLoadOfThem)
     TwoPartServer server(log.substr(0, cut), log.substr(cut));
     ASSERT_GT(server.port(), 0);
     form->NMEAAscii->setChecked(true);
+    form->Track1->setChecked(true);
 
     form->openLiveSource(QStringLiteral("tcp://127.0.0.1:%1").arg(server.port()));
     ASSERT_TRUE(form->live()) << (dialogs.messages.empty() ? QString() : dialogs.messages.back().text).toStdString();
@@ -190,6 +193,11 @@ TEST_F(LiveSourceTest, SummaryFollowsTheBytesAndEndsAsTheOfflineLoadOfThem)
     EXPECT_EQ(plot.View.ZoomLevel, 2);
     EXPECT_EQ(plot.View.CentreTime, zoomed.CentreTime);
     EXPECT_EQ(plot.View.TimeSpan, zoomed.TimeSpan);
+    // The Track window's series, built with the analysis, holds its positions.
+    ASSERT_TRUE(form->TrackForm);
+    const auto positions = std::count_if(form->Analysis->records.begin(), form->Analysis->records.end(),
+                                         [](const GNSSRecord& r) { return r.has(ValidFlag::LatLon); });
+    EXPECT_EQ(static_cast<std::ptrdiff_t>(form->TrackForm->Image1->series().rover.size()), positions);
     // Stop analyses what arrived last before the source goes.
     ASSERT_TRUE(waitFor([&] { return form->liveBytesReceived() == log.size(); }, std::chrono::seconds(20)));
     form->StopLiveSource1Click();
