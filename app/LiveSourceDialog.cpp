@@ -16,6 +16,12 @@ namespace gnsslog {
 namespace {
 
 const QString kRecentKey = QStringLiteral("liveSources/recent");
+
+// The application sets no organisation: its own folder, not "Unknown Organization".
+QSettings settings()
+{
+    return QSettings(QStringLiteral("gnsslog"), QStringLiteral("gnsslog"));
+}
 constexpr qsizetype kRecentKept = 8;
 
 // The kind choice's rows, in LiveSourceChoice's order.
@@ -32,7 +38,7 @@ QLineEdit* makeField(const char* name, QWidget* parent)
 
 QStringList recentLiveSources()
 {
-    return QSettings().value(kRecentKey).toStringList();
+    return settings().value(kRecentKey).toStringList();
 }
 
 void rememberLiveSource(const QString& text)
@@ -43,7 +49,7 @@ void rememberLiveSource(const QString& text)
     while (recent.size() > kRecentKept) {
         recent.removeLast();
     }
-    QSettings().setValue(kRecentKey, recent);
+    settings().setValue(kRecentKey, recent);
 }
 
 LiveSourceDialog::LiveSourceDialog(QWidget* parent) : QDialog(parent)

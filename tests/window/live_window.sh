@@ -5,7 +5,7 @@
 # window's summary must change as records arrive (the X histogram opening
 # with the first ones), then stay still after File > "Stop live source"
 # while the server keeps sending. A port nobody listens on gives an error
-# box, not a hang.
+# box, not a hang. Both sources are kept as the recently used ones.
 #
 #   live_window.sh APP SAMPLEGEN REPLAYER WORK_DIR
 #
@@ -153,6 +153,10 @@ stopped=$(summary_print)
 sleep 3
 [ "$(summary_print)" = "$stopped" ] || fail "the summary changed after Stop live source"
 import -window root "$work/live-stopped.png"
+
+# Both sources asked for are the recently used ones, the newest first.
+grep -q "recent=tcp://127.0.0.1:$port, tcp://127.0.0.1:$(cat "$work/closed")" "$XDG_CONFIG_HOME/gnsslog/gnsslog.conf" ||
+  fail "the recently used sources were not kept"
 
 choose_file_item 2
 end=$(($(date +%s) + 5))
