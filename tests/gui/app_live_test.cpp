@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <thread>
@@ -213,6 +214,27 @@ TEST_F(LiveSourceTest, SummaryFollowsTheBytesAndEndsAsTheOfflineLoadOfThem)
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(liveTexts[i], offlineTexts[i]) << "label " << i;
     }
+}
+
+TEST_F(LiveSourceTest, FileBeingWrittenIsFollowedAsItGrows)
+{
+    const std::string log = nmeaLog(NmeaSolution::Gga, 40000);
+    const std::size_t cut = log.size() / 2 + 3;
+    const QString file = dir.write("growing.nmea", log.substr(0, cut));
+    form->NMEAAscii->setChecked(true);
+
+    form->openLiveSource(file);
+    ASSERT_TRUE(form->live());
+    ASSERT_TRUE(waitFor([&] { return records() > 0; }, std::chrono::seconds(20)));
+    const std::size_t early = records();
+    {
+        std::ofstream out(file.toStdString(), std::ios::binary | std::ios::app);
+        out << log.substr(cut);
+    }
+    ASSERT_TRUE(waitFor([&] { return form->liveBytesReceived() == log.size(); }, std::chrono::seconds(20)));
+    form->StopLiveSource1Click();
+    EXPECT_GT(records(), early);
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(LiveSourceTest, RefusedConnectionAndBadTextGetAnErrorBoxAndNoSession)
