@@ -57,7 +57,18 @@ void TForm3::createMenus()
 {
     MainMenu1 = menuBar();
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    createFileMenu();
+    createViewMenu();
+    createTruthMenu();
+    createParsingModeMenu();
+    createTransformationsMenu();
+    About1 = MainMenu1->addAction(QStringLiteral("About"));
+    About1->setObjectName(QStringLiteral("About1"));
+    connectMenuHandlers();
+}
 
+void TForm3::createFileMenu()
+{
     File1 = MainMenu1->addMenu(QStringLiteral("File"));
     File1->setObjectName(QStringLiteral("File1"));
     Loadlogfile1 = makeItem(File1, "Loadlogfile1", QStringLiteral("Load log file"), false, false);
@@ -67,7 +78,10 @@ void TForm3::createMenus()
     OpenLiveSource1 = makeItem(File1, "OpenLiveSource1", QStringLiteral("Open live source..."), false, false);
     StopLiveSource1 = makeItem(File1, "StopLiveSource1", QStringLiteral("Stop live source"), false, false);
     StopLiveSource1->setEnabled(false);  // until a source is open
+}
 
+void TForm3::createViewMenu()
+{
     View1 = MainMenu1->addMenu(QStringLiteral("View"));
     View1->setObjectName(QStringLiteral("View1"));
     N3Dpositionhistogram1 =
@@ -83,7 +97,10 @@ void TForm3::createMenus()
     Track1 = makeItem(View1, "Track1", QStringLiteral("Track"), true, false);
     Sessions1 = makeItem(View1, "Sessions1", QStringLiteral("Sessions"), true, false);
     StanfordPlot1 = makeItem(View1, "StanfordPlot1", QStringLiteral("Stanford plot"), true, false);
+}
 
+void TForm3::createTruthMenu()
+{
     // Radio items: choosing the checked one unchecks it, leaving the menu
     // with no checked item (ExclusiveOptional).
     ruthcoordinates1 = MainMenu1->addMenu(QStringLiteral("Truth coordinates"));
@@ -110,7 +127,10 @@ void TForm3::createMenus()
             }
         });
     }
+}
 
+void TForm3::createParsingModeMenu()
+{
     Mode = MainMenu1->addMenu(QStringLiteral("Parsing mode"));
     Mode->setObjectName(QStringLiteral("Mode"));
     ModeGroup = new QActionGroup(this);
@@ -139,15 +159,18 @@ void TForm3::createMenus()
     // decoded whatever its checksum.
     VerifyNMEAchecksums1 =
         makeItem(Mode, "VerifyNMEAchecksums1", QStringLiteral("Verify NMEA checksums"), true, true);
+}
 
+void TForm3::createTransformationsMenu()
+{
     ransformations1 = MainMenu1->addMenu(QStringLiteral("Transformations"));
     ransformations1->setObjectName(QStringLiteral("ransformations1"));
     GeodeticKKJ1 = makeItem(ransformations1, "GeodeticKKJ1", QStringLiteral("Geodetic-->KKJ"), true, true);
     Frames = new FrameMenu(ransformations1, GeodeticKKJ1, dialogs_, this);
+}
 
-    About1 = MainMenu1->addAction(QStringLiteral("About"));
-    About1->setObjectName(QStringLiteral("About1"));
-
+void TForm3::connectMenuHandlers()
+{
     connectHandler(Loadlogfile1, &TForm3::Loadlogfile1Click);
     connect(Exit1, &QAction::triggered, this, &QWidget::close);
     connectSelfChecked(N3Dpositionhistogram1, &TForm3::N3Dpositionhistogram1Click);

@@ -182,6 +182,13 @@ protected:
 private:
     void createControls();
     void createMenus();
+    // The menus in the bar's order, then their handlers.
+    void createFileMenu();
+    void createViewMenu();
+    void createTruthMenu();
+    void createParsingModeMenu();
+    void createTransformationsMenu();
+    void connectMenuHandlers();
     template <typename Handler>
     void connectHandler(QAction* action, Handler handler);
     template <typename Handler>
