@@ -123,9 +123,9 @@ void FrameMenu::GeodeticEPSG1Click()
     choose(GeodeticEPSG1);
 }
 
-DecodeOptions FrameMenu::decodeOptions(bool verifyChecksum) const
+DecodeOptions FrameMenu::decodeOptions() const
 {
-    DecodeOptions options{kkjItem_->isChecked(), verifyChecksum};
+    DecodeOptions options{kkjItem_->isChecked()};
     const QAction* chosen = FrameGroup->checkedAction();
     if (chosen == GeodeticENU1) {
         options.frame = GridFrame{GridKind::Enu, 0};

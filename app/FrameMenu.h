@@ -33,7 +33,7 @@ public:
 
     // The grid of the next load: the checked item's, else KKJ while the KKJ
     // item is checked, else none (toKKJ false).
-    DecodeOptions decodeOptions(bool verifyChecksum) const;
+    DecodeOptions decodeOptions() const;
 
     // The manual truth from the three edit boxes' numbers: grid x, y and
     // height as typed, or with "Manual truth is geodetic" latitude,

@@ -200,17 +200,17 @@ AnalysisRequest TForm3::analysisRequest(const QByteArray& path, bool detectForma
     const double manualX = textToFloat(XCoord->text());
     const double manualY = textToFloat(YCoord->text());
     const double manualZ = textToFloat(ZCoord->text());
-    decodeOptions = Frames->decodeOptions(VerifyNMEAchecksums1->isChecked());
+    decodeOptions = Frames->decodeOptions();
     double manual[3];
     Frames->manualTruth(decodeOptions, manualX, manualY, manualZ, manual);
 
     AnalysisRequest request;
     request.fileName = path.constData();
     request.decodeOptions = &decodeOptions;
-    request.format = &chosenFormat();
-    if (detectFormat) {
-        request.format = &detectedFormatOrFallback(path.constData(), decodeOptions.verifyChecksum);
-    }
+    const bool verifyChecksum = VerifyNMEAchecksums1->isChecked();
+    const InputFormat& format =
+        detectFormat ? detectedFormatOrFallback(path.constData(), verifyChecksum) : chosenFormat();
+    request.format = &withChecksumCheck(format, verifyChecksum);
     request.truthMode = chosenTruthMode();
     if (Referencetrajectory1->isChecked()) {
         request.reference = reference_;
@@ -377,7 +377,8 @@ void TForm3::Comparelogs1Click()
     const double manualX = textToFloat(XCoord->text());
     const double manualY = textToFloat(YCoord->text());
     const double manualZ = textToFloat(ZCoord->text());
-    settings.decodeOptions = Frames->decodeOptions(VerifyNMEAchecksums1->isChecked());
+    settings.decodeOptions = Frames->decodeOptions();
+    settings.verifyChecksum = VerifyNMEAchecksums1->isChecked();
     double manual[3];
     Frames->manualTruth(settings.decodeOptions, manualX, manualY, manualZ, manual);
     settings.manualX = manual[0];

@@ -30,14 +30,6 @@ struct AnalysisSettings {
     std::optional<GeodeticPosition> enuOrigin{};  // set: replaces the settings' origin
 };
 
-const InputFormat& formatOf(const std::string& file, const ComparisonSettings& settings)
-{
-    if (settings.detectFormat) {
-        return detectedFormatOrFallback(file.c_str(), settings.decodeOptions.verifyChecksum);
-    }
-    return settings.format != nullptr ? *settings.format : fallbackFormat();
-}
-
 std::unique_ptr<GNSSLog> analyse(const std::string& file, const ComparisonSettings& settings,
                                  const AnalysisSettings& analysis)
 {
@@ -48,7 +40,7 @@ std::unique_ptr<GNSSLog> analyse(const std::string& file, const ComparisonSettin
     if (analysis.enuOrigin) {
         decodeOptions.enuOrigin = analysis.enuOrigin;
     }
-    runPipeline(*log, file.c_str(), nullptr, decodeOptions, formatOf(file, settings), options);
+    runPipeline(*log, file.c_str(), nullptr, decodeOptions, comparedFormatOf(file, settings), options);
     return log;
 }
 
@@ -57,7 +49,7 @@ LogRow referenceRow(const std::string& file, const GNSSLog& analysis,
                     const ComparisonSettings& settings)
 {
     const ReferenceTrajectory& reference = *settings.reference;
-    const RecordClock clock = logRecordClock(file, formatOf(file, settings));
+    const RecordClock clock = logRecordClock(file, comparedFormatOf(file, settings));
     ReferenceMeasurement measured =
         measureAgainstReference(analysis, clock, reference, settings.referenceMatch);
     LogRow row = comparisonRow(file, *measured.errors, settings);
@@ -94,6 +86,15 @@ bool LogRow::passes() const noexcept
     }
     return std::all_of(slices.begin(), slices.end(),
                        [](const SliceRow& slice) { return allPass(slice.verdicts); });
+}
+
+const InputFormat& comparedFormatOf(const std::string& file, const ComparisonSettings& settings)
+{
+    const InputFormat& format =
+        settings.detectFormat ? detectedFormatOrFallback(file.c_str(), settings.verifyChecksum)
+        : settings.format != nullptr ? *settings.format
+                                     : fallbackFormat();
+    return withChecksumCheck(format, settings.verifyChecksum);
 }
 
 namespace {

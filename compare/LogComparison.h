@@ -30,6 +30,9 @@ namespace gnsslog {
 
 struct ComparisonSettings {
     DecodeOptions decodeOptions;
+    // False: NMEA sentences are read whatever their checksum, in detection
+    // too (InputFormat::ignoringChecksums).
+    bool verifyChecksum = true;
     const InputFormat* format = nullptr;  // null: NavCom binary
     bool detectFormat = false;  // each log in the format its start looks like (else NavCom binary)
     std::uint8_t truthMode = TruthMode::Averaged;
@@ -120,6 +123,10 @@ LogComparison compareLogs(const std::vector<std::string>& files, const Compariso
 
 // The row of one finished analysis (figures, verdicts, slices), measured
 // against the analysis' own current truth.
+// The format a compared log is read in: detected, or the settings' (NavCom
+// binary where none), with the settings' checksum switch.
+const InputFormat& comparedFormatOf(const std::string& file, const ComparisonSettings& settings);
+
 LogRow comparisonRow(const std::string& file, const GNSSLog& analysis,
                      const ComparisonSettings& settings);
 

@@ -15,8 +15,9 @@ GNSSLog::GNSSLog(const char* fileName, ProgressCallback progress, bool toKKJ, bo
                  bool verifyNmeaChecksum)
     : GNSSLog(truthMode_, manualX_, manualY_, manualZ_)
 {
-    runPipeline(*this, fileName, progress, DecodeOptions{toKKJ, verifyNmeaChecksum},
-                navcomBinary ? navcomFormat() : nmeaFormat(), PipelineOptions{});
+    runPipeline(*this, fileName, progress, DecodeOptions{toKKJ},
+                withChecksumCheck(navcomBinary ? navcomFormat() : nmeaFormat(), verifyNmeaChecksum),
+                PipelineOptions{});
 }
 
 GNSSLog::GNSSLog(const char* fileName, ProgressCallback progress,

@@ -272,7 +272,7 @@ void runPipelineOnBytes(GNSSLog& log, const std::uint8_t* bytes, std::size_t siz
 void runPipeline(GNSSLog& log, const char* fileName, ProgressCallback progress, bool toKKJ,
                  bool navcomBinary, const PipelineOptions& options)
 {
-    runPipeline(log, fileName, progress, DecodeOptions{toKKJ, true},
+    runPipeline(log, fileName, progress, DecodeOptions{toKKJ},
                 navcomBinary ? navcomFormat() : nmeaFormat(), options);
 }
 
@@ -280,7 +280,7 @@ void runPipelineOnBytes(GNSSLog& log, const std::uint8_t* bytes, std::size_t siz
                         ProgressCallback progress, bool toKKJ, bool navcomBinary,
                         const PipelineOptions& options)
 {
-    runPipelineOnBytes(log, bytes, size, progress, DecodeOptions{toKKJ, true},
+    runPipelineOnBytes(log, bytes, size, progress, DecodeOptions{toKKJ},
                        navcomBinary ? navcomFormat() : nmeaFormat(), options);
 }
 

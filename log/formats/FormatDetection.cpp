@@ -21,8 +21,8 @@ bool isValid(const InputFormat& format, const std::uint8_t* frame, std::int32_t 
     scratch.assign(frame, frame + length);
     scratch.push_back(0);
     DecodedRecord record;
-    const FrameVerdict verdict =
-        format.decodeFrame(record, scratch.data(), length, DecodeOptions{false, verifyChecksum});
+    const FrameVerdict verdict = withChecksumCheck(format, verifyChecksum)
+                                     .decodeFrame(record, scratch.data(), length, DecodeOptions{false});
     return verdict == FrameVerdict::Record || verdict == FrameVerdict::Unread;
 }
 

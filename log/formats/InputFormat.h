@@ -27,9 +27,6 @@ namespace gnsslog {
 struct DecodeOptions {
     // Geodetic positions are converted to grid coordinates as well.
     bool toKKJ = true;
-    // Frames whose checksum does not match are rejected (a format whose
-    // checksum its framer already checks ignores this).
-    bool verifyChecksum = true;
     // The grid. KKJ: the decoders convert while toKKJ is set, as they
     // always have. Any other frame: the pipeline converts each decoded
     // geodetic position itself, whatever toKKJ says.
@@ -119,6 +116,19 @@ public:
 
     // Null when every valid decoded frame is a record of its own.
     virtual std::unique_ptr<RecordAssembler> makeAssembler() const { return nullptr; }
+
+    // The same format decoding frames whatever their checksum says, for
+    // receivers that write wrong ones (the application's "Verify NMEA
+    // checksums" off, the report tool's --no-checksum). A format whose
+    // framer checks its own checksums reads no differently: itself.
+    virtual const InputFormat& ignoringChecksums() const noexcept { return *this; }
 };
+
+// format, or with verifyChecksum false the format reading frames whatever
+// their checksum.
+inline const InputFormat& withChecksumCheck(const InputFormat& format, bool verifyChecksum) noexcept
+{
+    return verifyChecksum ? format : format.ignoringChecksums();
+}
 
 }  // namespace gnsslog

@@ -50,6 +50,33 @@ TEST(FormatRegistry, EveryRegisteredFormatIsFoundByItsOwnNameAndCaption)
 }
 
 // The names scripts pass to --format, and the format each reads.
+TEST(FormatRegistry, TheChecksumSwitchIsTheFormatsOwn)
+{
+    // A GGA whose checksum is wrong (*00; *47 is right).
+    const std::string sentence =
+        "$GPGGA,123519.00,4807.038,N,01131.000,E,4,08,0.9,545.4,M,46.9,M,1.2,0000*00";
+    const auto* frame = reinterpret_cast<const std::uint8_t*>(sentence.c_str());
+    const auto length = static_cast<std::int32_t>(sentence.size());
+    DecodedRecord checked;
+    EXPECT_EQ(nmeaFormat().decodeFrame(checked, frame, length, DecodeOptions{}),
+              FrameVerdict::ChecksumFailed);
+    const InputFormat& lenient = withChecksumCheck(nmeaFormat(), false);
+    EXPECT_NE(&lenient, &nmeaFormat());
+    EXPECT_EQ(lenient.name(), nmeaFormat().name());
+    EXPECT_EQ(lenient.caption(), nmeaFormat().caption());
+    DecodedRecord unchecked;
+    ASSERT_EQ(lenient.decodeFrame(unchecked, frame, length, DecodeOptions{}), FrameVerdict::Record);
+    EXPECT_EQ(unchecked.fixType, FixType::RtkFixed);
+    EXPECT_EQ(&withChecksumCheck(nmeaFormat(), true), &nmeaFormat());
+    EXPECT_EQ(&lenient.ignoringChecksums(), &lenient);
+    // The formats whose framers check their own checksums read as they are.
+    for (const InputFormat* format : inputFormats()) {
+        if (format != &nmeaFormat()) {
+            EXPECT_EQ(&format->ignoringChecksums(), format) << format->name();
+        }
+    }
+}
+
 TEST(FormatRegistry, TheCommandLineNamesStay)
 {
     EXPECT_EQ(findInputFormat("navcom"), &navcomFormat());

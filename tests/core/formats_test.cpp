@@ -119,7 +119,7 @@ TEST(FormatSeam, OneRecordFromTwoFramesWithAndWithoutTheWorker)
 
     for (const PipelineOptions* options : {&inline_, &worker, &readerDecodes}) {
         GNSSLog analysis(TruthMode::FirstFix, 0, 0, 0);
-        runPipelineOnBytes(analysis, bytes, log.size(), nullptr, DecodeOptions{false, true},
+        runPipelineOnBytes(analysis, bytes, log.size(), nullptr, DecodeOptions{false},
                            format, *options);
         ASSERT_EQ(analysis.records.size(), 30000u);
         EXPECT_EQ(analysis.rtkFixCount, 30000);

@@ -298,9 +298,8 @@ TEST(GridFrameAnalysis, PositionsOffTheGridHaveNoGridCoordinatesAndAreCounted)
         "$PNORP,2400,1,0,1,235519.00,0,0,1.2955,1.5539,3.0442,1.05,12,4,95.2051294308,"
         "24.9012148359,46.1129,0001*00\r\n";
     const TempFile file(good + bad);
-    DecodeOptions options = inFrame(kTm35fin);
-    options.verifyChecksum = false;
-    const GNSSLog log = analyse(file.path(), gnsslog::nmeaFormat(), options);
+    const DecodeOptions options = inFrame(kTm35fin);
+    const GNSSLog log = analyse(file.path(), gnsslog::nmeaFormat().ignoringChecksums(), options);
     ASSERT_EQ(log.records.size(), 2u);
     EXPECT_TRUE(log.records[0].has(ValidFlag::Grid));
     EXPECT_FALSE(log.records[1].has(ValidFlag::Grid));
@@ -313,9 +312,9 @@ TEST(GridFrameAnalysis, PositionsOffTheGridHaveNoGridCoordinatesAndAreCounted)
 
     // The same log in KKJ counts nothing: the built-in conversion places
     // every position somewhere.
-    DecodeOptions kkj;
-    kkj.verifyChecksum = false;
-    EXPECT_EQ(analyse(file.path(), gnsslog::nmeaFormat(), kkj).dataQuality.positionsOffGrid, 0u);
+    EXPECT_EQ(analyse(file.path(), gnsslog::nmeaFormat().ignoringChecksums(), DecodeOptions{})
+                  .dataQuality.positionsOffGrid,
+              0u);
 }
 
 }  // namespace

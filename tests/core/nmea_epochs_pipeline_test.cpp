@@ -32,7 +32,7 @@ GNSSLog analyse(const std::string& content, bool worker = false)
     options.workerMinFileSize = 0;
     options.batchBytes = 256;  // many batches even for short logs
     runPipelineOnBytes(analysis, reinterpret_cast<const std::uint8_t*>(content.data()),
-                       content.size(), nullptr, DecodeOptions{false, true}, nmeaFormat(),
+                       content.size(), nullptr, DecodeOptions{false}, nmeaFormat(),
                        options);
     return analysis;
 }

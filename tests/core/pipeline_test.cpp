@@ -34,7 +34,7 @@ GNSSLog analyseNmea(const std::string& content, std::uint8_t truthMode = TruthMo
 {
     GNSSLog analysis(truthMode, manualX, manualY, manualZ);
     runPipelineOnBytes(analysis, reinterpret_cast<const std::uint8_t*>(content.data()),
-                       content.size(), nullptr, DecodeOptions{toKKJ, true}, nmeaFormat(),
+                       content.size(), nullptr, DecodeOptions{toKKJ}, nmeaFormat(),
                        PipelineOptions{});
     return analysis;
 }

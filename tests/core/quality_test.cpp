@@ -66,8 +66,9 @@ GNSSLog analyse(const std::string& log, bool verifyChecksum, bool navcom = false
 {
     GNSSLog analysis(TruthMode::Averaged, 0, 0, 0);
     runPipelineOnBytes(analysis, reinterpret_cast<const std::uint8_t*>(log.data()), log.size(),
-                       nullptr, DecodeOptions{true, verifyChecksum},
-                       navcom ? navcomFormat() : nmeaFormat(), PipelineOptions{});
+                       nullptr, DecodeOptions{true},
+                       withChecksumCheck(navcom ? navcomFormat() : nmeaFormat(), verifyChecksum),
+                       PipelineOptions{});
     return analysis;
 }
 

@@ -70,7 +70,8 @@ GNSSLog analyse(const std::vector<std::uint8_t>& bytes, const InputFormat& forma
 {
     GNSSLog log(TruthMode::Averaged, 0, 0, 0);
     runPipelineOnBytes(log, bytes.data(), bytes.size(), nullptr,
-                       DecodeOptions{toKKJ, verifyChecksum}, format, PipelineOptions{});
+                       DecodeOptions{toKKJ}, withChecksumCheck(format, verifyChecksum),
+                       PipelineOptions{});
     return log;
 }
 

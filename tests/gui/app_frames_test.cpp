@@ -57,7 +57,7 @@ TEST_F(FrameMenuTest, AtStartKkjIsTheGridAndTheOtherItemsAreUnchecked)
     EXPECT_TRUE(menu.Manualtruthisgeodetic1->isCheckable());
     EXPECT_FALSE(menu.Manualtruthisgeodetic1->isChecked());
     EXPECT_TRUE(form->GeodeticKKJ1->isChecked());
-    const DecodeOptions options = menu.decodeOptions(true);
+    const DecodeOptions options = menu.decodeOptions();
     EXPECT_TRUE(options.toKKJ);
     EXPECT_EQ(options.frame, GridFrame{});
 }
@@ -68,7 +68,7 @@ TEST_F(FrameMenuTest, ChoosingAGridUnchecksKkjAndCheckingKkjUnchecksIt)
     menu.GeodeticENU1->trigger();
     EXPECT_TRUE(menu.GeodeticENU1->isChecked());
     EXPECT_FALSE(form->GeodeticKKJ1->isChecked());
-    EXPECT_EQ(menu.decodeOptions(true).frame, (GridFrame{GridKind::Enu, 0}));
+    EXPECT_EQ(menu.decodeOptions().frame, (GridFrame{GridKind::Enu, 0}));
 
     // Choosing the chosen grid again keeps it.
     menu.GeodeticENU1->trigger();
@@ -77,20 +77,20 @@ TEST_F(FrameMenuTest, ChoosingAGridUnchecksKkjAndCheckingKkjUnchecksIt)
     gkItem(menu, 25)->trigger();
     EXPECT_FALSE(menu.GeodeticENU1->isChecked());
     EXPECT_TRUE(gkItem(menu, 25)->isChecked());
-    EXPECT_EQ(menu.decodeOptions(true).frame, (GridFrame{GridKind::Projected, 3879}));
+    EXPECT_EQ(menu.decodeOptions().frame, (GridFrame{GridKind::Projected, 3879}));
 
     form->GeodeticKKJ1->trigger();
     EXPECT_TRUE(form->GeodeticKKJ1->isChecked());
     for (QAction* item : frameItems(menu)) {
         EXPECT_FALSE(item->isChecked()) << item->objectName().toStdString();
     }
-    EXPECT_EQ(menu.decodeOptions(true).frame, GridFrame{});
-    EXPECT_TRUE(menu.decodeOptions(true).toKKJ);
+    EXPECT_EQ(menu.decodeOptions().frame, GridFrame{});
+    EXPECT_TRUE(menu.decodeOptions().toKKJ);
 
     // KKJ off with no other grid: no conversion, as the KKJ item says.
     form->GeodeticKKJ1->trigger();
-    EXPECT_FALSE(menu.decodeOptions(true).toKKJ);
-    EXPECT_EQ(menu.decodeOptions(true).frame, GridFrame{});
+    EXPECT_FALSE(menu.decodeOptions().toKKJ);
+    EXPECT_EQ(menu.decodeOptions().frame, GridFrame{});
 }
 
 TEST_F(FrameMenuTest, TheEpsgCodeIsCheckedAtOnceAndABadOneShowsAnError)
@@ -113,7 +113,7 @@ TEST_F(FrameMenuTest, TheEpsgCodeIsCheckedAtOnceAndABadOneShowsAnError)
     EXPECT_EQ(dialogs.errors.size(), 3u);
     EXPECT_TRUE(menu.GeodeticEPSG1->isChecked());
     EXPECT_FALSE(form->GeodeticKKJ1->isChecked());
-    EXPECT_EQ(menu.decodeOptions(true).frame, (GridFrame{GridKind::Projected, 32635}));
+    EXPECT_EQ(menu.decodeOptions().frame, (GridFrame{GridKind::Projected, 32635}));
     EXPECT_EQ(dialogs.textLabels.size(), 5u);
 }
 
@@ -129,7 +129,7 @@ TEST_F(FrameMenuTest, ARefusedEpsgCodeKeepsThePreviousGridChosenForTheNextLoad)
         EXPECT_TRUE(menu.GeodeticTM35FIN1->isChecked()) << "attempt " << i;
         EXPECT_FALSE(menu.GeodeticEPSG1->isChecked());
         EXPECT_FALSE(form->GeodeticKKJ1->isChecked());
-        EXPECT_EQ(menu.decodeOptions(true).frame, (GridFrame{GridKind::Projected, kEpsgTm35fin}));
+        EXPECT_EQ(menu.decodeOptions().frame, (GridFrame{GridKind::Projected, kEpsgTm35fin}));
     }
     EXPECT_EQ(dialogs.errors.size(), 1u);
 
@@ -138,7 +138,7 @@ TEST_F(FrameMenuTest, ARefusedEpsgCodeKeepsThePreviousGridChosenForTheNextLoad)
     menu.GeodeticEPSG1->trigger();
     menu.GeodeticEPSG1->trigger();
     EXPECT_TRUE(menu.GeodeticEPSG1->isChecked());
-    EXPECT_EQ(menu.decodeOptions(true).frame, (GridFrame{GridKind::Projected, 32635}));
+    EXPECT_EQ(menu.decodeOptions().frame, (GridFrame{GridKind::Projected, 32635}));
 
     ScratchDir dir;
     load(dir.write("nav.bin", navcomLog()));

@@ -16,6 +16,8 @@ constexpr std::size_t kShortestSentenceBytes = 9;
 
 class NmeaFormat final : public InputFormat {
 public:
+    explicit NmeaFormat(bool verifyChecksum) noexcept : verifyChecksum_(verifyChecksum) {}
+
     std::string_view name() const noexcept override { return "nmea"; }
     std::string_view caption() const noexcept override { return "NMEA (ascii)"; }
 
@@ -43,7 +45,7 @@ public:
     FrameVerdict decodeFrame(DecodedRecord& record, const std::uint8_t* frame, std::int32_t length,
                              const DecodeOptions& options) const noexcept override
     {
-        if (options.verifyChecksum && !nmeaChecksumMatches(frame, length)) {
+        if (verifyChecksum_ && !nmeaChecksumMatches(frame, length)) {
             return FrameVerdict::ChecksumFailed;
         }
         const char* sentence = reinterpret_cast<const char*>(frame);
@@ -70,6 +72,12 @@ public:
     {
         return std::make_unique<NmeaAssembler>();
     }
+
+    const InputFormat& ignoringChecksums() const noexcept override;
+
+private:
+    // Sentences whose checksum does not match are rejected.
+    bool verifyChecksum_;
 };
 
 // Takes nothing: only the assembler's first day is wanted.
@@ -112,11 +120,22 @@ RecordClock NmeaFormat::recordClock(const std::uint8_t* head, std::size_t size) 
     return clock;
 }
 
+const NmeaFormat& nmeaFormatWithoutChecksums() noexcept
+{
+    static const NmeaFormat format(false);
+    return format;
+}
+
+const InputFormat& NmeaFormat::ignoringChecksums() const noexcept
+{
+    return nmeaFormatWithoutChecksums();
+}
+
 }  // namespace
 
 const InputFormat& nmeaFormat() noexcept
 {
-    static const NmeaFormat format;
+    static const NmeaFormat format(true);
     return format;
 }
 

@@ -9,7 +9,7 @@ namespace gnsslog {
 std::string resolveFrameSettings(const ReportOptions& options, FrameSettings& settings)
 {
     FrameSettings resolved;
-    resolved.decode = DecodeOptions{options.toKKJ(), options.verifyNmeaChecksum()};
+    resolved.decode = DecodeOptions{options.toKKJ()};
     resolved.manual[0] = options.manual[0];
     resolved.manual[1] = options.manual[1];
     resolved.manual[2] = options.manual[2];

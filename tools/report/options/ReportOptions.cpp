@@ -90,13 +90,14 @@ std::uint8_t ReportOptions::truthMode() const noexcept
 
 const InputFormat& ReportOptions::inputFormat() const
 {
-    if (const InputFormat* chosen = findInputFormat(format)) {
-        return *chosen;
+    const InputFormat* chosen = findInputFormat(format);
+    if (chosen == nullptr) {
+        chosen = format == kAutoFormatName
+                     ? &detectedFormatOrFallback(logFile.c_str(), verifyNmeaChecksum())
+                     : nmea ? &nmeaFormat()
+                            : &navcomFormat();
     }
-    if (format == kAutoFormatName) {
-        return detectedFormatOrFallback(logFile.c_str(), verifyNmeaChecksum());
-    }
-    return nmea ? nmeaFormat() : navcomFormat();
+    return withChecksumCheck(*chosen, verifyNmeaChecksum());
 }
 
 namespace {

@@ -62,6 +62,7 @@ ComparisonSettings settingsOf(const ReportOptions& options, const FrameSettings&
 {
     ComparisonSettings s;
     s.decodeOptions = frame.decode;
+    s.verifyChecksum = options.verifyNmeaChecksum();
     s.detectFormat = options.format == kAutoFormatName;
     s.format = s.detectFormat ? nullptr : &options.inputFormat();
     s.truthMode = options.truthMode();

@@ -25,14 +25,6 @@ std::int64_t lastWrittenDay(const std::string& file)
     return floor<days>(moment).time_since_epoch().count();
 }
 
-const InputFormat& formatOf(const std::string& file, const ComparisonSettings& settings)
-{
-    if (settings.detectFormat) {
-        return detectedFormatOrFallback(file.c_str(), settings.decodeOptions.verifyChecksum);
-    }
-    return settings.format != nullptr ? *settings.format : fallbackFormat();
-}
-
 // Which truth a single-log run measured against, as the comparison names it.
 SharedTruth truthOf(const ReportOptions& options, const GNSSLog& analysis)
 {
@@ -73,7 +65,7 @@ void HistoryWriter::add(std::size_t index, const std::string& file, const GNSSLo
     context.source = liveSource_.empty() || runs_.size() != 1 ? file : liveSource_;
     context.writtenUtc = writtenUtc_;
     context.requirementsText = requirementsText_;
-    context.clock = logRecordClock(file, formatOf(file, settings));
+    context.clock = logRecordClock(file, comparedFormatOf(file, settings));
     context.lastDay = lastWrittenDay(file);
     HistoryRun run;
     if (settings.sliceSeconds > 0) {
@@ -116,7 +108,7 @@ std::string writeSingleLogHistory(HistoryWriter& writer, const ReportOptions& op
     ComparisonSettings settings;
     settings.detectFormat = options.format == kAutoFormatName;
     settings.format = settings.detectFormat ? nullptr : &options.inputFormat();
-    settings.decodeOptions.verifyChecksum = options.verifyNmeaChecksum();
+    settings.verifyChecksum = options.verifyNmeaChecksum();
     settings.wrongFixThreshold = options.stats.wrongFixThreshold;
     settings.sliceSeconds = kDefaultHistorySliceSeconds;
     writer.add(0, options.logFile, analysis, measured, comparisonRow(options.logFile, measured, settings),
