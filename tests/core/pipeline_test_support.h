@@ -70,14 +70,11 @@ public:
     {
         now() = start;
         stepRef() = step;
-        callCount() = 0;
         previous_ = setTickSource(&tick);
     }
     StepClock(const StepClock&) = delete;
     StepClock& operator=(const StepClock&) = delete;
     ~StepClock() { setTickSource(previous_); }
-
-    static std::uint32_t calls() { return callCount(); }
 
 private:
     static std::uint32_t& now()
@@ -90,14 +87,8 @@ private:
         static std::uint32_t value = 0;
         return value;
     }
-    static std::uint32_t& callCount()
-    {
-        static std::uint32_t value = 0;
-        return value;
-    }
     static std::uint32_t tick()
     {
-        ++callCount();
         now() += stepRef();
         return now();
     }
