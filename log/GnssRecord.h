@@ -79,8 +79,8 @@ struct GNSSRecord {
     double latitude = 0;           // WGS84 degrees, north positive
     double longitude = 0;          // WGS84 degrees, east positive
     double height = 0;             // metres; the Z of every error computation
-    double localX = 0;             // grid X (KKJ northing), metres
-    double localY = 0;             // grid Y (KKJ easting with zone prefix), metres
+    double localX = 0;             // grid X: the grid's northing (KKJ by default), metres
+    double localY = 0;             // grid Y: its easting (KKJ's with the zone prefix), metres
     double dop = 0;                // dilution of precision, dimensionless
     double correctionAge = 0;      // age of differential corrections, as logged
     double errorEstimate = 0;      // receiver's own error estimate, metres
