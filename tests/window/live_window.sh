@@ -91,11 +91,14 @@ choose_file_item() {
 }
 
 # A fingerprint of the summary's labels: the main window's pixels above
-# the status line (which changes every second by itself).
+# the status line (which changes every second by itself), without the row
+# of the manual truth's edit boxes (y 72-93 of the client, below the menu
+# bar), whose focused box blinks its caret.
 summary_print() {
   import -window "$main" "$work/main.png"
   height=$(identify -format '%h' "$work/main.png")
-  convert "$work/main.png" -crop "600x$((height - 30))+0+0" rgb:- | md5sum
+  convert "$work/main.png" -crop "600x$((height - 30))+0+0" +repage \
+    -fill black -draw "rectangle 0,80 600,115" rgb:- | md5sum
 }
 
 open_live_source() {
