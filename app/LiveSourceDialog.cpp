@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/LiveSourceText.h"
-#include "live/SourceSpec.h"
+#include "live/SourceAddress.h"
 
 namespace gnsslog {
 
@@ -102,27 +102,27 @@ void LiveSourceDialog::enableFieldsOfKind()
 
 void LiveSourceDialog::fillFromRecent(int index)
 {
-    const SourceParse parse = parseSourceSpec(recent_->itemText(index).toStdString());
+    const SourceParse parse = parseSourceAddress(recent_->itemText(index).toStdString());
     if (index <= 0 || !parse.error.empty()) {
         return;
     }
-    const SourceSpec& spec = parse.spec;
-    switch (spec.kind) {
+    const SourceAddress& address = parse.address;
+    switch (address.kind) {
     case SourceKind::Tcp:
     case SourceKind::Gpsd:
-        kind_->setCurrentIndex(static_cast<int>(spec.kind == SourceKind::Tcp ? LiveSourceChoice::Tcp
+        kind_->setCurrentIndex(static_cast<int>(address.kind == SourceKind::Tcp ? LiveSourceChoice::Tcp
                                                                              : LiveSourceChoice::Gpsd));
-        host_->setText(QString::fromStdString(spec.host));
-        port_->setText(QString::number(spec.port));
+        host_->setText(QString::fromStdString(address.host));
+        port_->setText(QString::number(address.port));
         break;
     case SourceKind::Serial:
         kind_->setCurrentIndex(static_cast<int>(LiveSourceChoice::Serial));
-        device_->setText(QString::fromStdString(spec.path));
-        baud_->setText(QString::number(spec.baud));
+        device_->setText(QString::fromStdString(address.path));
+        baud_->setText(QString::number(address.baud));
         break;
     case SourceKind::FollowedFile:
         kind_->setCurrentIndex(static_cast<int>(LiveSourceChoice::FollowedFile));
-        file_->setText(QString::fromStdString(spec.path));
+        file_->setText(QString::fromStdString(address.path));
         break;
     }
 }

@@ -1,5 +1,5 @@
 // The text of a live source from the dialog's fields, in the syntax the
-// report tool reads (live/SourceSpec.h). Qt-free so it is tested alone.
+// report tool reads (live/SourceAddress.h). Qt-free so it is tested alone.
 #pragma once
 
 #include <cstdint>

@@ -17,7 +17,7 @@
 #include "app/Dialogs.h"
 #include "app/LiveSession.h"
 #include "live/OpenSource.h"
-#include "live/SourceSpec.h"
+#include "live/SourceAddress.h"
 
 namespace gnsslog {
 
@@ -78,7 +78,7 @@ void TForm3::openLiveSource(const QString& sourceText)
     if (loading_) {
         return;
     }
-    const SourceParse parse = parseSourceSpec(sourceText.toStdString());
+    const SourceParse parse = parseSourceAddress(sourceText.toStdString());
     if (!parse.error.empty()) {
         dialogs_.message(QStringLiteral("Error"), QString::fromStdString("bad live source " + parse.error));
         return;
@@ -89,7 +89,7 @@ void TForm3::openLiveSource(const QString& sourceText)
     {
         // Connecting may take seconds: the window answers meanwhile.
         const BusyFlag busy(loading_);
-        runWhileAnswering([&] { source = openByteSource(parse.spec, error); }, {});
+        runWhileAnswering([&] { source = openByteSource(parse.address, error); }, {});
     }
     if (closing_) {
         return;
@@ -215,14 +215,7 @@ void TForm3::refreshLive()
     // The windows point into the old analysis until they are given the new.
     std::unique_ptr<GNSSLog> previous = std::move(Analysis);
     std::unique_ptr<GNSSLog> previousPositions = std::move(PositionsAnalysis);
-    Analysis = std::move(analysed.analysis);
-    PositionsAnalysis = std::move(analysed.positions);
-    analysisCdf_ = std::move(analysed.cdf);
-    analysisCircles_ = analysed.circles;
-    analysisPlotIndex_ = std::move(analysed.plotIndex);
-    truthMatch_ = std::move(analysed.truthMatch);
-    analysisReference_ = request.reference;
-    analysisSessions_ = std::move(analysed.sessions);
+    takeAnalysis(analysed, request);
     showSummary(request.reference.get());
     if (DataQualityForm) {
         DataQualityForm->SetQuality(&Analysis->dataQuality);

@@ -219,6 +219,18 @@ AnalysisRequest TForm3::analysisRequest(const QByteArray& path, bool detectForma
     return request;
 }
 
+void TForm3::takeAnalysis(AnalysedLog& analysed, const AnalysisRequest& request)
+{
+    Analysis = std::move(analysed.analysis);
+    PositionsAnalysis = std::move(analysed.positions);
+    analysisCdf_ = std::move(analysed.cdf);
+    analysisCircles_ = analysed.circles;
+    analysisPlotIndex_ = std::move(analysed.plotIndex);
+    truthMatch_ = std::move(analysed.truthMatch);
+    analysisReference_ = request.reference;
+    analysisSessions_ = std::move(analysed.sessions);
+}
+
 void TForm3::loadLogFile(const QString& fileName, bool detectFormat)
 {
     // A load replaces what a live source shows.
@@ -243,14 +255,7 @@ void TForm3::loadLogFile(const QString& fileName, bool detectFormat)
     setWindowTitle(QFileInfo(fileName).fileName());
 
     AnalysedLog analysed = analyseInBackground(request, FormProgress);
-    Analysis = std::move(analysed.analysis);
-    PositionsAnalysis = std::move(analysed.positions);
-    analysisCdf_ = std::move(analysed.cdf);
-    analysisCircles_ = analysed.circles;
-    analysisPlotIndex_ = std::move(analysed.plotIndex);
-    truthMatch_ = std::move(analysed.truthMatch);
-    analysisReference_ = request.reference;
-    analysisSessions_ = std::move(analysed.sessions);
+    takeAnalysis(analysed, request);
     if (closing_) {
         return;  // the application ends: no windows for this analysis
     }

@@ -216,6 +216,8 @@ private:
     // The analysis request of the menus' settings for fileName; false (and
     // an error raised) where a manual coordinate is not a number.
     AnalysisRequest analysisRequest(const QByteArray& path, bool detectFormat, DecodeOptions& decodeOptions) const;
+    // The analysed log and what the windows draw from it become the window's.
+    void takeAnalysis(AnalysedLog& analysed, const AnalysisRequest& request);
     void liveTick();      // once a second while live
     void refreshLive();   // the archive analysed again, the windows given the result
     void showLiveStatus();  // the status line: rates since the last one

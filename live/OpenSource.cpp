@@ -22,13 +22,13 @@ std::unique_ptr<ByteSource> opened(std::string& error, Arguments&&... arguments)
 
 }  // namespace
 
-std::unique_ptr<ByteSource> openByteSource(const SourceSpec& spec, std::string& error)
+std::unique_ptr<ByteSource> openByteSource(const SourceAddress& address, std::string& error)
 {
-    switch (spec.kind) {
-    case SourceKind::FollowedFile: return opened<FollowSource>(error, spec.path);
-    case SourceKind::Tcp: return opened<TcpSource>(error, spec.host, spec.port);
-    case SourceKind::Gpsd: return opened<GpsdSource>(error, spec.host, spec.port);
-    case SourceKind::Serial: return openSerialSource(spec.path, spec.baud, error);
+    switch (address.kind) {
+    case SourceKind::FollowedFile: return opened<FollowSource>(error, address.path);
+    case SourceKind::Tcp: return opened<TcpSource>(error, address.host, address.port);
+    case SourceKind::Gpsd: return opened<GpsdSource>(error, address.host, address.port);
+    case SourceKind::Serial: return openSerialSource(address.path, address.baud, error);
     }
     error = "unknown source kind";
     return nullptr;

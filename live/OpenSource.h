@@ -1,11 +1,11 @@
-// Opens any live source of live/SourceSpec.h.
+// Opens any live source of live/SourceAddress.h.
 #pragma once
 
 #include <memory>
 #include <string>
 
 #include "live/ByteSource.h"
-#include "live/SourceSpec.h"
+#include "live/SourceAddress.h"
 
 namespace gnsslog {
 
@@ -13,6 +13,6 @@ namespace gnsslog {
 // (an unreachable host, a refused connection, a missing or busy device, a
 // gpsd without raw mode). Never waits longer than about kConnectTimeout
 // per address (a host name's resolution aside).
-std::unique_ptr<ByteSource> openByteSource(const SourceSpec& spec, std::string& error);
+std::unique_ptr<ByteSource> openByteSource(const SourceAddress& address, std::string& error);
 
 }  // namespace gnsslog

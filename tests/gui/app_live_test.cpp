@@ -21,7 +21,7 @@
 #include <thread>
 
 #include "app/LiveSourceText.h"
-#include "live/SourceSpec.h"
+#include "live/SourceAddress.h"
 #include "plots/windows/TrackPlot.h"
 #include "plots/windows/XyPlot.h"
 #include "tests/gui/app_support.h"
@@ -34,43 +34,43 @@ TEST(LiveSourceText, EveryKindReadsBackAsTheSourceItNames)
     LiveSourceFields tcp;
     tcp.host = "receiver.local";
     tcp.port = "5017";
-    SourceParse parse = parseSourceSpec(liveSourceText(tcp));
+    SourceParse parse = parseSourceAddress(liveSourceText(tcp));
     EXPECT_EQ(parse.error, "");
-    EXPECT_EQ(parse.spec.kind, SourceKind::Tcp);
-    EXPECT_EQ(parse.spec.host, "receiver.local");
-    EXPECT_EQ(parse.spec.port, 5017);
+    EXPECT_EQ(parse.address.kind, SourceKind::Tcp);
+    EXPECT_EQ(parse.address.host, "receiver.local");
+    EXPECT_EQ(parse.address.port, 5017);
 
     LiveSourceFields ipv6 = tcp;
     ipv6.host = "::1";
-    parse = parseSourceSpec(liveSourceText(ipv6));
+    parse = parseSourceAddress(liveSourceText(ipv6));
     EXPECT_EQ(parse.error, "");
-    EXPECT_EQ(parse.spec.host, "::1");
-    EXPECT_EQ(parse.spec.port, 5017);
+    EXPECT_EQ(parse.address.host, "::1");
+    EXPECT_EQ(parse.address.port, 5017);
 
     LiveSourceFields gpsd;
     gpsd.choice = LiveSourceChoice::Gpsd;
     gpsd.host = "localhost";
-    parse = parseSourceSpec(liveSourceText(gpsd));
-    EXPECT_EQ(parse.spec.kind, SourceKind::Gpsd);
-    EXPECT_EQ(parse.spec.port, kGpsdDefaultPort);
+    parse = parseSourceAddress(liveSourceText(gpsd));
+    EXPECT_EQ(parse.address.kind, SourceKind::Gpsd);
+    EXPECT_EQ(parse.address.port, kGpsdDefaultPort);
 
     LiveSourceFields serial;
     serial.choice = LiveSourceChoice::Serial;
     serial.device = "/dev/ttyUSB0";
     serial.baud = "115200";
-    parse = parseSourceSpec(liveSourceText(serial));
-    EXPECT_EQ(parse.spec.kind, SourceKind::Serial);
-    EXPECT_EQ(parse.spec.path, "/dev/ttyUSB0");
-    EXPECT_EQ(parse.spec.baud, 115200);
+    parse = parseSourceAddress(liveSourceText(serial));
+    EXPECT_EQ(parse.address.kind, SourceKind::Serial);
+    EXPECT_EQ(parse.address.path, "/dev/ttyUSB0");
+    EXPECT_EQ(parse.address.baud, 115200);
     serial.baud.clear();
-    EXPECT_EQ(parseSourceSpec(liveSourceText(serial)).spec.baud, kSerialDefaultBaud);
+    EXPECT_EQ(parseSourceAddress(liveSourceText(serial)).address.baud, kSerialDefaultBaud);
 
     LiveSourceFields file;
     file.choice = LiveSourceChoice::FollowedFile;
     file.file = "/var/log/rover.nmea";
-    parse = parseSourceSpec(liveSourceText(file));
-    EXPECT_EQ(parse.spec.kind, SourceKind::FollowedFile);
-    EXPECT_EQ(parse.spec.path, "/var/log/rover.nmea");
+    parse = parseSourceAddress(liveSourceText(file));
+    EXPECT_EQ(parse.address.kind, SourceKind::FollowedFile);
+    EXPECT_EQ(parse.address.path, "/var/log/rover.nmea");
 }
 
 // A loopback server that sends its first part at once and the rest when

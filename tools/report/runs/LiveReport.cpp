@@ -102,7 +102,7 @@ int runLiveReport(const ReportOptions& options, std::ostream& out, std::ostream&
             return reportError(err, refusal);
         }
     }
-    const SourceParse parse = parseSourceSpec(options.logFile);
+    const SourceParse parse = parseSourceAddress(options.logFile);
     if (!parse.error.empty()) {
         return reportError(err, "bad live source " + parse.error);
     }
@@ -113,7 +113,7 @@ int runLiveReport(const ReportOptions& options, std::ostream& out, std::ostream&
         return reportError(err, archiveProblem);
     }
     std::string sourceProblem;
-    std::unique_ptr<ByteSource> source = openByteSource(parse.spec, sourceProblem);
+    std::unique_ptr<ByteSource> source = openByteSource(parse.address, sourceProblem);
     if (!source) {
         return reportError(err, sourceProblem);
     }
@@ -124,7 +124,7 @@ int runLiveReport(const ReportOptions& options, std::ostream& out, std::ostream&
 
     LiveOutcome outcome;
     {
-        LiveLineWriter lines(offline, parse.spec.text, out);
+        LiveLineWriter lines(offline, parse.address.text, out);
         const StopSignals stopSignals;
         outcome = runLiveLoop(*source, archive, settings,
                               {[&lines](const LiveProgress& progress) { lines.tick(progress); },
@@ -135,7 +135,7 @@ int runLiveReport(const ReportOptions& options, std::ostream& out, std::ostream&
     if (outcome.end == LiveEnd::ArchiveFailed) {
         return reportError(err, outcome.error + "; the live run stopped, the archive holds every byte before");
     }
-    nlohmann::ordered_json session = liveSessionJson(parse.spec.text, outcome.last);
+    nlohmann::ordered_json session = liveSessionJson(parse.address.text, outcome.last);
     session["end"] = endName(outcome.end);
     const int status = writeFinalReport(offline, session, out, err);
     if (outcome.end == LiveEnd::SourceFailed) {

@@ -17,7 +17,7 @@ enum class SourceKind : std::uint8_t { FollowedFile, Tcp, Gpsd, Serial };
 inline constexpr std::uint16_t kGpsdDefaultPort = 2947;
 inline constexpr std::int32_t kSerialDefaultBaud = 9600;  // bits per second, NMEA 0183's rate
 
-struct SourceSpec {
+struct SourceAddress {
     SourceKind kind = SourceKind::FollowedFile;
     std::string host;         // Tcp, Gpsd
     std::uint16_t port = 0;   // Tcp, Gpsd
@@ -27,7 +27,7 @@ struct SourceSpec {
 };
 
 struct SourceParse {
-    SourceSpec spec;
+    SourceAddress address;
     std::string error;  // empty when the text was understood
 };
 
@@ -36,6 +36,6 @@ bool isLiveSourceText(std::string_view text) noexcept;
 
 // The source text; a plain file name is a FollowedFile. error names what
 // is wrong (a missing port, a port out of 1..65535, a bad baud rate).
-SourceParse parseSourceSpec(std::string_view text);
+SourceParse parseSourceAddress(std::string_view text);
 
 }  // namespace gnsslog

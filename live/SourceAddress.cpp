@@ -1,4 +1,4 @@
-#include "live/SourceSpec.h"
+#include "live/SourceAddress.h"
 
 #include <charconv>
 
@@ -20,7 +20,7 @@ bool parseWhole(std::string_view text, Number& value) noexcept
 }
 
 // "HOST:PORT", "[V6]:PORT", or with defaultPort also "HOST" and "[V6]".
-std::string splitHostPort(std::string_view text, std::uint16_t defaultPort, SourceSpec& spec)
+std::string splitHostPort(std::string_view text, std::uint16_t defaultPort, SourceAddress& address)
 {
     std::string_view host = text;
     std::string_view port;
@@ -42,24 +42,24 @@ std::string splitHostPort(std::string_view text, std::uint16_t defaultPort, Sour
     if (host.empty()) {
         return "no host";
     }
-    spec.host = std::string(host);
+    address.host = std::string(host);
     if (port.empty() && defaultPort != 0) {
-        spec.port = defaultPort;
+        address.port = defaultPort;
         return {};
     }
     unsigned number = 0;
     if (!parseWhole(port, number) || number < 1 || number > 65535) {
         return "the port must be a number from 1 to 65535";
     }
-    spec.port = static_cast<std::uint16_t>(number);
+    address.port = static_cast<std::uint16_t>(number);
     return {};
 }
 
-std::string parseSerial(std::string_view text, SourceSpec& spec)
+std::string parseSerial(std::string_view text, SourceAddress& address)
 {
     const std::size_t query = text.find('?');
-    spec.path = std::string(text.substr(0, query));
-    if (spec.path.empty()) {
+    address.path = std::string(text.substr(0, query));
+    if (address.path.empty()) {
         return "no serial device";
     }
     if (query == std::string_view::npos) {
@@ -67,8 +67,8 @@ std::string parseSerial(std::string_view text, SourceSpec& spec)
     }
     const std::string_view options = text.substr(query);
     if (options.substr(0, kBaudKey.size()) != kBaudKey ||
-        !parseWhole(options.substr(kBaudKey.size()), spec.baud) || spec.baud < 1 ||
-        spec.baud > kLargestBaud) {
+        !parseWhole(options.substr(kBaudKey.size()), address.baud) || address.baud < 1 ||
+        address.baud > kLargestBaud) {
         return "the serial options must be ?baud=N with N from 1 to " + std::to_string(kLargestBaud);
     }
     return {};
@@ -82,30 +82,30 @@ bool isLiveSourceText(std::string_view text) noexcept
            text.starts_with(kSerialPrefix);
 }
 
-SourceParse parseSourceSpec(std::string_view text)
+SourceParse parseSourceAddress(std::string_view text)
 {
     SourceParse parse;
-    SourceSpec& spec = parse.spec;
-    spec.text = std::string(text);
+    SourceAddress& address = parse.address;
+    address.text = std::string(text);
     std::string problem;
     if (text.starts_with(kTcpPrefix)) {
-        spec.kind = SourceKind::Tcp;
-        problem = splitHostPort(text.substr(kTcpPrefix.size()), 0, spec);
+        address.kind = SourceKind::Tcp;
+        problem = splitHostPort(text.substr(kTcpPrefix.size()), 0, address);
     } else if (text.starts_with(kGpsdPrefix)) {
-        spec.kind = SourceKind::Gpsd;
-        problem = splitHostPort(text.substr(kGpsdPrefix.size()), kGpsdDefaultPort, spec);
+        address.kind = SourceKind::Gpsd;
+        problem = splitHostPort(text.substr(kGpsdPrefix.size()), kGpsdDefaultPort, address);
     } else if (text.starts_with(kSerialPrefix)) {
-        spec.kind = SourceKind::Serial;
-        problem = parseSerial(text.substr(kSerialPrefix.size()), spec);
+        address.kind = SourceKind::Serial;
+        problem = parseSerial(text.substr(kSerialPrefix.size()), address);
     } else {
-        spec.kind = SourceKind::FollowedFile;
-        spec.path = std::string(text);
-        if (spec.path.empty()) {
+        address.kind = SourceKind::FollowedFile;
+        address.path = std::string(text);
+        if (address.path.empty()) {
             problem = "no file";
         }
     }
     if (!problem.empty()) {
-        parse.error = "'" + spec.text + "': " + problem;
+        parse.error = "'" + address.text + "': " + problem;
     }
     return parse;
 }

@@ -2,12 +2,12 @@
 // errors of a bad host, port or baud rate.
 #include <gtest/gtest.h>
 
-#include "live/SourceSpec.h"
+#include "live/SourceAddress.h"
 
 namespace gnsslog {
 namespace {
 
-TEST(SourceSpec, ValidTextsGiveTheirKindAndParts)
+TEST(SourceAddress, ValidTextsGiveTheirKindAndParts)
 {
     struct Row {
         const char* legend;
@@ -32,19 +32,19 @@ TEST(SourceSpec, ValidTextsGiveTheirKindAndParts)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);
-        const SourceParse parse = parseSourceSpec(row.text);
+        const SourceParse parse = parseSourceAddress(row.text);
         EXPECT_EQ(parse.error, "");
-        EXPECT_EQ(parse.spec.kind, row.kind);
-        EXPECT_EQ(parse.spec.host, row.host);
-        EXPECT_EQ(parse.spec.port, row.port);
-        EXPECT_EQ(parse.spec.path, row.path);
-        EXPECT_EQ(parse.spec.baud, row.baud);
-        EXPECT_EQ(parse.spec.text, row.text);
+        EXPECT_EQ(parse.address.kind, row.kind);
+        EXPECT_EQ(parse.address.host, row.host);
+        EXPECT_EQ(parse.address.port, row.port);
+        EXPECT_EQ(parse.address.path, row.path);
+        EXPECT_EQ(parse.address.baud, row.baud);
+        EXPECT_EQ(parse.address.text, row.text);
         EXPECT_EQ(isLiveSourceText(row.text), row.kind != SourceKind::FollowedFile);
     }
 }
 
-TEST(SourceSpec, BadTextsNameTheirFault)
+TEST(SourceAddress, BadTextsNameTheirFault)
 {
     struct Row {
         const char* text;
@@ -62,7 +62,7 @@ TEST(SourceSpec, BadTextsNameTheirFault)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.text);
-        const SourceParse parse = parseSourceSpec(row.text);
+        const SourceParse parse = parseSourceAddress(row.text);
         EXPECT_NE(parse.error.find(row.fault), std::string::npos) << parse.error;
         EXPECT_NE(parse.error.find(std::string("'") + row.text + "'"), std::string::npos) << parse.error;
     }
