@@ -57,17 +57,8 @@ export QT_QPA_PLATFORM=xcb
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
-wm_pid=
-if command -v openbox >/dev/null 2>&1; then
-  openbox >"$work/openbox.out" 2>&1 &
-  wm_pid=$!
-  # Ready once it has claimed the screen.
-  end=$(($(date +%s) + 10))
-  until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
-    [ "$(date +%s)" -lt "$end" ] || break
-    sleep 0.1
-  done
-fi
+. "$(dirname "$0")/x_session.sh"
+start_window_manager
 
 start_app() {
   "$app" >>"$work/gnsslog.out" 2>&1 &
@@ -76,74 +67,10 @@ start_app() {
 start_app
 trap 'kill "$pid" 2>/dev/null || true; [ -z "$wm_pid" ] || kill "$wm_pid" 2>/dev/null || true' EXIT
 
-fail() {
-  echo "FAIL: $*" >&2
-  import -window root "$work/failure.png" 2>/dev/null || true
-  exit 1
-}
-
-# Waits (up to $2 s) until a visible window is named exactly $1; prints its id.
-# Polls rather than using --sync: a search fails at once when some other
-# window vanishes while it runs (the progress window hiding, say).
-wait_window() {
-  end=$(($(date +%s) + $2))
-  while :; do
-    found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) || true
-    if [ -n "$found" ]; then
-      echo "$found"
-      return 0
-    fi
-    [ "$(date +%s)" -lt "$end" ] || return 1
-    sleep 0.1
-  done
-}
-
-# Waits (up to $2 s) until no visible window is named exactly $1.
-wait_gone() {
-  end=$(($(date +%s) + $2))
-  while xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; do
-    [ "$(date +%s)" -lt "$end" ] || return 1
-    sleep 0.1
-  done
-}
-
-# Visible windows of the application (its pop-up menus count too).
-window_count() {
-  xdotool search --onlyvisible --class '^gnsslog$' 2>/dev/null | wc -l
-}
-
-# Opens the File menu of the main window (raised above any plot window).
-open_file_menu() {
-  before=$(window_count)
-  xdotool windowraise "$main"
-  # No --sync: it stalls when the pointer is already there.
-  xdotool mousemove --window "$main" 15 10 click 1
-  # The menu is a pop-up window of its own; wait until it is on the screen.
-  end=$(($(date +%s) + 10))
-  until [ "$(window_count)" -gt "$before" ]; do
-    [ "$(date +%s)" -lt "$end" ] || fail "the File menu did not open"
-    sleep 0.1
-  done
-}
-
 # Chooses the second item of the View menu, "X-Histogram".
 toggle_x_histogram() {
   open_file_menu
   xdotool key Right Down Return  # moving into View selects its first item
-}
-
-# Chooses the View item $1 steps below the first one (the separator is
-# skipped): 4 "XYZ-plot", 5 "Data quality...", 6 "Scatter plot", 7 "Error CDF",
-# 8 "Track", 9 "Sessions", 10 "Stanford plot".
-choose_view_item() {
-  open_file_menu
-  xdotool key Right
-  i=0
-  while [ "$i" -lt "$1" ]; do
-    xdotool key Down
-    i=$((i + 1))
-  done
-  xdotool key Return
 }
 
 # Position (0-based, bottom first) of window $1 in the stacking order.
@@ -158,11 +85,6 @@ expect_above_main() {
   below=$(stack_position "$main")
   [ -n "$above" ] && [ -n "$below" ] && [ "$above" -gt "$below" ] ||
     fail "$2 is not above the main window (stack positions ${above:-none} and ${below:-none})"
-}
-
-# Pixels of colour $2 (#RRGGBB) in the PNG $1.
-colour_count() {
-  convert "$1" txt:- | grep -ci " $2 " || true
 }
 
 # Opens the Transformations menu; its first item, "Geodetic-->KKJ", is selected.
