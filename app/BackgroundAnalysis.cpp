@@ -85,6 +85,21 @@ void runWhileAnswering(const std::function<void()>& job, const std::function<voi
     side.wait();
 }
 
+WindowFigures windowFiguresOf(const GNSSLog& shown, const GNSSLog& positions,
+                              const ReferenceTrajectory* reference, bool withTrack)
+{
+    WindowFigures figures;
+    figures.cdf = computeErrorCdf(shown, kCdfBins);
+    figures.circles = rtkFixedCircles(shown);
+    figures.plotIndex = std::make_shared<const ErrorPlotIndex>(shown);
+    figures.sessions = std::make_shared<const SessionAnalysis>(analyseSessions(
+        shown.records, {shown.truthX(), shown.truthY(), shown.truthZ()}, SessionOptions{}, shown.restarts));
+    if (withTrack) {
+        figures.track = trackSeries(positions.records, reference);
+    }
+    return figures;
+}
+
 AnalysedLog analyseInBackground(const AnalysisRequest& request, TFormProgress* progress)
 {
     if (progress != nullptr) {
@@ -112,17 +127,9 @@ AnalysedLog analyseInBackground(const AnalysisRequest& request, TFormProgress* p
                     result.analysis = std::move(measured.errors);
                 }
             }
-            result.cdf = computeErrorCdf(*result.analysis, kCdfBins);
-            result.circles = rtkFixedCircles(*result.analysis);
-            result.plotIndex = std::make_shared<const ErrorPlotIndex>(*result.analysis);
-            const GNSSLog& log = *result.analysis;
-            result.sessions = std::make_shared<const SessionAnalysis>(
-                analyseSessions(log.records, {log.truthX(), log.truthY(), log.truthZ()}, SessionOptions{},
-                                log.restarts));
-            if (request.trackSeries) {
-                const GNSSLog& positions = result.positions ? *result.positions : log;
-                result.track = trackSeries(positions.records, request.reference.get());
-            }
+            const GNSSLog& positions = result.positions ? *result.positions : *result.analysis;
+            result.figures =
+                windowFiguresOf(*result.analysis, positions, request.reference.get(), request.trackSeries);
         },
         [progress, &relay] { showReports(progress, relay); });
     while (true) {

@@ -24,19 +24,24 @@ namespace gnsslog {
 
 class TFormProgress;
 
+// What the windows draw from an analysis besides the analysis itself.
+struct WindowFigures {
+    ErrorCdf cdf;            // of the records' errors
+    ScatterCircles circles;  // of the RTK-fixed records
+    std::shared_ptr<const ErrorPlotIndex> plotIndex;  // of the analysis
+    // Against the analysis's truth and its marked restarts, default cutting.
+    std::shared_ptr<const SessionAnalysis> sessions;
+    // The Track window's series, where it was asked for.
+    std::optional<TrackSeries> track;
+};
+
 struct AnalysedLog {
     // Against a reference, the error analysis (reference/ErrorAnalysis.h)
     // that every window measures with; otherwise the log's own.
     std::unique_ptr<GNSSLog> analysis;
     std::unique_ptr<GNSSLog> positions;  // against a reference: the log's own analysis
-    ErrorCdf cdf;            // of the records' errors
-    ScatterCircles circles;  // of the RTK-fixed records
-    std::shared_ptr<const ErrorPlotIndex> plotIndex;  // of analysis
     std::optional<TruthMatch> truthMatch;  // against the request's reference, where it has one
-    // Against the analysis's truth and its marked restarts, default cutting.
-    std::shared_ptr<const SessionAnalysis> sessions;
-    // The Track window's series, where the request asked for it.
-    std::optional<TrackSeries> track;
+    WindowFigures figures;  // of analysis
 };
 
 struct AnalysisRequest {
@@ -50,6 +55,12 @@ struct AnalysisRequest {
     // Build the Track window's series too (of the log's own positions).
     bool trackSeries = false;
 };
+
+// The window figures of shown; positions: the log's own records (shown
+// itself without a reference), which the Track series is built from when
+// withTrack is set, with the reference's line where one is given.
+WindowFigures windowFiguresOf(const GNSSLog& shown, const GNSSLog& positions,
+                              const ReferenceTrajectory* reference, bool withTrack);
 
 // The reference trajectory in fileName (format detected), read on a
 // second thread while the window thread answers; what loadReference gives.

@@ -1,6 +1,9 @@
 // The main window following a live source: the bytes arrive on the live
-// session's worker thread, and once a second the archive is analysed again
-// off the window thread, its summary and open windows given the result.
+// session's worker thread into an archive, and once a second what the
+// archive gained is decoded off the window thread onto the records kept
+// from before; the figures that depend on every record (the errors
+// against a truth that moves, the CDF, the plots' series, the sessions)
+// are measured again, and the summary and open windows given the result.
 #include "app/logviewerform.h"
 
 #include <QAction>
@@ -16,6 +19,11 @@
 #include "app/DataQualityForm.h"
 #include "app/Dialogs.h"
 #include "app/LiveSession.h"
+#include "log/ErrorPass.h"
+#include "log/formats/FormatDetection.h"
+#include "log/GrowingLogReader.h"
+#include "reference/ErrorAnalysis.h"
+#include "reference/ReferenceFile.h"
 #include "live/OpenSource.h"
 #include "live/SourceAddress.h"
 
@@ -24,6 +32,8 @@ namespace gnsslog {
 namespace {
 
 constexpr int kLiveUpdateIntervalMs = 1000;  // the analysis at most once a second
+// Measuring the errors on two threads only pays for long logs.
+constexpr std::size_t kSplitErrorFiguresRecords = std::size_t{1} << 16;
 
 // Sets a flag for as long as it lives, however the scope ends.
 class BusyFlag {
@@ -66,9 +76,10 @@ void TForm3::StopLiveSource1Click()
     if (!liveSession_) {
         return;
     }
-    // What arrived last is shown before the source goes.
+    // What arrived last is shown before the source goes, its last record
+    // included.
     if (!loading_) {
-        refreshLive();
+        refreshLive(true);
     }
     stopLive();
 }
@@ -103,6 +114,8 @@ void TForm3::openLiveSource(const QString& sourceText)
     }
     // What a load showed goes: the windows open again with the live records.
     destroyPlotWindows();
+    liveReader_.reset();
+    liveUnshown_.reset();
     analysisPlotIndex_.reset();
     truthMatch_.reset();
     analysisReference_.reset();
@@ -140,6 +153,9 @@ void TForm3::stopLive()
     liveTimer_->stop();
     const LiveSessionStatus status = liveSession_->status();
     liveSession_.reset();
+    // What is shown stays; the next source starts afresh.
+    liveReader_.reset();
+    liveUnshown_.reset();
     StopLiveSource1->setEnabled(false);
     statusBar()->showMessage(QStringLiteral("Live source stopped: %1, %2 bytes, drops %3")
                                  .arg(liveSourceText_)
@@ -155,7 +171,7 @@ void TForm3::liveTick()
     const LiveSessionStatus status = liveSession_->status();
     if (status.ended) {
         const QString error = QString::fromStdString(status.error);
-        refreshLive();
+        refreshLive(true);
         stopLive();
         dialogs_.message(QStringLiteral("Error"), error);
         return;
@@ -185,7 +201,35 @@ void TForm3::showLiveStatus()
                                  .arg(QString::fromStdString(liveSession_->archivePath())));
 }
 
-void TForm3::refreshLive()
+bool TForm3::startLiveReader(const AnalysisRequest& request, const DecodeOptions& decodeOptions,
+                             std::uint64_t bytes)
+{
+    // The format is decided once, from what has arrived: as soon as a
+    // format finds frames in it, or once the bytes detection looks at have
+    // come without one.
+    if (Detectautomatically1->isChecked() && bytes < kDetectionBytes &&
+        detectLogFileFormat(request.fileName, VerifyNMEAchecksums1->isChecked()) == nullptr) {
+        return false;
+    }
+    liveReader_ = std::make_unique<GrowingLogReader>(*request.format, decodeOptions);
+    return true;
+}
+
+std::unique_ptr<GNSSLog>& TForm3::liveLogSlot()
+{
+    if (PositionsAnalysis) {
+        return PositionsAnalysis;
+    }
+    if (Analysis) {
+        return Analysis;
+    }
+    if (!liveUnshown_) {
+        liveUnshown_ = std::make_unique<GNSSLog>(TruthMode::Averaged, 0, 0, 0);
+    }
+    return liveUnshown_;
+}
+
+void TForm3::refreshLive(bool ended)
 {
     if (!liveSession_ || loading_) {
         return;
@@ -194,33 +238,87 @@ void TForm3::refreshLive()
     const std::uint64_t bytes = liveSession_->status().bytes;
     DecodeOptions decodeOptions;
     AnalysisRequest request = analysisRequest(path, Detectautomatically1->isChecked(), decodeOptions);
-    // Off the window thread, where the Track window is open to take it.
     request.trackSeries = !TrackForm.isNull();
-    AnalysedLog analysed;
-    {
-        const BusyFlag busy(loading_);
-        analysed = analyseInBackground(request, nullptr);
-    }
-    // Nothing to show yet: the last analysis stays, without an error box
-    // each second.
-    if (closing_ || !analysed.analysis || !analysed.analysis->openError.empty() ||
-        analysed.analysis->records.empty()) {
+    if (!liveReader_ && !startLiveReader(request, decodeOptions, bytes)) {
         return;
     }
-    liveAnalysedBytes_ = bytes;
-    const std::uint64_t records = analysed.analysis->records.size();
+    const BusyFlag busy(loading_);
+    // Only the bytes that arrived since the last update are decoded, off
+    // the window thread and onto the reader's own state.
+    runWhileAnswering([&] { liveReader_->feedGrowth(path.constData()); }, {});
+    if (closing_) {
+        return;
+    }
+    liveAnalysedBytes_ = liveReader_->bytesFed();
+    // The records join the kept ones here, on the thread the windows read
+    // them from; the truth settings are the menus' as they are now.
+    GNSSLog& kept = *liveLogSlot();
+    if (ended) {
+        liveReader_->finish(kept);
+    } else {
+        liveReader_->handOver(kept);
+    }
+    kept.truthMode = request.truthMode;
+    kept.manualX = request.manual[0];
+    kept.manualY = request.manual[1];
+    kept.manualZ = request.manual[2];
+    // Nothing to show yet: the last analysis stays.
+    if (kept.records.empty()) {
+        return;
+    }
+    LiveFigures figures = measureLiveFigures(kept, request);
+    if (closing_) {
+        return;
+    }
+    showLiveFigures(figures, request);
+}
+
+TForm3::LiveFigures TForm3::measureLiveFigures(const GNSSLog& kept, const AnalysisRequest& request)
+{
+    // Off the window thread, which only reads the kept records meanwhile.
+    LiveFigures figures;
+    runWhileAnswering(
+        [&] {
+            figures.errors = measureErrorFigures(kept, kept.records.size() >= kSplitErrorFiguresRecords);
+            if (request.reference) {
+                const RecordClock clock = logRecordClock(request.fileName, *request.format);
+                ReferenceMeasurement measured = measureAgainstReference(kept, clock, *request.reference, {});
+                figures.truthMatch = std::move(measured.match);
+                figures.againstReference = std::move(measured.errors);
+            }
+            const GNSSLog& shown = figures.againstReference ? *figures.againstReference : kept;
+            figures.window = windowFiguresOf(shown, kept, request.reference.get(), request.trackSeries);
+        },
+        {});
+    return figures;
+}
+
+void TForm3::showLiveFigures(LiveFigures& figures, const AnalysisRequest& request)
+{
+    const std::uint64_t records = liveLogSlot()->records.size();
     liveRecordsPerSecond_ = ratePerSecond(records, liveLastRecords_, secondsSince(liveLastAnalysisTime_));
     liveLastRecords_ = records;
     liveLastAnalysisTime_ = std::chrono::steady_clock::now();
-    // The windows point into the old analysis until they are given the new.
+
+    std::unique_ptr<GNSSLog> kept = std::move(liveLogSlot());
+    takeErrorFigures(*kept, std::move(figures.errors));
+    // An earlier error analysis against a reference: the windows point
+    // into it until they are given the new one.
     std::unique_ptr<GNSSLog> previous = std::move(Analysis);
-    std::unique_ptr<GNSSLog> previousPositions = std::move(PositionsAnalysis);
-    takeAnalysis(analysed, request);
+    if (figures.againstReference) {
+        PositionsAnalysis = std::move(kept);
+        Analysis = std::move(figures.againstReference);
+    } else {
+        Analysis = std::move(kept);
+    }
+    truthMatch_ = std::move(figures.truthMatch);
+    analysisReference_ = request.reference;
+    takeWindowFigures(figures.window);
     showSummary(request.reference.get());
     if (DataQualityForm) {
         DataQualityForm->SetQuality(&Analysis->dataQuality);
     }
-    liveTrack_ = std::move(analysed.track);
+    liveTrack_ = std::move(figures.window.track);
     openCheckedWindows();
     liveTrack_.reset();
 }

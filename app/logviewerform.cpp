@@ -223,12 +223,17 @@ void TForm3::takeAnalysis(AnalysedLog& analysed, const AnalysisRequest& request)
 {
     Analysis = std::move(analysed.analysis);
     PositionsAnalysis = std::move(analysed.positions);
-    analysisCdf_ = std::move(analysed.cdf);
-    analysisCircles_ = analysed.circles;
-    analysisPlotIndex_ = std::move(analysed.plotIndex);
     truthMatch_ = std::move(analysed.truthMatch);
     analysisReference_ = request.reference;
-    analysisSessions_ = std::move(analysed.sessions);
+    takeWindowFigures(analysed.figures);
+}
+
+void TForm3::takeWindowFigures(WindowFigures& figures)
+{
+    analysisCdf_ = std::move(figures.cdf);
+    analysisCircles_ = figures.circles;
+    analysisPlotIndex_ = std::move(figures.plotIndex);
+    analysisSessions_ = std::move(figures.sessions);
 }
 
 void TForm3::loadLogFile(const QString& fileName, bool detectFormat)

@@ -17,7 +17,9 @@
 #include <vector>
 
 #include "app/BackgroundAnalysis.h"
+#include "log/ErrorPass.h"
 #include "log/Gpslog.h"
+#include "log/GrowingLogReader.h"
 #include "metrics/ErrorCdf.h"
 #include "metrics/ScatterCircles.h"
 #include "metrics/SessionSummary.h"
@@ -218,8 +220,29 @@ private:
     AnalysisRequest analysisRequest(const QByteArray& path, bool detectFormat, DecodeOptions& decodeOptions) const;
     // The analysed log and what the windows draw from it become the window's.
     void takeAnalysis(AnalysedLog& analysed, const AnalysisRequest& request);
+    void takeWindowFigures(WindowFigures& figures);
     void liveTick();      // once a second while live
-    void refreshLive();   // the archive analysed again, the windows given the result
+    // What the archive gained decoded onto the kept records and the windows
+    // given the result; ended: the source has gone, so its last record
+    // counts too.
+    void refreshLive(bool ended = false);
+    // The reader of the archive, once its format can be decided; false
+    // while it cannot yet.
+    bool startLiveReader(const AnalysisRequest& request, const DecodeOptions& decodeOptions,
+                         std::uint64_t bytes);
+    // Where the live records' analysis is kept: the shown analysis, the
+    // positions behind it against a reference, or before any record is
+    // shown liveUnshown_.
+    std::unique_ptr<GNSSLog>& liveLogSlot();
+    // An update's figures, measured off the window thread.
+    struct LiveFigures {
+        ErrorFigures errors;  // of the kept records against their truth
+        std::unique_ptr<GNSSLog> againstReference;  // the error analysis against a reference
+        std::optional<TruthMatch> truthMatch;
+        WindowFigures window;  // of the analysis shown
+    };
+    LiveFigures measureLiveFigures(const GNSSLog& kept, const AnalysisRequest& request);
+    void showLiveFigures(LiveFigures& figures, const AnalysisRequest& request);
     void showLiveStatus();  // the status line: rates since the last one
     void stopLive();
     // The load command after its dialog; detectFormat: the format the log's
@@ -255,9 +278,12 @@ private:
     bool loading_ = false;
     // The live source followed (null: none), its timer and its rates.
     std::unique_ptr<LiveSession> liveSession_;
+    // Decodes what the archive gains onto the records kept from before.
+    std::unique_ptr<GrowingLogReader> liveReader_;
+    std::unique_ptr<GNSSLog> liveUnshown_;  // the live records' analysis before it has records
     QTimer* liveTimer_ = nullptr;
     QString liveSourceText_;
-    std::uint64_t liveAnalysedBytes_ = 0;  // of the archive, at the last analysis
+    std::uint64_t liveAnalysedBytes_ = 0;  // of the archive, decoded so far
     std::uint64_t liveLastBytes_ = 0;      // at the last status
     std::uint64_t liveLastRecords_ = 0;    // at the last analysis
     double liveRecordsPerSecond_ = 0;      // between the last two analyses

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <optional>
+#include <utility>
 
 #include "common/SideJob.h"
 
@@ -46,16 +47,12 @@ double error3D(double dz, double dx, double dy) noexcept
     return sum == 0 ? 0.0 : std::sqrt(sum);
 }
 
-}  // namespace
-
-void calculationPass(GNSSLog& log, ProgressThrottle& progress, bool splitWork)
+// The calculation pass over records against truth into figures.
+void accumulateErrors(const std::vector<GNSSRecord>& records, Truth truth, ErrorFigures& figures,
+                      ProgressThrottle& progress, bool splitWork)
 {
-    log.maxErrorZ = 0;
-    log.maxErrorX = 0;
-    log.maxErrorY = 0;
-    const std::int32_t total = clampedProgressCount(log.records.size());
+    const std::int32_t total = clampedProgressCount(records.size());
     progress.report("Calculating", 0, total);
-    const Truth truth{log.truthX(), log.truthY(), log.truthZ()};
 
     double maxZ = 0;
     double maxX = 0;
@@ -63,12 +60,12 @@ void calculationPass(GNSSLog& log, ProgressThrottle& progress, bool splitWork)
     // no thread can be had), grid y and the 3-D errors in this loop.
     std::optional<SideJob> helper;
     if (splitWork) {
-        helper.emplace(true, [&] { accumulateZX(log.records, truth, log.histZ, log.histX, maxZ, maxX); });
+        helper.emplace(true, [&] { accumulateZX(records, truth, figures.histZ, figures.histX, maxZ, maxX); });
     }
 
     double maxY = 0;
     std::uint64_t index = 1;
-    for (const GNSSRecord& r : log.records) {
+    for (const GNSSRecord& r : records) {
         const double dz = r.height - truth.z;
         const double dx = r.localX - truth.x;
         const double dy = r.localY - truth.y;
@@ -77,21 +74,21 @@ void calculationPass(GNSSLog& log, ProgressThrottle& progress, bool splitWork)
         if (r.fixType == FixType::RtkFixed) {
             if (!splitWork && hasHeight) {
                 keepLargest(maxZ, dz);
-                log.histZ.addSample(dz);
+                figures.histZ.addSample(dz);
             }
             if (hasGrid) {
                 if (!splitWork) {
                     keepLargest(maxX, dx);
-                    log.histX.addSample(dx);
+                    figures.histX.addSample(dx);
                 }
                 keepLargest(maxY, dy);
-                log.histY.addSample(dy);
+                figures.histY.addSample(dy);
             }
             if (hasGrid && hasHeight) {
-                log.hist3DFix.addSample(error3D(dz, dx, dy));
+                figures.hist3DFix.addSample(error3D(dz, dx, dy));
             }
         } else if (r.fixType == FixType::RtkX && hasGrid && hasHeight) {
-            log.hist3DRtkx.addSample(error3D(dz, dx, dy));
+            figures.hist3DRtkx.addSample(error3D(dz, dx, dy));
         }
         progress.timedReport("Calculating...", clampedProgressCount(index), total);
         ++index;
@@ -99,9 +96,23 @@ void calculationPass(GNSSLog& log, ProgressThrottle& progress, bool splitWork)
     if (helper) {
         helper->wait();
     }
-    log.maxErrorZ = maxZ;
-    log.maxErrorX = maxX;
-    log.maxErrorY = maxY;
+    figures.maxErrorZ = maxZ;
+    figures.maxErrorX = maxX;
+    figures.maxErrorY = maxY;
+}
+
+Truth truthOf(const GNSSLog& log) noexcept
+{
+    return {log.truthX(), log.truthY(), log.truthZ()};
+}
+
+}  // namespace
+
+void calculationPass(GNSSLog& log, ProgressThrottle& progress, bool splitWork)
+{
+    ErrorFigures figures;
+    accumulateErrors(log.records, truthOf(log), figures, progress, splitWork);
+    takeErrorFigures(log, std::move(figures));
 }
 
 void sortHistograms(GNSSLog& log, ProgressThrottle& progress)
@@ -114,6 +125,30 @@ void sortHistograms(GNSSLog& log, ProgressThrottle& progress)
         histograms[i]->sortBins();
     }
     progress.report("All done!", histogramCount, histogramCount);
+}
+
+ErrorFigures measureErrorFigures(const GNSSLog& log, bool splitWork)
+{
+    ErrorFigures figures;
+    ProgressThrottle silent(nullptr);
+    accumulateErrors(log.records, truthOf(log), figures, silent, splitWork);
+    for (Histogram* histogram : {&figures.histZ, &figures.histX, &figures.histY, &figures.hist3DFix,
+                                 &figures.hist3DRtkx}) {
+        histogram->sortBins();
+    }
+    return figures;
+}
+
+void takeErrorFigures(GNSSLog& log, ErrorFigures&& figures) noexcept
+{
+    log.maxErrorZ = figures.maxErrorZ;
+    log.maxErrorX = figures.maxErrorX;
+    log.maxErrorY = figures.maxErrorY;
+    log.histZ = std::move(figures.histZ);
+    log.histX = std::move(figures.histX);
+    log.histY = std::move(figures.histY);
+    log.hist3DFix = std::move(figures.hist3DFix);
+    log.hist3DRtkx = std::move(figures.hist3DRtkx);
 }
 
 }  // namespace gnsslog

@@ -25,6 +25,7 @@
 #include "log/DecodeWorker.h"
 #include "log/ErrorPass.h"
 #include "log/formats/FrameFeed.h"
+#include "log/FrameTaker.h"
 #include "log/formats/Formats.h"
 #include "log/RecordCollector.h"
 #include "platform/LogFile.h"
@@ -52,7 +53,7 @@ public:
     FrameRouter(RecordCollector& collector, const InputFormat& format,
                 const DecodeOptions& decodeOptions, std::uint64_t logBytes,
                 const PipelineOptions& options)
-        : collector_(collector)
+        : here_(collector)
     {
         if (!options.decodeWorker || logBytes < options.workerMinFileSize) {
             return;
@@ -72,11 +73,7 @@ public:
             worker_->add(frame, length);
             return;
         }
-        // The decoders read a zero-terminated copy; the framer's buffer is
-        // its own.
-        scratch_.assign(frame, frame + length);
-        scratch_.push_back(0);
-        collector_.decode(scratch_.data(), length);
+        here_.add(frame, length);
     }
 
     void finish()
@@ -87,38 +84,14 @@ public:
     }
 
 private:
-    RecordCollector& collector_;
+    FrameDecoder here_;
     std::optional<DecodeWorker> worker_;
-    std::vector<std::uint8_t> scratch_;
 };
 
 bool needsEnuOrigin(const DecodeOptions& options) noexcept
 {
     return options.frame.kind == GridKind::Enu && !options.enuOrigin;
 }
-
-// Every frame the framer completes is counted by type; the wanted ones
-// are decoded.
-class FrameTaker {
-public:
-    FrameTaker(const InputFormat& format, FrameTypeTally& frameTypes, FrameRouter& router)
-        : format_(format), frameTypes_(frameTypes), router_(router)
-    {
-    }
-    bool operator()(const std::uint8_t* frame, std::int32_t length)
-    {
-        frameTypes_.add(format_.frameType(frame, length));
-        if (format_.wantsFrame(frame, length)) {
-            router_.add(frame, length);
-        }
-        return true;
-    }
-
-private:
-    const InputFormat& format_;
-    FrameTypeTally& frameTypes_;
-    FrameRouter& router_;
-};
 
 // The geodetic position of the log's first frame that decodes into a
 // solution with one, from the chunks nextChunk() hands out (an empty one at
@@ -179,7 +152,7 @@ void analyse(GNSSLog& log, std::uint64_t size, NextChunk&& nextChunk,
                                                            : recordCapacityFor(size, format));
     FrameRouter router(collector, format, decodeOptions, size, options);
     FrameTypeTally frameTypes;
-    FrameTaker take(format, frameTypes, router);
+    FrameTaker<FrameRouter> take(format, frameTypes, router);
     const std::unique_ptr<PacketSniffer> framer = format.makeFramer();
     std::uint64_t offset = 0;
     for (Chunk chunk = nextChunk(); chunk.size > 0; chunk = nextChunk()) {
@@ -267,6 +240,19 @@ void runPipelineOnBytes(GNSSLog& log, const std::uint8_t* bytes, std::size_t siz
         offset = 0;
     }
     analyse(log, size, nextChunk, progress, resolved, format, options);
+}
+
+std::optional<GeodeticPosition> firstLogPosition(const std::uint8_t* bytes, std::size_t size,
+                                                 const InputFormat& format,
+                                                 const DecodeOptions& decodeOptions)
+{
+    bool given = false;
+    auto nextChunk = [&]() -> Chunk {
+        const Chunk chunk{bytes, given ? 0 : size};
+        given = true;
+        return chunk;
+    };
+    return firstGeodeticPosition(nextChunk, format, decodeOptions);
 }
 
 void runPipeline(GNSSLog& log, const char* fileName, ProgressCallback progress, bool toKKJ,

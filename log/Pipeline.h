@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "log/Gpslog.h"
 #include "log/formats/InputFormat.h"
@@ -41,6 +42,13 @@ void runPipeline(GNSSLog& log, const char* fileName, ProgressCallback progress,
 void runPipelineOnBytes(GNSSLog& log, const std::uint8_t* bytes, std::size_t size,
                         ProgressCallback progress, const DecodeOptions& decodeOptions,
                         const InputFormat& format, const PipelineOptions& options);
+
+// The tangent point an Enu frame without one takes from a log: the
+// geodetic position of the first frame in bytes that decodes into a
+// solution with one; empty when none does.
+std::optional<GeodeticPosition> firstLogPosition(const std::uint8_t* bytes, std::size_t size,
+                                                 const InputFormat& format,
+                                                 const DecodeOptions& decodeOptions);
 
 // The same with the format chosen as the application's parsing mode does,
 // NavCom binary or NMEA, and checksums verified.

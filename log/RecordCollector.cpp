@@ -107,11 +107,13 @@ void RecordCollector::keepAccuracy(const DecodedRecord& record)
 {
     auto& accuracy = log_.accuracy;
     if (accuracy.empty()) {
-        if (!record.hasAccuracy()) {
+        if (!record.hasAccuracy() && !keepsAccuracy_) {
             return;
         }
-        // The first record with figures: the ones before it had none. Room
-        // as for the records, so the list is never copied to grow either.
+        // The first record with figures (or the first since a hand-over):
+        // the ones before it had none. Room as for the records, so the list
+        // is never copied to grow either.
+        keepsAccuracy_ = true;
         accuracy.reserve(log_.records.capacity());
         accuracy.resize(log_.records.size() - 1);
     }
@@ -182,7 +184,7 @@ void RecordCollector::markRestart() noexcept
 {
     // A restart before the first record, or two before one record, cuts
     // nothing more.
-    const std::size_t next = log_.records.size();
+    const std::size_t next = recordsSoFar();
     if (next == 0 || (!log_.restarts.empty() && log_.restarts.back() == next)) {
         return;
     }
@@ -198,32 +200,82 @@ void RecordCollector::countFramerChecksumFailures(std::uint64_t count) noexcept
     quality_.countChecksumFailures(count);
 }
 
-void RecordCollector::finishReading(FrameTypeTally& frameTypes)
+void RecordCollector::endOfLog()
 {
     if (assembler_) {
         assembler_->finish(*this);
     }
     // A restart after the last record starts nothing.
-    if (!log_.restarts.empty() && log_.restarts.back() == log_.records.size()) {
+    if (!log_.restarts.empty() && log_.restarts.back() == recordsSoFar()) {
         log_.restarts.pop_back();
     }
-    frameTypes.moveInto(log_.dataQuality);
-    quality_.finish(log_.dataQuality);
-    log_.avgLatitude = geodetic_.average(0);
-    log_.avgLongitude = geodetic_.average(1);
-    log_.avgX = grid_.average(0);
-    log_.avgY = grid_.average(1);
-    log_.avgZ = height_.average(0);
+}
+
+void RecordCollector::finishReading(FrameTypeTally& frameTypes)
+{
+    endOfLog();
+    DataQuality quality;
+    frameTypes.moveInto(quality);
+    quality_.finish(quality);
+    fillTotals(log_, std::move(quality));
+}
+
+void RecordCollector::handOver(GNSSLog& shown, const FrameTypeTally& frameTypes,
+                               std::uint64_t framerChecksumFailures, std::uint64_t framerTruncatedFrames)
+{
+    auto& records = log_.records;
+    auto& accuracy = log_.accuracy;
+    if (!accuracy.empty() && shown.accuracy.empty()) {
+        // The first figures: the records handed over before had none.
+        shown.accuracy.reserve(shown.records.capacity());
+        shown.accuracy.resize(shown.records.size());
+    }
+    shown.accuracy.insert(shown.accuracy.end(), accuracy.begin(), accuracy.end());
+    shown.records.insert(shown.records.end(), records.begin(), records.end());
+    // A restart with no record after it yet stays until one comes.
+    const std::size_t total = recordsSoFar();
+    for (const std::size_t restart : log_.restarts) {
+        if (restart < total) {
+            shown.restarts.push_back(restart);
+        }
+    }
+    const bool restartPending = !log_.restarts.empty() && log_.restarts.back() == total;
+    log_.restarts.clear();
+    if (restartPending) {
+        log_.restarts.push_back(total);
+    }
+    handedOver_ = total;
+    records.clear();
+    accuracy.clear();
+
+    DataQuality quality;
+    frameTypes.copyInto(quality);
+    quality_.finish(quality, framerChecksumFailures, framerTruncatedFrames);
+    shown.rtkFixCount = log_.rtkFixCount;
+    shown.fixLostCount = log_.fixLostCount;
+    shown.startTime = log_.startTime;
+    shown.endTime = log_.endTime;
+    fillTotals(shown, std::move(quality));
+}
+
+void RecordCollector::fillTotals(GNSSLog& log, DataQuality&& quality) const
+{
+    log.dataQuality = std::move(quality);
+    log.avgLatitude = geodetic_.average(0);
+    log.avgLongitude = geodetic_.average(1);
+    log.avgX = grid_.average(0);
+    log.avgY = grid_.average(1);
+    log.avgZ = height_.average(0);
     if (grid_.hasReference) {
-        log_.firstFixX = grid_.reference[0];
-        log_.firstFixY = grid_.reference[1];
+        log.firstFixX = grid_.reference[0];
+        log.firstFixY = grid_.reference[1];
     }
     if (height_.hasReference) {
-        log_.firstFixZ = height_.reference[0];
+        log.firstFixZ = height_.reference[0];
     }
-    if (log_.truthUndefined()) {
+    if (log.truthUndefined()) {
         // First: every error the analysis shows depends on it.
-        auto& warnings = log_.dataQuality.warnings;
+        auto& warnings = log.dataQuality.warnings;
         warnings.emplace(warnings.begin(), kAveragedTruthUndefined);
     }
 }

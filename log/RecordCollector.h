@@ -46,6 +46,20 @@ public:
     // After the last frame: pending records, the averages and the data
     // quality (into which frameTypes moves).
     void finishReading(FrameTypeTally& frameTypes);
+    // After the last frame, for a log handed over as it grew: the pending
+    // records; the last handOver then gives the totals.
+    void endOfLog();
+
+    // For a log that is still growing: moves the records kept since the
+    // last hand-over onto shown's (which holds every record handed over
+    // before, and nothing else adds to), with their accuracy figures and
+    // restarts, and sets shown's counts, times, averages and data quality
+    // as they stand, as if the log ended here. A record still being
+    // assembled stays for the next hand-over. frameTypes: every frame so
+    // far; framerChecksumFailures, framerTruncatedFrames: the framer's own
+    // counts so far.
+    void handOver(GNSSLog& shown, const FrameTypeTally& frameTypes,
+                  std::uint64_t framerChecksumFailures, std::uint64_t framerTruncatedFrames);
     // Frames the framer dropped for a wrong checksum, counted with those
     // the decoder rejected for one.
     void countFramerChecksumFailures(std::uint64_t count) noexcept;
@@ -62,6 +76,9 @@ private:
     void commit(GNSSRecord& record) noexcept;
     // Keeps record's accuracy figures beside it (records.back()).
     void keepAccuracy(const DecodedRecord& record);
+    // The averages and data quality of every record so far into log.
+    void fillTotals(GNSSLog& log, DataQuality&& quality) const;
+    std::size_t recordsSoFar() const noexcept { return handedOver_ + log_.records.size(); }
 
     GNSSLog& log_;
     const InputFormat& format_;
@@ -82,6 +99,11 @@ private:
     AverageGroup geodetic_;  // group A: latitude, longitude
     AverageGroup grid_;      // group B: localX, localY
     AverageGroup height_;    // group C: height
+    // Records moved to a shown analysis by handOver; log_ holds the rest.
+    std::size_t handedOver_ = 0;
+    // A record with accuracy figures has been kept: every later one keeps
+    // figures (zeros where it has none), in whichever hand-over it falls.
+    bool keepsAccuracy_ = false;
 };
 
 // Room for every record a log of logBytes can hold, given the format's

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <limits>
 #include <system_error>
 
 #include <fcntl.h>
@@ -74,6 +75,12 @@ std::size_t LogFile::read(std::uint8_t* buffer, std::size_t count) noexcept
         done += static_cast<std::size_t>(got);
     }
     return done;
+}
+
+bool LogFile::seek(std::uint64_t offset) noexcept
+{
+    return fd_ >= 0 && offset <= static_cast<std::uint64_t>(std::numeric_limits<off_t>::max()) &&
+           ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) >= 0;
 }
 
 }  // namespace gnsslog

@@ -24,6 +24,9 @@ public:
     // Reads up to count bytes at the current position; returns the number
     // read, short only at end of file or on a read error.
     std::size_t read(std::uint8_t* buffer, std::size_t count) noexcept;
+    // Moves the position to offset bytes from the start; false when it
+    // cannot.
+    bool seek(std::uint64_t offset) noexcept;
 
 private:
     int fd_ = -1;

@@ -147,6 +147,12 @@ void FrameTypeTally::moveInto(DataQuality& quality)
     quality.frames = counts_.frames;
 }
 
+void FrameTypeTally::copyInto(DataQuality& quality) const
+{
+    quality.framesByType = counts_.framesByType;
+    quality.frames = counts_.frames;
+}
+
 void RecordQuality::countVerdict(FrameVerdict verdict) noexcept
 {
     switch (verdict) {
@@ -292,18 +298,19 @@ void addWarnings(DataQuality& quality)
 
 }  // namespace
 
-void RecordQuality::finish(DataQuality& quality) const
+void RecordQuality::finish(DataQuality& quality, std::uint64_t moreChecksumFailures,
+                           std::uint64_t moreTruncatedFrames) const
 {
     const double latitude = firstLatitude_;
     quality.recordsKept = counts_.recordsKept;
-    quality.rejectedChecksum = counts_.rejectedChecksum;
+    quality.rejectedChecksum = counts_.rejectedChecksum + moreChecksumFailures;
     quality.unreadFrames = counts_.unreadFrames;
     quality.rejectedFrames = counts_.rejectedFrames;
     // Frames that complete a record told in several (an NMEA epoch's GST,
     // a u-blox NAV-HPPOSLLH) or repeat one.
     quality.joinedFrames =
         readFrames_ > counts_.recordsKept ? readFrames_ - counts_.recordsKept : 0;
-    quality.truncatedFrames = counts_.truncatedFrames;
+    quality.truncatedFrames = counts_.truncatedFrames + moreTruncatedFrames;
     quality.positionsOffGrid = counts_.positionsOffGrid;
     quality.backwardSteps = counts_.backwardSteps;
     quality.dayWraps = counts_.dayWraps;

@@ -23,6 +23,8 @@ public:
     void add(std::string_view type, std::uint64_t count);
     // Moves the counts into quality.framesByType and quality.frames.
     void moveInto(DataQuality& quality);
+    // Copies them, for a log that goes on.
+    void copyInto(DataQuality& quality) const;
 
 private:
     // A few characters of a type, for the index below.
@@ -49,8 +51,11 @@ public:
     void addRecord(const GNSSRecord& record, bool wrapped);
 
     // The counts, median step, gaps, resolution in metres (at the first
-    // latitude of the log) and warnings, into quality.
-    void finish(DataQuality& quality) const;
+    // latitude of the log) and warnings, into quality, which holds no
+    // warnings yet. moreChecksumFailures and moreTruncatedFrames are added
+    // to the counts first: a framer's, for a log that goes on.
+    void finish(DataQuality& quality, std::uint64_t moreChecksumFailures = 0,
+                std::uint64_t moreTruncatedFrames = 0) const;
 
 private:
     struct Steps {

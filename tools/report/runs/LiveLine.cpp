@@ -5,7 +5,9 @@
 
 #include "compare/LogFigures.h"
 #include "compare/Requirements.h"
+#include "log/formats/FormatDetection.h"
 #include "log/Gpslog.h"
+#include "platform/LogFile.h"
 #include "tools/report/options/FrameOptions.h"
 #include "tools/report/writers/ComparisonJson.h"
 #include "tools/report/writers/JsonReport.h"
@@ -58,38 +60,67 @@ nlohmann::ordered_json liveSessionJson(const std::string& source, const LiveProg
     return j;
 }
 
-nlohmann::ordered_json liveFiguresJson(const ReportOptions& archiveOptions, std::size_t& recordsBefore)
+LiveLineAnalysis::LiveLineAnalysis(const ReportOptions& archiveOptions)
+    : options_(archiveOptions), kept_(archiveOptions.truthMode(), 0, 0, 0)
 {
-    FrameSettings frame;
-    nlohmann::ordered_json j;
-    if (const std::string problem = resolveFrameSettings(archiveOptions, frame); !problem.empty()) {
-        j["error"] = problem;
-        return j;
+}
+
+LiveLineAnalysis::~LiveLineAnalysis() = default;
+
+bool LiveLineAnalysis::start(const FrameSettings& frame)
+{
+    // Detected once, as soon as a format finds frames in what has arrived,
+    // or once the bytes detection looks at have come without one.
+    const char* archive = options_.logFile.c_str();
+    if (options_.format == kAutoFormatName && detectLogFileFormat(archive, options_.verifyNmeaChecksum()) == nullptr &&
+        LogFile(archive).size() < kDetectionBytes) {
+        return false;
     }
-    const InputFormat& format = archiveOptions.inputFormat();
-    const GNSSLog analysis(archiveOptions.logFile.c_str(), nullptr, frame.decode, format,
-                           archiveOptions.truthMode(), frame.manual[0], frame.manual[1],
-                           frame.manual[2]);
-    const std::span<const GNSSRecord> records(analysis.records);
-    const std::size_t first = std::min(recordsBefore, records.size());
-    recordsBefore = records.size();
-    const double threshold = archiveOptions.stats.wrongFixThreshold;
-    const double tx = analysis.truthX();
-    const double ty = analysis.truthY();
-    const double tz = analysis.truthZ();
+    format_ = &options_.inputFormat();
+    reader_ = std::make_unique<GrowingLogReader>(*format_, frame.decode);
+    kept_.manualX = frame.manual[0];
+    kept_.manualY = frame.manual[1];
+    kept_.manualZ = frame.manual[2];
+    return true;
+}
+
+nlohmann::ordered_json LiveLineAnalysis::lineFigures()
+{
+    nlohmann::ordered_json j;
+    if (!reader_) {
+        FrameSettings frame;
+        if (const std::string problem = resolveFrameSettings(options_, frame); !problem.empty()) {
+            j["error"] = problem;
+            return j;
+        }
+        start(frame);
+    }
+    if (reader_) {
+        if (const std::string problem = reader_->feedGrowth(options_.logFile.c_str()); !problem.empty()) {
+            j["error"] = problem;
+            return j;
+        }
+        reader_->handOver(kept_);
+    }
+    const std::span<const GNSSRecord> records(kept_.records);
+    const std::size_t first = std::min(recordsBefore_, records.size());
+    recordsBefore_ = records.size();
+    const double threshold = options_.stats.wrongFixThreshold;
+    const double tx = kept_.truthX();
+    const double ty = kept_.truthY();
+    const double tz = kept_.truthZ();
     const LogFigures total = computeLogFigures(records, tx, ty, tz, threshold);
     const LogFigures interval = computeLogFigures(records.subspan(first), tx, ty, tz, threshold);
-    j["format"] = std::string(format.name());
+    j["format"] = std::string((format_ != nullptr ? *format_ : options_.inputFormat()).name());
     j["total"] = figuresJson(total);
     j["interval"] = figuresJson(interval);
-    const std::vector<Requirement>& requirements = archiveOptions.comparison.requirements;
+    const std::vector<Requirement>& requirements = options_.comparison.requirements;
     if (!requirements.empty()) {
         bool pass = false;
-        j["requirements"] =
-            verdictsJson(requirements, total, interval, !analysis.truthUndefined(), pass);
+        j["requirements"] = verdictsJson(requirements, total, interval, !kept_.truthUndefined(), pass);
         j["pass"] = pass;
     }
-    j["dataQuality"] = dataQualityJson(analysis.dataQuality);
+    j["dataQuality"] = dataQualityJson(kept_.dataQuality);
     return j;
 }
 

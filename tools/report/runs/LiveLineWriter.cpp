@@ -13,7 +13,7 @@ constexpr std::chrono::milliseconds kShortestAnalysisInterval{1000};
 
 LiveLineWriter::LiveLineWriter(const ReportOptions& archiveOptions, std::string source,
                                std::ostream& out)
-    : archiveOptions_(archiveOptions), source_(std::move(source)), out_(out)
+    : analysis_(archiveOptions), source_(std::move(source)), out_(out)
 {
 }
 
@@ -46,7 +46,7 @@ void LiveLineWriter::tick(const LiveProgress& progress)
     lastStart_ = now;
     runningProgress_ = progress;
     running_ = std::async(std::launch::async,
-                          [this] { return liveFiguresJson(archiveOptions_, recordsBefore_); });
+                          [this] { return analysis_.lineFigures(); });
 }
 
 void LiveLineWriter::poll()

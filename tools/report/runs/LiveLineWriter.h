@@ -13,6 +13,7 @@
 #include <nlohmann/json.hpp>
 
 #include "live/LiveLoop.h"
+#include "tools/report/runs/LiveLine.h"
 #include "tools/report/options/ReportOptions.h"
 
 namespace gnsslog {
@@ -39,14 +40,13 @@ public:
 private:
     void printLine(const LiveProgress& progress, const nlohmann::ordered_json& figures);
 
-    const ReportOptions& archiveOptions_;
+    LiveLineAnalysis analysis_;  // used by the running analysis only
     std::string source_;
     std::ostream& out_;
     std::future<nlohmann::ordered_json> running_;
     LiveProgress runningProgress_;  // the session when the running analysis started
     nlohmann::ordered_json figures_;  // the last finished analysis's
     std::chrono::steady_clock::time_point lastStart_{};
-    std::size_t recordsBefore_ = 0;  // written by the running analysis only
 };
 
 }  // namespace gnsslog
