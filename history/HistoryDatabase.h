@@ -45,6 +45,8 @@ public:
     std::string append(const std::vector<HistoryRun>& runs);
     // The slices the filter lets through, by day, start and run.
     std::vector<HistoryRow> read(const HistoryFilter& filter, std::string& error);
+    // What a viewer offers to filter by, without reading every slice.
+    HistoryOverview overview(std::string& error);
 
 private:
     void prepare(bool create);
