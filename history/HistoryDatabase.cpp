@@ -21,8 +21,18 @@ bool namesThisApplication(SqliteConnection& db)
 constexpr const char* kInsertRun =
     "INSERT INTO runs (written_utc, source, name, slice_seconds, requirements, truth, frames, "
     "rejected_checksum, unread_frames, rejected_frames, truncated_frames, backward_steps, "
-    "day_wraps, gaps, dates_ignored) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, "
-    "?13, ?14, ?15)";
+    "day_wraps, gaps, dates_ignored, in_progress) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, "
+    "?11, ?12, ?13, ?14, ?15, ?16)";
+constexpr const char* kUpdateRun =
+    "UPDATE runs SET written_utc = ?1, source = ?2, name = ?3, slice_seconds = ?4, "
+    "requirements = ?5, truth = ?6, frames = ?7, rejected_checksum = ?8, unread_frames = ?9, "
+    "rejected_frames = ?10, truncated_frames = ?11, backward_steps = ?12, day_wraps = ?13, "
+    "gaps = ?14, dates_ignored = ?15, in_progress = ?16 WHERE id = ?17";
+// A run's slices go with their classes and verdicts, these first.
+constexpr const char* kDeleteSlicesOfRun[] = {
+    "DELETE FROM slice_classes WHERE slice_id IN (SELECT id FROM slices WHERE run_id = ?1)",
+    "DELETE FROM verdicts WHERE slice_id IN (SELECT id FROM slices WHERE run_id = ?1)",
+    "DELETE FROM slices WHERE run_id = ?1"};
 constexpr const char* kInsertSlice =
     "INSERT INTO slices (run_id, day, start_seconds, end_seconds, partial, records, fix_share, "
     "fix_losses, ttff_seconds, h50_metres, h95_metres, v95_metres, availability, wrong_fixes, "
@@ -36,7 +46,7 @@ constexpr const char* kInsertVerdict =
 constexpr const char* kSelectRows =
     "SELECT r.id, r.written_utc, r.source, r.name, r.frames, r.rejected_checksum, "
     "r.unread_frames, r.rejected_frames, r.truncated_frames, r.backward_steps, r.day_wraps, "
-    "r.gaps, r.dates_ignored, s.id, s.day, s.start_seconds, s.end_seconds, s.partial, s.records, "
+    "r.gaps, r.dates_ignored, r.in_progress, s.id, s.day, s.start_seconds, s.end_seconds, s.partial, s.records, "
     "s.fix_share, s.fix_losses, s.ttff_seconds, s.h50_metres, s.h95_metres, s.v95_metres, "
     "s.availability, s.wrong_fixes, s.passes, s.gaps FROM slices s JOIN runs r ON r.id = s.run_id "
     "WHERE (?1 = '' OR s.day >= ?1) AND (?2 = '' OR s.day <= ?2) "
@@ -47,18 +57,35 @@ constexpr const char* kSelectClasses =
     "WHERE slice_id = ?1 ORDER BY rowid";
 constexpr const char* kSelectVerdicts =
     "SELECT requirement, value, verdict FROM verdicts WHERE slice_id = ?1 ORDER BY position";
-constexpr const char* kSelectSources =
-    "SELECT DISTINCT r.source FROM runs r WHERE EXISTS (SELECT 1 FROM slices s WHERE s.run_id = r.id) "
-    "ORDER BY r.source";
-constexpr const char* kSelectDays = "SELECT min(day), max(day) FROM slices";
 
 // Columns of kSelectRows.
 enum RowColumn : int {
     RunId, WrittenUtc, Source, Name, Frames, RejectedChecksum, UnreadFrames, RejectedFrames,
-    TruncatedFrames, BackwardSteps, DayWraps, RunGaps, DatesIgnored, SliceId, Day, Start, End,
+    TruncatedFrames, BackwardSteps, DayWraps, RunGaps, DatesIgnored, InProgress, SliceId, Day, Start, End,
     Partial, Records, FixShare, FixLosses, Ttff, H50, H95, V95, Availability, WrongFixes, Passes,
     SliceGaps
 };
+
+// Binds a run's own fields, parameters 1 to 16 of kInsertRun and kUpdateRun.
+void bindRun(SqliteStatement& statement, const HistoryRun& run)
+{
+    statement.bind(1, run.writtenUtc);
+    statement.bind(2, run.source);
+    statement.bind(3, run.name);
+    statement.bind(4, run.sliceSeconds);
+    statement.bind(5, run.requirements);
+    statement.bind(6, run.truth);
+    if (const std::optional<HistoryDataQuality>& q = run.dataQuality) {
+        const std::int64_t counts[] = {q->frames,          q->rejectedChecksum, q->unreadFrames,
+                                       q->rejectedFrames,  q->truncatedFrames,  q->backwardSteps,
+                                       q->dayWraps,        q->gaps,             q->datesIgnored};
+        int index = 7;
+        for (const std::int64_t count : counts) {
+            statement.bind(index++, count);
+        }
+    }
+    statement.bind(16, std::int64_t{run.inProgress ? 1 : 0});
+}
 
 HistoryRow rowAt(const SqliteStatement& s)
 {
@@ -74,6 +101,7 @@ HistoryRow rowAt(const SqliteStatement& s)
                                              s.integer(DayWraps), s.integer(RunGaps),
                                              s.integer(DatesIgnored)};
     }
+    row.inProgress = s.integer(InProgress) != 0;
     HistorySlice& slice = row.slice;
     slice.day = s.text(Day);
     slice.startSeconds = s.real(Start);
@@ -183,7 +211,8 @@ std::string HistoryDatabase::migrateFrom(std::int64_t version)
     return {};
 }
 
-std::string HistoryDatabase::append(const std::vector<HistoryRun>& runs)
+template <class Body>
+std::string HistoryDatabase::inTransaction(Body body)
 {
     if (!isOpen()) {
         return message_;
@@ -191,45 +220,98 @@ std::string HistoryDatabase::append(const std::vector<HistoryRun>& runs)
     if (std::string problem = db_.execute("BEGIN IMMEDIATE"); !problem.empty()) {
         return "cannot write to " + path_ + ": " + problem;
     }
-    for (const HistoryRun& run : runs) {
-        if (std::string problem = appendRun(run); !problem.empty()) {
-            db_.execute("ROLLBACK");
-            return "cannot write to " + path_ + ": " + problem;
-        }
+    std::string problem = body();
+    if (problem.empty()) {
+        problem = db_.execute("COMMIT");
     }
-    if (std::string problem = db_.execute("COMMIT"); !problem.empty()) {
+    if (!problem.empty()) {
         db_.execute("ROLLBACK");
         return "cannot write to " + path_ + ": " + problem;
     }
     return {};
 }
 
-std::string HistoryDatabase::appendRun(const HistoryRun& run)
+std::string HistoryDatabase::append(const std::vector<HistoryRun>& runs)
+{
+    return inTransaction([&]() -> std::string {
+        for (const HistoryRun& run : runs) {
+            std::int64_t runId = 0;
+            if (std::string problem = appendRun(run, runId); !problem.empty()) {
+                return problem;
+            }
+        }
+        return {};
+    });
+}
+
+std::string HistoryDatabase::beginRun(const HistoryRun& run, std::int64_t& runId)
+{
+    HistoryRun begun = run;
+    begun.inProgress = true;
+    begun.dataQuality.reset();  // counted over the whole run, so written at its end
+    std::int64_t id = 0;
+    std::string problem = inTransaction([&] { return appendRun(begun, id); });
+    if (problem.empty()) {
+        runId = id;
+    }
+    return problem;
+}
+
+std::string HistoryDatabase::appendSlices(std::int64_t runId, const std::vector<HistorySlice>& slices)
+{
+    return inTransaction([&] { return insertSlices(runId, slices); });
+}
+
+std::string HistoryDatabase::finishRun(std::int64_t runId, const HistoryRun& run)
+{
+    return inTransaction([&] { return replaceRun(runId, run); });
+}
+
+std::string HistoryDatabase::replaceRun(std::int64_t runId, const HistoryRun& run)
+{
+    SqliteStatement update(db_, kUpdateRun);
+    if (!update.prepared()) {
+        return db_.lastError();
+    }
+    bindRun(update, run);
+    update.bind(17, runId);
+    if (!update.run()) {
+        return db_.lastError();
+    }
+    if (sqlite3_changes(db_.handle()) == 0) {
+        std::int64_t newId = 0;
+        return appendRun(run, newId);
+    }
+    for (const char* sql : kDeleteSlicesOfRun) {
+        SqliteStatement remove(db_, sql);
+        if (!remove.prepared()) {
+            return db_.lastError();
+        }
+        remove.bind(1, runId);
+        if (!remove.run()) {
+            return db_.lastError();
+        }
+    }
+    return insertSlices(runId, run.slices);
+}
+
+std::string HistoryDatabase::appendRun(const HistoryRun& run, std::int64_t& runId)
 {
     SqliteStatement insert(db_, kInsertRun);
     if (!insert.prepared()) {
         return db_.lastError();
     }
-    insert.bind(1, run.writtenUtc);
-    insert.bind(2, run.source);
-    insert.bind(3, run.name);
-    insert.bind(4, run.sliceSeconds);
-    insert.bind(5, run.requirements);
-    insert.bind(6, run.truth);
-    if (const std::optional<HistoryDataQuality>& q = run.dataQuality) {
-        const std::int64_t counts[] = {q->frames,          q->rejectedChecksum, q->unreadFrames,
-                                       q->rejectedFrames,  q->truncatedFrames,  q->backwardSteps,
-                                       q->dayWraps,        q->gaps,             q->datesIgnored};
-        int index = 7;
-        for (const std::int64_t count : counts) {
-            insert.bind(index++, count);
-        }
-    }
+    bindRun(insert, run);
     if (!insert.run()) {
         return db_.lastError();
     }
-    const std::int64_t runId = db_.lastInsertId();
-    for (const HistorySlice& slice : run.slices) {
+    runId = db_.lastInsertId();
+    return insertSlices(runId, run.slices);
+}
+
+std::string HistoryDatabase::insertSlices(std::int64_t runId, const std::vector<HistorySlice>& slices)
+{
+    for (const HistorySlice& slice : slices) {
         if (std::string problem = appendSlice(runId, slice); !problem.empty()) {
             return problem;
         }
@@ -344,42 +426,6 @@ std::vector<HistoryRow> HistoryDatabase::read(const HistoryFilter& filter, std::
     }
     db_.execute("COMMIT");
     return rows;
-}
-
-HistoryOverview HistoryDatabase::overview(std::string& error)
-{
-    HistoryOverview overview;
-    error.clear();
-    if (!isOpen()) {
-        error = message_;
-        return overview;
-    }
-    SqliteStatement sources(db_, kSelectSources);
-    SqliteStatement days(db_, kSelectDays);
-    if (!sources.prepared() || !days.prepared()) {
-        error = "cannot read " + path_ + ": " + db_.lastError();
-        return overview;
-    }
-    // One read transaction, so the days and the sources are of the same runs.
-    if (std::string problem = db_.execute("BEGIN"); !problem.empty()) {
-        error = "cannot read " + path_ + ": " + problem;
-        return overview;
-    }
-    while (sources.step()) {
-        overview.sources.push_back(sources.text(0));
-    }
-    // An aggregate gives one row even without slices: there NULLs, read as "".
-    const bool complete = sources.done() && days.step();
-    if (complete) {
-        overview.firstDay = days.text(0);
-        overview.lastDay = days.text(1);
-    }
-    if (!complete) {
-        error = "cannot read " + path_ + ": " + db_.lastError();
-        overview = {};
-    }
-    db_.execute("COMMIT");
-    return overview;
 }
 
 }  // namespace gnsslog

@@ -43,16 +43,27 @@ public:
     // Appends the runs in one transaction. Returns "" or why not (nothing
     // of them is kept then).
     std::string append(const std::vector<HistoryRun>& runs);
+    // A live run as it goes, one short transaction each. beginRun writes
+    // the run's row, in progress, with its slices so far and sets runId;
+    // appendSlices adds slices completed since; finishRun replaces the
+    // run's row and every slice of it with the run as its end measured
+    // it, no longer in progress (a row gone meanwhile is appended anew).
+    std::string beginRun(const HistoryRun& run, std::int64_t& runId);
+    std::string appendSlices(std::int64_t runId, const std::vector<HistorySlice>& slices);
+    std::string finishRun(std::int64_t runId, const HistoryRun& run);
     // The slices the filter lets through, by day, start and run.
     std::vector<HistoryRow> read(const HistoryFilter& filter, std::string& error);
-    // What a viewer offers to filter by, without reading every slice.
-    HistoryOverview overview(std::string& error);
 
 private:
     void prepare(bool create);
     HistoryOpenError checkFile(bool create, std::int64_t& version);
     std::string migrateFrom(std::int64_t version);
-    std::string appendRun(const HistoryRun& run);
+    // Runs body in one write transaction; "" or why not, naming the file.
+    template <class Body>
+    std::string inTransaction(Body body);
+    std::string appendRun(const HistoryRun& run, std::int64_t& runId);
+    std::string insertSlices(std::int64_t runId, const std::vector<HistorySlice>& slices);
+    std::string replaceRun(std::int64_t runId, const HistoryRun& run);
     std::string appendSlice(std::int64_t runId, const HistorySlice& slice);
     void refuse(HistoryOpenError error, const std::string& why);
 

@@ -65,6 +65,9 @@ struct HistoryRun {
     std::string requirements;  // the --require text, "" without
     std::string truth;         // which truth the figures were measured against
     std::optional<HistoryDataQuality> dataQuality;
+    // A live run whose end has not written it yet: its slices so far are
+    // there, its data quality is not (a run killed hard stays so).
+    bool inProgress = false;
     std::vector<HistorySlice> slices;
 };
 
@@ -75,6 +78,7 @@ struct HistoryRow {
     std::string source;
     std::string name;
     std::optional<HistoryDataQuality> dataQuality;
+    bool inProgress = false;  // HistoryRun::inProgress
     HistorySlice slice;
 };
 
@@ -84,14 +88,6 @@ struct HistoryFilter {
     std::string fromDay;
     std::string toDay;
     std::string source;
-};
-
-// The sources that have slices, as given, in text order; the first and
-// last day of any slice ("" in a history without slices).
-struct HistoryOverview {
-    std::vector<std::string> sources;
-    std::string firstDay;
-    std::string lastDay;
 };
 
 }  // namespace gnsslog

@@ -70,9 +70,18 @@ ALTER TABLE slices ADD COLUMN gaps INTEGER;
 PRAGMA user_version = 2;
 )sql";
 
+// Version 3: a live run writes its row when its first slice is complete
+// and its slices as they complete; in_progress is 1 until its end has
+// written the rest. Runs written before were written whole.
+constexpr const char* kVersion3 = R"sql(
+ALTER TABLE runs ADD COLUMN in_progress INTEGER NOT NULL DEFAULT 0;
+CREATE INDEX slices_by_run ON slices (run_id);
+PRAGMA user_version = 3;
+)sql";
+
 static_assert(kHistoryApplicationId == 1196315475, "step 1 writes the application id in decimal");
 
-constexpr std::array<const char*, kHistorySchemaVersion> kSteps{kVersion1, kVersion2};
+constexpr std::array<const char*, kHistorySchemaVersion> kSteps{kVersion1, kVersion2, kVersion3};
 
 }  // namespace
 

@@ -151,31 +151,6 @@ TEST(HistoryDatabaseTest, FilterTakesDaysInclusiveAndTheSourceByPathOrName)
     EXPECT_EQ(error, "");
 }
 
-// What a viewer filters by: only sources that have slices, each once,
-// and the days that bound all slices whichever source they came from.
-TEST(HistoryDatabaseTest, OverviewNamesSourcesWithSlicesAndTheDaysTheySpan)
-{
-    ScratchFolder folder;
-    HistoryDatabase db(folder.file("h.sqlite"));
-    std::string error;
-    const HistoryOverview empty = db.overview(error);
-    EXPECT_EQ(error, "");
-    EXPECT_TRUE(empty.sources.empty());
-    EXPECT_EQ(empty.firstDay, "");
-    EXPECT_EQ(empty.lastDay, "");
-
-    ASSERT_EQ(db.append({runOf("logs/b.nmea", {sliceOn("2026-12-08", 0, 0.01)}),
-                         runOf("logs/a.nmea", {sliceOn("2026-12-07", 0, 0.01)}),
-                         runOf("logs/nothing.nmea", {})}),
-              "");
-    ASSERT_EQ(db.append({runOf("logs/b.nmea", {sliceOn("2026-12-05", 0, 0.01)})}), "");
-    const HistoryOverview overview = db.overview(error);
-    EXPECT_EQ(error, "");
-    EXPECT_EQ(overview.sources, (std::vector<std::string>{"logs/a.nmea", "logs/b.nmea"}));
-    EXPECT_EQ(overview.firstDay, "2026-12-05");
-    EXPECT_EQ(overview.lastDay, "2026-12-08");
-}
-
 // A file left by the first schema: the tool's own step 1 and a row in it.
 TEST(HistoryDatabaseTest, VersionOneFileIsMigratedAndKeepsItsRows)
 {
@@ -207,6 +182,85 @@ TEST(HistoryDatabaseTest, VersionOneFileIsMigratedAndKeepsItsRows)
     EXPECT_EQ(rows[1].slice.gaps, std::optional<std::int64_t>(3));
 }
 
+// A file left by version 2: its runs were written whole, never in progress.
+TEST(HistoryDatabaseTest, VersionTwoFileIsMigratedAndItsRunsAreComplete)
+{
+    ScratchFolder folder;
+    const std::string path = folder.file("v2.sqlite");
+    executeRaw(path, historySchemaSteps()[0]);
+    executeRaw(path, historySchemaSteps()[1]);
+    executeRaw(path,
+               "INSERT INTO runs VALUES (1, '2026-06-01T00:00:00Z', 'v2.nmea', 'v2.nmea', 3600, '', 'Truth', "
+               "10, 0, 0, 0, 0, 0, 0, 1, 0);"
+               "INSERT INTO slices VALUES (1, 1, '2026-06-01', 0, 3600, 0, 10, 0.5, 0, NULL, 0.01, 0.02, "
+               "0.03, 0.5, 0, NULL, 4);");
+    ASSERT_EQ(userVersion(path), 2);
+
+    HistoryDatabase db(path);
+    ASSERT_TRUE(db.isOpen()) << db.errorMessage();
+    EXPECT_EQ(db.versionFound(), 2);
+    EXPECT_EQ(userVersion(path), kHistorySchemaVersion);
+    std::string error;
+    const std::vector<HistoryRow> rows = db.read({}, error);
+    ASSERT_EQ(rows.size(), 1u) << error;
+    EXPECT_FALSE(rows[0].inProgress);
+    ASSERT_TRUE(rows[0].dataQuality);
+    EXPECT_EQ(rows[0].dataQuality->frames, 10);
+    EXPECT_EQ(rows[0].slice.gaps, std::optional<std::int64_t>(4));
+}
+
+// A live run: its row from its first slice, slices added as they complete,
+// and its end replacing row and slices with the run's final measurement.
+TEST(HistoryDatabaseTest, LiveRunIsWrittenAsItGoesAndItsEndReplacesIt)
+{
+    ScratchFolder folder;
+    const std::string path = folder.file("live.sqlite");
+    HistoryDatabase db(path);
+    ASSERT_EQ(db.append({runOf("other.nmea", {sliceOn("2026-12-07", 0, 0.01)})}), "");
+    HistoryRun live = runOf("tcp://rover:5017", {sliceOn("2026-12-07", 0, 0.05)});
+    std::int64_t runId = 0;
+    ASSERT_EQ(db.beginRun(live, runId), "");
+    EXPECT_NE(runId, 0);
+    ASSERT_EQ(db.appendSlices(runId, {sliceOn("2026-12-07", 3600, 0.05)}), "");
+
+    std::string error;
+    std::vector<HistoryRow> rows = db.read({"", "", "tcp://rover:5017"}, error);
+    ASSERT_EQ(rows.size(), 2u) << error;
+    for (const HistoryRow& row : rows) {
+        EXPECT_TRUE(row.inProgress);
+        EXPECT_FALSE(row.dataQuality) << "counted over the whole run, known at its end";
+        EXPECT_EQ(row.runId, runId);
+    }
+
+    // The end measured three slices against its final truth.
+    HistoryRun finished = runOf("tcp://rover:5017", {sliceOn("2026-12-07", 0, 0.01), sliceOn("2026-12-07", 3600, 0.01),
+                                                     sliceOn("2026-12-07", 7200, 0.01)});
+    finished.writtenUtc = "2026-12-09T19:00:00Z";
+    ASSERT_EQ(db.finishRun(runId, finished), "");
+    rows = db.read({"", "", "tcp://rover:5017"}, error);
+    ASSERT_EQ(rows.size(), 3u) << error;
+    for (const HistoryRow& row : rows) {
+        EXPECT_FALSE(row.inProgress);
+        EXPECT_EQ(row.runId, runId);
+        EXPECT_EQ(row.writtenUtc, "2026-12-09T19:00:00Z");
+        EXPECT_EQ(row.dataQuality, finished.dataQuality);
+        EXPECT_EQ(row.slice.figures.horizontal95, 0.01);
+        EXPECT_EQ(row.slice.classes.size(), 2u);
+        EXPECT_EQ(row.slice.verdicts.size(), 2u);
+    }
+    EXPECT_EQ(db.read({"", "", "other.nmea"}, error).size(), 1u) << "another run's slices untouched";
+    // Nothing of the replaced slices is left behind.
+    SqliteConnection raw;
+    ASSERT_EQ(raw.open(path, false, 1000), "");
+    EXPECT_EQ(raw.queryInt("SELECT count(*) FROM slice_classes"), 8);
+    EXPECT_EQ(raw.queryInt("SELECT count(*) FROM verdicts"), 8);
+
+    // A row removed meanwhile: the end writes the run anew.
+    ASSERT_EQ(raw.execute("DELETE FROM slice_classes; DELETE FROM verdicts; DELETE FROM slices; DELETE FROM runs;"), "");
+    ASSERT_EQ(db.finishRun(runId, finished), "");
+    EXPECT_EQ(db.read({}, error).size(), 3u);
+}
+
 TEST(HistoryDatabaseTest, NewerSchemaIsRefusedUnchanged)
 {
     ScratchFolder folder;
@@ -215,7 +269,7 @@ TEST(HistoryDatabaseTest, NewerSchemaIsRefusedUnchanged)
         HistoryDatabase db(path);
         ASSERT_TRUE(db.isOpen());
     }
-    executeRaw(path, "PRAGMA user_version = 3");
+    executeRaw(path, ("PRAGMA user_version = " + std::to_string(kHistorySchemaVersion + 1)).c_str());
     const std::string before = fileBytes(path);
 
     HistoryDatabase db(path);

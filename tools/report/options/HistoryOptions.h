@@ -2,6 +2,7 @@
 // writing each run's slices into it, and reporting what it holds.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace CLI {
@@ -22,6 +23,9 @@ struct HistoryOptions {
     // Not empty: the live source (tcp://..., --follow's file) the one log
     // file, its archive, stands for; the history names the source.
     std::string liveSource;
+    // Not 0: the row the live run wrote as it went, in progress; the run's
+    // end replaces it and its slices instead of appending a run.
+    std::int64_t liveRunId = 0;
 
     bool writes() const noexcept { return !file.empty(); }
     bool reports() const noexcept { return !reportFile.empty(); }

@@ -10,6 +10,7 @@
 #include "log/formats/FormatDetection.h"
 #include "log/formats/Formats.h"
 #include "reference/ReferenceFile.h"
+#include "tools/report/writers/HonestyReport.h"
 
 namespace gnsslog {
 
@@ -54,12 +55,24 @@ HistoryWriter::HistoryWriter(const HistoryOptions& options, std::size_t logs, st
       requirementsText_(std::move(requirementsText)),
       writtenUtc_(utcTimestamp(std::chrono::system_clock::now())),
       liveSource_(options.liveSource),
+      liveRunId_(options.liveRunId),
       runs_(logs)
 {
 }
 
 void HistoryWriter::add(std::size_t index, const std::string& file, const GNSSLog& analysis,
                         const GNSSLog& measured, const LogRow& row, const ComparisonSettings& settings)
+{
+    HistoryRun run = runOf(file, analysis, measured, row, settings);
+    const std::lock_guard lock(mutex_);
+    if (index < runs_.size()) {
+        runs_[index] = std::move(run);
+    }
+}
+
+HistoryRun HistoryWriter::runOf(const std::string& file, const GNSSLog& analysis,
+                                const GNSSLog& measured, const LogRow& row,
+                                const ComparisonSettings& settings) const
 {
     HistoryRunContext context;
     context.source = liveSource_.empty() || runs_.size() != 1 ? file : liveSource_;
@@ -76,10 +89,7 @@ void HistoryWriter::add(std::size_t index, const std::string& file, const GNSSLo
         const LogRow slicedRow = comparisonRow(file, measured, sliced);
         run = historyRunOf(context, measured, analysis.dataQuality, slicedRow, sliced);
     }
-    const std::lock_guard lock(mutex_);
-    if (index < runs_.size()) {
-        runs_[index] = std::move(run);
-    }
+    return run;
 }
 
 std::string HistoryWriter::write(const std::string& truthLine)
@@ -90,6 +100,9 @@ std::string HistoryWriter::write(const std::string& truthLine)
             run->truth = truthLine;
             runs.push_back(std::move(*run));
         }
+    }
+    if (liveRunId_ != 0 && runs.size() == 1) {
+        return database_.finishRun(liveRunId_, runs.front());
     }
     return database_.append(runs);
 }
@@ -102,18 +115,32 @@ std::unique_ptr<HistoryWriter> openHistoryWriter(const ReportOptions& options, s
     return std::make_unique<HistoryWriter>(options.history, logs, options.comparison.requireText);
 }
 
-std::string writeSingleLogHistory(HistoryWriter& writer, const ReportOptions& options,
-                                  const GNSSLog& analysis, const GNSSLog& measured)
+std::string singleLogHistorySettings(const ReportOptions& options, ComparisonSettings& settings)
 {
-    ComparisonSettings settings;
     settings.detectFormat = options.format == kAutoFormatName;
     settings.format = settings.detectFormat ? nullptr : &options.inputFormat();
     settings.verifyChecksum = options.verifyNmeaChecksum();
     settings.wrongFixThreshold = options.stats.wrongFixThreshold;
     settings.sliceSeconds = kDefaultHistorySliceSeconds;
+    if (options.alertLimit.empty()) {
+        return {};
+    }
+    return readIntegrityOptions(options.alertLimit, options.protection, settings.integrity);
+}
+
+std::string writeSingleLogHistory(HistoryWriter& writer, const ReportOptions& options,
+                                  const GNSSLog& analysis, const GNSSLog& measured)
+{
+    ComparisonSettings settings;
+    singleLogHistorySettings(options, settings);
     writer.add(0, options.logFile, analysis, measured, comparisonRow(options.logFile, measured, settings),
                settings);
-    return writer.write(describeTruth(truthOf(options, analysis)));
+    return writer.write(historyTruthLine(options, analysis));
+}
+
+std::string historyTruthLine(const ReportOptions& options, const GNSSLog& analysis)
+{
+    return describeTruth(truthOf(options, analysis));
 }
 
 std::string historyRefusal(const std::string& path)

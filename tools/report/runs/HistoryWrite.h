@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -33,16 +34,23 @@ public:
     // default length.
     void add(std::size_t index, const std::string& file, const GNSSLog& analysis,
              const GNSSLog& measured, const LogRow& row, const ComparisonSettings& settings);
+    // The run add() keeps, without its truth.
+    HistoryRun runOf(const std::string& file, const GNSSLog& analysis, const GNSSLog& measured,
+                     const LogRow& row, const ComparisonSettings& settings) const;
 
     // Appends the runs added, in the order of the logs, each stating the
-    // truth they were measured against. "" or why not.
+    // truth they were measured against; a live run's end replaces the row
+    // it wrote as it went. "" or why not.
     std::string write(const std::string& truthLine);
+
+    HistoryDatabase& database() noexcept { return database_; }
 
 private:
     HistoryDatabase database_;
     std::string requirementsText_;
     std::string writtenUtc_;
     std::string liveSource_;
+    std::int64_t liveRunId_ = 0;
     std::mutex mutex_;
     std::vector<std::optional<HistoryRun>> runs_;
 };
@@ -50,6 +58,14 @@ private:
 // The writer of --history for a run of `logs` logs, null without it; its
 // openError() says whether the file is refused.
 std::unique_ptr<HistoryWriter> openHistoryWriter(const ReportOptions& options, std::size_t logs);
+
+// The settings a single-log run's history is measured with: the options'
+// format, checksum switch, wrong-fix threshold and alert limits, in slices
+// of the history's default length. "" or why the alert limits are wrong.
+std::string singleLogHistorySettings(const ReportOptions& options, ComparisonSettings& settings);
+
+// The truth line a single log's history row states.
+std::string historyTruthLine(const ReportOptions& options, const GNSSLog& analysis);
 
 // The single-log run's history: the log's row against the run's truth
 // (the reference's errors where measured is them), written at once.

@@ -38,6 +38,10 @@ public:
     // last line. A record still being assembled counts in the next line;
     // the final report, the offline analysis of the archive, counts it.
     nlohmann::ordered_json lineFigures();
+    // The records so far as the last line saw them, with their accuracy
+    // figures, restarts, truth and data quality; their errors are not
+    // measured.
+    const GNSSLog& analysis() const noexcept { return kept_; }
 
 private:
     // The reader of the archive, once its format can be decided; false

@@ -12,8 +12,8 @@ constexpr std::chrono::milliseconds kShortestAnalysisInterval{1000};
 }  // namespace
 
 LiveLineWriter::LiveLineWriter(const ReportOptions& archiveOptions, std::string source,
-                               std::ostream& out)
-    : analysis_(archiveOptions), source_(std::move(source)), out_(out)
+                               std::ostream& out, LiveHistory* history)
+    : analysis_(archiveOptions), source_(std::move(source)), out_(out), history_(history)
 {
 }
 
@@ -45,8 +45,13 @@ void LiveLineWriter::tick(const LiveProgress& progress)
     }
     lastStart_ = now;
     runningProgress_ = progress;
-    running_ = std::async(std::launch::async,
-                          [this] { return analysis_.lineFigures(); });
+    running_ = std::async(std::launch::async, [this] {
+        nlohmann::ordered_json figures = analysis_.lineFigures();
+        if (history_ != nullptr) {
+            history_->update(analysis_.analysis());
+        }
+        return figures;
+    });
 }
 
 void LiveLineWriter::poll()

@@ -13,6 +13,7 @@
 #include <nlohmann/json.hpp>
 
 #include "live/LiveLoop.h"
+#include "tools/report/runs/LiveHistory.h"
 #include "tools/report/runs/LiveLine.h"
 #include "tools/report/options/ReportOptions.h"
 
@@ -22,7 +23,10 @@ class LiveLineWriter {
 public:
     // archiveOptions: the offline options on the archive; source: the
     // source as given. Lines go to out, from the calling thread only.
-    LiveLineWriter(const ReportOptions& archiveOptions, std::string source, std::ostream& out);
+    // history, when not null, is brought up to date by each analysis, on
+    // its thread, before its line is printed.
+    LiveLineWriter(const ReportOptions& archiveOptions, std::string source, std::ostream& out,
+                   LiveHistory* history = nullptr);
     ~LiveLineWriter();
     LiveLineWriter(const LiveLineWriter&) = delete;
     LiveLineWriter& operator=(const LiveLineWriter&) = delete;
@@ -43,6 +47,7 @@ private:
     LiveLineAnalysis analysis_;  // used by the running analysis only
     std::string source_;
     std::ostream& out_;
+    LiveHistory* history_;  // used by the running analysis only
     std::future<nlohmann::ordered_json> running_;
     LiveProgress runningProgress_;  // the session when the running analysis started
     nlohmann::ordered_json figures_;  // the last finished analysis's

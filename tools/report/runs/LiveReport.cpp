@@ -3,13 +3,14 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <optional>
 #include <sstream>
 
 #include "live/OpenSource.h"
 #include "live/StopSignals.h"
 #include "tools/report/ReportMessages.h"
 #include "tools/report/runs/AnalysisReport.h"
-#include "tools/report/runs/HistoryWrite.h"
+#include "tools/report/runs/LiveHistory.h"
 #include "tools/report/runs/LiveLine.h"
 #include "tools/report/runs/LiveLineWriter.h"
 
@@ -117,14 +118,21 @@ int runLiveReport(const ReportOptions& options, std::ostream& out, std::ostream&
     if (!source) {
         return reportError(err, sourceProblem);
     }
-    const ReportOptions offline = archiveOptionsOf(options, archive.path());
+    ReportOptions offline = archiveOptionsOf(options, archive.path());
+    std::optional<LiveHistory> history;
+    if (options.history.writes()) {
+        history.emplace(offline);
+        if (!history->openError().empty()) {
+            return reportError(err, history->openError());
+        }
+    }
     LiveSettings settings;
     settings.every = toMilliseconds(options.live.everySeconds);
     settings.duration = toMilliseconds(options.live.durationSeconds);
 
     LiveOutcome outcome;
     {
-        LiveLineWriter lines(offline, parse.address.text, out);
+        LiveLineWriter lines(offline, parse.address.text, out, history ? &*history : nullptr);
         const StopSignals stopSignals;
         outcome = runLiveLoop(*source, archive, settings,
                               {[&lines](const LiveProgress& progress) { lines.tick(progress); },
@@ -134,6 +142,13 @@ int runLiveReport(const ReportOptions& options, std::ostream& out, std::ostream&
     source.reset();  // a serial source's application object goes before the pictures make theirs
     if (outcome.end == LiveEnd::ArchiveFailed) {
         return reportError(err, outcome.error + "; the live run stopped, the archive holds every byte before");
+    }
+    if (history) {
+        if (!history->writeError().empty()) {
+            reportError(err, history->writeError() + "; the run's end writes its history again");
+        }
+        offline.history.liveRunId = history->runId();
+        history.reset();  // its connection closed before the end's writer opens its own
     }
     nlohmann::ordered_json session = liveSessionJson(parse.address.text, outcome.last);
     session["end"] = endName(outcome.end);

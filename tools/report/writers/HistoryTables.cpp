@@ -59,6 +59,7 @@ nlohmann::ordered_json sliceJson(const HistoryRow& row)
     return {{"run", row.runId},
             {"written", row.writtenUtc},
             {"source", row.source},
+            {"inProgress", row.inProgress},
             {"day", s.day},
             {"start", s.startSeconds},
             {"end", s.endSeconds},
@@ -95,7 +96,9 @@ TextTable historySliceTable(const std::vector<HistoryRow>& rows)
         slice.start = s.startSeconds - dayStart;
         slice.end = s.endSeconds - dayStart;
         slice.partial = s.partial;
-        table.rows.push_back({s.day, row.name, sliceLabel(slice), formatInt(f.records),
+        // A live run still writing (or killed before its end wrote it).
+        const std::string source = row.inProgress ? row.name + " (in progress)" : row.name;
+        table.rows.push_back({s.day, source, sliceLabel(slice), formatInt(f.records),
                               percent(f.fixShare), metres(f.horizontal50), metres(f.horizontal95),
                               metres(f.vertical95), percent(f.availability), formatInt(f.wrongFixes),
                               s.gaps ? formatInt(*s.gaps) : "-", passText(s.passes)});
