@@ -12,9 +12,6 @@ namespace gnsslog {
 
 namespace {
 
-// Records the collector holds between hand-overs before its list grows:
-// a few seconds of a fast receiver.
-constexpr std::size_t kStagingRecords = 4096;
 constexpr std::size_t kGrowthChunkBytes = std::size_t{128} << 10;  // one read of a growing file
 
 }  // namespace
@@ -33,7 +30,8 @@ GrowingLogReader::~GrowingLogReader() = default;
 
 void GrowingLogReader::start()
 {
-    collector_ = std::make_unique<RecordCollector>(staging_, format_, options_, kStagingRecords);
+    // The room goes with the first records to the analysis on show.
+    collector_ = std::make_unique<RecordCollector>(staging_, format_, options_, recordRoom_);
     decoder_ = std::make_unique<FrameDecoder>(*collector_);
     framer_ = format_.makeFramer();
 }
@@ -126,9 +124,6 @@ void GrowingLogReader::finish(GNSSLog& shown)
 void GrowingLogReader::passOn(GNSSLog& shown, const FrameTypeTally& frameTypes,
                               std::uint64_t framerChecksumFailures, std::uint64_t framerTruncatedFrames)
 {
-    if (shown.records.capacity() < recordRoom_) {
-        shown.records.reserve(recordRoom_);
-    }
     shown.frame = options_.frame;
     shown.frameOrigin = options_.enuOrigin.value_or(GeodeticPosition{});
     shown.gridConverted = options_.frame.kind != GridKind::Kkj || options_.toKKJ;

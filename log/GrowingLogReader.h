@@ -22,9 +22,10 @@ namespace gnsslog {
 class FrameDecoder;
 class RecordCollector;
 
-// Room a shown analysis's records get at the first hand-over: a day of a
-// 20 Hz receiver (1 728 000 epochs) and some more, so that a day's records
-// are never copied to grow; untouched room costs address space only.
+// Room the records get before the first one (it goes with them to the
+// analysis on show): a day of a 20 Hz receiver (1 728 000 epochs) and some
+// more, so that a day's records are never copied to grow; untouched room
+// costs address space only.
 inline constexpr std::size_t kGrowingLogRecordRoom = std::size_t{1} << 21;
 
 class GrowingLogReader {

@@ -12,6 +12,10 @@ namespace {
 constexpr double kDaySeconds = 86400.0;
 constexpr double kWrapToleranceSeconds = 100.0;  // a smaller step back is not a new day
 constexpr std::int32_t kRtkFixedState = FixType::RtkFixed;
+// Records a growing log's collector holds between hand-overs: room for a
+// few seconds of a fast receiver, given back once it grew far beyond.
+constexpr std::size_t kStagingRecords = 4096;
+constexpr std::size_t kMostStagingRecords = 16 * kStagingRecords;
 
 void countUpTo(std::int32_t& counter) noexcept
 {
@@ -225,15 +229,22 @@ void RecordCollector::handOver(GNSSLog& shown, const FrameTypeTally& frameTypes,
 {
     auto& records = log_.records;
     auto& accuracy = log_.accuracy;
-    if (!accuracy.empty() && shown.accuracy.empty()) {
-        // The first figures: the records handed over before had none.
-        shown.accuracy.reserve(shown.records.capacity());
-        shown.accuracy.resize(shown.records.size());
-    }
-    shown.accuracy.insert(shown.accuracy.end(), accuracy.begin(), accuracy.end());
-    shown.records.insert(shown.records.end(), records.begin(), records.end());
-    // A restart with no record after it yet stays until one comes.
     const std::size_t total = recordsSoFar();
+    if (shown.records.empty()) {
+        // The first records move with their list, room and all, so a long
+        // backlog is never held twice.
+        shown.records.swap(records);
+        shown.accuracy.swap(accuracy);
+    } else {
+        if (!accuracy.empty() && shown.accuracy.empty()) {
+            // The first figures: the records handed over before had none.
+            shown.accuracy.reserve(shown.records.capacity());
+            shown.accuracy.resize(shown.records.size());
+        }
+        shown.accuracy.insert(shown.accuracy.end(), accuracy.begin(), accuracy.end());
+        shown.records.insert(shown.records.end(), records.begin(), records.end());
+    }
+    // A restart with no record after it yet stays until one comes.
     for (const std::size_t restart : log_.restarts) {
         if (restart < total) {
             shown.restarts.push_back(restart);
@@ -247,6 +258,13 @@ void RecordCollector::handOver(GNSSLog& shown, const FrameTypeTally& frameTypes,
     handedOver_ = total;
     records.clear();
     accuracy.clear();
+    if (records.capacity() > kMostStagingRecords || records.capacity() == 0) {
+        // After a long backlog the list's pages go back; between hand-overs
+        // it holds a few seconds' records.
+        std::vector<GNSSRecord>().swap(records);
+        std::vector<AccuracyFigures>().swap(accuracy);
+        records.reserve(kStagingRecords);
+    }
 
     DataQuality quality;
     frameTypes.copyInto(quality);
