@@ -75,6 +75,7 @@ void TForm3::createFileMenu()
     Exit1 = makeItem(File1, "Exit1", QStringLiteral("Exit"), false, false);
     File1->addSeparator();
     Comparelogs1 = makeItem(File1, "Comparelogs1", QStringLiteral("Compare logs..."), false, false);
+    OpenHistory1 = makeItem(File1, "OpenHistory1", QStringLiteral("Open history..."), false, false);
     OpenLiveSource1 = makeItem(File1, "OpenLiveSource1", QStringLiteral("Open live source..."), false, false);
     StopLiveSource1 = makeItem(File1, "StopLiveSource1", QStringLiteral("Stop live source"), false, false);
     StopLiveSource1->setEnabled(false);  // until a source is open
@@ -180,6 +181,7 @@ void TForm3::connectMenuHandlers()
     connectSelfChecked(XYZplot1, &TForm3::XYZplot1Click);
     connectHandler(Dataquality1, &TForm3::Dataquality1Click);
     connectHandler(Comparelogs1, &TForm3::Comparelogs1Click);
+    connectHandler(OpenHistory1, &TForm3::OpenHistory1Click);
     connectHandler(OpenLiveSource1, &TForm3::OpenLiveSource1Click);
     connectHandler(StopLiveSource1, &TForm3::StopLiveSource1Click);
     connectSelfChecked(Scatterplot1, &TForm3::Scatterplot1Click);

@@ -23,6 +23,7 @@
 #include "app/DataQualityForm.h"
 #include "app/Dialogs.h"
 #include "app/FrameMenu.h"
+#include "app/HistoryForm.h"
 #include "app/LiveSession.h"
 #include "app/LocaleNumber.h"
 #include "app/LogFileFilters.h"
@@ -33,6 +34,7 @@
 #include "log/Summary.h"
 #include "reference/TruthLine.h"
 #include "compare/LogComparison.h"
+#include "history/HistoryDatabase.h"
 #include "plots/windows/XyPlot.h"
 
 gnsslog::TForm3* Form3 = nullptr;
@@ -424,6 +426,23 @@ void TForm3::Comparelogs1Click()
     }
     CompareLogsForm->SetComparison(comparison, settings.requirements);
     CompareLogsForm->ShowInFront();
+}
+
+void TForm3::OpenHistory1Click()
+{
+    dialogs_.setFileFilters({QStringLiteral("Histories (*.sqlite)"), QStringLiteral("All files (*)")});
+    const std::optional<QString> fileName = dialogs_.openFileName(this);
+    if (!fileName) {
+        return;
+    }
+    // Opened only to read: a missing or empty file is refused, not created.
+    auto database = std::make_unique<HistoryDatabase>(QFile::encodeName(*fileName).toStdString(), false);
+    if (!database->isOpen()) {
+        dialogs_.error(QString::fromStdString(database->errorMessage()));
+        return;
+    }
+    auto* window = new THistoryForm(this, *fileName, std::move(database));
+    window->ShowInFront();
 }
 
 void TForm3::Referencetrajectory1Click()

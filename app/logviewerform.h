@@ -75,6 +75,10 @@ public:
     void XYZplot1Click();
     void Dataquality1Click();
     void Comparelogs1Click();
+    // Asks for a monitoring history (*.sqlite) and shows it in a History
+    // window of its own; a file that is no history, or of a newer gnsslog,
+    // gives an error box with the file's reason and is left unchanged.
+    void OpenHistory1Click();
     void Scatterplot1Click();
     void ErrorCdf1Click();
     void Track1Click();
@@ -121,6 +125,7 @@ public:
     QAction* Loadlogfile1 = nullptr;
     QAction* Exit1 = nullptr;
     QAction* Comparelogs1 = nullptr;
+    QAction* OpenHistory1 = nullptr;
     QAction* OpenLiveSource1 = nullptr;
     QAction* StopLiveSource1 = nullptr;  // enabled while a live source is followed
     QMenu* View1 = nullptr;

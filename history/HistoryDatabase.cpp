@@ -57,6 +57,10 @@ constexpr const char* kSelectClasses =
     "WHERE slice_id = ?1 ORDER BY rowid";
 constexpr const char* kSelectVerdicts =
     "SELECT requirement, value, verdict FROM verdicts WHERE slice_id = ?1 ORDER BY position";
+constexpr const char* kSelectSources =
+    "SELECT DISTINCT r.source FROM runs r WHERE EXISTS (SELECT 1 FROM slices s WHERE s.run_id = r.id) "
+    "ORDER BY r.source";
+constexpr const char* kSelectDays = "SELECT min(day), max(day) FROM slices";
 
 // Columns of kSelectRows.
 enum RowColumn : int {
@@ -426,6 +430,42 @@ std::vector<HistoryRow> HistoryDatabase::read(const HistoryFilter& filter, std::
     }
     db_.execute("COMMIT");
     return rows;
+}
+
+HistoryOverview HistoryDatabase::overview(std::string& error)
+{
+    HistoryOverview overview;
+    error.clear();
+    if (!isOpen()) {
+        error = message_;
+        return overview;
+    }
+    SqliteStatement sources(db_, kSelectSources);
+    SqliteStatement days(db_, kSelectDays);
+    if (!sources.prepared() || !days.prepared()) {
+        error = "cannot read " + path_ + ": " + db_.lastError();
+        return overview;
+    }
+    // One read transaction, so the days and the sources are of the same runs.
+    if (std::string problem = db_.execute("BEGIN"); !problem.empty()) {
+        error = "cannot read " + path_ + ": " + problem;
+        return overview;
+    }
+    while (sources.step()) {
+        overview.sources.push_back(sources.text(0));
+    }
+    // An aggregate gives one row even without slices: there NULLs, read as "".
+    const bool complete = sources.done() && days.step();
+    if (complete) {
+        overview.firstDay = days.text(0);
+        overview.lastDay = days.text(1);
+    }
+    if (!complete) {
+        error = "cannot read " + path_ + ": " + db_.lastError();
+        overview = {};
+    }
+    db_.execute("COMMIT");
+    return overview;
 }
 
 }  // namespace gnsslog

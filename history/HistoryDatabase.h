@@ -53,6 +53,8 @@ public:
     std::string finishRun(std::int64_t runId, const HistoryRun& run);
     // The slices the filter lets through, by day, start and run.
     std::vector<HistoryRow> read(const HistoryFilter& filter, std::string& error);
+    // What a viewer offers to filter by, without reading every slice.
+    HistoryOverview overview(std::string& error);
 
 private:
     void prepare(bool create);

@@ -90,4 +90,12 @@ struct HistoryFilter {
     std::string source;
 };
 
+// The sources that have slices, as given, in text order; the first and
+// last day of any slice ("" in a history without slices).
+struct HistoryOverview {
+    std::vector<std::string> sources;
+    std::string firstDay;
+    std::string lastDay;
+};
+
 }  // namespace gnsslog

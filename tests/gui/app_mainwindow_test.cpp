@@ -106,7 +106,8 @@ TEST_F(MainWindowDesign, MenusItemsKindsAndCheckMarks)
                                          "About"}));
     // The designed items, then the additions after a separator.
     EXPECT_EQ(captionsOf(form->File1), (std::vector<QString>{"Load log file", "Exit", "", "Compare logs...",
-                                                         "Open live source...", "Stop live source"}));
+                                                         "Open history...", "Open live source...",
+                                                         "Stop live source"}));
     // The designed items, then the additions after a separator.
     EXPECT_EQ(captionsOf(form->View1), (std::vector<QString>{"3D-position histogram", "X-Histogram", "Y-Histogram",
                                                             "Z-Histogram", "XYZ-plot", "", "Data quality...",

@@ -151,6 +151,31 @@ TEST(HistoryDatabaseTest, FilterTakesDaysInclusiveAndTheSourceByPathOrName)
     EXPECT_EQ(error, "");
 }
 
+// What a viewer filters by: only sources that have slices, each once,
+// and the days that bound all slices whichever source they came from.
+TEST(HistoryDatabaseTest, OverviewNamesSourcesWithSlicesAndTheDaysTheySpan)
+{
+    ScratchFolder folder;
+    HistoryDatabase db(folder.file("h.sqlite"));
+    std::string error;
+    const HistoryOverview empty = db.overview(error);
+    EXPECT_EQ(error, "");
+    EXPECT_TRUE(empty.sources.empty());
+    EXPECT_EQ(empty.firstDay, "");
+    EXPECT_EQ(empty.lastDay, "");
+
+    ASSERT_EQ(db.append({runOf("logs/b.nmea", {sliceOn("2026-12-08", 0, 0.01)}),
+                         runOf("logs/a.nmea", {sliceOn("2026-12-07", 0, 0.01)}),
+                         runOf("logs/nothing.nmea", {})}),
+              "");
+    ASSERT_EQ(db.append({runOf("logs/b.nmea", {sliceOn("2026-12-05", 0, 0.01)})}), "");
+    const HistoryOverview overview = db.overview(error);
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(overview.sources, (std::vector<std::string>{"logs/a.nmea", "logs/b.nmea"}));
+    EXPECT_EQ(overview.firstDay, "2026-12-05");
+    EXPECT_EQ(overview.lastDay, "2026-12-08");
+}
+
 // A file left by the first schema: the tool's own step 1 and a row in it.
 TEST(HistoryDatabaseTest, VersionOneFileIsMigratedAndKeepsItsRows)
 {

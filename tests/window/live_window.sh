@@ -79,7 +79,7 @@ open_menu_at() {
 }
 
 # The File menu's item $1 steps down: Load log file, Exit, (separator),
-# Compare logs..., Open live source..., Stop live source.
+# Compare logs..., Open history..., Open live source..., Stop live source.
 choose_file_item() {
   open_menu_at 15
   i=0
@@ -102,7 +102,7 @@ summary_print() {
 }
 
 open_live_source() {
-  choose_file_item 4
+  choose_file_item 5
   dialog=$(wait_window "Open live source" 10) || fail "no \"Open live source\" dialog"
   xdotool windowactivate --sync "$dialog"
   xdotool type --delay 5 "127.0.0.1"
@@ -150,7 +150,7 @@ second=$(summary_print)
 import -window root "$work/live-following.png"
 
 # Stopped, it stays as it is while the server sends on.
-choose_file_item 5
+choose_file_item 6
 sleep 2
 stopped=$(summary_print)
 sleep 3
