@@ -36,7 +36,10 @@ constexpr const char* kDeleteSlicesOfRun[] = {
 constexpr const char* kInsertSlice =
     "INSERT INTO slices (run_id, day, start_seconds, end_seconds, partial, records, fix_share, "
     "fix_losses, ttff_seconds, h50_metres, h95_metres, v95_metres, availability, wrong_fixes, "
-    "passes, gaps) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16)";
+    "passes, gaps, sessions, ttf_median_seconds, ttf95_seconds, judged_first_fixes, "
+    "wrong_first_fixes, wrong_first_fix_share, within_1sigma, hazardously_misleading, "
+    "misleading_rate95) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, "
+    "?16, ?17, ?18, ?19, ?20, ?21, ?22, ?23, ?24, ?25)";
 constexpr const char* kInsertClass =
     "INSERT INTO slice_classes (slice_id, class, epochs, h50_metres, h95_metres, v95_metres) "
     "VALUES (?1, ?2, ?3, ?4, ?5, ?6)";
@@ -48,7 +51,10 @@ constexpr const char* kSelectRows =
     "r.unread_frames, r.rejected_frames, r.truncated_frames, r.backward_steps, r.day_wraps, "
     "r.gaps, r.dates_ignored, r.in_progress, s.id, s.day, s.start_seconds, s.end_seconds, s.partial, s.records, "
     "s.fix_share, s.fix_losses, s.ttff_seconds, s.h50_metres, s.h95_metres, s.v95_metres, "
-    "s.availability, s.wrong_fixes, s.passes, s.gaps FROM slices s JOIN runs r ON r.id = s.run_id "
+    "s.availability, s.wrong_fixes, s.passes, s.gaps, s.sessions, s.ttf_median_seconds, "
+    "s.ttf95_seconds, s.judged_first_fixes, s.wrong_first_fixes, s.wrong_first_fix_share, "
+    "s.within_1sigma, s.hazardously_misleading, s.misleading_rate95 "
+    "FROM slices s JOIN runs r ON r.id = s.run_id "
     "WHERE (?1 = '' OR s.day >= ?1) AND (?2 = '' OR s.day <= ?2) "
     "AND (?3 = '' OR r.source = ?3 OR r.name = ?3) "
     "ORDER BY s.day, r.name, s.start_seconds, r.id";
@@ -67,7 +73,8 @@ enum RowColumn : int {
     RunId, WrittenUtc, Source, Name, Frames, RejectedChecksum, UnreadFrames, RejectedFrames,
     TruncatedFrames, BackwardSteps, DayWraps, RunGaps, DatesIgnored, InProgress, SliceId, Day, Start, End,
     Partial, Records, FixShare, FixLosses, Ttff, H50, H95, V95, Availability, WrongFixes, Passes,
-    SliceGaps
+    SliceGaps, Sessions, TtfMedian, Ttf95, JudgedFirstFixes, WrongFirstFixes, WrongFirstFixShare,
+    Within1Sigma, HazardouslyMisleading, MisleadingRate95
 };
 
 // Binds a run's own fields, parameters 1 to 16 of kInsertRun and kUpdateRun.
@@ -125,6 +132,19 @@ HistoryRow rowAt(const SqliteStatement& s)
         slice.passes = s.integer(Passes) != 0;
     }
     slice.gaps = s.optionalInteger(SliceGaps);
+    // Written together: sessions stands for all of them.
+    slice.sessionFiguresKept = !s.isNull(Sessions);
+    if (slice.sessionFiguresKept) {
+        f.sessions = s.integer(Sessions);
+        f.timeToFixMedian = s.optionalReal(TtfMedian);
+        f.timeToFix95 = s.optionalReal(Ttf95);
+        f.judgedFirstFixes = s.integer(JudgedFirstFixes);
+        f.wrongFirstFixes = s.integer(WrongFirstFixes);
+        f.wrongFirstFixShare = s.optionalReal(WrongFirstFixShare);
+        f.within1Sigma = s.optionalReal(Within1Sigma);
+        f.hazardouslyMisleading = s.optionalReal(HazardouslyMisleading);
+        f.misleadingRate95 = s.optionalReal(MisleadingRate95);
+    }
     return row;
 }
 
@@ -350,6 +370,17 @@ std::string HistoryDatabase::appendSlice(std::int64_t runId, const HistorySlice&
         insert.bind(15, std::int64_t{*slice.passes ? 1 : 0});
     }
     insert.bind(16, slice.gaps);
+    if (slice.sessionFiguresKept) {
+        insert.bind(17, f.sessions);
+        insert.bind(18, f.timeToFixMedian);
+        insert.bind(19, f.timeToFix95);
+        insert.bind(20, f.judgedFirstFixes);
+        insert.bind(21, f.wrongFirstFixes);
+        insert.bind(22, f.wrongFirstFixShare);
+        insert.bind(23, f.within1Sigma);
+        insert.bind(24, f.hazardouslyMisleading);
+        insert.bind(25, f.misleadingRate95);
+    }
     if (!insert.run()) {
         return db_.lastError();
     }

@@ -32,7 +32,13 @@ struct HistorySlice {
     double startSeconds = 0;    // in the log's own time scale
     double endSeconds = 0;
     bool partial = false;
-    LogFigures figures;         // the session figures are not kept
+    // All but the re-fix times and the sessions' list of times to fix.
+    LogFigures figures;
+    // False in rows written before the history kept the session figures
+    // (sessions, times to fix, first fixes) and the honesty figures
+    // (within 1 sigma, hazardously misleading, misleading rate): there
+    // they are unknown, not zero, and read back empty.
+    bool sessionFiguresKept = true;
     std::vector<HistoryClassFigures> classes;
     std::vector<HistoryVerdict> verdicts;
     std::optional<bool> passes;  // empty: no requirements

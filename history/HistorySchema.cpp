@@ -79,9 +79,26 @@ CREATE INDEX slices_by_run ON slices (run_id);
 PRAGMA user_version = 3;
 )sql";
 
+// Version 4: each slice's session figures (sessions, median and 95 %
+// time to fix, first fixes judged and wrong, their share) and honesty
+// figures (share within 1 sigma, hazardously misleading epochs, the
+// misleading rate's 95 % bound). Rows written before stay NULL there.
+constexpr const char* kVersion4 = R"sql(
+ALTER TABLE slices ADD COLUMN sessions INTEGER;
+ALTER TABLE slices ADD COLUMN ttf_median_seconds REAL;
+ALTER TABLE slices ADD COLUMN ttf95_seconds REAL;
+ALTER TABLE slices ADD COLUMN judged_first_fixes INTEGER;
+ALTER TABLE slices ADD COLUMN wrong_first_fixes INTEGER;
+ALTER TABLE slices ADD COLUMN wrong_first_fix_share REAL;
+ALTER TABLE slices ADD COLUMN within_1sigma REAL;
+ALTER TABLE slices ADD COLUMN hazardously_misleading REAL;
+ALTER TABLE slices ADD COLUMN misleading_rate95 REAL;
+PRAGMA user_version = 4;
+)sql";
+
 static_assert(kHistoryApplicationId == 1196315475, "step 1 writes the application id in decimal");
 
-constexpr std::array<const char*, kHistorySchemaVersion> kSteps{kVersion1, kVersion2, kVersion3};
+constexpr std::array<const char*, kHistorySchemaVersion> kSteps{kVersion1, kVersion2, kVersion3, kVersion4};
 
 }  // namespace
 

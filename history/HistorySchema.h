@@ -9,7 +9,7 @@
 namespace gnsslog {
 
 // The schema version this build writes, kept in PRAGMA user_version.
-inline constexpr std::int64_t kHistorySchemaVersion = 3;
+inline constexpr std::int64_t kHistorySchemaVersion = 4;
 // PRAGMA application_id of a gnsslog history: "GNSS" in ASCII.
 inline constexpr std::int64_t kHistoryApplicationId = 0x474E5353;
 // The meta table's application value.

@@ -39,6 +39,15 @@ HistorySlice sliceOn(const std::string& day, double start, double h95)
     s.verdicts = {{"h95<=0.02", h95, h95 <= 0.02 ? "PASS" : "FAIL"}, {"ttff<=60s", std::nullopt, "-"}};
     s.passes = h95 <= 0.02;
     s.gaps = 3;
+    s.figures.sessions = 4;
+    s.figures.timeToFixMedian = 35.5;
+    s.figures.timeToFix95 = std::nullopt;  // falls on a session never fixed
+    s.figures.judgedFirstFixes = 3;
+    s.figures.wrongFirstFixes = 1;
+    s.figures.wrongFirstFixShare = 1.0 / 3.0;
+    s.figures.within1Sigma = 0.6875;
+    s.figures.hazardouslyMisleading = 2;
+    s.figures.misleadingRate95 = 1.25e-4;
     return s;
 }
 
@@ -131,6 +140,17 @@ TEST(HistoryDatabaseTest, TwoRunsAreWrittenAndReadBackWhole)
     EXPECT_FALSE(got.verdicts[1].value);
     ASSERT_TRUE(rows[1].dataQuality);
     EXPECT_EQ(*rows[1].dataQuality, (HistoryDataQuality{100, 1, 2, 3, 4, 5, 6, 7, 8}));
+    // The session and honesty figures, bit for bit, an empty one empty.
+    EXPECT_TRUE(got.sessionFiguresKept);
+    EXPECT_EQ(got.figures.sessions, 4);
+    EXPECT_EQ(got.figures.timeToFixMedian, 35.5);
+    EXPECT_FALSE(got.figures.timeToFix95);
+    EXPECT_EQ(got.figures.judgedFirstFixes, 3);
+    EXPECT_EQ(got.figures.wrongFirstFixes, 1);
+    EXPECT_EQ(got.figures.wrongFirstFixShare, 1.0 / 3.0);
+    EXPECT_EQ(got.figures.within1Sigma, 0.6875);
+    EXPECT_EQ(got.figures.hazardouslyMisleading, 2.0);
+    EXPECT_EQ(got.figures.misleadingRate95, 1.25e-4);
 }
 
 TEST(HistoryDatabaseTest, FilterTakesDaysInclusiveAndTheSourceByPathOrName)
@@ -203,6 +223,7 @@ TEST(HistoryDatabaseTest, VersionOneFileIsMigratedAndKeepsItsRows)
     EXPECT_FALSE(rows[0].slice.gaps);
     EXPECT_FALSE(rows[0].slice.passes);
     EXPECT_EQ(rows[0].slice.figures.horizontal95, 0.02);
+    EXPECT_FALSE(rows[0].slice.sessionFiguresKept);
     EXPECT_TRUE(rows[1].dataQuality);
     EXPECT_EQ(rows[1].slice.gaps, std::optional<std::int64_t>(3));
 }
@@ -232,6 +253,43 @@ TEST(HistoryDatabaseTest, VersionTwoFileIsMigratedAndItsRunsAreComplete)
     ASSERT_TRUE(rows[0].dataQuality);
     EXPECT_EQ(rows[0].dataQuality->frames, 10);
     EXPECT_EQ(rows[0].slice.gaps, std::optional<std::int64_t>(4));
+}
+
+// A file left by version 3: its slices did not keep the session and
+// honesty figures, which read back empty rather than zero.
+TEST(HistoryDatabaseTest, VersionThreeFileIsMigratedAndItsSessionFiguresAreUnknown)
+{
+    ScratchFolder folder;
+    const std::string path = folder.file("v3.sqlite");
+    for (int step = 0; step < 3; ++step) {
+        executeRaw(path, historySchemaSteps()[static_cast<std::size_t>(step)]);
+    }
+    executeRaw(path,
+               "INSERT INTO runs VALUES (1, '2026-09-01T00:00:00Z', 'v3.nmea', 'v3.nmea', 3600, '', 'Truth', "
+               "10, 0, 0, 0, 0, 0, 0, 1, 0, 0);"
+               "INSERT INTO slices VALUES (1, 1, '2026-09-01', 0, 3600, 0, 10, 0.5, 0, 12.0, 0.01, 0.02, "
+               "0.03, 0.5, 0, NULL, 4);");
+    ASSERT_EQ(userVersion(path), 3);
+
+    HistoryDatabase db(path);
+    ASSERT_TRUE(db.isOpen()) << db.errorMessage();
+    EXPECT_EQ(db.versionFound(), 3);
+    EXPECT_EQ(userVersion(path), kHistorySchemaVersion);
+    ASSERT_EQ(db.append({runOf("v4.nmea", {sliceOn("2026-09-02", 0, 0.01)})}), "");
+    std::string error;
+    const std::vector<HistoryRow> rows = db.read({}, error);
+    ASSERT_EQ(rows.size(), 2u) << error;
+    const LogFigures& old = rows[0].slice.figures;
+    EXPECT_FALSE(rows[0].slice.sessionFiguresKept);
+    EXPECT_EQ(old.sessions, 0);
+    EXPECT_FALSE(old.timeToFixMedian);
+    EXPECT_FALSE(old.wrongFirstFixShare);
+    EXPECT_FALSE(old.within1Sigma);
+    EXPECT_FALSE(old.hazardouslyMisleading);
+    EXPECT_FALSE(old.misleadingRate95);
+    EXPECT_EQ(old.timeToFirstFix, 12.0);  // what version 3 kept is kept
+    EXPECT_TRUE(rows[1].slice.sessionFiguresKept);
+    EXPECT_EQ(rows[1].slice.figures.sessions, 4);
 }
 
 // A live run: its row from its first slice, slices added as they complete,

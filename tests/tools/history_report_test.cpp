@@ -174,6 +174,57 @@ std::string firstRmcDay(const std::string& path)
 }
 
 // A log that dates its records says its days itself, whenever the file was copied.
+// Sessions cut at receiver resets and sigmas from GST: each slice keeps
+// the comparison's session figures of it and its honesty figures, in a
+// comparison with --split and in a single-log run alike.
+TEST_F(HistoryReportTest, SlicesKeepTheirSessionAndHonestyFigures)
+{
+    GeneratorOptions options;
+    options.format = LogFormat::Nmea;
+    options.nmeaEpochSentences = true;
+    options.resets = 8;
+    options.seed = 21;
+    const std::string resets = file("resets.nmea");
+    writeLog(options, resets);
+
+    const std::string history = file("sessions.sqlite");
+    const ToolRun comparison = runReportTool({"--format", "nmea", "--split", "2min", "--alert-limit", "1",
+                                              "--json", "--history", history, resets});
+    ASSERT_EQ(comparison.status, 0) << comparison.err;
+    const nlohmann::json compared = nlohmann::json::parse(comparison.out)["comparison"]["logs"][0]["slices"];
+    const ToolRun report = runReportTool({"--json", "--history-report", history});
+    ASSERT_EQ(report.status, 0) << report.err;
+    const nlohmann::json slices = nlohmann::json::parse(report.out)["slices"];
+    ASSERT_EQ(slices.size(), compared.size());
+    ASSERT_GE(slices.size(), 2u);
+    std::int64_t sessions = 0;
+    for (std::size_t i = 0; i < slices.size(); ++i) {
+        SCOPED_TRACE(i);
+        const nlohmann::json& figures = compared[i]["figures"];
+        for (const char* key : {"sessions", "timeToFixMedian", "timeToFix95", "judgedFirstFixes", "wrongFirstFixes"}) {
+            EXPECT_EQ(slices[i][key], figures[key]) << key;
+        }
+        sessions += slices[i]["sessions"].get<std::int64_t>();
+        if (slices[i]["records"].get<std::int64_t>() > 0) {
+            EXPECT_TRUE(slices[i]["within1Sigma"].is_number());
+            EXPECT_TRUE(slices[i]["hazardouslyMisleading"].is_number());
+            EXPECT_TRUE(slices[i]["misleadingRate95"].is_number());
+        }
+    }
+    // A session that spans a slice's end counts in both.
+    EXPECT_GE(sessions, 8);
+
+    const std::string single = file("single.sqlite");
+    ASSERT_EQ(runReportTool({"--format", "nmea", "--alert-limit", "1", "--history", single, resets}).status, 0);
+    const nlohmann::json singleSlices =
+        nlohmann::json::parse(runReportTool({"--json", "--history-report", single}).out)["slices"];
+    ASSERT_FALSE(singleSlices.empty());
+    EXPECT_TRUE(singleSlices[0]["hazardouslyMisleading"].is_number());
+    EXPECT_GT(singleSlices[0]["sessions"].get<std::int64_t>(), 0);
+    const ToolRun text = runReportTool({"--history-report", single});
+    EXPECT_NE(text.out.find("time to fix median (s)"), std::string::npos) << text.out;
+}
+
 TEST_F(HistoryReportTest, ADatedLogsDaysComeFromItsDates)
 {
     const std::string history = file("dated.sqlite");

@@ -87,6 +87,13 @@ void expectSameRows(const std::vector<HistoryRow>& live, const std::vector<Histo
         EXPECT_EQ(a.figures.vertical95, b.figures.vertical95);
         EXPECT_EQ(a.figures.availability, b.figures.availability);
         EXPECT_EQ(a.figures.wrongFixes, b.figures.wrongFixes);
+        EXPECT_EQ(a.sessionFiguresKept, b.sessionFiguresKept);
+        EXPECT_EQ(a.figures.sessions, b.figures.sessions);
+        EXPECT_EQ(a.figures.timeToFixMedian, b.figures.timeToFixMedian);
+        EXPECT_EQ(a.figures.timeToFix95, b.figures.timeToFix95);
+        EXPECT_EQ(a.figures.judgedFirstFixes, b.figures.judgedFirstFixes);
+        EXPECT_EQ(a.figures.wrongFirstFixes, b.figures.wrongFirstFixes);
+        EXPECT_EQ(a.figures.within1Sigma, b.figures.within1Sigma);
         EXPECT_EQ(a.passes, b.passes);
         EXPECT_EQ(a.gaps, b.gaps);
         ASSERT_EQ(a.classes.size(), b.classes.size());

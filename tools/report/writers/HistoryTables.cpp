@@ -22,6 +22,37 @@ std::string percent(const std::optional<double>& share)
     return share ? formatFixed(*share * 100.0, kPercentDecimals) + " %" : "-";
 }
 
+constexpr int kSecondDecimals = 1;
+// The misleading rate's bound is small: significant digits, not decimals.
+constexpr int kRateDigits = 3;
+
+std::string seconds(const std::optional<double>& value)
+{
+    return value ? formatFixed(*value, kSecondDecimals) : "-";
+}
+
+std::string count(const std::optional<double>& value)
+{
+    return value ? formatFixed(*value, 0) : "-";
+}
+
+// The session and honesty figures' cells; "-" for each where the row did
+// not keep them.
+std::vector<std::string> sessionCells(const HistorySlice& s)
+{
+    const LogFigures& f = s.figures;
+    if (!s.sessionFiguresKept) {
+        return std::vector<std::string>(7, "-");
+    }
+    return {formatInt(f.sessions),
+            seconds(f.timeToFixMedian),
+            seconds(f.timeToFix95),
+            f.judgedFirstFixes > 0 ? formatInt(f.wrongFirstFixes) + " of " + formatInt(f.judgedFirstFixes) : "-",
+            percent(f.within1Sigma),
+            count(f.hazardouslyMisleading),
+            f.misleadingRate95 ? formatGeneral(*f.misleadingRate95 * 100.0, kRateDigits) + " %" : "-"};
+}
+
 std::string passText(const std::optional<bool>& passes)
 {
     return passes ? (*passes ? "PASS" : "FAIL") : "-";
@@ -32,10 +63,22 @@ nlohmann::ordered_json optionalJson(const std::optional<double>& value)
     return value ? nlohmann::ordered_json(*value) : nlohmann::ordered_json(nullptr);
 }
 
+// The figures a row of an older schema did not keep are null.
+nlohmann::ordered_json keptJson(bool kept, const std::optional<double>& value)
+{
+    return kept ? optionalJson(value) : nlohmann::ordered_json(nullptr);
+}
+
+nlohmann::ordered_json keptJson(bool kept, std::int64_t value)
+{
+    return kept ? nlohmann::ordered_json(value) : nlohmann::ordered_json(nullptr);
+}
+
 nlohmann::ordered_json sliceJson(const HistoryRow& row)
 {
     const HistorySlice& s = row.slice;
     const LogFigures& f = s.figures;
+    const bool kept = s.sessionFiguresKept;
     nlohmann::ordered_json classes = nlohmann::ordered_json::array();
     for (const HistoryClassFigures& c : s.classes) {
         classes.push_back({{"class", c.solutionClass},
@@ -73,6 +116,15 @@ nlohmann::ordered_json sliceJson(const HistoryRow& row)
             {"v95", optionalJson(f.vertical95)},
             {"availability", optionalJson(f.availability)},
             {"wrongFixes", f.wrongFixes},
+            {"sessions", keptJson(kept, f.sessions)},
+            {"timeToFixMedian", keptJson(kept, f.timeToFixMedian)},
+            {"timeToFix95", keptJson(kept, f.timeToFix95)},
+            {"judgedFirstFixes", keptJson(kept, f.judgedFirstFixes)},
+            {"wrongFirstFixes", keptJson(kept, f.wrongFirstFixes)},
+            {"wrongFirstFixShare", keptJson(kept, f.wrongFirstFixShare)},
+            {"within1Sigma", keptJson(kept, f.within1Sigma)},
+            {"hazardouslyMisleading", keptJson(kept, f.hazardouslyMisleading)},
+            {"misleadingRate95", keptJson(kept, f.misleadingRate95)},
             {"gaps", s.gaps ? nlohmann::ordered_json(*s.gaps) : nlohmann::ordered_json(nullptr)},
             {"passes", s.passes ? nlohmann::ordered_json(*s.passes) : nlohmann::ordered_json(nullptr)},
             {"classes", std::move(classes)},
@@ -85,8 +137,12 @@ nlohmann::ordered_json sliceJson(const HistoryRow& row)
 TextTable historySliceTable(const std::vector<HistoryRow>& rows)
 {
     TextTable table;
-    table.header = {"day",     "source",  "slice",        "records",     "RTK fix", "H50 (m)",
-                    "H95 (m)", "V95 (m)", "availability", "wrong fixes", "gaps",    "requirements"};
+    table.header = {"day",          "source",      "slice",    "records",
+                    "RTK fix",      "H50 (m)",     "H95 (m)",  "V95 (m)",
+                    "availability", "wrong fixes", "gaps",     "sessions",
+                    "time to fix median (s)",      "time to fix 95 % (s)",
+                    "wrong first fixes",           "within 1 sigma",
+                    "HMI",          "MI rate (95 % bound)",   "requirements"};
     for (const HistoryRow& row : rows) {
         const HistorySlice& s = row.slice;
         const LogFigures& f = s.figures;
@@ -98,10 +154,15 @@ TextTable historySliceTable(const std::vector<HistoryRow>& rows)
         slice.partial = s.partial;
         // A live run still writing (or killed before its end wrote it).
         const std::string source = row.inProgress ? row.name + " (in progress)" : row.name;
-        table.rows.push_back({s.day, source, sliceLabel(slice), formatInt(f.records),
-                              percent(f.fixShare), metres(f.horizontal50), metres(f.horizontal95),
-                              metres(f.vertical95), percent(f.availability), formatInt(f.wrongFixes),
-                              s.gaps ? formatInt(*s.gaps) : "-", passText(s.passes)});
+        std::vector<std::string> cells{s.day, source, sliceLabel(slice), formatInt(f.records),
+                                       percent(f.fixShare), metres(f.horizontal50), metres(f.horizontal95),
+                                       metres(f.vertical95), percent(f.availability), formatInt(f.wrongFixes),
+                                       s.gaps ? formatInt(*s.gaps) : "-"};
+        for (std::string& cell : sessionCells(s)) {
+            cells.push_back(std::move(cell));
+        }
+        cells.push_back(passText(s.passes));
+        table.rows.push_back(std::move(cells));
     }
     return table;
 }

@@ -14,8 +14,10 @@
 namespace gnsslog {
 
 // Day, source, slice, records, RTK fix, H50, H95, V95, availability,
-// wrong fixes, gaps and the slice's requirements (PASS, FAIL, "-" for
-// none or undecided).
+// wrong fixes, gaps, sessions, median and 95 % time to fix, wrong first
+// fixes of those judged, share within 1 sigma, hazardously misleading
+// epochs, the misleading rate's 95 % bound and the slice's requirements
+// (PASS, FAIL, "-" for none or undecided).
 TextTable historySliceTable(const std::vector<HistoryRow>& rows);
 
 // Day, slices, records, RTK fix, H95, V95 and availability (docs/history.md
