@@ -147,17 +147,6 @@ private:
 class LiveSourceTest : public MainWindowTest {
 protected:
     std::size_t records() const { return form->Analysis ? form->Analysis->records.size() : 0; }
-
-    // Processes events until done() or the deadline; done()'s last answer.
-    static bool waitFor(const std::function<bool()>& done, std::chrono::seconds limit)
-    {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (!done() && std::chrono::steady_clock::now() < end) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-            QThread::msleep(10);
-        }
-        return done();
-    }
 };
 
 TEST_F(LiveSourceTest, SummaryFollowsTheBytesAndEndsAsTheOfflineLoadOfThem)

@@ -6,10 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QString>
+#include <QThread>
 
 #include <unistd.h>
 
+#include <chrono>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -180,6 +183,17 @@ protected:
     {
         dialogs.fileNames.push_back(fileName);
         form->Button1Click();
+    }
+
+    // Processes events until done() or the deadline; done()'s last answer.
+    static bool waitFor(const std::function<bool()>& done, std::chrono::seconds limit)
+    {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (!done() && std::chrono::steady_clock::now() < end) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+            QThread::msleep(10);
+        }
+        return done();
     }
 
     FakeDialogs dialogs;
