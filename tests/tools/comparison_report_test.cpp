@@ -261,6 +261,13 @@ TEST_F(ComparisonReportTest, ExitStatusWhenSeveralFailuresComeTogether)
     // unreadable file still wins.
     EXPECT_EQ(run({a(), empty()}).status, 1);
     EXPECT_EQ(run({a(), empty(), missing()}).status, 2);
+    // The requirements line says a log was not read rather than that all passed.
+    const ToolRun alone = run({"--require", failing, missing()});
+    EXPECT_EQ(alone.status, 2);
+    EXPECT_NE(alone.out.find("Requirements: unreadable (missing.nmea)"), std::string::npos) << alone.out;
+    const ToolRun mixed = run({"--truth-from", a(), "--require", failing, b(), missing()});
+    EXPECT_NE(mixed.out.find("Requirements: FAIL (b.nmea); unreadable (missing.nmea)"), std::string::npos)
+        << mixed.out;
     const ToolRun both = run({a(), missing(), b()});
     EXPECT_EQ(both.status, 2);
     EXPECT_NE(both.err.find("missing.nmea"), std::string::npos);

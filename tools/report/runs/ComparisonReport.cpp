@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <mutex>
 #include <sstream>
+#include <utility>
 
 #include "log/Gpslog.h"
 #include "log/Summary.h"
@@ -85,30 +86,35 @@ bool anyFails(const std::vector<Verdict>& verdicts)
 }
 
 // A log none of whose requirements fails but some of which are undecided
-// is named apart: it did not pass either.
+// is named apart: it did not pass either; so is a log that could not be
+// read, whose requirements were never checked.
 std::string requirementsLine(const LogComparison& comparison)
 {
     std::string failing;
     std::string undecided;
+    std::string unreadable;
     for (const LogRow& row : comparison.rows) {
-        if (!row.openError.empty() || row.passes()) {
+        if (row.openError.empty() && row.passes()) {
             continue;
         }
         const bool fails = anyFails(row.verdicts) ||
                            std::any_of(row.slices.begin(), row.slices.end(),
                                        [](const SliceRow& s) { return anyFails(s.verdicts); });
-        std::string& names = fails ? failing : undecided;
+        std::string& names = !row.openError.empty() ? unreadable : fails ? failing : undecided;
         names += (names.empty() ? "" : ", ") + bareName(row.file);
     }
-    if (failing.empty() && undecided.empty()) {
+    if (failing.empty() && undecided.empty() && unreadable.empty()) {
         return "Requirements: PASS";
     }
     std::string line = "Requirements:";
-    if (!failing.empty()) {
-        line += " FAIL (" + failing + ")";
-    }
-    if (!undecided.empty()) {
-        line += (failing.empty() ? " " : "; ") + std::string("undecided (") + undecided + ")";
+    const std::pair<const char*, const std::string*> groups[] = {
+        {"FAIL", &failing}, {"undecided", &undecided}, {"unreadable", &unreadable}};
+    const char* separator = " ";
+    for (const auto& [verdict, names] : groups) {
+        if (!names->empty()) {
+            line += separator + std::string(verdict) + " (" + *names + ")";
+            separator = "; ";
+        }
     }
     return line;
 }
