@@ -17,8 +17,8 @@
 
 #include "app/HistoryTrendImage.h"
 #include "history/HistoryDatabase.h"
+#include "history/HistoryDayTable.h"
 #include "history/HistoryTrend.h"
-#include "tools/report/writers/HistoryTables.h"
 
 namespace gnsslog {
 

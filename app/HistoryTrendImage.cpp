@@ -2,8 +2,6 @@
 
 #include <QResizeEvent>
 
-#include "history/HistoryDays.h"
-
 namespace gnsslog {
 
 namespace {
@@ -13,18 +11,6 @@ constexpr int kSmallestWidth = 320;
 constexpr int kSmallestHeight = 220;
 
 }  // namespace
-
-std::vector<TrendDay> trendDaysOf(const std::vector<HistoryDay>& days)
-{
-    std::vector<TrendDay> trend;
-    trend.reserve(days.size());
-    for (const HistoryDay& d : days) {
-        if (const std::optional<std::int64_t> number = parseDay(d.day)) {
-            trend.push_back({*number, d.day, d.horizontal95, d.vertical95, d.fixShare, d.availability});
-        }
-    }
-    return trend;
-}
 
 THistoryTrendImage::THistoryTrendImage(QWidget* parent) : TImage(parent)
 {

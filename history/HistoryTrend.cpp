@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <map>
 
+#include "history/HistoryDays.h"
+
 namespace gnsslog {
 
 namespace {
@@ -68,6 +70,18 @@ std::vector<HistoryDay> historyTrend(const std::vector<HistoryRow>& rows)
             d.availability = sums.availableSum / sums.availableWeight;
         }
         trend.push_back(std::move(d));
+    }
+    return trend;
+}
+
+std::vector<TrendDay> trendDaysOf(const std::vector<HistoryDay>& days)
+{
+    std::vector<TrendDay> trend;
+    trend.reserve(days.size());
+    for (const HistoryDay& d : days) {
+        if (const std::optional<std::int64_t> number = parseDay(d.day)) {
+            trend.push_back({*number, d.day, d.horizontal95, d.vertical95, d.fixShare, d.availability});
+        }
     }
     return trend;
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "history/HistoryRecords.h"
+#include "plots/series/HistoryTrendSeries.h"
 
 namespace gnsslog {
 
@@ -28,5 +29,9 @@ struct HistoryDay {
 
 // One entry per day that has rows, in day order; rows in any order.
 std::vector<HistoryDay> historyTrend(const std::vector<HistoryRow>& rows);
+
+// The trend picture's days of these, in their order; a day whose text is
+// no date is left out (another writer may have spelt one differently).
+std::vector<TrendDay> trendDaysOf(const std::vector<HistoryDay>& days);
 
 }  // namespace gnsslog

@@ -4,27 +4,17 @@
 // rows leaves a gap and breaks the lines.
 #pragma once
 
-#include <cstdint>
-#include <optional>
 #include <span>
-#include <string>
 
 #include <QImage>
+
+#include "plots/series/HistoryTrendSeries.h"
 
 namespace gnsslog {
 
 // The picture's size in the report, pixels.
 inline constexpr int kHistoryTrendWidth = 800;
 inline constexpr int kHistoryTrendHeight = 500;
-
-struct TrendDay {
-    std::int64_t day = 0;  // days from 1970-01-01
-    std::string label;     // "YYYY-MM-DD"
-    std::optional<double> horizontal95;  // metres
-    std::optional<double> vertical95;    // metres
-    std::optional<double> fixShare;      // 0..1
-    std::optional<double> availability;  // 0..1
-};
 
 // Series colours, 0xRRGGBB.
 inline constexpr unsigned kTrendH95Colour = 0x0000E0;

@@ -19,11 +19,11 @@
 #include "app/HistoryTrendImage.h"
 #include "history/HistoryDatabase.h"
 #include "history/HistoryRunBuilder.h"
+#include "history/HistoryDayTable.h"
 #include "history/SqliteHandles.h"
 #include "tests/gui/app_support.h"
 #include "tests/history/HistoryTestFiles.h"
 #include "tools/report/writers/HistoryPage.h"
-#include "tools/report/writers/HistoryTables.h"
 
 namespace gnsslog::apptest {
 namespace {

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "history/HistoryDatabase.h"
+#include "history/HistoryDayTable.h"
 #include "tools/report/ReportMessages.h"
 #include "tools/report/writers/HistoryPage.h"
 #include "tools/report/writers/HistoryTables.h"

@@ -1,25 +1,11 @@
 #include "tools/report/writers/HistoryPage.h"
 
-#include "history/HistoryDays.h"
 #include "plots/draw/HistoryTrendPainter.h"
 #include "tools/report/writers/HtmlReport.h"
 
 namespace gnsslog {
 
 namespace {
-
-std::vector<TrendDay> trendDaysOf(const std::vector<HistoryDay>& days)
-{
-    std::vector<TrendDay> trend;
-    for (const HistoryDay& d : days) {
-        const std::optional<std::int64_t> number = parseDay(d.day);
-        if (!number) {
-            continue;  // a day another writer spelt differently
-        }
-        trend.push_back({*number, d.day, d.horizontal95, d.vertical95, d.fixShare, d.availability});
-    }
-    return trend;
-}
 
 std::string tableHtml(const TextTable& table)
 {

@@ -3,24 +3,12 @@
 #include <cmath>
 
 #include "common/FormatNumber.h"
+#include "history/HistoryDayTable.h"
 #include "history/HistoryDays.h"
 
 namespace gnsslog {
 
 namespace {
-
-constexpr int kMetreDecimals = 4;
-constexpr int kPercentDecimals = 1;
-
-std::string metres(const std::optional<double>& value)
-{
-    return value ? formatFixed(*value, kMetreDecimals) : "-";
-}
-
-std::string percent(const std::optional<double>& share)
-{
-    return share ? formatFixed(*share * 100.0, kPercentDecimals) + " %" : "-";
-}
 
 constexpr int kSecondDecimals = 1;
 // The misleading rate's bound is small: significant digits, not decimals.
@@ -48,7 +36,7 @@ std::vector<std::string> sessionCells(const HistorySlice& s)
             seconds(f.timeToFixMedian),
             seconds(f.timeToFix95),
             f.judgedFirstFixes > 0 ? formatInt(f.wrongFirstFixes) + " of " + formatInt(f.judgedFirstFixes) : "-",
-            percent(f.within1Sigma),
+            historyPercentCell(f.within1Sigma),
             count(f.hazardouslyMisleading),
             f.misleadingRate95 ? formatGeneral(*f.misleadingRate95 * 100.0, kRateDigits) + " %" : "-"};
 }
@@ -155,25 +143,15 @@ TextTable historySliceTable(const std::vector<HistoryRow>& rows)
         // A live run still writing (or killed before its end wrote it).
         const std::string source = row.inProgress ? row.name + " (in progress)" : row.name;
         std::vector<std::string> cells{s.day, source, sliceLabel(slice), formatInt(f.records),
-                                       percent(f.fixShare), metres(f.horizontal50), metres(f.horizontal95),
-                                       metres(f.vertical95), percent(f.availability), formatInt(f.wrongFixes),
+                                       historyPercentCell(f.fixShare), historyMetresCell(f.horizontal50),
+                                       historyMetresCell(f.horizontal95), historyMetresCell(f.vertical95),
+                                       historyPercentCell(f.availability), formatInt(f.wrongFixes),
                                        s.gaps ? formatInt(*s.gaps) : "-"};
         for (std::string& cell : sessionCells(s)) {
             cells.push_back(std::move(cell));
         }
         cells.push_back(passText(s.passes));
         table.rows.push_back(std::move(cells));
-    }
-    return table;
-}
-
-TextTable historyDayTable(const std::vector<HistoryDay>& days)
-{
-    TextTable table;
-    table.header = {"day", "slices", "records", "RTK fix", "H95 (m)", "V95 (m)", "availability"};
-    for (const HistoryDay& d : days) {
-        table.rows.push_back({d.day, formatInt(d.slices), formatInt(d.records), percent(d.fixShare),
-                              metres(d.horizontal95), metres(d.vertical95), percent(d.availability)});
     }
     return table;
 }

@@ -1,5 +1,6 @@
 // What --history-report prints: the slices a history holds, one row each,
-// and the figures per day, as text tables or as JSON.
+// as a text table, and the slices and days as JSON (the days' text table
+// is history/HistoryDayTable.h).
 #pragma once
 
 #include <string>
@@ -19,10 +20,6 @@ namespace gnsslog {
 // epochs, the misleading rate's 95 % bound and the slice's requirements
 // (PASS, FAIL, "-" for none or undecided).
 TextTable historySliceTable(const std::vector<HistoryRow>& rows);
-
-// Day, slices, records, RTK fix, H95, V95 and availability (docs/history.md
-// says how a day's figures are made of its slices').
-TextTable historyDayTable(const std::vector<HistoryDay>& days);
 
 // {"file", "slices": [...], "days": [...]}; figures in base units (shares
 // 0..1, metres, seconds), null where they do not exist.
