@@ -125,9 +125,13 @@ LogRow comparisonRow(const std::string& file, const GNSSLog& analysis,
     row.figures = logFigures(row.statistics, static_cast<std::int64_t>(analysis.records.size()));
     addSessionFigures(row.figures, analysis.records, {row.truthX, row.truthY, row.truthZ},
                       settings.wrongFixThreshold, analysis.restarts);
-    addHonestyFigures(row.figures, analysis.records, analysis.accuracy,
-                      {row.truthX, row.truthY, row.truthZ}, settings.integrity);
     const bool truthDefined = !analysis.truthUndefined();
+    // Errors against an undefined truth (zeros) would make every epoch
+    // look outside its sigmas: the honesty figures stay empty instead.
+    if (truthDefined) {
+        addHonestyFigures(row.figures, analysis.records, analysis.accuracy,
+                          {row.truthX, row.truthY, row.truthZ}, settings.integrity);
+    }
     row.truthUndefined = !truthDefined;
     row.verdicts = verdictsOf(settings, row.figures, truthDefined);
     if (settings.sliceSeconds > 0) {
@@ -141,9 +145,10 @@ LogRow comparisonRow(const std::string& file, const GNSSLog& analysis,
                 sliceRow.slice = slice;
                 sliceRow.figures = computeLogFigures(records, row.truthX, row.truthY, row.truthZ,
                                                      settings.wrongFixThreshold);
-                addHonestyFigures(sliceRow.figures, records,
-                                  accuracyOfSlice(analysis, records),
-                                  {row.truthX, row.truthY, row.truthZ}, settings.integrity);
+                if (truthDefined) {
+                    addHonestyFigures(sliceRow.figures, records, accuracyOfSlice(analysis, records),
+                                      {row.truthX, row.truthY, row.truthZ}, settings.integrity);
+                }
                 sliceRow.verdicts = verdictsOf(settings, sliceRow.figures, truthDefined);
                 row.slices.push_back(std::move(sliceRow));
             });

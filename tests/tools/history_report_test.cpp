@@ -380,6 +380,31 @@ TEST(HistoryTrendPainterTest, SeriesSitInTheirPanelsAtTheirValues)
 
 // Real logs in place: whatever they hold, the history keeps each log's
 // records across its slices and every figure is a number or null.
+TEST(HistoryRealLogs, HonestyFiguresNeedATruth)
+{
+    // A u-blox F9P's NMEA with GST sigmas and no RTK fix: its averaged
+    // truth is undefined, so no epoch can be judged against its sigmas.
+    const fs::path log =
+        fs::path(GNSSLOG_SOURCE_DIR) / ".." / "shared" / "realdata" / "logs" / "gpsd-ublox-zed-f9p-nmea.log";
+    if (!fs::exists(log)) {
+        GTEST_SKIP() << "no real log " << log;
+    }
+    const fs::path history = fs::temp_directory_path() / ("gnsslog-history-truth-" + std::to_string(getpid()) + ".sqlite");
+    fs::remove(history);
+    ASSERT_EQ(runReportTool({"--format", "nmea", "--history", history.string(), log.string()}).status, 0);
+    ASSERT_EQ(runReportTool({"--format", "nmea", "--truth", "manual", "--manual-geodetic", "-45.8775672",
+                             "170.5001117", "16.0", "--history", history.string(), log.string()})
+                  .status,
+              0);
+    const nlohmann::json slices =
+        nlohmann::json::parse(runReportTool({"--json", "--history-report", history.string()}).out)["slices"];
+    fs::remove(history);
+    ASSERT_EQ(slices.size(), 2u);
+    EXPECT_TRUE(slices[0]["within1Sigma"].is_null()) << slices[0];
+    ASSERT_TRUE(slices[1]["within1Sigma"].is_number()) << slices[1];
+    EXPECT_GT(slices[1]["within1Sigma"].get<double>(), 0.0);
+}
+
 TEST(HistoryRealLogs, EachLogsSlicesAddUpToItsRecords)
 {
     const fs::path dir = fs::path(GNSSLOG_SOURCE_DIR) / ".." / "shared" / "realdata" / "logs";
