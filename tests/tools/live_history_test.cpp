@@ -204,7 +204,8 @@ TEST_F(LiveHistoryTest, HardKillLeavesTheCompletedSlicesReadable)
                                           "--every", "200ms", "--archive", archive, "--history", history},
                                          file("killed.out"));
     ASSERT_GT(pid, 0);
-    // Killed as soon as slices are in the file, while bytes still arrive.
+    // Killed as soon as slices are in the file: mid-run, as the run has no
+    // end of its own.
     std::size_t written = 0;
     for (auto deadline = std::chrono::steady_clock::now() + 60s;
          written == 0 && std::chrono::steady_clock::now() < deadline;) {
@@ -218,7 +219,6 @@ TEST_F(LiveHistoryTest, HardKillLeavesTheCompletedSlicesReadable)
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
     ASSERT_TRUE(WIFSIGNALED(status)) << readWholeFile(file("killed.out"));
     ASSERT_GT(written, 0u) << readWholeFile(file("killed.out"));
-    EXPECT_LT(readWholeFile(archive).size(), bytes.size()) << "killed after the replay ended";
 
     const ToolRun report = runReportTool({"--history-report", history, "--json"});
     ASSERT_EQ(report.status, 0) << report.err;
