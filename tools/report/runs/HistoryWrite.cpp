@@ -132,7 +132,7 @@ std::string writeSingleLogHistory(HistoryWriter& writer, const ReportOptions& op
                                   const GNSSLog& analysis, const GNSSLog& measured)
 {
     ComparisonSettings settings;
-    singleLogHistorySettings(options, settings);
+    singleLogHistorySettings(options, settings);  // its alert limits were read before the log
     writer.add(0, options.logFile, analysis, measured, comparisonRow(options.logFile, measured, settings),
                settings);
     return writer.write(historyTruthLine(options, analysis));

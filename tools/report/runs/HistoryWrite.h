@@ -43,6 +43,7 @@ public:
     // it wrote as it went. "" or why not.
     std::string write(const std::string& truthLine);
 
+    // The file itself, for a live run's writes as it goes (LiveHistory).
     HistoryDatabase& database() noexcept { return database_; }
 
 private:

@@ -1,6 +1,7 @@
 #include "tools/report/writers/HistoryTables.h"
 
 #include <cmath>
+#include <cstddef>
 
 #include "common/FormatNumber.h"
 #include "history/HistoryDayTable.h"
@@ -24,13 +25,17 @@ std::string count(const std::optional<double>& value)
     return value ? formatFixed(*value, 0) : "-";
 }
 
+// Sessions, the two times to fix, wrong first fixes, within 1 sigma, HMI
+// and the misleading rate.
+constexpr std::size_t kSessionColumns = 7;
+
 // The session and honesty figures' cells; "-" for each where the row did
 // not keep them.
 std::vector<std::string> sessionCells(const HistorySlice& s)
 {
     const LogFigures& f = s.figures;
     if (!s.sessionFiguresKept) {
-        return std::vector<std::string>(7, "-");
+        return std::vector<std::string>(kSessionColumns, "-");
     }
     return {formatInt(f.sessions),
             seconds(f.timeToFixMedian),
