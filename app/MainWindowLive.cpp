@@ -176,9 +176,9 @@ void TForm3::liveTick()
         dialogs_.message(QStringLiteral("Error"), error);
         return;
     }
-    // A second analysis never starts while one runs (it would free the
-    // records the first is building on).
-    if (!loading_ && status.bytes > liveAnalysedBytes_) {
+    // A second update never starts while one runs (it would hand records
+    // over beneath the first).
+    if (!loading_) {
         refreshLive();
     }
     showLiveStatus();
@@ -204,29 +204,31 @@ void TForm3::showLiveStatus()
 bool TForm3::startLiveReader(const AnalysisRequest& request, const DecodeOptions& decodeOptions,
                              std::uint64_t bytes)
 {
-    // The format is decided once, from what has arrived: as soon as a
-    // format finds frames in it, or once the bytes detection looks at have
-    // come without one.
+    if (liveReader_ && liveReader_->reads(*request.format, decodeOptions)) {
+        return true;
+    }
+    // The format is decided from what has arrived: as soon as a format
+    // finds frames in it, or once the bytes detection looks at have come
+    // without one.
     if (Detectautomatically1->isChecked() && bytes < kDetectionBytes &&
         detectLogFileFormat(request.fileName, VerifyNMEAchecksums1->isChecked()) == nullptr) {
         return false;
     }
+    // First, or the parsing mode, detected format or transformation has
+    // changed: the archive is read again from its start into an analysis
+    // of its own, and the one on show stays until that one has records.
     liveReader_ = std::make_unique<GrowingLogReader>(*request.format, decodeOptions);
+    liveUnshown_ = std::make_unique<GNSSLog>(TruthMode::Averaged, 0, 0, 0);
+    liveLastRecords_ = 0;
     return true;
 }
 
 std::unique_ptr<GNSSLog>& TForm3::liveLogSlot()
 {
-    if (PositionsAnalysis) {
-        return PositionsAnalysis;
+    if (liveUnshown_) {
+        return liveUnshown_;
     }
-    if (Analysis) {
-        return Analysis;
-    }
-    if (!liveUnshown_) {
-        liveUnshown_ = std::make_unique<GNSSLog>(TruthMode::Averaged, 0, 0, 0);
-    }
-    return liveUnshown_;
+    return PositionsAnalysis ? PositionsAnalysis : Analysis;
 }
 
 void TForm3::refreshLive(bool ended)
@@ -239,9 +241,17 @@ void TForm3::refreshLive(bool ended)
     DecodeOptions decodeOptions;
     AnalysisRequest request = analysisRequest(path, Detectautomatically1->isChecked(), decodeOptions);
     request.trackSeries = !TrackForm.isNull();
-    if (!liveReader_ && !startLiveReader(request, decodeOptions, bytes)) {
+    const bool sameReader = liveReader_ && liveReader_->reads(*request.format, decodeOptions);
+    if (!startLiveReader(request, decodeOptions, bytes)) {
         return;
     }
+    // Nothing new and the same settings: what is shown stands.
+    const LiveTruthSettings truth{request.truthMode, {request.manual[0], request.manual[1], request.manual[2]},
+                                  request.reference.get(), request.trackSeries};
+    if (!ended && sameReader && bytes <= liveAnalysedBytes_ && truth == liveTruth_) {
+        return;
+    }
+    liveTruth_ = truth;
     const BusyFlag busy(loading_);
     // Only the bytes that arrived since the last update are decoded, off
     // the window thread and onto the reader's own state.
@@ -302,9 +312,11 @@ void TForm3::showLiveFigures(LiveFigures& figures, const AnalysisRequest& reques
 
     std::unique_ptr<GNSSLog> kept = std::move(liveLogSlot());
     takeErrorFigures(*kept, std::move(figures.errors));
-    // An earlier error analysis against a reference: the windows point
-    // into it until they are given the new one.
+    // What the windows point into until they are given the new analysis:
+    // an earlier error analysis against a reference, or what was shown
+    // before the archive was read again.
     std::unique_ptr<GNSSLog> previous = std::move(Analysis);
+    std::unique_ptr<GNSSLog> previousPositions = std::move(PositionsAnalysis);
     if (figures.againstReference) {
         PositionsAnalysis = std::move(kept);
         Analysis = std::move(figures.againstReference);

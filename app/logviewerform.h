@@ -7,6 +7,7 @@
 #include <QRect>
 #include <QString>
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -231,13 +232,14 @@ private:
     // given the result; ended: the source has gone, so its last record
     // counts too.
     void refreshLive(bool ended = false);
-    // The reader of the archive, once its format can be decided; false
-    // while it cannot yet.
+    // The reader of the archive with the menus' settings, once its format
+    // can be decided (a new one when they have changed); false while it
+    // cannot be yet.
     bool startLiveReader(const AnalysisRequest& request, const DecodeOptions& decodeOptions,
                          std::uint64_t bytes);
-    // Where the live records' analysis is kept: the shown analysis, the
-    // positions behind it against a reference, or before any record is
-    // shown liveUnshown_.
+    // Where the live records' analysis is kept: liveUnshown_ until it is
+    // first shown, then the shown analysis or, against a reference, the
+    // positions behind it.
     std::unique_ptr<GNSSLog>& liveLogSlot();
     // An update's figures, measured off the window thread.
     struct LiveFigures {
@@ -285,7 +287,17 @@ private:
     std::unique_ptr<LiveSession> liveSession_;
     // Decodes what the archive gains onto the records kept from before.
     std::unique_ptr<GrowingLogReader> liveReader_;
-    std::unique_ptr<GNSSLog> liveUnshown_;  // the live records' analysis before it has records
+    std::unique_ptr<GNSSLog> liveUnshown_;  // the live records' analysis before it is shown
+    // The settings the last live update measured with: a change makes an
+    // update even without new bytes.
+    struct LiveTruthSettings {
+        std::uint8_t truthMode = 0;
+        std::array<double, 3> manual{};
+        const ReferenceTrajectory* reference = nullptr;
+        bool trackSeries = false;
+        friend bool operator==(const LiveTruthSettings&, const LiveTruthSettings&) = default;
+    };
+    LiveTruthSettings liveTruth_;
     QTimer* liveTimer_ = nullptr;
     QString liveSourceText_;
     std::uint64_t liveAnalysedBytes_ = 0;  // of the archive, decoded so far

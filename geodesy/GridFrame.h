@@ -35,6 +35,8 @@ struct GeodeticPosition {
     double latitude = 0;
     double longitude = 0;
     double height = 0;
+
+    friend bool operator==(const GeodeticPosition&, const GeodeticPosition&) = default;
 };
 
 inline constexpr int kEpsgTm35fin = 3067;  // ETRS89 / TM35FIN(E,N)

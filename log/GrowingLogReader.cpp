@@ -18,7 +18,7 @@ constexpr std::size_t kGrowthChunkBytes = std::size_t{128} << 10;  // one read o
 
 GrowingLogReader::GrowingLogReader(const InputFormat& format, const DecodeOptions& options,
                                    std::size_t recordRoom)
-    : format_(format), options_(options), recordRoom_(recordRoom),
+    : format_(format), askedOptions_(options), options_(options), recordRoom_(recordRoom),
       staging_(TruthMode::Averaged, 0, 0, 0)
 {
     if (options_.frame.kind != GridKind::Enu || options_.enuOrigin) {

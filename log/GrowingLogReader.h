@@ -45,6 +45,11 @@ public:
     // The next bytes of the log. Nothing is taken after finish().
     void feed(const std::uint8_t* bytes, std::size_t size);
     std::uint64_t bytesFed() const noexcept { return bytesFed_; }
+    // Whether it reads as a reader made with these would.
+    bool reads(const InputFormat& format, const DecodeOptions& options) const noexcept
+    {
+        return &format == &format_ && options == askedOptions_;
+    }
     // Feeds what the file (a log something else appends to) holds beyond
     // the bytes fed so far; "" or why it could not be read.
     std::string feedGrowth(const char* fileName);
@@ -74,7 +79,8 @@ private:
                 std::uint64_t framerTruncatedFrames);
 
     const InputFormat& format_;
-    DecodeOptions options_;
+    const DecodeOptions askedOptions_;
+    DecodeOptions options_;  // with the tangent point once it is found
     const std::size_t recordRoom_;
     GNSSLog staging_;  // the collector's: records not handed over yet
     std::unique_ptr<RecordCollector> collector_;  // null until started

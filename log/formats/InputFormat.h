@@ -34,6 +34,8 @@ struct DecodeOptions {
     // The tangent point of an Enu frame; none: the log's first decoded
     // geodetic position.
     std::optional<GeodeticPosition> enuOrigin{};
+
+    friend bool operator==(const DecodeOptions&, const DecodeOptions&) = default;
 };
 
 // What became of a decoded frame.

@@ -178,5 +178,34 @@ TEST_F(LiveDeviceTest, EachUpdateMeasuresEveryErrorAgainstTheAveragedTruthAsItMo
     EXPECT_TRUE(averageMoved);
 }
 
+TEST_F(LiveDeviceTest, ChangedSettingsTakeEffectWithoutNewBytes)
+{
+    PseudoTerminal port;
+    ASSERT_TRUE(port.ready());
+    const std::string log = nmeaLog(NmeaSolution::Gga, 40000);
+    port.send(log);
+    // NMEA read as NavCom binary: nothing to show.
+    form->Navcombinary->setChecked(true);
+    form->openLiveSource(QString::fromStdString("serial:" + port.device() + "?baud=115200"));
+    ASSERT_TRUE(form->live());
+    ASSERT_TRUE(waitFor([&] { return form->liveBytesReceived() == log.size(); }, std::chrono::seconds(30)));
+    waitFor([] { return false; }, std::chrono::seconds(2));
+    EXPECT_TRUE(!form->Analysis || form->Analysis->records.empty());
+
+    form->NMEAAscii->setChecked(true);
+    ASSERT_TRUE(waitFor([&] { return form->Analysis && !form->Analysis->records.empty(); },
+                        std::chrono::seconds(10)));
+    // Another truth, still without new bytes: the errors are measured again.
+    form->Usefirstfixposition1->setChecked(true);
+    ASSERT_TRUE(waitFor([&] { return form->Analysis->truthMode == TruthMode::FirstFix; }, std::chrono::seconds(10)));
+    form->Useaverageposition1->setChecked(true);
+    form->StopLiveSource1Click();
+    const std::size_t liveRecords = form->Analysis->records.size();
+    const QString liveSummary = form->Label1->text();
+    load(dir.write("offline.nmea", log));
+    EXPECT_EQ(liveRecords, form->Analysis->records.size());
+    EXPECT_EQ(liveSummary, form->Label1->text());
+}
+
 }  // namespace
 }  // namespace gnsslog::apptest
