@@ -32,8 +32,6 @@ namespace gnsslog {
 namespace {
 
 constexpr int kLiveUpdateIntervalMs = 1000;  // the analysis at most once a second
-// Measuring the errors on two threads only pays for long logs.
-constexpr std::size_t kSplitErrorFiguresRecords = std::size_t{1} << 16;
 
 // Sets a flag for as long as it lives, however the scope ends.
 class BusyFlag {
@@ -289,7 +287,7 @@ TForm3::LiveFigures TForm3::measureLiveFigures(const GNSSLog& kept, const Analys
     LiveFigures figures;
     runWhileAnswering(
         [&] {
-            figures.errors = measureErrorFigures(kept, kept.records.size() >= kSplitErrorFiguresRecords);
+            figures.errors = measureErrorFigures(kept, kept.records.size() >= kSplitErrorPassRecords);
             if (request.reference) {
                 const RecordClock clock = logRecordClock(request.fileName, *request.format);
                 ReferenceMeasurement measured = measureAgainstReference(kept, clock, *request.reference, {});

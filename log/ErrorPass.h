@@ -2,6 +2,8 @@
 // into the maxima and the five histograms, which are then sorted.
 #pragma once
 
+#include <cstddef>
+
 #include "log/Gpslog.h"
 #include "log/ProgressThrottle.h"
 
@@ -18,6 +20,9 @@ struct ErrorFigures {
     Histogram hist3DFix;
     Histogram hist3DRtkx;
 };
+
+// Splitting the pass over two threads only pays from this many records on.
+inline constexpr std::size_t kSplitErrorPassRecords = std::size_t{1} << 16;
 
 // With splitWork the Z and X halves run on a second thread while this one
 // does the Y half, the 3-D errors and the progress reports; each histogram

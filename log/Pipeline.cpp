@@ -39,8 +39,6 @@ constexpr std::size_t kBlockSize = 1024;                  // progress granularit
 constexpr std::size_t kChunkBytes = std::size_t{128} << 10;
 constexpr std::size_t kDefaultBatchBytes = 256 * 1024;
 constexpr std::size_t kBatchPoolSize = 8;
-// Splitting the calculation pass only pays for long logs.
-constexpr std::size_t kSplitErrorPassRecords = std::size_t{1} << 16;
 
 struct Chunk {
     const std::uint8_t* data;
