@@ -114,21 +114,21 @@ std::optional<QString> QtDialogs::askText(QWidget* parent, const QString& title,
     return text;
 }
 
-std::optional<QString> Dialogs::liveSource(QWidget*)
+std::optional<LiveSourceRequest> Dialogs::liveSource(QWidget*)
 {
     return std::nullopt;
 }
 
-std::optional<QString> QtDialogs::liveSource(QWidget*)
+std::optional<LiveSourceRequest> QtDialogs::liveSource(QWidget*)
 {
     LiveSourceDialog dialog(nullptr);  // no owner, as the boxes
     execInFront(dialog);
     if (dialog.result() != QDialog::Accepted) {
         return std::nullopt;
     }
-    const QString text = dialog.sourceText();
-    rememberLiveSource(text);
-    return text;
+    LiveSourceRequest request{dialog.sourceText(), dialog.archivePath()};
+    rememberLiveSource(request.source, request.archive);
+    return request;
 }
 
 namespace {

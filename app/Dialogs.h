@@ -13,6 +13,12 @@ class QWidget;
 
 namespace gnsslog {
 
+// What File > "Open live source..." asks for.
+struct LiveSourceRequest {
+    QString source;   // in the report tool's syntax
+    QString archive;  // the file to keep every received byte in; empty: a temporary one
+};
+
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
@@ -39,9 +45,10 @@ public:
     // dialogs that cannot ask).
     virtual std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label);
 
-    // File > "Open live source...": the source's text in the report tool's
-    // syntax; nothing when the user cancels (and from dialogs that cannot ask).
-    virtual std::optional<QString> liveSource(QWidget* parent);
+    // File > "Open live source...": the source and its archive; nothing
+    // when the user cancels (and from dialogs that cannot ask). A named
+    // archive that exists was agreed to be replaced.
+    virtual std::optional<LiveSourceRequest> liveSource(QWidget* parent);
 };
 
 // The Qt dialogs.
@@ -53,7 +60,7 @@ public:
     void message(const QString& title, const QString& text) override;
     void error(const QString& text) override;
     std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label) override;
-    std::optional<QString> liveSource(QWidget* parent) override;
+    std::optional<LiveSourceRequest> liveSource(QWidget* parent) override;
 
 private:
     QStringList filters_;

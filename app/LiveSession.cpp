@@ -7,10 +7,11 @@
 
 namespace gnsslog {
 
-std::unique_ptr<LiveSession> LiveSession::start(std::unique_ptr<ByteSource> source, std::string& error)
+std::unique_ptr<LiveSession> LiveSession::start(std::unique_ptr<ByteSource> source, const std::string& archivePath,
+                                                std::string& error)
 {
     std::unique_ptr<LiveSession> session(new LiveSession);
-    error = session->archive_.openTemporary();
+    error = archivePath.empty() ? session->archive_.openTemporary() : session->archive_.open(archivePath);
     if (!error.empty()) {
         return nullptr;
     }

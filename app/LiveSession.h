@@ -24,10 +24,12 @@ struct LiveSessionStatus {
 
 class LiveSession {
 public:
-    // Starts reading source into a temporary archive; null with error
-    // saying why when the archive cannot be created.
-    static std::unique_ptr<LiveSession> start(std::unique_ptr<ByteSource> source, std::string& error);
-    ~LiveSession();  // stops the worker and removes the archive
+    // Starts reading source into the archive file archivePath, created or
+    // emptied, or into a temporary file when archivePath is empty; null
+    // with error saying why when the archive cannot be created.
+    static std::unique_ptr<LiveSession> start(std::unique_ptr<ByteSource> source, const std::string& archivePath,
+                                              std::string& error);
+    ~LiveSession();  // stops the worker; removes a temporary archive, keeps a named one
     LiveSession(const LiveSession&) = delete;
     LiveSession& operator=(const LiveSession&) = delete;
 

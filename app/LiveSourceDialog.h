@@ -1,5 +1,5 @@
-// File > "Open live source...": the kind of source, its address and the
-// sources used recently (kept with QSettings).
+// File > "Open live source...": the kind of source, its address, the
+// archive file and the sources used recently (kept with QSettings).
 #pragma once
 
 #include <QDialog>
@@ -8,6 +8,7 @@
 
 class QComboBox;
 class QLineEdit;
+class QPushButton;
 
 namespace gnsslog {
 
@@ -19,10 +20,17 @@ public:
 
     // The source text in the report tool's syntax, from the fields.
     QString sourceText() const;
+    // The archive file named, made absolute; empty for a temporary one.
+    QString archivePath() const;
+
+    // OK: an archive that exists is replaced only once the user agrees,
+    // unless "Browse..." asked already.
+    void accept() override;
 
 private:
     void enableFieldsOfKind();
     void fillFromRecent(int index);
+    void browseForArchive();
 
     QComboBox* recent_ = nullptr;
     QComboBox* kind_ = nullptr;
@@ -31,11 +39,24 @@ private:
     QLineEdit* device_ = nullptr;
     QLineEdit* baud_ = nullptr;
     QLineEdit* file_ = nullptr;
+    QLineEdit* archive_ = nullptr;
+    QPushButton* browse_ = nullptr;
+    QString agreedArchive_;  // chosen in the save dialog, which asked about replacing it
 };
 
-// The sources opened last, the newest first.
-QStringList recentLiveSources();
-// Puts text first among the recent sources, keeping a few.
-void rememberLiveSource(const QString& text);
+// The sources opened last, the newest first, each beside the archive it
+// was kept in (empty: a temporary one).
+struct RecentLiveSources {
+    QStringList sources;
+    QStringList archives;  // as many as sources
+};
+
+RecentLiveSources recentLiveSources();
+// Puts text first among the recent sources with its archive, keeping a few.
+void rememberLiveSource(const QString& text, const QString& archive);
+// recent with text first and archive beside it, once, and at most kept
+// sources.
+RecentLiveSources withLiveSourceFirst(RecentLiveSources recent, const QString& text, const QString& archive,
+                                      qsizetype kept);
 
 }  // namespace gnsslog

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QFileInfo>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -56,6 +57,16 @@ double ratePerSecond(std::uint64_t now, std::uint64_t before, double seconds)
     return seconds > 0 && now >= before ? static_cast<double>(now - before) / seconds : 0.0;
 }
 
+bool archiveIsFollowedFile(const SourceAddress& address, const QString& archivePath)
+{
+    if (address.kind != SourceKind::FollowedFile || archivePath.isEmpty()) {
+        return false;
+    }
+    const QFileInfo archive(archivePath);
+    const QFileInfo followed(QFile::decodeName(QByteArray::fromStdString(address.path)));
+    return archive.exists() && followed.exists() && archive.canonicalFilePath() == followed.canonicalFilePath();
+}
+
 }  // namespace
 
 void TForm3::OpenLiveSource1Click()
@@ -63,9 +74,9 @@ void TForm3::OpenLiveSource1Click()
     if (loading_) {
         return;
     }
-    const std::optional<QString> text = dialogs_.liveSource(this);
-    if (text) {
-        openLiveSource(*text);
+    const std::optional<LiveSourceRequest> request = dialogs_.liveSource(this);
+    if (request) {
+        openLiveSource(request->source, request->archive);
     }
 }
 
@@ -82,7 +93,7 @@ void TForm3::StopLiveSource1Click()
     stopLive();
 }
 
-void TForm3::openLiveSource(const QString& sourceText)
+void TForm3::openLiveSource(const QString& sourceText, const QString& archivePath)
 {
     if (loading_) {
         return;
@@ -90,6 +101,13 @@ void TForm3::openLiveSource(const QString& sourceText)
     const SourceParse parse = parseSourceAddress(sourceText.toStdString());
     if (!parse.error.empty()) {
         dialogs_.message(QStringLiteral("Error"), QString::fromStdString("bad live source " + parse.error));
+        return;
+    }
+    // Opening the archive empties it: were it the followed file itself, the
+    // log would be destroyed and then read back from its own writes.
+    if (archiveIsFollowedFile(parse.address, archivePath)) {
+        dialogs_.message(QStringLiteral("Error"),
+                         QStringLiteral("the archive %1 is the source itself").arg(archivePath));
         return;
     }
     stopLive();
@@ -104,7 +122,7 @@ void TForm3::openLiveSource(const QString& sourceText)
         return;
     }
     if (source) {
-        liveSession_ = LiveSession::start(std::move(source), error);
+        liveSession_ = LiveSession::start(std::move(source), QFile::encodeName(archivePath).toStdString(), error);
     }
     if (!liveSession_) {
         dialogs_.message(QStringLiteral("Error"), QString::fromStdString(error));
@@ -121,6 +139,7 @@ void TForm3::openLiveSource(const QString& sourceText)
     Analysis.reset();
     PositionsAnalysis.reset();
     liveSourceText_ = sourceText;
+    liveArchive_ = archivePath;
     liveAnalysedBytes_ = 0;
     liveLastBytes_ = 0;
     liveLastRecords_ = 0;
@@ -155,10 +174,14 @@ void TForm3::stopLive()
     liveReader_.reset();
     liveUnshown_.reset();
     StopLiveSource1->setEnabled(false);
-    statusBar()->showMessage(QStringLiteral("Live source stopped: %1, %2 bytes, drops %3")
-                                 .arg(liveSourceText_)
-                                 .arg(status.bytes)
-                                 .arg(status.counters.drops));
+    QString message = QStringLiteral("Live source stopped: %1, %2 bytes, drops %3")
+                          .arg(liveSourceText_)
+                          .arg(status.bytes)
+                          .arg(status.counters.drops);
+    if (!liveArchive_.isEmpty()) {
+        message += QStringLiteral(", archive kept in %1").arg(liveArchive_);
+    }
+    statusBar()->showMessage(message);
 }
 
 void TForm3::liveTick()

@@ -90,8 +90,10 @@ public:
     void OpenLiveSource1Click();
     void StopLiveSource1Click();
     // Follows sourceText (the report tool's syntax) as the dialog's
-    // choice does; an error box when it cannot be opened.
-    void openLiveSource(const QString& sourceText);
+    // choice does, into the archive file archivePath (created or emptied,
+    // and kept) or a temporary one when it is empty; an error box when
+    // either cannot be opened.
+    void openLiveSource(const QString& sourceText, const QString& archivePath = QString());
     bool live() const noexcept { return liveSession_ != nullptr; }
     std::uint64_t liveBytesReceived() const;  // 0 when not live
     void GeodeticKKJ1Click();
@@ -300,6 +302,7 @@ private:
     LiveTruthSettings liveTruth_;
     QTimer* liveTimer_ = nullptr;
     QString liveSourceText_;
+    QString liveArchive_;  // the named archive kept after Stop; empty: a temporary one
     std::uint64_t liveAnalysedBytes_ = 0;  // of the archive, decoded so far
     std::uint64_t liveLastBytes_ = 0;      // at the last status
     std::uint64_t liveLastRecords_ = 0;    // at the last analysis

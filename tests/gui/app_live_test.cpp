@@ -1,10 +1,12 @@
 // The main window following a live TCP source: the source text the dialog
-// builds, the summary brought up to date as bytes arrive, the final
-// picture equal to the offline load of the same bytes, and a source that
-// cannot be opened.
+// builds, the recently used sources with their archives, the summary
+// brought up to date as bytes arrive, the final picture equal to the
+// offline load of the same bytes, a named archive kept with every byte,
+// and a source or an archive that cannot be opened.
 #include <QAction>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QStatusBar>
 #include <QThread>
 
 #include <arpa/inet.h>
@@ -20,6 +22,7 @@
 #include <string>
 #include <thread>
 
+#include "app/LiveSourceDialog.h"
 #include "app/LiveSourceText.h"
 #include "live/SourceAddress.h"
 #include "plots/windows/TrackPlot.h"
@@ -71,6 +74,33 @@ TEST(LiveSourceText, EveryKindReadsBackAsTheSourceItNames)
     parse = parseSourceAddress(liveSourceText(file));
     EXPECT_EQ(parse.address.kind, SourceKind::FollowedFile);
     EXPECT_EQ(parse.address.path, "/var/log/rover.nmea");
+}
+
+TEST(RecentLiveSources, EachSourceKeepsItsOwnArchiveAsTheListMoves)
+{
+    RecentLiveSources recent;
+    recent = withLiveSourceFirst(recent, "tcp://a:1", "/logs/a.nmea", 3);
+    recent = withLiveSourceFirst(recent, "tcp://b:2", "", 3);
+    recent = withLiveSourceFirst(recent, "tcp://c:3", "/logs/c.nmea", 3);
+    EXPECT_EQ(recent.sources, (QStringList{"tcp://c:3", "tcp://b:2", "tcp://a:1"}));
+    EXPECT_EQ(recent.archives, (QStringList{"/logs/c.nmea", "", "/logs/a.nmea"}));
+
+    // Used again, a source moves to the top with its new archive, once.
+    recent = withLiveSourceFirst(recent, "tcp://a:1", "/logs/a2.nmea", 3);
+    EXPECT_EQ(recent.sources, (QStringList{"tcp://a:1", "tcp://c:3", "tcp://b:2"}));
+    EXPECT_EQ(recent.archives, (QStringList{"/logs/a2.nmea", "/logs/c.nmea", ""}));
+
+    // The oldest goes with its archive.
+    recent = withLiveSourceFirst(recent, "tcp://d:4", "/logs/d.nmea", 3);
+    EXPECT_EQ(recent.sources, (QStringList{"tcp://d:4", "tcp://a:1", "tcp://c:3"}));
+    EXPECT_EQ(recent.archives, (QStringList{"/logs/d.nmea", "/logs/a2.nmea", "/logs/c.nmea"}));
+
+    // Settings written before archives were kept: the sources had
+    // temporary ones, and the new source's archive stays beside it.
+    RecentLiveSources older{{"tcp://a:1", "tcp://b:2"}, {}};
+    older = withLiveSourceFirst(older, "tcp://b:2", "/logs/b.nmea", 8);
+    EXPECT_EQ(older.sources, (QStringList{"tcp://b:2", "tcp://a:1"}));
+    EXPECT_EQ(older.archives, (QStringList{"/logs/b.nmea", ""}));
 }
 
 // A loopback server that sends its first part at once and the rest when
@@ -147,6 +177,12 @@ private:
 class LiveSourceTest : public MainWindowTest {
 protected:
     std::size_t records() const { return form->Analysis ? form->Analysis->records.size() : 0; }
+
+    static std::string fileBytes(const QString& file)
+    {
+        std::ifstream in(file.toStdString(), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
 };
 
 TEST_F(LiveSourceTest, SummaryFollowsTheBytesAndEndsAsTheOfflineLoadOfThem)
@@ -224,6 +260,54 @@ TEST_F(LiveSourceTest, FileBeingWrittenIsFollowedAsItGrows)
     form->StopLiveSource1Click();
     EXPECT_GT(records(), early);
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(LiveSourceTest, NamedArchiveReplacesTheFileAndKeepsEveryByteAfterStop)
+{
+    const std::string log = nmeaLog(NmeaSolution::Gga, 30000);
+    TwoPartServer server(log, "");
+    ASSERT_GT(server.port(), 0);
+    // The dialog asked about replacing it; the old bytes must all go.
+    const QString archive = dir.write("kept.nmea", std::string(log.size() * 2, 'x'));
+    form->NMEAAscii->setChecked(true);
+    dialogs.liveSources.push_back({QStringLiteral("tcp://127.0.0.1:%1").arg(server.port()), archive});
+
+    form->OpenLiveSource1Click();
+    ASSERT_TRUE(form->live());
+    EXPECT_TRUE(form->statusBar()->currentMessage().contains(archive)) << form->statusBar()->currentMessage().toStdString();
+    ASSERT_TRUE(waitFor([&] { return form->liveBytesReceived() == log.size(); }, std::chrono::seconds(20)));
+    form->StopLiveSource1Click();
+    EXPECT_FALSE(form->live());
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(form->statusBar()->currentMessage().contains(archive)) << form->statusBar()->currentMessage().toStdString();
+    EXPECT_TRUE(fileBytes(archive) == log) << "the archive holds " << fileBytes(archive).size() << " bytes of "
+                                           << log.size();
+    // Still there once the window that followed it is gone.
+    form.reset();
+    EXPECT_TRUE(fileBytes(archive) == log);
+}
+
+TEST_F(LiveSourceTest, ArchiveThatCannotBeCreatedOrIsTheFollowedFileGetsAnErrorBoxAndNoSession)
+{
+    TwoPartServer server("", "");
+    ASSERT_GT(server.port(), 0);
+    const QString unwritable = QString::fromStdString((dir.path() / "no-such-folder" / "kept.nmea").string());
+    form->openLiveSource(QStringLiteral("tcp://127.0.0.1:%1").arg(server.port()), unwritable);
+    EXPECT_FALSE(form->live());
+    EXPECT_FALSE(form->StopLiveSource1->isEnabled());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].title, "Error");
+    EXPECT_TRUE(dialogs.messages[0].text.contains(unwritable)) << dialogs.messages[0].text.toStdString();
+    EXPECT_EQ(form->Label1->text(), "No file...");
+
+    // Emptying the followed file would destroy the log being followed.
+    const std::string log = nmeaLog(NmeaSolution::Gga, 5000);
+    const QString followed = dir.write("followed.nmea", log);
+    form->openLiveSource(followed, followed);
+    EXPECT_FALSE(form->live());
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_TRUE(dialogs.messages[1].text.contains(followed)) << dialogs.messages[1].text.toStdString();
+    EXPECT_TRUE(fileBytes(followed) == log);
 }
 
 TEST_F(LiveSourceTest, RefusedConnectionAndBadTextGetAnErrorBoxAndNoSession)

@@ -109,6 +109,17 @@ public:
         texts.pop_front();
         return answer;
     }
+
+    std::deque<LiveSourceRequest> liveSources;  // answers of "Open live source...", in order
+    std::optional<LiveSourceRequest> liveSource(QWidget*) override
+    {
+        if (liveSources.empty()) {
+            return std::nullopt;
+        }
+        LiveSourceRequest answer = liveSources.front();
+        liveSources.pop_front();
+        return answer;
+    }
 };
 
 // A temporary directory removed with the object.
