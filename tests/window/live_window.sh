@@ -1,11 +1,16 @@
 #!/bin/sh
 # Follows a live source in the real gnsslog binary under a virtual X server
 # and a window manager: a loopback TCP server replays a generated NMEA log
-# slowly; File > "Open live source..." connects to it, and the main
-# window's summary must change as records arrive (the X histogram opening
-# with the first ones), then stay still after File > "Stop live source"
-# while the server keeps sending. A port nobody listens on gives an error
-# box, not a hang. Both sources are kept as the recently used ones.
+# slowly; File > "Open live source..." connects to it, naming an archive
+# file that exists already (the dialog asks before replacing it), and the
+# main window's summary must change as records arrive (the X histogram
+# opening with the first ones). View > Track, zoomed out with the mouse
+# wheel, keeps its scale and its smaller picture of the track through two
+# live updates. The summary then stays still after File > "Stop live
+# source" while the server sends on, and the archive holds exactly the
+# bytes the server sent before the stop, also after the application has
+# ended. A port nobody listens on gives an error box, not a hang. Both
+# sources are kept as the recently used ones, the archive beside its own.
 #
 #   live_window.sh APP SAMPLEGEN REPLAYER WORK_DIR
 #
@@ -27,56 +32,16 @@ export XDG_RUNTIME_DIR="$work/runtime"
 export XDG_CONFIG_HOME="$work/config"
 mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME" && chmod 700 "$XDG_RUNTIME_DIR"
 
-command -v openbox >/dev/null 2>&1 || { echo "SKIP: no openbox"; exit 0; }
-openbox >"$work/openbox.out" 2>&1 &
-wm_pid=$!
-end=$(($(date +%s) + 10))
-until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
-  [ "$(date +%s)" -lt "$end" ] || break
-  sleep 0.1
-done
+. "$(dirname "$0")/x_session.sh"
+start_window_manager
+[ -n "$wm_pid" ] || { echo "SKIP: no openbox"; exit 0; }
 
-rm -f "$work/port"
-python3 "$replayer" "$log" "$work/port" 3000 &
+rm -f "$work/port" "$work/sent" "$work/hold"
+python3 "$replayer" "$log" "$work/port" 3000 "$work/sent" "$work/hold" &
 replayer_pid=$!
 "$app" >"$work/gnsslog.out" 2>&1 &
 pid=$!
 trap 'kill "$pid" "$replayer_pid" "$wm_pid" 2>/dev/null || true' EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  import -window root "$work/failure.png" 2>/dev/null || true
-  exit 1
-}
-
-wait_window() {
-  end=$(($(date +%s) + $2))
-  while :; do
-    found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) || true
-    if [ -n "$found" ]; then
-      echo "$found"
-      return 0
-    fi
-    [ "$(date +%s)" -lt "$end" ] || return 1
-    sleep 0.1
-  done
-}
-
-window_count() {
-  xdotool search --onlyvisible --class '^gnsslog$' 2>/dev/null | wc -l
-}
-
-# Opens the main window's menu whose title is $1 pixels from its left.
-open_menu_at() {
-  before=$(window_count)
-  xdotool windowraise "$main"
-  xdotool mousemove --window "$main" "$1" 10 click 1
-  end=$(($(date +%s) + 10))
-  until [ "$(window_count)" -gt "$before" ]; do
-    [ "$(date +%s)" -lt "$end" ] || fail "a menu did not open"
-    sleep 0.1
-  done
-}
 
 # The File menu's item $1 steps down: Load log file, Exit, (separator),
 # Compare logs..., Open history..., Open live source..., Stop live source.
@@ -101,6 +66,9 @@ summary_print() {
     -fill black -draw "rectangle 0,80 600,115" rgb:- | md5sum
 }
 
+# Opens File > "Open live source..." for 127.0.0.1 port $1 with the
+# archive file $2 (empty: a temporary one). Host, Port and Archive are the
+# enabled fields in the tab order of a tcp source.
 open_live_source() {
   choose_file_item 5
   dialog=$(wait_window "Open live source" 10) || fail "no \"Open live source\" dialog"
@@ -108,8 +76,57 @@ open_live_source() {
   xdotool type --delay 5 "127.0.0.1"
   xdotool key Tab
   xdotool type --delay 5 "$1"
-  import -window root "$work/live-dialog.png"
+  if [ -n "$2" ]; then
+    xdotool key Tab
+    xdotool type --delay 5 "$2"
+  fi
+  import -window "$dialog" "$work/live-dialog.png"
   xdotool key Return
+}
+
+# Visible windows named "Open live source": the dialog, and the question
+# about replacing its archive, which has the dialog's caption.
+live_dialog_count() {
+  xdotool search --onlyvisible --name '^Open live source$' 2>/dev/null | wc -l
+}
+
+# Saves the Track window's picture as $1: its client less the 10-pixel
+# border and the 50 pixels below the picture.
+track_picture() {
+  import -window "$track" "$work/track-window.png"
+  convert "$work/track-window.png" -gravity NorthWest -crop "$(identify -format '%[fx:w-20]x%[fx:h-60]' \
+    "$work/track-window.png")+10+10" +repage "$1"
+}
+
+# Prints the bounding box "WIDTH HEIGHT" of the track's dots (the four fix
+# colours) in the picture $1, leaving out the legend's corner (top right)
+# and the scale bar's (bottom left).
+track_extent() {
+  convert "$1" txt:- | awk -F'[,: ]+' '
+    NR == 1 { split($0, size, /[ ,]+/); w = size[5]; h = size[6]; next }
+    / #(008000|0000FF|FFFF00|FF0000) / {
+      x = $1; y = $2
+      if (x > w - 120 && y < 100) next
+      if (x < 140 && y > h - 45) next
+      if (n++ == 0) { x0 = x1 = x; y0 = y1 = y }
+      if (x < x0) x0 = x; if (x > x1) x1 = x
+      if (y < y0) y0 = y; if (y > y1) y1 = y
+    }
+    END { if (n == 0) print "0 0"; else print x1 - x0 + 1, y1 - y0 + 1 }'
+}
+
+# A fingerprint of the picture $1's scale bar and its text, bottom left.
+scale_bar_print() {
+  convert "$1" -gravity SouthWest -crop 140x45+0+0 +repage rgb:- | md5sum
+}
+
+# Waits (up to $1 s) until the summary has changed from $2: a live update.
+wait_update() {
+  end=$(($(date +%s) + $1))
+  while [ "$(summary_print)" = "$2" ]; do
+    [ "$(date +%s)" -lt "$end" ] || return 1
+    sleep 0.3
+  done
 }
 
 main=$(wait_window "Pelomark GNSS log analyzer" 20) || fail "the main window did not appear"
@@ -120,15 +137,11 @@ xdotool key Right Right Right Down Return
 
 # A refused connection: an error box at once.
 python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])' >"$work/closed"
-open_live_source "$(cat "$work/closed")"
+open_live_source "$(cat "$work/closed")" ""
 box=$(wait_window "Error" 10) || fail "no error box for a refused connection"
 import -window root "$work/live-refused.png"
 xdotool windowactivate --sync "$box" key Return
-end=$(($(date +%s) + 10))
-while xdotool search --onlyvisible --name "^Error\$" >/dev/null 2>&1; do
-  [ "$(date +%s)" -lt "$end" ] || fail "the error box did not close"
-  sleep 0.1
-done
+wait_gone "Error" 10 || fail "the error box did not close"
 
 end=$(($(date +%s) + 10))
 until [ -s "$work/port" ]; do
@@ -136,8 +149,21 @@ until [ -s "$work/port" ]; do
   sleep 0.1
 done
 port=$(cat "$work/port")
+
+# The archive named exists: it is replaced only after the question.
+archive="$work/kept.nmea"
+echo "an older archive" >"$archive"
 before=$(summary_print)
-open_live_source "$port"
+open_live_source "$port" "$archive"
+end=$(($(date +%s) + 10))
+until [ "$(live_dialog_count)" -ge 2 ]; do
+  [ "$(date +%s)" -lt "$end" ] || fail "no question before the existing archive was replaced"
+  sleep 0.1
+done
+import -window root "$work/live-replace-question.png"
+[ "$(cat "$archive")" = "an older archive" ] || fail "the archive was emptied before the question was answered"
+xdotool key alt+y
+wait_gone "Open live source" 10 || fail "the dialog stayed after the question was answered"
 wait_window "tcp://127.0.0.1:$port" 10 >/dev/null || fail "the main window's caption is not the source"
 wait_window "X histogram" 20 >/dev/null || fail "no X histogram as the first records arrived"
 
@@ -149,17 +175,71 @@ second=$(summary_print)
 [ "$second" != "$first" ] || fail "the summary did not change as more records arrived"
 import -window root "$work/live-following.png"
 
-# Stopped, it stays as it is while the server sends on.
+# View > Track, clear of the always-on-top main window, fitted to the
+# track. Four wheel notches out about its centre shrink the track to
+# 1.25^-4 = 0.41 of its fitted size; a live update that fitted it again
+# would bring it back to full size and change the scale bar.
+choose_view_item 8
+track=$(wait_window "Track" 10) || fail "View did not open \"Track\""
+xdotool windowmove "$track" 660 300 windowraise "$track"
+xdotool windowactivate --sync "$track"
+wait_update 10 "$(summary_print)" || fail "no live update after the Track window opened"
+sleep 0.5
+track_picture "$work/track-fitted.png"
+set -- $(track_extent "$work/track-fitted.png")
+fitted_w=$1 fitted_h=$2
+[ "$fitted_w" -gt 100 ] || [ "$fitted_h" -gt 100 ] || fail "the fitted track spans only ${fitted_w}x$fitted_h pixels"
+fitted_bar=$(scale_bar_print "$work/track-fitted.png")
+geometry=$(xdotool getwindowgeometry --shell "$track")
+track_w=$(echo "$geometry" | sed -n 's/^WIDTH=//p')
+track_h=$(echo "$geometry" | sed -n 's/^HEIGHT=//p')
+xdotool mousemove --window "$track" $((track_w / 2)) $((track_h / 2))
+xdotool click --repeat 4 --delay 100 5  # button 5: the wheel turned towards the user
+sleep 0.5
+track_picture "$work/track-zoomed.png"
+zoomed_bar=$(scale_bar_print "$work/track-zoomed.png")
+[ "$zoomed_bar" != "$fitted_bar" ] || fail "the wheel did not change the Track window's scale"
+update=$(summary_print)
+wait_update 10 "$update" || fail "no first live update after the zoom"
+update=$(summary_print)
+wait_update 10 "$update" || fail "no second live update after the zoom"
+sleep 0.5
+track_picture "$work/track-after-updates.png"
+import -window root "$work/live-track.png"
+[ "$(scale_bar_print "$work/track-after-updates.png")" = "$zoomed_bar" ] ||
+  fail "the Track window's scale changed with the live updates"
+set -- $(track_extent "$work/track-after-updates.png")
+[ $(($1 * 10)) -lt $((fitted_w * 6)) ] && [ $(($2 * 10)) -lt $((fitted_h * 6)) ] ||
+  fail "the zoomed-out track spans ${1}x$2 pixels after two updates, fitted ${fitted_w}x$fitted_h: fitted again"
+
+# The server holds; once what it sent has arrived, stop. Stopped, the
+# summary stays as it is while the server sends on.
+touch "$work/hold"
+sleep 2
+sent=$(cat "$work/sent")
 choose_file_item 6
 sleep 2
+rm -f "$work/hold"
 stopped=$(summary_print)
 sleep 3
 [ "$(summary_print)" = "$stopped" ] || fail "the summary changed after Stop live source"
 import -window root "$work/live-stopped.png"
 
-# Both sources asked for are the recently used ones, the newest first.
-grep -q "recent=tcp://127.0.0.1:$port, tcp://127.0.0.1:$(cat "$work/closed")" "$XDG_CONFIG_HOME/gnsslog/gnsslog.conf" ||
+# The archive is every byte the server sent before the stop, and no more.
+expect_archive_is_sent() {
+  [ -f "$archive" ] || fail "the archive is gone $1"
+  size=$(stat -c %s "$archive")
+  [ "$size" -eq "$sent" ] || fail "the archive holds $size bytes $1, the server sent $sent"
+  head -c "$sent" "$log" | cmp -s - "$archive" || fail "the archive differs from the bytes sent $1"
+}
+expect_archive_is_sent "after Stop"
+
+# Both sources asked for are the recently used ones, the newest first,
+# each beside its archive.
+conf="$XDG_CONFIG_HOME/gnsslog/gnsslog.conf"
+grep -q "recent=tcp://127.0.0.1:$port, tcp://127.0.0.1:$(cat "$work/closed")" "$conf" ||
   fail "the recently used sources were not kept"
+grep -q "recentArchives=$archive, " "$conf" || fail "the archive was not kept beside its source"
 
 choose_file_item 2
 end=$(($(date +%s) + 5))
@@ -167,4 +247,5 @@ while kill -0 "$pid" 2>/dev/null; do
   [ "$(date +%s)" -lt "$end" ] || fail "the application did not end after File > Exit"
   sleep 0.1
 done
+expect_archive_is_sent "after File > Exit"
 echo "live window test passed"
