@@ -33,6 +33,7 @@ QSettings settings()
     return QSettings(QStringLiteral("gnsslog"), QStringLiteral("gnsslog"));
 }
 constexpr qsizetype kRecentKept = 8;
+constexpr int kArchiveFieldChars = 40;  // the archive field's least width, in average characters
 
 // The kind choice's rows, in LiveSourceChoice's order.
 const char* const kKindCaptions[] = {"tcp", "serial", "gpsd", "file being written"};
@@ -102,6 +103,8 @@ LiveSourceDialog::LiveSourceDialog(QWidget* parent) : QDialog(parent)
     file_ = makeField("File", this);
     archive_ = makeField("Archive", this);
     archive_->setPlaceholderText(QStringLiteral("a temporary file, removed at Stop"));
+    // Room for a path, not only its end.
+    archive_->setMinimumWidth(archive_->fontMetrics().averageCharWidth() * kArchiveFieldChars);
     browse_ = new QPushButton(QStringLiteral("Browse..."), this);
     browse_->setObjectName(QStringLiteral("BrowseArchive"));
     auto* archiveRow = new QHBoxLayout;
@@ -117,6 +120,7 @@ LiveSourceDialog::LiveSourceDialog(QWidget* parent) : QDialog(parent)
     form->addRow(QStringLiteral("Archive:"), archiveRow);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     form->addRow(buttons);
+    ok_ = buttons->button(QDialogButtonBox::Ok);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(kind_, &QComboBox::currentIndexChanged, this, [this] { enableFieldsOfKind(); });
@@ -201,6 +205,8 @@ void LiveSourceDialog::browseForArchive()
     }
     agreedArchive_ = QFileInfo(dialog.selectedFiles().front()).absoluteFilePath();
     archive_->setText(QDir::toNativeSeparators(agreedArchive_));
+    // Return now starts, rather than pressing "Browse..." again.
+    ok_->setFocus();
 }
 
 void LiveSourceDialog::accept()
@@ -210,7 +216,7 @@ void LiveSourceDialog::accept()
         // The save dialog's own question, for a name typed or remembered.
         const auto answer = QMessageBox::warning(
             this, windowTitle(),
-            QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(QDir::toNativeSeparators(archive)),
+            QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(QFileInfo(archive).fileName()),
             QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
         if (answer != QMessageBox::Yes) {
             return;

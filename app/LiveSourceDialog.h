@@ -41,6 +41,7 @@ private:
     QLineEdit* file_ = nullptr;
     QLineEdit* archive_ = nullptr;
     QPushButton* browse_ = nullptr;
+    QPushButton* ok_ = nullptr;
     QString agreedArchive_;  // chosen in the save dialog, which asked about replacing it
 };
 
