@@ -9,8 +9,10 @@
 # live updates. The summary then stays still after File > "Stop live
 # source" while the server sends on, and the archive holds exactly the
 # bytes the server sent before the stop, also after the application has
-# ended. A port nobody listens on gives an error box, not a hang. Both
-# sources are kept as the recently used ones, the archive beside its own.
+# ended. A port nobody listens on gives an error box, not a hang, and
+# leaves the archive chosen with "Browse..." (after the save dialog's
+# question) as it was. Both sources are kept as the recently used ones,
+# each archive beside its own.
 #
 #   live_window.sh APP SAMPLEGEN REPLAYER WORK_DIR
 #
@@ -67,8 +69,10 @@ summary_print() {
 }
 
 # Opens File > "Open live source..." for 127.0.0.1 port $1 with the
-# archive file $2 (empty: a temporary one). Host, Port and Archive are the
-# enabled fields in the tab order of a tcp source.
+# archive file $2 (empty: a temporary one), typed into its field or, with
+# $3 "browse", chosen with "Browse...": a file that exists gets the save
+# dialog's question, answered Yes. Host, Port, Archive and Browse... are
+# the enabled fields in the tab order of a tcp source.
 open_live_source() {
   choose_file_item 5
   dialog=$(wait_window "Open live source" 10) || fail "no \"Open live source\" dialog"
@@ -76,7 +80,23 @@ open_live_source() {
   xdotool type --delay 5 "127.0.0.1"
   xdotool key Tab
   xdotool type --delay 5 "$1"
-  if [ -n "$2" ]; then
+  if [ "${3:-}" = browse ]; then
+    xdotool key Tab Tab space
+    chooser=$(wait_window "Archive of the live source" 10) || fail "\"Browse...\" opened no file dialog"
+    xdotool windowactivate --sync "$chooser"
+    xdotool type --delay 5 "$2"
+    import -window root "$work/live-browse.png"
+    xdotool key Return
+    end=$(($(date +%s) + 10))
+    until [ "$(xdotool search --onlyvisible --name '^Archive of the live source$' 2>/dev/null | wc -l)" -ge 2 ]; do
+      [ "$(date +%s)" -lt "$end" ] || fail "the save dialog did not ask before choosing an existing archive"
+      sleep 0.1
+    done
+    import -window root "$work/live-browse-question.png"
+    xdotool key alt+y
+    wait_gone "Archive of the live source" 10 || fail "the save dialog stayed after its question"
+    xdotool windowactivate --sync "$dialog"
+  elif [ -n "$2" ]; then
     xdotool key Tab
     xdotool type --delay 5 "$2"
   fi
@@ -91,11 +111,10 @@ live_dialog_count() {
 }
 
 # Saves the Track window's picture as $1: its client less the 10-pixel
-# border and the 50 pixels below the picture.
+# margin round the picture.
 track_picture() {
   import -window "$track" "$work/track-window.png"
-  convert "$work/track-window.png" -gravity NorthWest -crop "$(identify -format '%[fx:w-20]x%[fx:h-60]' \
-    "$work/track-window.png")+10+10" +repage "$1"
+  convert "$work/track-window.png" -shave 10x10 +repage "$1"
 }
 
 # Prints the bounding box "WIDTH HEIGHT" of the track's dots (the four fix
@@ -135,13 +154,17 @@ main=$(wait_window "Pelomark GNSS log analyzer" 20) || fail "the main window did
 open_menu_at 15
 xdotool key Right Right Right Down Return
 
-# A refused connection: an error box at once.
+# A refused connection, its archive chosen with "Browse...": an error box
+# at once, and the archive that exists is left as it was.
+archive="$work/kept.nmea"
+echo "an older archive" >"$archive"
 python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])' >"$work/closed"
-open_live_source "$(cat "$work/closed")" ""
+open_live_source "$(cat "$work/closed")" "$archive" browse
 box=$(wait_window "Error" 10) || fail "no error box for a refused connection"
 import -window root "$work/live-refused.png"
 xdotool windowactivate --sync "$box" key Return
 wait_gone "Error" 10 || fail "the error box did not close"
+[ "$(cat "$archive")" = "an older archive" ] || fail "a source that was refused emptied its archive"
 
 end=$(($(date +%s) + 10))
 until [ -s "$work/port" ]; do
@@ -150,9 +173,7 @@ until [ -s "$work/port" ]; do
 done
 port=$(cat "$work/port")
 
-# The archive named exists: it is replaced only after the question.
-archive="$work/kept.nmea"
-echo "an older archive" >"$archive"
+# The archive typed exists: it is replaced only after the question.
 before=$(summary_print)
 open_live_source "$port" "$archive"
 end=$(($(date +%s) + 10))
@@ -239,7 +260,7 @@ expect_archive_is_sent "after Stop"
 conf="$XDG_CONFIG_HOME/gnsslog/gnsslog.conf"
 grep -q "recent=tcp://127.0.0.1:$port, tcp://127.0.0.1:$(cat "$work/closed")" "$conf" ||
   fail "the recently used sources were not kept"
-grep -q "recentArchives=$archive, " "$conf" || fail "the archive was not kept beside its source"
+grep -q "recentArchives=$archive, $archive" "$conf" || fail "the archives were not kept beside their sources"
 
 choose_file_item 2
 end=$(($(date +%s) + 5))
