@@ -5,6 +5,7 @@
 // and a source or an archive that cannot be opened.
 #include <QAction>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QLabel>
 #include <QStatusBar>
 #include <QThread>
@@ -250,6 +251,12 @@ TEST_F(LiveSourceTest, FileBeingWrittenIsFollowedAsItGrows)
 
     form->openLiveSource(file);
     ASSERT_TRUE(form->live());
+    // No archive named: a temporary one, named by the status line.
+    const QString status = form->statusBar()->currentMessage();
+    const qsizetype at = status.lastIndexOf(QStringLiteral(", archive "));
+    ASSERT_GE(at, 0) << status.toStdString();
+    const QString temporary = status.mid(at + 10);
+    EXPECT_TRUE(QFileInfo::exists(temporary)) << temporary.toStdString();
     ASSERT_TRUE(waitFor([&] { return records() > 0; }, std::chrono::seconds(20)));
     const std::size_t early = records();
     {
@@ -260,6 +267,8 @@ TEST_F(LiveSourceTest, FileBeingWrittenIsFollowedAsItGrows)
     form->StopLiveSource1Click();
     EXPECT_GT(records(), early);
     EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_FALSE(QFileInfo::exists(temporary)) << "the temporary archive stayed after Stop";
+    EXPECT_FALSE(form->statusBar()->currentMessage().contains(QStringLiteral("kept"))) << "a temporary archive is not kept";
 }
 
 TEST_F(LiveSourceTest, NamedArchiveReplacesTheFileAndKeepsEveryByteAfterStop)
