@@ -8,11 +8,13 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "log/Gpslog.h"
 #include "log/formats/Formats.h"
+#include "reference/CivilTime.h"
 #include "reference/ClockBridge.h"
 #include "reference/ReferenceFile.h"
 #include "reference/TrackError.h"
@@ -136,7 +138,9 @@ TEST(ReferenceRealLogs, TheTwoMatRtklibReferencesAgreeAtTheOneHertzEpochs)
     ASSERT_TRUE(coarse.ok()) << coarse.error;
     const ReferenceTrajectory& c = coarse.trajectory;
     EXPECT_EQ(c.format, "pos");
-    EXPECT_EQ(c.clock, (RecordClock{TimeScale::Gps, DateKnown::TimeOfDay}));
+    // Dated: the epochs count from the GPS epoch.
+    EXPECT_EQ(c.clock, (RecordClock{TimeScale::Gps, DateKnown::FullDate}));
+    EXPECT_EQ(c.epochs.front().time, secondsOfDate(2023, 7, 11) + 6 * 3600 + 4 * 60 + 30);
     EXPECT_FALSE(c.hasVelocity);
 
     const auto bridge = ClockBridge::make(c.clock, c.epochs.front().time, fine.trajectory, 0);
@@ -168,7 +172,8 @@ double horizontalRms(const TruthMatch& match)
 
 // The same u-blox observations solved twice, by RTKLIB demo5 (calendar
 // GPST) and by rtklib-py (GPS week and seconds): either meets the other
-// at every one of its 4521 epochs (realdata README).
+// at every one of its 4521 epochs (realdata README), the calendar file's
+// date naming the week the other's seconds count in.
 TEST(ReferenceRealLogs, WeekSecondsAndCalendarSolutionsOfOneRunMeetAtEveryEpoch)
 {
     const fs::path week = realLog("rtklibexplorer-rtklibpy-py_0315f.pos");
@@ -176,15 +181,24 @@ TEST(ReferenceRealLogs, WeekSecondsAndCalendarSolutionsOfOneRunMeetAtEveryEpoch)
     SKIP_WITHOUT(week);
     SKIP_WITHOUT(calendar);
     EXPECT_EQ(logRecordClock(week.string(), posFormat()), (RecordClock{TimeScale::Gps, DateKnown::TimeOfWeek}));
-    EXPECT_EQ(logRecordClock(calendar.string(), posFormat()), (RecordClock{TimeScale::Gps, DateKnown::TimeOfDay}));
+    EXPECT_EQ(logRecordClock(calendar.string(), posFormat()),
+              (RecordClock{TimeScale::Gps, DateKnown::FullDate, secondsOfDate(2020, 12, 24)}));
     for (const auto& [rover, reference] : {std::pair{week, calendar}, std::pair{calendar, week}}) {
         const ReferenceLoad load = loadReference(reference.string(), "");
         ASSERT_TRUE(load.ok()) << load.error;
         const std::vector<GNSSRecord> records = roverRecords(rover, posFormat());
         EXPECT_EQ(records.size(), 4521u) << rover;
-        const TruthMatch match =
-            matchRecords(records, logRecordClock(rover.string(), posFormat()), load.trajectory, {});
+        const RecordClock clock = logRecordClock(rover.string(), posFormat());
+        const TruthMatch match = matchRecords(records, clock, load.trajectory, {});
+        EXPECT_TRUE(match.completedDate) << rover;
         EXPECT_EQ(match.count(TruthCause::Matched), 4521u) << rover;
+        // Both headers name the first epoch: 2020/12/24 21:28:42 GPST, week
+        // 2137 422922 s.
+        const auto bridge = ClockBridge::make(clock, records.front().time, load.trajectory, 0);
+        ASSERT_TRUE(bridge);
+        EXPECT_EQ(bridge->toReference(records.front().time),
+                  rover == week ? secondsOfDate(2020, 12, 24) + 21 * 3600 + 28 * 60 + 42 : 422922.0)
+            << rover;
         // Epoch on epoch: the two solutions differ by their float epochs'
         // decimetres, not by the metres of another second.
         std::vector<double> horizontal;
@@ -194,6 +208,46 @@ TEST(ReferenceRealLogs, WeekSecondsAndCalendarSolutionsOfOneRunMeetAtEveryEpoch)
         std::nth_element(horizontal.begin(), horizontal.begin() + horizontal.size() / 2, horizontal.end());
         EXPECT_LT(horizontal[horizontal.size() / 2], 0.2) << rover;
     }
+}
+
+// The receiver's NAV-PVT written as a calendar GPST .pos beside its own
+// UBX log, whose NMEA is UTC dated by RMC: the .pos meets both, and the
+// NMEA meets the .pos, within a centimetre (positions the same but for
+// printing), on dates alone or with the week chosen. The .pos prints its
+// times a millisecond early (17:30:39.749 GPST for the NMEA's 17:30:21.75
+// UTC), which puts one end epoch that millisecond outside the other's span.
+TEST(ReferenceRealLogs, CalendarPosMeetsTheDatedNmeaAndTheNavPvtOfItsReceiver)
+{
+    const fs::path pos = realLog("rtklibexplorer-gnssimu-gnss_1730_sf.pos");
+    const fs::path ubx = realLog("rtklibexplorer-gnssimu-gnss_1730.ubx");
+    SKIP_WITHOUT(pos);
+    SKIP_WITHOUT(ubx);
+    const RecordClock posClock = logRecordClock(pos.string(), posFormat());
+    EXPECT_EQ(posClock, (RecordClock{TimeScale::Gps, DateKnown::FullDate, secondsOfDate(2025, 8, 28)}));
+    const std::vector<GNSSRecord> posRecords = roverRecords(pos, posFormat());
+    ASSERT_EQ(posRecords.size(), 536u);
+    for (const char* format : {"ubx", "nmea"}) {
+        SCOPED_TRACE(format);
+        const ReferenceLoad reference = loadReference(ubx.string(), format);
+        ASSERT_TRUE(reference.ok()) << reference.error;
+        const bool nmea = std::string_view(format) == "nmea";
+        EXPECT_EQ(reference.trajectory.clock.scale, nmea ? TimeScale::Utc : TimeScale::Gps);
+        const TruthMatch match = matchRecords(posRecords, posClock, reference.trajectory, {});
+        // The NMEA is dated too: nothing to choose.
+        EXPECT_EQ(match.completedDate, !nmea);
+        EXPECT_LE(match.count(TruthCause::OutsideSpan), 1u);
+        EXPECT_EQ(match.count(TruthCause::Matched) + match.count(TruthCause::OutsideSpan), posRecords.size());
+        EXPECT_LT(horizontalRms(match), 0.01);
+    }
+    const ReferenceLoad posReference = loadReference(pos.string(), "");
+    ASSERT_TRUE(posReference.ok()) << posReference.error;
+    const std::vector<GNSSRecord> nmeaRecords = roverRecords(ubx, nmeaFormat());
+    const TruthMatch back =
+        matchRecords(nmeaRecords, logRecordClock(ubx.string(), nmeaFormat()), posReference.trajectory, {});
+    EXPECT_FALSE(back.completedDate);
+    EXPECT_LE(back.count(TruthCause::OutsideSpan), 1u);
+    EXPECT_EQ(back.count(TruthCause::Matched) + back.count(TruthCause::OutsideSpan), nmeaRecords.size());
+    EXPECT_LT(horizontalRms(back), 0.01);
 }
 
 // One u-blox receiver's NMEA (UTC, dated by its RMC) against its own

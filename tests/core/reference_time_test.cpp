@@ -181,7 +181,9 @@ TEST(RecordClock, FormatsStateTheirTimeScaleAndDate)
     for (const InputFormat* format : {&ubxFormat(), &sbfFormat(), &novatelFormat(), &navcomFormat()}) {
         EXPECT_EQ(clockOf(*format, ""), gpsWeek) << format->name();
     }
-    // A .pos file says it in its header and its first solution line.
+    // A .pos file says it in its header and its first solution line that
+    // decodes; a calendar line's date is where the times count from.
+    const double day = secondsOfDate(2023, 7, 11);
     const struct {
         std::string_view head;
         RecordClock clock;
@@ -190,10 +192,28 @@ TEST(RecordClock, FormatsStateTheirTimeScaleAndDate)
         {"% program : RTKLIB\n%  GPST  latitude(deg)\n2270 194670.000 35.1 136.8 41.3 1 9\n", gpsWeek},
         {"% sol start : 2023/07/11 06:04:30.0 GPST\n%  UTC  latitude(deg)\n"
          "2023/07/11 06:04:12.000 35.1 136.8 41.3 1 9\n",
-         {TimeScale::Utc, DateKnown::TimeOfDay}},
-        {"%  GPST  x-ecef(m)\r\n\r\n2023/07/11 06:04:30.000 1 2 3 1 9\r\n", {TimeScale::Gps, DateKnown::TimeOfDay}},
+         {TimeScale::Utc, DateKnown::FullDate, day}},
+        {"%  GPST  x-ecef(m)\r\n\r\n2023/07/11 06:04:30.000 1 2 3 1 9\r\n",
+         {TimeScale::Gps, DateKnown::FullDate, day}},
+        // No header: RTKLIB's default, GPS time.
+        {"2023/07/11 06:04:30.000 1 2 3 1 9\n", {TimeScale::Gps, DateKnown::FullDate, day}},
+        // JST is UTC + 9 h: its midnight is 15:00 UTC the day before.
+        {"%  JST  latitude(deg) longitude(deg) height(m) Q ns\n2023/07/11 15:04:12.000 35.1 136.8 41.3 1 9\n",
+         {TimeScale::Utc, DateKnown::FullDate, day - 9 * kHour}},
+        // A time system of unknown offset, a date the calendar lacks: the
+        // time of day only, as the decoder reads them.
+        {"%  LOCAL  latitude(deg) longitude(deg) height(m) Q ns\n2023/07/11 06:04:30.000 35.1 136.8 41.3 1 9\n",
+         {TimeScale::Gps, DateKnown::TimeOfDay}},
+        {"%  UTC\n2023/02/30 06:04:30.000 35.1 136.8 41.3 1 9\n", {TimeScale::Utc, DateKnown::TimeOfDay}},
+        // A line that does not decode gives no date; the next one does.
+        {"%  GPST\n2023/07/10 23:59:59.000 35.1 north 41.3 1 9\n2023/07/11 00:00:00.000 1 2 3 1 9\n",
+         {TimeScale::Gps, DateKnown::FullDate, day}},
         // Only the first solution line counts.
         {"%  GPST\n2270 194670.000 1 2 3 1 9\n2023/07/11 06:04:30.000 1 2 3 1 9\n", gpsWeek},
+        {"%  GPST\n2023/07/11 06:04:30.000 1 2 3 1 9\n2023/07/12 06:04:30.000 1 2 3 1 9\n",
+         {TimeScale::Gps, DateKnown::FullDate, day}},
+        // A UTC header without a line that decodes.
+        {"%  UTC  latitude(deg)\n", {TimeScale::Utc, DateKnown::TimeOfWeek}},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(clockOf(posFormat(), row.head), row.clock) << row.head;

@@ -98,6 +98,9 @@ inline const char* const kNavcomNoiseLabels[] = {"[CHNLSTATUS1B]", "[MEAS1B]", "
 // The GPS week of startMs 0 in SBF and NovAtel logs: the week of 8
 // December 2026, the NMEA logs' first day.
 inline constexpr std::int64_t kFirstGpsWeek = 2448;
+// The GPS week of startMs 0 in .pos logs, in week and seconds or dated
+// (its Sunday, 4 January 2026, is their first day).
+inline constexpr std::int64_t kFirstPosWeek = 2400;
 
 // A whole UBX frame: sync, class, id, length, payload and checksum.
 std::string ubxFrame(std::uint8_t messageClass, std::uint8_t id, const std::string& payload);

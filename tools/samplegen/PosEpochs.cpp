@@ -18,9 +18,9 @@ namespace {
 constexpr double kSemiMajorAxis = 6378137.0;
 constexpr double kFlattening = 1.0 / 298.257223563;
 constexpr double kPi = 3.14159265358979323846;
-constexpr std::int64_t kFirstWeek = 2400;
 // Day 0 of the generated calendar: 2026-01-04, a Sunday.
 constexpr std::int64_t kFirstDay = 20457;  // days since 1970-01-01
+static_assert(kFirstDay == 3657 + 7 * kFirstPosWeek, "the Sunday of the first week");
 
 // Year, month and day of a day count since 1970-01-01 (H. Hinnant's
 // civil_from_days).
@@ -46,7 +46,7 @@ std::string twoDigits(std::int64_t value)
 std::string posTime(std::int64_t ms, bool weekTime)
 {
     if (weekTime) {
-        return formatInt(kFirstWeek + ms / kWeekMs) + ' ' +
+        return formatInt(kFirstPosWeek + ms / kWeekMs) + ' ' +
                formatFixed(static_cast<double>(ms % kWeekMs) / 1000.0, 3);
     }
     std::int64_t year = 0;

@@ -18,16 +18,22 @@ constexpr std::int64_t kLeapMs = 18000;
 // The day of week 2448 that the NMEA logs' first day is (a Tuesday).
 constexpr std::int64_t kNmeaFirstWeekday = 2;
 
-// GPS milliseconds from the start of week kFirstGpsWeek of the instant a
-// log's time stamp ms names. Logs with times of week count from their
-// week's start; logs with times of day (NMEA in UTC, dated .pos in GPS
-// time) from their first day, which the reference puts on a Tuesday: the
-// analysis completes their dates from the reference.
+// The GPS week the reference's times count from: dated .pos logs say
+// their own date, the first day of week kFirstPosWeek, so their reference
+// is on it; the others' dates the analysis completes from the reference.
+std::int64_t firstWeekOf(const GeneratorOptions& options)
+{
+    return options.format == LogFormat::Pos && !options.posWeekTime ? kFirstPosWeek : kFirstGpsWeek;
+}
+
+// GPS milliseconds from the start of week firstWeekOf() of the instant a
+// log's time stamp ms names. Logs with times of week and dated .pos logs
+// count from their week's start; NMEA logs (UTC) from their first day, a
+// Tuesday.
 std::int64_t gpsMsOfStamp(const GeneratorOptions& options, double ms)
 {
     const bool nmea = options.format == LogFormat::Nmea;
-    const bool timeOfDay = nmea || (options.format == LogFormat::Pos && !options.posWeekTime);
-    const double gps = timeOfDay ? ms + static_cast<double>(kNmeaFirstWeekday * kDayMs + (nmea ? kLeapMs : 0)) : ms;
+    const double gps = nmea ? ms + static_cast<double>(kNmeaFirstWeekday * kDayMs + kLeapMs) : ms;
     return std::llround(gps);
 }
 
@@ -66,7 +72,7 @@ std::string LogGenerator::referenceCsv() const
                        longitude);
         const std::int64_t gps = gpsMsOfStamp(s.options, static_cast<double>(s.startMs + t));
         text += formatFixed(static_cast<double>(gps % kWeekMs) * 0.001, 3) + ',' +
-                formatInt(kFirstGpsWeek + gps / kWeekMs) + ',' + formatFixed(latitude, 10) + ',' +
+                formatInt(firstWeekOf(s.options) + gps / kWeekMs) + ',' + formatFixed(latitude, 10) + ',' +
                 formatFixed(longitude, 10) + ',' + formatFixed(s.centre.height, 4) + ',' +
                 formatFixed(p.heading, 4);
         if (path.referenceVelocities) {

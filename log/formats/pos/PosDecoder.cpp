@@ -1,6 +1,7 @@
 #include "log/formats/pos/PosDecoder.h"
 
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <iterator>
@@ -28,6 +29,7 @@ constexpr double kSecondsPerWeek = 604800.0;
 constexpr double kMaxLatitude = 90.0;
 constexpr double kMaxLongitude = 360.0;
 constexpr int kMaxWeek = 100000;  // far beyond any GPS week
+constexpr int kLatestCalendarYear = 9999;  // within std::chrono::year
 
 constexpr double kQualityFix = 1.0;
 constexpr double kQualityFloat = 2.0;
@@ -85,22 +87,23 @@ bool readInt(const char* text, std::size_t size, int& value) noexcept
     return error == std::errc() && end == text + size;
 }
 
-// "yyyy/mm/dd" "hh:mm:ss.sss": seconds of the day.
-bool readCalendarTime(const Token& date, const Token& clock, double& seconds) noexcept
+// "yyyy/mm/dd", each field in its range (the day not checked against its
+// month: the time of day reads all the same).
+bool readDate(const Token& date, int& year, int& month, int& day) noexcept
 {
     const std::string_view d(date.text, date.size);
     const std::size_t slash1 = d.find('/');
     const std::size_t slash2 = d.find('/', slash1 + 1);
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    if (slash1 == std::string_view::npos || slash2 == std::string_view::npos ||
-        !readInt(d.data(), slash1, year) ||
-        !readInt(d.data() + slash1 + 1, slash2 - slash1 - 1, month) ||
-        !readInt(d.data() + slash2 + 1, d.size() - slash2 - 1, day) || month < 1 || month > 12 ||
-        day < 1 || day > 31 || year < 0) {
-        return false;
-    }
+    return slash1 != std::string_view::npos && slash2 != std::string_view::npos &&
+           readInt(d.data(), slash1, year) &&
+           readInt(d.data() + slash1 + 1, slash2 - slash1 - 1, month) &&
+           readInt(d.data() + slash2 + 1, d.size() - slash2 - 1, day) && month >= 1 &&
+           month <= 12 && day >= 1 && day <= 31 && year >= 0;
+}
+
+// "hh:mm:ss.sss": seconds of the day.
+bool readTimeOfDay(const Token& clock, double& seconds) noexcept
+{
     const std::string_view c(clock.text, clock.size);
     const std::size_t colon1 = c.find(':');
     const std::size_t colon2 = c.find(':', colon1 + 1);
@@ -117,6 +120,15 @@ bool readCalendarTime(const Token& date, const Token& clock, double& seconds) no
     }
     seconds = hour * kSecondsPerHour + minute * kSecondsPerMinute + second;
     return true;
+}
+
+// "yyyy/mm/dd" "hh:mm:ss.sss": seconds of the day.
+bool readCalendarTime(const Token& date, const Token& clock, double& seconds) noexcept
+{
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    return readDate(date, year, month, day) && readTimeOfDay(clock, seconds);
 }
 
 // "week tow": seconds of the GPS week.
@@ -321,6 +333,32 @@ FrameVerdict decodePosFrame(DecodedRecord& record, const std::uint8_t* frame, st
     }
     record.valid = 1;
     return FrameVerdict::Record;
+}
+
+bool posFrameDate(const std::uint8_t* frame, std::int32_t length, std::int64_t& daysFrom1970) noexcept
+{
+    if (frame == nullptr || length < kPosPrefixBytes ||
+        readPosPrefix(frame).kind != PosLineKind::Solution) {
+        return false;
+    }
+    const Tokens tokens(reinterpret_cast<const char*>(frame) + kPosPrefixBytes,
+                        static_cast<std::size_t>(length - kPosPrefixBytes), 2);
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    double seconds = 0;
+    if (!tokens.has(1) || !readDate(tokens[0], year, month, day) ||
+        !readTimeOfDay(tokens[1], seconds) || year > kLatestCalendarYear) {
+        return false;
+    }
+    const std::chrono::year_month_day date{std::chrono::year{year},
+                                           std::chrono::month{static_cast<unsigned>(month)},
+                                           std::chrono::day{static_cast<unsigned>(day)}};
+    if (!date.ok()) {
+        return false;
+    }
+    daysFrom1970 = std::chrono::sys_days{date}.time_since_epoch().count();
+    return true;
 }
 
 }  // namespace gnsslog

@@ -24,4 +24,11 @@ namespace gnsslog {
 FrameVerdict decodePosFrame(DecodedRecord& record, const std::uint8_t* frame, std::int32_t length,
                             bool toKKJ) noexcept;
 
+// The date of a solution frame written in calendar time, as days from
+// 1970-01-01; false for a line in week and seconds, one whose date or time
+// does not read, and a date the calendar does not have (whose time of day
+// decodePosFrame reads all the same). Does not throw and does not
+// allocate.
+bool posFrameDate(const std::uint8_t* frame, std::int32_t length, std::int64_t& daysFrom1970) noexcept;
+
 }  // namespace gnsslog

@@ -1,7 +1,9 @@
 // RTKLIB-style solution files (.pos): one record per solution line, the
 // header's column line saying how the lines read.
+#include <cstdint>
 #include <string_view>
 
+#include "log/formats/FrameFeed.h"
 #include "log/formats/Formats.h"
 #include "log/formats/pos/PosDecoder.h"
 #include "log/formats/pos/PosFramer.h"
@@ -18,40 +20,128 @@ constexpr std::string_view kHeaderType = "%";
 constexpr std::string_view kSolutionType = "solution";
 constexpr std::string_view kOverlongType = "overlong line";
 
-// A column line names its time scale in its first column ("%  GPST ...",
-// "%  UTC ..."); RTKLIB writes week and seconds only in GPS time. A first
-// solution line with a date ("2023/07/11 06:04:30.0") gives seconds of the
-// day, since the decoder keeps no date.
+// 1970-01-01 to the GPS epoch, 1980-01-06.
+constexpr std::int64_t kGpsEpochDaysFrom1970 = 3657;
+constexpr double kSecondsPerDay = 86400.0;
+// RTKLIB's JST is UTC + 9 h.
+constexpr double kJstAheadOfUtcSeconds = 9 * 3600.0;
+
+// What the header says the times are on.
+enum class PosTimeSystem : std::uint8_t {
+    Unnamed,  // nothing yet: RTKLIB's default, GPS time
+    Gpst,
+    Utc,
+    Jst,
+    Other,  // a column line naming a system whose offset is not known here
+};
+
+bool isBlank(char c) noexcept
+{
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+// The time system a header line names ("%  GPST  latitude(deg) ...",
+// "%  UTC ..."), or system when it names none.
+PosTimeSystem headerTimeSystem(std::string_view line, PosTimeSystem system) noexcept
+{
+    std::size_t first = 0;
+    while (first < line.size() && (isBlank(line[first]) || line[first] == '%')) {
+        ++first;
+    }
+    std::size_t end = first;
+    while (end < line.size() && !isBlank(line[end])) {
+        ++end;
+    }
+    const std::string_view token = line.substr(first, end - first);
+    if (token == "GPST") {
+        return PosTimeSystem::Gpst;
+    }
+    if (token == "UTC") {
+        return PosTimeSystem::Utc;
+    }
+    if (token == "JST") {
+        return PosTimeSystem::Jst;
+    }
+    const std::size_t percent = line.find('%');
+    PosLayout layout;
+    if (percent != std::string_view::npos && parsePosColumnLine(line.substr(percent + 1), layout)) {
+        return PosTimeSystem::Other;
+    }
+    return system;
+}
+
+// The clock of a log whose first record is frame, under the header's
+// time system. Calendar lines count from the midnight of that record's
+// date (the analysis moves later days on by whole days), so the date
+// completes them; week and seconds are GPS time, but a UTC header has
+// always been taken at its word.
+RecordClock firstRecordClock(const std::uint8_t* frame, std::int32_t length,
+                             PosTimeSystem system) noexcept
+{
+    const TimeScale scale =
+        system == PosTimeSystem::Utc || system == PosTimeSystem::Jst ? TimeScale::Utc : TimeScale::Gps;
+    std::int64_t day = 0;
+    // The decoder's test for a date: a slash in the first column.
+    const std::string_view line(reinterpret_cast<const char*>(frame) + kPosPrefixBytes,
+                                static_cast<std::size_t>(length - kPosPrefixBytes));
+    std::size_t first = 0;
+    while (first < line.size() && static_cast<unsigned char>(line[first]) <= ' ') {
+        ++first;
+    }
+    std::size_t end = first;
+    while (end < line.size() && static_cast<unsigned char>(line[end]) > ' ') {
+        ++end;
+    }
+    if (line.substr(first, end - first).find('/') == std::string_view::npos) {
+        return {system == PosTimeSystem::Utc ? TimeScale::Utc : TimeScale::Gps, DateKnown::TimeOfWeek};
+    }
+    if (system == PosTimeSystem::Other || !posFrameDate(frame, length, day)) {
+        return {scale, DateKnown::TimeOfDay};
+    }
+    RecordClock clock{scale, DateKnown::FullDate};
+    clock.dateOrigin = static_cast<double>(day - kGpsEpochDaysFrom1970) * kSecondsPerDay;
+    if (system == PosTimeSystem::Jst) {
+        clock.dateOrigin -= kJstAheadOfUtcSeconds;
+    }
+    return clock;
+}
+
+// The header's column line names the time system in its first column;
+// the first solution line that decodes, read by the analysis's own framer
+// and decoder, says whether times are of the week or of a dated day.
 RecordClock posRecordClock(const std::uint8_t* head, std::size_t size) noexcept
 {
     RecordClock clock{TimeScale::Gps, DateKnown::TimeOfWeek};
-    const std::string_view text(reinterpret_cast<const char*>(head), head == nullptr ? 0 : size);
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) {
-            end = text.size();
+    if (head == nullptr) {
+        return clock;
+    }
+    PosSniffer framer;
+    PosTimeSystem system = PosTimeSystem::Unnamed;
+    bool found = false;
+    const auto onFrame = [&](const std::uint8_t* frame, std::int32_t length) {
+        if (length < kPosPrefixBytes) {
+            return true;
         }
-        const std::string_view line = text.substr(start, end - start);
-        start = end + 1;
-        const bool header = !line.empty() && line[0] == '%';
-        const std::string_view body = header ? line.substr(1) : line;
-        const std::size_t first = body.find_first_not_of(" \t\r");
-        if (first == std::string_view::npos) {
-            continue;
+        if (frame[0] == static_cast<std::uint8_t>(PosLineKind::Header)) {
+            system = headerTimeSystem(
+                std::string_view(reinterpret_cast<const char*>(frame) + kPosPrefixBytes,
+                                 static_cast<std::size_t>(length - kPosPrefixBytes)),
+                system);
+            return true;
         }
-        const std::string_view token = body.substr(first, body.find_first_of(" \t\r", first) - first);
-        if (header) {
-            if (token == "UTC") {
-                clock.scale = TimeScale::Utc;
-            } else if (token == "GPST") {
-                clock.scale = TimeScale::Gps;
-            }
-            continue;
+        DecodedRecord record;
+        if (decodePosFrame(record, frame, length, false) != FrameVerdict::Record) {
+            return true;
         }
-        clock.date = token.find('/') != std::string_view::npos ? DateKnown::TimeOfDay
-                                                               : DateKnown::TimeOfWeek;
-        break;
+        clock = firstRecordClock(frame, length, system);
+        found = true;
+        return false;
+    };
+    if (feedFrames(framer, head, size, onFrame)) {
+        finishFrames(framer, onFrame);
+    }
+    if (!found && system == PosTimeSystem::Utc) {
+        clock.scale = TimeScale::Utc;
     }
     return clock;
 }
