@@ -11,8 +11,12 @@
 //     defines; the grid flag changes nothing but the grid (and the grid
 //     group of a baseline, which is the baseline itself);
 //   - the input read as a column line never names a layout whose axes
-//     share a token.
+//     share a token;
+//   - a frame's date, where it has one, is a day of the years 0 to 9999,
+//     and the record clock the input's head gives is finite, with a date
+//     origin only where it states a full date.
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -20,6 +24,7 @@
 #include <vector>
 
 #include "log/GnssRecord.h"
+#include "log/formats/Formats.h"
 #include "log/formats/pos/PosDecoder.h"
 #include "log/formats/pos/PosFramer.h"
 #include "tests/support/Comparisons.h"
@@ -32,12 +37,20 @@ namespace {
 using namespace gnsslog;
 using namespace gnsslog::testing;
 
+// 0000-01-01 and 9999-12-31 in days from 1970-01-01.
+constexpr std::int64_t kFirstDateDay = -719528;
+constexpr std::int64_t kLastDateDay = 2932896;
+
 void checkDecoded(const std::uint8_t* frame, std::int32_t length)
 {
     DecodedRecord plain;
     DecodedRecord grid;
     const FrameVerdict plainVerdict = decodePosFrame(plain, frame, length, false);
     const FrameVerdict gridVerdict = decodePosFrame(grid, frame, length, true);
+    std::int64_t day = 0;
+    if (posFrameDate(frame, length, day)) {
+        FUZZ_CHECK(day >= kFirstDateDay && day <= kLastDateDay);
+    }
     FUZZ_CHECK(plainVerdict == gridVerdict);
     FUZZ_CHECK(plainVerdict != FrameVerdict::ChecksumFailed);
     for (const DecodedRecord* r : {&plain, &grid}) {
@@ -124,5 +137,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkFeedingShapesAgree<PosSniffer>(data, size, checkFrame);
     checkAsSolutionLine(data, size);
     checkAsColumnLine(data, size);
+    const RecordClock clock = posFormat().recordClock(data, size);
+    FUZZ_CHECK(std::isfinite(clock.dateOrigin));
+    FUZZ_CHECK(clock.date == DateKnown::FullDate || clock.dateOrigin == 0);
     return 0;
 }

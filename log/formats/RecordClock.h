@@ -29,7 +29,8 @@ struct RecordClock {
     // With FullDate: seconds from the GPS epoch (on the calendar count of
     // the clock's own scale, no leap seconds) to where the record times
     // count from. A log that counts from the midnight of its first dated
-    // day (NMEA) states that midnight here and keeps its times short.
+    // day (NMEA, a calendar .pos) states that midnight here and keeps its
+    // times short.
     double dateOrigin = 0;
 
     friend bool operator==(const RecordClock&, const RecordClock&) = default;
