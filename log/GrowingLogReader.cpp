@@ -47,7 +47,7 @@ void GrowingLogReader::feed(const std::uint8_t* bytes, std::size_t size)
         return;
     }
     held_.insert(held_.end(), bytes, bytes + size);
-    options_.enuOrigin = firstLogPosition(held_.data(), held_.size(), format_, options_);
+    options_.enuOrigin = firstLogPosition(held_.data(), held_.size(), format_, options_, false);
     if (options_.enuOrigin || held_.size() >= kMostHeldBytes) {
         start();
         decode(held_.data(), held_.size());
@@ -105,7 +105,8 @@ void GrowingLogReader::finish(GNSSLog& shown)
         return;
     }
     if (!collector_) {
-        // The whole log came without a position: the frame has no tangent point.
+        // The log's last frame may hold its first position.
+        options_.enuOrigin = firstLogPosition(held_.data(), held_.size(), format_, options_);
         start();
         decode(held_.data(), held_.size());
         held_ = {};

@@ -99,7 +99,8 @@ bool needsEnuOrigin(const DecodeOptions& options) noexcept
 template <typename NextChunk>
 std::optional<GeodeticPosition> firstGeodeticPosition(NextChunk&& nextChunk,
                                                       const InputFormat& format,
-                                                      const DecodeOptions& decodeOptions)
+                                                      const DecodeOptions& decodeOptions,
+                                                      bool logEnds = true)
 {
     DecodeOptions plain = decodeOptions;
     plain.toKKJ = false;
@@ -126,7 +127,9 @@ std::optional<GeodeticPosition> firstGeodeticPosition(NextChunk&& nextChunk,
             return found;
         }
     }
-    finishFrames(*framer, lookAt);
+    if (logEnds) {
+        finishFrames(*framer, lookAt);
+    }
     return found;
 }
 
@@ -242,7 +245,7 @@ void runPipelineOnBytes(GNSSLog& log, const std::uint8_t* bytes, std::size_t siz
 
 std::optional<GeodeticPosition> firstLogPosition(const std::uint8_t* bytes, std::size_t size,
                                                  const InputFormat& format,
-                                                 const DecodeOptions& decodeOptions)
+                                                 const DecodeOptions& decodeOptions, bool logEnds)
 {
     bool given = false;
     auto nextChunk = [&]() -> Chunk {
@@ -250,7 +253,7 @@ std::optional<GeodeticPosition> firstLogPosition(const std::uint8_t* bytes, std:
         given = true;
         return chunk;
     };
-    return firstGeodeticPosition(nextChunk, format, decodeOptions);
+    return firstGeodeticPosition(nextChunk, format, decodeOptions, logEnds);
 }
 
 void runPipeline(GNSSLog& log, const char* fileName, ProgressCallback progress, bool toKKJ,

@@ -45,10 +45,12 @@ void runPipelineOnBytes(GNSSLog& log, const std::uint8_t* bytes, std::size_t siz
 
 // The tangent point an Enu frame without one takes from a log: the
 // geodetic position of the first frame in bytes that decodes into a
-// solution with one; empty when none does.
+// solution with one; empty when none does. logEnds false: bytes are the
+// start of a log still being written, so the frame they end in is not
+// yet complete and is not looked at.
 std::optional<GeodeticPosition> firstLogPosition(const std::uint8_t* bytes, std::size_t size,
                                                  const InputFormat& format,
-                                                 const DecodeOptions& decodeOptions);
+                                                 const DecodeOptions& decodeOptions, bool logEnds = true);
 
 // The same with the format chosen as the application's parsing mode does,
 // NavCom binary or NMEA, and checksums verified.
