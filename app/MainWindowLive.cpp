@@ -8,7 +8,6 @@
 
 #include <QAction>
 #include <QFile>
-#include <QFileInfo>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -26,6 +25,7 @@
 #include "reference/ErrorAnalysis.h"
 #include "reference/ReferenceFile.h"
 #include "live/OpenSource.h"
+#include "live/SameFile.h"
 #include "live/SourceAddress.h"
 
 namespace gnsslog {
@@ -62,9 +62,7 @@ bool archiveIsFollowedFile(const SourceAddress& address, const QString& archiveP
     if (address.kind != SourceKind::FollowedFile || archivePath.isEmpty()) {
         return false;
     }
-    const QFileInfo archive(archivePath);
-    const QFileInfo followed(QFile::decodeName(QByteArray::fromStdString(address.path)));
-    return archive.exists() && followed.exists() && archive.canonicalFilePath() == followed.canonicalFilePath();
+    return sameExistingFile(address.path, QFile::encodeName(archivePath).toStdString());
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -316,6 +317,13 @@ TEST_F(LiveSourceTest, ArchiveThatCannotBeCreatedOrIsTheFollowedFileGetsAnErrorB
     EXPECT_FALSE(form->live());
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_TRUE(dialogs.messages[1].text.contains(followed)) << dialogs.messages[1].text.toStdString();
+    EXPECT_TRUE(fileBytes(followed) == log);
+    // So would an archive that is the same file under another name.
+    const std::filesystem::path hardLink = dir.path() / "archive-link.nmea";
+    std::filesystem::create_hard_link(followed.toStdString(), hardLink);
+    form->openLiveSource(followed, QString::fromStdString(hardLink.string()));
+    EXPECT_FALSE(form->live());
+    ASSERT_EQ(dialogs.messages.size(), 3u);
     EXPECT_TRUE(fileBytes(followed) == log);
 }
 

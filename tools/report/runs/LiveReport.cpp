@@ -1,12 +1,11 @@
 #include "tools/report/runs/LiveReport.h"
 
-#include <sys/stat.h>
-
 #include <chrono>
 #include <optional>
 #include <sstream>
 
 #include "live/OpenSource.h"
+#include "live/SameFile.h"
 #include "live/StopSignals.h"
 #include "tools/report/ReportMessages.h"
 #include "tools/report/runs/AnalysisReport.h"
@@ -75,11 +74,7 @@ std::string liveOptionsProblem(const ReportOptions& options)
     }
     // Opening the archive empties it: were it the source itself, the run
     // would destroy the log and then read its own writes forever.
-    struct stat source {};
-    struct stat archive {};
-    if (!options.live.archive.empty() && stat(options.logFile.c_str(), &source) == 0 &&
-        stat(options.live.archive.c_str(), &archive) == 0 && source.st_dev == archive.st_dev &&
-        source.st_ino == archive.st_ino) {
+    if (sameExistingFile(options.logFile, options.live.archive)) {
         return "the archive " + options.live.archive + " is the source itself";
     }
     return {};
