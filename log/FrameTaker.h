@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "log/formats/Framers.h"
 #include "log/formats/InputFormat.h"
 #include "log/quality/QualityTally.h"
 #include "log/RecordCollector.h"
@@ -53,5 +54,15 @@ private:
     FrameTypeTally& frameTypes_;
     Router& router_;
 };
+
+// Frames the framer checked but passed unpublished (too long for it),
+// counted by type with the others.
+inline void countUnpublishedFrames(FrameTypeTally& frameTypes, const PacketSniffer& framer,
+                                   const InputFormat& format)
+{
+    for (const UnpublishedFrames& passed : framer.unpublishedFrames()) {
+        frameTypes.add(format.frameType(passed.head.data(), UnpublishedFrames::kHeadBytes), passed.count);
+    }
+}
 
 }  // namespace gnsslog

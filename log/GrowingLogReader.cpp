@@ -49,10 +49,15 @@ void GrowingLogReader::feed(const std::uint8_t* bytes, std::size_t size)
     held_.insert(held_.end(), bytes, bytes + size);
     options_.enuOrigin = firstLogPosition(held_.data(), held_.size(), format_, options_, false);
     if (options_.enuOrigin || held_.size() >= kMostHeldBytes) {
-        start();
-        decode(held_.data(), held_.size());
-        held_ = {};
+        startWithHeldBytes();
     }
+}
+
+void GrowingLogReader::startWithHeldBytes()
+{
+    start();
+    decode(held_.data(), held_.size());
+    held_ = {};
 }
 
 std::string GrowingLogReader::feedGrowth(const char* fileName)
@@ -86,9 +91,7 @@ void GrowingLogReader::decode(const std::uint8_t* bytes, std::size_t size)
 FrameTypeTally GrowingLogReader::frameTypesSoFar() const
 {
     FrameTypeTally tally = frameTypes_;
-    for (const UnpublishedFrames& passed : framer_->unpublishedFrames()) {
-        tally.add(format_.frameType(passed.head.data(), UnpublishedFrames::kHeadBytes), passed.count);
-    }
+    countUnpublishedFrames(tally, *framer_, format_);
     return tally;
 }
 
@@ -107,9 +110,7 @@ void GrowingLogReader::finish(GNSSLog& shown)
     if (!collector_) {
         // The log's last frame may hold its first position.
         options_.enuOrigin = firstLogPosition(held_.data(), held_.size(), format_, options_);
-        start();
-        decode(held_.data(), held_.size());
-        held_ = {};
+        startWithHeldBytes();
     }
     FrameTaker<FrameDecoder> take(format_, frameTypes_, *decoder_);
     finishFrames(*framer_, take);
@@ -125,9 +126,7 @@ void GrowingLogReader::finish(GNSSLog& shown)
 void GrowingLogReader::passOn(GNSSLog& shown, const FrameTypeTally& frameTypes,
                               std::uint64_t framerChecksumFailures, std::uint64_t framerTruncatedFrames)
 {
-    shown.frame = options_.frame;
-    shown.frameOrigin = options_.enuOrigin.value_or(GeodeticPosition{});
-    shown.gridConverted = options_.frame.kind != GridKind::Kkj || options_.toKKJ;
+    describeLogGrid(shown, options_);
     collector_->handOver(shown, frameTypes, framerChecksumFailures, framerTruncatedFrames);
 }
 

@@ -72,6 +72,7 @@ public:
 private:
     // Starts decoding once the tangent point (if one is needed) is settled.
     void start();
+    void startWithHeldBytes();
     void decode(const std::uint8_t* bytes, std::size_t size);
     // The frame types so far, those the framer passed unpublished included.
     FrameTypeTally frameTypesSoFar() const;

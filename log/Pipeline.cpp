@@ -140,9 +140,7 @@ void analyse(GNSSLog& log, std::uint64_t size, NextChunk&& nextChunk,
              ProgressCallback progressCallback, const DecodeOptions& decodeOptions,
              const InputFormat& format, const PipelineOptions& options)
 {
-    log.frame = decodeOptions.frame;
-    log.frameOrigin = decodeOptions.enuOrigin.value_or(GeodeticPosition{});
-    log.gridConverted = decodeOptions.frame.kind != GridKind::Kkj || decodeOptions.toKKJ;
+    describeLogGrid(log, decodeOptions);
 
     ProgressThrottle progress(progressCallback);
     const std::int32_t reportedSize = scaledReadProgress(size, size);
@@ -167,9 +165,7 @@ void analyse(GNSSLog& log, std::uint64_t size, NextChunk&& nextChunk,
     }
     finishFrames(*framer, take);
     router.finish();
-    for (const UnpublishedFrames& passed : framer->unpublishedFrames()) {
-        frameTypes.add(format.frameType(passed.head.data(), UnpublishedFrames::kHeadBytes), passed.count);
-    }
+    countUnpublishedFrames(frameTypes, *framer, format);
     collector.countFramerChecksumFailures(framer->checksumFailures());
     collector.countTruncatedFrames(framer->truncatedFrames());
     collector.finishReading(frameTypes);
@@ -241,6 +237,13 @@ void runPipelineOnBytes(GNSSLog& log, const std::uint8_t* bytes, std::size_t siz
         offset = 0;
     }
     analyse(log, size, nextChunk, progress, resolved, format, options);
+}
+
+void describeLogGrid(GNSSLog& log, const DecodeOptions& decodeOptions) noexcept
+{
+    log.frame = decodeOptions.frame;
+    log.frameOrigin = decodeOptions.enuOrigin.value_or(GeodeticPosition{});
+    log.gridConverted = decodeOptions.frame.kind != GridKind::Kkj || decodeOptions.toKKJ;
 }
 
 std::optional<GeodeticPosition> firstLogPosition(const std::uint8_t* bytes, std::size_t size,

@@ -52,6 +52,10 @@ std::optional<GeodeticPosition> firstLogPosition(const std::uint8_t* bytes, std:
                                                  const InputFormat& format,
                                                  const DecodeOptions& decodeOptions, bool logEnds = true);
 
+// Sets the grid log's errors are measured in from the options it is
+// decoded with (the tangent point of an Enu frame found already).
+void describeLogGrid(GNSSLog& log, const DecodeOptions& decodeOptions) noexcept;
+
 // The same with the format chosen as the application's parsing mode does,
 // NavCom binary or NMEA, and checksums verified.
 void runPipeline(GNSSLog& log, const char* fileName, ProgressCallback progress, bool toKKJ,
